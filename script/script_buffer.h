@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace dbc {
+
+// The generated script's two faces: the statement list (what "执 行" runs) and
+// the display text (the lines the user reads, with "Go" separator lines).
+// A statement with line breaks is one list item and several display lines.
+class ScriptBuffer {
+public:
+    static constexpr const char* separator = "Go";
+
+    void clearStatements() { m_statements.clear(); }
+    void clearDisplay() { m_displayLines.clear(); }
+
+    // Appends `text` to the display text (as one or more lines) and as one
+    // item to the statement list.
+    void addStatement(const std::string& text);
+
+    // Appends the line "Go" to the display text only.
+    void addSeparator();
+
+    // Replaces the display text, e.g. with what the user has in the text box.
+    void setDisplayText(const std::string& text);
+    void appendDisplayLine(const std::string& line);
+
+    const std::vector<std::string>& statements() const noexcept { return m_statements; }
+    const std::vector<std::string>& displayLines() const noexcept { return m_displayLines; }
+
+    // The display lines joined by "\n", without a line end after the last.
+    std::string displayText() const;
+
+private:
+    std::vector<std::string> m_statements;
+    std::vector<std::string> m_displayLines;
+};
+
+// Splits text at "\r\n", "\n" and "\r" into lines, as a text box shows them.
+// A line end at the very end does not start a further line.
+std::vector<std::string> splitLines(const std::string& text);
+
+} // namespace dbc

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "connection.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace dbc {
+
+class SqliteConnection;
+
+// A store file that cannot be used: the message names the file and what is
+// wrong with it. The file itself has not been touched.
+class StoreError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The snapshot store, Source.mdb: a SQLite file with the six tables
+// SourceTable, SourceIndex, SourceSp, SourceView, SourceTR and SourceDF.
+class SnapshotStore {
+public:
+    // Opens the store at `path`. A missing file is created with the six empty
+    // tables. A file that exists but is not a store (not SQLite, another
+    // program's database, a table or column missing, unreadable) is never
+    // modified: StoreError names the file and the fault.
+    static std::unique_ptr<SnapshotStore> open(const std::filesystem::path& path);
+
+    ~SnapshotStore();
+    SnapshotStore(const SnapshotStore&) = delete;
+    SnapshotStore& operator=(const SnapshotStore&) = delete;
+
+    const std::filesystem::path& path() const noexcept { return m_path; }
+
+    // The store's connection, for the statements the program sends to it.
+    Connection& connection();
+
+    // A field to write: the column name and its text; std::nullopt leaves
+    // the field unset (NULL, which reads back as the empty text).
+    using Field = std::pair<std::string_view, std::optional<std::string>>;
+
+    // Appends one row to `table`. Prepared statements are cached, so
+    // appending many rows costs one step each.
+    void appendRow(std::string_view table, const std::vector<Field>& fields);
+
+    // Runs `sql` on the store (the "Delete From ..." of a capture).
+    void execute(const std::string& sql);
+
+    // One store transaction: everything done between begin and commit is
+    // kept only when commit() is called; a Transaction destroyed without
+    // commit rolls back and leaves the store as it was before begin.
+    class Transaction {
+    public:
+        explicit Transaction(SnapshotStore& store);
+        ~Transaction();
+        Transaction(const Transaction&) = delete;
+        Transaction& operator=(const Transaction&) = delete;
+        void commit();
+
+    private:
+        SnapshotStore& m_store;
+        bool m_done = false;
+    };
+
+private:
+    SnapshotStore(std::filesystem::path path, std::unique_ptr<SqliteConnection> connection);
+
+    struct Statements;
+    std::filesystem::path m_path;
+    std::unique_ptr<SqliteConnection> m_connection;
+    std::unique_ptr<Statements> m_statements;
+};
+
+// Source.mdb in the directory of the running executable.
+std::filesystem::path defaultStorePath();
+
+} // namespace dbc
