@@ -91,13 +91,23 @@ struct Credentials {
     std::string password;
 };
 
+// What the protocol side needs to open sessions; the Engine below is the real
+// one, protocol tests may supply their own.
+class SessionProvider {
+public:
+    virtual ~SessionProvider() = default;
+    // Checks the login and opens the requested database. Throws LoginRefused.
+    virtual std::unique_ptr<Session> login(const std::string& user, const std::string& password,
+                                           const std::string& database) = 0;
+};
+
 // Shared by all sessions; thread-safe.
-class Engine {
+class Engine : public SessionProvider {
 public:
     // `dataDir` holds one NAME.sqlite file per database. Without credentials
     // every login is accepted.
     Engine(std::filesystem::path dataDir, std::optional<Credentials> credentials);
-    ~Engine();
+    ~Engine() override;
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
@@ -106,7 +116,7 @@ public:
     // LoginRefused with SQL Server's message (18456 for a wrong login, 4060
     // for a database that cannot be opened).
     std::unique_ptr<Session> login(const std::string& user, const std::string& password,
-                                   const std::string& database);
+                                   const std::string& database) override;
 
     // Runs a T-SQL script (batches separated by lines that hold only "GO",
     // any letter case) in a fresh session, as a client would. Used to build
