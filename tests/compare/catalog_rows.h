@@ -1,0 +1,61 @@
+#pragma once
+
+#include "result.h"
+
+#include <string>
+#include <vector>
+
+namespace dbc::test {
+
+// One column as both sides describe it.
+struct Col {
+    std::string table;
+    std::string name;
+    std::string type;
+    std::string length;
+    std::string nullable = "1";
+    std::string collation;
+    std::string typeStat = "0";
+    std::string colStat = "0";
+};
+
+// SourceTable rows, with the store's column names.
+Result snapshotColumns(const std::vector<Col>& columns);
+// Rows of the target column query, with its aliases.
+Result targetColumns(const std::vector<Col>& columns);
+
+// One index key column as both sides describe it.
+struct Key {
+    std::string table;
+    std::string index;
+    std::string field;
+    std::string order;
+    std::string status;
+};
+
+// SourceIndex rows, with the store's column names.
+Result snapshotIndexKeys(const std::vector<Key>& keys);
+// Rows of the target index query, with its aliases.
+Result targetIndexKeys(const std::vector<Key>& keys);
+
+// A one-column result, e.g. a snapshot name list.
+Result nameList(const std::string& field, const std::vector<std::string>& names);
+
+// Rows of a two-column result: stored object text rows or sp_helptext rows.
+Result textRows(const std::string& nameField, const std::string& textField,
+                const std::vector<std::pair<std::string, std::string>>& rows);
+
+// One default constraint.
+struct Df {
+    std::string name;
+    std::string table;
+    std::string field;
+    std::string value;
+};
+
+// SourceDF rows, with the store's column names.
+Result snapshotDefaults(const std::vector<Df>& defaults);
+// Rows of the target default query, with its aliases.
+Result targetDefaults(const std::vector<Df>& defaults);
+
+} // namespace dbc::test

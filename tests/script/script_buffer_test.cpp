@@ -1,0 +1,53 @@
+#include "script_buffer.h"
+
+#include <gtest/gtest.h>
+
+namespace dbc {
+namespace {
+
+TEST(ScriptBuffer, MultiLineStatementIsOneItemAndSeveralDisplayLines) {
+    ScriptBuffer buffer;
+    const std::string text = "CREATE PROCEDURE p AS\r\nSELECT 1\r\nSELECT 2\r\n";
+    buffer.addStatement(text);
+    ASSERT_EQ(buffer.statements().size(), 1u);
+    EXPECT_EQ(buffer.statements()[0], text);
+    const std::vector<std::string> lines = {"CREATE PROCEDURE p AS", "SELECT 1", "SELECT 2"};
+    EXPECT_EQ(buffer.displayLines(), lines);
+}
+
+TEST(ScriptBuffer, GoIsNeverAListItem) {
+    ScriptBuffer buffer;
+    buffer.addStatement("use hrms");
+    buffer.addSeparator();
+    buffer.addStatement("create view v as select 1 as a");
+    buffer.addSeparator();
+    buffer.addStatement("drop procedure [dbo].p2");
+    const std::vector<std::string> items = {"use hrms", "create view v as select 1 as a",
+                                            "drop procedure [dbo].p2"};
+    EXPECT_EQ(buffer.statements(), items);
+    EXPECT_EQ(buffer.displayText(),
+              "use hrms\nGo\ncreate view v as select 1 as a\nGo\ndrop procedure [dbo].p2");
+}
+
+TEST(ScriptBuffer, ClearingOneFaceLeavesTheOther) {
+    ScriptBuffer buffer;
+    buffer.addStatement("use hrms");
+    buffer.clearStatements();
+    EXPECT_TRUE(buffer.statements().empty());
+    EXPECT_EQ(buffer.displayText(), "use hrms");
+    buffer.addStatement("use hrms");
+    buffer.clearDisplay();
+    EXPECT_EQ(buffer.displayText(), "");
+    EXPECT_EQ(buffer.statements().size(), 1u);
+}
+
+TEST(ScriptBuffer, EditedDisplayTextNeverReachesTheStatementList) {
+    ScriptBuffer buffer;
+    buffer.addStatement("use hrms");
+    buffer.setDisplayText("drop table Emp");
+    const std::vector<std::string> items = {"use hrms"};
+    EXPECT_EQ(buffer.statements(), items);
+}
+
+} // namespace
+} // namespace dbc
