@@ -1,0 +1,154 @@
+#include "odbc_connection.h"
+
+#include "odbc_diagnostics.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace dbc {
+
+namespace {
+
+constexpr const char* kNoResultSet = "CommandText does not return a result set";
+
+// Moves `stmt` to its next result. False when there is none.
+bool nextResult(const OdbcHandle& stmt) {
+    SQLRETURN rc = SQLMoreResults(stmt.get());
+    if (rc == SQL_NO_DATA)
+        return false;
+    checkOdbc(rc, SQL_HANDLE_STMT, stmt.get(), "SQLMoreResults");
+    return true;
+}
+
+SQLSMALLINT columnCount(const OdbcHandle& stmt) {
+    SQLSMALLINT count = 0;
+    checkOdbc(SQLNumResultCols(stmt.get(), &count), SQL_HANDLE_STMT, stmt.get(),
+              "SQLNumResultCols");
+    return count;
+}
+
+std::string columnName(const OdbcHandle& stmt, SQLUSMALLINT column) {
+    std::string name(256, '\0');
+    SQLSMALLINT length = 0;
+    auto describe = [&] {
+        checkOdbc(SQLDescribeCol(stmt.get(), column, reinterpret_cast<SQLCHAR*>(name.data()),
+                                 static_cast<SQLSMALLINT>(name.size()), &length, nullptr, nullptr,
+                                 nullptr, nullptr),
+                  SQL_HANDLE_STMT, stmt.get(), "SQLDescribeCol");
+    };
+    describe();
+    if (length >= static_cast<SQLSMALLINT>(name.size())) {
+        name.assign(static_cast<std::size_t>(length) + 1, '\0');
+        describe();
+    }
+    name.resize(std::min<std::size_t>(static_cast<std::size_t>(length), name.size()));
+    return name;
+}
+
+// Reads column `column` of the current row as text, in as many pieces as the
+// driver needs. NULL reads as the empty text.
+std::string readText(const OdbcHandle& stmt, SQLUSMALLINT column, std::vector<char>& buffer) {
+    std::string value;
+    for (;;) {
+        SQLLEN indicator = 0;
+        SQLRETURN rc = SQLGetData(stmt.get(), column, SQL_C_CHAR, buffer.data(),
+                                  static_cast<SQLLEN>(buffer.size()), &indicator);
+        if (rc == SQL_NO_DATA)
+            break;
+        checkOdbc(rc, SQL_HANDLE_STMT, stmt.get(), "SQLGetData");
+        if (indicator == SQL_NULL_DATA)
+            return {};
+        std::size_t room = buffer.size() - 1; // the driver ends each piece with a NUL
+        std::size_t got = (indicator == SQL_NO_TOTAL || static_cast<std::size_t>(indicator) > room)
+                              ? room
+                              : static_cast<std::size_t>(indicator);
+        value.append(buffer.data(), got);
+        if (rc == SQL_SUCCESS)
+            break;
+        // SQL_SUCCESS_WITH_INFO: 01004 means more of the value follows.
+        if (got < room)
+            break;
+    }
+    return value;
+}
+
+} // namespace
+
+OdbcConnection::OdbcConnection(const std::string& connectionString) {
+    SQLHANDLE env = SQL_NULL_HANDLE;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)))
+        throw DatabaseError("cannot allocate an ODBC environment");
+    m_env = OdbcHandle(SQL_HANDLE_ENV, env);
+    checkOdbc(
+        SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
+        SQL_HANDLE_ENV, env, "SQLSetEnvAttr");
+
+    SQLHANDLE dbc = SQL_NULL_HANDLE;
+    checkOdbc(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc), SQL_HANDLE_ENV, env, "SQLAllocHandle");
+    m_dbc = OdbcHandle(SQL_HANDLE_DBC, dbc);
+
+    std::string text = connectionString;
+    SQLRETURN rc = SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()),
+                                    static_cast<SQLSMALLINT>(text.size()), nullptr, 0, nullptr,
+                                    SQL_DRIVER_NOPROMPT);
+    checkOdbc(rc, SQL_HANDLE_DBC, dbc, "SQLDriverConnect");
+    m_dbc.setConnected(true);
+}
+
+OdbcHandle OdbcConnection::runStatement(const std::string& sql) {
+    SQLHANDLE handle = SQL_NULL_HANDLE;
+    checkOdbc(SQLAllocHandle(SQL_HANDLE_STMT, m_dbc.get(), &handle), SQL_HANDLE_DBC, m_dbc.get(),
+              "SQLAllocHandle");
+    OdbcHandle stmt(SQL_HANDLE_STMT, handle);
+    std::string text = sql;
+    SQLRETURN rc = SQLExecDirect(handle, reinterpret_cast<SQLCHAR*>(text.data()),
+                                 static_cast<SQLINTEGER>(text.size()));
+    checkOdbc(rc, SQL_HANDLE_STMT, handle, "SQLExecDirect");
+    return stmt;
+}
+
+Result OdbcConnection::open(const std::string& sql) {
+    OdbcHandle stmt = runStatement(sql);
+
+    // Row counts of statements before the first SELECT come as results
+    // without columns: pass over them.
+    SQLSMALLINT columns = columnCount(stmt);
+    while (columns == 0) {
+        if (!nextResult(stmt))
+            throw DatabaseError(kNoResultSet);
+        columns = columnCount(stmt);
+    }
+
+    std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(columns));
+    for (SQLUSMALLINT c = 1; c <= static_cast<SQLUSMALLINT>(columns); ++c)
+        names.push_back(columnName(stmt, c));
+
+    Result result(std::move(names), {});
+    std::vector<char> buffer(64 * 1024);
+    for (;;) {
+        SQLRETURN rc = SQLFetch(stmt.get());
+        if (rc == SQL_NO_DATA)
+            break;
+        checkOdbc(rc, SQL_HANDLE_STMT, stmt.get(), "SQLFetch");
+        Result::Row row;
+        row.reserve(static_cast<std::size_t>(columns));
+        for (SQLUSMALLINT c = 1; c <= static_cast<SQLUSMALLINT>(columns); ++c)
+            row.push_back(readText(stmt, c, buffer));
+        result.addRow(std::move(row));
+    }
+
+    // Later results of the batch are read to their end so that an error in
+    // them is reported rather than lost.
+    while (nextResult(stmt)) {
+    }
+    return result;
+}
+
+void OdbcConnection::execute(const std::string& sql) {
+    OdbcHandle stmt = runStatement(sql);
+    while (nextResult(stmt)) {
+    }
+}
+
+} // namespace dbc

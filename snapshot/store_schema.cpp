@@ -1,0 +1,103 @@
+#include "store_schema.h"
+
+#include "result.h"
+#include "sqlite_connection.h"
+
+namespace dbc {
+
+namespace {
+
+std::string quoteLiteral(std::string_view text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        quoted += c;
+        if (c == '\'')
+            quoted += '\'';
+    }
+    return quoted + "'";
+}
+
+bool hasColumn(const Result& info, std::string_view column) {
+    for (std::size_t row = 0; row < info.size(); ++row) {
+        if (equalsIgnoringCase(info.field(row, "name"), column))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+const std::vector<StoreTable>& storeTables() {
+    static const std::vector<StoreTable> tables = {
+        {"SourceTable",
+         {{"FieldName", "TEXT"},
+          {"FieldLength", "TEXT"},
+          {"FieldType", "TEXT"},
+          {"TableName", "TEXT"},
+          {"Collation", "TEXT"},
+          {"IsNullable", "TEXT"},
+          {"TypeStat", "TEXT"},
+          {"colStat", "TEXT"}}},
+        {"SourceIndex",
+         {{"TableName", "TEXT"},
+          {"IndexName", "TEXT"},
+          {"IndexField", "TEXT"},
+          {"IndexFieldOrder", "INTEGER"},
+          {"Status", "TEXT"}}},
+        {"SourceSp", {{"SpName", "TEXT"}, {"SpText", "TEXT"}}, true},
+        {"SourceView", {{"ViewName", "TEXT"}, {"ViewText", "TEXT"}}, true},
+        {"SourceTR", {{"TRName", "TEXT"}, {"TRText", "TEXT"}}, true},
+        {"SourceDF",
+         {{"DFName", "TEXT"}, {"TableName", "TEXT"}, {"FieldName", "TEXT"}, {"DFValue", "TEXT"}}},
+    };
+    return tables;
+}
+
+const StoreTable* findStoreTable(std::string_view name) {
+    for (const auto& table : storeTables()) {
+        if (equalsIgnoringCase(table.name, name))
+            return &table;
+    }
+    return nullptr;
+}
+
+std::string createTableSql(const StoreTable& table) {
+    std::string sql = "CREATE TABLE " + std::string(table.name) + " (";
+    for (std::size_t i = 0; i < table.columns.size(); ++i) {
+        if (i > 0)
+            sql += ", ";
+        sql += std::string(table.columns[i].name) + " " + std::string(table.columns[i].type);
+    }
+    return sql + ")";
+}
+
+std::string findSchemaFault(SqliteConnection& connection) {
+    for (const auto& table : storeTables()) {
+        std::string name(table.name);
+        Result found = connection.open(
+            "SELECT type, sql FROM sqlite_master WHERE name = " + quoteLiteral(name) +
+            " COLLATE NOCASE AND type IN ('table', 'view')");
+        if (found.empty())
+            return "table " + name + " is missing";
+        if (found.field(0, "type") != "table")
+            return name + " is a view, not a table";
+
+        Result info = connection.open("PRAGMA table_info(" + quoteLiteral(name) + ")");
+        for (const auto& column : table.columns) {
+            if (!hasColumn(info, column.name))
+                return "table " + name + " has no column " + std::string(column.name);
+        }
+
+        if (!table.appendOrdered)
+            continue;
+        // A table without rowid, or an index on it, could hand the rows of
+        // an unordered "Select *" back in another order than appended.
+        // (A table without rowid lists its primary key here too.)
+        Result list = connection.open("PRAGMA index_list(" + quoteLiteral(name) + ")");
+        if (!list.empty())
+            return "table " + name + " has an index, which would change the order of its rows";
+    }
+    return {};
+}
+
+} // namespace dbc
