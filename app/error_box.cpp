@@ -1,0 +1,44 @@
+#include "error_box.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <exception>
+
+namespace dbc {
+
+QString withFullStop(const QString& message) {
+    if (message.isEmpty())
+        return message;
+    // The last code point, with a surrogate pair taken as one character.
+    char32_t last = message.back().unicode();
+    const qsizetype size = message.size();
+    if (size >= 2 && message.at(size - 1).isLowSurrogate() &&
+        message.at(size - 2).isHighSurrogate())
+        last = QChar::surrogateToUcs4(message.at(size - 2), message.at(size - 1));
+    if (last > U'.')
+        return message + QLatin1Char('.');
+    return message;
+}
+
+void showError(QWidget* parent, const QString& message) {
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(),
+                    withFullStop(message), QMessageBox::Ok, parent);
+    box.setObjectName(QStringLiteral("ErrorBox"));
+    box.setWindowModality(Qt::ApplicationModal);
+    // Shown as plain text: driver and server messages may contain "<".
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+bool runHandler(QWidget* parent, const std::function<void()>& body) {
+    try {
+        body();
+        return true;
+    } catch (const std::exception& error) {
+        showError(parent, QString::fromUtf8(error.what()));
+        return false;
+    }
+}
+
+} // namespace dbc

@@ -1,0 +1,25 @@
+#include "snapshot_store.h"
+#include "tbtn_exec.h"
+
+#include <QApplication>
+
+namespace {
+
+// The window program: the application object, the main window btnExec over
+// Source.mdb beside the executable, and the event loop until the window is
+// closed.
+int runWindow(int& argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("dbcompare"));
+    QApplication::setApplicationDisplayName(QStringLiteral("dbcompare"));
+    dbc::TbtnExec btnExec(dbc::defaultStorePath());
+    btnExec.show();
+    return QApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    // Subcommands are handled here, before any QApplication exists.
+    return runWindow(argc, argv);
+}

@@ -1,0 +1,108 @@
+#include "tbtn_exec.h"
+
+#include "error_box.h"
+#include "source_table_model.h"
+
+#include <QLabel>
+#include <QScreen>
+#include <QShowEvent>
+#include <QWindow>
+
+#include <utility>
+
+namespace dbc {
+
+namespace {
+
+constexpr int kOuterWidth = 740;
+constexpr int kOuterHeight = 531;
+
+} // namespace
+
+TbtnExec::TbtnExec(std::filesystem::path storePath, QWidget* parent)
+    : QWidget(parent), m_storePath(std::move(storePath)) {
+    setObjectName(QStringLiteral("btnExec"));
+    setWindowTitle(QStringLiteral("数据库比对工具"));
+    resize(kOuterWidth, kOuterHeight);
+
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, QColor(221, 222, 206));
+    setPalette(colours);
+    setAutoFillBackground(true);
+
+    // "MS Sans Serif" 8 pt is 11 pixels at 96 dpi; where it is missing the
+    // nearest sans-serif face with Chinese glyphs takes its place.
+    QFont face(QStringLiteral("MS Sans Serif"));
+    face.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("sans-serif")});
+    face.setStyleHint(QFont::SansSerif);
+    face.setPixelSize(11);
+    setFont(face);
+
+    createControls();
+    createButtons();
+    setTabOrderOfControls();
+    m_scriptView = std::make_unique<ScriptView>(*m_Memo1, *m_ListView1);
+}
+
+TbtnExec::~TbtnExec() = default;
+
+void TbtnExec::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (m_formShown || event->spontaneous())
+        return;
+    m_formShown = true;
+    placeOnScreen();
+    runGuarded([this] { FormShow(); });
+}
+
+void TbtnExec::placeOnScreen() {
+    // The outer size includes the frame, as far as the platform reports it
+    // before the window is mapped.
+    QMargins frame;
+    if (const QWindow* window = windowHandle())
+        frame = window->frameMargins();
+    resize(kOuterWidth - frame.left() - frame.right(), kOuterHeight - frame.top() - frame.bottom());
+    if (const QScreen* display = screen()) {
+        const QRect area = display->availableGeometry();
+        move(area.x() + (area.width() - kOuterWidth) / 2,
+             area.y() + (area.height() - kOuterHeight) / 2);
+    }
+}
+
+void TbtnExec::FormShow() {
+    // Disconnect the store and close the rows before opening both anew.
+    m_store.reset();
+    m_sourceRows->clear();
+    m_store = SnapshotStore::open(m_storePath);
+    m_sourceRows->setResult(m_store->connection().open("Select * From SourceTable"));
+    ShowSDbMsg();
+}
+
+void TbtnExec::ShowSDbMsg() {
+    m_LblSDbMsg->setText(QStringLiteral("共有字段:") + QString::number(m_sourceRows->rowCount()));
+}
+
+SnapshotStore& TbtnExec::store() {
+    if (!m_store)
+        throw StoreError("The snapshot store " + m_storePath.string() + " is not open");
+    return *m_store;
+}
+
+void TbtnExec::runGuarded(const std::function<void()>& body) {
+    runHandler(this, body);
+}
+
+void TbtnExec::BtnReadSourceClick() {}
+
+void TbtnExec::BtnCompareClick() {}
+
+void TbtnExec::SpeedButton1Click() {}
+
+void TbtnExec::SpeedButton2Click() {}
+
+void TbtnExec::BtnCloseClick() {
+    close();
+}
+
+} // namespace dbc

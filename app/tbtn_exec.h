@@ -1,0 +1,103 @@
+#pragma once
+
+#include "script_view.h"
+#include "snapshot_store.h"
+
+#include <QWidget>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QShowEvent;
+class QTableView;
+
+namespace dbc {
+
+class SourceTableModel;
+
+// The program's one window, btnExec: the snapshot's column rows in the grid
+// dxDBGrid1, the four connection boxes, the text box Memo1 for help and the
+// generated script, and the five flat buttons. Controls sit at fixed pixel
+// positions and keep them when the window is resized.
+class TbtnExec : public QWidget {
+    Q_OBJECT
+
+public:
+    // The window over the snapshot store at `storePath`; the store is opened
+    // when the window is first shown (FormShow).
+    explicit TbtnExec(std::filesystem::path storePath = defaultStorePath(),
+                      QWidget* parent = nullptr);
+    ~TbtnExec() override;
+
+    // Opens the snapshot store, shows its SourceTable rows in the grid and
+    // their count in LblSDbMsg. Runs on the first show; throws StoreError or
+    // DatabaseError when the store cannot be used, leaving the grid empty.
+    void FormShow();
+
+    // Sets LblSDbMsg to "共有字段:" followed by the number of rows the grid
+    // holds.
+    void ShowSDbMsg();
+
+    // The open snapshot store; throws StoreError when FormShow could not open
+    // it.
+    SnapshotStore& store();
+
+    // The rows of SourceTable the grid shows (MDBQ).
+    SourceTableModel& sourceRows() noexcept { return *m_sourceRows; }
+
+    // The generated script's two faces, Memo1 and ListView1.
+    ScriptView& scriptView() noexcept { return *m_scriptView; }
+
+    const std::filesystem::path& storePath() const noexcept { return m_storePath; }
+
+public slots:
+    void BtnReadSourceClick();
+    void BtnCompareClick();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void BtnCloseClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void createControls();
+    void createButtons();
+    void setTabOrderOfControls();
+    // Sizes the window to its outer size and centres it on its screen.
+    void placeOnScreen();
+    // Runs a handler body; an exception shows the application's error box.
+    void runGuarded(const std::function<void()>& body);
+
+    std::filesystem::path m_storePath;
+    std::unique_ptr<SnapshotStore> m_store;
+    SourceTableModel* m_sourceRows = nullptr;
+    bool m_formShown = false;
+
+    QLabel* m_Label5 = nullptr;
+    QLabel* m_LblSDbMsg = nullptr;
+    QTableView* m_dxDBGrid1 = nullptr;
+    QLineEdit* m_EdtDataSource = nullptr;
+    QLineEdit* m_EdtDataBase = nullptr;
+    QLineEdit* m_EdtUserNo = nullptr;
+    QLineEdit* m_EdtPassword = nullptr;
+    QPlainTextEdit* m_Memo1 = nullptr;
+    QListWidget* m_ListView1 = nullptr;
+    QProgressBar* m_PB1 = nullptr;
+    QPushButton* m_BtnReadSource = nullptr;
+    QPushButton* m_BtnCompare = nullptr;
+    QPushButton* m_SpeedButton1 = nullptr;
+    QPushButton* m_BtnClose = nullptr;
+    QPushButton* m_SpeedButton2 = nullptr;
+    QLabel* m_Label6 = nullptr;
+    std::unique_ptr<ScriptView> m_scriptView;
+};
+
+} // namespace dbc

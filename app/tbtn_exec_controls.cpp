@@ -1,0 +1,152 @@
+// Builds the controls of the window TbtnExec at their fixed positions.
+#include "tbtn_exec.h"
+
+#include "button_face.h"
+#include "help_text.h"
+#include "source_table_model.h"
+
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+
+namespace dbc {
+
+namespace {
+
+// Creates a child control of `parent` with its object name at a fixed
+// position (left, top, width, height).
+template <typename Control>
+Control* place(QWidget* parent, const char* name, int left, int top, int width, int height) {
+    auto* control = new Control(parent);
+    control->setObjectName(QString::fromLatin1(name));
+    control->setGeometry(left, top, width, height);
+    return control;
+}
+
+QLabel* placeLabel(QWidget* parent, const char* name, int left, int top, int width, int height,
+                   const QString& text) {
+    auto* label = place<QLabel>(parent, name, left, top, width, height);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setText(text);
+    return label;
+}
+
+QLineEdit* placeEdit(QWidget* parent, const char* name, int top, const QString& text) {
+    auto* edit = place<QLineEdit>(parent, name, 112, top, 257, 21);
+    edit->setText(text);
+    return edit;
+}
+
+// A flat button drawn over its image box: a 58 x 22 label at the same left
+// and top showing the button-face picture cut to the box.
+QPushButton* placeFlatButton(QWidget* parent, const char* name, const char* imageName, int left,
+                             const QString& text, const QPixmap& face) {
+    auto* image = place<QLabel>(parent, imageName, left, 448, 58, 22);
+    image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    image->setPixmap(face);
+
+    auto* button = place<QPushButton>(parent, name, left, 448, 57, 22);
+    button->setText(text);
+    button->setFlat(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setAutoFillBackground(false);
+    return button;
+}
+
+} // namespace
+
+void TbtnExec::createControls() {
+    m_Label5 = placeLabel(this, "Label5", 8, 3, 81, 17, QStringLiteral("源数据库信息:"));
+    m_LblSDbMsg = placeLabel(this, "LblSDbMsg", 104, 3, 265, 14, QString());
+
+    m_sourceRows = new SourceTableModel(this);
+    m_dxDBGrid1 = place<QTableView>(this, "dxDBGrid1", 8, 20, 361, 265);
+    m_dxDBGrid1->setModel(m_sourceRows);
+    m_dxDBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_dxDBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_dxDBGrid1->setWordWrap(false);
+    m_dxDBGrid1->verticalHeader()->hide();
+    // Fixed row heights keep a store of 100,000 rows as quick as a small one.
+    m_dxDBGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_dxDBGrid1->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 5);
+    m_dxDBGrid1->horizontalHeader()->setHighlightSections(false);
+    m_dxDBGrid1->setColumnWidth(SourceTableModel::FieldName, 83);
+    m_dxDBGrid1->setColumnWidth(SourceTableModel::FieldType, 106);
+    m_dxDBGrid1->setColumnWidth(SourceTableModel::TableName, 88);
+
+    placeLabel(this, "Label1", 8, 304, 81, 17, QStringLiteral("服务器名:"));
+    placeLabel(this, "Label2", 8, 333, 81, 17, QStringLiteral("数据库名:"));
+    placeLabel(this, "Label3", 8, 363, 81, 17, QStringLiteral("用户名:"));
+    placeLabel(this, "Label4", 8, 392, 81, 17, QStringLiteral("密码:"));
+
+    m_EdtDataSource = placeEdit(this, "EdtDataSource", 308, QStringLiteral("."));
+    m_EdtDataBase = placeEdit(this, "EdtDataBase", 335, QStringLiteral("hrms"));
+    m_EdtUserNo = placeEdit(this, "EdtUserNo", 361, QStringLiteral("Sa"));
+    m_EdtPassword = placeEdit(this, "EdtPassword", 388, QString());
+    m_EdtPassword->setEchoMode(QLineEdit::Password);
+    // Every character of the password shows as "*", whatever the style's
+    // own mask character is.
+    m_EdtPassword->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+
+    m_Memo1 = place<QPlainTextEdit>(this, "Memo1", 384, 20, 321, 393);
+    m_Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_Memo1->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    m_Memo1->setTabChangesFocus(true);
+    m_Memo1->setPlainText(helpText());
+
+    m_ListView1 = place<QListWidget>(this, "ListView1", 296, 192, 33, 25);
+    m_ListView1->hide();
+
+    m_PB1 = place<QProgressBar>(this, "PB1", 8, 424, 705, 17);
+    m_PB1->setRange(0, 100);
+    m_PB1->setValue(0);
+    m_PB1->setTextVisible(false);
+    m_PB1->hide();
+}
+
+void TbtnExec::createButtons() {
+    const QPixmap face = buttonFacePixmap();
+    m_BtnReadSource =
+        placeFlatButton(this, "BtnReadSource", "Image3", 18, QStringLiteral("读源数据"), face);
+    m_BtnCompare =
+        placeFlatButton(this, "BtnCompare", "Image5", 174, QStringLiteral("比 对"), face);
+    m_SpeedButton1 =
+        placeFlatButton(this, "SpeedButton1", "Image2", 334, QStringLiteral("执 行"), face);
+    m_BtnClose = placeFlatButton(this, "BtnClose", "Image1", 494, QStringLiteral("关 闭"), face);
+    m_SpeedButton2 =
+        placeFlatButton(this, "SpeedButton2", "Image4", 634, QStringLiteral("执行一条"), face);
+    m_SpeedButton2->setToolTip(QStringLiteral("在上框中输入一条语句，然后按此按钮即执行"));
+
+    m_Label6 =
+        placeLabel(this, "Label6", 48, 477, 649, 16,
+                   QStringLiteral("源数据文件: ") +
+                       QDir::toNativeSeparators(QString::fromStdString(m_storePath.string())));
+
+    connect(m_BtnReadSource, &QPushButton::clicked, this,
+            [this] { runGuarded([this] { BtnReadSourceClick(); }); });
+    connect(m_BtnCompare, &QPushButton::clicked, this,
+            [this] { runGuarded([this] { BtnCompareClick(); }); });
+    connect(m_SpeedButton1, &QPushButton::clicked, this,
+            [this] { runGuarded([this] { SpeedButton1Click(); }); });
+    connect(m_SpeedButton2, &QPushButton::clicked, this,
+            [this] { runGuarded([this] { SpeedButton2Click(); }); });
+    connect(m_BtnClose, &QPushButton::clicked, this,
+            [this] { runGuarded([this] { BtnCloseClick(); }); });
+}
+
+void TbtnExec::setTabOrderOfControls() {
+    const QWidgetList order = {m_dxDBGrid1,   m_EdtDataSource, m_EdtDataBase, m_EdtUserNo,
+                               m_EdtPassword, m_Memo1,         m_ListView1,   m_PB1};
+    for (qsizetype i = 0; i + 1 < order.size(); ++i)
+        setTabOrder(order[i], order[i + 1]);
+}
+
+} // namespace dbc
