@@ -1,6 +1,11 @@
 #include "compare_run.h"
 
+#include "default_compare.h"
+#include "index_compare.h"
+#include "object_compare.h"
 #include "table_compare.h"
+
+#include <initializer_list>
 
 namespace dbc {
 
@@ -12,6 +17,15 @@ void runCompare(Connection& store, Connection& target, const std::string& databa
     buffer.clearDisplay();
     buffer.addStatement("use " + databaseName);
     compareTables(tables, buffer);
+
+    // Each of these ends the run when the snapshot holds none of its names.
+    if (!compareIndexes(store, target, buffer))
+        return;
+    for (const ObjectCategory* category : {&procedureCategory, &viewCategory, &triggerCategory}) {
+        if (!compareObjects(*category, store, target, buffer))
+            return;
+    }
+    compareDefaults(store, target, buffer);
 }
 
 } // namespace dbc

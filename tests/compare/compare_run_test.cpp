@@ -1,55 +1,70 @@
-#include "catalog_rows.h"
+#include "compare_catalogs.h"
 #include "compare_run.h"
 #include "database_error.h"
-#include "fake_connection.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace dbc {
 namespace {
 
+using test::Catalogs;
 using test::Col;
 
-const std::string columnQuery =
-    "SELECT a.name as FieldName, a.id, a.prec as FieldLength, a.xtype,a.IsNullable,a.TypeStat,"
-    "a.Collation,a.colstat as colstat, b.name AS FieldType, c.name AS tablename  FROM syscolumns "
-    "a INNER JOIN systypes b ON a.xtype = b.xtype AND a.id>1000 And  b.name <> 'sysname' INNER "
-    "JOIN  sysobjects c ON c.id = a.id AND c.xtype = 'u'   ORDER BY TableName,a.name ";
-
-// The snapshot store and the target, answering every query a run may send
-// with an empty result unless a test sets its own rows.
-struct Catalogs {
-    test::FakeConnection store;
-    test::FakeConnection target;
-
-    Catalogs() { setColumns({}, {}); }
-
-    void setColumns(const std::vector<Col>& snapshot, const std::vector<Col>& targetSide) {
-        store.answer("Select * From SourceTable Order by TableName,FieldName",
-                     test::snapshotColumns(snapshot));
-        std::vector<std::string> tables;
-        for (const Col& c : snapshot) {
-            if (tables.empty() || tables.back() != c.table)
-                tables.push_back(c.table);
-        }
-        store.answer("Select TableName From SourceTable Group by TableName",
-                     test::nameList("TableName", tables));
-        target.answer(columnQuery, test::targetColumns(targetSide));
-    }
-};
-
 const Col emp{"Emp", "Id", "int", "10", "0", "", "0", "1"};
+const Col empName{"Emp", "Name", "varchar", "20", "1", "", "2", "0"};
+const test::Key empKey{"Emp", "PK_Emp", "Id", "1", "1"};
+const test::StoredObject proc{"p", {"CREATE PROCEDURE p AS\r\n", "SELECT 1\r\n"}};
+const test::StoredObject view{"v", {"CREATE VIEW v AS SELECT 1 AS a"}};
+const test::StoredObject trig{"tr", {"CREATE TRIGGER tr ON Emp FOR INSERT AS\r\n", "RETURN\r\n"}};
+const test::Df dfAge{"DF_Emp_Age", "Emp", "Age", "(0)"};
 
-TEST(CompareRun, UseStatementComesFirstInBothFaces) {
+bool contains(const std::vector<std::string>& sent, const std::string& sql) {
+    return std::find(sent.begin(), sent.end(), sql) != sent.end();
+}
+
+// A snapshot holding one item of every category, none of them in the target
+// except the table Emp (which lacks a column there).
+Catalogs fullCatalogs() {
     Catalogs catalogs;
-    catalogs.setColumns({emp}, {emp});
+    catalogs.setColumns({emp, empName}, {emp});
+    catalogs.setIndexes({empKey}, {});
+    catalogs.setObjects(test::procedureTables, {proc}, {});
+    catalogs.setObjects(test::viewTables, {view}, {});
+    catalogs.setObjects(test::triggerTables, {trig}, {});
+    catalogs.setDefaults({dfAge}, {});
+    return catalogs;
+}
+
+TEST(CompareRun, CategoriesRunInOrderIntoBothFaces) {
+    Catalogs catalogs = fullCatalogs();
     ScriptBuffer buffer;
-    buffer.setDisplayText("an earlier script");
+    buffer.setDisplayText("help text");
     runCompare(catalogs.store, catalogs.target, "hrms", buffer);
-    ASSERT_FALSE(buffer.statements().empty());
-    EXPECT_EQ(buffer.statements()[0], "use hrms");
-    ASSERT_FALSE(buffer.displayLines().empty());
-    EXPECT_EQ(buffer.displayLines()[0], "use hrms");
+    const std::vector<std::string> statements = {
+        "use hrms",
+        "Alter Table Emp Add Name varchar(20)  NULL",
+        "Create CLUSTERED  INDEX PK_Emp On [Emp] ([Id]) ON [PRIMARY]",
+        "CREATE PROCEDURE p AS\r\nSELECT 1\r\n",
+        "CREATE VIEW v AS SELECT 1 AS a",
+        "CREATE TRIGGER tr ON Emp FOR INSERT AS\r\nRETURN\r\n",
+        "ALTER TABLE Emp WITH NOCHECK ADD CONSTRAINT DF_Emp_Age DEFAULT (0) FOR Age"};
+    EXPECT_EQ(buffer.statements(), statements);
+    const std::vector<std::string> display = {
+        "use hrms",
+        "Alter Table Emp Add Name varchar(20)  NULL",
+        "Create CLUSTERED  INDEX PK_Emp On [Emp] ([Id]) ON [PRIMARY]",
+        "Go",
+        "CREATE PROCEDURE p AS",
+        "SELECT 1",
+        "Go",
+        "CREATE VIEW v AS SELECT 1 AS a",
+        "Go",
+        "CREATE TRIGGER tr ON Emp FOR INSERT AS",
+        "RETURN",
+        "ALTER TABLE Emp WITH NOCHECK ADD CONSTRAINT DF_Emp_Age DEFAULT (0) FOR Age"};
+    EXPECT_EQ(buffer.displayLines(), display);
 }
 
 TEST(CompareRun, DatabaseNameGoesInAsTyped) {
@@ -57,12 +72,12 @@ TEST(CompareRun, DatabaseNameGoesInAsTyped) {
     catalogs.setColumns({emp}, {emp});
     ScriptBuffer buffer;
     runCompare(catalogs.store, catalogs.target, " my db", buffer);
-    ASSERT_FALSE(buffer.statements().empty());
-    EXPECT_EQ(buffer.statements()[0], "use  my db");
+    EXPECT_EQ(buffer.statements(), std::vector<std::string>{"use  my db"});
+    EXPECT_EQ(buffer.displayText(), "use  my db");
 }
 
-TEST(CompareRun, EmptySnapshotLeavesTheDisplayTextAndAddsNothing) {
-    Catalogs catalogs;
+TEST(CompareRun, EmptySnapshotLeavesTheDisplayTextAndRunsNoCategory) {
+    Catalogs catalogs = fullCatalogs();
     catalogs.setColumns({}, {emp});
     ScriptBuffer buffer;
     buffer.setDisplayText("help text\nsecond line");
@@ -73,21 +88,89 @@ TEST(CompareRun, EmptySnapshotLeavesTheDisplayTextAndAddsNothing) {
         "Select * From SourceTable Order by TableName,FieldName",
         "Select TableName From SourceTable Group by TableName"};
     EXPECT_EQ(catalogs.store.sent(), storeSent);
-    EXPECT_EQ(catalogs.target.sent(), std::vector<std::string>{columnQuery});
+    EXPECT_EQ(catalogs.target.sent(), std::vector<std::string>{test::targetColumnQuery});
 }
 
-TEST(CompareRun, TargetFailureEndsTheRunWithTheServerMessage) {
-    Catalogs catalogs;
-    catalogs.setColumns({emp}, {});
-    catalogs.target.fail(columnQuery, "Login failed for user 'Sa'.");
+struct EndingCase {
+    std::string name;
+    void (*empty)(Catalogs&);
+    std::size_t statementCount;      // statements generated before the run ends
+    std::string lastStoreQuery;      // the last store query the run sends
+    std::vector<std::string> unsent; // target queries that must not be sent
+};
+
+std::ostream& operator<<(std::ostream& out, const EndingCase& c) {
+    return out << c.name;
+}
+
+class CompareRunEnding : public ::testing::TestWithParam<EndingCase> {};
+
+TEST_P(CompareRunEnding, EmptyNameListEndsTheRunThere) {
+    const EndingCase& c = GetParam();
+    Catalogs catalogs = fullCatalogs();
+    c.empty(catalogs);
     ScriptBuffer buffer;
-    buffer.setDisplayText("old");
+    runCompare(catalogs.store, catalogs.target, "hrms", buffer);
+    EXPECT_EQ(buffer.statements().size(), c.statementCount);
+    ASSERT_FALSE(catalogs.store.sent().empty());
+    EXPECT_EQ(catalogs.store.sent().back(), c.lastStoreQuery);
+    for (const std::string& sql : c.unsent)
+        EXPECT_FALSE(contains(catalogs.target.sent(), sql)) << sql;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Endings, CompareRunEnding,
+    ::testing::Values(EndingCase{"NoIndexRows",
+                                 [](Catalogs& c) { c.setIndexes({}, {{empKey}}); },
+                                 2,
+                                 "Select TableName From SourceIndex Group by TableName",
+                                 {test::existenceQuery("P", "p"), test::targetDefaultQuery}},
+                      EndingCase{"NoProcedures",
+                                 [](Catalogs& c) { c.setObjects(test::procedureTables, {}, {}); },
+                                 3,
+                                 "Select * From SourceSp ",
+                                 {test::existenceQuery("V", "v"), test::targetDefaultQuery}},
+                      EndingCase{"NoViews",
+                                 [](Catalogs& c) { c.setObjects(test::viewTables, {}, {}); },
+                                 4,
+                                 "Select * From SourceView ",
+                                 {test::existenceQuery("TR", "tr"), test::targetDefaultQuery}},
+                      EndingCase{"NoTriggers",
+                                 [](Catalogs& c) { c.setObjects(test::triggerTables, {}, {}); },
+                                 5,
+                                 "Select * From SourceTR ",
+                                 {test::targetDefaultQuery}},
+                      EndingCase{"NoDefaultsStillRunsTheDefaults",
+                                 [](Catalogs& c) {
+                                     c.setDefaults({}, {{"DF_X", "Dept", "No", "(1)"}});
+                                 },
+                                 7,
+                                 "Select * From SourceDF Order by DFName",
+                                 {}}),
+    [](const auto& param) { return param.param.name; });
+
+TEST(CompareRun, FailureMidRunKeepsTheStatementsAddedBefore) {
+    Catalogs catalogs = fullCatalogs();
+    catalogs.target.fail(test::targetIndexQuery, "Invalid object name 'sysindexkeys'.");
+    ScriptBuffer buffer;
     try {
         runCompare(catalogs.store, catalogs.target, "hrms", buffer);
         FAIL() << "the failure did not propagate";
     } catch (const DatabaseError& error) {
-        EXPECT_STREQ(error.what(), "Login failed for user 'Sa'.");
+        EXPECT_STREQ(error.what(), "Invalid object name 'sysindexkeys'.");
     }
+    const std::vector<std::string> statements = {"use hrms",
+                                                 "Alter Table Emp Add Name varchar(20)  NULL"};
+    EXPECT_EQ(buffer.statements(), statements);
+}
+
+TEST(CompareRun, TargetFailureBeforeTheUseStatementLeavesTheBufferAlone) {
+    Catalogs catalogs;
+    catalogs.setColumns({emp}, {});
+    catalogs.target.fail(test::targetColumnQuery, "Login failed for user 'Sa'.");
+    ScriptBuffer buffer;
+    buffer.setDisplayText("old");
+    EXPECT_THROW(runCompare(catalogs.store, catalogs.target, "hrms", buffer), DatabaseError);
     EXPECT_TRUE(buffer.statements().empty());
     EXPECT_EQ(buffer.displayText(), "old");
 }

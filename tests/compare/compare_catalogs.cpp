@@ -1,0 +1,127 @@
+#include "compare_catalogs.h"
+
+#include <set>
+
+namespace dbc::test {
+
+const ObjectTables procedureTables{"Select SpName From SourceSp Group by SpName",
+                                   "Select * From SourceSp ", "SpName", "SpText", "P"};
+const ObjectTables viewTables{"Select ViewName From SourceView Group by ViewName",
+                              "Select * From SourceView ", "ViewName", "ViewText", "V"};
+const ObjectTables triggerTables{"Select TRName From SourceTR Group by TRName",
+                                 "Select * From SourceTR ", "TRName", "TRText", "TR"};
+
+const std::string targetColumnQuery =
+    "SELECT a.name as FieldName, a.id, a.prec as FieldLength, a.xtype,a.IsNullable,a.TypeStat,"
+    "a.Collation,a.colstat as colstat, b.name AS FieldType, c.name AS tablename  FROM syscolumns "
+    "a INNER JOIN systypes b ON a.xtype = b.xtype AND a.id>1000 And  b.name <> 'sysname' INNER "
+    "JOIN  sysobjects c ON c.id = a.id AND c.xtype = 'u'   ORDER BY TableName,a.name ";
+
+const std::string targetIndexQuery =
+    "SELECT a.indid as status, a.name AS IndexName, b.indid, b.colid, b.keyno AS "
+    "IndexFieldOrder, c.name AS tablename, d.name AS IndexField  FROM sysindexes a INNER JOIN   "
+    "sysindexkeys b ON a.id = b.id AND a.indid = b.indid INNER JOIN  sysobjects c ON a.id = c.id "
+    "INNER JOIN  syscolumns d ON a.id = d.id AND b.colid = d.colid  WHERE   (c.xtype = 'u') and "
+    "a.status>0 and a.status<8000000    ORDER BY TableName, IndexName, IndexFieldOrder  ";
+
+const std::string targetDefaultQuery =
+    "SELECT a.name AS DFName, b.name AS TableName,c.Text as DFValue,d.name as FieldName   FROM "
+    "sysobjects a INNER JOIN      sysobjects b ON a.parent_obj = b.id Inner Join sysComments c "
+    "on a.id=C.id inner join syscolumns d       on (a.type = 'D') AND (a.status >= 0) AND "
+    "(b.type = 'U') AND (b.status >= 0)  and a.parent_obj=d.id and  a.info=d.colid   order by "
+    "a.name";
+
+namespace {
+
+std::string quoted(const std::string& name) {
+    std::string literal = "N'";
+    for (char c : name) {
+        literal += c;
+        if (c == '\'')
+            literal += '\'';
+    }
+    return literal + "'";
+}
+
+template <typename Row, typename TableOf>
+std::vector<std::string> firstSeenTables(const std::vector<Row>& rows, TableOf tableOf) {
+    std::vector<std::string> names;
+    std::set<std::string> seen;
+    for (const Row& row : rows) {
+        if (seen.insert(tableOf(row)).second)
+            names.push_back(tableOf(row));
+    }
+    return names;
+}
+
+} // namespace
+
+std::string existenceQuery(const std::string& typeCode, const std::string& name) {
+    return "Select * From sysObjects where type='" + typeCode +
+           "' and Status>=0 and name=" + quoted(name);
+}
+
+std::string textQuery(const std::string& name) {
+    return "Exec sp_helpText " + quoted(name);
+}
+
+Catalogs::Catalogs() {
+    setColumns({}, {});
+    setIndexes({}, {});
+    for (const ObjectTables* tables : {&procedureTables, &viewTables, &triggerTables})
+        setObjects(*tables, {}, {});
+    setDefaults({}, {});
+}
+
+void Catalogs::setColumns(const std::vector<Col>& snapshot, const std::vector<Col>& targetSide) {
+    store.answer("Select * From SourceTable Order by TableName,FieldName",
+                 snapshotColumns(snapshot));
+    store.answer(
+        "Select TableName From SourceTable Group by TableName",
+        nameList("TableName", firstSeenTables(snapshot, [](const Col& c) { return c.table; })));
+    target.answer(targetColumnQuery, targetColumns(targetSide));
+}
+
+void Catalogs::setIndexes(const std::vector<Key>& snapshot, const std::vector<Key>& targetSide) {
+    store.answer("Select * From SourceIndex Order by TableName,IndexName,IndexFieldOrder",
+                 snapshotIndexKeys(snapshot));
+    store.answer(
+        "Select TableName From SourceIndex Group by TableName",
+        nameList("TableName", firstSeenTables(snapshot, [](const Key& k) { return k.table; })));
+    target.answer(targetIndexQuery, targetIndexKeys(targetSide));
+}
+
+void Catalogs::setObjects(const ObjectTables& tables, const std::vector<StoredObject>& snapshot,
+                          const std::vector<TargetObject>& targetSide) {
+    std::vector<std::string> names;
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (const StoredObject& object : snapshot) {
+        names.push_back(object.name);
+        for (const std::string& row : object.rows)
+            rows.emplace_back(object.name, row);
+        target.answer(existenceQuery(tables.typeCode, object.name),
+                      makeResult({"name", "id", "xtype", "status"}, {}));
+    }
+    store.answer(tables.nameListQuery, nameList(tables.nameField, names));
+    store.answer(tables.storedRowsQuery, textRows(tables.nameField, tables.textField, rows));
+    for (const TargetObject& object : targetSide) {
+        target.answer(existenceQuery(tables.typeCode, object.name),
+                      makeResult({"name", "id", "xtype", "status"},
+                                 {{object.name, "2001", tables.typeCode, "0"}}));
+        if (!object.text) {
+            target.fail(textQuery(object.name), object.error);
+            continue;
+        }
+        Result text({"Text"}, {});
+        for (const std::string& row : *object.text)
+            text.addRow({row});
+        target.answer(textQuery(object.name), text);
+    }
+}
+
+void Catalogs::setDefaults(const std::vector<Df>& snapshot, const std::vector<Df>& targetSide) {
+    store.answer("Select * From SourceDF Order by DFName", snapshotDefaults(snapshot));
+    target.answer(targetDefaultQuery, targetDefaults(targetSide));
+}
+
+} // namespace dbc::test

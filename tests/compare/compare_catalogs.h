@@ -1,0 +1,65 @@
+#pragma once
+
+#include "catalog_rows.h"
+#include "fake_connection.h"
+#include "script_buffer.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dbc::test {
+
+// How the tests expect one object category to be read, written out here
+// independently of the code under test.
+struct ObjectTables {
+    std::string nameListQuery;
+    std::string storedRowsQuery;
+    std::string nameField;
+    std::string textField;
+    std::string typeCode; // sysObjects type in the existence query
+};
+
+extern const ObjectTables procedureTables;
+extern const ObjectTables viewTables;
+extern const ObjectTables triggerTables;
+
+// An object of the snapshot: its stored text rows.
+struct StoredObject {
+    std::string name;
+    std::vector<std::string> rows;
+};
+
+// An object that exists in the target: its sp_helptext rows, or nothing when
+// sp_helptext fails with `error` (an encrypted object).
+struct TargetObject {
+    std::string name;
+    std::optional<std::vector<std::string>> text;
+    std::string error = "The text for object is encrypted.";
+};
+
+// "Select * From sysObjects where type='<type>' and Status>=0 and name=N'<name>'".
+std::string existenceQuery(const std::string& typeCode, const std::string& name);
+// "Exec sp_helpText N'<name>'".
+std::string textQuery(const std::string& name);
+
+// The target column, index and default queries, text for text.
+extern const std::string targetColumnQuery;
+extern const std::string targetIndexQuery;
+extern const std::string targetDefaultQuery;
+
+// The snapshot store and the target of a compare run. Every category's
+// queries are answered with empty results until a test sets rows.
+struct Catalogs {
+    FakeConnection store;
+    FakeConnection target;
+
+    Catalogs();
+    void setColumns(const std::vector<Col>& snapshot, const std::vector<Col>& targetSide);
+    void setIndexes(const std::vector<Key>& snapshot, const std::vector<Key>& targetSide);
+    void setObjects(const ObjectTables& tables, const std::vector<StoredObject>& snapshot,
+                    const std::vector<TargetObject>& targetSide);
+    void setDefaults(const std::vector<Df>& snapshot, const std::vector<Df>& targetSide);
+};
+
+} // namespace dbc::test

@@ -1,0 +1,240 @@
+#include "compare_catalogs.h"
+#include "object_compare.h"
+
+#include <gtest/gtest.h>
+
+namespace dbc {
+namespace {
+
+using test::StoredObject;
+using test::TargetObject;
+
+struct ObjectCase {
+    std::string name;
+    const ObjectCategory* category;
+    const test::ObjectTables* tables;
+    std::vector<StoredObject> snapshot;
+    std::vector<TargetObject> target;
+    std::vector<std::string> display;
+    std::vector<std::string> statements;
+};
+
+std::ostream& operator<<(std::ostream& out, const ObjectCase& c) {
+    return out << c.name;
+}
+
+class ObjectCompareGolden : public ::testing::TestWithParam<ObjectCase> {};
+
+TEST_P(ObjectCompareGolden, GeneratesExactlyTheExpectedScript) {
+    const ObjectCase& c = GetParam();
+    test::Catalogs catalogs;
+    catalogs.setObjects(*c.tables, c.snapshot, c.target);
+    ScriptBuffer buffer;
+    EXPECT_TRUE(compareObjects(*c.category, catalogs.store, catalogs.target, buffer));
+    EXPECT_EQ(buffer.displayLines(), c.display);
+    EXPECT_EQ(buffer.statements(), c.statements);
+}
+
+const StoredObject p{"p", {"CREATE PROCEDURE p AS\r\n", "  SELECT 1\r\n"}};
+const std::string pText = "CREATE PROCEDURE p AS\r\n  SELECT 1\r\n";
+const StoredObject v{"v", {"CREATE VIEW v AS\r\n", "SELECT a FROM t\r\n"}};
+const std::string vText = "CREATE VIEW v AS\r\nSELECT a FROM t\r\n";
+const StoredObject tr{"tr", {"CREATE TRIGGER tr ON t FOR INSERT AS\r\n", "RETURN"}};
+const std::string trText = "CREATE TRIGGER tr ON t FOR INSERT AS\r\nRETURN";
+
+const ObjectCase objectCases[] = {
+    {"MissingProcedureGetsGoAndItsText",
+     &procedureCategory,
+     &test::procedureTables,
+     {p},
+     {},
+     {"Go", "CREATE PROCEDURE p AS", "  SELECT 1"},
+     {pText}},
+    {"EqualUpToCaseAndRowEdgeWhiteSpace",
+     &procedureCategory,
+     &test::procedureTables,
+     {p},
+     {{"p", std::vector<std::string>{"create procedure P as", "\tSELECT 1 \n"}}},
+     {},
+     {}},
+    {"OneInnerBlankMoreDropsAndRecreates",
+     &procedureCategory,
+     &test::procedureTables,
+     {p},
+     {{"p", std::vector<std::string>{"CREATE PROCEDURE p AS\r\n", "  SELECT  1\r\n"}}},
+     {"Go", "drop procedure [dbo].p", "Go", "CREATE PROCEDURE p AS", "  SELECT 1"},
+     {"drop procedure [dbo].p", pText}},
+    {"RowsJoinedDifferentlyDiffer",
+     &procedureCategory,
+     &test::procedureTables,
+     {p},
+     {{"p", std::vector<std::string>{"create procedure p as select 1"}}},
+     {"Go", "drop procedure [dbo].p", "Go", "CREATE PROCEDURE p AS", "  SELECT 1"},
+     {"drop procedure [dbo].p", pText}},
+    {"ProcedureWithEmptyTargetText",
+     &procedureCategory,
+     &test::procedureTables,
+     {p},
+     {{"p", std::vector<std::string>{}}},
+     {"Go", "drop procedure [dbo].p", "Go", "CREATE PROCEDURE p AS", "  SELECT 1"},
+     {"drop procedure [dbo].p", pText}},
+    {"EncryptedProcedureIsDroppedAndRecreated",
+     &procedureCategory,
+     &test::procedureTables,
+     {p},
+     {{"p", std::nullopt}},
+     {"Go", "drop procedure [dbo].p", "Go", "CREATE PROCEDURE p AS", "  SELECT 1"},
+     {"drop procedure [dbo].p", pText}},
+    {"ViewTextDiffers",
+     &viewCategory,
+     &test::viewTables,
+     {v},
+     {{"v", std::vector<std::string>{"CREATE VIEW v AS SELECT b FROM t"}}},
+     {"Go", "drop View [dbo].v", "Go", "CREATE VIEW v AS", "SELECT a FROM t"},
+     {"drop View [dbo].v", vText}},
+    {"ViewWithoutTargetTextDrop",
+     &viewCategory,
+     &test::viewTables,
+     {v},
+     {{"v", std::vector<std::string>{}}},
+     {"Go", "drop View [dbo].v", "Go", "CREATE VIEW v AS", "SELECT a FROM t"},
+     {"drop View [dbo].v", vText}},
+    {"TargetOnlyViewIsNeverTouched",
+     &viewCategory,
+     &test::viewTables,
+     {v},
+     {{"v", std::vector<std::string>{"create view v as", "select a from t"}},
+      {"old_view", std::vector<std::string>{"CREATE VIEW old_view AS SELECT 1"}}},
+     {},
+     {}},
+    {"TriggerWithoutTargetTextUsesUpperCaseLiteral",
+     &triggerCategory,
+     &test::triggerTables,
+     {tr},
+     {{"tr", std::vector<std::string>{}}},
+     {"Go", "drop TRIGGER [dbo].tr", "Go", "CREATE TRIGGER tr ON t FOR INSERT AS", "RETURN"},
+     {"drop TRIGGER [dbo].tr", trText}},
+    {"EncryptedTriggerUsesUpperCaseLiteral",
+     &triggerCategory,
+     &test::triggerTables,
+     {tr},
+     {{"tr", std::nullopt}},
+     {"Go", "drop TRIGGER [dbo].tr", "Go", "CREATE TRIGGER tr ON t FOR INSERT AS", "RETURN"},
+     {"drop TRIGGER [dbo].tr", trText}},
+    {"TriggerTextDiffersUsesMixedCaseLiteral",
+     &triggerCategory,
+     &test::triggerTables,
+     {tr},
+     {{"tr", std::vector<std::string>{"CREATE TRIGGER tr ON t FOR UPDATE AS", "RETURN"}}},
+     {"Go", "drop TRigger [dbo].tr", "Go", "CREATE TRIGGER tr ON t FOR INSERT AS", "RETURN"},
+     {"drop TRigger [dbo].tr", trText}},
+    {"MissingP1AndDifferingP2",
+     &procedureCategory,
+     &test::procedureTables,
+     {{"p1", {"CREATE PROCEDURE p1 AS\r\n", "SELECT 1\r\n"}},
+      {"p2", {"CREATE PROCEDURE p2 AS\r\n", "SELECT 2\r\n"}}},
+     {{"p2", std::vector<std::string>{"CREATE PROCEDURE p2 AS\r\n", "SELECT 3\r\n"}}},
+     {"Go", "CREATE PROCEDURE p1 AS", "SELECT 1", "Go", "drop procedure [dbo].p2", "Go",
+      "CREATE PROCEDURE p2 AS", "SELECT 2"},
+     {"CREATE PROCEDURE p1 AS\r\nSELECT 1\r\n", "drop procedure [dbo].p2",
+      "CREATE PROCEDURE p2 AS\r\nSELECT 2\r\n"}},
+    {"ChineseNameAndTextCompareByteForByte",
+     &viewCategory,
+     &test::viewTables,
+     {{"\xE8\xA7\x86\xE5\x9B\xBE", {"CREATE VIEW \xE8\xA7\x86\xE5\x9B\xBE AS SELECT 1"}}},
+     {{"\xE8\xA7\x86\xE5\x9B\xBE",
+       std::vector<std::string>{"create view \xE8\xA7\x86\xE5\x9B\xBE as select 1"}}},
+     {},
+     {}},
+    {"ApostropheInNameIsComparedLikeAnyOther",
+     &procedureCategory,
+     &test::procedureTables,
+     {{"O'Brien", {"CREATE PROCEDURE [O'Brien] AS SELECT 1"}}},
+     {{"O'Brien", std::vector<std::string>{"CREATE PROCEDURE [O'Brien] AS SELECT 2"}}},
+     {"Go", "drop procedure [dbo].O'Brien", "Go", "CREATE PROCEDURE [O'Brien] AS SELECT 1"},
+     {"drop procedure [dbo].O'Brien", "CREATE PROCEDURE [O'Brien] AS SELECT 1"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Objects, ObjectCompareGolden, ::testing::ValuesIn(objectCases),
+                         [](const auto& param) { return param.param.name; });
+
+TEST(ObjectCompare, SendsTheExactQueriesWithQuotedNames) {
+    test::Catalogs catalogs;
+    catalogs.setObjects(test::procedureTables,
+                        {{"O'Brien", {"CREATE PROCEDURE x AS SELECT 1"}},
+                         {"p');drop table t--", {"CREATE PROCEDURE y AS SELECT 1"}}},
+                        {{"O'Brien", std::vector<std::string>{"CREATE PROCEDURE x AS SELECT 1"}}});
+    catalogs.store.clearSent();
+    ScriptBuffer buffer;
+    compareObjects(procedureCategory, catalogs.store, catalogs.target, buffer);
+    const std::vector<std::string> storeSent = {"Select SpName From SourceSp Group by SpName",
+                                                "Select * From SourceSp "};
+    EXPECT_EQ(catalogs.store.sent(), storeSent);
+    const std::vector<std::string> targetSent = {
+        "Select * From sysObjects where type='P' and Status>=0 and name=N'O''Brien'",
+        "Exec sp_helpText N'O''Brien'",
+        "Select * From sysObjects where type='P' and Status>=0 and name=N'p'');drop table t--'"};
+    EXPECT_EQ(catalogs.target.sent(), targetSent);
+}
+
+TEST(ObjectCompare, OtherTypeOrNegativeStatusInTargetCountsAsMissing) {
+    // The server filters both out in the existence query: its type and status
+    // conditions are what makes a view named p or a system object count as
+    // missing, so the query text is checked for each category.
+    struct Expect {
+        const ObjectCategory* category;
+        const test::ObjectTables* tables;
+        std::string query;
+    };
+    const Expect expects[] = {
+        {&procedureCategory, &test::procedureTables,
+         "Select * From sysObjects where type='P' and Status>=0 and name=N'x'"},
+        {&viewCategory, &test::viewTables,
+         "Select * From sysObjects where type='V' and Status>=0 and name=N'x'"},
+        {&triggerCategory, &test::triggerTables,
+         "Select * From sysObjects where type='TR' and Status>=0 and name=N'x'"},
+    };
+    for (const Expect& e : expects) {
+        test::Catalogs catalogs;
+        catalogs.setObjects(*e.tables, {{"x", {"CREATE x"}}}, {});
+        ScriptBuffer buffer;
+        compareObjects(*e.category, catalogs.store, catalogs.target, buffer);
+        EXPECT_EQ(catalogs.target.sent(), std::vector<std::string>{e.query});
+        EXPECT_EQ(buffer.statements(), std::vector<std::string>{"CREATE x"});
+        EXPECT_EQ(buffer.displayLines(), (std::vector<std::string>{"Go", "CREATE x"}));
+    }
+}
+
+TEST(ObjectCompare, EmptyNameListEndsTheRun) {
+    test::Catalogs catalogs;
+    ScriptBuffer buffer;
+    EXPECT_FALSE(compareObjects(viewCategory, catalogs.store, catalogs.target, buffer));
+    EXPECT_TRUE(buffer.statements().empty());
+    EXPECT_TRUE(buffer.displayLines().empty());
+    EXPECT_TRUE(catalogs.target.sent().empty());
+}
+
+TEST(ObjectCompare, StoredRowsOfAnObjectAreFoundWhateverTheirPlaceInTheTable) {
+    test::Catalogs catalogs;
+    catalogs.setObjects(test::procedureTables, {{"a", {"A1\r\n"}}, {"b", {"B1\r\n"}}}, {});
+    // Rows of a and b interleaved as a store might return them.
+    catalogs.store.answer(
+        "Select * From SourceSp ",
+        test::textRows("SpName", "SpText", {{"a", "A1\r\n"}, {"b", "B1\r\n"}, {"A", "A2\r\n"}}));
+    ScriptBuffer buffer;
+    compareObjects(procedureCategory, catalogs.store, catalogs.target, buffer);
+    const std::vector<std::string> statements = {"A1\r\nA2\r\n", "B1\r\n"};
+    EXPECT_EQ(buffer.statements(), statements);
+}
+
+TEST(ObjectCompare, ConnectionFailureOfTheExistenceQueryEndsTheRun) {
+    test::Catalogs catalogs;
+    catalogs.setObjects(test::procedureTables, {{"p", {"CREATE p"}}}, {});
+    catalogs.target.fail(test::existenceQuery("P", "p"), "Communication link failure");
+    ScriptBuffer buffer;
+    EXPECT_THROW(compareObjects(procedureCategory, catalogs.store, catalogs.target, buffer),
+                 std::runtime_error);
+}
+
+} // namespace
+} // namespace dbc
