@@ -32,7 +32,7 @@ std::vector<std::string> failureReportLines(const std::vector<ExecutionFailure>&
     return lines;
 }
 
-std::string renderFailureReport(const std::vector<ExecutionFailure>& failures) {
+std::string failureReport(const std::vector<ExecutionFailure>& failures) {
     std::string report;
     const auto lines = failureReportLines(failures);
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -46,7 +46,7 @@ std::string renderFailureReport(const std::vector<ExecutionFailure>& failures) {
 std::vector<ExecutionFailure> executeScript(Connection& target, ScriptBuffer& buffer) {
     buffer.clearDisplay();
     auto failures = executeAll(target, buffer.statements());
-    buffer.setDisplayText(renderFailureReport(failures));
+    buffer.setDisplayText(failureReport(failures));
     return failures;
 }
 

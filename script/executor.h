@@ -38,7 +38,7 @@ std::vector<ExecutionFailure> executeAll(Connection& target,
 std::vector<std::string> failureReportLines(const std::vector<ExecutionFailure>& failures);
 
 // The same report as one text, its lines joined by "\n".
-std::string renderFailureReport(const std::vector<ExecutionFailure>& failures);
+std::string failureReport(const std::vector<ExecutionFailure>& failures);
 
 // "执 行" on the script buffer: clears the display text, executes the
 // statement list (left unchanged) and puts the failure report into the display

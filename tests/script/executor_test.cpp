@@ -30,7 +30,7 @@ TEST(ExecuteAll, SecondOfThreeFailsAndTheThirdStillRuns) {
     ASSERT_EQ(failures.size(), 1u);
     EXPECT_EQ(failures[0].statement, statements[1]);
     EXPECT_EQ(failures[0].message, "Incorrect syntax near the keyword 'IDENTITY'.");
-    EXPECT_EQ(renderFailureReport(failures),
+    EXPECT_EQ(failureReport(failures),
               "Alter Table T Alter COLUMN id int IDENTITY (1, 1)  Not NULL\n"
               "Incorrect syntax near the keyword 'IDENTITY'.\n"
               "\n" +
@@ -44,7 +44,7 @@ TEST(ExecuteAll, ReportsEveryFailureInListOrder) {
     const auto failures = executeAll(target, {"a", "b", "c"});
     const std::vector<ExecutionFailure> expected = {{"a", "first"}, {"c", "second"}};
     EXPECT_EQ(failures, expected);
-    EXPECT_EQ(renderFailureReport(failures), "a\nfirst\nc\nsecond\n\n" + closingNote);
+    EXPECT_EQ(failureReport(failures), "a\nfirst\nc\nsecond\n\n" + closingNote);
 }
 
 TEST(ExecuteAll, AnyStandardExceptionCountsAsAFailureOfThatStatement) {
@@ -66,7 +66,7 @@ TEST(ExecuteAll, EmptyListRunsNothingAndReportsNothing) {
     const auto failures = executeAll(target, {});
     EXPECT_TRUE(target.sent().empty());
     EXPECT_TRUE(failures.empty());
-    EXPECT_EQ(renderFailureReport(failures), "");
+    EXPECT_EQ(failureReport(failures), "");
 }
 
 TEST(ExecuteScript, MultiLineFailureIsReportedWholeBeforeItsMessage) {
