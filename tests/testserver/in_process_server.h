@@ -1,0 +1,50 @@
+#pragma once
+
+#include "tds_server.h"
+
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace testserver::test {
+
+// A TdsServer on a free 127.0.0.1 port, served from a thread of the test
+// process and stopped when the object dies. The server's log lines are kept.
+class InProcessServer {
+public:
+    explicit InProcessServer(SessionProvider& provider) : m_server(provider, options()) {
+        m_port = m_server.listen(0);
+        m_thread = std::thread([this] { m_server.run(); });
+    }
+    ~InProcessServer() {
+        m_server.stop();
+        m_thread.join();
+    }
+    InProcessServer(const InProcessServer&) = delete;
+    InProcessServer& operator=(const InProcessServer&) = delete;
+
+    int port() const noexcept { return m_port; }
+    std::vector<std::string> log() const {
+        std::lock_guard<std::mutex> lock(m_logMutex);
+        return m_log;
+    }
+
+private:
+    ServerOptions options() {
+        ServerOptions o;
+        o.log = [this](const std::string& line) {
+            std::lock_guard<std::mutex> lock(m_logMutex);
+            m_log.push_back(line);
+        };
+        return o;
+    }
+
+    mutable std::mutex m_logMutex;
+    std::vector<std::string> m_log;
+    TdsServer m_server;
+    int m_port = 0;
+    std::thread m_thread;
+};
+
+} // namespace testserver::test

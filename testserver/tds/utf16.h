@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace testserver {
+
+// TDS 7 carries all text as UTF-16LE; the engine works in UTF-8. Invalid input
+// (a lone surrogate, a bad UTF-8 sequence, an odd trailing byte) becomes
+// U+FFFD rather than an exception: the text comes from the network or from
+// catalog files and must never stop a connection.
+
+std::string utf16leToUtf8(std::string_view utf16le);
+std::string utf8ToUtf16le(std::string_view utf8);
+
+// The number of UTF-16 code units that `utf8` occupies once converted.
+std::size_t utf16Length(std::string_view utf8);
+
+// Cuts UTF-16LE text to at most `maxUnits` code units without splitting a
+// surrogate pair.
+std::string truncateUtf16le(std::string utf16le, std::size_t maxUnits);
+
+} // namespace testserver
