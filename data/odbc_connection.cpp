@@ -1,6 +1,9 @@
 #include "odbc_connection.h"
 
 #include "odbc_diagnostics.h"
+#include "utf16.h"
+
+#include <sqlucode.h>
 
 #include <algorithm>
 #include <vector>
@@ -87,10 +90,14 @@ OdbcConnection::OdbcConnection(const std::string& connectionString) {
     checkOdbc(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc), SQL_HANDLE_ENV, env, "SQLAllocHandle");
     m_dbc = OdbcHandle(SQL_HANDLE_DBC, dbc);
 
-    std::string text = connectionString;
-    SQLRETURN rc = SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()),
-                                    static_cast<SQLSMALLINT>(text.size()), nullptr, 0, nullptr,
-                                    SQL_DRIVER_NOPROMPT);
+    // The wide call: FreeTDS 1.3 reads the narrow connection string as
+    // Latin-1 whatever ClientCharset says, so a user name, password or
+    // database name outside ASCII would reach the server garbled.
+    std::u16string text = utf8ToUtf16(connectionString);
+    static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "unixODBC's SQLWCHAR is UTF-16");
+    SQLRETURN rc = SQLDriverConnectW(dbc, nullptr, reinterpret_cast<SQLWCHAR*>(text.data()),
+                                     static_cast<SQLSMALLINT>(text.size()), nullptr, 0, nullptr,
+                                     SQL_DRIVER_NOPROMPT);
     checkOdbc(rc, SQL_HANDLE_DBC, dbc, "SQLDriverConnect");
     m_dbc.setConnected(true);
 }

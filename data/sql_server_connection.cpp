@@ -36,27 +36,8 @@ std::string hostName(std::string_view host) {
     return std::string(host);
 }
 
-// Builds NAME=value; with the quoting the driver reads.
-class AttributeWriter {
-public:
-    explicit AttributeWriter(bool freeTds) : m_freeTds(freeTds) {}
-
-    void add(std::string_view name, const std::string& value, const std::string& what) {
-        if (value.find('\0') != std::string::npos)
-            throw DatabaseError(what + " contains a NUL character");
-        m_text += std::string(name) + "=" +
-                  (m_freeTds ? quoteFreeTdsValue(value, what) : quoteOdbcValue(value)) + ";";
-    }
-    void addRaw(std::string_view text) { m_text += text; }
-    const std::string& text() const noexcept { return m_text; }
-
-private:
-    bool m_freeTds;
-    std::string m_text;
-};
-
 // SERVER (and PORT) for FreeTDS from the server box.
-void addFreeTdsServer(AttributeWriter& out, std::string_view server) {
+void addFreeTdsServer(FreeTdsConnectionString& out, std::string_view server) {
     const std::string what = "the server name";
     if (server.size() > 4 && equalsIgnoringCase(server.substr(0, 4), "tcp:"))
         server.remove_prefix(4);
@@ -85,43 +66,28 @@ std::string sqlServerDriverName() {
     return kDefaultDriver;
 }
 
-std::string quoteOdbcValue(const std::string& value) {
-    std::string quoted = "{";
-    for (char c : value) {
-        quoted += c;
-        if (c == '}')
-            quoted += '}';
-    }
-    quoted += '}';
-    return quoted;
-}
-
-std::string quoteFreeTdsValue(const std::string& value, const std::string& what) {
-    if (value.find('}') == std::string::npos)
-        return "{" + value + "}";
-    if (value.find(';') == std::string::npos && value.front() != '{')
-        return value;
-    throw DatabaseError(what +
-                        " cannot be passed to the FreeTDS ODBC driver: it contains \"}\" together "
-                        "with \";\" or a leading \"{\"");
-}
-
 std::string odbcConnectionString(const ConnectionProperties& properties,
                                  const std::string& driverName) {
-    bool freeTds = isFreeTds(driverName);
-    // The driver manager reads DRIVER itself, by ODBC's rule.
-    AttributeWriter out(freeTds);
-    out.addRaw("DRIVER=" + quoteOdbcValue(driverName) + ";");
-    if (freeTds)
+    if (isFreeTds(driverName)) {
+        FreeTdsConnectionString out(driverName);
         addFreeTdsServer(out, properties.server);
-    else
-        out.add("SERVER", properties.server, "the server name");
-    out.add("DATABASE", properties.database, "the database name");
-    out.add("UID", properties.user, "the user name");
-    out.add("PWD", properties.password, "the password");
-    if (freeTds)
+        out.add("DATABASE", properties.database, "the database name");
+        out.add("UID", properties.user, "the user name");
+        out.add("PWD", properties.password, "the password");
         out.addRaw("ClientCharset=UTF-8;TDS_Version=7.4;");
-    return out.text();
+        return out.finish();
+    }
+    std::string text = "DRIVER=" + quoteOdbcValue(driverName) + ";";
+    auto add = [&text](std::string_view name, const std::string& value, const std::string& what) {
+        if (value.find('\0') != std::string::npos)
+            throw DatabaseError(what + " contains a NUL character");
+        text += std::string(name) + "=" + quoteOdbcValue(value) + ";";
+    };
+    add("SERVER", properties.server, "the server name");
+    add("DATABASE", properties.database, "the database name");
+    add("UID", properties.user, "the user name");
+    add("PWD", properties.password, "the password");
+    return text;
 }
 
 std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& properties) {

@@ -1,0 +1,61 @@
+#include "database_error.h"
+#include "environment_guard.h"
+#include "fake_login_listener.h"
+#include "sql_server_connection.h"
+
+#include <gtest/gtest.h>
+
+namespace dbc {
+namespace {
+
+struct LoginCase {
+    const char* name;
+    const char* serverForm; // "%s" is replaced by the listener's port
+    std::string database;
+    std::string user;
+    std::string password;
+};
+
+std::ostream& operator<<(std::ostream& out, const LoginCase& c) {
+    return out << c.name;
+}
+
+std::string serverBox(const std::string& form, int port) {
+    std::string box = form;
+    box.replace(box.find("%s"), 2, std::to_string(port));
+    return box;
+}
+
+class FreeTdsLogin : public testing::TestWithParam<LoginCase> {};
+
+// The four boxes reach the server exactly as typed: the connection string
+// goes through unixODBC and the FreeTDS driver for real.
+TEST_P(FreeTdsLogin, ReachesTheServerAsTyped) {
+    test::EnvironmentGuard driver("DBCOMPARE_ODBC_DRIVER", std::nullopt);
+    test::FakeLoginListener listener;
+    const LoginCase& c = GetParam();
+    ConnectionProperties properties{serverBox(c.serverForm, listener.port()), c.database, c.user,
+                                    c.password};
+    // The listener hangs up after the login, so the connection fails.
+    EXPECT_THROW(connectSqlServer(properties), DatabaseError);
+    test::LoginRecord login = listener.login();
+    EXPECT_EQ(login.userName, c.user);
+    EXPECT_EQ(login.password, c.password);
+    EXPECT_EQ(login.database, c.database);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, FreeTdsLogin,
+    testing::Values(LoginCase{"plain", "127.0.0.1,%s", "hrms", "Sa", "secret"},
+                    LoginCase{"dot_means_this_machine", ".,%s", "hrms", "Sa", ""},
+                    LoginCase{"local_means_this_machine", "(local),%s", "hrms", "Sa", "x"},
+                    LoginCase{"semicolon_equals_blanks", ".,%s", "my db", " sa ", " a;b=c;UID=x "},
+                    LoginCase{"open_brace", ".,%s", "{db", "u{", "{p{"},
+                    LoginCase{"close_brace_bare", ".,%s", "d}b", "u}", "p}}=q{x}"},
+                    LoginCase{"semicolon_close_brace_equals", ".,%s", "hrms", "Sa", "p;}=q"},
+                    LoginCase{"braced_password", ".,%s", "hrms", "Sa", "{a}"},
+                    LoginCase{"chinese", ".,%s", "人事库", "用户", "密码;}=口令"}),
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+
+} // namespace
+} // namespace dbc

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+
+namespace dbc::test {
+
+// A fresh directory under the system's temporary directory, removed with
+// everything in it when the object dies. (The store and data tests use it
+// instead of the test-server support library, so that they build alone.)
+class ScratchDir {
+public:
+    ScratchDir() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "dbcompare-data-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            throw std::runtime_error("cannot create a scratch directory: " +
+                                     std::string(std::strerror(errno)));
+        m_path = pattern;
+    }
+    ~ScratchDir() {
+        std::error_code ignored;
+        std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ignored);
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    const std::filesystem::path& path() const noexcept { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+} // namespace dbc::test
