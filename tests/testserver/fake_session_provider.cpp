@@ -13,6 +13,15 @@ std::string lower(std::string text) {
     return text;
 }
 
+// tsql sends a batch with the line end of its last line.
+std::string trimmed(const std::string& text) {
+    auto begin = text.find_first_not_of(" \t\r\n");
+    if (begin == std::string::npos)
+        return {};
+    auto end = text.find_last_not_of(" \t\r\n");
+    return text.substr(begin, end - begin + 1);
+}
+
 bool startsWithIgnoringCase(const std::string& text, const std::string& prefix) {
     return lower(text.substr(0, prefix.size())) == prefix;
 }
@@ -77,11 +86,12 @@ std::unique_ptr<Session> FakeSessionProvider::login(const std::string& user,
 }
 
 BatchResult FakeSessionProvider::run(const std::string& database, std::string& newDatabase,
-                                     const std::string& sql) {
+                                     const std::string& text) {
+    std::string sql = trimmed(text);
     std::function<BatchResult()> produce;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_batches.push_back(sql);
+        m_batches.push_back(text);
         auto it = m_answers.find(sql);
         if (it != m_answers.end())
             produce = it->second;
@@ -112,7 +122,7 @@ BatchResult FakeSessionProvider::run(const std::string& database, std::string& n
     (void)database;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_unrecognised.push_back(sql);
+        m_unrecognised.push_back(text);
     }
     std::string near = sql.substr(0, sql.find(' '));
     return BatchResult{{errorOutcome(102, "Incorrect syntax near '" + near + "'.", 15)}};

@@ -21,9 +21,10 @@ public:
     explicit FakeSessionProvider(std::vector<std::string> databases,
                                  std::optional<Credentials> credentials = std::nullopt);
 
-    // Answers the batch whose text is exactly `sql`.
+    // Answers the batch whose text is `sql` (leading and trailing blanks and
+    // line ends aside).
     void answer(const std::string& sql, BatchResult result);
-    // Answers the batch whose text is exactly `sql` by calling `produce`.
+    // The same, calling `produce` for each such batch.
     void answer(const std::string& sql, std::function<BatchResult()> produce);
 
     std::unique_ptr<Session> login(const std::string& user, const std::string& password,
