@@ -1,0 +1,57 @@
+#pragma once
+
+#include "connection.h"
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace dbc {
+
+class SnapshotStore;
+
+// The steps of a capture, in the order they run; each fills one store table.
+enum class CaptureStep { Columns, IndexKeys, Procedures, Views, Triggers, Defaults };
+
+// Receives a capture's progress. The bar gets one range per step; the
+// window shows it, the command line draws it on a terminal.
+class CaptureObserver {
+public:
+    virtual ~CaptureObserver() = default;
+    // A step with rows to write begins: the bar shows `minimum`..`maximum`,
+    // position 0. A step without rows leaves the bar as it was.
+    virtual void stepStarted(CaptureStep step, int minimum, int maximum) = 0;
+    // One row or object of the step is done.
+    virtual void advanced() = 0;
+    // The column rows are written (the count label may be refreshed).
+    virtual void columnRowsWritten() {}
+};
+
+// What a finished capture wrote.
+struct CaptureSummary {
+    // Rows per store table, in the order SourceTable, SourceIndex, SourceSp,
+    // SourceView, SourceTR, SourceDF.
+    std::array<std::size_t, 6> rows{};
+    // Procedures, views and triggers whose text the server would not give
+    // (created WITH ENCRYPTION, for instance); they have no rows.
+    std::vector<std::string> objectsWithoutText;
+};
+
+// Reads the catalog of the source database behind `source` and replaces the
+// six tables of `store` with it. Everything happens in one store
+// transaction that is committed only after the whole source has been read:
+// any failure leaves the previous snapshot exactly as it was and is thrown.
+CaptureSummary captureSource(Connection& source, SnapshotStore& store, CaptureObserver& observer);
+
+// The message that names the objects without readable text, empty when
+// there are none.
+std::string objectsWithoutTextMessage(const CaptureSummary& summary);
+
+// A string as a T-SQL Unicode literal: N'...' with apostrophes doubled.
+std::string unicodeLiteral(const std::string& text);
+
+// Removes every character of code 32 or less from both ends.
+std::string trimControlAndBlanks(const std::string& text);
+
+} // namespace dbc

@@ -1,0 +1,34 @@
+#pragma once
+
+// The SQL Server catalog queries a capture sends to the source database, text
+// for text (their runs of blanks included): servers and tests key on them.
+
+namespace dbc::catalog {
+
+inline constexpr const char* captureColumns =
+    "SELECT a.name, a.id, a.prec as length, a.xtype,a.IsNullable,a.TypeStat,a.Collation,"
+    "a.colstat as colstat, b.name AS TypeName, c.name AS tablename  FROM syscolumns a INNER JOIN "
+    "systypes b ON a.xtype = b.xtype AND a.id>1000 And  b.name <> 'sysname' INNER JOIN  "
+    "sysobjects c ON c.id = a.id AND c.xtype = 'u'   ORDER BY TableName,a.name ";
+
+inline constexpr const char* captureIndexKeys =
+    "SELECT a.indid as status, a.name AS IndexName, b.indid, b.colid, b.keyno AS "
+    "IndexFieldOrder, c.name AS tablename, d.name AS IndexField  FROM sysindexes a INNER JOIN   "
+    "sysindexkeys b ON a.id = b.id AND a.indid = b.indid INNER JOIN  sysobjects c ON a.id = c.id "
+    "INNER JOIN  syscolumns d ON a.id = d.id AND b.colid = d.colid  WHERE     (c.xtype = 'u') "
+    "and a.status>0 and a.status<8000000    ORDER BY TableName, IndexName, IndexFieldOrder  ";
+
+inline constexpr const char* captureProcedureNames =
+    "Select Name From SysObjects where xtype='P' and Status>=0";
+inline constexpr const char* captureViewNames =
+    "Select Name From SysObjects where xtype='V' and Status>=0";
+inline constexpr const char* captureTriggerNames =
+    "Select Name From SysObjects where xtype='TR' and Status>=0";
+
+inline constexpr const char* captureDefaults =
+    "SELECT a.name AS DFName, b.name AS TableName,c.Text as DFValue,d.name as FieldName   FROM "
+    "sysobjects a INNER JOIN      sysobjects b ON a.parent_obj = b.id Inner Join sysComments c on "
+    "a.id=C.id inner join syscolumns d       on (a.type = 'D') AND (a.status >= 0) AND (b.type = "
+    "'U') AND (b.status >= 0)  and a.parent_obj=d.id and a.info=d.colid  ";
+
+} // namespace dbc::catalog
