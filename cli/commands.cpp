@@ -1,0 +1,239 @@
+#include "commands.h"
+
+#include "capture.h"
+#include "compare_run.h"
+#include "database_error.h"
+#include "executor.h"
+#include "exit_status.h"
+#include "password_prompt.h"
+#include "script_buffer.h"
+#include "snapshot_store.h"
+#include "sql_server_connection.h"
+#include "terminal_progress.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+namespace dbc::cli {
+
+namespace {
+
+// A failure already reported on standard error, carrying the exit status.
+struct CommandFailed {
+    int status;
+};
+
+// One line: line breaks in a server's message would break "one line per error".
+std::string oneLine(std::string text) {
+    for (char& c : text) {
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    }
+    return text;
+}
+
+[[noreturn]] void fail(int status, const std::string& what, const std::string& message) {
+    std::cerr << "dbcompare: " << what << ": " << oneLine(message) << '\n';
+    throw CommandFailed{status};
+}
+
+std::string describeServer(const ConnectionOptions& options) {
+    return "database '" + options.database + "' on server '" + options.server + "'";
+}
+
+void writeLines(std::ostream& out, const std::string& text) {
+    if (!text.empty())
+        out << text << '\n';
+}
+
+std::size_t countRows(Connection& store, const std::string& sql) {
+    return store.open(sql).size();
+}
+
+template <typename Body> int guarded(Body&& body) {
+    try {
+        return body();
+    } catch (const CommandFailed& failed) {
+        return failed.status;
+    }
+}
+
+} // namespace
+
+Commands::Commands(ConnectionOptions connection, std::string storePath)
+    : m_connection(std::move(connection)), m_storePath(std::move(storePath)) {
+    if (!m_connection.passwordGiven) {
+        if (const char* fromEnvironment = std::getenv("DBCOMPARE_PASSWORD"))
+            m_connection.password = fromEnvironment;
+        else if (standardInputIsTerminal())
+            m_connection.password = promptPassword("Password: ");
+    }
+}
+
+std::unique_ptr<SnapshotStore> Commands::openStore(bool createIfMissing) {
+    std::filesystem::path path =
+        m_storePath.empty() ? defaultStorePath() : std::filesystem::path(m_storePath);
+    std::error_code ignored;
+    if (!createIfMissing && !std::filesystem::exists(path, ignored))
+        fail(ConnectionOrStoreFailure, "snapshot file " + path.string(),
+             "the file does not exist; run dbcompare capture first");
+    try {
+        return SnapshotStore::open(path);
+    } catch (const std::exception& error) {
+        fail(ConnectionOrStoreFailure, "snapshot file " + path.string(), error.what());
+    }
+}
+
+std::unique_ptr<Connection> Commands::connect() {
+    ConnectionProperties properties{m_connection.server, m_connection.database, m_connection.user,
+                                    m_connection.password};
+    try {
+        return connectSqlServer(properties);
+    } catch (const std::exception& error) {
+        fail(ConnectionOrStoreFailure, "cannot connect to " + describeServer(m_connection),
+             error.what());
+    }
+}
+
+int Commands::capture() {
+    return guarded([&] {
+        auto store = openStore(true);
+        auto source = connect();
+        CaptureSummary summary;
+        try {
+            TerminalProgress progress;
+            summary = captureSource(*source, *store, progress);
+        } catch (const std::exception& error) {
+            fail(ConnectionOrStoreFailure,
+                 "capture of " + describeServer(m_connection) +
+                     " failed, the snapshot is unchanged",
+                 error.what());
+        }
+        static constexpr const char* tables[] = {"SourceTable", "SourceIndex", "SourceSp",
+                                                 "SourceView",  "SourceTR",    "SourceDF"};
+        std::ostringstream line;
+        line << "captured " << describeServer(m_connection) << " into " << store->path().string()
+             << ":";
+        for (std::size_t i = 0; i < 6; ++i)
+            line << (i ? ", " : " ") << tables[i] << ' ' << summary.rows[i];
+        if (!summary.objectsWithoutText.empty()) {
+            line << "; without readable text:";
+            for (std::size_t i = 0; i < summary.objectsWithoutText.size(); ++i)
+                line << (i ? ", " : " ") << summary.objectsWithoutText[i];
+        }
+        std::cout << line.str() << '\n';
+        return int(Success);
+    });
+}
+
+namespace {
+
+// A compare run as the window's "比 对" does it: the statement list is cleared
+// before connecting, the run fills both faces of the buffer.
+void compareInto(ScriptBuffer& buffer, Connection& store, Connection& target,
+                 const std::string& database, const std::string& what) {
+    try {
+        runCompare(store, target, database, buffer);
+    } catch (const std::exception& error) {
+        fail(ConnectionOrStoreFailure, what, error.what());
+    }
+}
+
+} // namespace
+
+int Commands::compare(const std::string& outputFile) {
+    return guarded([&] {
+        auto store = openStore();
+        ScriptBuffer buffer;
+        auto target = connect();
+        compareInto(buffer, store->connection(), *target, m_connection.database,
+                    "compare with " + describeServer(m_connection) + " failed");
+        if (outputFile.empty()) {
+            writeLines(std::cout, buffer.displayText());
+            return int(Success);
+        }
+        std::ofstream out(outputFile, std::ios::binary | std::ios::trunc);
+        writeLines(out, buffer.displayText());
+        out.close();
+        if (!out)
+            fail(UsageError, "cannot write " + outputFile, "write failed");
+        return int(Success);
+    });
+}
+
+int Commands::execute(bool dryRun) {
+    return guarded([&] {
+        auto store = openStore();
+        ScriptBuffer buffer;
+        auto target = connect();
+        compareInto(buffer, store->connection(), *target, m_connection.database,
+                    "compare with " + describeServer(m_connection) + " failed");
+        if (dryRun) {
+            for (const auto& statement : buffer.statements())
+                std::cout << statement << '\n';
+            return int(Success);
+        }
+        auto failures = executeAll(*target, buffer.statements());
+        writeLines(std::cout, failureReport(failures));
+        std::cout << executeAllDoneMessage << '\n';
+        return int(failures.empty() ? Success : StatementsRefused);
+    });
+}
+
+int Commands::execOne(const std::string& sql, const std::string& inputFile) {
+    return guarded([&] {
+        std::string text = sql;
+        if (!inputFile.empty()) {
+            std::ifstream in(inputFile, std::ios::binary);
+            std::ostringstream content;
+            content << in.rdbuf();
+            if (!in && !in.eof())
+                fail(UsageError, "cannot read " + inputFile, "read failed");
+            text = content.str();
+        }
+        auto target = connect();
+        try {
+            executeOne(*target, text);
+        } catch (const DatabaseError& error) {
+            fail(StatementsRefused, "the server refused the command", error.what());
+        }
+        std::cout << executeOneDoneMessage << '\n';
+        return int(Success);
+    });
+}
+
+int Commands::show() {
+    return guarded([&] {
+        auto store = openStore();
+        Connection& db = store->connection();
+        try {
+            std::cout << "snapshot " << store->path().string() << '\n';
+            std::cout << "SourceTable " << countRows(db, "Select * From SourceTable")
+                      << " rows: columns of "
+                      << countRows(db, "Select TableName From SourceTable Group by TableName")
+                      << " tables\n";
+            std::cout << "SourceIndex " << countRows(db, "Select * From SourceIndex")
+                      << " rows: index keys of "
+                      << countRows(db, "Select TableName From SourceIndex Group by TableName")
+                      << " tables\n";
+            std::cout << "SourceSp " << countRows(db, "Select * From SourceSp")
+                      << " rows: " << countRows(db, "Select SpName From SourceSp Group by SpName")
+                      << " procedures\n";
+            std::cout << "SourceView " << countRows(db, "Select * From SourceView") << " rows: "
+                      << countRows(db, "Select ViewName From SourceView Group by ViewName")
+                      << " views\n";
+            std::cout << "SourceTR " << countRows(db, "Select * From SourceTR")
+                      << " rows: " << countRows(db, "Select TRName From SourceTR Group by TRName")
+                      << " triggers\n";
+            std::cout << "SourceDF " << countRows(db, "Select * From SourceDF")
+                      << " rows: defaults\n";
+        } catch (const std::exception& error) {
+            fail(ConnectionOrStoreFailure, "snapshot file " + store->path().string(), error.what());
+        }
+        return int(Success);
+    });
+}
+
+} // namespace dbc::cli

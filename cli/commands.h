@@ -1,0 +1,43 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace dbc {
+class Connection;
+class SnapshotStore;
+} // namespace dbc
+
+namespace dbc::cli {
+
+// The connection options, with the window's defaults.
+struct ConnectionOptions {
+    std::string server = ".";
+    std::string database = "hrms";
+    std::string user = "Sa";
+    std::string password;
+    bool passwordGiven = false;
+};
+
+// The subcommands. Each returns the process exit status and reports its
+// failure on standard error as one line naming what failed.
+class Commands {
+public:
+    Commands(ConnectionOptions connection, std::string storePath);
+
+    int capture();
+    int compare(const std::string& outputFile);
+    int execute(bool dryRun);
+    int execOne(const std::string& sql, const std::string& inputFile);
+    int show();
+
+private:
+    // Opens the snapshot file; only a capture may create a missing one.
+    std::unique_ptr<SnapshotStore> openStore(bool createIfMissing = false);
+    std::unique_ptr<Connection> connect();
+
+    ConnectionOptions m_connection;
+    std::string m_storePath;
+};
+
+} // namespace dbc::cli
