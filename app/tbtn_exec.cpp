@@ -4,6 +4,7 @@
 #include "source_table_model.h"
 
 #include <QLabel>
+#include <QMoveEvent>
 #include <QScreen>
 #include <QShowEvent>
 #include <QWindow>
@@ -52,13 +53,32 @@ void TbtnExec::showEvent(QShowEvent* event) {
     if (m_formShown || event->spontaneous())
         return;
     m_formShown = true;
-    placeOnScreen();
+    m_frameKnown = placeOnScreen();
     runGuarded([this] { FormShow(); });
 }
 
-void TbtnExec::placeOnScreen() {
-    // The outer size includes the frame, as far as the platform reports it
-    // before the window is mapped.
+void TbtnExec::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    placeInFrame();
+}
+
+void TbtnExec::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange)
+        placeInFrame();
+}
+
+void TbtnExec::placeInFrame() {
+    // A window manager frames the window only after it is mapped, so the
+    // frame is unknown at the first show; once it is known, the window is
+    // sized and centred again so that the frame measures 740 x 531.
+    if (m_formShown && !m_frameKnown && windowHandle() != nullptr &&
+        !windowHandle()->frameMargins().isNull())
+        m_frameKnown = placeOnScreen();
+}
+
+bool TbtnExec::placeOnScreen() {
+    // The outer size 740 x 531 includes the frame.
     QMargins frame;
     if (const QWindow* window = windowHandle())
         frame = window->frameMargins();
@@ -68,6 +88,7 @@ void TbtnExec::placeOnScreen() {
         move(area.x() + (area.width() - kOuterWidth) / 2,
              area.y() + (area.height() - kOuterHeight) / 2);
     }
+    return !frame.isNull();
 }
 
 void TbtnExec::FormShow() {

@@ -15,6 +15,7 @@ class QListWidget;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
+class QMoveEvent;
 class QShowEvent;
 class QTableView;
 
@@ -66,13 +67,19 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void createControls();
     void createButtons();
     void setTabOrderOfControls();
     // Sizes the window to its outer size and centres it on its screen.
-    void placeOnScreen();
+    // Returns false while the platform does not know the frame yet.
+    bool placeOnScreen();
+    // Places the window once more when a window manager has framed it since
+    // the first show.
+    void placeInFrame();
     // Runs a handler body; an exception shows the application's error box.
     void runGuarded(const std::function<void()>& body);
 
@@ -80,6 +87,7 @@ private:
     std::unique_ptr<SnapshotStore> m_store;
     SourceTableModel* m_sourceRows = nullptr;
     bool m_formShown = false;
+    bool m_frameKnown = false;
 
     QLabel* m_Label5 = nullptr;
     QLabel* m_LblSDbMsg = nullptr;
