@@ -1,0 +1,242 @@
+#include "database_error.h"
+#include "directory_snapshot.h"
+#include "scratch_dir.h"
+#include "snapshot_store.h"
+#include "sqlite_connection.h"
+
+#include <chrono>
+#include <gtest/gtest.h>
+
+namespace dbc {
+namespace {
+
+namespace fs = std::filesystem;
+using Rows = std::vector<Result::Row>;
+
+class SnapshotStoreTest : public testing::Test {
+protected:
+    void SetUp() override { m_store = SnapshotStore::open(storePath()); }
+    fs::path storePath() const { return m_dir.path() / "Source.mdb"; }
+    Result select(const std::string& sql) { return m_store->connection().open(sql); }
+
+    void appendText(const char* table, const char* nameColumn, const char* textColumn,
+                    const std::string& name, const std::string& text) {
+        m_store->appendRow(table, {{nameColumn, name}, {textColumn, text}});
+    }
+
+    test::ScratchDir m_dir;
+    std::unique_ptr<SnapshotStore> m_store;
+};
+
+TEST_F(SnapshotStoreTest, AMissingFileIsCreatedWithTheSixEmptyTables) {
+    const std::vector<std::pair<std::string, std::vector<std::string>>> expected = {
+        {"SourceTable",
+         {"FieldName", "FieldLength", "FieldType", "TableName", "Collation", "IsNullable",
+          "TypeStat", "colStat"}},
+        {"SourceIndex", {"TableName", "IndexName", "IndexField", "IndexFieldOrder", "Status"}},
+        {"SourceSp", {"SpName", "SpText"}},
+        {"SourceView", {"ViewName", "ViewText"}},
+        {"SourceTR", {"TRName", "TRText"}},
+        {"SourceDF", {"DFName", "TableName", "FieldName", "DFValue"}},
+    };
+    for (const auto& [table, columns] : expected) {
+        Result result = select("Select * From " + table);
+        EXPECT_EQ(result.columns(), columns) << table;
+        EXPECT_TRUE(result.empty()) << table;
+    }
+    EXPECT_EQ(select("SELECT count(*) AS n FROM sqlite_master").field(0, "n"), "6");
+    // Nothing but the store is left in the directory.
+    EXPECT_EQ(test::snapshotDirectory(m_dir.path()).size(), 1u);
+}
+
+TEST_F(SnapshotStoreTest, ACreatedStoreOpensAgainWithItsRows) {
+    m_store->appendRow(
+        "SourceDF",
+        {{"DFName", "DF_t_a"}, {"TableName", "t"}, {"FieldName", "a"}, {"DFValue", "(0)"}});
+    m_store.reset();
+    auto reopened = SnapshotStore::open(storePath());
+    EXPECT_EQ(reopened->path(), storePath());
+    EXPECT_EQ(reopened->connection().open("Select * From SourceDF").rows(),
+              (Rows{{"DF_t_a", "t", "a", "(0)"}}));
+}
+
+TEST_F(SnapshotStoreTest, IndexKeyPositionsSortAsNumbersAndReadBackAsTheSameDigits) {
+    for (const char* order : {"10", "2", "1", "11", "3"})
+        m_store->appendRow("SourceIndex", {{"TableName", "t"},
+                                           {"IndexName", "ix"},
+                                           {"IndexField", std::string("c") + order},
+                                           {"IndexFieldOrder", order},
+                                           {"Status", "2"}});
+    m_store->appendRow("SourceIndex", {{"TableName", "t"},
+                                       {"IndexName", "PK_t"},
+                                       {"IndexField", "id"},
+                                       {"IndexFieldOrder", "1"},
+                                       {"Status", "1"}});
+    // A statement sent as text sorts the same way.
+    m_store->execute("Insert Into SourceIndex (TableName, IndexName, IndexField, IndexFieldOrder, "
+                     "Status) Values ('t', 'ix', 'c12', '12', '2')");
+    Result result =
+        select("Select * From SourceIndex Order by TableName,IndexName,IndexFieldOrder");
+    Rows expected = {{"t", "PK_t", "id", "1", "1"}, {"t", "ix", "c1", "1", "2"},
+                     {"t", "ix", "c2", "2", "2"},   {"t", "ix", "c3", "3", "2"},
+                     {"t", "ix", "c10", "10", "2"}, {"t", "ix", "c11", "11", "2"},
+                     {"t", "ix", "c12", "12", "2"}};
+    EXPECT_EQ(result.rows(), expected);
+}
+
+TEST_F(SnapshotStoreTest, IntegersAndFlagsReadBackAsTheSameDigits) {
+    m_store->appendRow("SourceTable", {{"FieldName", "id"},
+                                       {"FieldLength", "10"},
+                                       {"FieldType", "int"},
+                                       {"TableName", "t"},
+                                       {"Collation", std::nullopt},
+                                       {"IsNullable", "0"},
+                                       {"TypeStat", "0"},
+                                       {"colStat", "1"}});
+    m_store->appendRow("SourceTable", {{"FieldName", "name"},
+                                       {"FieldLength", "8000"},
+                                       {"FieldType", "varchar"},
+                                       {"TableName", "t"},
+                                       {"Collation", "Chinese_PRC_CI_AS"},
+                                       {"IsNullable", "1"},
+                                       {"TypeStat", "2"},
+                                       {"colStat", "0"}});
+    Result result = select("Select * From SourceTable Order by TableName,FieldName");
+    EXPECT_EQ(result.rows(),
+              (Rows{{"id", "10", "int", "t", "", "0", "0", "1"},
+                    {"name", "8000", "varchar", "t", "Chinese_PRC_CI_AS", "1", "2", "0"}}));
+    // Read back under other letter case, as the program does.
+    EXPECT_EQ(result.field(0, "IsNullAble"), "0");
+    EXPECT_EQ(result.field(0, "Colstat"), "1");
+    EXPECT_EQ(result.field(1, "tablename"), "t");
+}
+
+TEST_F(SnapshotStoreTest, ObjectTextRowsComeBackInAppendOrderAndWhole) {
+    const std::string longRow = "  -- " + std::string(100 * 1024, 'x') + "\r\n";
+    const Rows appended = {
+        {"p_b", "CREATE PROCEDURE p_b AS\r\n"},
+        {"p_a", "CREATE PROCEDURE p_a AS\r\n"},
+        {"p_b", "  SELECT '中文' -- 注释\r\n"},
+        {"p_a", longRow},
+        {"p_b", ""},
+        {"p_a", "  SELECT 1"},
+        {"p_b", "  RETURN 0 "},
+    };
+    for (const auto& row : appended)
+        appendText("SourceSp", "SpName", "SpText", row[0], row[1]);
+    for (const auto& row : appended)
+        appendText("SourceView", "ViewName", "ViewText", row[0], row[1]);
+    for (const auto& row : appended)
+        appendText("SourceTR", "TRName", "TRText", row[0], row[1]);
+
+    EXPECT_EQ(select("Select * From SourceSp").rows(), appended);
+    EXPECT_EQ(select("Select * From SourceSp ").rows(), appended);
+    EXPECT_EQ(select("Select * From SourceView ").rows(), appended);
+    EXPECT_EQ(select("Select * From SourceTR ").rows(), appended);
+    EXPECT_EQ(select("Select * From SourceSp").rows()[3][1].size(), longRow.size());
+
+    // Appended again after a delete, rows come in the new order.
+    m_store->execute("Delete From SourceSp");
+    appendText("SourceSp", "SpName", "SpText", "z", "2");
+    appendText("SourceSp", "SpName", "SpText", "a", "1");
+    EXPECT_EQ(select("Select * From SourceSp").rows(), (Rows{{"z", "2"}, {"a", "1"}}));
+}
+
+TEST_F(SnapshotStoreTest, GroupingYieldsEachNameOnce) {
+    for (const char* name : {"b", "a", "b", "c", "a"})
+        appendText("SourceSp", "SpName", "SpText", name, "x");
+    Result result = select("Select SpName From SourceSp Group by SpName");
+    EXPECT_EQ(result.rows(), (Rows{{"a"}, {"b"}, {"c"}}));
+}
+
+TEST_F(SnapshotStoreTest, DefaultsSortByName) {
+    for (const char* name : {"DF_b", "DF_a", "DF_c"})
+        m_store->appendRow(
+            "SourceDF",
+            {{"DFName", name}, {"TableName", "t"}, {"FieldName", "f"}, {"DFValue", "(1)"}});
+    Result result = select("Select * From SourceDF Order by DFName");
+    EXPECT_EQ(result.field(0, "DFName"), "DF_a");
+    EXPECT_EQ(result.field(2, "DFName"), "DF_c");
+}
+
+TEST_F(SnapshotStoreTest, EachAppendedRowIsStoredAtOnce) {
+    appendText("SourceView", "ViewName", "ViewText", "v", "CREATE VIEW v AS SELECT 1");
+    SqliteConnection other(storePath(), SqliteConnection::OpenMode::ReadOnly);
+    EXPECT_EQ(other.open("Select * From SourceView").rows(),
+              (Rows{{"v", "CREATE VIEW v AS SELECT 1"}}));
+}
+
+TEST_F(SnapshotStoreTest, RollbackLeavesThePreviousRowsExactly) {
+    for (int i = 0; i < 3; ++i)
+        appendText("SourceSp", "SpName", "SpText", "p", "row " + std::to_string(i));
+    const Rows before = select("Select * From SourceSp").rows();
+    {
+        SnapshotStore::Transaction transaction(*m_store);
+        m_store->execute("Delete From SourceSp");
+        appendText("SourceSp", "SpName", "SpText", "q", "new");
+        EXPECT_EQ(select("Select * From SourceSp").rows(), (Rows{{"q", "new"}}));
+    }
+    EXPECT_EQ(select("Select * From SourceSp").rows(), before);
+    // A failing statement inside a transaction does not lose the rows either.
+    try {
+        SnapshotStore::Transaction transaction(*m_store);
+        m_store->execute("Delete From SourceSp");
+        m_store->execute("Delete From NoSuchTable");
+        transaction.commit();
+        FAIL() << "no error";
+    } catch (const DatabaseError&) {
+    }
+    EXPECT_EQ(select("Select * From SourceSp").rows(), before);
+}
+
+TEST_F(SnapshotStoreTest, CommitKeepsTheRows) {
+    {
+        SnapshotStore::Transaction transaction(*m_store);
+        appendText("SourceTR", "TRName", "TRText", "tr", "x");
+        transaction.commit();
+        EXPECT_THROW(transaction.commit(), DatabaseError);
+    }
+    EXPECT_EQ(select("Select * From SourceTR").size(), 1u);
+}
+
+TEST_F(SnapshotStoreTest, HundredThousandRowsInOneTransactionAreQuick) {
+    auto start = std::chrono::steady_clock::now();
+    {
+        SnapshotStore::Transaction transaction(*m_store);
+        for (int i = 0; i < 100000; ++i)
+            m_store->appendRow("SourceTable", {{"FieldName", "f" + std::to_string(i)},
+                                               {"FieldLength", "4"},
+                                               {"FieldType", "int"},
+                                               {"TableName", "t" + std::to_string(i / 50)},
+                                               {"IsNullable", "1"},
+                                               {"TypeStat", "0"},
+                                               {"colStat", "0"}});
+        transaction.commit();
+    }
+    auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(elapsed, std::chrono::seconds(3));
+    EXPECT_EQ(select("Select count(*) AS n From SourceTable").field(0, "n"), "100000");
+}
+
+TEST_F(SnapshotStoreTest, FieldNamesIgnoreLetterCaseAndUnknownOnesAreRefused) {
+    m_store->appendRow("sourcetable", {{"fieldname", "a"}, {"ISNULLABLE", "1"}});
+    EXPECT_EQ(select("Select FieldName, IsNullable From SourceTable").rows(), (Rows{{"a", "1"}}));
+    EXPECT_THROW(m_store->appendRow("SourceTable", {{"NoSuchField", "x"}}), DatabaseError);
+    EXPECT_THROW(m_store->appendRow("NoSuchTable", {{"FieldName", "x"}}), DatabaseError);
+    EXPECT_THROW(m_store->appendRow("SourceTable", {{"FieldName", "x"}, {"fieldName", "y"}}),
+                 DatabaseError);
+    EXPECT_EQ(select("Select * From SourceTable").size(), 1u);
+}
+
+TEST_F(SnapshotStoreTest, TwoOpenStoresOnOneFileSeeEachOthersRows) {
+    auto second = SnapshotStore::open(storePath());
+    appendText("SourceSp", "SpName", "SpText", "p", "x");
+    EXPECT_EQ(second->connection().open("Select * From SourceSp").size(), 1u);
+}
+
+TEST(DefaultStorePath, IsSourceMdbBesideTheExecutable) {
+    EXPECT_EQ(defaultStorePath(), fs::read_symlink("/proc/self/exe").parent_path() / "Source.mdb");
+}
+
+} // namespace
+} // namespace dbc
