@@ -1,3 +1,4 @@
+#include "command_line.h"
 #include "snapshot_store.h"
 #include "tbtn_exec.h"
 
@@ -20,6 +21,8 @@ int runWindow(int& argc, char** argv) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    // Subcommands are handled here, before any QApplication exists.
+    // Subcommands run without a display, before any QApplication exists.
+    if (argc > 1)
+        return dbc::runCommandLine(argc, argv);
     return runWindow(argc, argv);
 }

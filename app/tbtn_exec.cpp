@@ -114,14 +114,6 @@ void TbtnExec::runGuarded(const std::function<void()>& body) {
     runHandler(this, body);
 }
 
-void TbtnExec::BtnReadSourceClick() {}
-
-void TbtnExec::BtnCompareClick() {}
-
-void TbtnExec::SpeedButton1Click() {}
-
-void TbtnExec::SpeedButton2Click() {}
-
 void TbtnExec::BtnCloseClick() {
     close();
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "connection.h"
 #include "script_view.h"
 #include "snapshot_store.h"
+#include "sql_server_connection.h"
 
 #include <QWidget>
 
@@ -58,6 +60,9 @@ public:
 
     const std::filesystem::path& storePath() const noexcept { return m_storePath; }
 
+    // The connection properties as the four boxes hold them now.
+    ConnectionProperties connectionProperties() const;
+
 public slots:
     void BtnReadSourceClick();
     void BtnCompareClick();
@@ -82,9 +87,18 @@ private:
     void placeInFrame();
     // Runs a handler body; an exception shows the application's error box.
     void runGuarded(const std::function<void()>& body);
+    // ConSql: disconnected, then connected anew from the four boxes.
+    Connection& reconnect();
+    // Shows the store's SourceTable rows in the grid (MDBQ opened anew).
+    void reloadSourceRows(const char* sql);
+    // A modal message box with an OK button, titled with the program's title.
+    void showMessage(const QString& text);
 
     std::filesystem::path m_storePath;
     std::unique_ptr<SnapshotStore> m_store;
+    // ConSql: the SQL Server connection that capture, compare and "执行一条"
+    // make anew and "执 行" uses as the last of them left it.
+    std::unique_ptr<Connection> m_ConSql;
     SourceTableModel* m_sourceRows = nullptr;
     bool m_formShown = false;
     bool m_frameKnown = false;

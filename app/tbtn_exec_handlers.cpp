@@ -1,0 +1,118 @@
+// The handlers of the four working buttons: "读源数据" (capture), "比 对"
+// (compare), "执 行" (execute the statement list) and "执行一条" (execute the
+// text box's text as one command).
+
+#include "tbtn_exec.h"
+
+#include "capture.h"
+#include "compare_run.h"
+#include "database_error.h"
+#include "error_box.h"
+#include "executor.h"
+#include "source_table_model.h"
+#include "window_capture_observer.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+
+namespace dbc {
+
+ConnectionProperties TbtnExec::connectionProperties() const {
+    return {m_EdtDataSource->text().toStdString(), m_EdtDataBase->text().toStdString(),
+            m_EdtUserNo->text().toStdString(), m_EdtPassword->text().toStdString()};
+}
+
+Connection& TbtnExec::reconnect() {
+    m_ConSql.reset();
+    m_ConSql = connectSqlServer(connectionProperties());
+    return *m_ConSql;
+}
+
+void TbtnExec::reloadSourceRows(const char* sql) {
+    m_sourceRows->setResult(store().connection().open(sql));
+}
+
+void TbtnExec::showMessage(const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
+                    QMessageBox::Ok, this);
+    box.exec();
+}
+
+void TbtnExec::BtnReadSourceClick() {
+    runGuarded([this] {
+        SnapshotStore& snapshot = store();
+        Connection& source = reconnect();
+        WindowCaptureObserver progress(*m_PB1, [this] {
+            // The grid and the count follow the column rows just written.
+            reloadSourceRows("Select * From SourceTable");
+            ShowSDbMsg();
+        });
+        CaptureSummary summary;
+        try {
+            summary = captureSource(source, snapshot, progress);
+        } catch (...) {
+            // The capture rolled back: show the snapshot as it still is.
+            try {
+                reloadSourceRows("Select * From SourceTable");
+                ShowSDbMsg();
+            } catch (const std::exception&) {
+            }
+            throw;
+        }
+        m_PB1->hide();
+        reloadSourceRows("Select * From SourceTable");
+        ShowSDbMsg();
+        std::string unreadable = objectsWithoutTextMessage(summary);
+        if (!unreadable.empty())
+            showMessage(QString::fromStdString(unreadable));
+    });
+}
+
+void TbtnExec::BtnCompareClick() {
+    runGuarded([this] {
+        // The statement list is emptied before connecting, so a refused
+        // connection leaves an empty list beside the old text.
+        ScriptBuffer buffer = scriptView().read();
+        buffer.clearStatements();
+        m_ListView1->clear();
+        Connection& target = reconnect();
+        try {
+            runCompare(store().connection(), target, m_EdtDataBase->text().toStdString(), buffer);
+        } catch (...) {
+            scriptView().show(buffer);
+            throw;
+        }
+        scriptView().show(buffer);
+        reloadSourceRows("Select * From SourceTable Order by TableName,FieldName");
+    });
+}
+
+void TbtnExec::SpeedButton1Click() {
+    runGuarded([this] {
+        ScriptBuffer buffer = scriptView().read();
+        m_Memo1->clear();
+        if (!buffer.statements().empty() && !m_ConSql)
+            throw DatabaseError("Operation is not allowed when the object is closed");
+        if (m_ConSql)
+            executeScript(*m_ConSql, buffer);
+        else
+            buffer.clearDisplay();
+        scriptView().show(buffer);
+        showMessage(QString::fromUtf8(executeAllDoneMessage));
+    });
+}
+
+void TbtnExec::SpeedButton2Click() {
+    runGuarded([this] {
+        Connection& target = reconnect();
+        // The server's refusal reaches the error box with its own message.
+        executeOne(target, m_Memo1->toPlainText().toStdString());
+        showMessage(QString::fromUtf8(executeOneDoneMessage));
+    });
+}
+
+} // namespace dbc
