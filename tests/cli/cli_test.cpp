@@ -1,0 +1,203 @@
+// The command line run as a user runs it: a child process without a display,
+// against the project's test server.
+
+#include "compare_run.h"
+#include "snapshot_store.h"
+#include "sql_server_connection.h"
+#include "test_server_process.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace dbc {
+namespace {
+
+namespace fs = std::filesystem;
+using test::CommandResult;
+using test::TempDir;
+using test::TestServerProcess;
+
+const std::string password = "s3cr;et}pw";
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+fs::path sourceDir() {
+    return fs::path(DBCOMPARE_SOURCE_DIR);
+}
+
+class CommandLineTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        s_dir = new TempDir;
+        test::loadCatalog(s_dir->path() / "data", "src",
+                          sourceDir() / "tests/capture/capture_source.sql");
+        test::loadCatalog(s_dir->path() / "data", "old", sourceDir() / "tests/cli/cli_target.sql");
+        s_server =
+            new TestServerProcess(s_dir->path() / "data", {"--user", "sa", "--password", password});
+    }
+    static void TearDownTestSuite() {
+        delete s_server;
+        delete s_dir;
+    }
+
+    // Runs dbcompare with no display and no password in the environment
+    // unless given; every output is checked for the password.
+    CommandResult run(std::vector<std::string> args, std::vector<std::string> env = {}) {
+        std::vector<std::string> argv{DBCOMPARE_PROGRAM_PATH};
+        argv.insert(argv.end(), args.begin(), args.end());
+        std::vector<std::string> environment{"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM",
+                                             "DBCOMPARE_PASSWORD"};
+        environment.insert(environment.end(), env.begin(), env.end());
+        CommandResult result = test::runCommand(argv, environment);
+        EXPECT_EQ(result.out.find(password), std::string::npos) << result.out;
+        EXPECT_EQ(result.err.find(password), std::string::npos) << result.err;
+        return result;
+    }
+    std::vector<std::string> connection(const std::string& database,
+                                        const std::string& pw = password) {
+        return {"-S", s_server->serverName(), "-d", database, "-U", "sa", "-P", pw};
+    }
+    std::vector<std::string> with(std::vector<std::string> a, const std::vector<std::string>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    }
+    fs::path store() const { return m_dir.path() / "Source.mdb"; }
+    void capture() {
+        auto result = run(with(with({"capture"}, connection("src")), {"--store", store()}));
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+    }
+
+    static TempDir* s_dir;
+    static TestServerProcess* s_server;
+    TempDir m_dir;
+};
+
+TempDir* CommandLineTest::s_dir = nullptr;
+TestServerProcess* CommandLineTest::s_server = nullptr;
+
+TEST_F(CommandLineTest, CaptureWritesTheSnapshotAndOneSummaryLine) {
+    auto result = run(with(with({"capture"}, connection("src")), {"--store", store()}));
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 1) << result.out;
+    EXPECT_NE(result.out.find("SourceTable 7"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("SourceDF 2"), std::string::npos) << result.out;
+
+    auto show = run({"show", "--store", store()});
+    ASSERT_EQ(show.exitCode, 0) << show.err;
+    EXPECT_NE(show.out.find("SourceTable 7 rows: columns of 2 tables"), std::string::npos)
+        << show.out;
+    EXPECT_NE(show.out.find("4 procedures"), std::string::npos) << show.out;
+}
+
+TEST_F(CommandLineTest, PasswordComesFromTheEnvironment) {
+    auto args = with({"capture", "-S", s_server->serverName(), "-d", "src", "-U", "sa"},
+                     {"--store", store()});
+    auto result = run(args, {"DBCOMPARE_PASSWORD=" + password});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+}
+
+TEST_F(CommandLineTest, CompareWritesExactlyWhatTheWindowShows) {
+    capture();
+    auto result = run(with(with({"compare"}, connection("old")), {"--store", store()}));
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+
+    // The same run in-process, as the window makes it.
+    auto snapshot = SnapshotStore::open(store());
+    auto target = connectSqlServer({s_server->serverName(), "old", "sa", password});
+    ScriptBuffer buffer;
+    runCompare(snapshot->connection(), *target, "old", buffer);
+    ASSERT_FALSE(buffer.statements().empty());
+    EXPECT_EQ(result.out, buffer.displayText() + "\n");
+    EXPECT_EQ(result.out.rfind("use old\n", 0), 0u) << result.out;
+
+    auto toFile = run(with(with({"compare"}, connection("old")),
+                           {"--store", store(), "-o", m_dir.path() / "s.sql"}));
+    ASSERT_EQ(toFile.exitCode, 0) << toFile.err;
+    EXPECT_EQ(toFile.out, "");
+    EXPECT_EQ(readFile(m_dir.path() / "s.sql"), result.out);
+}
+
+TEST_F(CommandLineTest, ExecuteReportsRefusedStatementsWithStatusOne) {
+    capture();
+    // Work on a copy of the old database so other tests keep theirs.
+    test::loadCatalog(s_dir->path() / "data", "exec1", sourceDir() / "tests/cli/cli_target.sql");
+    auto dry = run(with(with({"execute", "--dry-run"}, connection("exec1")), {"--store", store()}));
+    ASSERT_EQ(dry.exitCode, 0) << dry.err;
+    EXPECT_NE(dry.out.find("Alter Table Emp Alter COLUMN Name varchar(50)"), std::string::npos)
+        << dry.out;
+
+    auto result = run(with(with({"execute"}, connection("exec1")), {"--store", store()}));
+    // The identity column's Alter is refused by the server.
+    EXPECT_EQ(result.exitCode, 1) << result.out << result.err;
+    EXPECT_NE(result.out.find("IDENTITY"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("以上是不能处理的语句"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("执行完毕!\n"), std::string::npos) << result.out;
+}
+
+TEST_F(CommandLineTest, ExecOneRunsOneCommand) {
+    test::loadCatalog(s_dir->path() / "data", "one", sourceDir() / "tests/cli/cli_target.sql");
+    auto good =
+        run(with({"exec-one"}, with(connection("one"), {"CREATE TABLE Added (x int NULL)"})));
+    EXPECT_EQ(good.exitCode, 0) << good.err;
+    EXPECT_EQ(good.out, "执行完毕！\n");
+
+    auto bad =
+        run(with({"exec-one"}, with(connection("one"), {"CREATE TABLE Added (x int NULL)"})));
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_NE(bad.err.find("Added"), std::string::npos) << bad.err; // 2714: already an object
+    EXPECT_EQ(bad.out, "");
+}
+
+TEST_F(CommandLineTest, FailuresAreOneLineOnStandardErrorWithTheirStatus) {
+    capture();
+    auto wrongPassword =
+        run(with(with({"compare"}, connection("old", "wrong")), {"--store", store()}));
+    EXPECT_EQ(wrongPassword.exitCode, 3);
+    EXPECT_NE(wrongPassword.err.find("Login failed"), std::string::npos) << wrongPassword.err;
+    EXPECT_EQ(std::count(wrongPassword.err.begin(), wrongPassword.err.end(), '\n'), 1);
+    EXPECT_EQ(wrongPassword.out, "");
+
+    auto noServer = run({"compare", "-S", "127.0.0.1,1", "-d", "old", "-U", "sa", "-P", password,
+                         "--store", store()});
+    EXPECT_EQ(noServer.exitCode, 3) << noServer.err;
+
+    auto missingStore =
+        run(with(with({"compare"}, connection("old")), {"--store", m_dir.path() / "missing.mdb"}));
+    EXPECT_EQ(missingStore.exitCode, 3);
+    EXPECT_FALSE(fs::exists(m_dir.path() / "missing.mdb"));
+
+    fs::path foreign = m_dir.path() / "foreign.mdb";
+    std::ofstream(foreign) << "not a snapshot";
+    auto foreignStore = run({"show", "--store", foreign});
+    EXPECT_EQ(foreignStore.exitCode, 3);
+    EXPECT_NE(foreignStore.err.find("foreign.mdb"), std::string::npos) << foreignStore.err;
+    EXPECT_EQ(readFile(foreign), "not a snapshot");
+
+    auto badOption = run({"compare", "--no-such-option"});
+    EXPECT_EQ(badOption.exitCode, 2);
+    auto noCommandText = run(with({"exec-one"}, connection("old")));
+    EXPECT_EQ(noCommandText.exitCode, 2);
+}
+
+TEST_F(CommandLineTest, HelpAndVersion) {
+    auto help = run({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* command : {"capture", "compare", "execute", "exec-one", "show"})
+        EXPECT_NE(help.out.find(command), std::string::npos) << command;
+    auto subHelp = run({"compare", "--help"});
+    EXPECT_EQ(subHelp.exitCode, 0);
+    EXPECT_NE(subHelp.out.find("--output"), std::string::npos) << subHelp.out;
+    auto version = run({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out.rfind("dbcompare ", 0), 0u) << version.out;
+}
+
+} // namespace
+} // namespace dbc
