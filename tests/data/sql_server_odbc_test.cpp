@@ -1,0 +1,141 @@
+// The SQL Server connection end to end: connectSqlServer builds the
+// connection string, unixODBC and FreeTDS carry it to a TDS server in this
+// process whose answers the test sets.
+
+#include "database_error.h"
+#include "environment_guard.h"
+#include "fake_session_provider.h"
+#include "in_process_server.h"
+#include "sql_server_connection.h"
+
+#include <gtest/gtest.h>
+
+namespace dbc {
+namespace {
+
+using testserver::BatchResult;
+using testserver::ColumnType;
+using testserver::Credentials;
+using testserver::test::countOutcome;
+using testserver::test::errorOutcome;
+using testserver::test::rowsOutcome;
+using Rows = std::vector<Result::Row>;
+
+const std::string kPassword = "p;}=q 密码";
+
+class SqlServerOdbc : public testing::Test {
+protected:
+    SqlServerOdbc()
+        : m_driver("DBCOMPARE_ODBC_DRIVER", std::nullopt),
+          m_provider({"hrms", "人事"}, Credentials{"sa", kPassword}), m_server(m_provider) {}
+
+    std::unique_ptr<Connection> connect(const std::string& password = kPassword,
+                                        const std::string& database = "hrms") {
+        return connectSqlServer({".," + std::to_string(m_server.port()), database, "sa", password});
+    }
+
+    test::EnvironmentGuard m_driver;
+    testserver::test::FakeSessionProvider m_provider;
+    testserver::test::InProcessServer m_server;
+};
+
+TEST_F(SqlServerOdbc, APasswordWithSemicolonBraceAndEqualsLogsIn) {
+    auto connection = connect();
+    EXPECT_EQ(m_provider.lastLogin().user, "sa");
+    EXPECT_EQ(m_provider.lastLogin().password, kPassword);
+    EXPECT_EQ(m_provider.lastLoginDatabase(), "hrms");
+}
+
+TEST_F(SqlServerOdbc, AChineseDatabaseNameArrivesAsTyped) {
+    auto connection = connect(kPassword, "人事");
+    EXPECT_EQ(m_provider.lastLoginDatabase(), "人事");
+}
+
+TEST_F(SqlServerOdbc, AWrongPasswordShowsTheServersMessageFirst) {
+    try {
+        connect("p;}=q");
+        FAIL() << "logged in with a wrong password";
+    } catch (const DatabaseError& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("Login failed for user 'sa'.", 0), 0u) << e.what();
+        EXPECT_EQ(e.nativeError(), 18456);
+    }
+}
+
+TEST_F(SqlServerOdbc, RowsComeAsTextWithNullsEmptyAndIntegersDecimal) {
+    m_provider.answer("select * from t",
+                      BatchResult{{rowsOutcome({{"TableName", ColumnType::NVarChar, 128, false},
+                                                {"Length", ColumnType::SmallInt, 0, true},
+                                                {"big", ColumnType::BigInt, 0, true},
+                                                {"Collation", ColumnType::NVarChar, 128, true}},
+                                               {{"员工表", "8000", "-9223372036854775808", "x"},
+                                                {"t", std::nullopt, "0", std::nullopt}})}});
+    Result result = connect()->open("select * from t");
+    EXPECT_EQ(result.columns(),
+              (std::vector<std::string>{"TableName", "Length", "big", "Collation"}));
+    EXPECT_EQ(result.rows(),
+              (Rows{{"员工表", "8000", "-9223372036854775808", "x"}, {"t", "", "0", ""}}));
+    EXPECT_EQ(result.field(1, "length"), "");
+}
+
+TEST_F(SqlServerOdbc, ManyRowsAllArrive) {
+    std::vector<std::vector<testserver::Value>> rows;
+    for (int i = 0; i < 10000; ++i)
+        rows.push_back({std::to_string(i), "行" + std::to_string(i)});
+    m_provider.answer("select many",
+                      BatchResult{{rowsOutcome({{"n", ColumnType::Int, 0, false},
+                                                {"Text", ColumnType::NVarChar, 20, false}},
+                                               std::move(rows))}});
+    Result result = connect()->open("select many");
+    ASSERT_EQ(result.size(), 10000u);
+    EXPECT_EQ(result.rows()[9999], (Result::Row{"9999", "行9999"}));
+}
+
+TEST_F(SqlServerOdbc, TheServersErrorMessageIsPassedThrough) {
+    m_provider.answer("select * from nosuch",
+                      BatchResult{{errorOutcome(208, "Invalid object name 'nosuch'.")}});
+    try {
+        connect()->open("select * from nosuch");
+        FAIL() << "no error";
+    } catch (const DatabaseError& e) {
+        EXPECT_STREQ(e.what(), "Invalid object name 'nosuch'.");
+        EXPECT_EQ(e.nativeError(), 208);
+    }
+}
+
+TEST_F(SqlServerOdbc, ABatchWithoutResultSetIsAnErrorForOpenOnly) {
+    m_provider.answer("delete from t", BatchResult{{countOutcome(3)}});
+    auto connection = connect();
+    try {
+        connection->open("delete from t");
+        FAIL() << "no error";
+    } catch (const DatabaseError& e) {
+        EXPECT_STREQ(e.what(), "CommandText does not return a result set");
+    }
+    EXPECT_NO_THROW(connection->execute("delete from t"));
+}
+
+TEST_F(SqlServerOdbc, RowCountsBeforeTheFirstResultArePassedOver) {
+    m_provider.answer(
+        "two", BatchResult{{countOutcome(1), countOutcome(0),
+                            rowsOutcome({{"a", ColumnType::Int, 0, false}}, {{"1"}, {"2"}})}});
+    EXPECT_EQ(connect()->open("two").rows(), (Rows{{"1"}, {"2"}}));
+}
+
+TEST_F(SqlServerOdbc, AnErrorAfterTheFirstResultIsNotLost) {
+    m_provider.answer(
+        "ok then fail",
+        BatchResult{{rowsOutcome({{"a", ColumnType::Int, 0, false}}, {{"7"}}),
+                     errorOutcome(2714, "There is already an object named 'T' in the database.")}});
+    auto connection = connect();
+    EXPECT_THROW(connection->open("ok then fail"), DatabaseError);
+    try {
+        connection->execute("ok then fail");
+        FAIL() << "no error";
+    } catch (const DatabaseError& e) {
+        EXPECT_STREQ(e.what(), "There is already an object named 'T' in the database.");
+        EXPECT_EQ(e.nativeError(), 2714);
+    }
+}
+
+} // namespace
+} // namespace dbc
