@@ -44,6 +44,15 @@ void SqliteStatement::bind(int index, const std::optional<std::string>& value) {
         fail(m_db, rc);
 }
 
+void SqliteStatement::bindBytes(int index, std::string_view bytes) {
+    // A zero-length blob would read back as NULL through sqlite3_column_text.
+    int rc = bytes.empty()
+                 ? sqlite3_bind_text(m_stmt, index, "", 0, SQLITE_STATIC)
+                 : sqlite3_bind_blob64(m_stmt, index, bytes.data(), bytes.size(), SQLITE_TRANSIENT);
+    if (rc != SQLITE_OK)
+        fail(m_db, rc);
+}
+
 bool SqliteStatement::step() {
     int rc = sqlite3_step(m_stmt);
     if (rc == SQLITE_ROW)

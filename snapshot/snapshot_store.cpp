@@ -12,9 +12,16 @@ namespace dbc {
 
 namespace fs = std::filesystem;
 
-// The INSERT statement of each table and field list appendRow has met.
+// How appendRow writes one table's field list: the INSERT statement, and
+// which of its parameters go to INTEGER columns.
+struct InsertPlan {
+    std::string sql;
+    std::vector<bool> integerColumn;
+};
+
+// The plan of each table and field list appendRow has met.
 struct SnapshotStore::Statements {
-    std::unordered_map<std::string, std::string> insertSql;
+    std::unordered_map<std::string, InsertPlan> plans;
 };
 
 namespace {
@@ -43,7 +50,8 @@ const StoreColumn& findColumn(const StoreTable& table, std::string_view name) {
                         "'");
 }
 
-std::string insertSql(const StoreTable& table, const std::vector<SnapshotStore::Field>& fields) {
+InsertPlan insertPlan(const StoreTable& table, const std::vector<SnapshotStore::Field>& fields) {
+    InsertPlan plan;
     std::string names;
     std::string marks;
     for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -54,19 +62,41 @@ std::string insertSql(const StoreTable& table, const std::vector<SnapshotStore::
         }
         names += (i ? ", " : "") + std::string(column.name);
         marks += i ? ", ?" : "?";
+        plan.integerColumn.push_back(column.type == "INTEGER");
     }
-    if (fields.empty())
-        return "INSERT INTO " + std::string(table.name) + " DEFAULT VALUES";
-    return "INSERT INTO " + std::string(table.name) + " (" + names + ") VALUES (" + marks + ")";
+    plan.sql = fields.empty() ? "INSERT INTO " + std::string(table.name) + " DEFAULT VALUES"
+                              : "INSERT INTO " + std::string(table.name) + " (" + names +
+                                    ") VALUES (" + marks + ")";
+    return plan;
+}
+
+// True for an integer in plain decimal that SQLite stores as that integer
+// and gives back with the same digits: no sign but "-", no leading zero, no
+// blank, within 64 bits.
+bool isPlainInteger(std::string_view text) {
+    std::string_view digits = text;
+    if (!digits.empty() && digits.front() == '-')
+        digits.remove_prefix(1);
+    if (digits.empty() || digits.size() > 19 || (digits.front() == '0' && text.size() > 1))
+        return false;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            return false;
+    }
+    if (digits.size() < 19)
+        return true;
+    return digits <= (text.front() == '-' ? "9223372036854775808" : "9223372036854775807");
 }
 
 } // namespace
 
 std::unique_ptr<SnapshotStore> SnapshotStore::open(const fs::path& path) {
     if (inspectStoreFile(path) == StoreFileState::Missing) {
-        // false: another process put a file there meanwhile; judge that one.
-        createStoreFile(path);
-        inspectStoreFile(path);
+        // false: something is there by now (another process's file, or a
+        // link to nowhere); judge that instead.
+        if (!createStoreFile(path) && inspectStoreFile(path) == StoreFileState::Missing)
+            throw StoreError("cannot create the snapshot store " + path.string() +
+                             ": a link to a missing file is in its place");
     }
     checkSchema(path);
     std::unique_ptr<SqliteConnection> connection;
@@ -95,17 +125,27 @@ void SnapshotStore::appendRow(std::string_view table, const std::vector<Field>& 
         key += '\x1f';
         key += field.first;
     }
-    auto found = m_statements->insertSql.find(key);
-    if (found == m_statements->insertSql.end()) {
+    auto found = m_statements->plans.find(key);
+    if (found == m_statements->plans.end()) {
         const StoreTable* storeTable = findStoreTable(table);
         if (!storeTable)
             throw DatabaseError("the snapshot store has no table " + std::string(table));
-        found = m_statements->insertSql.emplace(key, insertSql(*storeTable, fields)).first;
+        found = m_statements->plans.emplace(key, insertPlan(*storeTable, fields)).first;
     }
+    const InsertPlan& plan = found->second;
 
-    SqliteStatement& insert = m_connection->cachedStatement(found->second);
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        insert.bind(static_cast<int>(i + 1), fields[i].second);
+    SqliteStatement& insert = m_connection->cachedStatement(plan.sql);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const auto& value = fields[i].second;
+        int index = static_cast<int>(i + 1);
+        // An INTEGER column turns other numeric-looking text ("007", "1.0",
+        // twenty digits) into a number with other digits: such text is kept
+        // as it came instead.
+        if (plan.integerColumn[i] && value && !isPlainInteger(*value))
+            insert.bindBytes(index, *value);
+        else
+            insert.bind(index, value);
+    }
     insert.step();
     insert.reset();
 }

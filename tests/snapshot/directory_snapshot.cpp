@@ -19,7 +19,12 @@ DirectorySnapshot snapshotDirectory(const fs::path& directory) {
     DirectorySnapshot entries;
     for (const auto& entry : fs::recursive_directory_iterator(directory)) {
         std::string name = fs::relative(entry.path(), directory).string();
-        entries[name] = entry.is_directory() ? std::string("<dir>") : readBytes(entry.path());
+        if (entry.is_symlink())
+            entries[name] = "<link to " + fs::read_symlink(entry.path()).string() + ">";
+        else if (entry.is_directory())
+            entries[name] = "<dir>";
+        else
+            entries[name] = readBytes(entry.path());
     }
     return entries;
 }

@@ -6,7 +6,8 @@
 
 namespace dbc::test {
 
-// Every entry under a directory (relative path -> file bytes, or "<dir>"),
+// Every entry under a directory (relative path -> file bytes, "<dir>" or
+// "<link to TARGET>"),
 // to show that an operation left the directory exactly as it was.
 using DirectorySnapshot = std::map<std::string, std::string>;
 

@@ -84,6 +84,23 @@ TEST_F(SnapshotStoreTest, IndexKeyPositionsSortAsNumbersAndReadBackAsTheSameDigi
     EXPECT_EQ(result.rows(), expected);
 }
 
+TEST_F(SnapshotStoreTest, KeyPositionsThatAreNoPlainIntegerAreKeptAsWritten) {
+    const std::vector<std::string> odd = {
+        "007", " 1", "+5", "1.0", "-0", "", "99999999999999999999", "9223372036854775808", "x"};
+    for (const auto& order : odd)
+        m_store->appendRow("SourceIndex", {{"IndexName", order}, {"IndexFieldOrder", order}});
+    m_store->appendRow("SourceIndex",
+                       {{"IndexName", "max"}, {"IndexFieldOrder", "-9223372036854775808"}});
+    Result result = select("Select IndexName, IndexFieldOrder From SourceIndex");
+    ASSERT_EQ(result.size(), odd.size() + 1);
+    for (std::size_t i = 0; i < odd.size(); ++i)
+        EXPECT_EQ(result.rows()[i][1], odd[i]);
+    EXPECT_EQ(result.rows().back()[1], "-9223372036854775808");
+    EXPECT_EQ(select("Select typeof(IndexFieldOrder) AS t From SourceIndex Where IndexName = 'max'")
+                  .field(0, "t"),
+              "integer");
+}
+
 TEST_F(SnapshotStoreTest, IntegersAndFlagsReadBackAsTheSameDigits) {
     m_store->appendRow("SourceTable", {{"FieldName", "id"},
                                        {"FieldLength", "10"},

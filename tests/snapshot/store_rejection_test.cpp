@@ -217,6 +217,23 @@ TEST(RejectedStoreFile, AnUnreadableFileIsReportedWithTheSystemsReason) {
     EXPECT_EQ(test::readBytes(store), bytes);
 }
 
+TEST(RejectedStoreFile, ALinkToAMissingFileIsReportedAndLeftAlone) {
+    test::ScratchDir dir;
+    const fs::path store = dir.path() / "Source.mdb";
+    fs::create_symlink(dir.path() / "elsewhere.mdb", store);
+    try {
+        SnapshotStore::open(store);
+        FAIL() << "opened a dangling link";
+    } catch (const StoreError& e) {
+        EXPECT_EQ(
+            std::string(e.what()).rfind("cannot create the snapshot store " + store.string(), 0),
+            0u)
+            << e.what();
+    }
+    EXPECT_TRUE(fs::is_symlink(store));
+    EXPECT_EQ(test::snapshotDirectory(dir.path()).size(), 1u);
+}
+
 TEST(RejectedStoreFile, AMissingDirectoryIsReported) {
     test::ScratchDir dir;
     const fs::path store = dir.path() / "no" / "Source.mdb";
