@@ -14,12 +14,33 @@ namespace {
 // hundred kilobytes.
 constexpr std::size_t kMaxRequestSize = 64 * 1024 * 1024;
 
+// The packet types a client may send; anything else (an HTTP request, a
+// scanner's probe) is not TDS and ends the connection at once instead of
+// waiting for a body that will never come.
+bool isClientPacketType(std::uint8_t type) {
+    switch (type) {
+    case tds::SqlBatch:
+    case tds::Rpc:
+    case tds::Attention:
+    case tds::BulkLoad:
+    case tds::TransactionManager:
+    case tds::Login7:
+    case tds::Sspi:
+    case tds::PreLogin:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 PacketChannel::Header PacketChannel::readHeader() {
     std::array<char, tds::kHeaderSize> raw{};
     m_socket.readExact(raw.data(), raw.size());
     auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(raw[i]); };
+    if (!isClientPacketType(byte(0)))
+        throw ProtocolError("packet type " + std::to_string(byte(0)) + " is not a TDS request");
     std::size_t length = (static_cast<std::size_t>(byte(2)) << 8) | byte(3);
     if (length < tds::kHeaderSize)
         throw ProtocolError("packet length " + std::to_string(length) + " is out of range");
