@@ -1,0 +1,64 @@
+#pragma once
+
+#include "engine.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace testserver::test {
+
+// A scratch data directory removed with its files when the object dies.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    const std::filesystem::path& path() const noexcept { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// The fixture scripts' folder.
+std::filesystem::path fixturesDir();
+std::string readFile(const std::filesystem::path& path);
+
+// Builds NAME.sqlite from a script as the server's --load does.
+void loadScript(Engine& engine, const std::string& name, const std::string& script);
+
+// An engine over a scratch directory with a session on database `name`,
+// built from `script`.
+struct EngineWithSession {
+    ScratchDir dir;
+    std::unique_ptr<Engine> engine;
+    std::unique_ptr<Session> session;
+
+    explicit EngineWithSession(const std::string& script, const std::string& name = "hrms");
+
+    // Runs a batch that must produce one result set and succeed.
+    ResultSet query(const std::string& sql);
+    // Runs a batch and returns the last statement's outcome.
+    StatementOutcome run(const std::string& sql);
+    // Runs a batch whose statements must all succeed.
+    void exec(const std::string& sql);
+};
+
+// Rows as text, NULL written as "NULL", fields joined by '|'.
+std::vector<std::string> rowsAsText(const ResultSet& result);
+// The values of one named column (case-insensitive), NULL as "NULL".
+std::vector<std::string> column(const ResultSet& result, const std::string& name);
+// The messages of an outcome as "number: text" lines.
+std::string messagesOf(const StatementOutcome& outcome);
+
+// The three catalog queries of the compare tool, as it sends them.
+extern const char* const kColumnQuery;
+extern const char* const kIndexQuery;
+extern const char* const kDefaultQuery;
+extern const char* const kCaptureColumnQuery;
+extern const char* const kCaptureIndexQuery;
+extern const char* const kCaptureDefaultQuery;
+
+} // namespace testserver::test

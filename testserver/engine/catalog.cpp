@@ -1,0 +1,225 @@
+#include "catalog.h"
+
+#include "utf8_text.h"
+
+namespace testserver {
+
+namespace {
+
+// Ids of user objects start here, well above the system tables' ids and
+// above 1000, as SQL Server's ids of user objects are.
+constexpr long long kFirstUserId = 1977058079;
+
+std::string normalizedXtype(std::string xtype) {
+    while (!xtype.empty() && xtype.back() == ' ')
+        xtype.pop_back();
+    for (char& c : xtype)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return xtype;
+}
+
+ObjectRow readObject(const SqliteStatement& statement) {
+    ObjectRow row;
+    row.id = statement.integer(0);
+    row.name = statement.text(1);
+    row.xtype = normalizedXtype(statement.text(2));
+    row.parent = statement.integer(3);
+    row.info = static_cast<int>(statement.integer(4));
+    return row;
+}
+
+} // namespace
+
+Catalog::Catalog(SqliteDb& db, std::string databaseName)
+    : m_db(db), m_databaseName(std::move(databaseName)) {}
+
+std::optional<ObjectRow> Catalog::findObject(std::string_view name) {
+    auto statement =
+        m_db.prepare("SELECT id, name, xtype, parent_obj, info FROM sysobjects WHERE name = ?");
+    statement.bind(1, name);
+    if (!statement.step())
+        return std::nullopt;
+    return readObject(statement);
+}
+
+std::optional<ObjectRow> Catalog::findTable(std::string_view name) {
+    auto statement = m_db.prepare("SELECT id, name, xtype, parent_obj, info FROM sysobjects "
+                                  "WHERE name = ? AND xtype = 'U'");
+    statement.bind(1, name);
+    if (!statement.step())
+        return std::nullopt;
+    return readObject(statement);
+}
+
+std::vector<ObjectRow> Catalog::childObjects(long long parentId) {
+    auto statement = m_db.prepare(
+        "SELECT id, name, xtype, parent_obj, info FROM sysobjects WHERE parent_obj = ? "
+        "ORDER BY id");
+    statement.bind(1, parentId);
+    std::vector<ObjectRow> rows;
+    while (statement.step())
+        rows.push_back(readObject(statement));
+    return rows;
+}
+
+std::vector<ColumnRow> Catalog::columns(long long tableId) {
+    auto statement = m_db.prepare(
+        "SELECT id, colid, name, xtype, length, prec, scale, isnullable, colstat, collation, "
+        "cdefault FROM syscolumns WHERE id = ? ORDER BY colid");
+    statement.bind(1, tableId);
+    std::vector<ColumnRow> rows;
+    while (statement.step()) {
+        ColumnRow row;
+        row.id = statement.integer(0);
+        row.colid = static_cast<int>(statement.integer(1));
+        row.name = statement.text(2);
+        row.xtype = static_cast<int>(statement.integer(3));
+        row.length = static_cast<int>(statement.integer(4));
+        if (!statement.isNull(5))
+            row.prec = static_cast<int>(statement.integer(5));
+        if (!statement.isNull(6))
+            row.scale = static_cast<int>(statement.integer(6));
+        row.nullable = statement.integer(7) != 0;
+        row.identity = (statement.integer(8) & 1) != 0;
+        row.collation = statement.value(9);
+        row.cdefault = statement.integer(10);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+std::optional<ColumnRow> Catalog::findColumn(long long tableId, std::string_view name) {
+    auto statement = m_db.prepare("SELECT colid FROM syscolumns WHERE id = ? AND name = ?");
+    statement.bind(1, tableId).bind(2, name);
+    if (!statement.step())
+        return std::nullopt;
+    int colid = static_cast<int>(statement.integer(0));
+    for (ColumnRow& row : columns(tableId))
+        if (row.colid == colid)
+            return std::move(row);
+    return std::nullopt;
+}
+
+std::vector<IndexRow> Catalog::indexes(long long tableId) {
+    auto statement = m_db.prepare("SELECT indid, name, status FROM sysindexes "
+                                  "WHERE id = ? AND indid BETWEEN 1 AND 250 ORDER BY indid");
+    statement.bind(1, tableId);
+    std::vector<IndexRow> rows;
+    while (statement.step()) {
+        IndexRow row;
+        row.indid = static_cast<int>(statement.integer(0));
+        row.name = statement.text(1);
+        row.status = statement.integer(2);
+        rows.push_back(std::move(row));
+    }
+    auto keys =
+        m_db.prepare("SELECT colid FROM sysindexkeys WHERE id = ? AND indid = ? ORDER BY keyno");
+    for (IndexRow& row : rows) {
+        keys.bind(1, tableId).bind(2, row.indid);
+        while (keys.step())
+            row.colids.push_back(static_cast<int>(keys.integer(0)));
+        keys.reset();
+    }
+    return rows;
+}
+
+std::string Catalog::collation() {
+    auto statement = m_db.prepare("SELECT value FROM testserver_settings WHERE name = 'collation'");
+    if (statement.step() && !statement.isNull(0))
+        return statement.text(0);
+    return "Chinese_PRC_CI_AS";
+}
+
+long long Catalog::newObjectId() {
+    std::optional<long long> highest = m_db.queryInteger("SELECT max(id) FROM sysobjects");
+    return highest && *highest >= kFirstUserId ? *highest + 1 : kFirstUserId;
+}
+
+void Catalog::insertObject(const std::string& name, long long id, std::string_view xtype,
+                           long long parent, int info) {
+    // sysobjects.type is the xtype except for key constraints (type K).
+    std::string type = (xtype == "PK" || xtype == "UQ") ? "K" : std::string(xtype);
+    auto statement = m_db.prepare("INSERT INTO sysobjects (name, id, xtype, type, uid, info, "
+                                  "status, parent_obj) VALUES (?, ?, ?, ?, 1, ?, 0, ?)");
+    statement.bind(1, name).bind(2, id).bind(3, xtype).bind(4, type).bind(5, info).bind(6, parent);
+    statement.run();
+}
+
+void Catalog::insertComments(long long id, const std::string& text, bool encrypted) {
+    auto statement = m_db.prepare("INSERT INTO syscomments (id, number, colid, status, texttype, "
+                                  "encrypted, text) VALUES (?, 0, ?, ?, ?, ?, ?)");
+    int colid = 1;
+    for (const std::string& piece : splitByUtf16Units(text, 4000)) {
+        statement.bind(1, id).bind(2, colid++);
+        statement.bind(3, encrypted ? 1 : 0).bind(4, encrypted ? 4 : 0).bind(5, encrypted ? 1 : 0);
+        if (encrypted)
+            statement.bindNull(6); // the clear text is not kept
+        else
+            statement.bind(6, piece);
+        statement.run();
+        statement.reset();
+    }
+}
+
+void Catalog::deleteObject(long long id) {
+    auto comments = m_db.prepare("DELETE FROM syscomments WHERE id = ?");
+    comments.bind(1, id).run();
+    auto object = m_db.prepare("DELETE FROM sysobjects WHERE id = ?");
+    object.bind(1, id).run();
+}
+
+void Catalog::setHeapRow(long long tableId, bool present) {
+    auto remove = m_db.prepare("DELETE FROM sysindexes WHERE id = ? AND indid = 0");
+    remove.bind(1, tableId).run();
+    if (!present)
+        return;
+    auto name = m_db.prepare("SELECT name FROM sysobjects WHERE id = ?");
+    name.bind(1, tableId);
+    std::string tableName = name.step() ? name.text(0) : std::string();
+    auto insert =
+        m_db.prepare("INSERT INTO sysindexes (id, status, indid, name) VALUES (?, 0, 0, ?)");
+    insert.bind(1, tableId).bind(2, tableName).run();
+}
+
+void Catalog::insertIndex(long long tableId, int indid, const std::string& name, long long status,
+                          const std::vector<int>& colids) {
+    auto insert = m_db.prepare(
+        "INSERT INTO sysindexes (id, status, indid, name, keycnt) VALUES (?, ?, ?, ?, ?)");
+    insert.bind(1, tableId)
+        .bind(2, status)
+        .bind(3, indid)
+        .bind(4, name)
+        .bind(5, static_cast<int>(colids.size()));
+    insert.run();
+    auto key =
+        m_db.prepare("INSERT INTO sysindexkeys (id, indid, colid, keyno) VALUES (?, ?, ?, ?)");
+    int keyno = 1;
+    for (int colid : colids) {
+        key.bind(1, tableId).bind(2, indid).bind(3, colid).bind(4, keyno++);
+        key.run();
+        key.reset();
+    }
+}
+
+void Catalog::deleteIndex(long long tableId, int indid) {
+    auto keys = m_db.prepare("DELETE FROM sysindexkeys WHERE id = ? AND indid = ?");
+    keys.bind(1, tableId).bind(2, indid).run();
+    auto index = m_db.prepare("DELETE FROM sysindexes WHERE id = ? AND indid = ?");
+    index.bind(1, tableId).bind(2, indid).run();
+}
+
+int Catalog::freeIndexId(long long tableId) {
+    auto statement = m_db.prepare("SELECT indid FROM sysindexes WHERE id = ? AND indid >= 2 "
+                                  "ORDER BY indid");
+    statement.bind(1, tableId);
+    int candidate = 2;
+    while (statement.step()) {
+        if (statement.integer(0) != candidate)
+            break;
+        ++candidate;
+    }
+    return candidate;
+}
+
+} // namespace testserver

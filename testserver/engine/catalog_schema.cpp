@@ -1,0 +1,211 @@
+#include "catalog_schema.h"
+
+#include "sql_type.h"
+#include "sqlite_db.h"
+
+namespace testserver {
+
+namespace {
+
+// Names are nvarchar(128) (sysname) compared with NOCASE; xtype/type are
+// char(2) compared with NOCASE too, so 'u' matches 'U'. The engine replaces
+// NOCASE on its connections by a comparison that also ignores trailing blanks.
+const char* const kSchema = R"sql(
+CREATE TABLE sysobjects (
+    name nvarchar(128) COLLATE NOCASE NOT NULL,
+    id int NOT NULL PRIMARY KEY,
+    xtype char(2) COLLATE NOCASE NOT NULL,
+    uid smallint NOT NULL DEFAULT 1,
+    info smallint NOT NULL DEFAULT 0,
+    status int NOT NULL DEFAULT 0,
+    base_schema_ver int NOT NULL DEFAULT 0,
+    replinfo int NOT NULL DEFAULT 0,
+    parent_obj int NOT NULL DEFAULT 0,
+    crdate datetime NOT NULL DEFAULT (strftime('%Y-%m-%d %H:%M:%f', 'now')),
+    ftcatid smallint NOT NULL DEFAULT 0,
+    schema_ver int NOT NULL DEFAULT 0,
+    stats_schema_ver int NOT NULL DEFAULT 0,
+    type char(2) COLLATE NOCASE NOT NULL,
+    userstat smallint NOT NULL DEFAULT 0,
+    sysstat smallint NOT NULL DEFAULT 0,
+    indexdel smallint NOT NULL DEFAULT 0,
+    refdate datetime NOT NULL DEFAULT (strftime('%Y-%m-%d %H:%M:%f', 'now')),
+    version int NOT NULL DEFAULT 0,
+    deltrig int NOT NULL DEFAULT 0,
+    instrig int NOT NULL DEFAULT 0,
+    updtrig int NOT NULL DEFAULT 0,
+    seltrig int NOT NULL DEFAULT 0,
+    category int NOT NULL DEFAULT 0,
+    cache smallint NOT NULL DEFAULT 0
+);
+CREATE TABLE syscolumns (
+    name nvarchar(128) COLLATE NOCASE NOT NULL,
+    id int NOT NULL,
+    xtype tinyint NOT NULL,
+    typestat tinyint NOT NULL DEFAULT 0,
+    xusertype smallint NOT NULL,
+    length smallint NOT NULL,
+    xprec tinyint NOT NULL DEFAULT 0,
+    xscale tinyint NOT NULL DEFAULT 0,
+    colid smallint NOT NULL,
+    xoffset smallint NOT NULL DEFAULT 0,
+    bitpos tinyint NOT NULL DEFAULT 0,
+    reserved tinyint NOT NULL DEFAULT 0,
+    colstat smallint NOT NULL DEFAULT 0,
+    cdefault int NOT NULL DEFAULT 0,
+    domain int NOT NULL DEFAULT 0,
+    number smallint NOT NULL DEFAULT 0,
+    colorder smallint NOT NULL DEFAULT 0,
+    autoval varbinary(255) NULL,
+    offset smallint NOT NULL DEFAULT 0,
+    collationid int NULL,
+    status tinyint NOT NULL DEFAULT 0,
+    type tinyint NOT NULL DEFAULT 0,
+    usertype smallint NOT NULL DEFAULT 0,
+    printfmt varchar(255) NULL,
+    prec smallint NULL,
+    scale int NULL,
+    iscomputed int NOT NULL DEFAULT 0,
+    isoutparam int NOT NULL DEFAULT 0,
+    isnullable int NOT NULL DEFAULT 1,
+    collation nvarchar(128) COLLATE NOCASE NULL,
+    PRIMARY KEY (id, colid)
+);
+CREATE TABLE systypes (
+    name nvarchar(128) COLLATE NOCASE NOT NULL,
+    xtype tinyint NOT NULL,
+    status tinyint NOT NULL DEFAULT 0,
+    xusertype smallint NOT NULL,
+    length smallint NOT NULL,
+    xprec tinyint NOT NULL DEFAULT 0,
+    xscale tinyint NOT NULL DEFAULT 0,
+    tdefault int NOT NULL DEFAULT 0,
+    domain int NOT NULL DEFAULT 0,
+    uid smallint NOT NULL DEFAULT 4,
+    reserved smallint NOT NULL DEFAULT 0,
+    collationid int NULL,
+    usertype smallint NOT NULL DEFAULT 0,
+    variable bit NOT NULL DEFAULT 0,
+    allownulls bit NOT NULL DEFAULT 1,
+    type tinyint NOT NULL DEFAULT 0,
+    printfmt varchar(255) NULL,
+    prec smallint NULL,
+    scale tinyint NULL,
+    collation nvarchar(128) COLLATE NOCASE NULL
+);
+CREATE TABLE sysindexes (
+    id int NOT NULL,
+    status int NOT NULL DEFAULT 0,
+    first binary(6) NULL,
+    indid smallint NOT NULL,
+    root binary(6) NULL,
+    minlen smallint NOT NULL DEFAULT 0,
+    keycnt smallint NOT NULL DEFAULT 0,
+    groupid smallint NOT NULL DEFAULT 1,
+    dpages int NOT NULL DEFAULT 0,
+    reserved int NOT NULL DEFAULT 0,
+    used int NOT NULL DEFAULT 0,
+    rowcnt bigint NOT NULL DEFAULT 0,
+    rowmodctr int NOT NULL DEFAULT 0,
+    xmaxlen smallint NOT NULL DEFAULT 0,
+    maxirow smallint NOT NULL DEFAULT 0,
+    OrigFillFactor tinyint NOT NULL DEFAULT 0,
+    StatVersion tinyint NOT NULL DEFAULT 0,
+    FirstIAM binary(6) NULL,
+    impid smallint NOT NULL DEFAULT 0,
+    lockflags smallint NOT NULL DEFAULT 0,
+    pgmodctr int NOT NULL DEFAULT 0,
+    keys varbinary(1088) NULL,
+    name nvarchar(128) COLLATE NOCASE NOT NULL,
+    statblob image NULL,
+    maxlen int NOT NULL DEFAULT 8000,
+    rows int NOT NULL DEFAULT 0,
+    PRIMARY KEY (id, indid)
+);
+CREATE TABLE sysindexkeys (
+    id int NOT NULL,
+    indid smallint NOT NULL,
+    colid smallint NOT NULL,
+    keyno smallint NOT NULL,
+    PRIMARY KEY (id, indid, keyno)
+);
+CREATE TABLE syscomments (
+    id int NOT NULL,
+    number smallint NOT NULL DEFAULT 0,
+    colid smallint NOT NULL,
+    status smallint NOT NULL DEFAULT 0,
+    ctext varbinary(8000) NULL,
+    texttype smallint NOT NULL DEFAULT 0,
+    language smallint NOT NULL DEFAULT 0,
+    encrypted bit NOT NULL DEFAULT 0,
+    compressed bit NOT NULL DEFAULT 0,
+    text nvarchar(4000) NULL,
+    PRIMARY KEY (id, number, colid)
+);
+CREATE TABLE testserver_settings (
+    name varchar(64) NOT NULL PRIMARY KEY,
+    value nvarchar(128) NULL
+);
+)sql";
+
+// The system tables themselves, as SQL Server 2000 numbers them.
+struct SystemTable {
+    const char* name;
+    int id;
+};
+constexpr SystemTable kSystemTables[] = {
+    {"sysobjects", 1}, {"sysindexes", 2},  {"syscolumns", 3},
+    {"systypes", 4},   {"syscomments", 6}, {"sysindexkeys", 17},
+};
+
+} // namespace
+
+const std::string& catalogSchemaSql() {
+    static const std::string schema(kSchema);
+    return schema;
+}
+
+void createCatalog(SqliteDb& db, const std::string& collation) {
+    SqliteTransaction transaction(db);
+    db.execute(catalogSchemaSql());
+
+    auto insertType = db.prepare(
+        "INSERT INTO systypes (name, xtype, status, xusertype, length, xprec, xscale, usertype, "
+        "variable, allownulls, type, prec, scale, collation) "
+        "VALUES (?, ?, 0, ?, ?, ?, ?, 0, ?, 1, 0, ?, ?, ?)");
+    for (const BuiltinType& type : builtinTypes()) {
+        bool variable = type.arguments == TypeArguments::Length;
+        insertType.bind(1, type.name)
+            .bind(2, type.xtype)
+            .bind(3, type.xusertype)
+            .bind(4, type.length)
+            .bind(5, type.xprec)
+            .bind(6, type.xscale)
+            .bind(7, variable ? 1LL : 0LL);
+        if (type.character) {
+            insertType.bind(8,
+                            static_cast<long long>(type.unicode ? type.length / 2 : type.length));
+            insertType.bindNull(9);
+            insertType.bind(10, collation);
+        } else {
+            insertType.bind(8, static_cast<long long>(type.xprec));
+            insertType.bind(9, static_cast<long long>(type.xscale));
+            insertType.bindNull(10);
+        }
+        insertType.run();
+        insertType.reset();
+    }
+
+    auto insertObject = db.prepare("INSERT INTO sysobjects (name, id, xtype, type, uid, status) "
+                                   "VALUES (?, ?, 'S', 'S', 1, 0)");
+    for (const SystemTable& table : kSystemTables) {
+        insertObject.bind(1, table.name).bind(2, table.id).run();
+        insertObject.reset();
+    }
+
+    auto setting = db.prepare("INSERT INTO testserver_settings (name, value) VALUES (?, ?)");
+    setting.bind(1, "collation").bind(2, collation).run();
+    transaction.commit();
+}
+
+} // namespace testserver

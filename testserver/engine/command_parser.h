@@ -1,0 +1,21 @@
+#pragma once
+
+#include "command.h"
+#include "token_cursor.h"
+
+#include <string_view>
+#include <vector>
+
+namespace testserver {
+
+// Parses a whole batch before anything runs, as SQL Server compiles a batch:
+// a syntax error anywhere refuses the batch (ServerError with abortsBatch).
+std::vector<Command> parseBatch(std::string_view batch);
+
+// The parsers of the statement families; each starts at the statement's
+// first token and consumes the statement to its end.
+Command parseTableStatement(TokenCursor& cursor); // CREATE TABLE, ALTER TABLE
+Command parseObjectStatement(TokenCursor& cursor, const std::string& batchText,
+                             bool firstInBatch); // indexes, modules, DROP, CREATE DATABASE
+
+} // namespace testserver

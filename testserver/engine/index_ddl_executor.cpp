@@ -1,0 +1,107 @@
+// CREATE [UNIQUE] [CLUSTERED] INDEX, CREATE STATISTICS and DROP INDEX.
+
+#include "ddl_executor.h"
+
+#include "name_collation.h"
+#include "server_error.h"
+
+namespace testserver {
+
+void DdlExecutor::execute(const CreateIndex& statement) {
+    SqliteTransaction transaction(m_catalog.db());
+    std::optional<ObjectRow> table = m_catalog.findTable(statement.table);
+    if (!table)
+        throw messages::indexTableMissing(statement.table, m_catalog.databaseName());
+    std::vector<IndexRow> indexes = m_catalog.indexes(table->id);
+    for (const IndexRow& index : indexes)
+        if (namesEqual(index.name, statement.name)) {
+            if (statement.statistics)
+                throw ServerError(messages::make(1927, 16,
+                                                 "There are already statistics on table '" +
+                                                     table->name + "' named '" + statement.name +
+                                                     "'."));
+            throw messages::indexExists(table->name, statement.name);
+        }
+    std::vector<int> colids;
+    for (const std::string& name : statement.columns) {
+        std::optional<ColumnRow> column = m_catalog.findColumn(table->id, name);
+        if (!column)
+            throw messages::indexColumnMissing(name);
+        if (column->xtype == 34 || column->xtype == 35 || column->xtype == 99)
+            throw ServerError(messages::make(1919, 16,
+                                             "Column '" + column->name +
+                                                 "'. Cannot create index on a column of text, "
+                                                 "ntext, or image data type."));
+        for (int colid : colids)
+            if (colid == column->colid)
+                throw ServerError(messages::make(1909, 16,
+                                                 "Cannot use duplicate column names in index. "
+                                                 "Column name '" +
+                                                     column->name + "' listed more than once."));
+        colids.push_back(column->colid);
+    }
+    long long status = 0;
+    int indid = 0;
+    if (statement.statistics) {
+        status = indexstatus::kStatistics;
+        indid = m_catalog.freeIndexId(table->id);
+    } else if (statement.clustered) {
+        for (const IndexRow& index : indexes)
+            if (index.indid == 1)
+                throw messages::secondClustered(table->name, index.name);
+        status = indexstatus::kCreatedIndex | indexstatus::kClustered;
+        indid = 1;
+    } else {
+        status = indexstatus::kCreatedIndex;
+        indid = m_catalog.freeIndexId(table->id);
+    }
+    if (statement.unique)
+        status |= indexstatus::kUnique;
+    if (indid > 250)
+        throw ServerError(messages::make(1910, 16,
+                                         "Cannot create more than 249 nonclustered indices or "
+                                         "column statistics on one table."));
+    m_catalog.insertIndex(table->id, indid, statement.name, status, colids);
+    if (indid == 1)
+        m_catalog.setHeapRow(table->id, false);
+    transaction.commit();
+}
+
+void DdlExecutor::execute(const DropIndexes& statement) {
+    SqliteTransaction transaction(m_catalog.db());
+    std::vector<ServerMessage> refused;
+    for (const auto& [tableName, indexName] : statement.indexes) {
+        std::optional<ObjectRow> table = m_catalog.findTable(tableName);
+        const IndexRow* found = nullptr;
+        std::vector<IndexRow> indexes;
+        if (table) {
+            indexes = m_catalog.indexes(table->id);
+            for (const IndexRow& index : indexes)
+                if (namesEqual(index.name, indexName) &&
+                    !(index.status & indexstatus::kStatisticsBit))
+                    found = &index;
+        }
+        if (!found) {
+            refused.push_back(messages::dropMissingIndex(tableName, indexName).messages().front());
+            continue;
+        }
+        if (found->status & (indexstatus::kPrimaryKey | indexstatus::kUniqueConstraint)) {
+            refused.push_back(messages::make(
+                3723, 16,
+                "An explicit DROP INDEX is not allowed on index '" + tableName + "." + indexName +
+                    "'. It is being used for " +
+                    ((found->status & indexstatus::kPrimaryKey) ? "PRIMARY KEY" : "UNIQUE KEY") +
+                    " constraint enforcement.",
+                4));
+            continue;
+        }
+        m_catalog.deleteIndex(table->id, found->indid);
+        if (found->indid == 1)
+            m_catalog.setHeapRow(table->id, true);
+    }
+    transaction.commit();
+    if (!refused.empty())
+        throw ServerError(std::move(refused), false);
+}
+
+} // namespace testserver

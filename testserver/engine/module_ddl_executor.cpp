@@ -1,0 +1,121 @@
+// CREATE/ALTER PROCEDURE, VIEW and TRIGGER, and the DROP statements.
+
+#include "ddl_executor.h"
+
+#include "name_collation.h"
+#include "server_error.h"
+
+namespace testserver {
+
+namespace {
+
+const char* xtypeOf(ModuleKind kind) {
+    switch (kind) {
+    case ModuleKind::View:
+        return "V";
+    case ModuleKind::Trigger:
+        return "TR";
+    case ModuleKind::Procedure:
+        break;
+    }
+    return "P";
+}
+
+struct KindWords {
+    const char* xtype;
+    const char* noun;      // in "Cannot drop the procedure 'x' ..."
+    const char* statement; // "DROP PROCEDURE"
+};
+
+KindWords wordsOf(DropKind kind) {
+    switch (kind) {
+    case DropKind::Procedure:
+        return {"P", "procedure", "DROP PROCEDURE"};
+    case DropKind::View:
+        return {"V", "view", "DROP VIEW"};
+    case DropKind::Trigger:
+        return {"TR", "trigger", "DROP TRIGGER"};
+    case DropKind::Table:
+        break;
+    }
+    return {"U", "table", "DROP TABLE"};
+}
+
+// What a DROP statement would have needed for an object of that xtype.
+const KindWords* wordsOfXtype(const std::string& xtype) {
+    static const KindWords kinds[] = {wordsOf(DropKind::Table), wordsOf(DropKind::Procedure),
+                                      wordsOf(DropKind::View), wordsOf(DropKind::Trigger)};
+    for (const KindWords& kind : kinds)
+        if (xtype == kind.xtype)
+            return &kind;
+    return nullptr;
+}
+
+} // namespace
+
+void DdlExecutor::execute(const CreateModule& statement) {
+    SqliteTransaction transaction(m_catalog.db());
+    std::optional<ObjectRow> existing = m_catalog.findObject(statement.name);
+    const char* xtype = xtypeOf(statement.kind);
+    long long parent = 0;
+    if (statement.kind == ModuleKind::Trigger) {
+        std::optional<ObjectRow> table = m_catalog.findTable(statement.triggerTable);
+        if (!table)
+            throw messages::triggerTableMissing(statement.triggerTable, m_catalog.databaseName());
+        parent = table->id;
+    }
+    if (statement.alter) {
+        if (!existing || existing->xtype != xtype)
+            throw messages::invalidObjectName(statement.name);
+        auto comments = m_catalog.db().prepare("DELETE FROM syscomments WHERE id = ?");
+        comments.bind(1, existing->id).run();
+        if (parent) {
+            auto move = m_catalog.db().prepare("UPDATE sysobjects SET parent_obj = ? WHERE id = ?");
+            move.bind(1, parent).bind(2, existing->id).run();
+        }
+        m_catalog.insertComments(existing->id, statement.text, statement.encrypted);
+        transaction.commit();
+        return;
+    }
+    if (existing)
+        throw messages::objectExists(statement.name);
+    long long id = m_catalog.newObjectId();
+    m_catalog.insertObject(statement.name, id, xtype, parent);
+    m_catalog.insertComments(id, statement.text, statement.encrypted);
+    transaction.commit();
+}
+
+void DdlExecutor::dropModule(DropKind kind, const std::string& name) {
+    KindWords words = wordsOf(kind);
+    std::optional<ObjectRow> object = m_catalog.findObject(name);
+    if (!object)
+        throw messages::dropMissingObject(words.noun, name);
+    if (object->xtype != words.xtype) {
+        const KindWords* actual = wordsOfXtype(object->xtype);
+        if (!actual)
+            throw messages::dropMissingObject(words.noun, name);
+        throw messages::wrongDropKind(words.statement, name, actual->noun, actual->statement);
+    }
+    if (kind == DropKind::Table)
+        dropTable(*object);
+    else
+        m_catalog.deleteObject(object->id);
+}
+
+void DdlExecutor::execute(const DropObjects& statement) {
+    SqliteTransaction transaction(m_catalog.db());
+    std::vector<ServerMessage> refused;
+    for (const std::string& name : statement.names) {
+        try {
+            dropModule(statement.kind, name);
+        } catch (const ServerError& error) {
+            for (const ServerMessage& message : error.messages())
+                refused.push_back(message);
+        }
+    }
+    transaction.commit();
+    if (!refused.empty())
+        throw ServerError(std::move(refused), false);
+}
+
+} // namespace testserver

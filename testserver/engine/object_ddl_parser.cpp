@@ -1,0 +1,218 @@
+// CREATE/DROP INDEX and STATISTICS, CREATE/ALTER/DROP of procedures, views
+// and triggers, DROP TABLE and CREATE DATABASE.
+
+#include "command_parser.h"
+#include "name_collation.h"
+
+namespace testserver {
+
+namespace {
+
+class ObjectParser {
+public:
+    ObjectParser(TokenCursor& cursor, const std::string& batchText, bool firstInBatch)
+        : m_cursor(cursor), m_batchText(batchText), m_firstInBatch(firstInBatch) {}
+
+    Command run() {
+        const Token& verb = m_cursor.next();
+        if (verb.is("drop"))
+            return drop();
+        bool alter = verb.is("alter");
+        const Token& kind = m_cursor.peek();
+        if (kind.is("procedure") || kind.is("proc") || kind.is("view") || kind.is("trigger"))
+            return module(alter);
+        if (kind.is("function") || kind.is("default") || kind.is("rule"))
+            throw messages::notSupported("CREATE " + asciiUpper(kind.text));
+        if (alter)
+            throw m_cursor.unexpected();
+        if (kind.is("database"))
+            return database();
+        if (kind.is("statistics"))
+            return statistics();
+        return index();
+    }
+
+private:
+    static std::string asciiUpper(std::string text) {
+        for (char& c : text)
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<char>(c - 'a' + 'A');
+        return text;
+    }
+
+    Command drop() {
+        const Token& kind = m_cursor.next();
+        if (kind.is("index")) {
+            DropIndexes drop;
+            do {
+                QualifiedName name = m_cursor.qualifiedName();
+                if (name.parts.size() < 2)
+                    throw ServerError(
+                        messages::make(
+                            159, 15,
+                            "Must specify the table name and index name for the DROP INDEX "
+                            "statement."),
+                        true);
+                drop.indexes.emplace_back(name.parts[name.parts.size() - 2], name.last());
+            } while (m_cursor.acceptSymbol(","));
+            m_cursor.expectEnd();
+            return Command{drop, 1};
+        }
+        DropObjects drop;
+        if (kind.is("table"))
+            drop.kind = DropKind::Table;
+        else if (kind.is("procedure") || kind.is("proc"))
+            drop.kind = DropKind::Procedure;
+        else if (kind.is("view"))
+            drop.kind = DropKind::View;
+        else if (kind.is("trigger"))
+            drop.kind = DropKind::Trigger;
+        else if (kind.is("database") || kind.is("statistics") || kind.is("default") ||
+                 kind.is("rule") || kind.is("function"))
+            throw messages::notSupported("DROP " + asciiUpper(kind.text));
+        else
+            throw TokenCursor::unexpected(kind);
+        do {
+            drop.names.push_back(m_cursor.qualifiedName().last());
+        } while (m_cursor.acceptSymbol(","));
+        m_cursor.expectEnd();
+        return Command{drop, 1};
+    }
+
+    Command module(bool alter) {
+        const Token& kind = m_cursor.next();
+        CreateModule module;
+        module.alter = alter;
+        module.kind = kind.is("view")      ? ModuleKind::View
+                      : kind.is("trigger") ? ModuleKind::Trigger
+                                           : ModuleKind::Procedure;
+        if (!m_firstInBatch) {
+            std::string what = std::string(alter ? "ALTER " : "CREATE ") +
+                               (module.kind == ModuleKind::View      ? "VIEW"
+                                : module.kind == ModuleKind::Trigger ? "TRIGGER"
+                                                                     : "PROCEDURE");
+            throw messages::mustBeFirstInBatch(what);
+        }
+        module.name = m_cursor.qualifiedName().last();
+        module.text = m_batchText;
+        if (module.kind == ModuleKind::Procedure && m_cursor.acceptSymbol(";"))
+            throw messages::notSupported("numbered procedures");
+        if (module.kind == ModuleKind::Trigger) {
+            m_cursor.expect("on");
+            module.triggerTable = m_cursor.qualifiedName().last();
+        }
+        // The header runs up to the AS that opens the body; WITH ENCRYPTION
+        // may stand in it.
+        int depth = 0;
+        bool sawAs = false;
+        bool inWith = false;
+        while (!m_cursor.atEnd()) {
+            const Token& token = m_cursor.next();
+            if (token.isSymbol("("))
+                ++depth;
+            else if (token.isSymbol(")"))
+                --depth;
+            else if (depth == 0 && token.is("as")) {
+                sawAs = true;
+                break;
+            } else if (depth == 0 && token.is("with"))
+                inWith = true;
+            else if (depth == 0 && (token.is("for") || token.is("after") || token.is("instead")))
+                inWith = false;
+            else if (inWith && token.is("encryption"))
+                module.encrypted = true;
+        }
+        if (!sawAs || m_cursor.atEnd())
+            throw m_cursor.unexpected();
+        m_cursor.seek(m_cursor.end());
+        return Command{module, 1};
+    }
+
+    Command database() {
+        m_cursor.expect("database");
+        CreateDatabase create;
+        create.name = m_cursor.name();
+        if (m_cursor.accept("collate"))
+            create.collation = m_cursor.name();
+        if (!m_cursor.atEnd() && (m_cursor.peek().is("on") || m_cursor.peek().is("log")))
+            throw messages::notSupported("file specifications in CREATE DATABASE");
+        m_cursor.expectEnd();
+        return Command{create, 1};
+    }
+
+    Command statistics() {
+        m_cursor.expect("statistics");
+        CreateIndex create;
+        create.statistics = true;
+        create.name = m_cursor.name();
+        m_cursor.expect("on");
+        create.table = m_cursor.qualifiedName().last();
+        keyColumns(create);
+        if (m_cursor.accept("with"))
+            while (!m_cursor.atEnd())
+                m_cursor.next(); // FULLSCAN, SAMPLE n PERCENT, NORECOMPUTE
+        m_cursor.expectEnd();
+        return Command{create, 1};
+    }
+
+    Command index() {
+        CreateIndex create;
+        create.unique = m_cursor.accept("unique");
+        if (m_cursor.accept("clustered"))
+            create.clustered = true;
+        else
+            m_cursor.accept("nonclustered");
+        m_cursor.expect("index");
+        create.name = m_cursor.name();
+        m_cursor.expect("on");
+        create.table = m_cursor.qualifiedName().last();
+        keyColumns(create);
+        if (m_cursor.accept("with")) {
+            do {
+                const Token& option = m_cursor.next();
+                if (option.is("fillfactor")) {
+                    m_cursor.expectSymbol("=");
+                    m_cursor.integer();
+                } else if (!(option.is("pad_index") || option.is("ignore_dup_key") ||
+                             option.is("statistics_norecompute") || option.is("sort_in_tempdb") ||
+                             option.is("drop_existing"))) {
+                    throw TokenCursor::unexpected(option);
+                } else if (option.is("drop_existing")) {
+                    throw messages::notSupported("DROP_EXISTING");
+                }
+            } while (m_cursor.acceptSymbol(","));
+        }
+        if (m_cursor.accept("on")) {
+            if (!m_cursor.accept("primary") && !m_cursor.accept("default")) {
+                std::string group = m_cursor.name();
+                if (!namesEqual(group, "PRIMARY"))
+                    throw ServerError(
+                        messages::make(1921, 16, "Invalid filegroup '" + group + "' specified."));
+            }
+        }
+        m_cursor.expectEnd();
+        return Command{create, 1};
+    }
+
+    void keyColumns(CreateIndex& create) {
+        m_cursor.expectSymbol("(");
+        do {
+            create.columns.push_back(m_cursor.name());
+            if (!m_cursor.accept("asc"))
+                m_cursor.accept("desc");
+        } while (m_cursor.acceptSymbol(","));
+        m_cursor.expectSymbol(")");
+    }
+
+    TokenCursor& m_cursor;
+    const std::string& m_batchText;
+    bool m_firstInBatch;
+};
+
+} // namespace
+
+Command parseObjectStatement(TokenCursor& cursor, const std::string& batchText, bool firstInBatch) {
+    return ObjectParser(cursor, batchText, firstInBatch).run();
+}
+
+} // namespace testserver

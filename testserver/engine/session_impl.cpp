@@ -1,0 +1,183 @@
+#include "session_impl.h"
+
+#include "catalog_schema.h"
+#include "command_parser.h"
+#include "ddl_executor.h"
+#include "help_text.h"
+#include "select_executor.h"
+#include "server_error.h"
+#include "sql_functions.h"
+
+#include <charconv>
+
+namespace testserver {
+
+SessionImpl::SessionImpl(DatabaseDirectory& directory, const std::optional<DatabaseFile>& database,
+                         std::string user, int spid)
+    : m_directory(directory) {
+    m_variables.user = std::move(user);
+    m_variables.spid = spid;
+    open(database);
+}
+
+void SessionImpl::open(const std::optional<DatabaseFile>& database) {
+    std::unique_ptr<SqliteDb> db;
+    if (database) {
+        db = std::make_unique<SqliteDb>(database->path, SqliteDb::Mode::OpenExisting);
+        m_databaseName = database->name;
+    } else {
+        db = std::make_unique<SqliteDb>(std::filesystem::path(), SqliteDb::Mode::CreateNew);
+        createCatalog(*db);
+        m_databaseName = "master";
+    }
+    m_variables.database = m_databaseName;
+    registerSqlFunctions(*db, m_variables);
+    m_db = std::move(db);
+}
+
+std::string SessionImpl::database() const {
+    return m_databaseName;
+}
+
+BatchResult SessionImpl::executeBatch(const std::string& sql) {
+    BatchResult batch;
+    std::vector<Command> commands;
+    try {
+        commands = parseBatch(sql);
+    } catch (const ServerError& error) {
+        StatementOutcome outcome;
+        outcome.messages = error.messages();
+        outcome.failed = true;
+        m_variables.error = outcome.messages.back().number;
+        batch.statements.push_back(std::move(outcome));
+        return batch;
+    }
+    for (const Command& command : commands)
+        batch.statements.push_back(execute(command));
+    if (batch.statements.empty())
+        batch.statements.emplace_back(); // an empty batch still ends with DONE
+    return batch;
+}
+
+StatementOutcome SessionImpl::execute(const Command& command) {
+    StatementOutcome outcome;
+    try {
+        run(command, outcome);
+        m_variables.error = 0;
+    } catch (const ServerError& error) {
+        for (ServerMessage message : error.messages()) {
+            message.line = command.line;
+            outcome.messages.push_back(std::move(message));
+        }
+        outcome.failed = true;
+        outcome.resultSet.reset();
+        outcome.rowCount.reset();
+        m_variables.error = error.messages().back().number;
+    } catch (const SqliteError& error) {
+        ServerError translated = translateSqliteError(error);
+        outcome.messages = translated.messages();
+        outcome.failed = true;
+        m_variables.error = translated.messages().back().number;
+    }
+    return outcome;
+}
+
+void SessionImpl::run(const Command& command, StatementOutcome& outcome) {
+    std::visit([&](const auto& statement) { run(statement, outcome); }, command.action);
+}
+
+void SessionImpl::setResult(ResultSet result, StatementOutcome& outcome) {
+    m_variables.rowcount = static_cast<long long>(result.rows.size());
+    if (!m_noCount)
+        outcome.rowCount = static_cast<long long>(result.rows.size());
+    outcome.resultSet = std::move(result);
+}
+
+void SessionImpl::run(const Select& statement, StatementOutcome& outcome) {
+    setResult(runSelect(*m_db, statement.sql, m_variables, m_formatOnly), outcome);
+}
+
+void SessionImpl::run(const Use& statement, StatementOutcome& outcome) {
+    std::optional<DatabaseFile> file = m_directory.find(statement.database);
+    if (!file)
+        throw messages::unknownDatabase(statement.database);
+    if (m_variables.trancount > 0)
+        throw messages::notSupported("changing the database inside a transaction");
+    open(file);
+    outcome.newDatabase = m_databaseName;
+    outcome.messages.push_back(messages::databaseChanged(m_databaseName));
+}
+
+void SessionImpl::run(const SetOption& statement, StatementOutcome&) {
+    bool on = statement.value == "on";
+    if (statement.option == "nocount")
+        m_noCount = on;
+    else if (statement.option == "fmtonly")
+        m_formatOnly = on;
+    else if (statement.option == "textsize") {
+        long long size = 0;
+        std::from_chars(statement.value.data(), statement.value.data() + statement.value.size(),
+                        size);
+        m_variables.textsize = size > 0 ? size : 4096;
+    } else if (statement.option == "parseonly" || statement.option == "noexec") {
+        if (on)
+            throw messages::notSupported("SET " + statement.option + " ON");
+    }
+}
+
+void SessionImpl::run(const HelpText& statement, StatementOutcome& outcome) {
+    setResult(helpText(*m_db, statement.object, m_databaseName), outcome);
+}
+
+void SessionImpl::run(const ExecProcedure& statement, StatementOutcome&) {
+    auto find = m_db->prepare("SELECT 1 FROM sysobjects WHERE name = ? AND xtype = 'P'");
+    find.bind(1, statement.procedure);
+    if (find.step())
+        throw messages::notSupported("running stored procedures");
+    throw messages::unknownProcedure(statement.procedure);
+}
+
+void SessionImpl::run(const TransactionControl& statement, StatementOutcome&) {
+    using Kind = TransactionControl::Kind;
+    switch (statement.kind) {
+    case Kind::Begin:
+        if (m_variables.trancount == 0)
+            m_db->execute("BEGIN");
+        ++m_variables.trancount;
+        break;
+    case Kind::Commit:
+        if (m_variables.trancount == 0)
+            throw messages::commitWithoutBegin();
+        if (--m_variables.trancount == 0)
+            m_db->execute("COMMIT");
+        break;
+    case Kind::Rollback:
+        if (m_variables.trancount == 0)
+            throw messages::rollbackWithoutBegin();
+        m_variables.trancount = 0;
+        m_db->execute("ROLLBACK");
+        break;
+    }
+}
+
+void SessionImpl::run(const Print& statement, StatementOutcome& outcome) {
+    outcome.messages.push_back(messages::make(0, 0, statement.text, 1));
+}
+
+void SessionImpl::run(const IfStatement& statement, StatementOutcome& outcome) {
+    if (evaluateCondition(*m_db, statement.condition, m_variables))
+        run(*statement.then, outcome);
+    else if (statement.otherwise)
+        run(*statement.otherwise, outcome);
+}
+
+void SessionImpl::run(const CreateDatabase& statement, StatementOutcome&) {
+    m_directory.create(statement.name, statement.collation);
+}
+
+template <typename Ddl> void SessionImpl::run(const Ddl& statement, StatementOutcome&) {
+    DdlExecutor executor(*m_db, m_databaseName);
+    executor.execute(statement);
+}
+
+} // namespace testserver

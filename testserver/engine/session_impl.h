@@ -1,0 +1,51 @@
+#pragma once
+
+#include "command.h"
+#include "database_directory.h"
+#include "engine.h"
+#include "session_variables.h"
+#include "sqlite_db.h"
+
+#include <memory>
+
+namespace testserver {
+
+// One client's session: its current database (an open SQLite connection to
+// the catalog file, or an empty in-memory catalog standing for master when
+// the data directory holds no database), its SET options and transaction
+// count. Runs batches statement by statement as SQL Server does.
+class SessionImpl : public Session {
+public:
+    SessionImpl(DatabaseDirectory& directory, const std::optional<DatabaseFile>& database,
+                std::string user, int spid);
+
+    std::string database() const override;
+    BatchResult executeBatch(const std::string& sql) override;
+
+private:
+    void open(const std::optional<DatabaseFile>& database);
+    StatementOutcome execute(const Command& command);
+    void run(const Command& command, StatementOutcome& outcome);
+
+    void run(const Select& statement, StatementOutcome& outcome);
+    void run(const Use& statement, StatementOutcome& outcome);
+    void run(const SetOption& statement, StatementOutcome& outcome);
+    void run(const HelpText& statement, StatementOutcome& outcome);
+    void run(const ExecProcedure& statement, StatementOutcome& outcome);
+    void run(const TransactionControl& statement, StatementOutcome& outcome);
+    void run(const Print& statement, StatementOutcome& outcome);
+    void run(const IfStatement& statement, StatementOutcome& outcome);
+    void run(const CreateDatabase& statement, StatementOutcome& outcome);
+    template <typename Ddl> void run(const Ddl& statement, StatementOutcome& outcome);
+
+    void setResult(ResultSet result, StatementOutcome& outcome);
+
+    DatabaseDirectory& m_directory;
+    std::string m_databaseName;
+    std::unique_ptr<SqliteDb> m_db;
+    SessionVariables m_variables;
+    bool m_noCount = false;
+    bool m_formatOnly = false;
+};
+
+} // namespace testserver

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+namespace testserver {
+
+// What a session's @@ variables and built-in functions answer.
+struct SessionVariables {
+    std::string database;
+    std::string user;
+    int spid = 51;
+    int trancount = 0;
+    long long textsize = 4096;
+    long long rowcount = 0;
+    int error = 0;
+};
+
+// The server this engine pretends to be.
+inline constexpr const char* kServerName = "DBCOMPARE-TEST";
+inline constexpr const char* kProductVersion = "8.00.2039";
+inline constexpr const char* kVersionText =
+    "Microsoft SQL Server  2000 - 8.00.2039 (Intel X86) \n\tMay  3 2005 23:18:38 \n\t"
+    "Copyright (c) 1988-2003 Microsoft Corporation\n\tDeveloper Edition on Windows NT 5.2 "
+    "(Build 3790: Service Pack 2)\n";
+
+} // namespace testserver

@@ -1,0 +1,233 @@
+#include "sql_functions.h"
+
+#include "help_text.h"
+#include "name_collation.h"
+#include "sqlite_db.h"
+
+#include <sqlite3.h>
+
+#include <chrono>
+#include <ctime>
+#include <optional>
+#include <string>
+
+namespace testserver {
+
+namespace {
+
+const SessionVariables& variablesOf(sqlite3_context* context) {
+    return *static_cast<const SessionVariables*>(sqlite3_user_data(context));
+}
+
+std::optional<std::string> textArgument(sqlite3_value* value) {
+    if (sqlite3_value_type(value) == SQLITE_NULL)
+        return std::nullopt;
+    const unsigned char* text = sqlite3_value_text(value);
+    return std::string(reinterpret_cast<const char*>(text),
+                       static_cast<std::size_t>(sqlite3_value_bytes(value)));
+}
+
+void resultText(sqlite3_context* context, const std::string& text) {
+    sqlite3_result_text(context, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+// Runs a one-value query on the function's own connection.
+std::optional<std::string> lookUp(sqlite3_context* context, const char* sql,
+                                  const std::string& first, const std::string* second = nullptr) {
+    sqlite3* db = sqlite3_context_db_handle(context);
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
+        return std::nullopt;
+    sqlite3_bind_text(statement, 1, first.c_str(), static_cast<int>(first.size()),
+                      SQLITE_TRANSIENT);
+    if (second)
+        sqlite3_bind_text(statement, 2, second->c_str(), static_cast<int>(second->size()),
+                          SQLITE_TRANSIENT);
+    std::optional<std::string> result;
+    if (sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_type(statement, 0) != SQLITE_NULL)
+        result = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+    sqlite3_finalize(statement);
+    return result;
+}
+
+void objectId(sqlite3_context* context, int, sqlite3_value** arguments) {
+    std::optional<std::string> name = textArgument(arguments[0]);
+    std::optional<std::string> id;
+    if (name)
+        id = lookUp(context, "SELECT id FROM sysobjects WHERE name = ?", objectPartOfName(*name));
+    if (id)
+        sqlite3_result_int64(context, std::stoll(*id));
+    else
+        sqlite3_result_null(context);
+}
+
+void objectProperty(sqlite3_context* context, int, sqlite3_value** arguments) {
+    std::optional<std::string> id = textArgument(arguments[0]);
+    std::optional<std::string> property = textArgument(arguments[1]);
+    std::optional<std::string> xtype;
+    if (id)
+        xtype = lookUp(context, "SELECT upper(trim(xtype)) FROM sysobjects WHERE id = ?", *id);
+    if (!xtype || !property) {
+        sqlite3_result_null(context);
+        return;
+    }
+    struct Property {
+        const char* name;
+        const char* xtypes; // space-separated
+    };
+    static const Property properties[] = {
+        {"IsProcedure", " P "},        {"IsView", " V "},        {"IsTrigger", " TR "},
+        {"IsUserTable", " U "},        {"IsTable", " U S "},     {"IsSystemTable", " S "},
+        {"IsConstraint", " D PK UQ "}, {"IsDefaultCnst", " D "}, {"IsPrimaryKey", " PK "},
+        {"IsUniqueCnst", " UQ "},      {"IsMSShipped", " "},
+    };
+    for (const Property& candidate : properties)
+        if (namesEqual(candidate.name, *property)) {
+            std::string needle = " " + *xtype + " ";
+            sqlite3_result_int(context,
+                               std::string(candidate.xtypes).find(needle) != std::string::npos);
+            return;
+        }
+    sqlite3_result_null(context);
+}
+
+void columnName(sqlite3_context* context, int, sqlite3_value** arguments) {
+    std::optional<std::string> id = textArgument(arguments[0]);
+    std::optional<std::string> colid = textArgument(arguments[1]);
+    std::optional<std::string> name;
+    if (id && colid)
+        name =
+            lookUp(context, "SELECT name FROM syscolumns WHERE id = ? AND colid = ?", *id, &*colid);
+    if (name)
+        resultText(context, *name);
+    else
+        sqlite3_result_null(context);
+}
+
+void databaseName(sqlite3_context* context, int count, sqlite3_value**) {
+    if (count > 0) {
+        sqlite3_result_null(context);
+        return;
+    }
+    resultText(context, variablesOf(context).database);
+}
+
+void userName(sqlite3_context* context, int, sqlite3_value**) {
+    resultText(context, "dbo");
+}
+
+void loginName(sqlite3_context* context, int, sqlite3_value**) {
+    const std::string& user = variablesOf(context).user;
+    resultText(context, user.empty() ? std::string("sa") : user);
+}
+
+void serverProperty(sqlite3_context* context, int, sqlite3_value** arguments) {
+    std::optional<std::string> property = textArgument(arguments[0]);
+    if (!property) {
+        sqlite3_result_null(context);
+        return;
+    }
+    struct Answer {
+        const char* name;
+        const char* text;
+        int number; // used when text is null
+    };
+    static const Answer answers[] = {
+        {"ProductVersion", kProductVersion, 0},   {"ProductLevel", "SP4", 0},
+        {"Edition", "Developer Edition", 0},      {"EngineEdition", nullptr, 3},
+        {"ServerName", kServerName, 0},           {"MachineName", kServerName, 0},
+        {"Collation", "Chinese_PRC_CI_AS", 0},    {"IsCaseSensitive", nullptr, 0},
+        {"IsIntegratedSecurityOnly", nullptr, 0}, {"IsClustered", nullptr, 0},
+        {"IsFullTextInstalled", nullptr, 0},      {"IsSingleUser", nullptr, 0},
+        {"LicenseType", "DISABLED", 0},
+    };
+    for (const Answer& answer : answers)
+        if (namesEqual(answer.name, *property)) {
+            if (answer.text)
+                resultText(context, answer.text);
+            else
+                sqlite3_result_int(context, answer.number);
+            return;
+        }
+    sqlite3_result_null(context); // InstanceName and unknown properties
+}
+
+void databaseProperty(sqlite3_context* context, int, sqlite3_value** arguments) {
+    std::optional<std::string> property = textArgument(arguments[1]);
+    if (property && namesEqual(*property, "Collation")) {
+        std::optional<std::string> collation =
+            lookUp(context, "SELECT value FROM testserver_settings WHERE name = ?", "collation");
+        resultText(context, collation.value_or("Chinese_PRC_CI_AS"));
+    } else if (property && namesEqual(*property, "Status")) {
+        resultText(context, "ONLINE");
+    } else {
+        sqlite3_result_null(context);
+    }
+}
+
+void currentDate(sqlite3_context* context, int, sqlite3_value**) {
+    auto now = std::chrono::system_clock::now();
+    std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    auto millis =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()) % 1000;
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    resultText(context, std::string(text) + "." + std::to_string(1000 + millis.count()).substr(1));
+}
+
+void isNull(sqlite3_context* context, int, sqlite3_value** arguments) {
+    sqlite3_result_value(context, sqlite3_value_type(arguments[0]) == SQLITE_NULL ? arguments[1]
+                                                                                  : arguments[0]);
+}
+
+void length(sqlite3_context* context, int, sqlite3_value** arguments) {
+    std::optional<std::string> text = textArgument(arguments[0]);
+    if (!text) {
+        sqlite3_result_null(context);
+        return;
+    }
+    std::string_view trimmed = withoutTrailingBlanks(*text);
+    long long count = 0;
+    for (unsigned char c : trimmed)
+        if ((c & 0xC0) != 0x80)
+            ++count;
+    sqlite3_result_int64(context, count);
+}
+
+} // namespace
+
+void registerSqlFunctions(SqliteDb& db, const SessionVariables& variables) {
+    struct Function {
+        const char* name;
+        int arguments;
+        void (*call)(sqlite3_context*, int, sqlite3_value**);
+    };
+    static const Function functions[] = {
+        {"object_id", 1, objectId},
+        {"objectproperty", 2, objectProperty},
+        {"col_name", 2, columnName},
+        {"db_name", 0, databaseName},
+        {"db_name", 1, databaseName},
+        {"user_name", 0, userName},
+        {"user_name", 1, userName},
+        {"suser_sname", 0, loginName},
+        {"suser_name", 0, loginName},
+        {"serverproperty", 1, serverProperty},
+        {"databasepropertyex", 2, databaseProperty},
+        {"getdate", 0, currentDate},
+        {"isnull", 2, isNull},
+        {"len", 1, length},
+    };
+    void* data = const_cast<SessionVariables*>(&variables);
+    for (const Function& function : functions) {
+        int rc =
+            sqlite3_create_function_v2(db.handle(), function.name, function.arguments, SQLITE_UTF8,
+                                       data, function.call, nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK)
+            throw SqliteError(sqlite3_errmsg(db.handle()), rc);
+    }
+}
+
+} // namespace testserver

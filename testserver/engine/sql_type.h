@@ -1,0 +1,64 @@
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace testserver {
+
+// How a built-in type takes its declaration arguments.
+enum class TypeArguments {
+    None,           // int, datetime, text, ...
+    Length,         // char(n), varchar(n), nchar(n), nvarchar(n), binary(n), varbinary(n)
+    PrecisionScale, // decimal(p, s), numeric(p, s)
+    FloatPrecision, // float(n)
+};
+
+// A built-in SQL Server 2000 type as systypes lists it.
+struct BuiltinType {
+    std::string_view name;
+    int xtype = 0;
+    int length = 0; // storage length in systypes
+    int xprec = 0;
+    int xscale = 0;
+    TypeArguments arguments = TypeArguments::None;
+    bool character = false; // carries a collation
+    bool unicode = false;   // two bytes per character
+    bool identityAllowed = false;
+    int xusertype = 0;
+};
+
+// Every built-in type, sysname included.
+std::span<const BuiltinType> builtinTypes();
+
+// The built-in type of that name (any letter case), or nullptr.
+const BuiltinType* findBuiltinType(std::string_view name);
+
+// A column's type as a statement declares it, before catalog values are derived.
+struct DeclaredType {
+    std::string name;          // as written, e.g. "varchar"
+    std::optional<int> first;  // length or precision; -1 stands for "max" (refused)
+    std::optional<int> second; // scale
+};
+
+// What syscolumns holds for one column of a type, as SQL Server 2000 reports it.
+struct ColumnTypeValues {
+    int xtype = 0;
+    int xusertype = 0;
+    int length = 0;
+    std::optional<int> prec;
+    std::optional<int> scale;
+    int xprec = 0;
+    int xscale = 0;
+    int typestat = 0;
+    bool character = false;
+    bool identityAllowed = false;
+};
+
+// Derives the catalog values of a declared type. Throws ServerError for an
+// unknown type (2715) or arguments the type does not take or allow.
+ColumnTypeValues columnTypeValues(const DeclaredType& type, std::string_view columnName,
+                                  int columnNumber);
+
+} // namespace testserver

@@ -1,0 +1,161 @@
+#include "statement_splitter.h"
+
+#include <array>
+
+namespace testserver {
+
+namespace {
+
+constexpr std::array<std::string_view, 31> kStatementKeywords{
+    "select",   "use",       "set",     "create",  "alter",      "drop",   "exec",    "execute",
+    "insert",   "update",    "delete",  "declare", "print",      "if",     "begin",   "commit",
+    "rollback", "save",      "while",   "return",  "grant",      "revoke", "deny",    "truncate",
+    "dbcc",     "raiserror", "waitfor", "goto",    "checkpoint", "backup", "restore",
+};
+
+bool isStatementKeyword(const Token& token) {
+    if (!token.isWord())
+        return false;
+    for (std::string_view keyword : kStatementKeywords)
+        if (token.is(keyword))
+            return true;
+    return false;
+}
+
+// Object kinds that DROP/ALTER name when they begin a statement of their own.
+bool isObjectKindKeyword(const Token& token) {
+    static constexpr std::string_view kinds[] = {
+        "table", "index",      "procedure", "proc",   "view", "trigger", "database", "default",
+        "rule",  "statistics", "function",  "schema", "user", "login",   "role",     "type"};
+    for (std::string_view kind : kinds)
+        if (token.is(kind))
+            return true;
+    return false;
+}
+
+class Splitter {
+public:
+    Splitter(std::string_view batch, const std::vector<Token>& tokens)
+        : m_batch(batch), m_tokens(tokens) {}
+
+    std::vector<StatementSpan> run() {
+        std::size_t i = 0;
+        while (i < m_tokens.size()) {
+            if (m_tokens[i].isSymbol(";")) {
+                ++i;
+                continue;
+            }
+            std::size_t end = statementEnd(i);
+            StatementSpan span;
+            span.begin = i;
+            span.end = end;
+            span.line = m_tokens[i].line;
+            if (startsModuleDefinition(m_tokens, i) && m_spans.empty())
+                span.text = std::string(m_batch); // stored as sent
+            else
+                span.text = std::string(m_batch.substr(m_tokens[i].offset, m_tokens[end - 1].end() -
+                                                                               m_tokens[i].offset));
+            m_spans.push_back(std::move(span));
+            i = end;
+        }
+        return std::move(m_spans);
+    }
+
+private:
+    std::size_t statementEnd(std::size_t begin) const {
+        if (startsModuleDefinition(m_tokens, begin))
+            return m_tokens.size();
+        const Token& first = m_tokens[begin];
+        if (first.is("if"))
+            return ifEnd(begin);
+        int depth = 0;
+        for (std::size_t i = begin + 1; i < m_tokens.size(); ++i) {
+            const Token& token = m_tokens[i];
+            if (token.isSymbol("("))
+                ++depth;
+            else if (token.isSymbol(")"))
+                --depth;
+            if (depth > 0)
+                continue;
+            if (token.isSymbol(";"))
+                return i;
+            if (isStatementKeyword(token) && startsNewStatement(begin, i))
+                return i;
+        }
+        return m_tokens.size();
+    }
+
+    // IF <condition> <statement> [ELSE <statement>] is one statement.
+    std::size_t ifEnd(std::size_t begin) const {
+        std::size_t i = begin + 1;
+        int depth = 0;
+        for (; i < m_tokens.size(); ++i) {
+            const Token& token = m_tokens[i];
+            if (token.isSymbol("("))
+                ++depth;
+            else if (token.isSymbol(")"))
+                --depth;
+            else if (depth == 0 && isStatementKeyword(token) && !token.is("select"))
+                break;
+        }
+        if (i >= m_tokens.size())
+            return i;
+        std::size_t end = statementEnd(i);
+        if (end < m_tokens.size() && m_tokens[end].isSymbol(";") && end + 1 < m_tokens.size() &&
+            m_tokens[end + 1].is("else"))
+            ++end;
+        if (end < m_tokens.size() && m_tokens[end].is("else") && end + 1 < m_tokens.size())
+            end = statementEnd(end + 1);
+        return end;
+    }
+
+    bool startsNewStatement(std::size_t begin, std::size_t i) const {
+        const Token& token = m_tokens[i];
+        const Token& previous = m_tokens[i - 1];
+        const Token& first = m_tokens[begin];
+        if (token.is("select"))
+            return !(previous.is("union") || previous.is("all") || previous.is("except") ||
+                     previous.is("intersect") || first.is("insert"));
+        if ((token.is("delete") || token.is("update")) && previous.is("on"))
+            return false;
+        if (token.is("set") &&
+            (first.is("update") || previous.is("delete") || previous.is("update")))
+            return false;
+        if ((token.is("alter") || token.is("drop")) && first.is("alter") &&
+            begin + 1 < m_tokens.size() && m_tokens[begin + 1].is("table")) {
+            if (i + 1 >= m_tokens.size())
+                return false;
+            const Token& following = m_tokens[i + 1];
+            if (token.is("alter"))
+                return !following.is("column");
+            return isObjectKindKeyword(following);
+        }
+        if (token.is("exec") || token.is("execute"))
+            return true;
+        return true;
+    }
+
+    std::string_view m_batch;
+    const std::vector<Token>& m_tokens;
+    std::vector<StatementSpan> m_spans;
+};
+
+} // namespace
+
+bool startsModuleDefinition(const std::vector<Token>& tokens, std::size_t index) {
+    if (index + 1 >= tokens.size())
+        return false;
+    if (!tokens[index].is("create") && !tokens[index].is("alter"))
+        return false;
+    const Token& kind = tokens[index + 1];
+    return kind.is("procedure") || kind.is("proc") || kind.is("view") || kind.is("trigger") ||
+           kind.is("function") ||
+           (tokens[index].is("create") && (kind.is("default") || kind.is("rule")));
+}
+
+std::vector<StatementSpan> splitStatements(std::string_view batch,
+                                           const std::vector<Token>& tokens) {
+    return Splitter(batch, tokens).run();
+}
+
+} // namespace testserver

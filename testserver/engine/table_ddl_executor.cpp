@@ -1,0 +1,290 @@
+// CREATE TABLE, ALTER TABLE ADD / ALTER COLUMN / DROP COLUMN and DROP TABLE.
+
+#include "ddl_executor.h"
+
+#include "name_collation.h"
+#include "server_error.h"
+
+#include <algorithm>
+
+namespace testserver {
+
+namespace {
+
+bool isCollationName(std::string_view name) {
+    std::string lower = asciiLower(name);
+    auto endsWith = [&](std::string_view suffix) {
+        return lower.size() > suffix.size() &&
+               lower.compare(lower.size() - suffix.size(), suffix.size(), suffix) == 0;
+    };
+    return lower.find("_ci_") != std::string::npos || lower.find("_cs_") != std::string::npos ||
+           endsWith("_bin") || endsWith("_bin2") || endsWith("_ci") || endsWith("_cs");
+}
+
+bool isLargeObject(int xtype) {
+    return xtype == 34 || xtype == 35 || xtype == 99;
+}
+
+const char* typeNameOf(int xtype) {
+    switch (xtype) {
+    case 34:
+        return "image";
+    case 35:
+        return "text";
+    case 99:
+        return "ntext";
+    case 189:
+        return "timestamp";
+    default:
+        return "";
+    }
+}
+
+} // namespace
+
+DdlExecutor::DdlExecutor(SqliteDb& db, std::string databaseName)
+    : m_catalog(db, std::move(databaseName)) {}
+
+ResolvedColumn DdlExecutor::resolveColumn(const ColumnDefinition& column, int columnNumber,
+                                          bool primaryKeyMember, const std::string& table) {
+    ResolvedColumn resolved;
+    resolved.name = column.name;
+    resolved.values = columnTypeValues(column.type, column.name, columnNumber);
+    const BuiltinType* type = nullptr;
+    for (const BuiltinType& candidate : builtinTypes())
+        if (candidate.xtype == resolved.values.xtype &&
+            candidate.xusertype == resolved.values.xusertype)
+            type = &candidate;
+    resolved.typeName = type ? std::string(type->name) : asciiLower(column.type.name);
+
+    if (column.collation) {
+        if (!isCollationName(*column.collation))
+            throw ServerError(
+                messages::make(448, 16, "Invalid collation '" + *column.collation + "'."));
+        if (!resolved.values.character)
+            throw ServerError(messages::make(447, 16,
+                                             "Expression type " + resolved.typeName +
+                                                 " is invalid for COLLATE clause."));
+        resolved.collation = column.collation;
+    } else if (resolved.values.character) {
+        resolved.collation = m_catalog.collation();
+    }
+
+    resolved.identity = column.identity;
+    if (column.identity) {
+        bool allowed = resolved.values.identityAllowed &&
+                       !((resolved.values.xtype == 106 || resolved.values.xtype == 108) &&
+                         resolved.values.xscale != 0);
+        if (!allowed)
+            throw messages::identityType(column.name);
+        if (column.nullable.value_or(false))
+            throw ServerError(messages::make(8147, 16,
+                                             "Could not create IDENTITY attribute on nullable "
+                                             "column '" +
+                                                 column.name + "', table '" + table + "'."));
+        resolved.nullable = false;
+    } else if (primaryKeyMember) {
+        if (column.nullable.value_or(false))
+            throw messages::nullablePrimaryKey(table);
+        resolved.nullable = false;
+    } else {
+        // Connections through ODBC and OLE DB run with ANSI_NULL_DFLT_ON.
+        resolved.nullable = column.nullable.value_or(true);
+    }
+    return resolved;
+}
+
+void DdlExecutor::insertColumn(long long tableId, int colid, const ResolvedColumn& column) {
+    const ColumnTypeValues& v = column.values;
+    // status: 0x08 nullable, 0x80 identity, as syscolumns documents it.
+    int status = (column.nullable ? 0x08 : 0) | (column.identity ? 0x80 : 0);
+    auto insert = m_catalog.db().prepare(
+        "INSERT INTO syscolumns (name, id, xtype, typestat, xusertype, length, xprec, xscale, "
+        "colid, colstat, colorder, status, type, usertype, prec, scale, isnullable, collation) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    insert.bind(1, column.name)
+        .bind(2, tableId)
+        .bind(3, v.xtype)
+        .bind(4, v.typestat)
+        .bind(5, v.xusertype)
+        .bind(6, v.length)
+        .bind(7, v.xprec)
+        .bind(8, v.xscale)
+        .bind(9, colid)
+        .bind(10, column.identity ? 1 : 0)
+        .bind(11, colid)
+        .bind(12, status)
+        .bind(13, v.xtype)
+        .bind(14, v.xusertype);
+    if (v.prec)
+        insert.bind(15, *v.prec);
+    else
+        insert.bindNull(15);
+    if (v.scale)
+        insert.bind(16, *v.scale);
+    else
+        insert.bindNull(16);
+    insert.bind(17, column.nullable ? 1 : 0).bind(18, column.collation);
+    insert.run();
+}
+
+void DdlExecutor::execute(const CreateTable& statement) {
+    SqliteTransaction transaction(m_catalog.db());
+    if (m_catalog.findObject(statement.table))
+        throw messages::objectExists(statement.table);
+    const TableElements& elements = statement.elements;
+
+    int primaryKeys = 0;
+    for (const KeyConstraint& key : elements.keys)
+        if (key.primary)
+            ++primaryKeys;
+    if (primaryKeys > 1)
+        throw messages::multiplePrimaryKeys(statement.table);
+
+    std::vector<ResolvedColumn> columns;
+    int identities = 0;
+    for (std::size_t i = 0; i < elements.columns.size(); ++i) {
+        const ColumnDefinition& column = elements.columns[i];
+        for (std::size_t j = 0; j < i; ++j)
+            if (namesEqual(elements.columns[j].name, column.name))
+                throw messages::duplicateColumn(column.name, statement.table);
+        bool inPrimaryKey = false;
+        for (const KeyConstraint& key : elements.keys)
+            if (key.primary)
+                for (const std::string& keyColumn : key.columns)
+                    inPrimaryKey = inPrimaryKey || namesEqual(keyColumn, column.name);
+        columns.push_back(
+            resolveColumn(column, static_cast<int>(i + 1), inPrimaryKey, statement.table));
+        if (column.identity && ++identities > 1)
+            throw messages::secondIdentity(statement.table);
+    }
+
+    const ObjectRow table{m_catalog.newObjectId(), statement.table, std::string(1, 'U'), 0, 0};
+    m_catalog.insertObject(table.name, table.id, "U");
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        insertColumn(table.id, static_cast<int>(i + 1), columns[i]);
+    m_catalog.setHeapRow(table.id, true);
+    for (const KeyConstraint& key : elements.keys)
+        addKeyConstraint(table, key, true);
+    for (const DefaultDefinition& definition : elements.defaults)
+        addDefault(table, definition);
+    transaction.commit();
+}
+
+void DdlExecutor::execute(const AlterTableAdd& statement) {
+    SqliteTransaction transaction(m_catalog.db());
+    std::optional<ObjectRow> table = m_catalog.findTable(statement.table);
+    if (!table)
+        throw messages::alterMissingTable(statement.table, m_catalog.databaseName());
+    std::vector<ColumnRow> existing = m_catalog.columns(table->id);
+    int colid = 0;
+    bool hasIdentity = false;
+    for (const ColumnRow& column : existing) {
+        colid = std::max(colid, column.colid);
+        hasIdentity = hasIdentity || column.identity;
+    }
+    const TableElements& elements = statement.elements;
+    for (std::size_t i = 0; i < elements.columns.size(); ++i) {
+        const ColumnDefinition& column = elements.columns[i];
+        for (const ColumnRow& row : existing)
+            if (namesEqual(row.name, column.name))
+                throw messages::columnAlreadyInTable(column.name, table->name);
+        for (std::size_t j = 0; j < i; ++j)
+            if (namesEqual(elements.columns[j].name, column.name))
+                throw messages::columnAlreadyInTable(column.name, table->name);
+        bool inPrimaryKey = false;
+        for (const KeyConstraint& key : elements.keys)
+            if (key.primary)
+                for (const std::string& keyColumn : key.columns)
+                    inPrimaryKey = inPrimaryKey || namesEqual(keyColumn, column.name);
+        ResolvedColumn resolved = resolveColumn(column, static_cast<int>(existing.size() + i + 1),
+                                                inPrimaryKey, table->name);
+        if (resolved.identity) {
+            if (hasIdentity)
+                throw messages::secondIdentity(table->name);
+            hasIdentity = true;
+        }
+        bool hasDefault = std::any_of(
+            elements.defaults.begin(), elements.defaults.end(),
+            [&](const DefaultDefinition& d) { return namesEqual(d.column, column.name); });
+        if (!resolved.nullable && !resolved.identity && !hasDefault && resolved.values.xtype != 189)
+            throw ServerError(messages::make(
+                4901, 16,
+                "ALTER TABLE only allows columns to be added that can contain nulls or have a "
+                "DEFAULT definition specified. Column '" +
+                    column.name + "' cannot be added to table '" + table->name +
+                    "' because it does not allow nulls and does not specify a DEFAULT "
+                    "definition."));
+        insertColumn(table->id, ++colid, resolved);
+    }
+    for (const KeyConstraint& key : elements.keys)
+        addKeyConstraint(*table, key, false);
+    for (const DefaultDefinition& definition : elements.defaults)
+        addDefault(*table, definition);
+    transaction.commit();
+}
+
+void DdlExecutor::execute(const AlterColumn& statement) {
+    SqliteTransaction transaction(m_catalog.db());
+    std::optional<ObjectRow> table = m_catalog.findTable(statement.table);
+    if (!table)
+        throw messages::alterMissingTable(statement.table, m_catalog.databaseName());
+    std::optional<ColumnRow> column = m_catalog.findColumn(table->id, statement.column.name);
+    if (!column)
+        throw messages::alterMissingColumn(statement.column.name, table->name);
+    if (isLargeObject(column->xtype) || column->xtype == 189)
+        throw ServerError(messages::make(4928, 16,
+                                         "Cannot alter column '" + column->name +
+                                             "' because it is '" + typeNameOf(column->xtype) +
+                                             "'."));
+    ResolvedColumn resolved = resolveColumn(statement.column, column->colid, false, table->name);
+    resolved.name = column->name;
+    // The column keeps its identity property; SQL Server 2000 keeps it too.
+    resolved.identity = column->identity;
+    if (column->identity) {
+        if (!resolved.values.identityAllowed)
+            throw messages::identityType(column->name);
+        resolved.nullable = false;
+    }
+    checkDependents(*table, *column, false, &resolved);
+
+    auto remove = m_catalog.db().prepare("DELETE FROM syscolumns WHERE id = ? AND colid = ?");
+    remove.bind(1, table->id).bind(2, column->colid).run();
+    insertColumn(table->id, column->colid, resolved);
+    auto keepDefault =
+        m_catalog.db().prepare("UPDATE syscolumns SET cdefault = ? WHERE id = ? AND colid = ?");
+    keepDefault.bind(1, column->cdefault).bind(2, table->id).bind(3, column->colid).run();
+    transaction.commit();
+}
+
+void DdlExecutor::execute(const DropColumns& statement) {
+    SqliteTransaction transaction(m_catalog.db());
+    std::optional<ObjectRow> table = m_catalog.findTable(statement.table);
+    if (!table)
+        throw messages::alterMissingTable(statement.table, m_catalog.databaseName());
+    for (const std::string& name : statement.columns) {
+        std::optional<ColumnRow> column = m_catalog.findColumn(table->id, name);
+        if (!column)
+            throw messages::dropMissingColumn(name, table->name);
+        checkDependents(*table, *column, true, nullptr);
+        if (m_catalog.columns(table->id).size() == 1)
+            throw messages::onlyColumn(column->name, table->name);
+        auto remove = m_catalog.db().prepare("DELETE FROM syscolumns WHERE id = ? AND colid = ?");
+        remove.bind(1, table->id).bind(2, column->colid).run();
+    }
+    transaction.commit();
+}
+
+void DdlExecutor::dropTable(const ObjectRow& table) {
+    for (const ObjectRow& child : m_catalog.childObjects(table.id))
+        m_catalog.deleteObject(child.id);
+    for (const char* sql :
+         {"DELETE FROM sysindexkeys WHERE id = ?", "DELETE FROM sysindexes WHERE id = ?",
+          "DELETE FROM syscolumns WHERE id = ?"}) {
+        auto statement = m_catalog.db().prepare(sql);
+        statement.bind(1, table.id).run();
+    }
+    m_catalog.deleteObject(table.id);
+}
+
+} // namespace testserver

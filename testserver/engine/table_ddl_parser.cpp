@@ -1,0 +1,334 @@
+// CREATE TABLE and ALTER TABLE in the forms SQL Server 2000 accepts for
+// columns, PRIMARY KEY / UNIQUE constraints and DEFAULT constraints.
+
+#include "command_parser.h"
+#include "name_collation.h"
+
+namespace testserver {
+
+namespace {
+
+// Keywords that end a DEFAULT expression written inside a column definition.
+bool endsDefaultExpression(const Token& token) {
+    return token.isSymbol(",") || token.isSymbol(")") || token.is("not") || token.is("null") ||
+           token.is("constraint") || token.is("primary") || token.is("unique") ||
+           token.is("check") || token.is("references") || token.is("collate") ||
+           token.is("identity") || token.is("for") || token.is("foreign") || token.is("with") ||
+           token.is("on") || token.is("default");
+}
+
+// SQL Server keeps a default's text wrapped in one pair of parentheses:
+// DEFAULT 0 and DEFAULT (0) are both stored as "(0)".
+std::string storedDefaultText(const std::string& expression) {
+    std::string_view text = expression;
+    if (text.size() >= 2 && text.front() == '(' && text.back() == ')') {
+        int depth = 0;
+        bool enclosed = true;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '(')
+                ++depth;
+            else if (text[i] == ')')
+                --depth;
+            if (depth == 0 && i + 1 < text.size()) {
+                enclosed = false;
+                break;
+            }
+        }
+        if (enclosed)
+            text = text.substr(1, text.size() - 2);
+    }
+    return "(" + std::string(text) + ")";
+}
+
+class TableParser {
+public:
+    explicit TableParser(TokenCursor& cursor) : m_cursor(cursor) {}
+
+    Command run() {
+        if (m_cursor.accept("create")) {
+            m_cursor.expect("table");
+            CreateTable create;
+            create.table = m_cursor.qualifiedName().last();
+            m_cursor.expectSymbol("(");
+            do {
+                element(create.elements, true);
+            } while (m_cursor.acceptSymbol(","));
+            m_cursor.expectSymbol(")");
+            fileGroup();
+            if (m_cursor.accept("textimage_on"))
+                fileGroupName();
+            m_cursor.expectEnd();
+            return Command{create, 1};
+        }
+        m_cursor.expect("alter");
+        m_cursor.expect("table");
+        std::string table = m_cursor.qualifiedName().last();
+        Command command = alterAction(table);
+        m_cursor.expectEnd();
+        return command;
+    }
+
+private:
+    Command alterAction(const std::string& table) {
+        if (m_cursor.accept("with")) {
+            if (!m_cursor.accept("nocheck"))
+                m_cursor.expect("check");
+            if (!m_cursor.peek().is("add"))
+                throw m_cursor.unexpected();
+        }
+        if (m_cursor.accept("add")) {
+            AlterTableAdd add;
+            add.table = table;
+            do {
+                element(add.elements, false);
+            } while (m_cursor.acceptSymbol(","));
+            return Command{add, 1};
+        }
+        if (m_cursor.accept("alter")) {
+            m_cursor.expect("column");
+            AlterColumn alter;
+            alter.table = table;
+            alter.column.name = m_cursor.name();
+            alter.column.type = dataType();
+            while (!m_cursor.atEnd()) {
+                if (m_cursor.accept("collate")) {
+                    alter.column.collation = m_cursor.name();
+                } else if (m_cursor.accept("null")) {
+                    alter.column.nullable = true;
+                } else if (m_cursor.peek().is("not") && m_cursor.hasAhead(1) &&
+                           m_cursor.peek(1).is("null")) {
+                    m_cursor.next();
+                    m_cursor.next();
+                    alter.column.nullable = false;
+                } else {
+                    throw m_cursor.unexpected(); // IDENTITY, DEFAULT, ... are not allowed here
+                }
+            }
+            return Command{alter, 1};
+        }
+        if (m_cursor.accept("drop")) {
+            if (m_cursor.accept("column")) {
+                DropColumns drop;
+                drop.table = table;
+                do {
+                    drop.columns.push_back(m_cursor.name());
+                } while (m_cursor.acceptSymbol(","));
+                return Command{drop, 1};
+            }
+            DropConstraints drop;
+            drop.table = table;
+            m_cursor.accept("constraint");
+            do {
+                drop.names.push_back(m_cursor.name());
+            } while (m_cursor.acceptSymbol(","));
+            return Command{drop, 1};
+        }
+        if (m_cursor.peek().is("nocheck") || m_cursor.peek().is("check") ||
+            m_cursor.peek().is("enable") || m_cursor.peek().is("disable"))
+            throw messages::notSupported("enabling or disabling constraints and triggers");
+        throw m_cursor.unexpected();
+    }
+
+    // A column definition or a table constraint.
+    void element(TableElements& elements, bool inCreate) {
+        const Token& first = m_cursor.peek();
+        if (first.is("constraint") || first.is("primary") || first.is("unique") ||
+            first.is("check") || first.is("foreign")) {
+            tableConstraint(elements, inCreate);
+            return;
+        }
+        column(elements);
+    }
+
+    void tableConstraint(TableElements& elements, bool inCreate) {
+        std::optional<std::string> name;
+        if (m_cursor.accept("constraint"))
+            name = m_cursor.name();
+        if (m_cursor.peek().is("primary") || m_cursor.peek().is("unique")) {
+            KeyConstraint key = keyHead(name);
+            m_cursor.expectSymbol("(");
+            do {
+                key.columns.push_back(m_cursor.name());
+                if (!m_cursor.accept("asc"))
+                    m_cursor.accept("desc");
+            } while (m_cursor.acceptSymbol(","));
+            m_cursor.expectSymbol(")");
+            indexOptions();
+            elements.keys.push_back(std::move(key));
+            return;
+        }
+        if (!inCreate && m_cursor.accept("default")) {
+            DefaultDefinition definition;
+            definition.name = name;
+            definition.text = defaultExpression();
+            m_cursor.expect("for");
+            definition.column = m_cursor.name();
+            elements.defaults.push_back(std::move(definition));
+            return;
+        }
+        if (m_cursor.peek().is("check") || m_cursor.peek().is("foreign"))
+            throw messages::notSupported("CHECK and FOREIGN KEY constraints");
+        throw m_cursor.unexpected();
+    }
+
+    KeyConstraint keyHead(std::optional<std::string> name) {
+        KeyConstraint key;
+        key.name = std::move(name);
+        if (m_cursor.accept("primary")) {
+            m_cursor.expect("key");
+            key.primary = true;
+        } else {
+            m_cursor.expect("unique");
+        }
+        if (m_cursor.accept("clustered"))
+            key.clustered = true;
+        else if (m_cursor.accept("nonclustered"))
+            key.clustered = false;
+        return key;
+    }
+
+    void column(TableElements& elements) {
+        ColumnDefinition column;
+        column.name = m_cursor.name();
+        if (m_cursor.peek().is("as"))
+            throw messages::notSupported("computed columns");
+        column.type = dataType();
+        while (!m_cursor.atEnd() && !m_cursor.peek().isSymbol(",") &&
+               !m_cursor.peek().isSymbol(")")) {
+            if (m_cursor.accept("collate")) {
+                column.collation = m_cursor.name();
+            } else if (m_cursor.accept("identity")) {
+                column.identity = true;
+                if (m_cursor.acceptSymbol("(")) {
+                    m_cursor.integer();
+                    m_cursor.expectSymbol(",");
+                    m_cursor.integer();
+                    m_cursor.expectSymbol(")");
+                }
+                if (!m_cursor.atEnd() && m_cursor.peek().is("not") && m_cursor.hasAhead(1) &&
+                    m_cursor.peek(1).is("for")) {
+                    m_cursor.next();
+                    m_cursor.next();
+                    m_cursor.expect("replication");
+                }
+            } else if (m_cursor.accept("null")) {
+                column.nullable = true;
+            } else if (m_cursor.peek().is("not") && m_cursor.hasAhead(1) &&
+                       m_cursor.peek(1).is("null")) {
+                m_cursor.next();
+                m_cursor.next();
+                column.nullable = false;
+            } else {
+                columnConstraint(elements, column.name);
+            }
+        }
+        elements.columns.push_back(std::move(column));
+    }
+
+    void columnConstraint(TableElements& elements, const std::string& columnName) {
+        std::optional<std::string> name;
+        if (m_cursor.accept("constraint"))
+            name = m_cursor.name();
+        if (m_cursor.accept("default")) {
+            DefaultDefinition definition;
+            definition.name = name;
+            definition.text = defaultExpression();
+            definition.column = columnName;
+            elements.defaults.push_back(std::move(definition));
+            return;
+        }
+        if (m_cursor.peek().is("primary") || m_cursor.peek().is("unique")) {
+            KeyConstraint key = keyHead(name);
+            key.columns.push_back(columnName);
+            indexOptions();
+            elements.keys.push_back(std::move(key));
+            return;
+        }
+        if (m_cursor.peek().is("check") || m_cursor.peek().is("references") ||
+            m_cursor.peek().is("foreign"))
+            throw messages::notSupported("CHECK and FOREIGN KEY constraints");
+        if (m_cursor.peek().is("rowguidcol"))
+            throw messages::notSupported("ROWGUIDCOL");
+        throw m_cursor.unexpected();
+    }
+
+    std::string defaultExpression() {
+        std::size_t begin = m_cursor.position();
+        int depth = 0;
+        while (!m_cursor.atEnd()) {
+            const Token& token = m_cursor.peek();
+            if (depth == 0 && m_cursor.position() > begin && endsDefaultExpression(token))
+                break;
+            if (depth == 0 && token.isSymbol(")"))
+                break;
+            if (token.isSymbol("("))
+                ++depth;
+            else if (token.isSymbol(")"))
+                --depth;
+            m_cursor.next();
+        }
+        if (m_cursor.position() == begin || depth != 0)
+            throw m_cursor.unexpected();
+        return storedDefaultText(m_cursor.textOf(begin, m_cursor.position()));
+    }
+
+    DeclaredType dataType() {
+        DeclaredType type;
+        QualifiedName name = m_cursor.qualifiedName();
+        type.name = name.last();
+        if (namesEqual(type.name, "double") && m_cursor.accept("precision"))
+            type.name = "float";
+        else if (namesEqual(type.name, "national")) {
+            if (m_cursor.accept("char") || m_cursor.accept("character"))
+                type.name = m_cursor.accept("varying") ? "nvarchar" : "nchar";
+            else
+                m_cursor.expect("text"), type.name = "ntext";
+        } else if ((namesEqual(type.name, "char") || namesEqual(type.name, "character")) &&
+                   m_cursor.accept("varying"))
+            type.name = "varchar";
+        if (m_cursor.acceptSymbol("(")) {
+            if (m_cursor.peek().is("max"))
+                throw m_cursor.unexpected();
+            type.first = static_cast<int>(m_cursor.integer());
+            if (m_cursor.acceptSymbol(","))
+                type.second = static_cast<int>(m_cursor.integer());
+            m_cursor.expectSymbol(")");
+        }
+        return type;
+    }
+
+    // WITH FILLFACTOR = n / ON filegroup after a key constraint.
+    void indexOptions() {
+        if (m_cursor.accept("with")) {
+            m_cursor.expect("fillfactor");
+            m_cursor.expectSymbol("=");
+            m_cursor.integer();
+        }
+        if (!m_cursor.atEnd() && m_cursor.peek().is("on"))
+            fileGroup();
+    }
+
+    void fileGroup() {
+        if (m_cursor.accept("on"))
+            fileGroupName();
+    }
+
+    void fileGroupName() {
+        if (m_cursor.accept("default") || m_cursor.accept("primary"))
+            return;
+        std::string name = m_cursor.name();
+        if (!namesEqual(name, "PRIMARY"))
+            throw ServerError(
+                messages::make(1921, 16, "Invalid filegroup '" + name + "' specified."));
+    }
+
+    TokenCursor& m_cursor;
+};
+
+} // namespace
+
+Command parseTableStatement(TokenCursor& cursor) {
+    return TableParser(cursor).run();
+}
+
+} // namespace testserver
