@@ -145,7 +145,8 @@ void DdlExecutor::checkDependents(const ObjectRow& table, const ColumnRow& colum
             if (drop || !growsVariable)
                 dependent("object", index.name);
         } else if (index.status & indexstatus::kStatisticsBit) {
-            dependent("statistics", index.name);
+            if (drop || !growsVariable)
+                dependent("statistics", index.name);
         } else if (drop || !growsVariable) {
             dependent("index", index.name);
         }
