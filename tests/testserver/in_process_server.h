@@ -31,8 +31,8 @@ public:
     }
 
 private:
-    ServerOptions options() {
-        ServerOptions o;
+    tds::ServerOptions options() {
+        tds::ServerOptions o;
         o.log = [this](const std::string& line) {
             std::lock_guard<std::mutex> lock(m_logMutex);
             m_log.push_back(line);
@@ -42,7 +42,7 @@ private:
 
     mutable std::mutex m_logMutex;
     std::vector<std::string> m_log;
-    TdsServer m_server;
+    tds::TdsServer m_server;
     int m_port = 0;
     std::thread m_thread;
 };

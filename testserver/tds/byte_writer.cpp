@@ -3,7 +3,7 @@
 #include "protocol_error.h"
 #include "utf16.h"
 
-namespace testserver {
+namespace testserver::tds {
 
 void ByteWriter::u16(std::uint16_t v) {
     u8(static_cast<std::uint8_t>(v & 0xFF));
@@ -91,4 +91,4 @@ std::string_view ByteReader::slice(std::size_t offset, std::size_t count) const 
     return m_data.substr(offset, count);
 }
 
-} // namespace testserver
+} // namespace testserver::tds

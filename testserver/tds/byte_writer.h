@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace testserver {
+namespace testserver::tds {
 
 // Appends TDS wire values to a byte string. Integers are little-endian unless
 // the name says otherwise; text is given in UTF-8 and written as UTF-16LE.
@@ -65,4 +65,4 @@ private:
     std::size_t m_pos = 0;
 };
 
-} // namespace testserver
+} // namespace testserver::tds

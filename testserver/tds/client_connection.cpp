@@ -10,7 +10,7 @@
 
 #include <algorithm>
 
-namespace testserver {
+namespace testserver::tds {
 
 namespace {
 
@@ -190,4 +190,4 @@ void ClientConnection::sendErrorResponse(const ServerMessage& message) {
     stream.finish();
 }
 
-} // namespace testserver
+} // namespace testserver::tds

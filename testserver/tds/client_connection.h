@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-namespace testserver {
+namespace testserver::tds {
 
 // Serves one client from PRELOGIN to disconnect: the login, then one request
 // after the other. Runs on the client's own thread.
@@ -42,4 +42,4 @@ private:
     std::string m_database;
 };
 
-} // namespace testserver
+} // namespace testserver::tds

@@ -6,7 +6,7 @@
 #include <charconv>
 #include <limits>
 
-namespace testserver {
+namespace testserver::tds {
 
 namespace {
 
@@ -127,4 +127,4 @@ std::variant<std::vector<ColumnPlan>, ServerMessage> planColumns(const ResultSet
     return plans;
 }
 
-} // namespace testserver
+} // namespace testserver::tds

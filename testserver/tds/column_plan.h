@@ -9,7 +9,7 @@
 #include <variant>
 #include <vector>
 
-namespace testserver {
+namespace testserver::tds {
 
 // How one result column goes on the wire.
 struct ColumnPlan {
@@ -34,4 +34,4 @@ std::variant<std::vector<ColumnPlan>, ServerMessage> planColumns(const ResultSet
 // The integer a validated IntN value holds.
 long long parseInteger(const std::string& text);
 
-} // namespace testserver
+} // namespace testserver::tds

@@ -4,7 +4,7 @@
 #include "protocol_error.h"
 #include "utf16.h"
 
-namespace testserver {
+namespace testserver::tds {
 
 namespace {
 
@@ -56,4 +56,4 @@ Login7Request parseLogin7(std::string_view payload) {
     return login;
 }
 
-} // namespace testserver
+} // namespace testserver::tds

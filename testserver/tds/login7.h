@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace testserver {
+namespace testserver::tds {
 
 // The parts of a LOGIN7 record (MS-TDS 2.2.6.4) this server uses; text in
 // UTF-8, the password already de-obfuscated.
@@ -29,4 +29,4 @@ Login7Request parseLogin7(std::string_view payload);
 // with 0xA5; this undoes that.
 std::string deobfuscatePassword(std::string_view scrambled);
 
-} // namespace testserver
+} // namespace testserver::tds

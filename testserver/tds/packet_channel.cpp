@@ -5,7 +5,7 @@
 
 #include <array>
 
-namespace testserver {
+namespace testserver::tds {
 
 namespace {
 
@@ -112,4 +112,4 @@ bool PacketChannel::attentionArrived() {
     return true;
 }
 
-} // namespace testserver
+} // namespace testserver::tds

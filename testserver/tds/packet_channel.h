@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace testserver {
+namespace testserver::tds {
 
 // One TDS message: the packets of one request joined, headers removed.
 struct Message {
@@ -54,4 +54,4 @@ private:
     std::uint8_t m_nextPacketId = 1;
 };
 
-} // namespace testserver
+} // namespace testserver::tds

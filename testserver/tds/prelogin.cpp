@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-namespace testserver {
+namespace testserver::tds {
 
 namespace {
 
@@ -67,4 +67,4 @@ std::string buildPreloginResponse() {
     return table.take();
 }
 
-} // namespace testserver
+} // namespace testserver::tds

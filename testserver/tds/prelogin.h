@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace testserver {
+namespace testserver::tds {
 
 // The PRELOGIN options a client sent (MS-TDS 2.2.6.5) that this server reads.
 struct PreloginRequest {
@@ -21,4 +21,4 @@ PreloginRequest parsePrelogin(std::string_view payload);
 // encryption support (ENCRYPT_NOT_SUP), no instance, no MARS.
 std::string buildPreloginResponse();
 
-} // namespace testserver
+} // namespace testserver::tds

@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace testserver {
+namespace testserver::tds {
 
 // The client sent something that is not valid TDS (a bad packet header, a
 // truncated login record, ...). The connection cannot continue after it.
@@ -18,4 +18,4 @@ public:
     explicit ConnectionClosed(const std::string& what) : std::runtime_error(what) {}
 };
 
-} // namespace testserver
+} // namespace testserver::tds

@@ -2,7 +2,7 @@
 
 #include "tds_constants.h"
 
-namespace testserver {
+namespace testserver::tds {
 
 void ResponseStream::flushFullPackets() {
     std::size_t room = m_channel.packetDataSize();
@@ -26,4 +26,4 @@ void ResponseStream::finish() {
     m_buffer.clear();
 }
 
-} // namespace testserver
+} // namespace testserver::tds

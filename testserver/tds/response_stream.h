@@ -3,7 +3,7 @@
 #include "byte_writer.h"
 #include "packet_channel.h"
 
-namespace testserver {
+namespace testserver::tds {
 
 // Collects the tokens of one response and sends them as tabular-result
 // packets as soon as a packet is full, so that a large result never waits
@@ -37,4 +37,4 @@ private:
     bool m_answered = false;
 };
 
-} // namespace testserver
+} // namespace testserver::tds

@@ -3,7 +3,7 @@
 #include "column_plan.h"
 #include "tds_constants.h"
 
-namespace testserver {
+namespace testserver::tds {
 
 namespace {
 
@@ -102,4 +102,4 @@ void ResultEncoder::procedureEnd(bool failed) {
     m_tokens.done(tds::DoneProc, failed ? tds::DoneError : tds::DoneFinal, 0, 0);
 }
 
-} // namespace testserver
+} // namespace testserver::tds

@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace testserver {
+namespace testserver::tds {
 
 // Turns the engine's outcomes into the token stream of one response: per
 // statement its messages, its database change, its result set, then a DONE
@@ -43,4 +43,4 @@ private:
     TokenWriter m_tokens;
 };
 
-} // namespace testserver
+} // namespace testserver::tds

@@ -7,7 +7,7 @@
 
 #include <array>
 
-namespace testserver {
+namespace testserver::tds {
 
 namespace {
 
@@ -108,4 +108,4 @@ RpcCall parseRpcRequest(std::string_view payload, bool hasHeaders) {
     return call;
 }
 
-} // namespace testserver
+} // namespace testserver::tds

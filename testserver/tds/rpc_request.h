@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace testserver {
+namespace testserver::tds {
 
 // An RPC request this server cannot carry out (any procedure but
 // sp_executesql, or sp_executesql with parameters).
@@ -25,4 +25,4 @@ struct RpcCall {
 // and ProtocolError for a malformed request.
 RpcCall parseRpcRequest(std::string_view payload, bool hasHeaders);
 
-} // namespace testserver
+} // namespace testserver::tds

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-namespace testserver {
+namespace testserver::tds {
 
 struct ServerOptions {
     // The server name ERROR and INFO tokens carry.
@@ -18,4 +18,4 @@ struct ServerOptions {
     bool traceRequests = false;
 };
 
-} // namespace testserver
+} // namespace testserver::tds

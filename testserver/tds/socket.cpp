@@ -8,7 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace testserver {
+namespace testserver::tds {
 
 Socket::~Socket() {
     if (m_fd >= 0)
@@ -74,4 +74,4 @@ void Socket::shutdownBoth() noexcept {
         ::shutdown(m_fd, SHUT_RDWR);
 }
 
-} // namespace testserver
+} // namespace testserver::tds

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace testserver {
+namespace testserver::tds {
 
 // Owns a file descriptor (a TCP socket or a pipe end) and closes it once.
 class Socket {
@@ -37,4 +37,4 @@ private:
     int m_fd = -1;
 };
 
-} // namespace testserver
+} // namespace testserver::tds

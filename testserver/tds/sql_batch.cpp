@@ -3,7 +3,7 @@
 #include "byte_writer.h"
 #include "utf16.h"
 
-namespace testserver {
+namespace testserver::tds {
 
 std::string_view skipAllHeaders(std::string_view payload) {
     if (payload.size() < 4)
@@ -30,4 +30,4 @@ std::string parseSqlBatch(std::string_view payload, bool hasHeaders) {
     return utf16leToUtf8(hasHeaders ? skipAllHeaders(payload) : payload);
 }
 
-} // namespace testserver
+} // namespace testserver::tds

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace testserver {
+namespace testserver::tds {
 
 // The SQL text of a SQL batch message (MS-TDS 2.2.6.7) in UTF-8. From TDS 7.2
 // on (`hasHeaders`) the text follows an ALL_HEADERS block.
@@ -13,4 +13,4 @@ std::string parseSqlBatch(std::string_view payload, bool hasHeaders);
 // lengths do not add up is taken as absent, so the text is never lost.
 std::string_view skipAllHeaders(std::string_view payload);
 
-} // namespace testserver
+} // namespace testserver::tds

@@ -14,7 +14,7 @@
 #include <system_error>
 #include <unistd.h>
 
-namespace testserver {
+namespace testserver::tds {
 
 namespace {
 
@@ -148,4 +148,4 @@ void TdsServer::reapFinished() {
     }
 }
 
-} // namespace testserver
+} // namespace testserver::tds

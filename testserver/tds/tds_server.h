@@ -10,7 +10,7 @@
 #include <memory>
 #include <thread>
 
-namespace testserver {
+namespace testserver::tds {
 
 // Accepts TDS clients on 127.0.0.1 and serves each on its own thread with a
 // session from the SessionProvider. One client's failure ends only that
@@ -54,4 +54,4 @@ private:
     std::uint16_t m_nextSpid = 51;
 };
 
-} // namespace testserver
+} // namespace testserver::tds

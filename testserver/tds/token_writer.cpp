@@ -3,7 +3,7 @@
 #include "tds_constants.h"
 #include "utf16.h"
 
-namespace testserver {
+namespace testserver::tds {
 
 namespace {
 
@@ -178,4 +178,4 @@ void TokenWriter::row(const std::vector<ColumnPlan>& columns, const std::vector<
         value(columns[c], c < values.size() ? values[c] : Value{});
 }
 
-} // namespace testserver
+} // namespace testserver::tds

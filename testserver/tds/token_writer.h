@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace testserver {
+namespace testserver::tds {
 
 // A SQL Server collation as TDS carries it: LCID and comparison flags in four
 // little-endian bytes, then the SQL sort id.
@@ -51,4 +51,4 @@ private:
     Collation m_collation;
 };
 
-} // namespace testserver
+} // namespace testserver::tds

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace testserver {
+namespace testserver::tds {
 
 namespace {
 
@@ -151,4 +151,4 @@ std::string truncateUtf16le(std::string utf16le, std::size_t maxUnits) {
     return utf16le;
 }
 
-} // namespace testserver
+} // namespace testserver::tds

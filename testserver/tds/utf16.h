@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace testserver {
+namespace testserver::tds {
 
 // TDS 7 carries all text as UTF-16LE; the engine works in UTF-8. Invalid input
 // (a lone surrogate, a bad UTF-8 sequence, an odd trailing byte) becomes
@@ -20,4 +20,4 @@ std::size_t utf16Length(std::string_view utf8);
 // surrogate pair.
 std::string truncateUtf16le(std::string utf16le, std::size_t maxUnits);
 
-} // namespace testserver
+} // namespace testserver::tds
