@@ -276,13 +276,18 @@ private:
 
     std::size_t findElse(const TokenCursor& cursor, std::size_t from) const {
         int depth = 0;
+        int caseDepth = 0;
         for (std::size_t i = from; i < cursor.end(); ++i) {
             const Token& token = m_tokens[i];
             if (token.isSymbol("("))
                 ++depth;
             else if (token.isSymbol(")"))
                 --depth;
-            else if (depth == 0 && token.is("else"))
+            else if (depth == 0 && token.is("case"))
+                ++caseDepth;
+            else if (depth == 0 && token.is("end") && caseDepth > 0)
+                --caseDepth;
+            else if (depth == 0 && caseDepth == 0 && token.is("else"))
                 return i;
         }
         return cursor.end();

@@ -114,11 +114,10 @@ std::string rewriteForSqlite(std::string_view sql, const SessionVariables& varia
                    (at(i + 2)->isSymbol(".") ||
                     (isOwner(*at(i + 2)) && at(i + 3) && at(i + 3)->isSymbol("."))) &&
                    namesEqual(token.value, variables.database)) {
-            // db..name or db.dbo.name in the current database: drop "db.".
-            copied = at(i + 1)->end();
-            if (at(i + 2)->isSymbol("."))
-                copied = at(i + 2)->end(), ++i;
-            ++i;
+            // db..name or db.dbo.name in the current database: drop the prefix.
+            std::size_t last = at(i + 2)->isSymbol(".") ? i + 2 : i + 3;
+            copied = tokens[last].end();
+            i = last;
         } else if (!afterDot && isOwner(token) && at(i + 1) && at(i + 1)->isSymbol(".") &&
                    at(i + 2) && at(i + 2)->isName()) {
             copied = at(i + 1)->end(); // dbo.name: SQLite knows no owners
@@ -279,6 +278,21 @@ std::set<std::string> selectListAliases(std::string_view sql) {
     return aliases;
 }
 
+// The catalog keeps no table data: a SELECT from a user table is refused
+// plainly rather than as an invalid object.
+void refuseUserTable(SqliteDb& db, const SqliteError& error) {
+    std::string message = error.what();
+    const std::string prefix = "no such table: ";
+    if (message.rfind(prefix, 0) != 0)
+        return;
+    std::string table = message.substr(prefix.size());
+    auto find = db.prepare("SELECT name FROM sysobjects WHERE name = ? AND xtype IN ('U', 'V')");
+    find.bind(1, table);
+    if (find.step())
+        throw messages::notSupported("reading rows of user tables and views ('" + find.text(0) +
+                                     "'); the catalog holds no table data");
+}
+
 } // namespace
 
 ResultSet runSelect(SqliteDb& db, std::string_view sql, const SessionVariables& variables,
@@ -353,6 +367,7 @@ ResultSet runSelect(SqliteDb& db, std::string_view sql, const SessionVariables& 
             }
         }
     } catch (const SqliteError& error) {
+        refuseUserTable(db, error);
         throw translateSqliteError(error);
     }
     return result;

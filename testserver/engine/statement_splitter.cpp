@@ -69,6 +69,7 @@ private:
         if (first.is("if"))
             return ifEnd(begin);
         int depth = 0;
+        int caseDepth = 0; // CASE ... ELSE ... END inside an expression
         for (std::size_t i = begin + 1; i < m_tokens.size(); ++i) {
             const Token& token = m_tokens[i];
             if (token.isSymbol("("))
@@ -77,7 +78,11 @@ private:
                 --depth;
             if (depth > 0)
                 continue;
-            if (token.isSymbol(";"))
+            if (token.is("case"))
+                ++caseDepth;
+            else if (token.is("end") && caseDepth > 0)
+                --caseDepth;
+            if (token.isSymbol(";") || (token.is("else") && caseDepth == 0))
                 return i;
             if (isStatementKeyword(token) && startsNewStatement(begin, i))
                 return i;

@@ -1,0 +1,230 @@
+// Sessions: logins, use, connect-time chatter, batches and their failures.
+
+#include "engine_test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace testserver::test {
+namespace {
+
+const char* const kSmallSchema = "CREATE TABLE [dbo].[T] ([id] [int] NOT NULL)\nGO\n";
+
+class SessionTest : public ::testing::Test {
+protected:
+    SessionTest() : m_db(kSmallSchema) { loadScript(*m_db.engine, "other", "select 1\n"); }
+    EngineWithSession m_db;
+};
+
+TEST_F(SessionTest, UseSwitchesDatabaseWithEnvChangeAndInfo5701) {
+    StatementOutcome outcome = m_db.run("use OTHER");
+    EXPECT_FALSE(outcome.failed);
+    ASSERT_TRUE(outcome.newDatabase.has_value());
+    EXPECT_EQ(*outcome.newDatabase, "other"); // as the file spells it
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].number, 5701);
+    EXPECT_LE(outcome.messages[0].severity, 10);
+    EXPECT_EQ(outcome.messages[0].text, "Changed database context to 'other'.");
+    EXPECT_EQ(m_db.session->database(), "other");
+    EXPECT_TRUE(m_db.query("select name from sysobjects where xtype = 'U'").rows.empty());
+
+    outcome = m_db.run("USE [hrms]");
+    EXPECT_EQ(outcome.newDatabase, std::optional<std::string>("hrms"));
+    EXPECT_EQ(m_db.query("select name from sysobjects where xtype = 'U'").rows.size(), 1u);
+}
+
+TEST_F(SessionTest, UseOfUnknownDatabaseFailsWith911AndKeepsTheDatabase) {
+    StatementOutcome outcome = m_db.run("use nosuch");
+    EXPECT_TRUE(outcome.failed);
+    EXPECT_FALSE(outcome.newDatabase.has_value());
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].number, 911);
+    EXPECT_EQ(outcome.messages[0].severity, 16);
+    EXPECT_EQ(outcome.messages[0].text,
+              "Could not locate entry in sysdatabases for database 'nosuch'. No entry found with "
+              "that name. Make sure that the name is entered correctly.");
+    EXPECT_EQ(m_db.session->database(), "hrms");
+}
+
+TEST(EngineLoginTest, CredentialsAndDatabasesAreChecked) {
+    ScratchDir dir;
+    Engine engine(dir.path(), Credentials{"sa", "secret"});
+    try {
+        engine.login("sa", "wrong", "");
+        FAIL();
+    } catch (const LoginRefused& refused) {
+        EXPECT_EQ(refused.message().number, 18456);
+        EXPECT_EQ(refused.message().severity, 14);
+        EXPECT_EQ(refused.message().text, "Login failed for user 'sa'.");
+    }
+    EXPECT_THROW(engine.login("Sa", "secret", ""), LoginRefused);
+    try {
+        engine.login("sa", "secret", "hrms");
+        FAIL();
+    } catch (const LoginRefused& refused) {
+        EXPECT_EQ(refused.message().number, 4060);
+        EXPECT_EQ(refused.message().text,
+                  "Cannot open database requested in login 'hrms'. Login fails.");
+    }
+    // No database at all: the login lands in an empty master.
+    EXPECT_EQ(engine.login("sa", "secret", "")->database(), "master");
+    engine.runScript("CREATE DATABASE zeta\nGO\nCREATE DATABASE Alpha\n");
+    EXPECT_EQ(engine.login("sa", "secret", "")->database(), "Alpha");
+    EXPECT_EQ(engine.login("sa", "secret", "ZETA")->database(), "zeta");
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "zeta.sqlite"));
+}
+
+TEST_F(SessionTest, ConnectTimeChatterIsAnswered) {
+    for (const char* sql :
+         {"SET TEXTSIZE 2147483647", "SET ANSI_NULLS ON", "set quoted_identifier on",
+          "SET ANSI_WARNINGS, ANSI_PADDING ON", "SET IMPLICIT_TRANSACTIONS OFF",
+          "SET TRANSACTION ISOLATION LEVEL READ COMMITTED", "SET LOCK_TIMEOUT -1",
+          "SET DATEFORMAT mdy", "SET LANGUAGE us_english", "IF @@TRANCOUNT > 0 COMMIT TRAN"}) {
+        StatementOutcome outcome = m_db.run(sql);
+        EXPECT_FALSE(outcome.failed) << sql << "\n" << messagesOf(outcome);
+        EXPECT_FALSE(outcome.resultSet.has_value()) << sql;
+    }
+    ResultSet spid = m_db.query("select @@spid");
+    ASSERT_EQ(spid.columns.size(), 1u);
+    EXPECT_EQ(spid.columns[0].name, ""); // no alias, no name
+    EXPECT_EQ(spid.columns[0].type, ColumnType::Int);
+    EXPECT_GE(std::stoi(*spid.rows[0][0]), 51);
+    EXPECT_NE(m_db.query("SELECT @@VERSION").rows[0][0]->find("Microsoft SQL Server  2000"),
+              std::string::npos);
+    ResultSet properties =
+        m_db.query("select serverproperty('ProductVersion') as v, serverproperty('EngineEdition') "
+                   "as e, db_name() as d, @@trancount as t, serverproperty('InstanceName') i");
+    EXPECT_EQ(rowsAsText(properties), std::vector<std::string>{"8.00.2039|3|hrms|0|NULL"});
+    EXPECT_EQ(properties.columns[4].name, "i");
+}
+
+TEST_F(SessionTest, NocountDropsRowCountsAndFmtonlyDropsRows) {
+    StatementOutcome counted = m_db.run("select name from sysobjects where 1 = 0");
+    EXPECT_EQ(counted.rowCount, std::optional<long long>(0));
+    m_db.exec("SET NOCOUNT ON");
+    EXPECT_FALSE(m_db.run("select name from sysobjects").rowCount.has_value());
+    m_db.exec("SET NOCOUNT OFF SET FMTONLY ON");
+    StatementOutcome format = m_db.run("select name, id from sysobjects");
+    ASSERT_TRUE(format.resultSet.has_value());
+    EXPECT_EQ(format.resultSet->columns.size(), 2u);
+    EXPECT_TRUE(format.resultSet->rows.empty());
+}
+
+TEST_F(SessionTest, SyntaxErrorAnywhereRefusesTheWholeBatch) {
+    BatchResult result = m_db.session->executeBatch(
+        "CREATE TABLE Early (a int)\nselect 1\nAlter Table T Add c int NULL nonsense here");
+    ASSERT_EQ(result.statements.size(), 1u);
+    EXPECT_TRUE(result.statements[0].failed);
+    EXPECT_EQ(result.statements[0].messages[0].number, 102);
+    EXPECT_EQ(result.statements[0].messages[0].text, "Incorrect syntax near 'nonsense'.");
+    EXPECT_EQ(result.statements[0].messages[0].line, 3);
+    EXPECT_TRUE(m_db.query("select * from sysobjects where name = 'Early'").rows.empty());
+}
+
+TEST_F(SessionTest, RuntimeErrorFailsItsStatementAndTheBatchGoesOn) {
+    BatchResult result =
+        m_db.session->executeBatch("select 1 as a\nselect * from NoSuchTable\nselect 2 as b");
+    ASSERT_EQ(result.statements.size(), 3u);
+    EXPECT_FALSE(result.statements[0].failed);
+    EXPECT_TRUE(result.statements[1].failed);
+    EXPECT_EQ(result.statements[1].messages[0].number, 208);
+    EXPECT_EQ(result.statements[1].messages[0].text, "Invalid object name 'NoSuchTable'.");
+    EXPECT_EQ(result.statements[1].messages[0].line, 2);
+    EXPECT_EQ(rowsAsText(*result.statements[2].resultSet), std::vector<std::string>{"2"});
+}
+
+TEST_F(SessionTest, SelectErrorsCarrySqlServersNumbers) {
+    struct Case {
+        const char* sql;
+        int number;
+    } cases[] = {{"select nosuch from sysobjects", 207},
+                 {"select a.name from sysobjects a, syscolumns b where name = 'x'", 209},
+                 {"select foo(1)", 195},
+                 {"select * from", 102},
+                 {"select @x", 137}};
+    for (const Case& c : cases) {
+        StatementOutcome outcome = m_db.run(c.sql);
+        EXPECT_TRUE(outcome.failed) << c.sql;
+        ASSERT_FALSE(outcome.messages.empty()) << c.sql;
+        EXPECT_EQ(outcome.messages[0].number, c.number) << c.sql << ": " << messagesOf(outcome);
+    }
+}
+
+TEST_F(SessionTest, TransactionsCountAndRollBack) {
+    StatementOutcome commit = m_db.run("COMMIT TRANSACTION");
+    EXPECT_TRUE(commit.failed);
+    EXPECT_EQ(commit.messages[0].number, 3902);
+    m_db.exec("BEGIN TRAN");
+    m_db.exec("CREATE TABLE Temp1 (a int)");
+    EXPECT_EQ(rowsAsText(m_db.query("select @@trancount")), std::vector<std::string>{"1"});
+    m_db.exec("ROLLBACK");
+    EXPECT_TRUE(m_db.query("select * from sysobjects where name = 'Temp1'").rows.empty());
+    m_db.exec("BEGIN TRANSACTION CREATE TABLE Temp2 (a int) COMMIT");
+    EXPECT_EQ(m_db.query("select * from sysobjects where name = 'Temp2'").rows.size(), 1u);
+}
+
+TEST_F(SessionTest, IfExistsRunsItsStatementOnlyWhenTrue) {
+    m_db.exec("if exists (select * from sysobjects where id = object_id(N'[dbo].[T]') and "
+              "OBJECTPROPERTY(id, N'IsUserTable') = 1) drop table [dbo].[T]");
+    EXPECT_TRUE(m_db.query("select * from sysobjects where name = 'T'").rows.empty());
+    m_db.exec("if exists (select * from sysobjects where name = 'T') drop table T "
+              "else create table T2 (a int)");
+    EXPECT_EQ(m_db.query("select * from sysobjects where name = 'T2'").rows.size(), 1u);
+}
+
+TEST_F(SessionTest, RowsOfUserTablesAreRefusedPlainly) {
+    StatementOutcome outcome = m_db.run("select * from T");
+    EXPECT_TRUE(outcome.failed);
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].number, 50000);
+    EXPECT_NE(outcome.messages[0].text.find("'T'"), std::string::npos);
+}
+
+TEST_F(SessionTest, PrintGivesAnInfoMessage) {
+    StatementOutcome outcome = m_db.run("print 'hello'");
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].text, "hello");
+    EXPECT_LE(outcome.messages[0].severity, 10);
+}
+
+TEST_F(SessionTest, ExecOfOtherProceduresIsRefused) {
+    EXPECT_EQ(m_db.run("exec sp_who").messages[0].number, 2812);
+    m_db.exec("CREATE PROCEDURE p AS SELECT 1");
+    StatementOutcome outcome = m_db.run("exec p");
+    EXPECT_TRUE(outcome.failed);
+    EXPECT_EQ(outcome.messages[0].number, 50000);
+}
+
+TEST_F(SessionTest, TwoSessionsSeeEachOthersChanges) {
+    std::unique_ptr<Session> second = m_db.engine->login("sa", "", "hrms");
+    m_db.exec("CREATE TABLE Shared (a int)");
+    BatchResult seen = second->executeBatch("select name from sysobjects where name = 'shared'");
+    EXPECT_EQ(seen.statements[0].resultSet->rows.size(), 1u);
+    BatchResult clash = second->executeBatch("CREATE TABLE Shared (b int)");
+    EXPECT_EQ(clash.statements[0].messages[0].number, 2714);
+}
+
+TEST_F(SessionTest, RunScriptNamesTheFailingStatementAndMessage) {
+    try {
+        m_db.engine->runScript("use hrms\nGO\nselect 1\nCREATE TABLE T (x int)\nGO\nselect 2\n");
+        FAIL();
+    } catch (const std::runtime_error& error) {
+        std::string what = error.what();
+        EXPECT_NE(what.find("CREATE TABLE T (x int)"), std::string::npos) << what;
+        EXPECT_NE(what.find("Msg 2714"), std::string::npos) << what;
+        EXPECT_NE(what.find("There is already an object named 'T' in the database."),
+                  std::string::npos)
+            << what;
+    }
+}
+
+TEST_F(SessionTest, CreateDatabaseMakesAnEmptyCatalog) {
+    m_db.exec("CREATE DATABASE [New Db]");
+    StatementOutcome again = m_db.run("create database [new db]");
+    EXPECT_EQ(again.messages[0].number, 1801);
+    m_db.exec("use [New Db]");
+    EXPECT_TRUE(m_db.query("select * from sysobjects where id > 1000").rows.empty());
+    EXPECT_EQ(m_db.query("select name from systypes where name = 'sysname'").rows.size(), 1u);
+}
+
+} // namespace
+} // namespace testserver::test
