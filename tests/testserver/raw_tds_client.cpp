@@ -54,6 +54,46 @@ std::string toUtf16(const std::string& utf8) {
     return out;
 }
 
+std::string buildLogin7(const std::string& user, const std::string& password,
+                        const std::string& database, std::uint32_t tdsVersion,
+                        std::uint32_t packetSize) {
+    std::string scrambled = toUtf16(password);
+    for (char& c : scrambled) {
+        auto b = static_cast<unsigned char>(c);
+        c = static_cast<char>(static_cast<unsigned char>(((b << 4) | (b >> 4)) ^ 0xA5));
+    }
+    const std::vector<std::string> fields{
+        toUtf16("testhost"),  toUtf16(user),        scrambled,
+        toUtf16("rawclient"), toUtf16("127.0.0.1"), std::string(),
+        toUtf16("raw"),       std::string(),        toUtf16(database)};
+    const std::size_t fixed = 94;
+    std::string body;
+    std::string table;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        put16(table, static_cast<std::uint16_t>(fixed + body.size()));
+        put16(table, static_cast<std::uint16_t>(fields[i].size() / 2));
+        body += fields[i];
+    }
+    table += std::string(6, '\0'); // client id
+    for (int i = 0; i < 3; ++i) {  // SSPI, attach file, change password
+        put16(table, static_cast<std::uint16_t>(fixed + body.size()));
+        put16(table, 0);
+    }
+    put32(table, 0); // long SSPI length
+    std::string record;
+    put32(record, static_cast<std::uint32_t>(36 + table.size() + body.size()));
+    put32(record, tdsVersion);
+    put32(record, packetSize);
+    put32(record, 7);                             // client program version
+    put32(record, 4242);                          // client process id
+    put32(record, 0);                             // connection id
+    record += std::string("\xE0\x03\x00\x00", 4); // option flags, type flags
+    put32(record, 0);                             // time zone
+    put32(record, 0x0409);                        // LCID
+    record += table + body;
+    return record;
+}
+
 RawTdsClient::RawTdsClient(int port) {
     m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
@@ -153,41 +193,7 @@ RawTdsClient::Response RawTdsClient::login(const std::string& user, const std::s
     sendPacket(0x12, prelogin, true);
     readResponse();
 
-    std::string scrambled = toUtf16(password);
-    for (char& c : scrambled) {
-        auto b = static_cast<unsigned char>(c);
-        c = static_cast<char>(static_cast<unsigned char>(((b << 4) | (b >> 4)) ^ 0xA5));
-    }
-    const std::vector<std::string> fields{
-        toUtf16("testhost"),  toUtf16(user),        scrambled,
-        toUtf16("rawclient"), toUtf16("127.0.0.1"), std::string(),
-        toUtf16("raw"),       std::string(),        toUtf16(database)};
-    const std::size_t fixed = 94;
-    std::string body;
-    std::string table;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        put16(table, static_cast<std::uint16_t>(fixed + body.size()));
-        put16(table, static_cast<std::uint16_t>(fields[i].size() / 2));
-        body += fields[i];
-    }
-    table += std::string(6, '\0'); // client id
-    for (int i = 0; i < 3; ++i) {  // SSPI, attach file, change password
-        put16(table, static_cast<std::uint16_t>(fixed + body.size()));
-        put16(table, 0);
-    }
-    put32(table, 0); // long SSPI length
-    std::string record;
-    put32(record, static_cast<std::uint32_t>(36 + table.size() + body.size()));
-    put32(record, tdsVersion);
-    put32(record, packetSize);
-    put32(record, 7);                             // client program version
-    put32(record, 4242);                          // client process id
-    put32(record, 0);                             // connection id
-    record += std::string("\xE0\x03\x00\x00", 4); // option flags, type flags
-    put32(record, 0);                             // time zone
-    put32(record, 0x0409);                        // LCID
-    record += table + body;
-    sendPacket(0x10, record, true);
+    sendPacket(0x10, buildLogin7(user, password, database, tdsVersion, packetSize), true);
     return readResponse();
 }
 

@@ -56,6 +56,13 @@ private:
     std::uint32_t m_tdsVersion = 0x74000004;
 };
 
+// A LOGIN7 record (MS-TDS 2.2.6.4) with host "testhost", application
+// "rawclient", server "127.0.0.1" and library "raw"; the password scrambled
+// as the protocol requires.
+std::string buildLogin7(const std::string& user, const std::string& password,
+                        const std::string& database, std::uint32_t tdsVersion,
+                        std::uint32_t packetSize);
+
 // UTF-16LE of ASCII or UTF-8 text, written independently of the server's.
 std::string toUtf16(const std::string& utf8);
 
