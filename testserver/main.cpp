@@ -1,1 +1,166 @@
-int main() { return 2; }
+// dbcompare-testserver: a SQL Server 2000 look-alike for tests and demos. It
+// speaks TDS on 127.0.0.1 and keeps each database's catalog in DIR/NAME.sqlite.
+
+#include "engine.h"
+#include "tds_server.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <mutex>
+#include <pthread.h>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Waits on its own thread for SIGINT or SIGTERM and then calls `onSignal`.
+// The signals are blocked in every thread started after construction, so
+// only this one receives them.
+class SignalWatcher {
+public:
+    template <typename F> explicit SignalWatcher(F onSignal) {
+        sigemptyset(&m_signals);
+        sigaddset(&m_signals, SIGINT);
+        sigaddset(&m_signals, SIGTERM);
+        pthread_sigmask(SIG_BLOCK, &m_signals, nullptr);
+        m_thread = std::thread([this, onSignal] {
+            int received = 0;
+            sigwait(&m_signals, &received);
+            m_fired = true;
+            onSignal();
+        });
+    }
+    // Wakes the watcher when no signal came (the server ended on its own).
+    ~SignalWatcher() {
+        if (!m_fired)
+            pthread_kill(m_thread.native_handle(), SIGTERM);
+        m_thread.join();
+    }
+    SignalWatcher(const SignalWatcher&) = delete;
+    SignalWatcher& operator=(const SignalWatcher&) = delete;
+
+private:
+    sigset_t m_signals{};
+    std::atomic<bool> m_fired{false};
+    std::thread m_thread;
+};
+
+std::string lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// The catalog file that already holds database `name` (names match ignoring
+// letter case), if any.
+std::optional<fs::path> existingCatalog(const fs::path& dataDir, const std::string& name) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(dataDir, error)) {
+        const fs::path& path = entry.path();
+        if (path.extension() == ".sqlite" && lower(path.stem().string()) == lower(name))
+            return path;
+    }
+    return std::nullopt;
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + path.string());
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Builds DIR/NAME.sqlite from a T-SQL script, as a client would by creating
+// the database and running the script in it. Never replaces a catalog.
+void loadCatalog(testserver::Engine& engine, const fs::path& dataDir, const std::string& spec) {
+    auto eq = spec.find('=');
+    if (eq == std::string::npos || eq == 0 || eq + 1 == spec.size())
+        throw std::runtime_error("--load expects NAME=FILE, got '" + spec + "'");
+    std::string name = spec.substr(0, eq);
+    fs::path script = spec.substr(eq + 1);
+    if (name.find_first_of("/\\]") != std::string::npos)
+        throw std::runtime_error("'" + name + "' cannot be a database name here");
+    if (auto existing = existingCatalog(dataDir, name))
+        throw std::runtime_error("database " + name + " already exists: " + existing->string() +
+                                 " (it is never overwritten)");
+    std::string text = readFile(script);
+    try {
+        engine.runScript("CREATE DATABASE [" + name + "]\nGO\nUSE [" + name + "]\nGO\n" + text);
+    } catch (...) {
+        // The catalog did not exist before this run: a half-built one would
+        // only block the next attempt.
+        if (auto created = existingCatalog(dataDir, name)) {
+            std::error_code ignored;
+            fs::remove(*created, ignored);
+        }
+        throw;
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"SQL Server test server: answers TDS clients on 127.0.0.1 from SQLite catalog "
+                 "files DIR/NAME.sqlite"};
+    std::string dataDir;
+    int port = 1433;
+    std::string user;
+    std::string password;
+    std::vector<std::string> loads;
+    bool verbose = false;
+    app.add_option("--data", dataDir, "directory of the catalog files")->required();
+    app.add_option("--port", port, "TCP port on 127.0.0.1; 0 picks a free one")
+        ->check(CLI::Range(0, 65535));
+    auto* userOption = app.add_option("--user", user, "the only login accepted");
+    auto* passwordOption = app.add_option("--password", password, "its password");
+    userOption->needs(passwordOption);
+    passwordOption->needs(userOption);
+    app.add_option("--load", loads,
+                   "build DIR/NAME.sqlite from the T-SQL script FILE and exit, instead of "
+                   "serving")
+        ->type_name("NAME=FILE");
+    app.add_flag("--verbose", verbose, "log every request on standard error");
+    CLI11_PARSE(app, argc, argv);
+
+    std::signal(SIGPIPE, SIG_IGN);
+    try {
+        std::optional<testserver::Credentials> credentials;
+        if (!userOption->empty())
+            credentials = testserver::Credentials{user, password};
+        testserver::Engine engine(dataDir, credentials);
+
+        if (!loads.empty()) {
+            for (const auto& spec : loads)
+                loadCatalog(engine, dataDir, spec);
+            return 0;
+        }
+
+        auto logMutex = std::make_shared<std::mutex>();
+        testserver::tds::ServerOptions options;
+        options.traceRequests = verbose;
+        options.log = [logMutex](const std::string& line) {
+            std::lock_guard<std::mutex> lock(*logMutex);
+            std::cerr << line << std::endl;
+        };
+        testserver::tds::TdsServer server(engine, options);
+        std::uint16_t boundPort = server.listen(static_cast<std::uint16_t>(port));
+        SignalWatcher watcher([&server] { server.stop(); });
+        std::cout << "listening on 127.0.0.1:" << boundPort << std::endl;
+        server.run();
+        return 0;
+    } catch (const std::exception& e) {
+        std::cerr << "dbcompare-testserver: " << e.what() << std::endl;
+        return 1;
+    }
+}
