@@ -30,13 +30,16 @@ SQLSMALLINT columnCount(const OdbcHandle& stmt) {
     return count;
 }
 
+// The wide calls throughout: the connection is made with SQLDriverConnectW,
+// after which unixODBC would convert narrow texts through Latin-1 and garble
+// everything outside ASCII, Chinese names included.
 std::string columnName(const OdbcHandle& stmt, SQLUSMALLINT column) {
-    std::string name(256, '\0');
+    std::u16string name(256, u'\0');
     SQLSMALLINT length = 0;
     auto describe = [&] {
-        checkOdbc(SQLDescribeCol(stmt.get(), column, reinterpret_cast<SQLCHAR*>(name.data()),
-                                 static_cast<SQLSMALLINT>(name.size()), &length, nullptr, nullptr,
-                                 nullptr, nullptr),
+        checkOdbc(SQLDescribeColW(stmt.get(), column, reinterpret_cast<SQLWCHAR*>(name.data()),
+                                  static_cast<SQLSMALLINT>(name.size()), &length, nullptr, nullptr,
+                                  nullptr, nullptr),
                   SQL_HANDLE_STMT, stmt.get(), "SQLDescribeCol");
     };
     describe();
@@ -45,26 +48,28 @@ std::string columnName(const OdbcHandle& stmt, SQLUSMALLINT column) {
         describe();
     }
     name.resize(std::min<std::size_t>(static_cast<std::size_t>(length), name.size()));
-    return name;
+    return utf16ToUtf8(name);
 }
 
 // Reads column `column` of the current row as text, in as many pieces as the
 // driver needs. NULL reads as the empty text.
-std::string readText(const OdbcHandle& stmt, SQLUSMALLINT column, std::vector<char>& buffer) {
-    std::string value;
+std::string readText(const OdbcHandle& stmt, SQLUSMALLINT column, std::vector<char16_t>& buffer) {
+    std::u16string value;
+    const auto bufferBytes = static_cast<SQLLEN>(buffer.size() * sizeof(char16_t));
     for (;;) {
         SQLLEN indicator = 0;
-        SQLRETURN rc = SQLGetData(stmt.get(), column, SQL_C_CHAR, buffer.data(),
-                                  static_cast<SQLLEN>(buffer.size()), &indicator);
+        SQLRETURN rc =
+            SQLGetData(stmt.get(), column, SQL_C_WCHAR, buffer.data(), bufferBytes, &indicator);
         if (rc == SQL_NO_DATA)
             break;
         checkOdbc(rc, SQL_HANDLE_STMT, stmt.get(), "SQLGetData");
         if (indicator == SQL_NULL_DATA)
             return {};
         std::size_t room = buffer.size() - 1; // the driver ends each piece with a NUL
-        std::size_t got = (indicator == SQL_NO_TOTAL || static_cast<std::size_t>(indicator) > room)
+        std::size_t got = (indicator == SQL_NO_TOTAL ||
+                           static_cast<std::size_t>(indicator) / sizeof(char16_t) > room)
                               ? room
-                              : static_cast<std::size_t>(indicator);
+                              : static_cast<std::size_t>(indicator) / sizeof(char16_t);
         value.append(buffer.data(), got);
         if (rc == SQL_SUCCESS)
             break;
@@ -72,7 +77,7 @@ std::string readText(const OdbcHandle& stmt, SQLUSMALLINT column, std::vector<ch
         if (got < room)
             break;
     }
-    return value;
+    return utf16ToUtf8(value);
 }
 
 } // namespace
@@ -107,9 +112,9 @@ OdbcHandle OdbcConnection::runStatement(const std::string& sql) {
     checkOdbc(SQLAllocHandle(SQL_HANDLE_STMT, m_dbc.get(), &handle), SQL_HANDLE_DBC, m_dbc.get(),
               "SQLAllocHandle");
     OdbcHandle stmt(SQL_HANDLE_STMT, handle);
-    std::string text = sql;
-    SQLRETURN rc = SQLExecDirect(handle, reinterpret_cast<SQLCHAR*>(text.data()),
-                                 static_cast<SQLINTEGER>(text.size()));
+    std::u16string text = utf8ToUtf16(sql);
+    SQLRETURN rc = SQLExecDirectW(handle, reinterpret_cast<SQLWCHAR*>(text.data()),
+                                  static_cast<SQLINTEGER>(text.size()));
     checkOdbc(rc, SQL_HANDLE_STMT, handle, "SQLExecDirect");
     return stmt;
 }
@@ -132,7 +137,7 @@ Result OdbcConnection::open(const std::string& sql) {
         names.push_back(columnName(stmt, c));
 
     Result result(std::move(names), {});
-    std::vector<char> buffer(64 * 1024);
+    std::vector<char16_t> buffer(32 * 1024);
     for (;;) {
         SQLRETURN rc = SQLFetch(stmt.get());
         if (rc == SQL_NO_DATA)

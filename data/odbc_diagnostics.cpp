@@ -1,5 +1,7 @@
 #include "odbc_diagnostics.h"
 
+#include "utf16.h"
+
 #include <algorithm>
 #include <sqlext.h>
 
@@ -10,27 +12,31 @@ std::vector<OdbcDiagnostic> readDiagnostics(SQLSMALLINT handleType, SQLHANDLE ha
     if (handle == SQL_NULL_HANDLE)
         return records;
     for (SQLSMALLINT number = 1;; ++number) {
-        SQLCHAR state[6] = {};
+        // Wide, as every call on the connection: a narrow read would pass
+        // the server's message through Latin-1.
+        SQLWCHAR state[6] = {};
         SQLINTEGER native = 0;
-        std::string text(512, '\0');
+        std::u16string text(512, u'\0');
         SQLSMALLINT length = 0;
-        SQLRETURN rc = SQLGetDiagRec(handleType, handle, number, state, &native,
-                                     reinterpret_cast<SQLCHAR*>(text.data()),
-                                     static_cast<SQLSMALLINT>(text.size()), &length);
+        SQLRETURN rc = SQLGetDiagRecW(handleType, handle, number, state, &native,
+                                      reinterpret_cast<SQLWCHAR*>(text.data()),
+                                      static_cast<SQLSMALLINT>(text.size()), &length);
         if (rc == SQL_NO_DATA || !SQL_SUCCEEDED(rc))
             break;
         if (length >= static_cast<SQLSMALLINT>(text.size())) {
             // The message did not fit: ask again with room for all of it.
-            text.assign(static_cast<std::size_t>(length) + 1, '\0');
-            rc = SQLGetDiagRec(handleType, handle, number, state, &native,
-                               reinterpret_cast<SQLCHAR*>(text.data()),
-                               static_cast<SQLSMALLINT>(text.size()), &length);
+            text.assign(static_cast<std::size_t>(length) + 1, u'\0');
+            rc = SQLGetDiagRecW(handleType, handle, number, state, &native,
+                                reinterpret_cast<SQLWCHAR*>(text.data()),
+                                static_cast<SQLSMALLINT>(text.size()), &length);
             if (!SQL_SUCCEEDED(rc))
                 break;
         }
         text.resize(std::min<std::size_t>(static_cast<std::size_t>(length), text.size()));
-        records.push_back(
-            {reinterpret_cast<const char*>(state), static_cast<long>(native), std::move(text)});
+        std::string sqlState;
+        for (int i = 0; i < 5 && state[i] != 0; ++i)
+            sqlState += static_cast<char>(state[i]);
+        records.push_back({sqlState, static_cast<long>(native), utf16ToUtf8(text)});
     }
     return records;
 }

@@ -156,7 +156,13 @@ void SqliteConnection::rollbackTransaction() {
     // gone already; the transaction ends either way.
     if (sqlite3_get_autocommit(m_db))
         return;
-    execute("ROLLBACK TO " + name + "; RELEASE " + name);
+    // The outermost level ends with a plain ROLLBACK: ROLLBACK TO followed
+    // by RELEASE would commit an empty transaction, which still rewrites the
+    // file's change counter.
+    if (m_depth == 0)
+        execute("ROLLBACK");
+    else
+        execute("ROLLBACK TO " + name + "; RELEASE " + name);
 }
 
 } // namespace dbc

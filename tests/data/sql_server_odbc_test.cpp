@@ -77,6 +77,26 @@ TEST_F(SqlServerOdbc, RowsComeAsTextWithNullsEmptyAndIntegersDecimal) {
     EXPECT_EQ(result.field(1, "length"), "");
 }
 
+TEST_F(SqlServerOdbc, ChineseInTheStatementReachesTheServerAsTyped) {
+    const std::string sql = "select * from 员工 where 姓名 = N'张三'";
+    m_provider.answer(
+        sql, BatchResult{{rowsOutcome({{"姓名", ColumnType::NVarChar, 10, false}}, {{"张三"}})}});
+    Result result = connect()->open(sql);
+    EXPECT_EQ(result.columns(), (std::vector<std::string>{"姓名"}));
+    EXPECT_EQ(result.rows(), (Rows{{"张三"}}));
+    EXPECT_TRUE(m_provider.unrecognised().empty());
+}
+
+TEST_F(SqlServerOdbc, ChineseInTheServersMessageComesBackAsSent) {
+    m_provider.answer("bad", BatchResult{{errorOutcome(208, "对象名 '员工' 无效。")}});
+    try {
+        connect()->open("bad");
+        FAIL() << "no error";
+    } catch (const DatabaseError& e) {
+        EXPECT_STREQ(e.what(), "对象名 '员工' 无效。");
+    }
+}
+
 TEST_F(SqlServerOdbc, ManyRowsAllArrive) {
     std::vector<std::vector<testserver::Value>> rows;
     for (int i = 0; i < 10000; ++i)
