@@ -260,7 +260,7 @@ TEST_F(CaptureFailureTest, WrongPasswordLeavesThePreviousSnapshot) {
     takeFirstSnapshot();
     auto store = openStore();
     EXPECT_THROW(connect("other", "wrong"), DatabaseError);
-    EXPECT_EQ(readFile(storePath()), m_before);
+    EXPECT_TRUE(readFile(storePath()) == m_before) << "the snapshot file changed";
     EXPECT_EQ(store->connection().open("Select * From SourceTable").size(), 7u);
 }
 
@@ -281,7 +281,12 @@ TEST_F(CaptureFailureTest, ServerGoneMidCaptureLeavesThePreviousSnapshot) {
         EXPECT_EQ(store->connection().open("Select * From SourceSp where SpName='p_other'").size(),
                   0u);
     }
-    EXPECT_EQ(readFile(storePath()), m_before);
+    std::string after = readFile(storePath());
+    std::size_t at = 0;
+    while (at < after.size() && at < m_before.size() && after[at] == m_before[at])
+        ++at;
+    EXPECT_TRUE(after == m_before) << "the snapshot file changed at byte " << at << " of "
+                                   << m_before.size() << "/" << after.size();
 }
 
 TEST_F(CaptureFailureTest, UnknownDatabaseIsAnErrorNamingIt) {
