@@ -50,6 +50,19 @@ bool isSetOption(std::string_view word) {
     return false;
 }
 
+// Statements SQL Server runs that the engine does not: refused as such
+// rather than as syntax errors.
+constexpr std::array<std::string_view, 17> kUnsupportedStatements{
+    "insert",   "update", "delete",    "declare", "while", "return",     "grant",  "revoke", "deny",
+    "truncate", "dbcc",   "raiserror", "waitfor", "goto",  "checkpoint", "backup", "restore"};
+
+std::string asciiUpper(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
 class BatchParser {
 public:
     explicit BatchParser(std::string_view batch) : m_batch(batch), m_tokens(tokenize(batch)) {}
@@ -104,6 +117,9 @@ private:
         }
         if (firstInBatch && first.isName() && !isReservedKeyword(first.text))
             return parseExec(cursor); // a batch may begin with a bare procedure call
+        for (std::string_view statement : kUnsupportedStatements)
+            if (first.is(statement))
+                throw messages::notSupported(asciiUpper(first.text) + " statements");
         throw cursor.unexpected();
     }
 
