@@ -80,13 +80,19 @@ void TbtnExec::BtnCompareClick() {
         buffer.clearStatements();
         m_ListView1->clear();
         Connection& target = reconnect();
+        // A run over a snapshot without column rows adds nothing and leaves
+        // the text box as the user sees it; every other run starts with "use".
+        auto showScript = [&] {
+            if (!buffer.statements().empty())
+                scriptView().show(buffer);
+        };
         try {
             runCompare(store().connection(), target, m_EdtDataBase->text().toStdString(), buffer);
         } catch (...) {
-            scriptView().show(buffer);
+            showScript();
             throw;
         }
-        scriptView().show(buffer);
+        showScript();
         reloadSourceRows("Select * From SourceTable Order by TableName,FieldName");
     });
 }

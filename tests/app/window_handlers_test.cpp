@@ -86,7 +86,7 @@ test::TestServerProcess* WindowHandlers::s_server = nullptr;
 TEST_F(WindowHandlers, CaptureFillsTheGridAndHidesTheBar) {
     test::ModalBoxWatcher boxes;
     click("BtnReadSource");
-    EXPECT_FALSE(boxes.seen()) << boxes.text();
+    EXPECT_FALSE(boxes.seen()) << boxes.text().toStdString();
     EXPECT_EQ(gridRows(), 7);
     EXPECT_EQ(countLabel(), QStringLiteral("共有字段:7"));
     EXPECT_FALSE(child<QProgressBar>("PB1")->isVisible());
@@ -100,7 +100,7 @@ TEST_F(WindowHandlers, RefusedLoginKeepsThePreviousSnapshot) {
     click("BtnReadSource");
     EXPECT_TRUE(boxes.seen());
     EXPECT_EQ(boxes.icon(), QMessageBox::Critical);
-    EXPECT_TRUE(boxes.text().contains(QStringLiteral("Login failed"))) << boxes.text();
+    EXPECT_TRUE(boxes.text().contains(QStringLiteral("Login failed"))) << boxes.text().toStdString();
     EXPECT_EQ(gridRows(), 7);
     EXPECT_EQ(countLabel(), QStringLiteral("共有字段:7"));
 }
@@ -111,14 +111,14 @@ TEST_F(WindowHandlers, CompareFillsBothFacesAndExecuteRunsTheList) {
     setBoxes(s_server->serverName(), target, "sa", "pw");
     test::ModalBoxWatcher boxes;
     click("BtnCompare");
-    EXPECT_FALSE(boxes.seen()) << boxes.text();
+    EXPECT_FALSE(boxes.seen()) << boxes.text().toStdString();
     QStringList list = statements();
     ASSERT_FALSE(list.isEmpty());
     EXPECT_EQ(list.front(), QStringLiteral("use w_exec"));
-    EXPECT_TRUE(memo().startsWith(QStringLiteral("use w_exec\n"))) << memo();
+    EXPECT_TRUE(memo().startsWith(QStringLiteral("use w_exec\n"))) << memo().toStdString();
     EXPECT_TRUE(list.contains(
         QStringLiteral("Create INDEX IX_Emp_Dept On [Emp ] ([DeptNo],[Name]) ON [PRIMARY]")))
-        << list.join(QStringLiteral("\n"));
+        << list.join(QStringLiteral("\n")).toStdString();
 
     // What the user types into the text box never reaches "执 行".
     child<QPlainTextEdit>("Memo1")->setPlainText(QStringLiteral("DROP TABLE [Emp ]"));
@@ -126,14 +126,14 @@ TEST_F(WindowHandlers, CompareFillsBothFacesAndExecuteRunsTheList) {
     EXPECT_EQ(boxes.text(), QStringLiteral("执行完毕!"));
     EXPECT_EQ(statements(), list) << "the list stays for another run";
     // The identity column's Alter is refused; the report says so.
-    EXPECT_TRUE(memo().contains(QStringLiteral("IDENTITY"))) << memo();
-    EXPECT_TRUE(memo().contains(QStringLiteral("以上是不能处理的语句"))) << memo();
+    EXPECT_TRUE(memo().contains(QStringLiteral("IDENTITY"))) << memo().toStdString();
+    EXPECT_TRUE(memo().contains(QStringLiteral("以上是不能处理的语句"))) << memo().toStdString();
 
     // A second compare leaves only what the server refused.
     click("BtnCompare");
     for (const QString& statement : statements())
         EXPECT_TRUE(statement == QStringLiteral("use w_exec") || statement.contains("IDENTITY"))
-            << statement;
+            << statement.toStdString();
 }
 
 TEST_F(WindowHandlers, ExecuteOneShowsTheServersRefusal) {
@@ -149,14 +149,14 @@ TEST_F(WindowHandlers, ExecuteOneShowsTheServersRefusal) {
     test::ModalBoxWatcher boxes;
     click("SpeedButton2");
     EXPECT_EQ(boxes.icon(), QMessageBox::Critical);
-    EXPECT_TRUE(boxes.text().contains(QStringLiteral("Added"))) << boxes.text();
+    EXPECT_TRUE(boxes.text().contains(QStringLiteral("Added"))) << boxes.text().toStdString();
 }
 
 TEST_F(WindowHandlers, CompareWithAnEmptySnapshotLeavesTheTextAlone) {
     QString help = memo();
     test::ModalBoxWatcher boxes;
     click("BtnCompare");
-    EXPECT_FALSE(boxes.seen()) << boxes.text();
+    EXPECT_FALSE(boxes.seen()) << boxes.text().toStdString();
     EXPECT_EQ(memo(), help);
     EXPECT_TRUE(statements().isEmpty());
     click("SpeedButton1");

@@ -19,7 +19,7 @@ using test::CommandResult;
 using test::TempDir;
 using test::TestServerProcess;
 
-const std::string password = "s3cr;et}pw";
+const std::string password = "s3cr;et=pw";
 
 std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
