@@ -1,0 +1,226 @@
+// dbcompare-testserver end to end: catalogs built from the hrms fixtures with
+// --load, served to the FreeTDS ODBC driver and tsql, stopped by signal.
+
+#include "child_process.h"
+#include "odbc_client.h"
+#include "test_server_process.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace testserver::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kColumnQuery =
+    "SELECT a.name, a.id, a.prec as length, a.xtype,a.IsNullable,a.TypeStat,a.Collation,"
+    "a.colstat as colstat, b.name AS TypeName, c.name AS tablename  FROM syscolumns a INNER "
+    "JOIN systypes b ON a.xtype = b.xtype AND a.id>1000 And  b.name <> 'sysname' INNER JOIN  "
+    "sysobjects c ON c.id = a.id AND c.xtype = 'u'   ORDER BY TableName,a.name ";
+
+class SmokeTest : public ::testing::TestWithParam<std::string> {
+protected:
+    static void SetUpTestSuite() {
+        s_dataDir = std::make_unique<dbc::test::TempDir>();
+        dbc::test::loadCatalog(s_dataDir->path(), "hrms",
+                               dbc::test::fixturesDir() / "hrms_new.sql");
+        dbc::test::loadCatalog(s_dataDir->path(), "hrms_old",
+                               dbc::test::fixturesDir() / "hrms_old.sql");
+        s_server = std::make_unique<dbc::test::TestServerProcess>(
+            s_dataDir->path(), std::vector<std::string>{"--user", "sa", "--password", "pw"});
+    }
+    static void TearDownTestSuite() {
+        s_server.reset();
+        s_dataDir.reset();
+    }
+
+    std::string connectionString(const std::string& password = "pw",
+                                 const std::string& database = "hrms") const {
+        return freeTdsConnectionString(s_server->port(), "sa", password, database, GetParam());
+    }
+
+    static std::unique_ptr<dbc::test::TempDir> s_dataDir;
+    static std::unique_ptr<dbc::test::TestServerProcess> s_server;
+};
+
+std::unique_ptr<dbc::test::TempDir> SmokeTest::s_dataDir;
+std::unique_ptr<dbc::test::TestServerProcess> SmokeTest::s_server;
+
+TEST_P(SmokeTest, ColumnCatalogQueryAnswersWithItsAliases) {
+    OdbcConnection connection(connectionString());
+    auto results = connection.execute(kColumnQuery);
+    ASSERT_EQ(results.size(), 1u);
+    std::vector<std::string> names;
+    for (const auto& c : results[0].columns)
+        names.push_back(c.name);
+    // Unaliased columns carry syscolumns' own (lower-case) names, as in SQL
+    // Server.
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"name", "id", "length", "xtype", "isnullable", "typestat",
+                                        "collation", "colstat", "TypeName", "tablename"}));
+    bool chineseTable = false;
+    bool trailingBlank = false;
+    for (const auto& row : results[0].rows) {
+        chineseTable |= row.at(9) == "员工档案";
+        trailingBlank |= row.at(9) == "Contract ";
+    }
+    EXPECT_TRUE(chineseTable);
+    EXPECT_TRUE(trailingBlank);
+}
+
+TEST_P(SmokeTest, ProcedureTextComesBackThroughSpHelpText) {
+    OdbcConnection connection(connectionString());
+    auto names = connection.execute("Select Name From SysObjects where xtype='P' and Status>=0");
+    ASSERT_EQ(names.size(), 1u);
+    ASSERT_FALSE(names[0].rows.empty());
+    auto text = connection.execute("sp_helpText p_EmployeeList");
+    ASSERT_EQ(text.size(), 1u);
+    ASSERT_EQ(text[0].columns.at(0).name, "Text");
+    std::string joined;
+    for (const auto& row : text[0].rows)
+        joined += row.at(0).value_or("");
+    EXPECT_NE(joined.find("CREATE PROCEDURE p_EmployeeList"), std::string::npos) << joined;
+    EXPECT_NE(joined.find("ORDER BY e.EmpCode"), std::string::npos) << joined;
+}
+
+TEST_P(SmokeTest, WrongPasswordIsRefusedWith18456) {
+    try {
+        OdbcConnection connection(connectionString("nope"));
+        FAIL() << "a wrong password was accepted";
+    } catch (const OdbcError& e) {
+        EXPECT_EQ(e.nativeError(), 18456);
+    }
+}
+
+TEST_P(SmokeTest, UseSwitchesToTheOlderRelease) {
+    OdbcConnection connection(connectionString());
+    connection.execute("use hrms_old");
+    char catalog[256] = {};
+    SQLINTEGER length = 0;
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLGetConnectAttr(connection.handle(), SQL_ATTR_CURRENT_CATALOG,
+                                                catalog, sizeof catalog, &length)));
+    EXPECT_STREQ(catalog, "hrms_old");
+    EXPECT_FALSE(connection.execute(kColumnQuery).at(0).rows.empty());
+}
+
+TEST_P(SmokeTest, TsqlRunsTheCatalogQuery) {
+    ChildResult result =
+        runChild({"tsql", "-H", "127.0.0.1", "-p", std::to_string(s_server->port()), "-U", "sa",
+                  "-P", "pw", "-D", "hrms"},
+                 "Select Name From SysObjects where xtype='V' and Status>=0\n"
+                 "go\nexit\n",
+                 {"TDSVER=" + GetParam(), "LANG=C.UTF-8", "FREETDSCONF=/dev/null"});
+    EXPECT_EQ(result.exitCode, 0) << result.out;
+    EXPECT_NE(result.out.find("v_EmployeeDept"), std::string::npos) << result.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(TdsVersions, SmokeTest, ::testing::Values("7.1", "7.4"),
+                         [](const auto& paramInfo) {
+                             std::string name = "Tds" + paramInfo.param;
+                             name.erase(name.find('.'), 1);
+                             return name;
+                         });
+
+TEST(Loader, NeverOverwritesAnExistingCatalog) {
+    dbc::test::TempDir dir;
+    dbc::test::loadCatalog(dir.path(), "hrms", dbc::test::fixturesDir() / "hrms_old.sql");
+    fs::path catalog = dir.path() / "hrms.sqlite";
+    auto size = fs::file_size(catalog);
+    auto written = fs::last_write_time(catalog);
+    for (const std::string name : {"hrms", "HRMS"}) {
+        auto result = dbc::test::runCommand(
+            {DBCOMPARE_TESTSERVER_PATH, "--data", dir.path().string(), "--load",
+             name + "=" + (dbc::test::fixturesDir() / "hrms_new.sql").string()});
+        EXPECT_EQ(result.exitCode, 1) << name;
+        EXPECT_NE(result.err.find("already exists"), std::string::npos) << result.err;
+    }
+    EXPECT_EQ(fs::file_size(catalog), size);
+    EXPECT_EQ(fs::last_write_time(catalog), written);
+}
+
+TEST(Loader, FailingScriptExitsOneAndLeavesNoHalfBuiltCatalog) {
+    dbc::test::TempDir dir;
+    fs::path script = dir.path() / "bad.sql";
+    std::ofstream(script) << "CREATE TABLE t (a int)\nGO\nthis is not sql\nGO\n";
+    auto result = dbc::test::runCommand({DBCOMPARE_TESTSERVER_PATH, "--data", dir.path().string(),
+                                         "--load", "broken=" + script.string()});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_FALSE(result.err.empty());
+    EXPECT_FALSE(fs::exists(dir.path() / "broken.sqlite"));
+}
+
+TEST(Loader, MissingScriptOrBadArgumentExitsOne) {
+    dbc::test::TempDir dir;
+    for (const std::string spec : {"x=/nonexistent/script.sql", "noequals", "=file", "a/b=f"}) {
+        auto result = dbc::test::runCommand(
+            {DBCOMPARE_TESTSERVER_PATH, "--data", dir.path().string(), "--load", spec});
+        EXPECT_EQ(result.exitCode, 1) << spec;
+    }
+    EXPECT_TRUE(fs::is_empty(dir.path()));
+}
+
+class SignalStop : public ::testing::TestWithParam<int> {};
+
+// The server ends with exit status 0 on SIGTERM and SIGINT, also while a
+// client is still connected.
+TEST_P(SignalStop, StopsCleanlyWithAClientConnected) {
+    dbc::test::TempDir dir;
+    dbc::test::loadCatalog(dir.path(), "hrms", dbc::test::fixturesDir() / "hrms_old.sql");
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::dup2(out[1], 1);
+        ::close(out[0]);
+        ::close(out[1]);
+        std::string data = dir.path().string();
+        ::execl(DBCOMPARE_TESTSERVER_PATH, DBCOMPARE_TESTSERVER_PATH, "--data", data.c_str(),
+                "--port", "0", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    std::string line;
+    char c = 0;
+    while (::read(out[0], &c, 1) == 1 && c != '\n')
+        line += c;
+    ::close(out[0]);
+    ASSERT_EQ(line.rfind("listening on 127.0.0.1:", 0), 0u) << line;
+    int port = std::stoi(line.substr(line.rfind(':') + 1));
+    {
+        OdbcConnection idle(freeTdsConnectionString(port, "sa", "", "hrms"));
+        ::kill(pid, GetParam());
+        int status = -1;
+        bool ended = false;
+        for (int i = 0; i < 100 && !ended; ++i) {
+            ended = ::waitpid(pid, &status, WNOHANG) == pid;
+            if (!ended)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        if (!ended) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+        }
+        EXPECT_TRUE(ended) << "the server did not stop within 5 s";
+        EXPECT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, SignalStop, ::testing::Values(SIGTERM, SIGINT),
+                         [](const auto& paramInfo) {
+                             return paramInfo.param == SIGTERM ? std::string("Term")
+                                                               : std::string("Int");
+                         });
+
+} // namespace
+} // namespace testserver::test
