@@ -3,6 +3,7 @@
 #include "catalog_queries.h"
 #include "database_error.h"
 #include "snapshot_store.h"
+#include "sql_text.h"
 
 #include <optional>
 
@@ -42,7 +43,7 @@ std::size_t captureColumns(Connection& source, SnapshotStore& store, CaptureObse
         store.appendRow("SourceTable", {{"FieldName", row[name]},
                                         {"FieldLength", row[length]},
                                         {"FieldType", row[typeName]},
-                                        {"TableName", trimControlAndBlanks(row[tableName])},
+                                        {"TableName", std::string(trimControl(row[tableName]))},
                                         {"Collation", collationValue},
                                         {"IsNullable", row[isNullable]},
                                         {"TypeStat", row[typeStat]},
@@ -99,7 +100,7 @@ std::size_t captureObjectTexts(Connection& source, SnapshotStore& store, Capture
         const std::string& name = nameRow[nameColumn];
         std::optional<Result> text;
         try {
-            text = source.open("sp_helpText " + unicodeLiteral(name));
+            text = source.open("sp_helpText " + nStringLiteral(name));
         } catch (const DatabaseError& error) {
             if (connectionLost(error))
                 throw;
@@ -131,35 +132,13 @@ std::size_t captureDefaults(Connection& source, SnapshotStore& store, CaptureObs
         store.appendRow("SourceDF", {{"DFName", row[dfName]},
                                      {"TableName", row[tableName]},
                                      {"FieldName", row[fieldName]},
-                                     {"DFValue", trimControlAndBlanks(row[dfValue])}});
+                                     {"DFValue", std::string(trimControl(row[dfValue]))}});
         observer.advanced();
     }
     return rows.size();
 }
 
 } // namespace
-
-std::string unicodeLiteral(const std::string& text) {
-    std::string literal = "N'";
-    for (char c : text) {
-        literal += c;
-        if (c == '\'')
-            literal += '\'';
-    }
-    literal += '\'';
-    return literal;
-}
-
-std::string trimControlAndBlanks(const std::string& text) {
-    auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && isBlank(text[begin]))
-        ++begin;
-    while (end > begin && isBlank(text[end - 1]))
-        --end;
-    return text.substr(begin, end - begin);
-}
 
 CaptureSummary captureSource(Connection& source, SnapshotStore& store, CaptureObserver& observer) {
     CaptureSummary summary;

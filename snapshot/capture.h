@@ -48,10 +48,4 @@ CaptureSummary captureSource(Connection& source, SnapshotStore& store, CaptureOb
 // there are none.
 std::string objectsWithoutTextMessage(const CaptureSummary& summary);
 
-// A string as a T-SQL Unicode literal: N'...' with apostrophes doubled.
-std::string unicodeLiteral(const std::string& text);
-
-// Removes every character of code 32 or less from both ends.
-std::string trimControlAndBlanks(const std::string& text);
-
 } // namespace dbc
