@@ -206,6 +206,18 @@ TEST_F(SnapshotStoreTest, RollbackLeavesThePreviousRowsExactly) {
     EXPECT_EQ(select("Select * From SourceSp").rows(), before);
 }
 
+TEST_F(SnapshotStoreTest, RollbackLeavesTheFileByteForByte) {
+    appendText("SourceSp", "SpName", "SpText", "p", "kept");
+    const std::string before = test::readBytes(storePath());
+    {
+        SnapshotStore::Transaction transaction(*m_store);
+        m_store->execute("Delete From SourceSp");
+        for (int i = 0; i < 1000; ++i)
+            appendText("SourceSp", "SpName", "SpText", "q", std::string(100, 'x'));
+    }
+    EXPECT_EQ(test::readBytes(storePath()), before);
+}
+
 TEST_F(SnapshotStoreTest, CommitKeepsTheRows) {
     {
         SnapshotStore::Transaction transaction(*m_store);
