@@ -151,6 +151,7 @@ std::string FakeSessionProvider::lastLoginDatabase() const {
 StatementOutcome rowsOutcome(std::vector<ColumnInfo> columns,
                              std::vector<std::vector<Value>> rows) {
     StatementOutcome outcome;
+    outcome.rowCount = static_cast<long long>(rows.size());
     outcome.resultSet = ResultSet{std::move(columns), std::move(rows)};
     return outcome;
 }

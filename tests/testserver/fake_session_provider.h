@@ -52,7 +52,7 @@ private:
     std::string m_lastDatabase;
 };
 
-// Builders for answers.
+// Builders for answers; a result set is counted, as without SET NOCOUNT ON.
 StatementOutcome rowsOutcome(std::vector<ColumnInfo> columns, std::vector<std::vector<Value>> rows);
 StatementOutcome errorOutcome(int number, std::string text, int severity = 16);
 StatementOutcome countOutcome(long long rows);

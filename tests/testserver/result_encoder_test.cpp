@@ -89,6 +89,7 @@ StatementOutcome rows(int count) {
     s.resultSet = ResultSet{{{"a", ColumnType::Int, 0, false}}, {}};
     for (int i = 0; i < count; ++i)
         s.resultSet->rows.push_back({std::to_string(i)});
+    s.rowCount = count;
     return s;
 }
 
@@ -136,7 +137,15 @@ INSTANTIATE_TEST_SUITE_P(
         ChainCase{"EmptySelectCountsZero", {{rows(0)}}, false, {"COLS:1", "DONE:10:0:select"}},
         ChainCase{"StatementWithoutRowsOrCount", {{StatementOutcome{}}}, false, {"DONE:0:0"}},
         ChainCase{"InsertCount", {{counted(3)}}, false, {"DONE:10:3"}},
-        ChainCase{"EngineCountWinsOverRows",
+        ChainCase{"NoCountSelectHasNoDoneCount",
+                  {{[] {
+                      auto s = rows(1);
+                      s.rowCount.reset();
+                      return s;
+                  }()}},
+                  false,
+                  {"COLS:1", "ROW", "DONE:0:0:select"}},
+        ChainCase{"EngineCountIsSentAsGiven",
                   {{[] {
                       auto s = rows(1);
                       s.rowCount = 9;

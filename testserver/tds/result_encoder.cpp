@@ -75,13 +75,9 @@ bool ResultEncoder::statement(const StatementOutcome& outcome, std::string& curr
                     return false;
                 m_tokens.row(columns, row);
             }
+            // DONE_COUNT only as the engine says: under SET NOCOUNT ON a
+            // SELECT's DONE carries no count.
             command = kSelectCommand;
-            // SQL Server counts a SELECT's rows; fall back on them when the
-            // engine gave no count.
-            if (!counted) {
-                counted = true;
-                rowCount = outcome.resultSet->rows.size();
-            }
         }
     }
     if (!keepGoing())
