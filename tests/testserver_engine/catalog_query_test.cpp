@@ -225,3 +225,61 @@ TEST_F(CatalogQueryTest, ExistenceQueryFindsObjectOfThatTypeOnly) {
 
 } // namespace
 } // namespace testserver::test
+
+namespace testserver::test {
+namespace {
+
+// The older release differs from the newer one in the ways the compare must see.
+TEST(OldFixtureTest, DiffersFromTheNewReleaseWhereItShould) {
+    EngineWithSession old(readFile(fixturesDir() / "hrms_old.sql"), "hrms_old");
+    ResultSet columns = old.query(kColumnQuery);
+    auto row = [&](const std::string& table, const std::string& name) {
+        for (const auto& values : columns.rows)
+            if (*values[9] == table && *values[0] == name) {
+                std::string line;
+                for (std::size_t i : {2u, 4u, 5u, 6u, 7u, 8u})
+                    line +=
+                        (line.empty() ? "" : "|") + (values[i] ? *values[i] : std::string("NULL"));
+                return line;
+            }
+        return std::string("missing");
+    };
+    EXPECT_EQ(row("Employee", "EmpName"), "30|0|2|Chinese_PRC_CI_AS|0|nvarchar");
+    EXPECT_EQ(row("Employee", "EmpCode"), "20|0|2|Chinese_PRC_CS_AS|0|varchar");
+    EXPECT_EQ(row("Employee", "Gender"), "2|1|2|Chinese_PRC_CI_AS|0|varchar");
+    EXPECT_EQ(row("Employee", "HireDate"), "23|1|0|NULL|0|datetime");
+    EXPECT_EQ(row("Employee", "Email"), "missing");
+    EXPECT_EQ(row("Employee", "OldDeptCode"), "10|1|2|Chinese_PRC_CI_AS|0|varchar");
+    EXPECT_EQ(row("LeaveRequest", "LeaveId"), "10|0|0|NULL|0|int");
+    EXPECT_EQ(row("SalaryItem", "ItemNo"), "10|0|0|NULL|1|int");
+    EXPECT_EQ(row("Training", "TrainId"), "missing");
+    EXPECT_EQ(row("员工档案", "归档日期"), "missing");
+
+    std::vector<std::string> indexes;
+    for (const auto& values : old.query(kIndexQuery).rows)
+        if (*values[5] == "Employee" || *values[5] == "Attendance" || *values[5] == "SalaryItem")
+            indexes.push_back(*values[0] + "|" + *values[1] + "|" + *values[6]);
+    EXPECT_EQ(indexes,
+              (std::vector<std::string>{
+                  "2|IX_Attendance_EmpDate|EmpNo", "2|IX_Attendance_EmpDate|WorkDate",
+                  "2|IX_Employee_Code|EmpCode", "3|IX_Employee_Dept|DeptNo",
+                  "4|IX_Employee_Name|EmpName", "1|PK_Employee|EmpNo", "1|PK_SalaryItem|ItemNo"}));
+
+    std::vector<std::string> defaults = rowsAsText(old.query(kDefaultQuery));
+    EXPECT_NE(
+        std::find(defaults.begin(), defaults.end(), "DF_Employee_Salary|Employee|(100)|Salary"),
+        defaults.end());
+    EXPECT_NE(std::find(defaults.begin(), defaults.end(),
+                        "DF_Dept_Created|Department|(getdate())|CreatedAt"),
+              defaults.end());
+    EXPECT_EQ(
+        column(old.query("Select Name From SysObjects where xtype='P' and Status>=0"), "Name"),
+        (std::vector<std::string>{"p_EmployeeList", "p_MonthlySalary", "p_员工查询", "p_OldReport",
+                                  "p_SalaryCalc_Old"}));
+    EXPECT_EQ(
+        column(old.query("Select Name From SysObjects where xtype='V' and Status>=0"), "Name"),
+        std::vector<std::string>{"v_EmployeeDept"});
+}
+
+} // namespace
+} // namespace testserver::test

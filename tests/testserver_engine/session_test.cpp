@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <thread>
+
 namespace testserver::test {
 namespace {
 
@@ -201,6 +204,34 @@ TEST_F(SessionTest, TwoSessionsSeeEachOthersChanges) {
     EXPECT_EQ(seen.statements[0].resultSet->rows.size(), 1u);
     BatchResult clash = second->executeBatch("CREATE TABLE Shared (b int)");
     EXPECT_EQ(clash.statements[0].messages[0].number, 2714);
+}
+
+TEST_F(SessionTest, ConcurrentSessionsChangingOneCatalogAllSucceed) {
+    std::vector<std::thread> threads;
+    std::vector<std::string> failures(2);
+    for (int t = 0; t < 2; ++t)
+        threads.emplace_back([&, t] {
+            std::unique_ptr<Session> session = m_db.engine->login("sa", "", "hrms");
+            for (int i = 0; i < 25; ++i) {
+                std::string name = "C" + std::to_string(t) + "_" + std::to_string(i);
+                for (const StatementOutcome& outcome :
+                     session
+                         ->executeBatch("CREATE TABLE " + name +
+                                        " (a int, b varchar(5))\n"
+                                        "CREATE INDEX IX_" +
+                                        name + " ON " + name + " (a)")
+                         .statements)
+                    if (outcome.failed)
+                        failures[static_cast<std::size_t>(t)] += messagesOf(outcome);
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(failures, std::vector<std::string>(2));
+    std::vector<std::string> ids =
+        column(m_db.query("select id from sysobjects where name like 'C%'"), "id");
+    EXPECT_EQ(ids.size(), 50u);
+    EXPECT_EQ(std::set<std::string>(ids.begin(), ids.end()).size(), 50u);
 }
 
 TEST_F(SessionTest, RunScriptNamesTheFailingStatementAndMessage) {
