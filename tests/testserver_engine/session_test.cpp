@@ -165,6 +165,17 @@ TEST_F(SessionTest, TransactionsCountAndRollBack) {
     EXPECT_EQ(m_db.query("select * from sysobjects where name = 'Temp2'").rows.size(), 1u);
 }
 
+TEST_F(SessionTest, AnOpenTransactionThatOnlyReadsBlocksNobody) {
+    // ODBC in manual-commit mode keeps a transaction open between statements.
+    m_db.exec("BEGIN TRANSACTION");
+    m_db.query("select * from sysobjects");
+    std::unique_ptr<Session> other = m_db.engine->login("sa", "", "hrms");
+    EXPECT_FALSE(other->executeBatch("CREATE TABLE Other (a int)").statements[0].failed);
+    m_db.exec("IF @@TRANCOUNT > 0 COMMIT BEGIN TRANSACTION");
+    m_db.exec("use other");
+    m_db.exec("IF @@TRANCOUNT > 0 ROLLBACK");
+}
+
 TEST_F(SessionTest, IfExistsRunsItsStatementOnlyWhenTrue) {
     m_db.exec("if exists (select * from sysobjects where id = object_id(N'[dbo].[T]') and "
               "OBJECTPROPERTY(id, N'IsUserTable') = 1) drop table [dbo].[T]");

@@ -101,8 +101,9 @@ void SessionImpl::run(const Use& statement, StatementOutcome& outcome) {
     std::optional<DatabaseFile> file = m_directory.find(statement.database);
     if (!file)
         throw messages::unknownDatabase(statement.database);
-    if (m_variables.trancount > 0)
-        throw messages::notSupported("changing the database inside a transaction");
+    if (m_writeTransaction)
+        throw messages::notSupported("changing the database inside a transaction that changed "
+                                     "the catalog");
     open(file);
     outcome.newDatabase = m_databaseName;
     outcome.messages.push_back(messages::databaseChanged(m_databaseName));
@@ -141,22 +142,32 @@ void SessionImpl::run(const TransactionControl& statement, StatementOutcome&) {
     using Kind = TransactionControl::Kind;
     switch (statement.kind) {
     case Kind::Begin:
-        if (m_variables.trancount == 0)
-            m_db->execute("BEGIN");
         ++m_variables.trancount;
         break;
     case Kind::Commit:
         if (m_variables.trancount == 0)
             throw messages::commitWithoutBegin();
-        if (--m_variables.trancount == 0)
+        if (--m_variables.trancount == 0 && m_writeTransaction) {
             m_db->execute("COMMIT");
+            m_writeTransaction = false;
+        }
         break;
     case Kind::Rollback:
         if (m_variables.trancount == 0)
             throw messages::rollbackWithoutBegin();
         m_variables.trancount = 0;
-        m_db->execute("ROLLBACK");
+        if (m_writeTransaction) {
+            m_db->execute("ROLLBACK");
+            m_writeTransaction = false;
+        }
         break;
+    }
+}
+
+void SessionImpl::beginChange() {
+    if (m_variables.trancount > 0 && !m_writeTransaction) {
+        m_db->execute("BEGIN IMMEDIATE");
+        m_writeTransaction = true;
     }
 }
 
@@ -176,6 +187,7 @@ void SessionImpl::run(const CreateDatabase& statement, StatementOutcome&) {
 }
 
 template <typename Ddl> void SessionImpl::run(const Ddl& statement, StatementOutcome&) {
+    beginChange();
     DdlExecutor executor(*m_db, m_databaseName);
     executor.execute(statement);
 }

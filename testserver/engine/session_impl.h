@@ -39,11 +39,15 @@ private:
     template <typename Ddl> void run(const Ddl& statement, StatementOutcome& outcome);
 
     void setResult(ResultSet result, StatementOutcome& outcome);
+    // Inside a client's transaction, the first change opens the SQLite
+    // transaction that COMMIT or ROLLBACK ends; reads never hold it open.
+    void beginChange();
 
     DatabaseDirectory& m_directory;
     std::string m_databaseName;
     std::unique_ptr<SqliteDb> m_db;
     SessionVariables m_variables;
+    bool m_writeTransaction = false; // SQLite transaction opened for a client's transaction
     bool m_noCount = false;
     bool m_formatOnly = false;
 };
