@@ -120,6 +120,17 @@ TEST_F(TableDdlTest, TrailingBlankAndCaseDoNotMatterForTableNames) {
                                         "Signed|23|1|0|NULL|0|datetime"}));
 }
 
+TEST_F(TableDdlTest, BracketedNamesWithEscapesAndTrailingBlanks) {
+    m_db.exec("Create Table [dbo].[a]]b ] ([c]]d] [int]  NULL) ON [PRIMARY]");
+    EXPECT_EQ(tableColumns(m_db, "a]b "), std::vector<std::string>{"c]d|10|1|0|NULL|0|int"});
+    m_db.exec("Alter Table [a]]b] Add [e f] varchar(5)  NULL");
+    m_db.exec("Create INDEX [I]]x] On [a]]b] ([c]]d],[e f]) ON [PRIMARY]");
+    EXPECT_EQ(tableIndexes(m_db, "a]b "), (std::vector<std::string>{"2|I]x|c]d|1", "2|I]x|e f|2"}));
+    m_db.exec("Drop Index [a]]b].[I]]x]");
+    m_db.exec("Alter Table [A]]B] Drop Column [e f] ");
+    EXPECT_EQ(tableColumns(m_db, "a]b "), std::vector<std::string>{"c]d|10|1|0|NULL|0|int"});
+}
+
 TEST_F(TableDdlTest, ChineseTableAndColumnNames) {
     m_db.exec("Alter Table 员工档案 Add 备注 nvarchar(200) NULL");
     m_db.exec("Alter Table [员工档案] Alter COLUMN [编号] bigint Not NULL");

@@ -1,5 +1,5 @@
 #include "name_collation.h"
-#include "select_executor.h"
+#include "select_rewriter.h"
 #include "server_error.h"
 
 #include <gtest/gtest.h>

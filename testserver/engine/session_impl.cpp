@@ -5,6 +5,7 @@
 #include "ddl_executor.h"
 #include "help_text.h"
 #include "select_executor.h"
+#include "select_rewriter.h"
 #include "server_error.h"
 #include "sql_functions.h"
 

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "session_variables.h"
+
+#include <string>
+#include <string_view>
+
+namespace testserver {
+
+class SqliteError;
+class ServerError;
+
+// Turns a SELECT as the client sent it into SQLite's dialect with as few
+// changes as possible: N'..' literals become '..', [names] become "names",
+// @@ variables become their values, owner prefixes (dbo.) go, and TOP n
+// becomes LIMIT n. Throws ServerError for an undeclared @variable.
+std::string rewriteForSqlite(std::string_view sql, const SessionVariables& variables);
+
+// SQL Server's message for a statement SQLite refused.
+ServerError translateSqliteError(const SqliteError& error);
+
+} // namespace testserver
