@@ -72,6 +72,16 @@ TEST_F(IndexDdlTest, TrailingBlankTableNames) {
     EXPECT_TRUE(tableIndexes(m_db, "Contract ").empty());
 }
 
+TEST_F(IndexDdlTest, AnIndexedVariableColumnMayGrowButNotShrinkOrChangeType) {
+    m_db.exec("CREATE INDEX IX_Code ON Emp (Code)");
+    m_db.exec("Alter Table Emp Alter COLUMN Code varchar(20)  COLLATE Chinese_PRC_CI_AS NULL");
+    EXPECT_EQ(tableColumns(m_db, "Emp")[0], "Code|20|1|2|Chinese_PRC_CI_AS|0|varchar");
+    EXPECT_TRUE(m_db.run("Alter Table Emp Alter COLUMN Code varchar(10) NULL").failed);
+    EXPECT_TRUE(m_db.run("Alter Table Emp Alter COLUMN Code nvarchar(20) NULL").failed);
+    m_db.exec("CREATE INDEX IX_Dept ON Emp (DeptNo)");
+    EXPECT_TRUE(m_db.run("Alter Table Emp Alter COLUMN DeptNo int NOT NULL").failed);
+}
+
 TEST_F(IndexDdlTest, IndexNamesMatchIgnoringCase) {
     m_db.exec("CREATE INDEX IX_Code ON Emp (Code)");
     m_db.exec("DROP INDEX EMP.ix_code");

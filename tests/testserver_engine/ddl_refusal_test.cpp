@@ -148,6 +148,10 @@ INSTANTIATE_TEST_SUITE_P(
                     {5074, 4922},
                     "The index 'IX_Emp_Code' is dependent on column 'Code'."},
         RefusalCase{"Alter Table Emp Alter COLUMN Code char(10) Not NULL", {5074, 4922}, ""},
+        RefusalCase{"Alter Table Emp Alter COLUMN Code varchar(20)  COLLATE Chinese_PRC_CS_AS "
+                    "Not NULL",
+                    {5074, 4922},
+                    ""},
         RefusalCase{"Alter Table Emp Drop Column Code ",
                     {5074, 4922},
                     "The index 'IX_Emp_Code' is dependent on column 'Code'."},

@@ -129,10 +129,12 @@ void DdlExecutor::checkDependents(const ObjectRow& table, const ColumnRow& colum
         found.push_back(
             messages::dependentColumn(kind, name, column.name, drop).messages().front());
     };
+    // SQL Server lets an indexed varchar/nvarchar/varbinary column grow when
+    // neither its type nor its collation changes.
     bool sameType = alteredTo && alteredTo->values.xtype == column.xtype;
-    bool growsVariable = sameType &&
-                         (column.xtype == 167 || column.xtype == 231 || column.xtype == 165) &&
-                         alteredTo->values.length >= column.length;
+    bool growsVariable =
+        sameType && (column.xtype == 167 || column.xtype == 231 || column.xtype == 165) &&
+        alteredTo->values.length >= column.length && alteredTo->collation == column.collation;
     for (const IndexRow& index : m_catalog.indexes(table.id)) {
         bool uses = false;
         for (int colid : index.colids)
