@@ -1,0 +1,269 @@
+// The fixture databases round trip: capture release 2.3 of hrms, compare
+// release 2.1 against it, execute the script, compare again. What is left
+// after the execution is named here statement by statement, with the reason
+// a SQL Server keeps it.
+
+#include "executor.h"
+#include "served_databases.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <initializer_list>
+
+namespace dbc::e2e {
+namespace {
+
+constexpr const char* kOld = "hrms_old";
+
+// The Alter statements whose execution a SQL Server refuses, and why.
+// A collation change of a column under an index: 5074 + 4922.
+const std::string kAlterEmpCode =
+    "Alter Table Employee Alter COLUMN EmpCode varchar(20)  COLLATE Chinese_PRC_CI_AS Not NULL";
+// Dropping IDENTITY of a primary-key column: the key depends on it, 5074 + 4922.
+const std::string kAlterItemNo = "Alter Table SalaryItem Alter COLUMN ItemNo int Not NULL";
+// IDENTITY cannot be given by ALTER COLUMN at all: 156.
+const std::string kAlterLeaveId =
+    "Alter Table LeaveRequest Alter COLUMN LeaveId int IDENTITY (1, 1)  Not NULL";
+// The clustered primary key of release 2.1 is to become nonclustered: its
+// index cannot be dropped by DROP INDEX (3723), so the create finds it (1913).
+const std::string kDropPkSalaryItem = "Drop Index SalaryItem.PK_SalaryItem";
+const std::string kCreatePkSalaryItem =
+    "Create INDEX PK_SalaryItem On [SalaryItem] ([ItemNo]) ON [PRIMARY]";
+// Defaults follow name order, so the new default of Department.CreatedAt is
+// added before the old one (DF_Dept_Created) is dropped: 1781 + 1750.
+const std::string kAddDfDepartmentCreatedAt = "ALTER TABLE Department WITH NOCHECK ADD CONSTRAINT "
+                                              "DF_Department_CreatedAt DEFAULT (getdate()) FOR "
+                                              "CreatedAt";
+
+// The Alter statements a server accepts that still do not bring their column
+// into line: decimal and numeric carry no length mark, so the statement
+// names the bare type and the column becomes decimal(18, 0) / numeric(18, 0),
+// never the snapshot's (5, 2) / (12, 2). Every compare repeats them.
+const std::string kAlterHours = "Alter Table Attendance Alter COLUMN Hours decimal NULL";
+const std::string kAlterSalary = "Alter Table Employee Alter COLUMN Salary numeric NULL";
+
+class RoundTripTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_served.loadFile("hrms_new", test::fixturesDir() / "hrms_new.sql");
+        m_served.loadFile(kOld, test::fixturesDir() / "hrms_old.sql");
+        m_served.start();
+        m_store = m_served.capture("hrms_new", "Source.mdb");
+    }
+
+    std::string sp(const std::string& name) {
+        return storedText(*m_store, "SourceSp", "SpName", "SpText", name);
+    }
+
+    // The statements of a compare of release 2.1, category by category; each
+    // object drop and object text is marked to be preceded by "Go".
+    struct Expected {
+        std::string statement;
+        bool separated = false;
+    };
+    std::vector<Expected> expectedFirstScript() {
+        return {
+            {"use hrms_old"},
+            // Tables and columns.
+            {kAlterHours},
+            {"Alter Table Department Alter COLUMN CreatedAt datetime Not NULL"},
+            {"Alter Table Department Alter COLUMN DeptName nvarchar(50)  COLLATE "
+             "Chinese_PRC_CI_AS Not NULL"},
+            {"Alter Table Department Add Manager varchar(20)  COLLATE Chinese_PRC_CI_AS NULL"},
+            {"Alter Table Employee Add Email varchar(100)  COLLATE SQL_Latin1_General_CP1_CI_AS "
+             "NULL"},
+            {kAlterEmpCode},
+            {"Alter Table Employee Alter COLUMN EmpName nvarchar(40)  COLLATE Chinese_PRC_CI_AS "
+             "Not NULL"},
+            {"Alter Table Employee Alter COLUMN Gender char(1)  COLLATE Chinese_PRC_CI_AS NULL"},
+            {"Alter Table Employee Alter COLUMN HireDate datetime Not NULL"},
+            {"Alter Table Employee Drop Column OldDeptCode "},
+            {kAlterSalary},
+            {kAlterLeaveId},
+            {"Alter Table LeaveRequest Add Reason nvarchar(200)  COLLATE Chinese_PRC_CI_AS NULL"},
+            {"Alter Table SalaryItem Alter COLUMN Formula varchar(500)  COLLATE Chinese_PRC_CI_AS "
+             "NULL"},
+            {kAlterItemNo},
+            {"Create Table [dbo].[Training] ([Fee] [smallmoney] NULL,[StartDate] [datetime] "
+             "NULL,[Teacher] [nvarchar](40)  COLLATE Chinese_PRC_CI_AS NULL,[Title] "
+             "[nvarchar](100)  COLLATE Chinese_PRC_CI_AS Not NULL,[TrainId] [int] IDENTITY (1, "
+             "1)  Not NULL) ON [PRIMARY]"},
+            {"Alter Table 员工档案 Add 归档日期 datetime NULL"},
+            // Indexes.
+            {"Drop Index Attendance.IX_Attendance_EmpDate"},
+            {"Create CLUSTERED  INDEX IX_Attendance_EmpDate On [Attendance] ([EmpNo],[WorkDate]) "
+             "ON [PRIMARY]"},
+            {"Create INDEX IX_Department_Name On [Department] ([DeptName]) ON [PRIMARY]"},
+            {"Drop Index Employee.IX_Employee_Dept"},
+            {"Create INDEX IX_Employee_Dept On [Employee] ([DeptNo],[EmpName]) ON [PRIMARY]"},
+            {"Drop Index Employee.IX_Employee_Name"},
+            {kDropPkSalaryItem},
+            {kCreatePkSalaryItem},
+            {"Create INDEX IX_SalaryRecord_EmpMonth On [SalaryRecord] "
+             "([EmpNo],[PayMonth],[ItemNo]) "
+             "ON [PRIMARY]"},
+            {"Create CLUSTERED  INDEX PK_Training On [Training] ([TrainId]) ON [PRIMARY]"},
+            // Procedures: p_MonthlySalary differs in letter case and
+            // indentation only, p_员工查询 not at all; the old release's own
+            // procedures are left alone.
+            {"drop procedure [dbo].p_EmployeeList", true},
+            {sp("p_EmployeeList"), true},
+            {sp("p_LeaveApprove"), true},
+            // Views.
+            {storedText(*m_store, "SourceView", "ViewName", "ViewText", "v_ActiveContract"), true},
+            // Triggers: a differing text is dropped with the mixed-case literal.
+            {"drop TRigger [dbo].tr_Employee_Insert", true},
+            {storedText(*m_store, "SourceTR", "TRName", "TRText", "tr_Employee_Insert"), true},
+            // Defaults, by name over the whole database; DF_Employee_Salary
+            // has another value in release 2.1 but the same name.
+            {kAddDfDepartmentCreatedAt},
+            {"ALTER TABLE Department Drop DF_Dept_Created"},
+            {"ALTER TABLE OldLog Drop DF_OldLog_LoggedAt"},
+            {"ALTER TABLE SysParameter WITH NOCHECK ADD CONSTRAINT DF_SysParameter_UpdatedAt "
+             "DEFAULT (getdate()) FOR UpdatedAt"},
+            {"ALTER TABLE 员工档案 WITH NOCHECK ADD CONSTRAINT DF_员工档案_归档日期 DEFAULT "
+             "(getdate()) FOR 归档日期"},
+        };
+    }
+
+    ServedDatabases m_served;
+    std::unique_ptr<SnapshotStore> m_store;
+};
+
+TEST_F(RoundTripTest, TheFirstCompareGeneratesEveryCategorysStatements) {
+    const CompareOutcome outcome = compareWith(m_served, *m_store, kOld);
+
+    std::vector<std::string> statements;
+    std::vector<std::string> display;
+    for (const Expected& expected : expectedFirstScript()) {
+        statements.push_back(expected.statement);
+        if (expected.separated)
+            display.emplace_back("Go");
+        for (auto& line : splitLines(expected.statement))
+            display.push_back(std::move(line));
+    }
+    EXPECT_EQ(outcome.script.statements(), statements);
+    EXPECT_EQ(outcome.script.displayLines(), display);
+    // A re-created procedure is one statement of many lines.
+    EXPECT_GT(splitLines(sp("p_EmployeeList")).size(), 5u);
+}
+
+TEST_F(RoundTripTest, ExecutionIsRefusedWhereASqlServerRefuses) {
+    CompareOutcome outcome = compareWith(m_served, *m_store, kOld);
+    const auto failures = executeScript(*outcome.target, outcome.script);
+
+    const std::vector<ExecutionFailure> expected{
+        {kAlterEmpCode, "The index 'IX_Employee_Code' is dependent on column 'EmpCode'.\n"
+                        "ALTER TABLE ALTER COLUMN EmpCode failed because one or more objects "
+                        "access this column."},
+        {kAlterLeaveId, "Incorrect syntax near the keyword 'IDENTITY'."},
+        {kAlterItemNo, "The object 'PK_SalaryItem' is dependent on column 'ItemNo'.\n"
+                       "ALTER TABLE ALTER COLUMN ItemNo failed because one or more objects "
+                       "access this column."},
+        {kDropPkSalaryItem, "An explicit DROP INDEX is not allowed on index "
+                            "'SalaryItem.PK_SalaryItem'. It is being used for PRIMARY KEY "
+                            "constraint enforcement."},
+        {kCreatePkSalaryItem, "There is already an index on table 'SalaryItem' named "
+                              "'PK_SalaryItem'."},
+        {kAddDfDepartmentCreatedAt, "Column already has a DEFAULT bound to it.\n"
+                                    "Could not create constraint. See previous errors."},
+    };
+    EXPECT_EQ(failures, expected);
+    // The text box shows the report: each statement, its message, the note.
+    ASSERT_FALSE(outcome.script.displayLines().empty());
+    EXPECT_EQ(outcome.script.displayLines().front(), kAlterEmpCode);
+    EXPECT_EQ(outcome.script.displayLines().back(), failureReportNote);
+}
+
+TEST_F(RoundTripTest, TheSecondCompareLeavesOnlyWhatTheFirstExecutionCouldNotDo) {
+    CompareOutcome first = compareWith(m_served, *m_store, kOld);
+    executeScript(*first.target, first.script);
+
+    const CompareOutcome second = compareWith(m_served, *m_store, kOld);
+
+    const std::vector<std::string> expected{
+        "use hrms_old",    kAlterHours,         kAlterEmpCode,
+        kAlterSalary,      kAlterLeaveId,       kAlterItemNo,
+        kDropPkSalaryItem, kCreatePkSalaryItem, kAddDfDepartmentCreatedAt,
+    };
+    EXPECT_EQ(second.script.statements(), expected);
+    // The two accepted Alters gave their columns the bare types' precision.
+    EXPECT_EQ(rowsOf(*second.target,
+                     "SELECT o.name, c.name, c.prec, c.scale FROM syscolumns c INNER JOIN "
+                     "sysobjects o ON o.id = c.id WHERE c.name IN ('Hours', 'Salary') ORDER BY "
+                     "o.name"),
+              (std::vector<std::string>{"Attendance|Hours|18|0", "Employee|Salary|18|0"}));
+}
+
+// Rows of a store query without those that start with one of `prefixes`.
+std::vector<std::string> rowsWithout(SnapshotStore& store, const std::string& sql,
+                                     std::initializer_list<std::string> prefixes) {
+    std::vector<std::string> rows = rowsOf(store.connection(), sql);
+    std::erase_if(rows, [&](const std::string& row) {
+        return std::any_of(prefixes.begin(), prefixes.end(),
+                           [&](const std::string& prefix) { return row.starts_with(prefix); });
+    });
+    return rows;
+}
+
+// The older release's rows of one store table against the newer's: equal,
+// and not merely because both are empty.
+void expectSameRows(const std::string& what, const std::vector<std::string>& older,
+                    const std::vector<std::string>& newer) {
+    SCOPED_TRACE(what);
+    EXPECT_FALSE(newer.empty());
+    EXPECT_EQ(older, newer);
+}
+
+TEST_F(RoundTripTest, AfterExecutionTheOlderReleaseHoldsTheNewersSchema) {
+    CompareOutcome first = compareWith(m_served, *m_store, kOld);
+    executeScript(*first.target, first.script);
+    auto old = m_served.capture(kOld, "Old.mdb");
+
+    // Columns, but for those whose Alter was refused or cannot reach the
+    // snapshot's precision; OldLog exists only in the older release, and a
+    // compare never drops a table.
+    const std::string columns = "Select TableName, FieldName, FieldType, FieldLength, Collation, "
+                                "IsNullable, TypeStat, colStat From SourceTable Order by "
+                                "TableName, FieldName";
+    expectSameRows("columns",
+                   rowsWithout(*old, columns,
+                               {"Attendance|Hours|", "Employee|EmpCode|", "Employee|Salary|",
+                                "LeaveRequest|LeaveId|", "SalaryItem|ItemNo|", "OldLog|"}),
+                   rowsWithout(*m_store, columns,
+                               {"Attendance|Hours|", "Employee|EmpCode|", "Employee|Salary|",
+                                "LeaveRequest|LeaveId|", "SalaryItem|ItemNo|"}));
+
+    // Indexes: key lists and the clustered mark (the index ids themselves may
+    // differ); PK_SalaryItem stays clustered, as its drop was refused.
+    const std::string indexes = "Select TableName, IndexName, IndexFieldOrder, IndexField, case "
+                                "when Status = '1' then 'clustered' else 'nonclustered' end From "
+                                "SourceIndex Order by TableName, IndexName, IndexFieldOrder";
+    expectSameRows("indexes", rowsWithout(*old, indexes, {"SalaryItem|PK_SalaryItem|"}),
+                   rowsWithout(*m_store, indexes, {"SalaryItem|PK_SalaryItem|"}));
+
+    // Object texts row for row. p_MonthlySalary differs in letter case and
+    // indentation only, so it is never re-created; p_OldReport exists only in
+    // the older release (and the encrypted p_SalaryCalc_Old has no rows).
+    const std::string procedures = "Select SpName, SpText From SourceSp Order by SpName, rowid";
+    expectSameRows("procedures",
+                   rowsWithout(*old, procedures, {"p_MonthlySalary|", "p_OldReport|"}),
+                   rowsWithout(*m_store, procedures, {"p_MonthlySalary|"}));
+    const std::string views = "Select ViewName, ViewText From SourceView Order by ViewName, rowid";
+    expectSameRows("views", rowsOf(old->connection(), views), rowsOf(m_store->connection(), views));
+    const std::string triggers = "Select TRName, TRText From SourceTR Order by TRName, rowid";
+    expectSameRows("triggers", rowsOf(old->connection(), triggers),
+                   rowsOf(m_store->connection(), triggers));
+
+    // Defaults: DF_Department_CreatedAt was refused; DF_Employee_Salary keeps
+    // its older value, as defaults are matched by name alone.
+    const std::string defaults = "Select DFName, TableName, FieldName, DFValue From SourceDF "
+                                 "Order by DFName";
+    expectSameRows(
+        "defaults", rowsWithout(*old, defaults, {"DF_Employee_Salary|"}),
+        rowsWithout(*m_store, defaults, {"DF_Department_CreatedAt|", "DF_Employee_Salary|"}));
+}
+
+} // namespace
+} // namespace dbc::e2e
