@@ -11,6 +11,7 @@
 #include "sql_server_connection.h"
 #include "terminal_progress.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -128,34 +129,30 @@ int Commands::capture() {
     });
 }
 
-namespace {
-
-// A compare run as the window's "比 对" does it: the statement list is cleared
-// before connecting, the run fills both faces of the buffer.
-void compareInto(ScriptBuffer& buffer, Connection& store, Connection& target,
-                 const std::string& database, const std::string& what) {
+Commands::ComparedTarget Commands::compareTarget() {
+    ComparedTarget run;
+    run.store = openStore();
+    // As the window's "比 对": the run starts with an empty statement list
+    // and connects before it reads anything.
+    run.target = connect();
     try {
-        runCompare(store, target, database, buffer);
+        runCompare(run.store->connection(), *run.target, m_connection.database, run.buffer);
     } catch (const std::exception& error) {
-        fail(ConnectionOrStoreFailure, what, error.what());
+        fail(ConnectionOrStoreFailure, "compare with " + describeServer(m_connection) + " failed",
+             error.what());
     }
+    return run;
 }
-
-} // namespace
 
 int Commands::compare(const std::string& outputFile) {
     return guarded([&] {
-        auto store = openStore();
-        ScriptBuffer buffer;
-        auto target = connect();
-        compareInto(buffer, store->connection(), *target, m_connection.database,
-                    "compare with " + describeServer(m_connection) + " failed");
+        ComparedTarget run = compareTarget();
         if (outputFile.empty()) {
-            writeLines(std::cout, buffer.displayText());
+            writeLines(std::cout, run.buffer.displayText());
             return int(Success);
         }
         std::ofstream out(outputFile, std::ios::binary | std::ios::trunc);
-        writeLines(out, buffer.displayText());
+        writeLines(out, run.buffer.displayText());
         out.close();
         if (!out)
             fail(UsageError, "cannot write " + outputFile, "write failed");
@@ -165,17 +162,13 @@ int Commands::compare(const std::string& outputFile) {
 
 int Commands::execute(bool dryRun) {
     return guarded([&] {
-        auto store = openStore();
-        ScriptBuffer buffer;
-        auto target = connect();
-        compareInto(buffer, store->connection(), *target, m_connection.database,
-                    "compare with " + describeServer(m_connection) + " failed");
+        ComparedTarget run = compareTarget();
         if (dryRun) {
-            for (const auto& statement : buffer.statements())
+            for (const auto& statement : run.buffer.statements())
                 std::cout << statement << '\n';
             return int(Success);
         }
-        auto failures = executeAll(*target, buffer.statements());
+        auto failures = executeAll(*run.target, run.buffer.statements());
         writeLines(std::cout, failureReport(failures));
         std::cout << executeAllDoneMessage << '\n';
         return int(failures.empty() ? Success : StatementsRefused);
@@ -209,26 +202,29 @@ int Commands::show() {
         auto store = openStore();
         Connection& db = store->connection();
         try {
+            struct Line {
+                const char* table;
+                const char* groupedNames; // the distinct names the compare walks
+                const char* what;
+            };
+            static constexpr Line lines[] = {
+                {"SourceTable", "Select TableName From SourceTable Group by TableName",
+                 "columns of %zu tables"},
+                {"SourceIndex", "Select TableName From SourceIndex Group by TableName",
+                 "index keys of %zu tables"},
+                {"SourceSp", "Select SpName From SourceSp Group by SpName", "%zu procedures"},
+                {"SourceView", "Select ViewName From SourceView Group by ViewName", "%zu views"},
+                {"SourceTR", "Select TRName From SourceTR Group by TRName", "%zu triggers"},
+                {"SourceDF", "Select DFName From SourceDF Group by DFName", "%zu defaults"},
+            };
             std::cout << "snapshot " << store->path().string() << '\n';
-            std::cout << "SourceTable " << countRows(db, "Select * From SourceTable")
-                      << " rows: columns of "
-                      << countRows(db, "Select TableName From SourceTable Group by TableName")
-                      << " tables\n";
-            std::cout << "SourceIndex " << countRows(db, "Select * From SourceIndex")
-                      << " rows: index keys of "
-                      << countRows(db, "Select TableName From SourceIndex Group by TableName")
-                      << " tables\n";
-            std::cout << "SourceSp " << countRows(db, "Select * From SourceSp")
-                      << " rows: " << countRows(db, "Select SpName From SourceSp Group by SpName")
-                      << " procedures\n";
-            std::cout << "SourceView " << countRows(db, "Select * From SourceView") << " rows: "
-                      << countRows(db, "Select ViewName From SourceView Group by ViewName")
-                      << " views\n";
-            std::cout << "SourceTR " << countRows(db, "Select * From SourceTR")
-                      << " rows: " << countRows(db, "Select TRName From SourceTR Group by TRName")
-                      << " triggers\n";
-            std::cout << "SourceDF " << countRows(db, "Select * From SourceDF")
-                      << " rows: defaults\n";
+            for (const Line& line : lines) {
+                char what[64];
+                std::snprintf(what, sizeof what, line.what, countRows(db, line.groupedNames));
+                std::cout << line.table << ' '
+                          << countRows(db, std::string("Select * From ") + line.table)
+                          << " rows: " << what << '\n';
+            }
         } catch (const std::exception& error) {
             fail(ConnectionOrStoreFailure, "snapshot file " + store->path().string(), error.what());
         }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "script_buffer.h"
+
 #include <memory>
 #include <string>
 
@@ -32,6 +34,13 @@ public:
     int show();
 
 private:
+    // A compare run over the snapshot and the target, as the window makes it.
+    struct ComparedTarget {
+        std::unique_ptr<SnapshotStore> store;
+        std::unique_ptr<Connection> target;
+        ScriptBuffer buffer;
+    };
+    ComparedTarget compareTarget();
     // Opens the snapshot file; only a capture may create a missing one.
     std::unique_ptr<SnapshotStore> openStore(bool createIfMissing = false);
     std::unique_ptr<Connection> connect();
