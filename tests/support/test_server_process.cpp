@@ -73,6 +73,16 @@ std::string readLine(int fd, std::chrono::milliseconds timeout) {
     return line;
 }
 
+// In a forked child: becomes the program argv[0], or ends the child.
+[[noreturn]] void execOrExit(const std::vector<std::string>& argv) {
+    std::vector<char*> args;
+    for (const auto& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    execv(args[0], args.data());
+    _exit(127);
+}
+
 } // namespace
 
 CommandResult runCommand(const std::vector<std::string>& argv,
@@ -97,12 +107,7 @@ CommandResult runCommand(const std::vector<std::string>& argv,
             else
                 setenv(assignment.substr(0, eq).c_str(), assignment.substr(eq + 1).c_str(), 1);
         }
-        std::vector<char*> args;
-        for (const auto& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
-        _exit(127);
+        execOrExit(argv);
     }
     close(outPipe[1]);
     close(errPipe[1]);
@@ -145,12 +150,7 @@ TestServerProcess::TestServerProcess(const fs::path& dataDir, std::vector<std::s
         dup2(outPipe[1], 1);
         close(outPipe[0]);
         close(outPipe[1]);
-        std::vector<char*> args;
-        for (const auto& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
-        _exit(127);
+        execOrExit(argv);
     }
     close(outPipe[1]);
     std::string line = readLine(outPipe[0], std::chrono::seconds(20));
