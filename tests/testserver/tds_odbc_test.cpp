@@ -261,6 +261,29 @@ TEST_P(OdbcProtocolTest, DriverSendsNothingTheEngineWouldNotUnderstand) {
     EXPECT_EQ(m_provider.batches(), (std::vector<std::string>{"select 1"}));
 }
 
+// SQLPrepare/SQLExecute make the driver call sp_prepexec, which this server
+// does not offer: the client gets an error and the connection goes on.
+TEST_P(OdbcProtocolTest, PreparedStatementIsRefusedWithAnErrorAndTheConnectionGoesOn) {
+    m_provider.answer("select 1",
+                      BatchResult{{rowsOutcome({{"", ColumnType::Int, 0, false}}, {{"1"}})}});
+    OdbcConnection connection(connectionString());
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, connection.handle(), &stmt)));
+    SQLCHAR sql[] = "select 1";
+    SQLPrepare(stmt, sql, SQL_NTS);
+    EXPECT_FALSE(SQL_SUCCEEDED(SQLExecute(stmt)));
+    SQLCHAR state[6] = {};
+    SQLINTEGER native = 0;
+    SQLCHAR text[512] = {};
+    SQLSMALLINT length = 0;
+    ASSERT_TRUE(SQL_SUCCEEDED(
+        SQLGetDiagRec(SQL_HANDLE_STMT, stmt, 1, state, &native, text, sizeof text, &length)));
+    EXPECT_NE(std::string(reinterpret_cast<char*>(text)).find("sp_prepexec"), std::string::npos)
+        << text;
+    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+    EXPECT_EQ(connection.execute("select 1").at(0).rows.at(0).at(0), "1");
+}
+
 INSTANTIATE_TEST_SUITE_P(TdsVersions, OdbcProtocolTest, ::testing::Values("7.1", "7.4"),
                          [](const auto& paramInfo) {
                              std::string name = "Tds" + paramInfo.param;

@@ -268,6 +268,32 @@ TEST_P(WireTest, ErrorTokenCarriesNumberStateSeverityServerAndLine) {
     EXPECT_EQ(t[1].status, 0x02);
 }
 
+TEST_P(WireTest, ExecuteSqlCallRunsItsStatementAsAProcedure) {
+    RawTdsClient client(m_server.port());
+    client.login("sa", "", "hrms", GetParam());
+    std::string statement = toUtf16("select 1");
+    std::string request;
+    if (tds72())
+        request += std::string("\x16\0\0\0\x12\0\0\0\x02\0", 10) + std::string(8, '\0') +
+                   std::string("\x01\0\0\0", 4);
+    request += std::string("\xFF\xFF\x0A\0\0\0", 6); // sp_executesql by number, no flags
+    request += std::string("\0\0\xE7\x40\x1F", 5) + std::string("\x04\x08\xD0\0\0", 5);
+    request += static_cast<char>(statement.size());
+    request += '\0';
+    request += statement;
+    client.sendPacket(0x03, request, true);
+    auto t = tokens(client.readResponse());
+    ASSERT_EQ(t.size(), 5u);
+    EXPECT_EQ(t[0].type, 0x81);
+    EXPECT_EQ(t[1].values.at(0), "1");
+    EXPECT_EQ(t[2].type, 0xFF); // DONEINPROC
+    EXPECT_EQ(t[2].status, 0x11);
+    EXPECT_EQ(t[3].type, 0x79);
+    EXPECT_EQ(t[3].returnStatus, 0);
+    EXPECT_EQ(t[4].type, 0xFE); // DONEPROC, final
+    EXPECT_EQ(t[4].status, 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(TdsVersions, WireTest, ::testing::Values(kTds71, kTds74),
                          [](const auto& paramInfo) {
                              return paramInfo.param == kTds71 ? std::string("Tds71")
