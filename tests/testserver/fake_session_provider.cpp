@@ -116,9 +116,10 @@ BatchResult FakeSessionProvider::run(const std::string& database, std::string& n
         outcome.newDatabase = *found;
         return BatchResult{{outcome}};
     }
-    // What FreeTDS sends on its own after a login.
-    if (startsWithIgnoringCase(sql, "set "))
-        return BatchResult{{StatementOutcome{}}};
+    // Session settings and transaction control succeed without effect.
+    for (const char* accepted : {"set ", "begin tran", "commit", "rollback", "if @@trancount"})
+        if (startsWithIgnoringCase(sql, accepted))
+            return BatchResult{{StatementOutcome{}}};
     (void)database;
     {
         std::lock_guard<std::mutex> lock(m_mutex);

@@ -13,9 +13,9 @@ namespace testserver::test {
 
 // A SessionProvider for protocol tests: a fixed set of database names, an
 // optional single login, and batches answered from a table the test fills.
-// What clients send on their own at connect time (SET options and the like)
-// is answered with an empty success; any other batch gets SQL Server's
-// syntax error 102 and is recorded as unrecognised.
+// SET options and transaction control (BEGIN TRAN, COMMIT, ROLLBACK, IF
+// @@TRANCOUNT ...) are answered with an empty success; any other batch gets
+// SQL Server's syntax error 102 and is recorded as unrecognised.
 class FakeSessionProvider : public SessionProvider {
 public:
     explicit FakeSessionProvider(std::vector<std::string> databases,

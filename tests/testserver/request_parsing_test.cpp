@@ -2,6 +2,7 @@
 #include "raw_tds_client.h"
 #include "rpc_request.h"
 #include "sql_batch.h"
+#include "transaction_request.h"
 
 #include <gtest/gtest.h>
 
@@ -97,6 +98,46 @@ TEST(RpcRequest, TruncatedRequestIsAProtocolError) {
     std::string request = byId(10) + nvarcharParameter("select 2");
     EXPECT_THROW(parseRpcRequest(request.substr(0, request.size() - 3), false), ProtocolError);
     EXPECT_THROW(parseRpcRequest(le16(0xFFFF), false), ProtocolError);
+}
+
+struct TransactionCase {
+    const char* name;
+    std::string body; // after ALL_HEADERS
+    TransactionRequest::Kind kind;
+    bool beginAfter;
+};
+
+class TransactionRequests : public ::testing::TestWithParam<TransactionCase> {};
+
+TEST_P(TransactionRequests, AreRecognised) {
+    TransactionRequest request = parseTransactionRequest(allHeaders() + GetParam().body);
+    EXPECT_EQ(request.kind, GetParam().kind);
+    EXPECT_EQ(request.beginAfter, GetParam().beginAfter);
+}
+
+using Kind = TransactionRequest::Kind;
+
+INSTANTIATE_TEST_SUITE_P(
+    Golden, TransactionRequests,
+    ::testing::Values(
+        TransactionCase{"Begin", le16(5) + std::string("\x00\x00", 2), Kind::Begin, false},
+        TransactionCase{"BeginNamed", le16(5) + std::string("\x02\x04", 2) + toUtf16("tx"),
+                        Kind::Begin, false},
+        TransactionCase{"Commit", le16(7) + std::string("\x00\x00", 2), Kind::Commit, false},
+        TransactionCase{"CommitAndBeginNext", le16(7) + std::string("\x00\x01\x00\x00", 4),
+                        Kind::Commit, true},
+        TransactionCase{"Rollback", le16(8) + std::string("\x00\x00", 2), Kind::Rollback, false},
+        TransactionCase{"RollbackAndBeginNext", le16(8) + std::string("\x00\x01\x00\x00", 4),
+                        Kind::Rollback, true},
+        TransactionCase{"SavePointIsUnsupported", le16(9) + std::string("\x00", 1),
+                        Kind::Unsupported, false},
+        TransactionCase{"DtcIsUnsupported", le16(0), Kind::Unsupported, false}),
+    [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
+
+TEST(TransactionRequests, CutShortIsAProtocolError) {
+    EXPECT_THROW(parseTransactionRequest(allHeaders() + le16(7)), ProtocolError);
+    EXPECT_THROW(parseTransactionRequest(allHeaders() + le16(5) + std::string("\x00\x05", 2)),
+                 ProtocolError);
 }
 
 } // namespace

@@ -261,6 +261,31 @@ TEST_P(OdbcProtocolTest, DriverSendsNothingTheEngineWouldNotUnderstand) {
     EXPECT_EQ(m_provider.batches(), (std::vector<std::string>{"select 1"}));
 }
 
+// A manual-commit session: FreeTDS sends SQL for TDS 7.1 and transaction
+// manager requests for 7.2+; either way the engine sees transaction
+// statements and the driver reports success.
+TEST_P(OdbcProtocolTest, ManualCommitSessionBeginsCommitsAndRollsBack) {
+    m_provider.answer("select 1",
+                      BatchResult{{rowsOutcome({{"", ColumnType::Int, 0, false}}, {{"1"}})}});
+    OdbcConnection connection(connectionString());
+    SQLHDBC dbc = connection.handle();
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLSetConnectAttr(
+        dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)));
+    EXPECT_EQ(connection.execute("select 1").at(0).rows.size(), 1u);
+    EXPECT_TRUE(SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_COMMIT)));
+    EXPECT_EQ(connection.execute("select 1").at(0).rows.size(), 1u);
+    EXPECT_TRUE(SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_ROLLBACK)));
+    EXPECT_TRUE(SQL_SUCCEEDED(SQLSetConnectAttr(
+        dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0)));
+    std::string all;
+    for (const auto& b : m_provider.batches())
+        all += b + "|";
+    EXPECT_NE(all.find("BEGIN TRANSACTION"), std::string::npos) << all;
+    EXPECT_NE(all.find("COMMIT"), std::string::npos) << all;
+    EXPECT_NE(all.find("ROLLBACK"), std::string::npos) << all;
+    EXPECT_TRUE(m_server.log().empty());
+}
+
 // SQLPrepare/SQLExecute make the driver call sp_prepexec, which this server
 // does not offer: the client gets an error and the connection goes on.
 TEST_P(OdbcProtocolTest, PreparedStatementIsRefusedWithAnErrorAndTheConnectionGoesOn) {

@@ -294,6 +294,37 @@ TEST_P(WireTest, ExecuteSqlCallRunsItsStatementAsAProcedure) {
     EXPECT_EQ(t[4].status, 0);
 }
 
+TEST_P(WireTest, TransactionManagerRequestsRunTransactionStatements) {
+    if (!tds72())
+        GTEST_SKIP() << "transaction manager requests exist from TDS 7.2 on";
+    RawTdsClient client(m_server.port());
+    client.login("sa", "", "hrms", GetParam());
+    const std::string headers("\x16\0\0\0\x12\0\0\0\x02\0\0\0\0\0\0\0\0\0\x01\0\0\0", 22);
+    client.sendPacket(0x0E, headers + std::string("\x05\0\0\0", 4), true); // begin
+    auto begin = tokens(client.readResponse());
+    ASSERT_EQ(begin.size(), 2u);
+    EXPECT_EQ(begin[0].envType, 8);
+    EXPECT_EQ(begin[0].newValue.size(), 8u);
+    EXPECT_EQ(begin[1].status, 0);
+    // Commit and begin the next transaction at once.
+    client.sendPacket(0x0E, headers + std::string("\x07\0\0\x01\0\0", 6), true);
+    auto commit = tokens(client.readResponse());
+    ASSERT_EQ(commit.size(), 3u);
+    EXPECT_EQ(commit[0].envType, 9);
+    EXPECT_EQ(commit[0].oldValue, begin[0].newValue);
+    EXPECT_EQ(commit[1].envType, 8);
+    EXPECT_NE(commit[1].newValue, begin[0].newValue);
+    // A save point is not supported: an error, and the connection goes on.
+    client.sendPacket(0x0E, headers + std::string("\x09\0\0", 3), true);
+    auto save = tokens(client.readResponse());
+    ASSERT_EQ(save.size(), 2u);
+    EXPECT_EQ(save[0].type, 0xAA);
+    EXPECT_EQ(save[1].status, 0x02);
+    auto batches = m_provider.batches();
+    EXPECT_EQ(batches, (std::vector<std::string>{"BEGIN TRANSACTION", "COMMIT TRANSACTION",
+                                                 "BEGIN TRANSACTION"}));
+}
+
 INSTANTIATE_TEST_SUITE_P(TdsVersions, WireTest, ::testing::Values(kTds71, kTds74),
                          [](const auto& paramInfo) {
                              return paramInfo.param == kTds71 ? std::string("Tds71")

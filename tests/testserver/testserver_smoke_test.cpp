@@ -112,6 +112,19 @@ TEST_P(SmokeTest, UseSwitchesToTheOlderRelease) {
     EXPECT_FALSE(connection.execute(kColumnQuery).at(0).rows.empty());
 }
 
+TEST_P(SmokeTest, ManualCommitSessionWorks) {
+    OdbcConnection connection(connectionString());
+    SQLHDBC dbc = connection.handle();
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLSetConnectAttr(
+        dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)));
+    EXPECT_FALSE(connection.execute(kColumnQuery).at(0).rows.empty());
+    EXPECT_TRUE(SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_COMMIT)));
+    EXPECT_TRUE(SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_ROLLBACK)));
+    EXPECT_TRUE(SQL_SUCCEEDED(SQLSetConnectAttr(
+        dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0)));
+    EXPECT_FALSE(connection.execute(kColumnQuery).at(0).rows.empty());
+}
+
 TEST_P(SmokeTest, TsqlRunsTheCatalogQuery) {
     ChildResult result =
         runChild({"tsql", "-H", "127.0.0.1", "-p", std::to_string(s_server->port()), "-U", "sa",

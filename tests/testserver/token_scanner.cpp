@@ -146,7 +146,7 @@ std::vector<ScannedToken> scanTokens(std::string_view stream, bool tds72) {
         case 0xE3: {
             Reader body(r.take(r.u16()));
             t.envType = body.u8();
-            if (t.envType == 7) {
+            if (t.envType >= 7 && t.envType <= 10) { // collation and transactions: bytes
                 t.newValue = std::string(body.take(body.u8()));
                 t.oldValue = std::string(body.take(body.u8()));
             } else {

@@ -32,7 +32,7 @@ struct ScannedToken {
     std::string server;
     std::string procedure;
     std::uint32_t line = 0;
-    // ENVCHANGE (collation values as raw bytes)
+    // ENVCHANGE (collation and transaction values as raw bytes)
     std::uint8_t envType = 0;
     std::string newValue;
     std::string oldValue;

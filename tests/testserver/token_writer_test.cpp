@@ -133,6 +133,18 @@ INSTANTIATE_TEST_SUITE_P(
                       w.colMetadata({{"t", NText, 0, 0, false}});
                   },
                   "81 01 00 00 00 00 00 00 00 63 FE FF FF 7F 04 08 D0 00 00 00 01 74 00"},
+        TokenCase{"BeginTransaction", kTds74,
+                  [](TokenWriter& w) {
+                      w.transactionChange(EnvBeginTransaction, std::string("\1\0\0\0\0\0\0\0", 8),
+                                          "");
+                  },
+                  "E3 0B 00 08 08 01 00 00 00 00 00 00 00 00"},
+        TokenCase{"CommitTransaction", kTds74,
+                  [](TokenWriter& w) {
+                      w.transactionChange(EnvCommitTransaction, "",
+                                          std::string("\1\0\0\0\0\0\0\0", 8));
+                  },
+                  "E3 0B 00 09 00 08 01 00 00 00 00 00 00 00"},
         TokenCase{"ReturnStatus", kTds74, [](TokenWriter& w) { w.returnStatus(-6); },
                   "79 FA FF FF FF"}),
     [](const auto& paramInfo) { return std::string(paramInfo.param.name); });

@@ -7,6 +7,7 @@
 #include "rpc_request.h"
 #include "sql_batch.h"
 #include "tds_constants.h"
+#include "transaction_request.h"
 
 #include <algorithm>
 
@@ -116,6 +117,9 @@ void ClientConnection::serveRequests() {
         case tds::Attention:
             answerAttention();
             break;
+        case tds::TransactionManager:
+            handleTransaction(message);
+            break;
         default:
             log("unsupported request packet type " + std::to_string(message.type));
             sendErrorResponse(serverFault("This test server does not support TDS packet type " +
@@ -173,6 +177,62 @@ void ClientConnection::handleRpc(const Message& message) {
     stream.finish();
     if (stream.attentionUnanswered())
         answerAttention();
+}
+
+bool ClientConnection::runTransactionStatement(const std::string& sql, TokenWriter& tokens) {
+    bool failed = false;
+    for (const StatementOutcome& outcome : execute(sql).statements) {
+        for (const ServerMessage& message : outcome.messages)
+            tokens.message(message);
+        failed = failed || outcome.failed;
+    }
+    return !failed;
+}
+
+void ClientConnection::handleTransaction(const Message& message) {
+    using Kind = TransactionRequest::Kind;
+    TransactionRequest request = parseTransactionRequest(message.payload);
+    ResponseStream stream(m_channel);
+    TokenWriter tokens(stream.out(), m_tdsVersion, m_options.serverName, m_options.collation);
+    auto begin = [&] {
+        if (!runTransactionStatement("BEGIN TRANSACTION", tokens))
+            return false;
+        ByteWriter descriptor;
+        descriptor.u64(++m_transactionCount);
+        m_transaction = descriptor.take();
+        tokens.transactionChange(tds::EnvBeginTransaction, m_transaction, "");
+        return true;
+    };
+    bool ok = true;
+    switch (request.kind) {
+    case Kind::Begin:
+        ok = begin();
+        break;
+    case Kind::Commit:
+    case Kind::Rollback: {
+        bool commit = request.kind == Kind::Commit;
+        ok =
+            runTransactionStatement(commit ? "COMMIT TRANSACTION" : "ROLLBACK TRANSACTION", tokens);
+        if (ok) {
+            tokens.transactionChange(commit ? tds::EnvCommitTransaction
+                                            : tds::EnvRollbackTransaction,
+                                     "", m_transaction);
+            m_transaction.clear();
+            if (request.beginAfter)
+                ok = begin();
+        }
+        break;
+    }
+    case Kind::Unsupported:
+        log("unsupported transaction manager request " + std::to_string(request.requestType));
+        tokens.message(serverFault("This test server does not support transaction manager "
+                                   "request " +
+                                   std::to_string(request.requestType) + "."));
+        ok = false;
+        break;
+    }
+    tokens.done(tds::Done, ok ? tds::DoneFinal : tds::DoneError, 0, 0);
+    stream.finish();
 }
 
 void ClientConnection::answerAttention() {

@@ -3,6 +3,7 @@
 #include "engine.h"
 #include "packet_channel.h"
 #include "server_options.h"
+#include "token_writer.h"
 
 #include <cstdint>
 #include <memory>
@@ -28,6 +29,10 @@ private:
     void serveRequests();
     void handleBatch(const Message& message);
     void handleRpc(const Message& message);
+    void handleTransaction(const Message& message);
+    // Runs one transaction statement for a transaction manager request;
+    // writes its messages and returns false when it failed.
+    bool runTransactionStatement(const std::string& sql, TokenWriter& tokens);
     void answerAttention();
     void sendErrorResponse(const ServerMessage& message);
     BatchResult execute(const std::string& sql);
@@ -40,6 +45,9 @@ private:
     std::uint32_t m_tdsVersion = 0;
     std::unique_ptr<Session> m_session;
     std::string m_database;
+    // The descriptor of the open transaction (8 bytes), empty when none.
+    std::string m_transaction;
+    std::uint64_t m_transactionCount = 0;
 };
 
 } // namespace testserver::tds

@@ -53,6 +53,9 @@ enum EnvChangeType : std::uint8_t {
     EnvLanguage = 2,
     EnvPacketSize = 4,
     EnvSqlCollation = 7,
+    EnvBeginTransaction = 8,
+    EnvCommitTransaction = 9,
+    EnvRollbackTransaction = 10,
 };
 
 enum DataType : std::uint8_t {

@@ -64,6 +64,17 @@ void TokenWriter::collationChange() {
     endSized(m_out, at);
 }
 
+void TokenWriter::transactionChange(std::uint8_t type, std::string_view newDescriptor,
+                                    std::string_view oldDescriptor) {
+    std::size_t at = beginSized(m_out, tds::EnvChange);
+    m_out.u8(type);
+    m_out.u8(static_cast<std::uint8_t>(newDescriptor.size()));
+    m_out.bytes(newDescriptor);
+    m_out.u8(static_cast<std::uint8_t>(oldDescriptor.size()));
+    m_out.bytes(oldDescriptor);
+    endSized(m_out, at);
+}
+
 void TokenWriter::message(const ServerMessage& message, std::string_view procedure) {
     std::size_t at = beginSized(m_out, message.severity <= 10 ? tds::Info : tds::Error);
     m_out.u32(static_cast<std::uint32_t>(message.number));

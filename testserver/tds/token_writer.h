@@ -33,6 +33,10 @@ public:
     void loginAck();
     void envChange(std::uint8_t type, std::string_view newValue, std::string_view oldValue);
     void collationChange();
+    // ENVCHANGE for a transaction begun, committed or rolled back: the
+    // 8-byte transaction descriptor as new (begin) or old value.
+    void transactionChange(std::uint8_t type, std::string_view newDescriptor,
+                           std::string_view oldDescriptor);
     // An INFO token for severity 0..10, an ERROR token otherwise.
     void message(const ServerMessage& message, std::string_view procedure = {});
     void done(std::uint8_t token, std::uint16_t status, std::uint16_t currentCommand,
