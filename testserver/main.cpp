@@ -83,12 +83,13 @@ std::string readFile(const fs::path& path) {
 
 // Builds DIR/NAME.sqlite from a T-SQL script, as a client would by creating
 // the database and running the script in it. Never replaces a catalog.
-void loadCatalog(testserver::Engine& engine, const fs::path& dataDir, const std::string& spec) {
-    auto eq = spec.find('=');
-    if (eq == std::string::npos || eq == 0 || eq + 1 == spec.size())
-        throw std::runtime_error("--load expects NAME=FILE, got '" + spec + "'");
-    std::string name = spec.substr(0, eq);
-    fs::path script = spec.substr(eq + 1);
+void loadCatalog(testserver::Engine& engine, const fs::path& dataDir,
+                 const std::string& assignment) {
+    auto eq = assignment.find('=');
+    if (eq == std::string::npos || eq == 0 || eq + 1 == assignment.size())
+        throw std::runtime_error("--load expects NAME=FILE, got '" + assignment + "'");
+    std::string name = assignment.substr(0, eq);
+    fs::path script = assignment.substr(eq + 1);
     if (name.find_first_of("/\\]") != std::string::npos)
         throw std::runtime_error("'" + name + "' cannot be a database name here");
     if (auto existing = existingCatalog(dataDir, name))
@@ -141,8 +142,8 @@ int main(int argc, char** argv) {
         testserver::Engine engine(dataDir, credentials);
 
         if (!loads.empty()) {
-            for (const auto& spec : loads)
-                loadCatalog(engine, dataDir, spec);
+            for (const auto& assignment : loads)
+                loadCatalog(engine, dataDir, assignment);
             return 0;
         }
 

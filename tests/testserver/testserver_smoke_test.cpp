@@ -173,10 +173,11 @@ TEST(Loader, FailingScriptExitsOneAndLeavesNoHalfBuiltCatalog) {
 
 TEST(Loader, MissingScriptOrBadArgumentExitsOne) {
     dbc::test::TempDir dir;
-    for (const std::string spec : {"x=/nonexistent/script.sql", "noequals", "=file", "a/b=f"}) {
+    for (const std::string assignment :
+         {"x=/nonexistent/script.sql", "noequals", "=file", "a/b=f"}) {
         auto result = dbc::test::runCommand(
-            {DBCOMPARE_TESTSERVER_PATH, "--data", dir.path().string(), "--load", spec});
-        EXPECT_EQ(result.exitCode, 1) << spec;
+            {DBCOMPARE_TESTSERVER_PATH, "--data", dir.path().string(), "--load", assignment});
+        EXPECT_EQ(result.exitCode, 1) << assignment;
     }
     EXPECT_TRUE(fs::is_empty(dir.path()));
 }

@@ -135,7 +135,7 @@ private:
         if (m_cursor.accept("collate"))
             create.collation = m_cursor.name();
         if (!m_cursor.atEnd() && (m_cursor.peek().is("on") || m_cursor.peek().is("log")))
-            throw messages::notSupported("file specifications in CREATE DATABASE");
+            throw messages::notSupported("file options in CREATE DATABASE");
         m_cursor.expectEnd();
         return Command{create, 1};
     }
