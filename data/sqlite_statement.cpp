@@ -44,6 +44,14 @@ void SqliteStatement::bind(int index, const std::optional<std::string>& value) {
         fail(m_db, rc);
 }
 
+void SqliteStatement::bindUntilReset(int index, const std::optional<std::string>& value) {
+    int rc = value ? sqlite3_bind_text64(m_stmt, index, value->data(), value->size(), SQLITE_STATIC,
+                                         SQLITE_UTF8)
+                   : sqlite3_bind_null(m_stmt, index);
+    if (rc != SQLITE_OK)
+        fail(m_db, rc);
+}
+
 void SqliteStatement::bindBytes(int index, std::string_view bytes) {
     // A zero-length blob would read back as NULL through sqlite3_column_text.
     int rc = bytes.empty()

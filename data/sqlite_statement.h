@@ -27,6 +27,10 @@ public:
     // Binds parameter `index` (from 1) to `value`; std::nullopt binds NULL.
     void bind(int index, const std::optional<std::string>& value);
 
+    // The same without copying the text: `value` must stay unchanged until
+    // the statement is reset.
+    void bindUntilReset(int index, const std::optional<std::string>& value);
+
     // Binds parameter `index` to `bytes` as a BLOB: stored exactly as given,
     // untouched by the column's type affinity, and read back as the same text.
     void bindBytes(int index, std::string_view bytes);

@@ -17,11 +17,28 @@ namespace fs = std::filesystem;
 struct InsertPlan {
     std::string sql;
     std::vector<bool> integerColumn;
+    SqliteStatement* statement = nullptr; // prepared once, owned by the connection
 };
 
-// The plan of each table and field list appendRow has met.
+// The plan of each table and field list appendRow has met. A capture appends
+// the rows of one table in a run, so the last plan used is tried first,
+// without building a key.
 struct SnapshotStore::Statements {
     std::unordered_map<std::string, InsertPlan> plans;
+    const InsertPlan* last = nullptr;
+    std::string lastTable;
+    std::vector<std::string> lastFields;
+
+    bool lastMatches(std::string_view table,
+                     const std::vector<SnapshotStore::Field>& fields) const {
+        if (last == nullptr || table != lastTable || fields.size() != lastFields.size())
+            return false;
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            if (fields[i].first != lastFields[i])
+                return false;
+        }
+        return true;
+    }
 };
 
 namespace {
@@ -120,21 +137,30 @@ Connection& SnapshotStore::connection() {
 }
 
 void SnapshotStore::appendRow(std::string_view table, const std::vector<Field>& fields) {
-    std::string key(table);
-    for (const auto& field : fields) {
-        key += '\x1f';
-        key += field.first;
+    if (!m_statements->lastMatches(table, fields)) {
+        std::string key(table);
+        for (const auto& field : fields) {
+            key += '\x1f';
+            key += field.first;
+        }
+        auto found = m_statements->plans.find(key);
+        if (found == m_statements->plans.end()) {
+            const StoreTable* storeTable = findStoreTable(table);
+            if (!storeTable)
+                throw DatabaseError("the snapshot store has no table " + std::string(table));
+            InsertPlan plan = insertPlan(*storeTable, fields);
+            plan.statement = &m_connection->cachedStatement(plan.sql);
+            found = m_statements->plans.emplace(key, std::move(plan)).first;
+        }
+        m_statements->last = &found->second;
+        m_statements->lastTable.assign(table);
+        m_statements->lastFields.clear();
+        for (const auto& field : fields)
+            m_statements->lastFields.emplace_back(field.first);
     }
-    auto found = m_statements->plans.find(key);
-    if (found == m_statements->plans.end()) {
-        const StoreTable* storeTable = findStoreTable(table);
-        if (!storeTable)
-            throw DatabaseError("the snapshot store has no table " + std::string(table));
-        found = m_statements->plans.emplace(key, insertPlan(*storeTable, fields)).first;
-    }
-    const InsertPlan& plan = found->second;
+    const InsertPlan& plan = *m_statements->last;
 
-    SqliteStatement& insert = m_connection->cachedStatement(plan.sql);
+    SqliteStatement& insert = *plan.statement;
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const auto& value = fields[i].second;
         int index = static_cast<int>(i + 1);
@@ -144,10 +170,14 @@ void SnapshotStore::appendRow(std::string_view table, const std::vector<Field>& 
         if (plan.integerColumn[i] && value && !isPlainInteger(*value))
             insert.bindBytes(index, *value);
         else
-            insert.bind(index, value);
+            insert.bindUntilReset(index, value);
     }
+    // Reset whatever happens, so no binding outlives the caller's values.
+    struct ResetAfterStep {
+        SqliteStatement& statement;
+        ~ResetAfterStep() { statement.reset(); }
+    } resetAfterStep{insert};
     insert.step();
-    insert.reset();
 }
 
 void SnapshotStore::execute(const std::string& sql) {

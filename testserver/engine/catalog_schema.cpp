@@ -38,6 +38,9 @@ CREATE TABLE sysobjects (
     category int NOT NULL DEFAULT 0,
     cache smallint NOT NULL DEFAULT 0
 );
+-- Objects are looked up by name once per procedure, view and trigger; without
+-- this a catalog of thousands of objects answers in quadratic time.
+CREATE INDEX sysobjects_name ON sysobjects (name);
 CREATE TABLE syscolumns (
     name nvarchar(128) COLLATE NOCASE NOT NULL,
     id int NOT NULL,
