@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-bash scripts/build.sh
+bash scripts/build.sh dbcompare dbcompare-testserver
 
 bin=build/app/dbcompare
 server=build/testserver/dbcompare-testserver
