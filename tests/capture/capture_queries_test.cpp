@@ -1,0 +1,98 @@
+// The capture's conversation with the source, text for text: the catalog
+// queries as SQL Server tools send them, blanks included, and object names
+// as quoted literals.
+
+#include "capture.h"
+#include "fake_connection.h"
+#include "snapshot_store.h"
+#include "test_server_process.h"
+
+#include <gtest/gtest.h>
+
+namespace dbc {
+namespace {
+
+using test::FakeConnection;
+using test::makeResult;
+
+const std::string columnsQuery =
+    "SELECT a.name, a.id, a.prec as length, a.xtype,a.IsNullable,a.TypeStat,a.Collation,a.colstat "
+    "as colstat, b.name AS TypeName, c.name AS tablename  FROM syscolumns a INNER JOIN systypes b "
+    "ON a.xtype = b.xtype AND a.id>1000 And  b.name <> 'sysname' INNER JOIN  sysobjects c ON c.id "
+    "= a.id AND c.xtype = 'u'   ORDER BY TableName,a.name ";
+const std::string indexQuery =
+    "SELECT a.indid as status, a.name AS IndexName, b.indid, b.colid, b.keyno AS IndexFieldOrder, "
+    "c.name AS tablename, d.name AS IndexField  FROM sysindexes a INNER JOIN   sysindexkeys b ON "
+    "a.id = b.id AND a.indid = b.indid INNER JOIN  sysobjects c ON a.id = c.id INNER JOIN  "
+    "syscolumns d ON a.id = d.id AND b.colid = d.colid  WHERE     (c.xtype = 'u') and a.status>0 "
+    "and a.status<8000000    ORDER BY TableName, IndexName, IndexFieldOrder  ";
+const std::string procedureNames = "Select Name From SysObjects where xtype='P' and Status>=0";
+const std::string viewNames = "Select Name From SysObjects where xtype='V' and Status>=0";
+const std::string triggerNames = "Select Name From SysObjects where xtype='TR' and Status>=0";
+const std::string defaultsQuery =
+    "SELECT a.name AS DFName, b.name AS TableName,c.Text as DFValue,d.name as FieldName   FROM "
+    "sysobjects a INNER JOIN      sysobjects b ON a.parent_obj = b.id Inner Join sysComments c on "
+    "a.id=C.id inner join syscolumns d       on (a.type = 'D') AND (a.status >= 0) AND (b.type = "
+    "'U') AND (b.status >= 0)  and a.parent_obj=d.id and a.info=d.colid  ";
+
+struct NullObserver : CaptureObserver {
+    void stepStarted(CaptureStep, int, int) override {}
+    void advanced() override {}
+};
+
+class CaptureQueries : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_source.answer(
+            columnsQuery,
+            makeResult({"name", "id", "length", "xtype", "IsNullable", "TypeStat", "Collation",
+                        "colstat", "TypeName", "tablename"},
+                       {{"Name", "1977", "50", "167", "1", "2", "X", "0", "varchar", " T \t"}}));
+        m_source.answer(indexQuery, makeResult({"status", "IndexName", "indid", "colid",
+                                                "IndexFieldOrder", "tablename", "IndexField"}));
+        m_source.answer(procedureNames, makeResult({"Name"}, {{"O'Brien"}, {"p2"}}));
+        m_source.answer(viewNames, makeResult({"Name"}));
+        m_source.answer(triggerNames, makeResult({"Name"}));
+        m_source.answer(defaultsQuery, makeResult({"DFName", "TableName", "DFValue", "FieldName"},
+                                                  {{"DF_T", "T ", "\r\n (0) \r\n", "Name"}}));
+        m_source.answer("sp_helpText N'O''Brien'",
+                        makeResult({"Text"}, {{"CREATE PROCEDURE [O'Brien]\r\n"}, {"AS 1"}}));
+        m_source.fail("sp_helpText N'p2'", "The object comments have been encrypted.");
+        m_store = SnapshotStore::open(m_dir.path() / "Source.mdb");
+    }
+
+    test::TempDir m_dir;
+    FakeConnection m_source;
+    std::unique_ptr<SnapshotStore> m_store;
+};
+
+TEST_F(CaptureQueries, SendsTheCatalogQueriesTextForText) {
+    NullObserver observer;
+    captureSource(m_source, *m_store, observer);
+    std::vector<std::string> expected{
+        columnsQuery,        indexQuery, procedureNames, "sp_helpText N'O''Brien'",
+        "sp_helpText N'p2'", viewNames,  triggerNames,   defaultsQuery};
+    EXPECT_EQ(m_source.sent(), expected);
+}
+
+TEST_F(CaptureQueries, StoresValuesAsTheStoreExpectsThem) {
+    NullObserver observer;
+    CaptureSummary summary = captureSource(m_source, *m_store, observer);
+    Connection& store = m_store->connection();
+    Result column = store.open("Select * From SourceTable");
+    ASSERT_EQ(column.size(), 1u);
+    EXPECT_EQ(column.field(0, "TableName"), "T"); // trimmed of blanks and tabs
+    EXPECT_EQ(column.field(0, "FieldLength"), "50");
+    EXPECT_EQ(column.field(0, "Collation"), "X");
+    Result text = store.open("Select SpText From SourceSp where SpName='O''Brien'");
+    EXPECT_EQ(text.size(), 2u);
+    Result defaults = store.open("Select * From SourceDF");
+    ASSERT_EQ(defaults.size(), 1u);
+    EXPECT_EQ(defaults.field(0, "DFValue"), "(0)");
+    EXPECT_EQ(defaults.field(0, "TableName"), "T "); // untrimmed
+    EXPECT_EQ(summary.objectsWithoutText, std::vector<std::string>{"p2"});
+    EXPECT_EQ(summary.rows, (std::array<std::size_t, 6>{1, 0, 2, 0, 0, 1}));
+}
+
+} // namespace
+} // namespace dbc
