@@ -100,7 +100,8 @@ TEST_F(WindowHandlers, RefusedLoginKeepsThePreviousSnapshot) {
     click("BtnReadSource");
     EXPECT_TRUE(boxes.seen());
     EXPECT_EQ(boxes.icon(), QMessageBox::Critical);
-    EXPECT_TRUE(boxes.text().contains(QStringLiteral("Login failed"))) << boxes.text().toStdString();
+    EXPECT_TRUE(boxes.text().contains(QStringLiteral("Login failed")))
+        << boxes.text().toStdString();
     EXPECT_EQ(gridRows(), 7);
     EXPECT_EQ(countLabel(), QStringLiteral("共有字段:7"));
 }
