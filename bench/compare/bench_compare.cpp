@@ -53,19 +53,19 @@ std::vector<CompareCase> defaultCases() {
 }
 
 struct PreparedCase {
-    CompareCase spec;
+    CompareCase compareCase;
     SyntheticSchema source;
     ChangeCounts changes;
     fs::path storePath;
     std::string database;
 };
 
-PreparedCase prepare(const CompareCase& spec, const fs::path& dir) {
-    PreparedCase prepared{spec,
-                          makeSchema(spec.shape),
+PreparedCase prepare(const CompareCase& compareCase, const fs::path& dir) {
+    PreparedCase prepared{compareCase,
+                          makeSchema(compareCase.shape),
                           {},
-                          dir / ("snap_" + spec.label + ".mdb"),
-                          "tgt_" + spec.label};
+                          dir / ("snap_" + compareCase.label + ".mdb"),
+                          "tgt_" + compareCase.label};
     Stopwatch watch;
     {
         auto store = SnapshotStore::open(prepared.storePath);
@@ -74,7 +74,7 @@ PreparedCase prepare(const CompareCase& spec, const fs::path& dir) {
     writeCatalogFile(dir / "data", prepared.database,
                      outOfDateCopy(prepared.source, prepared.changes));
     const ChangeCounts& c = prepared.changes;
-    std::cout << "case " << spec.label << ": snapshot and target written in "
+    std::cout << "case " << compareCase.label << ": snapshot and target written in "
               << formatMs(watch.elapsedMs()) << " ms; target lacks " << c.missingTables
               << " tables, " << c.missingColumns << " columns, " << c.missingIndexes << " indexes, "
               << c.missingDefaults << " defaults, " << c.missingModules << " objects; has "
@@ -107,8 +107,8 @@ int run(const std::vector<CompareCase>& selected) {
                  "and catalog queries, and per object the same existence and sp_helptext\n"
                  "queries); best of the repetitions, measured alternately.\n\n";
     std::vector<PreparedCase> cases;
-    for (const CompareCase& spec : selected)
-        cases.push_back(prepare(spec, dir.path()));
+    for (const CompareCase& compareCase : selected)
+        cases.push_back(prepare(compareCase, dir.path()));
     test::TestServerProcess server(dir.path() / "data");
     std::cout << "test server on " << server.serverName() << "\n\n";
 
@@ -126,7 +126,7 @@ int run(const std::vector<CompareCase>& selected) {
         auto target = connectSqlServer({server.serverName(), c.database, "sa", ""});
         std::size_t statements = 0;
         const SideBySide timing = measureSideBySide(
-            c.spec.repetitions,
+            c.compareCase.repetitions,
             [&] {
                 const Meter meter(cpu);
                 fetchCompareRows(store->connection(), *target);
@@ -142,17 +142,18 @@ int run(const std::vector<CompareCase>& selected) {
                 statements = buffer.statements().size();
                 return sample;
             });
-        const bool columnsSeries = c.spec.series == "columns";
+        const bool columnsSeries = c.compareCase.series == "columns";
         const double size =
             double(columnsSeries ? c.source.columnCount() : c.source.modules.size());
-        std::vector<std::string> cells{c.spec.label,
+        std::vector<std::string> cells{c.compareCase.label,
                                        formatCount(c.source.columnCount()),
                                        formatCount(c.source.indexKeyCount()),
                                        formatCount(c.source.modules.size()),
                                        formatCount(c.source.defaults.size()),
                                        formatCount(statements),
-                                       std::to_string(c.spec.repetitions)};
-        for (auto& cell : timingCells(timing, growth.next(c.spec.series, size, timing.work.wallMs)))
+                                       std::to_string(c.compareCase.repetitions)};
+        for (auto& cell :
+             timingCells(timing, growth.next(c.compareCase.series, size, timing.work.wallMs)))
             cells.push_back(std::move(cell));
         table.printRow(cells);
     }

@@ -55,10 +55,10 @@ public:
         m_object.reset();
     }
 
-    void column(long long tableId, int colid, const ColumnSpec& spec, long long cdefault) {
-        const ColumnValues v = columnValues(spec);
-        const int status = (spec.nullable ? 0x08 : 0) | (spec.identity ? 0x80 : 0);
-        m_column.bind(1, spec.name)
+    void column(long long tableId, int colid, const ColumnSpec& definition, long long cdefault) {
+        const ColumnValues v = columnValues(definition);
+        const int status = (definition.nullable ? 0x08 : 0) | (definition.identity ? 0x80 : 0);
+        m_column.bind(1, definition.name)
             .bind(2, tableId)
             .bind(3, v.xtype)
             .bind(4, v.typestat)
@@ -67,7 +67,7 @@ public:
             .bind(7, v.xprec)
             .bind(8, v.xscale)
             .bind(9, colid)
-            .bind(10, spec.identity ? 1 : 0)
+            .bind(10, definition.identity ? 1 : 0)
             .bind(11, colid)
             .bind(12, status)
             .bind(13, v.xtype)
@@ -80,7 +80,7 @@ public:
             m_column.bind(16, *v.scale);
         else
             m_column.bindNull(16);
-        m_column.bind(17, spec.nullable ? 1 : 0).bind(18, v.collation).bind(19, cdefault);
+        m_column.bind(17, definition.nullable ? 1 : 0).bind(18, v.collation).bind(19, cdefault);
         m_column.run();
         m_column.reset();
     }
