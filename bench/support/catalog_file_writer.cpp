@@ -4,6 +4,7 @@
 #include "catalog_schema.h"
 #include "column_values.h"
 #include "sqlite_db.h"
+#include "syscolumns_row.h"
 
 #include <stdexcept>
 #include <unordered_map>
@@ -29,11 +30,9 @@ public:
     explicit CatalogRows(testserver::SqliteDb& db)
         : m_object(db.prepare("INSERT INTO sysobjects (name, id, xtype, type, uid, info, status, "
                               "parent_obj) VALUES (?, ?, ?, ?, 1, ?, 0, ?)")),
-          m_column(db.prepare(
-              "INSERT INTO syscolumns (name, id, xtype, typestat, xusertype, length, xprec, "
-              "xscale, colid, colstat, colorder, status, type, usertype, prec, scale, "
-              "isnullable, collation, cdefault) "
-              "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")),
+          m_column(db.prepare(std::string(testserver::kSyscolumnsInsertColumns) +
+                              ", cdefault) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                              "?, ?, ?, ?)")),
           m_index(db.prepare("INSERT INTO sysindexes (id, status, indid, name, keycnt) "
                              "VALUES (?, ?, ?, ?, ?)")),
           m_key(
@@ -56,31 +55,15 @@ public:
     }
 
     void column(long long tableId, int colid, const ColumnSpec& definition, long long cdefault) {
-        const ColumnValues v = columnValues(definition);
-        const int status = (definition.nullable ? 0x08 : 0) | (definition.identity ? 0x80 : 0);
-        m_column.bind(1, definition.name)
-            .bind(2, tableId)
-            .bind(3, v.xtype)
-            .bind(4, v.typestat)
-            .bind(5, v.xusertype)
-            .bind(6, v.length)
-            .bind(7, v.xprec)
-            .bind(8, v.xscale)
-            .bind(9, colid)
-            .bind(10, definition.identity ? 1 : 0)
-            .bind(11, colid)
-            .bind(12, status)
-            .bind(13, v.xtype)
-            .bind(14, v.xusertype);
-        if (v.prec)
-            m_column.bind(15, *v.prec);
-        else
-            m_column.bindNull(15);
-        if (v.scale)
-            m_column.bind(16, *v.scale);
-        else
-            m_column.bindNull(16);
-        m_column.bind(17, definition.nullable ? 1 : 0).bind(18, v.collation).bind(19, cdefault);
+        const testserver::ColumnTypeValues values = testserver::columnTypeValues(
+            testserver::DeclaredType{definition.typeName, definition.length, definition.scale},
+            definition.name, 1);
+        const std::optional<std::string> collation =
+            values.character ? std::optional<std::string>(kCollation) : std::nullopt;
+        testserver::bindSyscolumnsRow(m_column,
+                                      {definition.name, tableId, colid, values, definition.nullable,
+                                       definition.identity, collation});
+        m_column.bind(19, cdefault);
         m_column.run();
         m_column.reset();
     }
@@ -120,18 +103,6 @@ private:
     testserver::SqliteStatement m_comment;
     long long m_nextId = kFirstUserId;
 };
-
-const char* moduleXtype(ModuleKind kind) {
-    switch (kind) {
-    case ModuleKind::View:
-        return "V";
-    case ModuleKind::Trigger:
-        return "TR";
-    case ModuleKind::Procedure:
-        break;
-    }
-    return "P";
-}
 
 const TableIds& tableOf(const std::unordered_map<std::string, TableIds>& tables,
                         const std::string& name) {
@@ -204,7 +175,7 @@ void writeCatalogFile(const fs::path& dataDir, const std::string& name,
     for (const ModuleSpec& module : schema.modules) {
         const long long parent =
             module.kind == ModuleKind::Trigger ? tableOf(tables, module.parentTable).id : 0;
-        const long long id = rows.object(module.name, moduleXtype(module.kind), parent);
+        const long long id = rows.object(module.name, testserver::moduleXtype(module.kind), parent);
         rows.comment(id, module.text);
     }
 

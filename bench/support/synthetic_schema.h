@@ -1,5 +1,7 @@
 #pragma once
 
+#include "command.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -32,7 +34,8 @@ struct IndexSpec {
     std::vector<std::string> keys; // column names in key order
 };
 
-enum class ModuleKind { Procedure, View, Trigger };
+// Procedures, views and triggers, as the test server's engine names them.
+using ModuleKind = testserver::ModuleKind;
 
 struct ModuleSpec {
     ModuleKind kind = ModuleKind::Procedure;

@@ -1,5 +1,7 @@
 #include "fake_login_listener.h"
 
+#include "utf16.h"
+
 #include <arpa/inet.h>
 #include <chrono>
 #include <cstdint>
@@ -77,24 +79,6 @@ void sendPreloginResponse(int fd) {
         throw std::runtime_error("cannot answer PRELOGIN");
 }
 
-void appendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // The UTF-16LE text whose offset and length (in characters) stand at
 // `at` in the Login7 record; `password` undoes the password's scrambling
 // (each byte had its nibbles swapped and was then XORed with 0xA5).
@@ -105,7 +89,7 @@ std::string loginText(const std::vector<std::uint8_t>& login, std::size_t at, bo
     std::size_t chars = login[at + 2] | (std::size_t(login[at + 3]) << 8);
     if (offset + 2 * chars > login.size())
         throw std::runtime_error("Login7 field out of range");
-    std::vector<std::uint16_t> units;
+    std::u16string units;
     for (std::size_t i = 0; i < chars; ++i) {
         std::uint8_t lo = login[offset + 2 * i];
         std::uint8_t hi = login[offset + 2 * i + 1];
@@ -117,18 +101,9 @@ std::string loginText(const std::vector<std::uint8_t>& login, std::size_t at, bo
             lo = unscramble(lo);
             hi = unscramble(hi);
         }
-        units.push_back(static_cast<std::uint16_t>(lo | (hi << 8)));
+        units.push_back(static_cast<char16_t>(lo | (hi << 8)));
     }
-    std::string text;
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        std::uint32_t cp = units[i];
-        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < units.size()) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (units[i + 1] - 0xDC00u);
-            ++i;
-        }
-        appendUtf8(text, cp);
-    }
-    return text;
+    return dbc::utf16ToUtf8(units);
 }
 
 } // namespace

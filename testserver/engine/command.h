@@ -80,6 +80,19 @@ struct DropIndexes {
 
 enum class ModuleKind { Procedure, View, Trigger };
 
+// The sysobjects xtype of a procedure, view or trigger.
+inline const char* moduleXtype(ModuleKind kind) {
+    switch (kind) {
+    case ModuleKind::View:
+        return "V";
+    case ModuleKind::Trigger:
+        return "TR";
+    case ModuleKind::Procedure:
+        break;
+    }
+    return "P";
+}
+
 struct CreateModule {
     ModuleKind kind = ModuleKind::Procedure;
     bool alter = false;

@@ -9,18 +9,6 @@ namespace testserver {
 
 namespace {
 
-const char* xtypeOf(ModuleKind kind) {
-    switch (kind) {
-    case ModuleKind::View:
-        return "V";
-    case ModuleKind::Trigger:
-        return "TR";
-    case ModuleKind::Procedure:
-        break;
-    }
-    return "P";
-}
-
 struct KindWords {
     const char* xtype;
     const char* noun;      // in "Cannot drop the procedure 'x' ..."
@@ -56,7 +44,7 @@ const KindWords* wordsOfXtype(const std::string& xtype) {
 void DdlExecutor::execute(const CreateModule& statement) {
     SqliteTransaction transaction(m_catalog.db());
     std::optional<ObjectRow> existing = m_catalog.findObject(statement.name);
-    const char* xtype = xtypeOf(statement.kind);
+    const char* xtype = moduleXtype(statement.kind);
     long long parent = 0;
     if (statement.kind == ModuleKind::Trigger) {
         std::optional<ObjectRow> table = m_catalog.findTable(statement.triggerTable);

@@ -1,6 +1,7 @@
 // CREATE TABLE, ALTER TABLE ADD / ALTER COLUMN / DROP COLUMN and DROP TABLE.
 
 #include "ddl_executor.h"
+#include "syscolumns_row.h"
 
 #include "name_collation.h"
 #include "server_error.h"
@@ -95,36 +96,11 @@ ResolvedColumn DdlExecutor::resolveColumn(const ColumnDefinition& column, int co
 }
 
 void DdlExecutor::insertColumn(long long tableId, int colid, const ResolvedColumn& column) {
-    const ColumnTypeValues& v = column.values;
-    // status: 0x08 nullable, 0x80 identity, as syscolumns documents it.
-    int status = (column.nullable ? 0x08 : 0) | (column.identity ? 0x80 : 0);
-    auto insert = m_catalog.db().prepare(
-        "INSERT INTO syscolumns (name, id, xtype, typestat, xusertype, length, xprec, xscale, "
-        "colid, colstat, colorder, status, type, usertype, prec, scale, isnullable, collation) "
-        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    insert.bind(1, column.name)
-        .bind(2, tableId)
-        .bind(3, v.xtype)
-        .bind(4, v.typestat)
-        .bind(5, v.xusertype)
-        .bind(6, v.length)
-        .bind(7, v.xprec)
-        .bind(8, v.xscale)
-        .bind(9, colid)
-        .bind(10, column.identity ? 1 : 0)
-        .bind(11, colid)
-        .bind(12, status)
-        .bind(13, v.xtype)
-        .bind(14, v.xusertype);
-    if (v.prec)
-        insert.bind(15, *v.prec);
-    else
-        insert.bindNull(15);
-    if (v.scale)
-        insert.bind(16, *v.scale);
-    else
-        insert.bindNull(16);
-    insert.bind(17, column.nullable ? 1 : 0).bind(18, column.collation);
+    auto insert = m_catalog.db().prepare(std::string(kSyscolumnsInsertColumns) +
+                                         ") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                                         "?, ?, ?)");
+    bindSyscolumnsRow(insert, {column.name, tableId, colid, column.values, column.nullable,
+                               column.identity, column.collation});
     insert.run();
 }
 
