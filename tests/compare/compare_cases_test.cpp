@@ -178,7 +178,7 @@ TEST_P(CompareCase, GivesTheRecordedScript) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CompareCase, ::testing::ValuesIn(caseFiles()),
-                         [](const auto& info) { return info.param.stem().string(); });
+                         [](const auto& testCase) { return testCase.param.stem().string(); });
 
 } // namespace
 } // namespace dbc
