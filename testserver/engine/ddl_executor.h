@@ -32,6 +32,8 @@ public:
     void execute(const SetConstraintsEnabled& statement);
     void execute(const AddType& statement);
     void execute(const DropType& statement);
+    void execute(const BindObject& statement);
+    void execute(const DatabaseOption& statement);
     void execute(const AlterColumn& statement);
     void execute(const DropColumns& statement);
     void execute(const DropConstraints& statement);

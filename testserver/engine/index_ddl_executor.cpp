@@ -57,6 +57,7 @@ void DdlExecutor::execute(const CreateIndex& statement) {
     }
     if (statement.unique)
         status |= indexstatus::kUnique;
+    status |= statement.statusBits;
     if (indid > 250)
         throw ServerError(messages::make(1910, 16,
                                          "Cannot create more than 249 nonclustered indices or "

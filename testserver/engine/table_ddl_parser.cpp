@@ -205,8 +205,8 @@ private:
     // CHECK [NOT FOR REPLICATION] (expression)
     CheckConstraint check(std::optional<std::string> name, const std::string& column) {
         m_cursor.expect("check");
-        notForReplication();
         CheckConstraint constraint;
+        constraint.notForReplication = notForReplication();
         constraint.name = std::move(name);
         constraint.column = column;
         m_cursor.expectSymbol("(");
@@ -250,16 +250,18 @@ private:
             }
             (onDelete ? key.deleteCascade : key.updateCascade) = cascade;
         }
-        notForReplication();
+        key.notForReplication = notForReplication();
     }
 
-    void notForReplication() {
+    bool notForReplication() {
         if (!m_cursor.atEnd() && m_cursor.peek().is("not") && m_cursor.hasAhead(1) &&
             m_cursor.peek(1).is("for")) {
             m_cursor.next();
             m_cursor.next();
             m_cursor.expect("replication");
+            return true;
         }
+        return false;
     }
 
     // IDENTITY [(seed, increment)] [NOT FOR REPLICATION]
