@@ -45,6 +45,10 @@ public:
         return bind(index, static_cast<long long>(value));
     }
     CatalogStatement& bind(int index, const std::optional<std::string>& value);
+    // NULL when there is no value.
+    CatalogStatement& bind(int index, std::optional<int> value) {
+        return value ? bind(index, *value) : bindNull(index);
+    }
     CatalogStatement& bindNull(int index);
 
     // Runs to the next row; false when the statement is done.

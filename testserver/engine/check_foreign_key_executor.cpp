@@ -90,10 +90,12 @@ void DdlExecutor::addForeignKey(const ObjectRow& table, const ForeignKeyConstrai
                                    "' in referencing table '" + table.name + "'."));
         referencing.push_back(*found);
     }
-    // The referenced columns: as written, or the referenced table's primary key.
+    // The referenced columns: as written, or the referenced table's primary
+    // key. They must be those of a PRIMARY KEY, a UNIQUE constraint or a
+    // unique index.
     std::vector<IndexRow> keys;
     for (const IndexRow& index : m_catalog.indexes(referenced->id))
-        if (index.status & (indexstatus::kPrimaryKey | indexstatus::kUniqueConstraint))
+        if ((index.status & indexstatus::kUnique) && !(index.status & indexstatus::kStatisticsBit))
             keys.push_back(index);
     std::vector<int> referencedColids;
     if (key.referencedColumns.empty()) {

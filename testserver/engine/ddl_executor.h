@@ -66,6 +66,8 @@ private:
     void dropModule(DropKind kind, const std::string& name);
     // Refuses with 3725 + 3727 a key that a FOREIGN KEY references.
     void dropConstraint(const ObjectRow& table, const ObjectRow& constraint);
+    // A FOREIGN KEY that references exactly the index's columns.
+    std::optional<ForeignKeyRow> foreignKeyUsing(long long tableId, const IndexRow& index);
     // Whether a CHECK constraint's expression names the column.
     bool checkUses(long long checkId, std::string_view column);
     std::string systemName(std::string_view prefix, std::string_view table, std::string_view column,
