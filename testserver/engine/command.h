@@ -49,7 +49,7 @@ struct ForeignKeyConstraint {
 };
 
 // IDENTITY (seed, increment); both 1 when not written.
-struct IdentitySpec {
+struct IdentityDeclaration {
     std::string seed = "1";
     std::string increment = "1";
 };
@@ -58,7 +58,7 @@ struct ColumnDefinition {
     std::string name;
     DeclaredType type;
     std::optional<std::string> collation;
-    std::optional<IdentitySpec> identity;
+    std::optional<IdentityDeclaration> identity;
     std::optional<bool> nullable; // when NULL / NOT NULL is written
 };
 

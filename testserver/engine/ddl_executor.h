@@ -12,7 +12,7 @@ struct ResolvedColumn {
     ColumnTypeValues values;
     bool nullable = true;
     bool identity = false;
-    IdentitySpec identitySpec;
+    IdentityDeclaration identityDeclaration;
     std::optional<std::string> collation;
 };
 

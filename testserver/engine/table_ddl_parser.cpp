@@ -265,16 +265,16 @@ private:
     }
 
     // IDENTITY [(seed, increment)] [NOT FOR REPLICATION]
-    IdentitySpec identity() {
-        IdentitySpec spec;
+    IdentityDeclaration identity() {
+        IdentityDeclaration declared;
         if (m_cursor.acceptSymbol("(")) {
-            spec.seed = signedNumber();
+            declared.seed = signedNumber();
             m_cursor.expectSymbol(",");
-            spec.increment = signedNumber();
+            declared.increment = signedNumber();
             m_cursor.expectSymbol(")");
         }
         notForReplication();
-        return spec;
+        return declared;
     }
 
     std::string signedNumber() {
