@@ -113,10 +113,11 @@ private:
 class CatalogTransaction {
 public:
     explicit CatalogTransaction(CatalogDb& db);
+    // Keeps the changes; without it the destructor rolls them back.
+    void commit();
     ~CatalogTransaction();
     CatalogTransaction(const CatalogTransaction&) = delete;
     CatalogTransaction& operator=(const CatalogTransaction&) = delete;
-    void commit();
 
 private:
     CatalogDb& m_db;
