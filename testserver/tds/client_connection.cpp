@@ -27,7 +27,9 @@ ServerMessage serverFault(const std::string& text) {
 
 ClientConnection::ClientConnection(Socket& socket, SessionProvider& provider,
                                    const ServerOptions& options, std::uint16_t spid)
-    : m_socket(socket), m_channel(socket, spid), m_provider(provider), m_options(options) {}
+    : m_socket(socket), m_channel(socket, spid), m_provider(provider), m_options(options) {
+    m_channel.setResponseDelay(options.responseDelay);
+}
 
 void ClientConnection::log(const std::string& line) const {
     if (m_options.log)

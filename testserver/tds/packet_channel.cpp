@@ -4,6 +4,7 @@
 #include "tds_constants.h"
 
 #include <array>
+#include <thread>
 
 namespace testserver::tds {
 
@@ -76,6 +77,8 @@ std::size_t PacketChannel::packetDataSize() const noexcept {
 }
 
 void PacketChannel::sendPacket(std::uint8_t type, std::string_view data, bool last) {
+    if (m_nextPacketId == 1 && m_responseDelay.count() > 0)
+        std::this_thread::sleep_for(m_responseDelay);
     std::size_t length = data.size() + tds::kHeaderSize;
     std::string packet;
     packet.reserve(length);

@@ -2,6 +2,7 @@
 
 #include "socket.h"
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -35,6 +36,9 @@ public:
     // (cancel) while a response is being written; consumes it.
     bool attentionArrived();
 
+    // Holds each outgoing message this long before its first packet.
+    void setResponseDelay(std::chrono::milliseconds delay) noexcept { m_responseDelay = delay; }
+
     void setPacketSize(std::uint32_t size) noexcept { m_packetSize = size; }
     std::uint32_t packetSize() const noexcept { return m_packetSize; }
     // The room for data in one outgoing packet.
@@ -52,6 +56,7 @@ private:
     std::uint16_t m_spid;
     std::uint32_t m_packetSize = 4096;
     std::uint8_t m_nextPacketId = 1;
+    std::chrono::milliseconds m_responseDelay{0};
 };
 
 } // namespace testserver::tds
