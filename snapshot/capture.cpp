@@ -1,7 +1,6 @@
 #include "capture.h"
 
 #include "catalog_queries.h"
-#include "database_error.h"
 #include "snapshot_store.h"
 #include "sql_text.h"
 
@@ -74,12 +73,6 @@ std::size_t captureIndexKeys(Connection& source, SnapshotStore& store, CaptureOb
     return rows.size();
 }
 
-// A failure that means the connection itself is gone (SQLSTATE class 08):
-// the capture cannot go on, whatever object it was reading.
-bool connectionLost(const DatabaseError& error) {
-    return error.sqlState().rfind("08", 0) == 0;
-}
-
 struct ObjectKind {
     CaptureStep step;
     const char* table;
@@ -95,27 +88,30 @@ std::size_t captureObjectTexts(Connection& source, SnapshotStore& store, Capture
     if (!names.empty())
         observer.stepStarted(kind.step, 0, lastPosition(names.size(), true));
     const auto nameColumn = names.columnIndex("Name");
+    std::vector<std::string> textQueries;
+    textQueries.reserve(names.size());
+    for (const auto& nameRow : names.rows())
+        textQueries.push_back("sp_helpText " + nStringLiteral(nameRow[nameColumn]));
+
+    // The text requests may travel batched; the replies come in name order,
+    // so the rows are written in the same order either way. A text the
+    // server refuses (encrypted, or the object dropped since the name list)
+    // leaves the object without rows; a lost connection ends the capture.
     std::size_t written = 0;
-    for (const auto& nameRow : names.rows()) {
-        const std::string& name = nameRow[nameColumn];
-        std::optional<Result> text;
-        try {
-            text = source.open("sp_helpText " + nStringLiteral(name));
-        } catch (const DatabaseError& error) {
-            if (connectionLost(error))
-                throw;
-            unreadable.push_back(name);
-        }
-        if (text) {
+    source.openEach(textQueries, [&](std::size_t index, ResultOrError reply) {
+        const std::string& name = names.rows()[index][nameColumn];
+        if (const auto* text = std::get_if<Result>(&reply)) {
             const auto textColumn = text->columnIndex("Text");
             for (const auto& textRow : text->rows()) {
                 store.appendRow(kind.table,
                                 {{kind.nameColumn, name}, {kind.textColumn, textRow[textColumn]}});
                 ++written;
             }
+        } else {
+            unreadable.push_back(name);
         }
         observer.advanced();
-    }
+    });
     return written;
 }
 

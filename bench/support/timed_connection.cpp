@@ -31,4 +31,23 @@ void TimedConnection::execute(const std::string& sql) {
     m_inner.execute(sql);
 }
 
+// The caller's work on each reply (the capture's store writes) is left out.
+void TimedConnection::openEach(const std::vector<std::string>& statements,
+                               const ReplyHandler& onReply) {
+    double handlerMs = 0;
+    {
+        ScopeTimer timer(m_ms);
+        m_inner.openEach(statements, [&](std::size_t index, ResultOrError reply) {
+            ScopeTimer handlerTimer(handlerMs);
+            onReply(index, std::move(reply));
+        });
+    }
+    m_ms -= handlerMs;
+}
+
+std::vector<ResultOrError> TimedConnection::openAll(const std::string& sql) {
+    ScopeTimer timer(m_ms);
+    return m_inner.openAll(sql);
+}
+
 } // namespace dbc::bench

@@ -3,6 +3,7 @@
 #include "connection.h"
 
 #include <string>
+#include <vector>
 
 namespace dbc::bench {
 
@@ -14,6 +15,8 @@ public:
 
     Result open(const std::string& sql) override;
     void execute(const std::string& sql) override;
+    void openEach(const std::vector<std::string>& statements, const ReplyHandler& onReply) override;
+    std::vector<ResultOrError> openAll(const std::string& sql) override;
 
     double elapsedMs() const noexcept { return m_ms; }
 

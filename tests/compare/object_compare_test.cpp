@@ -170,10 +170,11 @@ TEST(ObjectCompare, SendsTheExactQueriesWithQuotedNames) {
     const std::vector<std::string> storeSent = {"Select SpName From SourceSp Group by SpName",
                                                 "Select * From SourceSp "};
     EXPECT_EQ(catalogs.store.sent(), storeSent);
+    // Every existence query first, then the text of the objects found.
     const std::vector<std::string> targetSent = {
         "Select * From sysObjects where type='P' and Status>=0 and name=N'O''Brien'",
-        "Exec sp_helpText N'O''Brien'",
-        "Select * From sysObjects where type='P' and Status>=0 and name=N'p'');drop table t--'"};
+        "Select * From sysObjects where type='P' and Status>=0 and name=N'p'');drop table t--'",
+        "Exec sp_helpText N'O''Brien'"};
     EXPECT_EQ(catalogs.target.sent(), targetSent);
 }
 
