@@ -1,5 +1,6 @@
 #include "timed_connection.h"
 
+#include "batched_replies.h"
 #include "stopwatch.h"
 
 namespace dbc::bench {
@@ -22,30 +23,27 @@ private:
 } // namespace
 
 Result TimedConnection::open(const std::string& sql) {
+    ++m_count;
     ScopeTimer timer(m_ms);
     return m_inner.open(sql);
 }
 
 void TimedConnection::execute(const std::string& sql) {
+    ++m_count;
     ScopeTimer timer(m_ms);
     m_inner.execute(sql);
 }
 
-// The caller's work on each reply (the capture's store writes) is left out.
 void TimedConnection::openEach(const std::vector<std::string>& statements,
                                const ReplyHandler& onReply) {
-    double handlerMs = 0;
-    {
-        ScopeTimer timer(m_ms);
-        m_inner.openEach(statements, [&](std::size_t index, ResultOrError reply) {
-            ScopeTimer handlerTimer(handlerMs);
-            onReply(index, std::move(reply));
-        });
-    }
-    m_ms -= handlerMs;
+    if (m_requests == Requests::Batched)
+        openBatched(*this, statements, onReply);
+    else
+        Connection::openEach(statements, onReply);
 }
 
 std::vector<ResultOrError> TimedConnection::openAll(const std::string& sql) {
+    ++m_count;
     ScopeTimer timer(m_ms);
     return m_inner.openAll(sql);
 }
