@@ -4,7 +4,6 @@
 #include "tds_constants.h"
 
 #include <array>
-#include <thread>
 
 namespace testserver::tds {
 
@@ -77,8 +76,9 @@ std::size_t PacketChannel::packetDataSize() const noexcept {
 }
 
 void PacketChannel::sendPacket(std::uint8_t type, std::string_view data, bool last) {
-    if (m_nextPacketId == 1 && m_responseDelay.count() > 0)
-        std::this_thread::sleep_for(m_responseDelay);
+    if (!m_midMessage && m_beforeEachMessage)
+        m_beforeEachMessage();
+    m_midMessage = !last;
     std::size_t length = data.size() + tds::kHeaderSize;
     std::string packet;
     packet.reserve(length);

@@ -2,8 +2,8 @@
 
 #include "socket.h"
 
-#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -36,8 +36,9 @@ public:
     // (cancel) while a response is being written; consumes it.
     bool attentionArrived();
 
-    // Holds each outgoing message this long before its first packet.
-    void setResponseDelay(std::chrono::milliseconds delay) noexcept { m_responseDelay = delay; }
+    // Runs `hook` before the first packet of every outgoing message (the
+    // server's response delay).
+    void setBeforeEachMessage(std::function<void()> hook) { m_beforeEachMessage = std::move(hook); }
 
     void setPacketSize(std::uint32_t size) noexcept { m_packetSize = size; }
     std::uint32_t packetSize() const noexcept { return m_packetSize; }
@@ -56,7 +57,10 @@ private:
     std::uint16_t m_spid;
     std::uint32_t m_packetSize = 4096;
     std::uint8_t m_nextPacketId = 1;
-    std::chrono::milliseconds m_responseDelay{0};
+    std::function<void()> m_beforeEachMessage;
+    // Set between the first and the last packet of an outgoing message (the
+    // packet number wraps around in a long one).
+    bool m_midMessage = false;
 };
 
 } // namespace testserver::tds
