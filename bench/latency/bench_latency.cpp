@@ -78,6 +78,22 @@ struct Run {
     std::size_t requests = 0;
 };
 
+// One request per object takes minutes at 20 ms: it runs once there, and as
+// often as the batched work on loopback, where the two are compared closely.
+int perObjectRepetitions(int latencyMs) {
+    return latencyMs == 0 ? 3 : 1;
+}
+
+template <typename F> Run fastest(int repetitions, F once) {
+    Run best = once();
+    for (int i = 1; i < repetitions; ++i) {
+        Run run = once();
+        if (run.ms < best.ms)
+            best = run;
+    }
+    return best;
+}
+
 class LatencyBench {
 public:
     LatencyBench(const fs::path& dir, const Options& options) : m_dir(dir), m_options(options) {}
@@ -124,7 +140,8 @@ public:
                 });
             Run single;
             if (m_options.perObject)
-                single = captureOnce(*source, Requests::OneByStatement);
+                single = fastest(perObjectRepetitions(latencyMs),
+                                 [&] { return captureOnce(*source, Requests::OneByStatement); });
             printRow(table, "capture", objects, latencyMs, capture, floor, work, single);
 
             std::size_t batchedStatements = 0;
@@ -145,8 +162,10 @@ public:
                 });
             if (m_options.perObject) {
                 std::size_t singleStatements = 0;
-                single = compareOnce(*snapshot, *target, objects, Requests::OneByStatement,
-                                     singleStatements);
+                single = fastest(perObjectRepetitions(latencyMs), [&] {
+                    return compareOnce(*snapshot, *target, objects, Requests::OneByStatement,
+                                       singleStatements);
+                });
                 if (singleStatements != batchedStatements)
                     throw std::runtime_error("batched and per-object compares differ");
             }
