@@ -1,4 +1,5 @@
 #include "compare_catalogs.h"
+#include "database_error.h"
 #include "object_compare.h"
 
 #include <gtest/gtest.h>
@@ -176,6 +177,44 @@ TEST(ObjectCompare, SendsTheExactQueriesWithQuotedNames) {
         "Select * From sysObjects where type='P' and Status>=0 and name=N'p'');drop table t--'",
         "Exec sp_helpText N'O''Brien'"};
     EXPECT_EQ(catalogs.target.sent(), targetSent);
+}
+
+// A failure part way through a section ends the run with the statements of
+// the objects decided before it, and none after it. A lost connection at a
+// text request is such a failure, not an object without text: taking it for
+// one would drop and re-create an object that may well be the same.
+TEST(ObjectCompare, FailurePartWayKeepsOnlyTheObjectsDecidedBefore) {
+    struct Failure {
+        std::string query;
+        std::string sqlState;
+        std::vector<std::string> statementsKept;
+    };
+    const Failure failures[] = {
+        {test::textQuery("p3"), "08S01", {"CREATE p1", "drop procedure [dbo].p2", "CREATE p2"}},
+        {test::existenceQuery("P", "p3"),
+         "42000",
+         {"CREATE p1", "drop procedure [dbo].p2", "CREATE p2"}},
+        {test::textQuery("p2"), "08S01", {"CREATE p1"}},
+    };
+    for (const Failure& f : failures) {
+        test::Catalogs catalogs;
+        catalogs.setObjects(test::procedureTables,
+                            {{"p1", {"CREATE p1"}},
+                             {"p2", {"CREATE p2"}},
+                             {"p3", {"CREATE p3"}},
+                             {"p4", {"CREATE p4"}}},
+                            {{"p2", std::vector<std::string>{"CREATE p2 changed"}},
+                             {"p3", std::vector<std::string>{"CREATE p3"}}});
+        catalogs.target.fail(f.query, "the failure", f.sqlState);
+        ScriptBuffer buffer;
+        try {
+            compareObjects(procedureCategory, catalogs.store, catalogs.target, buffer);
+            ADD_FAILURE() << f.query << ": no error";
+        } catch (const DatabaseError& error) {
+            EXPECT_EQ(error.sqlState(), f.sqlState) << f.query;
+        }
+        EXPECT_EQ(buffer.statements(), f.statementsKept) << f.query;
+    }
 }
 
 TEST(ObjectCompare, OtherTypeOrNegativeStatusInTargetCountsAsMissing) {
