@@ -1,0 +1,201 @@
+#include "server_reader.h"
+
+#include "catalog_queries.h"
+#include "database_error.h"
+#include "sql_text.h"
+
+#include <optional>
+
+namespace dbc {
+
+namespace {
+
+// The field names of the column query's two texts.
+struct ColumnFields {
+    const char* name;
+    const char* length;
+    const char* type;
+};
+
+const char* pick(CatalogSide side, const char* capture, const char* target) {
+    return side == CatalogSide::Capture ? capture : target;
+}
+
+// The column Text of sp_helptext's rows, in order.
+std::vector<std::string> textRows(const Result& text) {
+    std::vector<std::string> rows;
+    if (text.empty())
+        return rows;
+    const auto column = text.columnIndex("Text");
+    rows.reserve(text.size());
+    for (const auto& row : text.rows())
+        rows.push_back(row[column]);
+    return rows;
+}
+
+} // namespace
+
+std::vector<Table> readServerTables(Connection& server, CatalogSide side) {
+    const Result rows = server.open(pick(side, catalog::captureColumns, catalog::targetColumns));
+    std::vector<Table> tables;
+    if (rows.empty())
+        return tables;
+    const ColumnFields fields = side == CatalogSide::Capture
+                                    ? ColumnFields{"Name", "Length", "TypeName"}
+                                    : ColumnFields{"FieldName", "FieldLength", "FieldType"};
+    const auto name = rows.columnIndex(fields.name);
+    const auto length = rows.columnIndex(fields.length);
+    const auto type = rows.columnIndex(fields.type);
+    const auto table = rows.columnIndex("TableName");
+    const auto nullable = rows.columnIndex("IsNullable");
+    const auto collation = rows.columnIndex("Collation");
+    const auto typeStat = rows.columnIndex("TypeStat");
+    const auto colStat = rows.columnIndex("colStat");
+    for (const auto& row : rows.rows()) {
+        if (tables.empty() || tables.back().name != row[table])
+            tables.push_back({row[table], {}});
+        tables.back().columns.push_back({row[table], row[name], row[type], row[length],
+                                         row[nullable], row[collation], row[typeStat],
+                                         row[colStat]});
+    }
+    return tables;
+}
+
+std::vector<TableIndexes> readServerIndexes(Connection& server, CatalogSide side) {
+    const Result rows =
+        server.open(pick(side, catalog::captureIndexKeys, catalog::targetIndexKeys));
+    std::vector<TableIndexes> tables;
+    if (rows.empty())
+        return tables;
+    const auto table = rows.columnIndex("TableName");
+    const auto index = rows.columnIndex("IndexName");
+    const auto field = rows.columnIndex("IndexField");
+    const auto order = rows.columnIndex("IndexFieldOrder");
+    const auto status = rows.columnIndex("Status");
+    for (const auto& row : rows.rows()) {
+        if (tables.empty() || tables.back().table != row[table])
+            tables.push_back({row[table], {}});
+        auto& indexes = tables.back().indexes;
+        if (indexes.empty() || indexes.back().name != row[index])
+            indexes.push_back({row[table], row[index], row[status], {}});
+        indexes.back().keys.push_back({row[field], row[order]});
+    }
+    return tables;
+}
+
+std::vector<DefaultConstraint> readServerDefaults(Connection& server, CatalogSide side) {
+    const Result rows = server.open(pick(side, catalog::captureDefaults, catalog::targetDefaults));
+    std::vector<DefaultConstraint> defaults;
+    if (rows.empty())
+        return defaults;
+    const auto name = rows.columnIndex("DFName");
+    const auto table = rows.columnIndex("TableName");
+    // The compare never reads a target constraint's column or definition.
+    const auto column = rows.findColumn("FieldName");
+    const auto value = rows.findColumn("DFValue");
+    defaults.reserve(rows.size());
+    for (const auto& row : rows.rows()) {
+        defaults.push_back({row[name], row[table], column ? row[*column] : std::string(),
+                            value ? row[*value] : std::string()});
+    }
+    return defaults;
+}
+
+std::vector<std::string> readModuleNames(Connection& server, const ObjectKind& kind) {
+    const Result rows = server.open(kind.captureNamesQuery);
+    std::vector<std::string> names;
+    if (rows.empty())
+        return names;
+    const auto name = rows.columnIndex("Name");
+    names.reserve(rows.size());
+    for (const auto& row : rows.rows())
+        names.push_back(row[name]);
+    return names;
+}
+
+std::vector<ModuleText> readModuleTexts(Connection& server, const std::vector<std::string>& names,
+                                        std::vector<std::string>& unreadable,
+                                        const std::function<void()>& onEach) {
+    std::vector<std::string> queries;
+    queries.reserve(names.size());
+    for (const std::string& name : names)
+        queries.push_back(catalog::captureObjectText + nStringLiteral(name));
+    // The requests may travel batched; the replies come in name order.
+    std::vector<ModuleText> modules;
+    server.openEach(queries, [&](std::size_t index, ResultOrError reply) {
+        if (const auto* text = std::get_if<Result>(&reply))
+            modules.push_back({names[index], textRows(*text)});
+        else
+            unreadable.push_back(names[index]);
+        if (onEach)
+            onEach();
+    });
+    return modules;
+}
+
+namespace {
+
+struct Stop {};
+
+// Whether each named object exists, in name order, up to the first
+// existence query that fails; that failure is returned.
+std::optional<DatabaseError> readExistence(Connection& server, const ObjectKind& kind,
+                                           const std::vector<std::string>& names,
+                                           std::vector<TargetModule>& modules) {
+    std::vector<std::string> queries;
+    queries.reserve(names.size());
+    for (const std::string& name : names)
+        queries.push_back(kind.existenceQuery + nStringLiteral(name));
+    std::optional<DatabaseError> failure;
+    try {
+        server.openEach(queries, [&](std::size_t index, ResultOrError reply) {
+            if (auto* error = std::get_if<DatabaseError>(&reply)) {
+                failure = std::move(*error);
+                throw Stop{};
+            }
+            modules.push_back({names[index], !std::get<Result>(reply).empty(), std::nullopt});
+        });
+    } catch (const Stop&) {
+    }
+    return failure;
+}
+
+} // namespace
+
+void readTargetModules(Connection& server, const ObjectKind& kind,
+                       const std::vector<std::string>& names, std::vector<TargetModule>& found) {
+    // All existence queries first, then the texts of the objects that exist;
+    // each kind may travel batched. An object is handed on once it and all
+    // before it are known, so what was read before an error is kept.
+    std::vector<TargetModule> modules;
+    modules.reserve(names.size());
+    const std::optional<DatabaseError> failure = readExistence(server, kind, names, modules);
+    std::vector<std::size_t> present;
+    for (std::size_t i = 0; i < modules.size(); ++i)
+        if (modules[i].exists)
+            present.push_back(i);
+    std::size_t next = 0;
+    auto handOnBefore = [&](std::size_t end) {
+        for (; next < end; ++next)
+            found.push_back(std::move(modules[next]));
+    };
+    handOnBefore(present.empty() ? modules.size() : present.front());
+
+    std::vector<std::string> queries;
+    queries.reserve(present.size());
+    for (std::size_t i : present)
+        queries.push_back(catalog::targetObjectText + nStringLiteral(modules[i].name));
+    // A text the server will not give (an error: encrypted, or dropped since;
+    // no rows; no result set) leaves `text` empty. A lost connection is
+    // thrown by openEach, not taken for a missing text.
+    server.openEach(queries, [&](std::size_t index, ResultOrError reply) {
+        TargetModule& module = modules[present[index]];
+        if (const auto* text = std::get_if<Result>(&reply); text && !text->empty())
+            module.text = textRows(*text);
+        handOnBefore(index + 1 < present.size() ? present[index + 1] : modules.size());
+    });
+    if (failure)
+        throw *failure;
+}
+
+} // namespace dbc
