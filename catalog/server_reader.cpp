@@ -5,6 +5,7 @@
 #include "sql_text.h"
 
 #include <optional>
+#include <string_view>
 
 namespace dbc {
 
@@ -21,16 +22,16 @@ const char* pick(CatalogSide side, const char* capture, const char* target) {
     return side == CatalogSide::Capture ? capture : target;
 }
 
-// The column Text of sp_helptext's rows, in order.
-std::vector<std::string> textRows(const Result& text) {
-    std::vector<std::string> rows;
-    if (text.empty())
-        return rows;
-    const auto column = text.columnIndex("Text");
-    rows.reserve(text.size());
-    for (const auto& row : text.rows())
-        rows.push_back(row[column]);
-    return rows;
+// The values of one column of a result, in row order (none for no rows).
+std::vector<std::string> columnValues(const Result& result, std::string_view field) {
+    std::vector<std::string> values;
+    if (result.empty())
+        return values;
+    const auto column = result.columnIndex(field);
+    values.reserve(result.size());
+    for (const auto& row : result.rows())
+        values.push_back(row[column]);
+    return values;
 }
 
 } // namespace
@@ -102,15 +103,7 @@ std::vector<DefaultConstraint> readServerDefaults(Connection& server, CatalogSid
 }
 
 std::vector<std::string> readModuleNames(Connection& server, const ObjectKind& kind) {
-    const Result rows = server.open(kind.captureNamesQuery);
-    std::vector<std::string> names;
-    if (rows.empty())
-        return names;
-    const auto name = rows.columnIndex("Name");
-    names.reserve(rows.size());
-    for (const auto& row : rows.rows())
-        names.push_back(row[name]);
-    return names;
+    return columnValues(server.open(kind.captureNamesQuery), "Name");
 }
 
 std::vector<ModuleText> readModuleTexts(Connection& server, const std::vector<std::string>& names,
@@ -124,7 +117,7 @@ std::vector<ModuleText> readModuleTexts(Connection& server, const std::vector<st
     std::vector<ModuleText> modules;
     server.openEach(queries, [&](std::size_t index, ResultOrError reply) {
         if (const auto* text = std::get_if<Result>(&reply))
-            modules.push_back({names[index], textRows(*text)});
+            modules.push_back({names[index], columnValues(*text, "Text")});
         else
             unreadable.push_back(names[index]);
         if (onEach)
@@ -191,7 +184,7 @@ void readTargetModules(Connection& server, const ObjectKind& kind,
     server.openEach(queries, [&](std::size_t index, ResultOrError reply) {
         TargetModule& module = modules[present[index]];
         if (const auto* text = std::get_if<Result>(&reply); text && !text->empty())
-            module.text = textRows(*text);
+            module.text = columnValues(*text, "Text");
         handOnBefore(index + 1 < present.size() ? present[index + 1] : modules.size());
     });
     if (failure)
