@@ -10,14 +10,14 @@ namespace {
 
 // One scripted item: "m3" the marker of position 3, "r:x" a result with one
 // row x, "n" a result without rows, "e:x" an error with message x.
-ResultOrError item(const std::string& spec) {
-    if (spec[0] == 'm')
-        return Result({kReplyMarkerColumn}, {{spec.substr(1)}});
-    if (spec == "n")
+ResultOrError item(const std::string& scripted) {
+    if (scripted[0] == 'm')
+        return Result({kReplyMarkerColumn}, {{scripted.substr(1)}});
+    if (scripted == "n")
         return Result({"Text"}, {});
-    if (spec.rfind("r:", 0) == 0)
-        return Result({"Text"}, {{spec.substr(2)}});
-    return DatabaseError(spec.substr(2));
+    if (scripted.rfind("r:", 0) == 0)
+        return Result({"Text"}, {{scripted.substr(2)}});
+    return DatabaseError(scripted.substr(2));
 }
 
 class ScriptedServer : public Connection {
@@ -31,8 +31,8 @@ public:
         if (m_requests.size() > m_answers.size())
             throw DatabaseError("more requests than answers");
         std::vector<ResultOrError> items;
-        for (const auto& spec : m_answers[m_requests.size() - 1])
-            items.push_back(item(spec));
+        for (const auto& scripted : m_answers[m_requests.size() - 1])
+            items.push_back(item(scripted));
         return items;
     }
     const std::vector<std::string>& requests() const { return m_requests; }
