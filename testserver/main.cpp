@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -121,6 +122,7 @@ int main(int argc, char** argv) {
     std::string password;
     std::vector<std::string> loads;
     bool verbose = false;
+    int latencyMs = 0;
     app.add_option("--data", dataDir, "directory of the catalog files")->required();
     app.add_option("--port", port, "TCP port on 127.0.0.1; 0 picks a free one")
         ->check(CLI::Range(0, 65535));
@@ -133,6 +135,10 @@ int main(int argc, char** argv) {
                    "serving")
         ->type_name("NAME=FILE");
     app.add_flag("--verbose", verbose, "log every request on standard error");
+    app.add_option("--latency-ms", latencyMs,
+                   "hold every response N ms before sending it, as a slow link would")
+        ->check(CLI::Range(0, 60000))
+        ->type_name("N");
     CLI11_PARSE(app, argc, argv);
 
     std::signal(SIGPIPE, SIG_IGN);
@@ -151,6 +157,7 @@ int main(int argc, char** argv) {
         auto logMutex = std::make_shared<std::mutex>();
         testserver::tds::ServerOptions options;
         options.traceRequests = verbose;
+        options.responseDelay = std::chrono::milliseconds(latencyMs);
         options.log = [logMutex](const std::string& line) {
             std::lock_guard<std::mutex> lock(*logMutex);
             std::cerr << line << std::endl;
