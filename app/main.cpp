@@ -1,3 +1,4 @@
+#include "application_setup.h"
 #include "command_line.h"
 #include "snapshot_store.h"
 #include "tbtn_exec.h"
@@ -11,8 +12,7 @@ namespace {
 // closed.
 int runWindow(int& argc, char** argv) {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("dbcompare"));
-    QApplication::setApplicationDisplayName(QStringLiteral("dbcompare"));
+    dbc::setUpApplication(application);
     dbc::TbtnExec btnExec(dbc::defaultStorePath());
     btnExec.show();
     return QApplication::exec();

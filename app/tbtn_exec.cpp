@@ -1,7 +1,9 @@
 #include "tbtn_exec.h"
 
+#include "application_setup.h"
 #include "error_box.h"
 #include "source_table_model.h"
+#include "window_messages.h"
 
 #include <QLabel>
 #include <QMoveEvent>
@@ -17,13 +19,18 @@ namespace {
 
 constexpr int kOuterWidth = 740;
 constexpr int kOuterHeight = 531;
+// The progress bar's right edge (713) and the footer's bottom (493), with the
+// window's 8-pixel margin beyond them.
+constexpr int kMinimumInnerWidth = 721;
+constexpr int kMinimumInnerHeight = 501;
 
 } // namespace
 
 TbtnExec::TbtnExec(std::filesystem::path storePath, QWidget* parent)
     : QWidget(parent), m_storePath(std::move(storePath)) {
     setObjectName(QStringLiteral("btnExec"));
-    setWindowTitle(QStringLiteral("数据库比对工具"));
+    setWindowTitle(programTitle());
+    setMinimumSize(minimumInnerSize());
     resize(kOuterWidth, kOuterHeight);
 
     QPalette colours = palette();
@@ -47,6 +54,10 @@ TbtnExec::TbtnExec(std::filesystem::path storePath, QWidget* parent)
 }
 
 TbtnExec::~TbtnExec() = default;
+
+QSize TbtnExec::minimumInnerSize() {
+    return {kMinimumInnerWidth, kMinimumInnerHeight};
+}
 
 void TbtnExec::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
@@ -95,7 +106,11 @@ void TbtnExec::FormShow() {
     // Disconnect the store and close the rows before opening both anew.
     m_store.reset();
     m_sourceRows->clear();
-    m_store = SnapshotStore::open(m_storePath);
+    try {
+        m_store = SnapshotStore::open(m_storePath);
+    } catch (const StoreError& error) {
+        throw StoreError(storeFailedMessage(error).toStdString());
+    }
     m_sourceRows->setResult(m_store->connection().open("Select * From SourceTable"));
     ShowSDbMsg();
 }
@@ -106,7 +121,7 @@ void TbtnExec::ShowSDbMsg() {
 
 SnapshotStore& TbtnExec::store() {
     if (!m_store)
-        throw StoreError("The snapshot store " + m_storePath.string() + " is not open");
+        FormShow();
     return *m_store;
 }
 
