@@ -96,8 +96,15 @@ bool TbtnExec::placeOnScreen() {
     resize(kOuterWidth - frame.left() - frame.right(), kOuterHeight - frame.top() - frame.bottom());
     if (const QScreen* display = screen()) {
         const QRect area = display->availableGeometry();
-        move(area.x() + (area.width() - kOuterWidth) / 2,
-             area.y() + (area.height() - kOuterHeight) / 2);
+        const QPoint topLeft(area.x() + (area.width() - kOuterWidth) / 2,
+                             area.y() + (area.height() - kOuterHeight) / 2);
+        // Once framed, the frame is placed explicitly: a plain move() of a
+        // framed window may place its inner area there instead, the frame
+        // then standing out above.
+        if (QWindow* window = windowHandle(); window != nullptr && !frame.isNull())
+            window->setFramePosition(topLeft);
+        else
+            move(topLeft);
     }
     return !frame.isNull();
 }
