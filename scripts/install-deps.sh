@@ -9,7 +9,7 @@ packages=(
     unixodbc-dev tdsodbc freetds-bin
     libsqlite3-dev sqlite3 libsqliteodbc
     libgtest-dev libcli11-dev
-    fonts-wqy-microhei xvfb xauth
+    fonts-wqy-microhei xvfb xauth openbox
 )
 
 missing=()

@@ -89,6 +89,15 @@ protected:
         test::loadCatalog(s_dir->path() / "data", name, sourceDir() / "tests/cli/cli_target.sql");
         return name;
     }
+    // Captures the source, then compares a fresh target `name` with it; the
+    // boxes are left on the target.
+    std::string capturedAndCompared(const std::string& name) {
+        click("BtnReadSource");
+        const std::string target = freshTarget(name);
+        setBoxes(s_server->serverName(), target, "sa", "pw");
+        click("BtnCompare");
+        return target;
+    }
 
     static test::TempDir* s_dir;
     static test::TestServerProcess* s_server;
@@ -299,10 +308,7 @@ INSTANTIATE_TEST_SUITE_P(Window, WindowBusy, ::testing::ValuesIn(kBusyCases),
 // An edited text box makes "执 行" ask first; cancelled, nothing runs and
 // nothing is lost.
 TEST_F(WindowHandlers, ExecuteAsksFirstWhenTheTextWasEdited) {
-    click("BtnReadSource");
-    const std::string target = freshTarget("w_edited");
-    setBoxes(s_server->serverName(), target, "sa", "pw");
-    click("BtnCompare");
+    capturedAndCompared("w_edited");
     const QStringList list = statements();
     ASSERT_GT(list.size(), 2);
     // The user deletes the last line of the script.
@@ -326,10 +332,7 @@ TEST_F(WindowHandlers, ExecuteAsksFirstWhenTheTextWasEdited) {
 // connect is shown as such and keeps the text; once it connects the report
 // and the closing message follow.
 TEST_F(WindowHandlers, ExecuteReconnectsAfterAFailedConnection) {
-    click("BtnReadSource");
-    const std::string target = freshTarget("w_reconnect");
-    setBoxes(s_server->serverName(), target, "sa", "pw");
-    click("BtnCompare");
+    const std::string target = capturedAndCompared("w_reconnect");
     const QString script = memo();
     ASSERT_FALSE(statements().isEmpty());
 
