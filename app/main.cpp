@@ -1,5 +1,6 @@
 #include "application_setup.h"
 #include "command_line.h"
+#include "odbc_driver.h"
 #include "snapshot_store.h"
 #include "tbtn_exec.h"
 
@@ -13,7 +14,7 @@ namespace {
 int runWindow(int& argc, char** argv) {
     QApplication application(argc, argv);
     dbc::setUpApplication(application);
-    dbc::TbtnExec btnExec(dbc::defaultStorePath());
+    dbc::TbtnExec btnExec(dbc::defaultStorePath(), nullptr, dbc::odbcDriverFromEnvironment());
     btnExec.show();
     return QApplication::exec();
 }

@@ -23,17 +23,18 @@ private:
 
 } // namespace
 
-ProgressConnection::ProgressConnection(Connection& inner, std::function<void()> afterEach)
-    : m_inner(inner), m_afterEach(std::move(afterEach)) {}
+ProgressConnection::ProgressConnection(std::unique_ptr<Connection> inner,
+                                       std::function<void()> afterEach)
+    : m_inner(std::move(inner)), m_afterEach(std::move(afterEach)) {}
 
 Result ProgressConnection::open(const std::string& sql) {
     AfterCall after(m_afterEach);
-    return m_inner.open(sql);
+    return m_inner->open(sql);
 }
 
 void ProgressConnection::execute(const std::string& sql) {
     AfterCall after(m_afterEach);
-    m_inner.execute(sql);
+    m_inner->execute(sql);
 }
 
 } // namespace dbc

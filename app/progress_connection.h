@@ -3,21 +3,22 @@
 #include "connection.h"
 
 #include <functional>
+#include <memory>
 
 namespace dbc {
 
-// A connection that passes every call on to another one and, after each
-// call (answered or refused), runs `afterEach`: the window uses it to count
-// executed statements and to repaint between queries of a long run.
+// A connection that passes every call on to the one it holds and, after each
+// call (answered or refused), runs `afterEach`: the window uses it to repaint
+// between the queries and statements of a long run.
 class ProgressConnection : public Connection {
 public:
-    ProgressConnection(Connection& inner, std::function<void()> afterEach);
+    ProgressConnection(std::unique_ptr<Connection> inner, std::function<void()> afterEach);
 
     Result open(const std::string& sql) override;
     void execute(const std::string& sql) override;
 
 private:
-    Connection& m_inner;
+    std::unique_ptr<Connection> m_inner;
     std::function<void()> m_afterEach;
 };
 

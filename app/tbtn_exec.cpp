@@ -2,6 +2,7 @@
 
 #include "application_setup.h"
 #include "error_box.h"
+#include "progress_connection.h"
 #include "source_table_model.h"
 #include "window_messages.h"
 
@@ -26,8 +27,14 @@ constexpr int kMinimumInnerHeight = 501;
 
 } // namespace
 
-TbtnExec::TbtnExec(std::filesystem::path storePath, QWidget* parent)
-    : QWidget(parent), m_storePath(std::move(storePath)) {
+TbtnExec::TbtnExec(std::filesystem::path storePath, QWidget* parent, std::string odbcDriver)
+    : QWidget(parent), m_storePath(std::move(storePath)),
+      m_workflow([this, driver = std::move(odbcDriver)](const ConnectionProperties& properties) {
+          return std::make_unique<ProgressConnection>(connectSqlServer(properties, driver), [this] {
+              if (m_afterDatabaseCall)
+                  m_afterDatabaseCall();
+          });
+      }) {
     setObjectName(QStringLiteral("btnExec"));
     setWindowTitle(programTitle());
     setMinimumSize(minimumInnerSize());
@@ -118,7 +125,7 @@ void TbtnExec::FormShow() {
     } catch (const StoreError& error) {
         throw StoreError(storeFailedMessage(error).toStdString());
     }
-    m_sourceRows->setResult(m_store->connection().open("Select * From SourceTable"));
+    m_sourceRows->setResult(m_store->gridRows(false));
     ShowSDbMsg();
 }
 

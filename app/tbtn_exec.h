@@ -4,6 +4,7 @@
 #include "script_view.h"
 #include "snapshot_store.h"
 #include "sql_server_connection.h"
+#include "workflow.h"
 
 #include <QWidget>
 
@@ -35,8 +36,9 @@ class TbtnExec : public QWidget {
 public:
     // The window over the snapshot store at `storePath`; the store is opened
     // when the window is first shown (FormShow).
+    // SQL Server is reached through the ODBC driver `odbcDriver`.
     explicit TbtnExec(std::filesystem::path storePath = defaultStorePath(),
-                      QWidget* parent = nullptr);
+                      QWidget* parent = nullptr, std::string odbcDriver = defaultOdbcDriver);
     ~TbtnExec() override;
 
     // Opens the snapshot store, shows its SourceTable rows in the grid and
@@ -93,17 +95,22 @@ private:
     void runGuarded(const std::function<void()>& body);
     // ConSql: disconnected, then connected anew from the four boxes; a
     // failure names the server and port tried.
-    Connection& reconnect();
+    void reconnect();
     // The controls a running handler disables.
     QList<QWidget*> controlsDisabledWhileBusy() const;
-    // Shows the store's SourceTable rows in the grid (MDBQ opened anew).
-    void reloadSourceRows(const char* sql);
+    // Shows the store's SourceTable rows in the grid (MDBQ opened anew), in
+    // stored order or ordered by table and column.
+    void reloadSourceRows(bool ordered);
 
     std::filesystem::path m_storePath;
     std::unique_ptr<SnapshotStore> m_store;
-    // ConSql: the SQL Server connection that capture, compare and "执行一条"
-    // make anew and "执 行" uses as the last of them left it.
-    std::unique_ptr<Connection> m_ConSql;
+    // Capture, compare and execution over ConSql, the SQL Server connection
+    // that capture, compare and "执行一条" make anew and "执 行" uses as the
+    // last of them left it.
+    Workflow m_workflow;
+    // Run after every call on ConSql while a handler wants the window kept
+    // alive (repainted) between the calls; empty otherwise.
+    std::function<void()> m_afterDatabaseCall;
     SourceTableModel* m_sourceRows = nullptr;
     // The text box's text as the last compare left it: "执 行" asks first
     // when the box shows something else.

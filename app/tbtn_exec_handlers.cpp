@@ -6,12 +6,10 @@
 #include "tbtn_exec.h"
 
 #include "busy_window.h"
-#include "capture.h"
-#include "compare_run.h"
+#include "capture_message.h"
 #include "database_error.h"
 #include "error_box.h"
 #include "executor.h"
-#include "progress_connection.h"
 #include "source_table_model.h"
 #include "window_capture_observer.h"
 #include "window_messages.h"
@@ -24,24 +22,42 @@
 
 namespace dbc {
 
+namespace {
+
+// Keeps the window repainted between the calls on ConSql for as long as it
+// lives.
+class RepaintBetweenCalls {
+public:
+    RepaintBetweenCalls(std::function<void()>& slot, WindowProgress& progress) : m_slot(slot) {
+        m_slot = [&progress] { progress.keepWindowAlive(); };
+    }
+    ~RepaintBetweenCalls() { m_slot = nullptr; }
+    RepaintBetweenCalls(const RepaintBetweenCalls&) = delete;
+    RepaintBetweenCalls& operator=(const RepaintBetweenCalls&) = delete;
+
+private:
+    std::function<void()>& m_slot;
+};
+
+} // namespace
+
 ConnectionProperties TbtnExec::connectionProperties() const {
     return {m_EdtDataSource->text().toStdString(), m_EdtDataBase->text().toStdString(),
             m_EdtUserNo->text().toStdString(), m_EdtPassword->text().toStdString()};
 }
 
-Connection& TbtnExec::reconnect() {
-    m_ConSql.reset();
+void TbtnExec::reconnect() {
     const ConnectionProperties properties = connectionProperties();
+    WorkflowObserver quiet;
     try {
-        m_ConSql = connectSqlServer(properties);
+        m_workflow.connect(properties, quiet);
     } catch (const std::exception& error) {
         throw DatabaseError(connectionFailedMessage(properties, error).toStdString());
     }
-    return *m_ConSql;
 }
 
-void TbtnExec::reloadSourceRows(const char* sql) {
-    m_sourceRows->setResult(store().connection().open(sql));
+void TbtnExec::reloadSourceRows(bool ordered) {
+    m_sourceRows->setResult(store().gridRows(ordered));
 }
 
 void TbtnExec::BtnReadSourceClick() {
@@ -49,25 +65,26 @@ void TbtnExec::BtnReadSourceClick() {
         BusyWindow busy(*this, controlsDisabledWhileBusy());
         SnapshotStore& snapshot = store();
         WindowProgress progress(*m_PB1, busy);
-        ProgressConnection source(reconnect(), [&progress] { progress.keepWindowAlive(); });
+        RepaintBetweenCalls repaint(m_afterDatabaseCall, progress);
+        reconnect();
         WindowCaptureObserver observer(progress, [this] {
             // The grid and the count follow the column rows just written.
-            reloadSourceRows("Select * From SourceTable");
+            reloadSourceRows(false);
             ShowSDbMsg();
         });
         CaptureSummary summary;
         try {
-            summary = captureSource(source, snapshot, observer);
+            summary = m_workflow.capture(snapshot, observer);
         } catch (...) {
             // The capture rolled back: show the snapshot as it still is.
             try {
-                reloadSourceRows("Select * From SourceTable");
+                reloadSourceRows(false);
                 ShowSDbMsg();
             } catch (const std::exception&) {
             }
             throw;
         }
-        reloadSourceRows("Select * From SourceTable");
+        reloadSourceRows(false);
         ShowSDbMsg();
         busy.release();
         std::string unreadable = objectsWithoutTextMessage(summary);
@@ -81,12 +98,13 @@ void TbtnExec::BtnCompareClick() {
         BusyWindow busy(*this, controlsDisabledWhileBusy());
         SnapshotStore& snapshot = store();
         WindowProgress progress(*m_PB1, busy);
+        RepaintBetweenCalls repaint(m_afterDatabaseCall, progress);
         // The statement list is emptied before connecting, so a refused
         // connection leaves an empty list beside the old text.
         ScriptBuffer buffer = scriptView().read();
         buffer.clearStatements();
         m_ListView1->clear();
-        ProgressConnection target(reconnect(), [&progress] { progress.keepWindowAlive(); });
+        reconnect();
         // A run over a snapshot without column rows adds nothing and leaves
         // the text box as the user sees it; every other run starts with "use".
         auto showScript = [&] {
@@ -96,37 +114,34 @@ void TbtnExec::BtnCompareClick() {
             m_comparedText = m_Memo1->toPlainText();
         };
         try {
-            runCompare(snapshot.connection(), target, m_EdtDataBase->text().toStdString(), buffer);
+            m_workflow.compare(snapshot, m_EdtDataBase->text().toStdString(), buffer);
         } catch (...) {
             showScript();
             throw;
         }
         showScript();
-        reloadSourceRows("Select * From SourceTable Order by TableName,FieldName");
+        reloadSourceRows(true);
     });
 }
 
 void TbtnExec::SpeedButton1Click() {
     runGuarded([this] {
         ScriptBuffer buffer = scriptView().read();
-        const auto& statements = buffer.statements();
-        if (!statements.empty() && m_Memo1->toPlainText() != m_comparedText &&
+        const bool hasStatements = !buffer.statements().empty();
+        if (hasStatements && m_Memo1->toPlainText() != m_comparedText &&
             !confirmExecutingComparedStatements(this))
             return;
         {
             BusyWindow busy(*this, controlsDisabledWhileBusy());
             WindowProgress progress(*m_PB1, busy);
-            if (statements.empty()) {
-                buffer.clearDisplay();
-            } else {
-                // The connection the last capture, compare or "执行一条" left;
-                // made anew from the boxes when that one failed.
-                Connection& connection = m_ConSql ? *m_ConSql : reconnect();
-                progress.setRange(0, static_cast<int>(statements.size()), QStringLiteral("%v/%m"));
-                ProgressConnection target(connection, [&progress] { progress.advance(); });
-                m_Memo1->clear();
-                executeScript(target, buffer);
-            }
+            // The connection the last capture, compare or "执行一条" left;
+            // made anew from the boxes when that one failed, so a failure
+            // to connect keeps the text box as it is.
+            if (hasStatements && m_workflow.connection() == nullptr)
+                reconnect();
+            m_Memo1->clear();
+            WindowExecuteObserver observer(progress);
+            m_workflow.execute(buffer, observer);
             scriptView().show(buffer);
         }
         showInformation(this, QString::fromUtf8(executeAllDoneMessage));
@@ -141,9 +156,10 @@ void TbtnExec::SpeedButton2Click() {
         {
             BusyWindow busy(*this, controlsDisabledWhileBusy());
             WindowProgress progress(*m_PB1, busy);
-            ProgressConnection target(reconnect(), [&progress] { progress.keepWindowAlive(); });
+            RepaintBetweenCalls repaint(m_afterDatabaseCall, progress);
+            reconnect();
             // The server's refusal reaches the error box with its own message.
-            executeOne(target, text);
+            m_workflow.executeOne(text);
         }
         showInformation(this, QString::fromUtf8(executeOneDoneMessage));
     });

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture.h"
+#include "workflow_observer.h"
 
 #include <functional>
 
@@ -11,7 +11,7 @@ class WindowProgress;
 // Shows a capture's progress in the window's bar, one range per step, and
 // lets the window repaint now and then while the capture runs on the
 // window's thread.
-class WindowCaptureObserver : public CaptureObserver {
+class WindowCaptureObserver : public WorkflowObserver {
 public:
     WindowCaptureObserver(WindowProgress& progress, std::function<void()> onColumnRowsWritten);
 

@@ -41,4 +41,12 @@ void WindowProgress::keepWindowAlive() {
     m_busy.letEventsRunNowAndThen();
 }
 
+void WindowExecuteObserver::executingStatement(std::size_t number, std::size_t count) {
+    QProgressBar& bar = m_progress.bar();
+    if (number == 1 || bar.maximum() != static_cast<int>(count))
+        m_progress.setRange(0, static_cast<int>(count), QStringLiteral("%v/%m"));
+    bar.setValue(static_cast<int>(number));
+    m_progress.keepWindowAlive();
+}
+
 } // namespace dbc

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "workflow_observer.h"
+
 #include <QString>
 
 class QProgressBar;
@@ -33,6 +35,16 @@ public:
 private:
     QProgressBar& m_bar;
     BusyWindow& m_busy;
+};
+
+// Shows "执 行" in the bar: statement i of n.
+class WindowExecuteObserver : public WorkflowObserver {
+public:
+    explicit WindowExecuteObserver(WindowProgress& progress) : m_progress(progress) {}
+    void executingStatement(std::size_t number, std::size_t count) override;
+
+private:
+    WindowProgress& m_progress;
 };
 
 } // namespace dbc

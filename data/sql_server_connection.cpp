@@ -4,14 +4,12 @@
 #include "odbc_connection.h"
 #include "result.h"
 
-#include <cstdlib>
 #include <string_view>
 
 namespace dbc {
 
 namespace {
 
-constexpr const char* kDefaultDriver = "FreeTDS";
 constexpr const char* kLocalHost = "127.0.0.1";
 constexpr const char* kDefaultPort = "1433";
 
@@ -76,13 +74,6 @@ std::string serverAddress(std::string_view server) {
     return hostName(server) + "," + kDefaultPort;
 }
 
-std::string sqlServerDriverName() {
-    const char* value = std::getenv("DBCOMPARE_ODBC_DRIVER");
-    if (value && *value)
-        return value;
-    return kDefaultDriver;
-}
-
 std::string odbcConnectionString(const ConnectionProperties& properties,
                                  const std::string& driverName) {
     if (isFreeTds(driverName)) {
@@ -107,9 +98,13 @@ std::string odbcConnectionString(const ConnectionProperties& properties,
     return text;
 }
 
+std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& properties,
+                                             const std::string& driverName) {
+    return std::make_unique<OdbcConnection>(odbcConnectionString(properties, driverName));
+}
+
 std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& properties) {
-    return std::make_unique<OdbcConnection>(
-        odbcConnectionString(properties, sqlServerDriverName()));
+    return connectSqlServer(properties, defaultOdbcDriver);
 }
 
 } // namespace dbc
