@@ -84,7 +84,7 @@ std::string findSchemaFault(SqliteConnection& connection) {
 
         Result info = connection.open("PRAGMA table_info(" + quoteLiteral(name) + ")");
         for (const auto& column : table.columns) {
-            if (!hasColumn(info, column.name))
+            if (!column.optional && !hasColumn(info, column.name))
                 return "table " + name + " has no column " + std::string(column.name);
         }
 

@@ -12,6 +12,9 @@ class SqliteConnection;
 struct StoreColumn {
     std::string_view name;
     std::string_view type;
+    // A column added after the first stores were written: a store without
+    // it is still a store, and its rows read the column as the empty text.
+    bool optional = false;
 };
 
 // One of the six tables of the snapshot store.
