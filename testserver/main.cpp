@@ -1,8 +1,9 @@
 // dbcompare-testserver: a SQL Server 2000 look-alike for tests and demos. It
 // speaks TDS on 127.0.0.1 and keeps each database's catalog in DIR/NAME.sqlite.
 
-#include "engine.h"
-#include "tds_server.h"
+#include "testserver/engine/engine.h"
+#include "testserver/engine/script_splitter.h"
+#include "testserver/tds/tds_server.h"
 
 #include <CLI/CLI.hpp>
 
@@ -95,7 +96,7 @@ void loadCatalog(testserver::Engine& engine, const fs::path& dataDir,
     if (auto existing = existingCatalog(dataDir, name))
         throw std::runtime_error("database " + name + " already exists: " + existing->string() +
                                  " (it is never overwritten)");
-    std::string text = readFile(script);
+    std::string text = testserver::scriptTextAsUtf8(readFile(script));
     try {
         engine.runScript("CREATE DATABASE [" + name + "]\nGO\nUSE [" + name + "]\nGO\n" + text);
     } catch (...) {

@@ -1,8 +1,8 @@
 #include "snapshot_writer.h"
 
 #include "column_values.h"
-#include "help_text.h"
 #include "snapshot_store.h"
+#include "testserver/engine/help_text.h"
 
 #include <optional>
 #include <string>
@@ -57,6 +57,9 @@ ModuleTable moduleTable(ModuleKind kind) {
     case ModuleKind::Trigger:
         return {"SourceTR", "TRName", "TRText"};
     case ModuleKind::Procedure:
+    case ModuleKind::Default: // the synthetic schemas hold no defaults,
+    case ModuleKind::Rule:    // rules or functions as objects
+    case ModuleKind::Function:
         break;
     }
     return {"SourceSp", "SpName", "SpText"};

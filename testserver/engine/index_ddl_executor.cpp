@@ -1,14 +1,16 @@
 // CREATE [UNIQUE] [CLUSTERED] INDEX, CREATE STATISTICS and DROP INDEX.
 
-#include "ddl_executor.h"
+#include "testserver/engine/ddl_executor.h"
 
-#include "name_collation.h"
-#include "server_error.h"
+#include "testserver/engine/name_collation.h"
+#include "testserver/engine/server_error.h"
+
+#include <algorithm>
 
 namespace testserver {
 
 void DdlExecutor::execute(const CreateIndex& statement) {
-    SqliteTransaction transaction(m_catalog.db());
+    CatalogTransaction transaction(m_catalog.db());
     std::optional<ObjectRow> table = m_catalog.findTable(statement.table);
     if (!table)
         throw messages::indexTableMissing(statement.table, m_catalog.databaseName());
@@ -57,18 +59,35 @@ void DdlExecutor::execute(const CreateIndex& statement) {
     }
     if (statement.unique)
         status |= indexstatus::kUnique;
+    status |= statement.statusBits;
     if (indid > 250)
         throw ServerError(messages::make(1910, 16,
                                          "Cannot create more than 249 nonclustered indices or "
                                          "column statistics on one table."));
-    m_catalog.insertIndex(table->id, indid, statement.name, status, colids);
+    m_catalog.insertIndex(table->id, indid, statement.name, status, colids, statement.descending,
+                          statement.fillFactor);
     if (indid == 1)
         m_catalog.setHeapRow(table->id, false);
     transaction.commit();
 }
 
+std::optional<ForeignKeyRow> DdlExecutor::foreignKeyUsing(long long tableId,
+                                                          const IndexRow& index) {
+    std::vector<int> keyColumns = index.colids;
+    std::sort(keyColumns.begin(), keyColumns.end());
+    for (const ForeignKeyRow& key : m_catalog.foreignKeysReferencing(tableId)) {
+        std::vector<int> referenced;
+        for (auto [fkey, rkey] : key.columns)
+            referenced.push_back(rkey);
+        std::sort(referenced.begin(), referenced.end());
+        if (referenced == keyColumns)
+            return key;
+    }
+    return std::nullopt;
+}
+
 void DdlExecutor::execute(const DropIndexes& statement) {
-    SqliteTransaction transaction(m_catalog.db());
+    CatalogTransaction transaction(m_catalog.db());
     std::vector<ServerMessage> refused;
     for (const auto& [tableName, indexName] : statement.indexes) {
         std::optional<ObjectRow> table = m_catalog.findTable(tableName);
@@ -93,6 +112,15 @@ void DdlExecutor::execute(const DropIndexes& statement) {
                     ((found->status & indexstatus::kPrimaryKey) ? "PRIMARY KEY" : "UNIQUE KEY") +
                     " constraint enforcement.",
                 4));
+            continue;
+        }
+        if (foreignKeyUsing(table->id, *found)) {
+            refused.push_back(messages::make(3723, 16,
+                                             "An explicit DROP INDEX is not allowed on index '" +
+                                                 tableName + "." + indexName +
+                                                 "'. It is being used for FOREIGN KEY constraint "
+                                                 "enforcement.",
+                                             4));
             continue;
         }
         m_catalog.deleteIndex(table->id, found->indid);

@@ -1,13 +1,17 @@
 // CREATE/ALTER PROCEDURE, VIEW and TRIGGER, and the DROP statements.
 
-#include "ddl_executor.h"
+#include "testserver/engine/ddl_executor.h"
 
-#include "name_collation.h"
-#include "server_error.h"
+#include "testserver/engine/name_collation.h"
+#include "testserver/engine/server_error.h"
 
 namespace testserver {
 
 namespace {
+
+bool isFunctionXtype(const std::string& xtype) {
+    return xtype == "FN" || xtype == "IF" || xtype == "TF";
+}
 
 struct KindWords {
     const char* xtype;
@@ -23,6 +27,12 @@ KindWords wordsOf(DropKind kind) {
         return {"V", "view", "DROP VIEW"};
     case DropKind::Trigger:
         return {"TR", "trigger", "DROP TRIGGER"};
+    case DropKind::Default:
+        return {"D", "default", "DROP DEFAULT"};
+    case DropKind::Rule:
+        return {"R", "rule", "DROP RULE"};
+    case DropKind::Function:
+        return {"FN", "function", "DROP FUNCTION"};
     case DropKind::Table:
         break;
     }
@@ -31,10 +41,13 @@ KindWords wordsOf(DropKind kind) {
 
 // What a DROP statement would have needed for an object of that xtype.
 const KindWords* wordsOfXtype(const std::string& xtype) {
-    static const KindWords kinds[] = {wordsOf(DropKind::Table), wordsOf(DropKind::Procedure),
-                                      wordsOf(DropKind::View), wordsOf(DropKind::Trigger)};
+    static const KindWords kinds[] = {wordsOf(DropKind::Table),   wordsOf(DropKind::Procedure),
+                                      wordsOf(DropKind::View),    wordsOf(DropKind::Trigger),
+                                      wordsOf(DropKind::Default), wordsOf(DropKind::Rule),
+                                      wordsOf(DropKind::Function)};
+    std::string kindXtype = isFunctionXtype(xtype) ? std::string("FN") : xtype;
     for (const KindWords& kind : kinds)
-        if (xtype == kind.xtype)
+        if (kindXtype == kind.xtype)
             return &kind;
     return nullptr;
 }
@@ -42,9 +55,11 @@ const KindWords* wordsOfXtype(const std::string& xtype) {
 } // namespace
 
 void DdlExecutor::execute(const CreateModule& statement) {
-    SqliteTransaction transaction(m_catalog.db());
+    CatalogTransaction transaction(m_catalog.db());
     std::optional<ObjectRow> existing = m_catalog.findObject(statement.name);
-    const char* xtype = moduleXtype(statement.kind);
+    const std::string xtype = statement.kind == ModuleKind::Function
+                                  ? statement.functionXtype
+                                  : std::string(moduleXtype(statement.kind));
     long long parent = 0;
     if (statement.kind == ModuleKind::Trigger) {
         std::optional<ObjectRow> table = m_catalog.findTable(statement.triggerTable);
@@ -53,10 +68,17 @@ void DdlExecutor::execute(const CreateModule& statement) {
         parent = table->id;
     }
     if (statement.alter) {
-        if (!existing || existing->xtype != xtype)
+        bool sameKind = existing && (existing->xtype == xtype ||
+                                     (isFunctionXtype(existing->xtype) && isFunctionXtype(xtype)));
+        if (!sameKind)
             throw messages::invalidObjectName(statement.name);
         auto comments = m_catalog.db().prepare("DELETE FROM syscomments WHERE id = ?");
         comments.bind(1, existing->id).run();
+        if (existing->xtype != xtype) { // ALTER FUNCTION may change the function's kind
+            auto retype =
+                m_catalog.db().prepare("UPDATE sysobjects SET xtype = ?, type = ? WHERE id = ?");
+            retype.bind(1, xtype).bind(2, xtype).bind(3, existing->id).run();
+        }
         if (parent) {
             auto move = m_catalog.db().prepare("UPDATE sysobjects SET parent_obj = ? WHERE id = ?");
             move.bind(1, parent).bind(2, existing->id).run();
@@ -76,13 +98,27 @@ void DdlExecutor::execute(const CreateModule& statement) {
 void DdlExecutor::dropModule(DropKind kind, const std::string& name) {
     KindWords words = wordsOf(kind);
     std::optional<ObjectRow> object = m_catalog.findObject(name);
-    if (!object)
+    // A DEFAULT constraint belongs to its table: DROP DEFAULT does not see it.
+    if (!object || (object->xtype == "D" && object->parent != 0))
         throw messages::dropMissingObject(words.noun, name);
-    if (object->xtype != words.xtype) {
+    bool sameKind = object->xtype == words.xtype ||
+                    (kind == DropKind::Function && isFunctionXtype(object->xtype));
+    if (!sameKind) {
         const KindWords* actual = wordsOfXtype(object->xtype);
         if (!actual)
             throw messages::dropMissingObject(words.noun, name);
         throw messages::wrongDropKind(words.statement, name, actual->noun, actual->statement);
+    }
+    if (kind == DropKind::Default || kind == DropKind::Rule) {
+        auto bound = m_catalog.db().prepare(
+            "SELECT 1 FROM syscolumns WHERE cdefault = ?1 OR domain = ?1 UNION ALL "
+            "SELECT 1 FROM systypes WHERE tdefault = ?1 OR domain = ?1");
+        bound.bind(1, object->id);
+        if (bound.step())
+            throw ServerError(messages::make(3716, 16,
+                                             "Cannot drop the " + std::string(words.noun) + " '" +
+                                                 object->name +
+                                                 "' because it is bound to one or more column."));
     }
     if (kind == DropKind::Table)
         dropTable(*object);
@@ -91,7 +127,7 @@ void DdlExecutor::dropModule(DropKind kind, const std::string& name) {
 }
 
 void DdlExecutor::execute(const DropObjects& statement) {
-    SqliteTransaction transaction(m_catalog.db());
+    CatalogTransaction transaction(m_catalog.db());
     std::vector<ServerMessage> refused;
     for (const std::string& name : statement.names) {
         try {

@@ -1,8 +1,9 @@
 // CREATE/DROP INDEX and STATISTICS, CREATE/ALTER/DROP of procedures, views
 // and triggers, DROP TABLE and CREATE DATABASE.
 
-#include "command_parser.h"
-#include "name_collation.h"
+#include "testserver/engine/catalog.h"
+#include "testserver/engine/command_parser.h"
+#include "testserver/engine/name_collation.h"
 
 namespace testserver {
 
@@ -19,10 +20,9 @@ public:
             return drop();
         bool alter = verb.is("alter");
         const Token& kind = m_cursor.peek();
-        if (kind.is("procedure") || kind.is("proc") || kind.is("view") || kind.is("trigger"))
+        if (kind.is("procedure") || kind.is("proc") || kind.is("view") || kind.is("trigger") ||
+            kind.is("function") || (!alter && (kind.is("default") || kind.is("rule"))))
             return module(alter);
-        if (kind.is("function") || kind.is("default") || kind.is("rule"))
-            throw messages::notSupported("CREATE " + asciiUpper(kind.text));
         if (alter)
             throw m_cursor.unexpected();
         if (kind.is("database"))
@@ -67,8 +67,13 @@ private:
             drop.kind = DropKind::View;
         else if (kind.is("trigger"))
             drop.kind = DropKind::Trigger;
-        else if (kind.is("database") || kind.is("statistics") || kind.is("default") ||
-                 kind.is("rule") || kind.is("function"))
+        else if (kind.is("default"))
+            drop.kind = DropKind::Default;
+        else if (kind.is("rule"))
+            drop.kind = DropKind::Rule;
+        else if (kind.is("function"))
+            drop.kind = DropKind::Function;
+        else if (kind.is("database") || kind.is("statistics"))
             throw messages::notSupported("DROP " + asciiUpper(kind.text));
         else
             throw TokenCursor::unexpected(kind);
@@ -83,15 +88,15 @@ private:
         const Token& kind = m_cursor.next();
         CreateModule module;
         module.alter = alter;
-        module.kind = kind.is("view")      ? ModuleKind::View
-                      : kind.is("trigger") ? ModuleKind::Trigger
-                                           : ModuleKind::Procedure;
+        module.kind = kind.is("view")       ? ModuleKind::View
+                      : kind.is("trigger")  ? ModuleKind::Trigger
+                      : kind.is("default")  ? ModuleKind::Default
+                      : kind.is("rule")     ? ModuleKind::Rule
+                      : kind.is("function") ? ModuleKind::Function
+                                            : ModuleKind::Procedure;
         if (!m_firstInBatch) {
-            std::string what = std::string(alter ? "ALTER " : "CREATE ") +
-                               (module.kind == ModuleKind::View      ? "VIEW"
-                                : module.kind == ModuleKind::Trigger ? "TRIGGER"
-                                                                     : "PROCEDURE");
-            throw messages::mustBeFirstInBatch(what);
+            std::string what = kind.is("proc") ? std::string("PROCEDURE") : asciiUpper(kind.text);
+            throw messages::mustBeFirstInBatch(std::string(alter ? "ALTER " : "CREATE ") + what);
         }
         module.name = m_cursor.qualifiedName().last();
         module.text = m_batchText;
@@ -101,18 +106,35 @@ private:
             m_cursor.expect("on");
             module.triggerTable = m_cursor.qualifiedName().last();
         }
+        if (module.kind == ModuleKind::Default || module.kind == ModuleKind::Rule) {
+            // CREATE DEFAULT d AS expression / CREATE RULE r AS @value condition
+            m_cursor.expect("as");
+            if (m_cursor.atEnd())
+                throw m_cursor.unexpected();
+            m_cursor.seek(m_cursor.end());
+            return Command{module, 1};
+        }
         // The header runs up to the AS that opens the body; WITH ENCRYPTION
         // may stand in it.
         int depth = 0;
         bool sawAs = false;
         bool inWith = false;
+        bool function = module.kind == ModuleKind::Function;
         while (!m_cursor.atEnd()) {
             const Token& token = m_cursor.next();
             if (token.isSymbol("("))
                 ++depth;
             else if (token.isSymbol(")"))
                 --depth;
-            else if (depth == 0 && token.is("as")) {
+            else if (depth == 0 && function && token.is("returns") && !m_cursor.atEnd()) {
+                // RETURNS TABLE: inline; RETURNS @t TABLE (...): table; else scalar.
+                const Token& type = m_cursor.peek();
+                module.functionXtype = type.is("table")                       ? "IF"
+                                       : type.isWord() && type.text[0] == '@' ? "TF"
+                                                                              : "FN";
+            } else if (depth == 0 && (token.is("as") ||
+                                      (function && (token.is("begin") || token.is("return"))))) {
+                // A function's AS is optional: its body starts with BEGIN or RETURN.
                 sawAs = true;
                 break;
             } else if (depth == 0 && token.is("with"))
@@ -172,13 +194,17 @@ private:
                 const Token& option = m_cursor.next();
                 if (option.is("fillfactor")) {
                     m_cursor.expectSymbol("=");
-                    m_cursor.integer();
-                } else if (!(option.is("pad_index") || option.is("ignore_dup_key") ||
-                             option.is("statistics_norecompute") || option.is("sort_in_tempdb") ||
-                             option.is("drop_existing"))) {
-                    throw TokenCursor::unexpected(option);
+                    create.fillFactor = static_cast<int>(m_cursor.integer());
+                } else if (option.is("pad_index")) {
+                    create.statusBits |= indexstatus::kPadIndex;
+                } else if (option.is("ignore_dup_key")) {
+                    create.statusBits |= indexstatus::kIgnoreDuplicateKey;
+                } else if (option.is("statistics_norecompute")) {
+                    create.statusBits |= indexstatus::kNoRecompute;
                 } else if (option.is("drop_existing")) {
                     throw messages::notSupported("DROP_EXISTING");
+                } else if (!option.is("sort_in_tempdb")) { // leaves nothing behind
+                    throw TokenCursor::unexpected(option);
                 }
             } while (m_cursor.acceptSymbol(","));
         }
@@ -198,8 +224,7 @@ private:
         m_cursor.expectSymbol("(");
         do {
             create.columns.push_back(m_cursor.name());
-            if (!m_cursor.accept("asc"))
-                m_cursor.accept("desc");
+            create.descending.push_back(!m_cursor.accept("asc") && m_cursor.accept("desc"));
         } while (m_cursor.acceptSymbol(","));
         m_cursor.expectSymbol(")");
     }
