@@ -1,7 +1,9 @@
 #include "error_box.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 #include <exception>
 
@@ -21,9 +23,27 @@ QString withFullStop(const QString& message) {
     return message;
 }
 
+void prepareMessageBox(QMessageBox& box) {
+    box.setWindowTitle(QApplication::applicationDisplayName());
+    // QMessageBox sizes itself to its text and ignores a minimum width set on
+    // the box; an empty row across its layout holds it open instead.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        grid->addItem(
+            new QSpacerItem(messageBoxMinimumWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+            grid->rowCount(), 0, 1, grid->columnCount());
+    }
+}
+
+void showInformation(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, QString(), text, QMessageBox::Ok, parent);
+    prepareMessageBox(box);
+    box.exec();
+}
+
 void showError(QWidget* parent, const QString& message) {
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(),
-                    withFullStop(message), QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::Critical, QString(), withFullStop(message), QMessageBox::Ok,
+                    parent);
+    prepareMessageBox(box);
     box.setObjectName(QStringLiteral("ErrorBox"));
     box.setWindowModality(Qt::ApplicationModal);
     // Shown as plain text: driver and server messages may contain "<".

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+class QMessageBox;
 class QWidget;
 
 namespace dbc {
@@ -12,6 +13,18 @@ namespace dbc {
 // last character sorts after "." by code point (a letter, a digit, a Chinese
 // character, ...). An empty message stays empty.
 QString withFullStop(const QString& message);
+
+// Titles a message box of the program with the application's display name
+// and gives it a minimum width, so that a short text ("执行完毕!") does not
+// leave a box too narrow for its own title.
+void prepareMessageBox(QMessageBox& box);
+
+// The narrowest a message box of the program is drawn, in pixels.
+inline constexpr int messageBoxMinimumWidth = 260;
+
+// A modal message box without an icon and with one OK button; returns when
+// the user has closed it.
+void showInformation(QWidget* parent, const QString& text);
 
 // The application's error box: modal, titled with the application's display
 // name, error icon, one OK button, the message under the full-stop rule.

@@ -1,3 +1,4 @@
+#include "application_setup.h"
 #include "command_line.h"
 #include "odbc_driver.h"
 #include "snapshot_store.h"
@@ -12,8 +13,7 @@ namespace {
 // closed.
 int runWindow(int& argc, char** argv) {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("dbcompare"));
-    QApplication::setApplicationDisplayName(QStringLiteral("dbcompare"));
+    dbc::setUpApplication(application);
     dbc::TbtnExec btnExec(dbc::defaultStorePath(), nullptr, dbc::odbcDriverFromEnvironment());
     btnExec.show();
     return QApplication::exec();

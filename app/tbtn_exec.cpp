@@ -1,7 +1,10 @@
 #include "tbtn_exec.h"
 
+#include "application_setup.h"
 #include "error_box.h"
+#include "progress_connection.h"
 #include "source_table_model.h"
+#include "window_messages.h"
 
 #include <QLabel>
 #include <QMoveEvent>
@@ -17,13 +20,24 @@ namespace {
 
 constexpr int kOuterWidth = 740;
 constexpr int kOuterHeight = 531;
+// The progress bar's right edge (713) and the footer's bottom (493), with the
+// window's 8-pixel margin beyond them.
+constexpr int kMinimumInnerWidth = 721;
+constexpr int kMinimumInnerHeight = 501;
 
 } // namespace
 
 TbtnExec::TbtnExec(std::filesystem::path storePath, QWidget* parent, std::string odbcDriver)
-    : QWidget(parent), m_storePath(std::move(storePath)), m_workflow(std::move(odbcDriver)) {
+    : QWidget(parent), m_storePath(std::move(storePath)),
+      m_workflow([this, driver = std::move(odbcDriver)](const ConnectionProperties& properties) {
+          return std::make_unique<ProgressConnection>(connectSqlServer(properties, driver), [this] {
+              if (m_afterDatabaseCall)
+                  m_afterDatabaseCall();
+          });
+      }) {
     setObjectName(QStringLiteral("btnExec"));
-    setWindowTitle(QStringLiteral("数据库比对工具"));
+    setWindowTitle(programTitle());
+    setMinimumSize(minimumInnerSize());
     resize(kOuterWidth, kOuterHeight);
 
     QPalette colours = palette();
@@ -47,6 +61,10 @@ TbtnExec::TbtnExec(std::filesystem::path storePath, QWidget* parent, std::string
 }
 
 TbtnExec::~TbtnExec() = default;
+
+QSize TbtnExec::minimumInnerSize() {
+    return {kMinimumInnerWidth, kMinimumInnerHeight};
+}
 
 void TbtnExec::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
@@ -85,8 +103,15 @@ bool TbtnExec::placeOnScreen() {
     resize(kOuterWidth - frame.left() - frame.right(), kOuterHeight - frame.top() - frame.bottom());
     if (const QScreen* display = screen()) {
         const QRect area = display->availableGeometry();
-        move(area.x() + (area.width() - kOuterWidth) / 2,
-             area.y() + (area.height() - kOuterHeight) / 2);
+        const QPoint topLeft(area.x() + (area.width() - kOuterWidth) / 2,
+                             area.y() + (area.height() - kOuterHeight) / 2);
+        // Once framed, the frame is placed explicitly: a plain move() of a
+        // framed window may place its inner area there instead, the frame
+        // then standing out above.
+        if (QWindow* window = windowHandle(); window != nullptr && !frame.isNull())
+            window->setFramePosition(topLeft);
+        else
+            move(topLeft);
     }
     return !frame.isNull();
 }
@@ -95,7 +120,11 @@ void TbtnExec::FormShow() {
     // Disconnect the store and close the rows before opening both anew.
     m_store.reset();
     m_sourceRows->clear();
-    m_store = SnapshotStore::open(m_storePath);
+    try {
+        m_store = SnapshotStore::open(m_storePath);
+    } catch (const StoreError& error) {
+        throw StoreError(storeFailedMessage(error).toStdString());
+    }
     m_sourceRows->setResult(m_store->gridRows(false));
     ShowSDbMsg();
 }
@@ -106,7 +135,7 @@ void TbtnExec::ShowSDbMsg() {
 
 SnapshotStore& TbtnExec::store() {
     if (!m_store)
-        throw StoreError("The snapshot store " + m_storePath.string() + " is not open");
+        FormShow();
     return *m_store;
 }
 

@@ -46,12 +46,16 @@ public:
     // DatabaseError when the store cannot be used, leaving the grid empty.
     void FormShow();
 
+    // The smallest inner size that still shows every control.
+    static QSize minimumInnerSize();
+
     // Sets LblSDbMsg to "共有字段:" followed by the number of rows the grid
     // holds.
     void ShowSDbMsg();
 
-    // The open snapshot store; throws StoreError when FormShow could not open
-    // it.
+    // The snapshot store, opened now (grid and count label shown anew) when it
+    // is not open yet, e.g. because it could not be opened at start; throws
+    // StoreError with the window's message when it still cannot be used.
     SnapshotStore& store();
 
     // The rows of SourceTable the grid shows (MDBQ).
@@ -89,13 +93,14 @@ private:
     void placeInFrame();
     // Runs a handler body; an exception shows the application's error box.
     void runGuarded(const std::function<void()>& body);
-    // ConSql: disconnected, then connected anew from the four boxes.
+    // ConSql: disconnected, then connected anew from the four boxes; a
+    // failure names the server and port tried.
     void reconnect();
+    // The controls a running handler disables.
+    QList<QWidget*> controlsDisabledWhileBusy() const;
     // Shows the store's SourceTable rows in the grid (MDBQ opened anew), in
     // stored order or ordered by table and column.
     void reloadSourceRows(bool ordered);
-    // A modal message box with an OK button, titled with the program's title.
-    void showMessage(const QString& text);
 
     std::filesystem::path m_storePath;
     std::unique_ptr<SnapshotStore> m_store;
@@ -103,7 +108,13 @@ private:
     // that capture, compare and "执行一条" make anew and "执 行" uses as the
     // last of them left it.
     Workflow m_workflow;
+    // Run after every call on ConSql while a handler wants the window kept
+    // alive (repainted) between the calls; empty otherwise.
+    std::function<void()> m_afterDatabaseCall;
     SourceTableModel* m_sourceRows = nullptr;
+    // The text box's text as the last compare left it: "执 行" asks first
+    // when the box shows something else.
+    QString m_comparedText;
     bool m_formShown = false;
     bool m_frameKnown = false;
 

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -44,9 +45,11 @@ QLineEdit* placeEdit(QWidget* parent, const char* name, int top, const QString& 
 }
 
 // A flat button drawn over its image box: a 58 x 22 label at the same left
-// and top showing the button-face picture cut to the box.
+// and top showing the button-face picture cut to the box. The button takes
+// no focus; its keyboard shortcut is named at the end of its tooltip.
 QPushButton* placeFlatButton(QWidget* parent, const char* name, const char* imageName, int left,
-                             const QString& text, const QPixmap& face) {
+                             const QString& text, const QPixmap& face, const QString& tip,
+                             const QKeySequence& shortcut) {
     auto* image = place<QLabel>(parent, imageName, left, 448, 58, 22);
     image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     image->setPixmap(face);
@@ -56,6 +59,9 @@ QPushButton* placeFlatButton(QWidget* parent, const char* name, const char* imag
     button->setFlat(true);
     button->setFocusPolicy(Qt::NoFocus);
     button->setAutoFillBackground(false);
+    button->setShortcut(shortcut);
+    button->setToolTip(tip + QStringLiteral(" (") + shortcut.toString(QKeySequence::NativeText) +
+                       QLatin1Char(')'));
     return button;
 }
 
@@ -70,6 +76,8 @@ void TbtnExec::createControls() {
     m_dxDBGrid1->setModel(m_sourceRows);
     m_dxDBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_dxDBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // Tab leaves the grid for the next control instead of walking its cells.
+    m_dxDBGrid1->setTabKeyNavigation(false);
     m_dxDBGrid1->setWordWrap(false);
     m_dxDBGrid1->verticalHeader()->hide();
     // Fixed row heights keep a store of 100,000 rows as quick as a small one.
@@ -114,16 +122,21 @@ void TbtnExec::createControls() {
 
 void TbtnExec::createButtons() {
     const QPixmap face = buttonFacePixmap();
-    m_BtnReadSource =
-        placeFlatButton(this, "BtnReadSource", "Image3", 18, QStringLiteral("读源数据"), face);
-    m_BtnCompare =
-        placeFlatButton(this, "BtnCompare", "Image5", 174, QStringLiteral("比 对"), face);
-    m_SpeedButton1 =
-        placeFlatButton(this, "SpeedButton1", "Image2", 334, QStringLiteral("执 行"), face);
-    m_BtnClose = placeFlatButton(this, "BtnClose", "Image1", 494, QStringLiteral("关 闭"), face);
+    m_BtnReadSource = placeFlatButton(
+        this, "BtnReadSource", "Image3", 18, QStringLiteral("读源数据"), face,
+        QStringLiteral("读取源数据库的结构，存入源数据文件"), QKeySequence(Qt::CTRL | Qt::Key_R));
+    m_BtnCompare = placeFlatButton(this, "BtnCompare", "Image5", 174, QStringLiteral("比 对"), face,
+                                   QStringLiteral("拿目标数据库与源数据比对，产生SQL语句"),
+                                   QKeySequence(Qt::CTRL | Qt::Key_B));
+    m_SpeedButton1 = placeFlatButton(this, "SpeedButton1", "Image2", 334, QStringLiteral("执 行"),
+                                     face, QStringLiteral("在目标数据库上执行上次比对产生的语句"),
+                                     QKeySequence(Qt::CTRL | Qt::Key_E));
+    m_BtnClose = placeFlatButton(this, "BtnClose", "Image1", 494, QStringLiteral("关 闭"), face,
+                                 QStringLiteral("关闭本工具"), QKeySequence(Qt::CTRL | Qt::Key_Q));
     m_SpeedButton2 =
-        placeFlatButton(this, "SpeedButton2", "Image4", 634, QStringLiteral("执行一条"), face);
-    m_SpeedButton2->setToolTip(QStringLiteral("在上框中输入一条语句，然后按此按钮即执行"));
+        placeFlatButton(this, "SpeedButton2", "Image4", 634, QStringLiteral("执行一条"), face,
+                        QStringLiteral("在上框中输入一条语句，然后按此按钮即执行"),
+                        QKeySequence(Qt::CTRL | Qt::Key_Return));
 
     m_Label6 =
         placeLabel(this, "Label6", 48, 477, 649, 16,
@@ -143,10 +156,17 @@ void TbtnExec::createButtons() {
 }
 
 void TbtnExec::setTabOrderOfControls() {
-    const QWidgetList order = {m_dxDBGrid1,   m_EdtDataSource, m_EdtDataBase, m_EdtUserNo,
-                               m_EdtPassword, m_Memo1,         m_ListView1,   m_PB1};
+    // The connection boxes come first, where the user starts typing; the
+    // hidden list and the bar never take the focus.
+    const QWidgetList order = {m_EdtDataSource, m_EdtDataBase, m_EdtUserNo, m_EdtPassword,
+                               m_Memo1,         m_dxDBGrid1,   m_ListView1, m_PB1};
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order[i], order[i + 1]);
+    m_EdtDataSource->setFocus();
+}
+
+QList<QWidget*> TbtnExec::controlsDisabledWhileBusy() const {
+    return {m_BtnReadSource, m_BtnCompare, m_SpeedButton1, m_BtnClose, m_SpeedButton2};
 }
 
 } // namespace dbc

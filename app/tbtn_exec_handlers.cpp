@@ -1,23 +1,45 @@
 // The handlers of the four working buttons: "读源数据" (capture), "比 对"
 // (compare), "执 行" (execute the statement list) and "执行一条" (execute the
-// text box's text as one command).
+// text box's text as one command). Each runs with the window busy: buttons
+// disabled, input dropped, the bar showing from the start.
 
 #include "tbtn_exec.h"
 
+#include "busy_window.h"
 #include "capture_message.h"
+#include "database_error.h"
 #include "error_box.h"
 #include "executor.h"
 #include "source_table_model.h"
 #include "window_capture_observer.h"
+#include "window_messages.h"
+#include "window_progress.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 
 namespace dbc {
+
+namespace {
+
+// Keeps the window repainted between the calls on ConSql for as long as it
+// lives.
+class RepaintBetweenCalls {
+public:
+    RepaintBetweenCalls(std::function<void()>& slot, WindowProgress& progress) : m_slot(slot) {
+        m_slot = [&progress] { progress.keepWindowAlive(); };
+    }
+    ~RepaintBetweenCalls() { m_slot = nullptr; }
+    RepaintBetweenCalls(const RepaintBetweenCalls&) = delete;
+    RepaintBetweenCalls& operator=(const RepaintBetweenCalls&) = delete;
+
+private:
+    std::function<void()>& m_slot;
+};
+
+} // namespace
 
 ConnectionProperties TbtnExec::connectionProperties() const {
     return {m_EdtDataSource->text().toStdString(), m_EdtDataBase->text().toStdString(),
@@ -25,32 +47,34 @@ ConnectionProperties TbtnExec::connectionProperties() const {
 }
 
 void TbtnExec::reconnect() {
+    const ConnectionProperties properties = connectionProperties();
     WorkflowObserver quiet;
-    m_workflow.connect(connectionProperties(), quiet);
+    try {
+        m_workflow.connect(properties, quiet);
+    } catch (const std::exception& error) {
+        throw DatabaseError(connectionFailedMessage(properties, error).toStdString());
+    }
 }
 
 void TbtnExec::reloadSourceRows(bool ordered) {
     m_sourceRows->setResult(store().gridRows(ordered));
 }
 
-void TbtnExec::showMessage(const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
-                    QMessageBox::Ok, this);
-    box.exec();
-}
-
 void TbtnExec::BtnReadSourceClick() {
     runGuarded([this] {
+        BusyWindow busy(*this, controlsDisabledWhileBusy());
         SnapshotStore& snapshot = store();
+        WindowProgress progress(*m_PB1, busy);
+        RepaintBetweenCalls repaint(m_afterDatabaseCall, progress);
         reconnect();
-        WindowCaptureObserver progress(*m_PB1, [this] {
+        WindowCaptureObserver observer(progress, [this] {
             // The grid and the count follow the column rows just written.
             reloadSourceRows(false);
             ShowSDbMsg();
         });
         CaptureSummary summary;
         try {
-            summary = m_workflow.capture(snapshot, progress);
+            summary = m_workflow.capture(snapshot, observer);
         } catch (...) {
             // The capture rolled back: show the snapshot as it still is.
             try {
@@ -60,17 +84,21 @@ void TbtnExec::BtnReadSourceClick() {
             }
             throw;
         }
-        m_PB1->hide();
         reloadSourceRows(false);
         ShowSDbMsg();
+        busy.release();
         std::string unreadable = objectsWithoutTextMessage(summary);
         if (!unreadable.empty())
-            showMessage(QString::fromStdString(unreadable));
+            showInformation(this, QString::fromStdString(unreadable));
     });
 }
 
 void TbtnExec::BtnCompareClick() {
     runGuarded([this] {
+        BusyWindow busy(*this, controlsDisabledWhileBusy());
+        SnapshotStore& snapshot = store();
+        WindowProgress progress(*m_PB1, busy);
+        RepaintBetweenCalls repaint(m_afterDatabaseCall, progress);
         // The statement list is emptied before connecting, so a refused
         // connection leaves an empty list beside the old text.
         ScriptBuffer buffer = scriptView().read();
@@ -80,11 +108,13 @@ void TbtnExec::BtnCompareClick() {
         // A run over a snapshot without column rows adds nothing and leaves
         // the text box as the user sees it; every other run starts with "use".
         auto showScript = [&] {
-            if (!buffer.statements().empty())
-                scriptView().show(buffer);
+            if (buffer.statements().empty())
+                return;
+            scriptView().show(buffer);
+            m_comparedText = m_Memo1->toPlainText();
         };
         try {
-            m_workflow.compare(store(), m_EdtDataBase->text().toStdString(), buffer);
+            m_workflow.compare(snapshot, m_EdtDataBase->text().toStdString(), buffer);
         } catch (...) {
             showScript();
             throw;
@@ -97,20 +127,41 @@ void TbtnExec::BtnCompareClick() {
 void TbtnExec::SpeedButton1Click() {
     runGuarded([this] {
         ScriptBuffer buffer = scriptView().read();
-        m_Memo1->clear();
-        WorkflowObserver quiet;
-        m_workflow.execute(buffer, quiet);
-        scriptView().show(buffer);
-        showMessage(QString::fromUtf8(executeAllDoneMessage));
+        const bool hasStatements = !buffer.statements().empty();
+        if (hasStatements && m_Memo1->toPlainText() != m_comparedText &&
+            !confirmExecutingComparedStatements(this))
+            return;
+        {
+            BusyWindow busy(*this, controlsDisabledWhileBusy());
+            WindowProgress progress(*m_PB1, busy);
+            // The connection the last capture, compare or "执行一条" left;
+            // made anew from the boxes when that one failed, so a failure
+            // to connect keeps the text box as it is.
+            if (hasStatements && m_workflow.connection() == nullptr)
+                reconnect();
+            m_Memo1->clear();
+            WindowExecuteObserver observer(progress);
+            m_workflow.execute(buffer, observer);
+            scriptView().show(buffer);
+        }
+        showInformation(this, QString::fromUtf8(executeAllDoneMessage));
     });
 }
 
 void TbtnExec::SpeedButton2Click() {
     runGuarded([this] {
-        reconnect();
-        // The server's refusal reaches the error box with its own message.
-        m_workflow.executeOne(m_Memo1->toPlainText().toStdString());
-        showMessage(QString::fromUtf8(executeOneDoneMessage));
+        const std::string text = m_Memo1->toPlainText().toStdString();
+        if (QString::fromStdString(text).trimmed().isEmpty())
+            throw DatabaseError(nothingToExecuteMessage().toStdString());
+        {
+            BusyWindow busy(*this, controlsDisabledWhileBusy());
+            WindowProgress progress(*m_PB1, busy);
+            RepaintBetweenCalls repaint(m_afterDatabaseCall, progress);
+            reconnect();
+            // The server's refusal reaches the error box with its own message.
+            m_workflow.executeOne(text);
+        }
+        showInformation(this, QString::fromUtf8(executeOneDoneMessage));
     });
 }
 

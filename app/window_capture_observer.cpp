@@ -1,47 +1,27 @@
 #include "window_capture_observer.h"
 
-#include <QCoreApplication>
-#include <QProgressBar>
+#include "window_progress.h"
+
+#include <utility>
 
 namespace dbc {
 
-namespace {
-// Often enough for a bar that moves smoothly, rarely enough to cost nothing
-// next to the capture itself.
-constexpr qint64 repaintIntervalMs = 40;
-} // namespace
-
-WindowCaptureObserver::WindowCaptureObserver(QProgressBar& bar,
+WindowCaptureObserver::WindowCaptureObserver(WindowProgress& progress,
                                              std::function<void()> onColumnRowsWritten)
-    : m_bar(bar), m_onColumnRowsWritten(std::move(onColumnRowsWritten)) {
-    m_sinceRepaint.start();
-}
+    : m_progress(progress), m_onColumnRowsWritten(std::move(onColumnRowsWritten)) {}
 
 void WindowCaptureObserver::stepStarted(CaptureStep, int minimum, int maximum) {
-    m_bar.setRange(minimum, maximum);
-    m_bar.setValue(minimum);
-    m_bar.show();
-    m_bar.repaint();
+    m_progress.setRange(minimum, maximum);
 }
 
 void WindowCaptureObserver::advanced() {
-    // QProgressBar keeps the value within its range; the last step of a
-    // range of n - 1 lands on n, as the original bar's position did.
-    m_bar.setValue(m_bar.value() + 1);
-    repaintNowAndThen();
+    m_progress.advance();
 }
 
 void WindowCaptureObserver::columnRowsWritten() {
     if (m_onColumnRowsWritten)
         m_onColumnRowsWritten();
-    repaintNowAndThen();
-}
-
-void WindowCaptureObserver::repaintNowAndThen() {
-    if (m_sinceRepaint.elapsed() < repaintIntervalMs)
-        return;
-    m_sinceRepaint.restart();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    m_progress.keepWindowAlive();
 }
 
 } // namespace dbc

@@ -11,6 +11,7 @@ namespace dbc {
 namespace {
 
 constexpr const char* kLocalHost = "127.0.0.1";
+constexpr const char* kDefaultPort = "1433";
 
 bool containsIgnoringCase(std::string_view text, std::string_view part) {
     if (part.size() > text.size())
@@ -34,11 +35,16 @@ std::string hostName(std::string_view host) {
     return std::string(host);
 }
 
+std::string_view withoutTcpPrefix(std::string_view server) {
+    if (server.size() > 4 && equalsIgnoringCase(server.substr(0, 4), "tcp:"))
+        server.remove_prefix(4);
+    return server;
+}
+
 // SERVER (and PORT) for FreeTDS from the server box.
 void addFreeTdsServer(FreeTdsConnectionString& out, std::string_view server) {
     const std::string what = "the server name";
-    if (server.size() > 4 && equalsIgnoringCase(server.substr(0, 4), "tcp:"))
-        server.remove_prefix(4);
+    server = withoutTcpPrefix(server);
     auto comma = server.rfind(',');
     if (comma != std::string_view::npos) {
         out.add("SERVER", hostName(server.substr(0, comma)), what);
@@ -56,6 +62,17 @@ void addFreeTdsServer(FreeTdsConnectionString& out, std::string_view server) {
 }
 
 } // namespace
+
+std::string serverAddress(std::string_view server) {
+    server = withoutTcpPrefix(server);
+    auto comma = server.rfind(',');
+    if (comma != std::string_view::npos)
+        return hostName(server.substr(0, comma)) + "," + std::string(server.substr(comma + 1));
+    auto backslash = server.find('\\');
+    if (backslash != std::string_view::npos)
+        return hostName(server.substr(0, backslash)) + std::string(server.substr(backslash));
+    return hostName(server) + "," + kDefaultPort;
+}
 
 std::string odbcConnectionString(const ConnectionProperties& properties,
                                  const std::string& driverName) {

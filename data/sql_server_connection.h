@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace dbc {
 
@@ -28,6 +29,12 @@ inline constexpr const char* defaultOdbcDriver = "FreeTDS";
 // be passed safely is refused with DatabaseError naming its box.
 std::string odbcConnectionString(const ConnectionProperties& properties,
                                  const std::string& driverName);
+
+// Where a connection from the server box `server` goes, for messages:
+// "host,port" with "." and "(local)" as 127.0.0.1 and port 1433 when the box
+// names none, or "host\instance" for a named instance (its port is looked up
+// by the driver).
+std::string serverAddress(std::string_view server);
 
 // Connects to SQL Server through ODBC with the driver named `driverName`.
 std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& properties,

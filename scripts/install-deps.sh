@@ -5,11 +5,11 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev libgl-dev
+    qt6-base-dev libgl-dev qt6-translations-l10n
     unixodbc-dev tdsodbc freetds-bin
     libsqlite3-dev sqlite3 libsqliteodbc
     libgtest-dev libcli11-dev
-    fonts-wqy-microhei xvfb xauth
+    fonts-wqy-microhei xvfb xauth openbox
 )
 
 missing=()

@@ -1,13 +1,14 @@
-// Entry of the window tests: one QApplication for all of them, named as the
-// program names itself so the error box carries the program's title.
+// Entry of the window tests: one QApplication for all of them, set up as the
+// program sets itself up (names, Qt's Chinese texts).
+#include "application_setup.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("dbcompare"));
-    QApplication::setApplicationDisplayName(QStringLiteral("dbcompare"));
+    dbc::setUpApplication(application);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -53,11 +53,23 @@ TEST(ErrorBox, IsModalTitledWithTheProgramAndShowsAnErrorIcon) {
     QWidget parent;
     showError(&parent, QStringLiteral("Login failed for user Sa"));
     ASSERT_TRUE(boxes.seen());
-    EXPECT_EQ(boxes.title(), QStringLiteral("dbcompare"));
+    EXPECT_EQ(boxes.title(), QStringLiteral("数据库比对工具"));
     EXPECT_EQ(boxes.text(), QStringLiteral("Login failed for user Sa."));
     EXPECT_EQ(boxes.icon(), QMessageBox::Critical);
     EXPECT_TRUE(boxes.okOnly());
     EXPECT_TRUE(boxes.modal());
+}
+
+// A short message still leaves the box wide enough for its title.
+TEST(ErrorBox, ShortMessagesGetABoxWideEnoughForTheTitle) {
+    QWidget parent;
+    for (const auto& show : {showInformation, showError}) {
+        test::ModalBoxWatcher boxes;
+        show(&parent, QStringLiteral("执行完毕!"));
+        ASSERT_TRUE(boxes.seen());
+        EXPECT_EQ(boxes.title(), QStringLiteral("数据库比对工具"));
+        EXPECT_GE(boxes.width(), messageBoxMinimumWidth);
+    }
 }
 
 TEST(ErrorBox, HandlerExceptionIsShownAndTheProgramGoesOn) {

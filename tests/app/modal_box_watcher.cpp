@@ -3,9 +3,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 
+#include <utility>
+
 namespace dbc::test {
 
-ModalBoxWatcher::ModalBoxWatcher() {
+ModalBoxWatcher::ModalBoxWatcher(QString answer) : m_answer(std::move(answer)) {
     m_timer.setInterval(10);
     QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
     m_timer.start();
@@ -23,6 +25,14 @@ void ModalBoxWatcher::poll() {
         m_icon = box->icon();
         m_okOnly = box->standardButtons() == QMessageBox::Ok;
         m_modal = box->isModal();
+        m_width = box->width();
+        m_texts.append(m_text);
+        for (QAbstractButton* button : box->buttons()) {
+            if (!m_answer.isEmpty() && button->text() == m_answer) {
+                button->click();
+                return;
+            }
+        }
         box->button(QMessageBox::Ok) != nullptr ? box->button(QMessageBox::Ok)->click()
                                                 : box->reject();
         return;

@@ -5,6 +5,8 @@
 #include "tbtn_exec.h"
 #include "test_server_process.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -12,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -57,6 +60,19 @@ protected:
         child<QLineEdit>("EdtPassword")->setText(QString::fromStdString(password));
     }
     void click(const char* button) { child<QPushButton>(button)->click(); }
+    // A mouse click and a typed "x" as the platform would queue them.
+    void postClick(const char* button) {
+        QWidget* target = child<QPushButton>(button);
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+            QCoreApplication::postEvent(target, new QMouseEvent(type, QPointF(5, 5), QPointF(5, 5),
+                                                                Qt::LeftButton, Qt::LeftButton,
+                                                                Qt::NoModifier));
+    }
+    void postTyping(const char* box) {
+        QCoreApplication::postEvent(
+            child<QWidget>(box),
+            new QKeyEvent(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x")));
+    }
     QString memo() { return child<QPlainTextEdit>("Memo1")->toPlainText(); }
     QStringList statements() {
         QStringList items;
@@ -72,6 +88,15 @@ protected:
     std::string freshTarget(const std::string& name) {
         test::loadCatalog(s_dir->path() / "data", name, sourceDir() / "tests/cli/cli_target.sql");
         return name;
+    }
+    // Captures the source, then compares a fresh target `name` with it; the
+    // boxes are left on the target.
+    std::string capturedAndCompared(const std::string& name) {
+        click("BtnReadSource");
+        const std::string target = freshTarget(name);
+        setBoxes(s_server->serverName(), target, "sa", "pw");
+        click("BtnCompare");
+        return target;
     }
 
     static test::TempDir* s_dir;
@@ -110,9 +135,11 @@ TEST_F(WindowHandlers, CompareFillsBothFacesAndExecuteRunsTheList) {
     click("BtnReadSource");
     std::string target = freshTarget("w_exec");
     setBoxes(s_server->serverName(), target, "sa", "pw");
-    test::ModalBoxWatcher boxes;
-    click("BtnCompare");
-    EXPECT_FALSE(boxes.seen()) << boxes.text().toStdString();
+    {
+        test::ModalBoxWatcher boxes;
+        click("BtnCompare");
+        EXPECT_FALSE(boxes.seen()) << boxes.text().toStdString();
+    }
     QStringList list = statements();
     ASSERT_FALSE(list.isEmpty());
     EXPECT_EQ(list.front(), QStringLiteral("use w_exec"));
@@ -121,10 +148,14 @@ TEST_F(WindowHandlers, CompareFillsBothFacesAndExecuteRunsTheList) {
         QStringLiteral("Create INDEX IX_Emp_Dept On [Emp ] ([DeptNo],[Name]) ON [PRIMARY]")))
         << list.join(QStringLiteral("\n")).toStdString();
 
-    // What the user types into the text box never reaches "执 行".
+    // What the user types into the text box never reaches "执 行"; asked
+    // first, the user chose to run the compared statements.
     child<QPlainTextEdit>("Memo1")->setPlainText(QStringLiteral("DROP TABLE [Emp ]"));
+    test::ModalBoxWatcher answered(QStringLiteral("执行比对语句"));
     click("SpeedButton1");
-    EXPECT_EQ(boxes.text(), QStringLiteral("执行完毕!"));
+    ASSERT_EQ(answered.texts().size(), 2);
+    EXPECT_TRUE(answered.texts().front().contains(QStringLiteral("执行一条")));
+    EXPECT_EQ(answered.text(), QStringLiteral("执行完毕!"));
     EXPECT_EQ(statements(), list) << "the list stays for another run";
     // The identity column's Alter is refused; the report says so.
     EXPECT_TRUE(memo().contains(QStringLiteral("IDENTITY"))) << memo().toStdString();
@@ -178,6 +209,150 @@ TEST_F(WindowHandlers, RefusedConnectionLeavesAnEmptyListBesideTheOldText) {
     EXPECT_TRUE(boxes.seen());
     EXPECT_TRUE(statements().isEmpty());
     EXPECT_EQ(memo(), script);
+}
+
+// How the window looked the first time the running handler let events run.
+struct BusyProbe {
+    bool ran = false;
+    bool waitCursor = false;
+    bool buttonsDisabled = false;
+    bool barVisible = false;
+    int barMaximum = -1;
+};
+
+struct BusyCase {
+    const char* button;
+    bool needsCapture;
+    bool needsCompare;
+    const char* memoText; // typed before the press, when not null
+    const char* clickedMeanwhile;
+    std::vector<const char*> boxes; // the boxes the handler itself shows
+};
+
+class WindowBusy : public WindowHandlers, public ::testing::WithParamInterface<BusyCase> {};
+
+// While a handler runs, the buttons are disabled, the cursor shows it is
+// busy and the bar shows from the start; a click and typing that arrive
+// meanwhile are dropped, never replayed once the handler has ended.
+TEST_P(WindowBusy, InputDuringAHandlerIsDropped) {
+    const BusyCase& row = GetParam();
+    const std::string target = freshTarget(std::string("w_busy_") + row.button);
+    if (row.needsCapture)
+        click("BtnReadSource");
+    setBoxes(s_server->serverName(), target, "sa", "pw");
+    if (row.needsCompare) {
+        click("BtnCompare");
+        ASSERT_FALSE(statements().isEmpty());
+    }
+    if (row.memoText != nullptr)
+        child<QPlainTextEdit>("Memo1")->setPlainText(QString::fromUtf8(row.memoText));
+    const QString databaseBox = child<QLineEdit>("EdtDataBase")->text();
+    const int statementCount = static_cast<int>(statements().size());
+
+    BusyProbe probe;
+    QTimer::singleShot(0, m_window.get(), [&] {
+        probe.ran = true;
+        probe.waitCursor = QApplication::overrideCursor() != nullptr &&
+                           QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        probe.buttonsDisabled = true;
+        for (const char* name :
+             {"BtnReadSource", "BtnCompare", "SpeedButton1", "BtnClose", "SpeedButton2"})
+            probe.buttonsDisabled = probe.buttonsDisabled && !child<QPushButton>(name)->isEnabled();
+        probe.barVisible = child<QProgressBar>("PB1")->isVisible();
+        probe.barMaximum = child<QProgressBar>("PB1")->maximum();
+    });
+    postClick(row.clickedMeanwhile);
+    postTyping("EdtDataBase");
+    test::ModalBoxWatcher boxes;
+    click(row.button);
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+
+    QStringList expected;
+    for (const char* text : row.boxes)
+        expected << QString::fromUtf8(text);
+    EXPECT_EQ(boxes.texts(), expected) << "a click made meanwhile ran afterwards";
+    EXPECT_EQ(child<QLineEdit>("EdtDataBase")->text(), databaseBox);
+    ASSERT_TRUE(probe.ran);
+    EXPECT_TRUE(probe.waitCursor);
+    EXPECT_TRUE(probe.buttonsDisabled);
+    EXPECT_TRUE(probe.barVisible);
+    if (std::string_view(row.button) == "SpeedButton1") {
+        EXPECT_EQ(probe.barMaximum, statementCount) << "the bar counts the statements";
+    }
+
+    // Afterwards the window is itself again and takes input.
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(child<QPushButton>("SpeedButton1")->isEnabled());
+    EXPECT_FALSE(child<QProgressBar>("PB1")->isVisible());
+    postTyping("EdtDataBase");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(child<QLineEdit>("EdtDataBase")->text(), databaseBox + QStringLiteral("x"));
+}
+
+const BusyCase kBusyCases[] = {
+    {"BtnReadSource", false, false, nullptr, "SpeedButton1", {}},
+    {"BtnCompare", true, false, nullptr, "SpeedButton1", {}},
+    {"SpeedButton1", true, true, nullptr, "SpeedButton2", {"执行完毕!"}},
+    {"SpeedButton2",
+     false,
+     false,
+     "CREATE TABLE BusyOne (x int NULL)",
+     "SpeedButton1",
+     {"执行完毕！"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Window, WindowBusy, ::testing::ValuesIn(kBusyCases),
+                         [](const auto& row) { return std::string(row.param.button); });
+
+// An edited text box makes "执 行" ask first; cancelled, nothing runs and
+// nothing is lost.
+TEST_F(WindowHandlers, ExecuteAsksFirstWhenTheTextWasEdited) {
+    capturedAndCompared("w_edited");
+    const QStringList list = statements();
+    ASSERT_GT(list.size(), 2);
+    // The user deletes the last line of the script.
+    QStringList lines = memo().split(QLatin1Char('\n'));
+    lines.removeLast();
+    const QString edited = lines.join(QLatin1Char('\n'));
+    child<QPlainTextEdit>("Memo1")->setPlainText(edited);
+
+    test::ModalBoxWatcher boxes;
+    click("SpeedButton1");
+    ASSERT_EQ(boxes.texts().size(), 1) << boxes.texts().join(QStringLiteral(" / ")).toStdString();
+    EXPECT_EQ(boxes.icon(), QMessageBox::Question);
+    EXPECT_TRUE(boxes.text().contains(QStringLiteral("上次比对"))) << boxes.text().toStdString();
+    EXPECT_EQ(memo(), edited);
+    // Nothing ran: the same compare finds the same differences.
+    click("BtnCompare");
+    EXPECT_EQ(statements(), list);
+}
+
+// "执 行" after "执行一条" failed to connect: it connects anew; a failure to
+// connect is shown as such and keeps the text; once it connects the report
+// and the closing message follow.
+TEST_F(WindowHandlers, ExecuteReconnectsAfterAFailedConnection) {
+    const std::string target = capturedAndCompared("w_reconnect");
+    const QString script = memo();
+    ASSERT_FALSE(statements().isEmpty());
+
+    setBoxes(s_server->serverName(), target, "sa", "wrong");
+    const QString tried = QStringLiteral("无法连接到服务器 127.0.0.1,%1：").arg(s_server->port());
+    for (const char* button : {"SpeedButton2", "SpeedButton1"}) {
+        test::ModalBoxWatcher boxes;
+        click(button);
+        ASSERT_EQ(boxes.texts().size(), 1) << button;
+        EXPECT_TRUE(boxes.text().startsWith(tried)) << boxes.text().toStdString();
+        EXPECT_TRUE(boxes.text().contains(QStringLiteral("Login failed")))
+            << boxes.text().toStdString();
+        EXPECT_EQ(memo(), script) << button;
+    }
+
+    setBoxes(s_server->serverName(), target, "sa", "pw");
+    test::ModalBoxWatcher boxes;
+    click("SpeedButton1");
+    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("执行完毕!")});
+    EXPECT_TRUE(memo().contains(QStringLiteral("以上是不能处理的语句"))) << memo().toStdString();
 }
 
 } // namespace

@@ -1,12 +1,18 @@
 // Renders the window over a store of a few rows into a PNG file, the way the
 // user sees it at start-up (README picture):
 //   dbc_window_screenshot STORE.mdb OUTPUT.png
+// or, given a server, during a capture with its progress bar:
+//   dbc_window_screenshot STORE.mdb OUTPUT.png SERVER DATABASE USER PASSWORD
 // STORE.mdb is created with sample rows when missing. Run it under an X
 // server (xvfb-run) so fonts and the frame are drawn as on a desktop.
+#include "application_setup.h"
 #include "snapshot_store.h"
 #include "tbtn_exec.h"
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 
@@ -40,11 +46,51 @@ void writeSampleStore(const std::filesystem::path& path) {
     }
 }
 
+// The window with its frame as the screen shows it.
+bool saveWindowPicture(dbc::TbtnExec& window, const QString& output) {
+    const QRect frame = window.frameGeometry();
+    QPixmap picture =
+        window.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+    if (picture.isNull() || picture.size() != frame.size())
+        picture = window.grab();
+    if (picture.save(output, "PNG"))
+        return true;
+    std::cerr << "cannot write " << output.toStdString() << '\n';
+    return false;
+}
+
+// Fills the connection boxes, presses "读源数据" and takes the picture once
+// the bar has come a third of the way through the column rows.
+bool pictureDuringCapture(dbc::TbtnExec& window, const QString& output, char* boxes[4]) {
+    const char* names[] = {"EdtDataSource", "EdtDataBase", "EdtUserNo", "EdtPassword"};
+    for (int i = 0; i < 4; ++i)
+        window.findChild<QLineEdit*>(QString::fromLatin1(names[i]))
+            ->setText(QString::fromLocal8Bit(boxes[i]));
+    auto* bar = window.findChild<QProgressBar*>(QStringLiteral("PB1"));
+    bool taken = false;
+    bool saved = false;
+    QTimer watch;
+    watch.setInterval(5);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (taken || !bar->isVisible() || bar->maximum() <= 0 ||
+            bar->value() < bar->maximum() / 3)
+            return;
+        taken = true;
+        saved = saveWindowPicture(window, output);
+    });
+    watch.start();
+    window.findChild<QPushButton*>(QStringLiteral("BtnReadSource"))->click();
+    if (!taken)
+        std::cerr << "the capture ended before the picture could be taken\n";
+    return saved;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc != 3) {
-        std::cerr << "usage: dbc_window_screenshot STORE.mdb OUTPUT.png\n";
+    if (argc != 3 && argc != 7) {
+        std::cerr << "usage: dbc_window_screenshot STORE.mdb OUTPUT.png "
+                     "[SERVER DATABASE USER PASSWORD]\n";
         return 2;
     }
     const std::filesystem::path storePath = argv[1];
@@ -58,22 +104,17 @@ int main(int argc, char* argv[]) {
     }
 
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("dbcompare"));
+    dbc::setUpApplication(application);
     dbc::TbtnExec window(storePath);
     window.show();
 
     int status = 1;
     // Give the window manager, if any, time to frame the window before the
     // screen is grabbed.
-    QTimer::singleShot(1500, &window, [&window, &output, &status] {
-        const QRect frame = window.frameGeometry();
-        QPixmap picture =
-            window.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
-        if (picture.isNull() || picture.size() != frame.size())
-            picture = window.grab();
-        status = picture.save(output, "PNG") ? 0 : 1;
-        if (status != 0)
-            std::cerr << "cannot write " << output.toStdString() << '\n';
+    QTimer::singleShot(1500, &window, [&window, &output, &status, argc, argv] {
+        const bool saved = argc == 7 ? pictureDuringCapture(window, output, argv + 3)
+                                     : saveWindowPicture(window, output);
+        status = saved ? 0 : 1;
         QApplication::quit();
     });
     QApplication::exec();

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTableView>
@@ -86,7 +87,7 @@ TEST_F(WindowOverStore, BadStoreShowsTheErrorBoxAndAnEmptyWindow) {
     EXPECT_TRUE(boxes.seen());
     EXPECT_EQ(boxes.count(), 1);
     EXPECT_EQ(boxes.icon(), QMessageBox::Critical);
-    EXPECT_EQ(boxes.title(), QStringLiteral("dbcompare"));
+    EXPECT_EQ(boxes.title(), QStringLiteral("数据库比对工具"));
     EXPECT_TRUE(boxes.okOnly());
     EXPECT_TRUE(boxes.modal());
     EXPECT_TRUE(boxes.text().contains(QStringLiteral("Source.mdb"))) << boxes.text().toStdString();
@@ -96,6 +97,40 @@ TEST_F(WindowOverStore, BadStoreShowsTheErrorBoxAndAnEmptyWindow) {
     EXPECT_EQ(gridRows(window), 0);
     EXPECT_EQ(test::fileBytes(storePath()), before);
     EXPECT_THROW(window.store(), StoreError);
+}
+
+// A store that could not be opened at start is opened again by the next
+// handler that needs it: still bad, the handler says so; mended, the grid
+// and the count show it even when the handler then fails to connect.
+TEST_F(WindowOverStore, EachHandlerReopensAStoreThatFailedAtStart) {
+    {
+        std::ofstream out(storePath(), std::ios::binary);
+        out << "not a store";
+    }
+    TbtnExec window(storePath());
+    {
+        test::ModalBoxWatcher boxes;
+        window.show();
+        ASSERT_TRUE(boxes.seen());
+    }
+    auto* server = window.findChild<QLineEdit*>(QStringLiteral("EdtDataSource"));
+    server->setText(QStringLiteral("127.0.0.1,1"));
+    for (const char* button : {"BtnCompare", "BtnReadSource"}) {
+        test::ModalBoxWatcher boxes;
+        window.findChild<QPushButton*>(QString::fromLatin1(button))->click();
+        EXPECT_TRUE(boxes.text().startsWith(QStringLiteral("无法使用源数据文件：")))
+            << button << ": " << boxes.text().toStdString();
+        EXPECT_TRUE(boxes.text().contains(QStringLiteral("Source.mdb"))) << button;
+    }
+
+    std::filesystem::remove(storePath());
+    test::writeStore(storePath(), 3);
+    test::ModalBoxWatcher boxes;
+    window.findChild<QPushButton*>(QStringLiteral("BtnCompare"))->click();
+    EXPECT_EQ(countLabel(window), QStringLiteral("共有字段:3"));
+    EXPECT_EQ(gridRows(window), 3);
+    EXPECT_TRUE(boxes.text().startsWith(QStringLiteral("无法连接到服务器 127.0.0.1,1：")))
+        << boxes.text().toStdString();
 }
 
 TEST_F(WindowOverStore, FormShowRunsOnlyOnTheFirstShow) {

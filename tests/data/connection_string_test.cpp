@@ -187,5 +187,22 @@ TEST(ConnectSqlServer, UsesTheDriverItIsGiven) {
     }
 }
 
+// What a message names as the address tried, for each way of writing the
+// server box.
+TEST(ServerAddress, NamesHostAndPortAsTried) {
+    const std::pair<const char*, const char*> cases[] = {
+        {".", "127.0.0.1,1433"},
+        {"(LOCAL)", "127.0.0.1,1433"},
+        {"db01", "db01,1433"},
+        {"db01,1500", "db01,1500"},
+        {"tcp:db01,1500", "db01,1500"},
+        {".,41000", "127.0.0.1,41000"},
+        {".\\SQLEXPRESS", "127.0.0.1\\SQLEXPRESS"},
+        {"db01\\HR", "db01\\HR"},
+    };
+    for (const auto& [box, address] : cases)
+        EXPECT_EQ(serverAddress(box), address) << box;
+}
+
 } // namespace
 } // namespace dbc
