@@ -1,5 +1,9 @@
 #include "column_definition.h"
 
+#include "column_type.h"
+#include "sql_names.h"
+#include "sql_text.h"
+
 #include <initializer_list>
 
 namespace dbc {
@@ -17,13 +21,38 @@ std::string concat(std::initializer_list<std::string_view> pieces) {
     return text;
 }
 
+// decimal/numeric with a scale write "(p,s)" after the type; an alias type
+// carries its own size and takes none.
+bool takesLengthPiece(const ColumnRow& row) {
+    switch (typeKindOf(row.fieldType)) {
+    case TypeKind::Alias:
+        return false;
+    case TypeKind::ExactNumeric:
+        return row.fieldScale.empty();
+    case TypeKind::Plain:
+        break;
+    }
+    return true;
+}
+
+// The type as an Add or Alter writes it: the name, then its arguments.
+std::string typeText(const ColumnRow& row) {
+    return sqlName(row.fieldType) + typeArguments(row);
+}
+
 } // namespace
+
+std::string typeArguments(const ColumnRow& row) {
+    if (typeKindOf(row.fieldType) == TypeKind::ExactNumeric && !row.fieldScale.empty())
+        return exactNumericPiece(row.fieldLength, row.fieldScale);
+    return {};
+}
 
 std::string columnAttributeSuffix(const ColumnRow& row) {
     std::string suffix;
     if (row.colStat == "1")
-        suffix += " IDENTITY (1, 1) ";
-    if (row.typeStat == "2")
+        suffix += identityPiece(row.identSeed, row.identIncr);
+    if (row.typeStat == "2" && takesLengthPiece(row))
         suffix += concat({"(", row.fieldLength, ") "});
     if (!row.collation.empty())
         suffix += concat({" COLLATE ", row.collation});
@@ -32,34 +61,43 @@ std::string columnAttributeSuffix(const ColumnRow& row) {
 }
 
 std::string createTableStatement(std::string_view table, const std::vector<ColumnRow>& columns) {
-    std::string text = concat({"Create Table [dbo].[", table, "] ("});
+    std::string text = concat({"Create Table [dbo].[", bracketedNameBody(table), "] ("});
     for (std::size_t i = 0; i < columns.size(); ++i) {
         if (i > 0)
             text += ',';
         const ColumnRow& column = columns[i];
-        text += concat({"[", column.fieldName, "] [", column.fieldType, "]"});
+        text += concat({"[", bracketedNameBody(column.fieldName), "] [",
+                        bracketedNameBody(column.fieldType), "]", typeArguments(column)});
         text += columnAttributeSuffix(column);
     }
     text += ") ON [PRIMARY]";
     return text;
 }
 
-std::string addColumnStatement(const ColumnRow& snapshot) {
-    return concat({"Alter Table ", snapshot.tableName, " Add ", snapshot.fieldName, " ",
-                   snapshot.fieldType, columnAttributeSuffix(snapshot)});
+std::string addColumnStatement(const ColumnRow& snapshot, const CarriedDefault* carried) {
+    std::string text =
+        concat({"Alter Table ", sqlName(snapshot.tableName), " Add ", sqlName(snapshot.fieldName),
+                " ", typeText(snapshot), columnAttributeSuffix(snapshot)});
+    if (carried != nullptr)
+        text += concat(
+            {" CONSTRAINT ", sqlName(carried->name), " DEFAULT ", trimControl(carried->value)});
+    return text;
 }
 
 std::string alterColumnStatement(const ColumnRow& snapshot) {
-    return concat({"Alter Table ", snapshot.tableName, " Alter COLUMN ", snapshot.fieldName, " ",
-                   snapshot.fieldType, columnAttributeSuffix(snapshot)});
+    return concat({"Alter Table ", sqlName(snapshot.tableName), " Alter COLUMN ",
+                   sqlName(snapshot.fieldName), " ", typeText(snapshot),
+                   columnAttributeSuffix(snapshot)});
 }
 
 std::string dropColumnStatement(std::string_view snapshotTable, std::string_view targetColumn) {
-    return concat({"Alter Table ", snapshotTable, " Drop Column ", targetColumn, " "});
+    return concat(
+        {"Alter Table ", sqlName(snapshotTable), " Drop Column ", sqlName(targetColumn), " "});
 }
 
 std::string trailingDropColumnStatement(const ColumnRow& target) {
-    return concat({"Alter Table ", target.tableName, " Drop  Column ", target.fieldName, " "});
+    return concat({"Alter Table ", sqlName(target.tableName), " Drop  Column ",
+                   sqlName(target.fieldName), " "});
 }
 
 } // namespace dbc

@@ -20,13 +20,15 @@ inline constexpr const char* storeIndexTableNames =
 // Snapshot store: the default constraints.
 inline constexpr const char* storeDefaults = "Select * From SourceDF Order by DFName";
 
-// Target: one row per column of every user table.
+// Target: one row per column of every user table, with its scale. The type
+// is joined by the declared type (xusertype), so a column of an alias type
+// reads once, under the alias's name; sysname (256) reads as nvarchar.
 inline constexpr const char* targetColumns =
-    "SELECT a.name as FieldName, a.id, a.prec as FieldLength, "
+    "SELECT a.name as FieldName, a.id, a.prec as FieldLength, a.scale as FieldScale, "
     "a.xtype,a.IsNullable,a.TypeStat,a.Collation,a.colstat as colstat, b.name AS FieldType, "
-    "c.name AS tablename  FROM syscolumns a INNER JOIN systypes b ON a.xtype = b.xtype AND "
-    "a.id>1000 And  b.name <> 'sysname' INNER JOIN  sysobjects c ON c.id = a.id AND c.xtype "
-    "= 'u'   ORDER BY TableName,a.name ";
+    "c.name AS tablename  FROM syscolumns a INNER JOIN systypes b ON b.xusertype = CASE "
+    "a.xusertype WHEN 256 THEN a.xtype ELSE a.xusertype END AND a.id>1000 INNER JOIN  "
+    "sysobjects c ON c.id = a.id AND c.xtype = 'u'   ORDER BY TableName,a.name ";
 
 // Target: one row per key column of every index of a user table.
 inline constexpr const char* targetIndexKeys =

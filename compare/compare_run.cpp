@@ -3,6 +3,7 @@
 #include "default_compare.h"
 #include "index_compare.h"
 #include "object_compare.h"
+#include "sql_names.h"
 #include "table_compare.h"
 
 #include <initializer_list>
@@ -14,18 +15,17 @@ void runCompare(Connection& store, Connection& target, const std::string& databa
     const TableCategoryRows tables = fetchTableCategoryRows(store, target);
     if (tables.tableNames.empty())
         return;
+    DefaultComparison defaults(store, target);
     buffer.clearDisplay();
-    buffer.addStatement("use " + databaseName);
-    compareTables(tables, buffer);
+    buffer.addStatement("use " + sqlName(databaseName));
+    compareTables(tables, defaults, buffer);
 
-    // Each of these ends the run when the snapshot holds none of its names.
-    if (!compareIndexes(store, target, buffer))
-        return;
-    for (const ObjectCategory* category : {&procedureCategory, &viewCategory, &triggerCategory}) {
-        if (!compareObjects(*category, store, target, buffer))
-            return;
-    }
-    compareDefaults(store, target, buffer);
+    // Every category runs whatever the others hold: a snapshot without
+    // indexes or triggers still has its procedures, views and defaults.
+    compareIndexes(store, target, buffer);
+    for (const ObjectCategory* category : {&procedureCategory, &viewCategory, &triggerCategory})
+        compareObjects(*category, store, target, buffer);
+    defaults.addStatements(buffer);
 }
 
 } // namespace dbc

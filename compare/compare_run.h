@@ -15,10 +15,10 @@ namespace dbc {
 // `target`, so a failed connect leaves an empty list beside the old display
 // text. When the snapshot holds no column rows the run ends before touching
 // the buffer. Otherwise it clears the display text, adds "use " +
-// `databaseName`, and runs the categories in order: tables and columns,
-// indexes, procedures, views, triggers, default constraints. The run ends at
-// the first category whose snapshot name list is empty; the default
-// constraints run whenever the run reaches them.
+// `databaseName` (bracketed where it needs it), and runs every category in
+// order, whatever the others hold: tables and columns, indexes, procedures,
+// views, triggers, default constraints. The default constraints of both sides
+// are read before the tables, so that an Add can carry its column's default.
 //
 // Errors of either connection propagate as exceptions; the statements added
 // before the failure stay in the buffer.

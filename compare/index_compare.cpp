@@ -4,6 +4,7 @@
 #include "index_cursor.h"
 #include "name_key.h"
 #include "row_groups.h"
+#include "sql_names.h"
 
 #include <string>
 
@@ -13,11 +14,12 @@ namespace {
 
 std::string createIndexStatement(const CurrentIndex& index) {
     return std::string(index.clustered() ? "Create CLUSTERED  INDEX " : "Create INDEX ") +
-           index.name + " On [" + index.tableName + "] (" + index.keyColumns + ") ON [PRIMARY]";
+           sqlName(index.name) + " On [" + bracketedNameBody(index.tableName) + "] (" +
+           index.keyColumns + ") ON [PRIMARY]";
 }
 
 std::string dropIndexStatement(const std::string& tableName, const std::string& indexName) {
-    return "Drop Index " + tableName + "." + indexName;
+    return "Drop Index " + sqlName(tableName) + "." + sqlName(indexName);
 }
 
 bool equalDefinitions(const CurrentIndex& a, const CurrentIndex& b) {
@@ -54,12 +56,12 @@ void mergeIndexes(IndexCursor& snapshot, IndexCursor& target, ScriptBuffer& buff
 
 } // namespace
 
-bool compareIndexes(Connection& store, Connection& target, ScriptBuffer& buffer) {
+void compareIndexes(Connection& store, Connection& target, ScriptBuffer& buffer) {
     const Result snapshotKeys = store.open(queries::storeIndexKeys);
     const Result tableList = store.open(queries::storeIndexTableNames);
     const Result targetKeys = target.open(queries::targetIndexKeys);
     if (tableList.empty())
-        return false;
+        return;
 
     const RowGroups snapshotTables(snapshotKeys, "TableName");
     const RowGroups targetTables(targetKeys, "TableName");
@@ -74,7 +76,6 @@ bool compareIndexes(Connection& store, Connection& target, ScriptBuffer& buffer)
             continue;
         mergeIndexes(snapshot, targetSide, buffer);
     }
-    return true;
 }
 
 } // namespace dbc

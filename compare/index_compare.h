@@ -10,9 +10,7 @@ namespace dbc {
 // order, creates the indexes the target lacks, drops the ones the snapshot
 // lacks, and drops and re-creates those whose key columns or clustered marking
 // differ. Tables that have no index rows in the snapshot are left alone.
-//
-// Returns false when the snapshot holds no index rows: the compare run ends
-// there and no later category runs.
-bool compareIndexes(Connection& store, Connection& target, ScriptBuffer& buffer);
+// Table, index and key column names are bracketed where they need it.
+void compareIndexes(Connection& store, Connection& target, ScriptBuffer& buffer);
 
 } // namespace dbc

@@ -1,6 +1,7 @@
 #include "index_cursor.h"
 
 #include "name_key.h"
+#include "sql_names.h"
 
 #include <algorithm>
 #include <charconv>
@@ -63,12 +64,12 @@ void IndexCursor::readNext() {
     m_current.name = value(first, m_index);
     m_current.tableName = value(first, m_table);
     m_current.status = value(first, m_status);
-    m_current.keyColumns = "[" + value(first, m_field) + "]";
+    m_current.keyColumns = "[" + bracketedNameBody(value(first, m_field)) + "]";
     for (++m_position; m_position < m_rows.size(); ++m_position) {
         const std::size_t row = m_rows[m_position];
         if (value(row, m_index) != m_current.name)
             break;
-        m_current.keyColumns += ",[" + value(row, m_field) + "]";
+        m_current.keyColumns += ",[" + bracketedNameBody(value(row, m_field)) + "]";
     }
 }
 

@@ -3,6 +3,7 @@
 #include "database_error.h"
 #include "object_text.h"
 #include "row_groups.h"
+#include "sql_names.h"
 #include "sql_text.h"
 
 #include <optional>
@@ -76,12 +77,12 @@ void recreate(ScriptBuffer& buffer, const std::string& drop, const std::string& 
 
 } // namespace
 
-bool compareObjects(const ObjectCategory& category, Connection& store, Connection& target,
+void compareObjects(const ObjectCategory& category, Connection& store, Connection& target,
                     ScriptBuffer& buffer) {
     const Result nameList = store.open(category.nameListQuery);
     const Result storedRows = store.open(category.storedRowsQuery);
     if (nameList.empty())
-        return false;
+        return;
 
     const RowGroups objects(storedRows, category.nameField);
     const TextRows allText = columnValues(storedRows, category.textField);
@@ -104,12 +105,11 @@ bool compareObjects(const ObjectCategory& category, Connection& store, Connectio
         }
         const std::optional<Result> text = targetText(target, name);
         if (!text) {
-            recreate(buffer, category.dropWhenNoText + name, storedText);
+            recreate(buffer, category.dropWhenNoText + sqlName(name), storedText);
         } else if (comparisonForm(stored) != comparisonForm(columnValues(*text, "Text"))) {
-            recreate(buffer, category.dropWhenDifferent + name, storedText);
+            recreate(buffer, category.dropWhenDifferent + sqlName(name), storedText);
         }
     }
-    return true;
 }
 
 } // namespace dbc

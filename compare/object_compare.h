@@ -26,11 +26,9 @@ extern const ObjectCategory triggerCategory;
 // object gets "Go" and its stored text; one whose text differs, or whose text
 // the target will not give (no rows, an error, no result set: an encrypted
 // object), gets "Go", the drop statement, "Go" and its stored text. Objects
-// found only in the target are never touched.
-//
-// Returns false when the snapshot holds no object of the category: the
-// compare run ends there and no later category runs.
-bool compareObjects(const ObjectCategory& category, Connection& store, Connection& target,
+// found only in the target are never touched. The drop names the object in
+// brackets where it is not a regular identifier.
+void compareObjects(const ObjectCategory& category, Connection& store, Connection& target,
                     ScriptBuffer& buffer);
 
 } // namespace dbc

@@ -2,15 +2,32 @@
 
 #include "column_definition.h"
 #include "compare_queries.h"
+#include "default_compare.h"
 #include "name_key.h"
 #include "row_groups.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 namespace dbc {
 
 namespace {
+
+// The index of field `name` when the result has it. A snapshot written before
+// scales and identity seeds were kept has no such fields.
+std::optional<std::size_t> optionalColumn(const Result& result, std::string_view name) {
+    const auto& columns = result.columns();
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (equalsIgnoringCase(columns[i], name))
+            return i;
+    }
+    return std::nullopt;
+}
+
+std::string_view valueOr(const Result::Row& row, std::optional<std::size_t> column) {
+    return column ? std::string_view(row.at(*column)) : std::string_view();
+}
 
 // Every row of a column result as a ColumnRow. Both sides' results carry the
 // same field names (letter case aside), so one reader serves both.
@@ -26,10 +43,14 @@ std::vector<ColumnRow> readColumnRows(const Result& result) {
     const std::size_t collation = result.columnIndex("Collation");
     const std::size_t typeStat = result.columnIndex("TypeStat");
     const std::size_t colStat = result.columnIndex("colStat");
+    const auto scale = optionalColumn(result, "FieldScale");
+    const auto seed = optionalColumn(result, "IdentSeed");
+    const auto increment = optionalColumn(result, "IdentIncr");
     columns.reserve(result.size());
     for (const auto& row : result.rows()) {
         columns.push_back({row.at(table), row.at(field), row.at(type), row.at(length),
-                           row.at(nullable), row.at(collation), row.at(typeStat), row.at(colStat)});
+                           row.at(nullable), row.at(collation), row.at(typeStat), row.at(colStat),
+                           valueOr(row, scale), valueOr(row, seed), valueOr(row, increment)});
     }
     return columns;
 }
@@ -47,25 +68,32 @@ std::vector<ColumnRow> tableColumns(const std::vector<ColumnRow>& all,
     return columns;
 }
 
-bool definitionsDiffer(const ColumnRow& snapshot, const ColumnRow& target) {
+// The five values compared of every column, and the scale when both sides
+// carry one (a snapshot written before scales were kept does not).
+bool definitionsDiffer(const ColumnRow& snapshot, const ColumnRow& target, bool compareScale) {
     return snapshot.fieldLength != target.fieldLength || snapshot.fieldType != target.fieldType ||
            snapshot.isNullable != target.isNullable || snapshot.collation != target.collation ||
-           snapshot.colStat != target.colStat;
+           snapshot.colStat != target.colStat ||
+           (compareScale && snapshot.fieldScale != target.fieldScale);
+}
+
+std::string addStatement(const ColumnRow& snapshot, DefaultComparison& defaults) {
+    return addColumnStatement(snapshot, defaults.carriedBy(snapshot.tableName, snapshot.fieldName));
 }
 
 void mergeColumns(const std::vector<ColumnRow>& snapshot, const std::vector<ColumnRow>& target,
-                  ScriptBuffer& buffer) {
+                  bool compareScale, DefaultComparison& defaults, ScriptBuffer& buffer) {
     std::size_t s = 0;
     std::size_t g = 0;
     while (s < snapshot.size() && g < target.size()) {
         const int order = compareNameKeys(snapshot[s].fieldName, target[g].fieldName);
         if (order == 0) {
-            if (definitionsDiffer(snapshot[s], target[g]))
+            if (definitionsDiffer(snapshot[s], target[g], compareScale))
                 buffer.addStatement(alterColumnStatement(snapshot[s]));
             ++s;
             ++g;
         } else if (order < 0) {
-            buffer.addStatement(addColumnStatement(snapshot[s]));
+            buffer.addStatement(addStatement(snapshot[s], defaults));
             ++s;
         } else {
             buffer.addStatement(dropColumnStatement(snapshot[s].tableName, target[g].fieldName));
@@ -75,7 +103,7 @@ void mergeColumns(const std::vector<ColumnRow>& snapshot, const std::vector<Colu
     for (; g < target.size(); ++g)
         buffer.addStatement(trailingDropColumnStatement(target[g]));
     for (; s < snapshot.size(); ++s)
-        buffer.addStatement(addColumnStatement(snapshot[s]));
+        buffer.addStatement(addStatement(snapshot[s], defaults));
 }
 
 } // namespace
@@ -88,7 +116,10 @@ TableCategoryRows fetchTableCategoryRows(Connection& store, Connection& target) 
     return rows;
 }
 
-void compareTables(const TableCategoryRows& rows, ScriptBuffer& buffer) {
+void compareTables(const TableCategoryRows& rows, DefaultComparison& defaults,
+                   ScriptBuffer& buffer) {
+    const bool compareScale = optionalColumn(rows.snapshotColumns, "FieldScale") &&
+                              optionalColumn(rows.targetColumns, "FieldScale");
     const std::vector<ColumnRow> snapshotAll = readColumnRows(rows.snapshotColumns);
     const std::vector<ColumnRow> targetAll = readColumnRows(rows.targetColumns);
     const RowGroups snapshotTables(rows.snapshotColumns, "TableName");
@@ -104,7 +135,7 @@ void compareTables(const TableCategoryRows& rows, ScriptBuffer& buffer) {
         if (target.empty())
             buffer.addStatement(createTableStatement(table, snapshot));
         else
-            mergeColumns(snapshot, target, buffer);
+            mergeColumns(snapshot, target, compareScale, defaults, buffer);
     }
 }
 

@@ -6,6 +6,8 @@
 
 namespace dbc {
 
+class DefaultComparison;
+
 // The rows the table and column category works on, each side read once per run.
 struct TableCategoryRows {
     Result snapshotColumns; // SourceTable, one row per column
@@ -20,7 +22,10 @@ TableCategoryRows fetchTableCategoryRows(Connection& store, Connection& target);
 // Adds, for each snapshot table in name-list order, a Create Table statement
 // when the target has no table of that name, or else the Add, Alter and Drop
 // statements of a merge of the two sides' columns in name-key order. Tables
-// found only in the target are left alone.
-void compareTables(const TableCategoryRows& rows, ScriptBuffer& buffer);
+// found only in the target are left alone. An Add carries the column's
+// default from `defaults` where it may. The scale is compared when both sides
+// carry it.
+void compareTables(const TableCategoryRows& rows, DefaultComparison& defaults,
+                   ScriptBuffer& buffer);
 
 } // namespace dbc

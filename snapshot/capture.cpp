@@ -24,12 +24,14 @@ void emptyTable(SnapshotStore& store, const char* table) {
 }
 
 std::size_t captureColumns(Connection& source, SnapshotStore& store, CaptureObserver& observer) {
+    store.addMissingColumns();
     emptyTable(store, "SourceTable");
     Result rows = source.open(catalog::captureColumns);
     if (!rows.empty())
         observer.stepStarted(CaptureStep::Columns, 0, lastPosition(rows.size(), false));
     const auto name = rows.columnIndex("Name");
     const auto length = rows.columnIndex("Length");
+    const auto scale = rows.columnIndex("Scale");
     const auto typeName = rows.columnIndex("TypeName");
     const auto tableName = rows.columnIndex("TableName");
     const auto collation = rows.columnIndex("Collation");
@@ -47,7 +49,8 @@ std::size_t captureColumns(Connection& source, SnapshotStore& store, CaptureObse
                                         {"Collation", collationValue},
                                         {"IsNullable", row[isNullable]},
                                         {"TypeStat", row[typeStat]},
-                                        {"colStat", row[colStat]}});
+                                        {"colStat", row[colStat]},
+                                        {"FieldScale", row[scale]}});
         observer.advanced();
     }
     return rows.size();

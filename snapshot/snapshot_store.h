@@ -49,6 +49,11 @@ public:
     // appending many rows costs one step each.
     void appendRow(std::string_view table, const std::vector<Field>& fields);
 
+    // Gives a store file written by an earlier version the columns it lacks
+    // (the scale and identity seed of SourceTable), so a capture can fill
+    // them. Rows already there read those fields as empty.
+    void addMissingColumns();
+
     // Runs `sql` on the store (the "Delete From ..." of a capture).
     void execute(const std::string& sql);
 

@@ -16,10 +16,11 @@ using test::FakeConnection;
 using test::makeResult;
 
 const std::string columnsQuery =
-    "SELECT a.name, a.id, a.prec as length, a.xtype,a.IsNullable,a.TypeStat,a.Collation,a.colstat "
-    "as colstat, b.name AS TypeName, c.name AS tablename  FROM syscolumns a INNER JOIN systypes b "
-    "ON a.xtype = b.xtype AND a.id>1000 And  b.name <> 'sysname' INNER JOIN  sysobjects c ON c.id "
-    "= a.id AND c.xtype = 'u'   ORDER BY TableName,a.name ";
+    "SELECT a.name, a.id, a.prec as length, a.scale, a.xtype,a.IsNullable,a.TypeStat,a.Collation,"
+    "a.colstat as colstat, b.name AS TypeName, c.name AS tablename  FROM syscolumns a INNER JOIN "
+    "systypes b ON b.xusertype = CASE a.xusertype WHEN 256 THEN a.xtype ELSE a.xusertype END AND "
+    "a.id>1000 INNER JOIN  sysobjects c ON c.id = a.id AND c.xtype = 'u'   ORDER BY "
+    "TableName,a.name ";
 const std::string indexQuery =
     "SELECT a.indid as status, a.name AS IndexName, b.indid, b.colid, b.keyno AS IndexFieldOrder, "
     "c.name AS tablename, d.name AS IndexField  FROM sysindexes a INNER JOIN   sysindexkeys b ON "
@@ -45,9 +46,10 @@ protected:
     void SetUp() override {
         m_source.answer(
             columnsQuery,
-            makeResult({"name", "id", "length", "xtype", "IsNullable", "TypeStat", "Collation",
-                        "colstat", "TypeName", "tablename"},
-                       {{"Name", "1977", "50", "167", "1", "2", "X", "0", "varchar", " T \t"}}));
+            makeResult({"name", "id", "length", "scale", "xtype", "IsNullable", "TypeStat",
+                        "Collation", "colstat", "TypeName", "tablename"},
+                       {{"Name", "1977", "50", "", "167", "1", "2", "X", "0", "varchar", " T \t"},
+                        {"Pay", "1977", "10", "2", "108", "1", "0", "", "0", "numeric", "T"}}));
         m_source.answer(indexQuery, makeResult({"status", "IndexName", "indid", "colid",
                                                 "IndexFieldOrder", "tablename", "IndexField"}));
         m_source.answer(procedureNames, makeResult({"Name"}, {{"O'Brien"}, {"p2"}}));
@@ -80,10 +82,12 @@ TEST_F(CaptureQueries, StoresValuesAsTheStoreExpectsThem) {
     CaptureSummary summary = captureSource(m_source, *m_store, observer);
     Connection& store = m_store->connection();
     Result column = store.open("Select * From SourceTable");
-    ASSERT_EQ(column.size(), 1u);
+    ASSERT_EQ(column.size(), 2u);
     EXPECT_EQ(column.field(0, "TableName"), "T"); // trimmed of blanks and tabs
     EXPECT_EQ(column.field(0, "FieldLength"), "50");
     EXPECT_EQ(column.field(0, "Collation"), "X");
+    EXPECT_EQ(column.field(0, "FieldScale"), "");
+    EXPECT_EQ(column.field(1, "FieldScale"), "2");
     Result text = store.open("Select SpText From SourceSp where SpName='O''Brien'");
     EXPECT_EQ(text.size(), 2u);
     Result defaults = store.open("Select * From SourceDF");
@@ -91,7 +95,7 @@ TEST_F(CaptureQueries, StoresValuesAsTheStoreExpectsThem) {
     EXPECT_EQ(defaults.field(0, "DFValue"), "(0)");
     EXPECT_EQ(defaults.field(0, "TableName"), "T "); // untrimmed
     EXPECT_EQ(summary.objectsWithoutText, std::vector<std::string>{"p2"});
-    EXPECT_EQ(summary.rows, (std::array<std::size_t, 6>{1, 0, 2, 0, 0, 1}));
+    EXPECT_EQ(summary.rows, (std::array<std::size_t, 6>{2, 0, 2, 0, 0, 1}));
 }
 
 } // namespace

@@ -47,7 +47,7 @@ std::vector<std::string> compareIndexRows(const std::vector<Key>& snapshot,
                  test::nameList("TableName", tables));
     server.answer(targetIndexQuery, test::targetIndexKeys(target));
     ScriptBuffer buffer;
-    EXPECT_EQ(compareIndexes(store, server, buffer), !tables.empty());
+    compareIndexes(store, server, buffer);
     EXPECT_EQ(buffer.displayLines(), buffer.statements());
     return buffer.statements();
 }
@@ -135,11 +135,11 @@ const IndexCase indexCases[] = {
     {"SnapshotTableNameWithTrailingBlanksMatches",
      {{"Emp  ", "IX", "Id", "1", "2"}},
      {{"Emp", "IX", "No", "1", "2"}},
-     {"Drop Index Emp  .IX", "Create INDEX IX On [Emp  ] ([Id]) ON [PRIMARY]"}},
+     {"Drop Index [Emp  ].IX", "Create INDEX IX On [Emp  ] ([Id]) ON [PRIMARY]"}},
     {"ApostropheInTableName",
      {{"O'Brien", "IX", "Id", "1", "2"}},
      {{"O'Brien", "IX", "Id", "1", "2"}, {"O'Brien", "IX2", "Id", "1", "3"}},
-     {"Drop Index O'Brien.IX2"}},
+     {"Drop Index [O'Brien].IX2"}},
     {"TablesInListOrder",
      {{"B", "IX_B", "b", "1", "2"}, {"A", "IX_A", "a", "1", "2"}},
      {},

@@ -30,7 +30,7 @@ TEST_P(ObjectCompareGolden, GeneratesExactlyTheExpectedScript) {
     test::Catalogs catalogs;
     catalogs.setObjects(*c.tables, c.snapshot, c.target);
     ScriptBuffer buffer;
-    EXPECT_TRUE(compareObjects(*c.category, catalogs.store, catalogs.target, buffer));
+    compareObjects(*c.category, catalogs.store, catalogs.target, buffer);
     EXPECT_EQ(buffer.displayLines(), c.display);
     EXPECT_EQ(buffer.statements(), c.statements);
 }
@@ -151,8 +151,8 @@ const ObjectCase objectCases[] = {
      &test::procedureTables,
      {{"O'Brien", {"CREATE PROCEDURE [O'Brien] AS SELECT 1"}}},
      {{"O'Brien", std::vector<std::string>{"CREATE PROCEDURE [O'Brien] AS SELECT 2"}}},
-     {"Go", "drop procedure [dbo].O'Brien", "Go", "CREATE PROCEDURE [O'Brien] AS SELECT 1"},
-     {"drop procedure [dbo].O'Brien", "CREATE PROCEDURE [O'Brien] AS SELECT 1"}},
+     {"Go", "drop procedure [dbo].[O'Brien]", "Go", "CREATE PROCEDURE [O'Brien] AS SELECT 1"},
+     {"drop procedure [dbo].[O'Brien]", "CREATE PROCEDURE [O'Brien] AS SELECT 1"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Objects, ObjectCompareGolden, ::testing::ValuesIn(objectCases),
@@ -205,10 +205,10 @@ TEST(ObjectCompare, OtherTypeOrNegativeStatusInTargetCountsAsMissing) {
     }
 }
 
-TEST(ObjectCompare, EmptyNameListEndsTheRun) {
+TEST(ObjectCompare, EmptyNameListAsksTheTargetNothing) {
     test::Catalogs catalogs;
     ScriptBuffer buffer;
-    EXPECT_FALSE(compareObjects(viewCategory, catalogs.store, catalogs.target, buffer));
+    compareObjects(viewCategory, catalogs.store, catalogs.target, buffer);
     EXPECT_TRUE(buffer.statements().empty());
     EXPECT_TRUE(buffer.displayLines().empty());
     EXPECT_TRUE(catalogs.target.sent().empty());

@@ -1,5 +1,6 @@
-#include "catalog_rows.h"
 #include "column_definition.h"
+#include "compare_catalogs.h"
+#include "default_compare.h"
 #include "table_compare.h"
 
 #include <gtest/gtest.h>
@@ -39,8 +40,13 @@ TEST_P(TableCompareGolden, GeneratesExactlyTheExpectedStatements) {
     const TableCase& c = GetParam();
     TableCategoryRows rows{test::snapshotColumns(c.snapshot), tableNamesOf(c.snapshot),
                            test::targetColumns(c.target)};
+    test::FakeConnection store;
+    test::FakeConnection target;
+    store.answer("Select * From SourceDF Order by DFName", Result());
+    target.answer(test::targetDefaultQuery, Result());
+    DefaultComparison defaults(store, target);
     ScriptBuffer buffer;
-    compareTables(rows, buffer);
+    compareTables(rows, defaults, buffer);
     EXPECT_EQ(buffer.statements(), c.expected);
     EXPECT_EQ(buffer.displayLines(), c.expected);
 }
@@ -126,7 +132,7 @@ const TableCase tableCases[] = {
     {"ApostropheInTableNameComparesLikeAnyOther",
      {intCol("O'Brien", "a"), intCol("O'Brien", "b")},
      {intCol("O'Brien", "a")},
-     {"Alter Table O'Brien Add b int NULL"}},
+     {"Alter Table [O'Brien] Add b int NULL"}},
     {"TablesInListOrderMissingOneCreated",
      {intCol("B", "x"), intCol("A", "y")},
      {intCol("A", "y"), intCol("A", "z")},
