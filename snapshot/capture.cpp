@@ -3,9 +3,12 @@
 #include "catalog_queries.h"
 #include "database_error.h"
 #include "snapshot_store.h"
+#include "sql_names.h"
 #include "sql_text.h"
 
+#include <map>
 #include <optional>
+#include <utility>
 
 namespace dbc {
 
@@ -23,6 +26,29 @@ void emptyTable(SnapshotStore& store, const char* table) {
     store.execute(std::string("Delete From ") + table);
 }
 
+// The identity column's seed and increment of one table, as the server
+// answers them for the bracketed name (so any name reads as one name).
+std::pair<std::string, std::string> identitySeed(Connection& source, const std::string& table) {
+    const std::string name = nStringLiteral("[" + bracketedNameBody(table) + "]");
+    Result seed = source.open(catalog::identitySeedBefore + name + catalog::identitySeedBetween +
+                              name + catalog::identitySeedAfter);
+    if (seed.empty())
+        return {};
+    return {seed.field(0, "IdentSeed"), seed.field(0, "IdentIncr")};
+}
+
+// Seed and increment of every table that has an identity column (colstat 1),
+// by the table's name as the column query gives it.
+std::map<std::string, std::pair<std::string, std::string>>
+identitySeeds(Connection& source, const Result& rows, std::size_t tableName, std::size_t colStat) {
+    std::map<std::string, std::pair<std::string, std::string>> seeds;
+    for (const auto& row : rows.rows()) {
+        if (row[colStat] == "1" && !seeds.contains(row[tableName]))
+            seeds.emplace(row[tableName], identitySeed(source, row[tableName]));
+    }
+    return seeds;
+}
+
 std::size_t captureColumns(Connection& source, SnapshotStore& store, CaptureObserver& observer) {
     store.addMissingColumns();
     emptyTable(store, "SourceTable");
@@ -38,10 +64,14 @@ std::size_t captureColumns(Connection& source, SnapshotStore& store, CaptureObse
     const auto isNullable = rows.columnIndex("IsNullAble");
     const auto typeStat = rows.columnIndex("TypeStat");
     const auto colStat = rows.columnIndex("colStat");
+    const auto seeds = identitySeeds(source, rows, tableName, colStat);
     for (const auto& row : rows.rows()) {
         std::optional<std::string> collationValue;
         if (!row[collation].empty())
             collationValue = row[collation];
+        std::pair<std::string, std::string> seed;
+        if (row[colStat] == "1")
+            seed = seeds.at(row[tableName]);
         store.appendRow("SourceTable", {{"FieldName", row[name]},
                                         {"FieldLength", row[length]},
                                         {"FieldType", row[typeName]},
@@ -50,7 +80,9 @@ std::size_t captureColumns(Connection& source, SnapshotStore& store, CaptureObse
                                         {"IsNullable", row[isNullable]},
                                         {"TypeStat", row[typeStat]},
                                         {"colStat", row[colStat]},
-                                        {"FieldScale", row[scale]}});
+                                        {"FieldScale", row[scale]},
+                                        {"IdentSeed", seed.first},
+                                        {"IdentIncr", seed.second}});
         observer.advanced();
     }
     return rows.size();

@@ -15,6 +15,12 @@ inline constexpr const char* captureColumns =
     "AND a.id>1000 INNER JOIN  sysobjects c ON c.id = a.id AND c.xtype = 'u'   ORDER BY "
     "TableName,a.name ";
 
+// The seed and increment of a table's identity column: the two parts around
+// the table's name, which goes in as an N'...' literal of the bracketed name.
+inline constexpr const char* identitySeedBefore = "SELECT IDENT_SEED(";
+inline constexpr const char* identitySeedBetween = ") AS IdentSeed, IDENT_INCR(";
+inline constexpr const char* identitySeedAfter = ") AS IdentIncr";
+
 inline constexpr const char* captureIndexKeys =
     "SELECT a.indid as status, a.name AS IndexName, b.indid, b.colid, b.keyno AS "
     "IndexFieldOrder, c.name AS tablename, d.name AS IndexField  FROM sysindexes a INNER JOIN   "
