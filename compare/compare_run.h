@@ -1,27 +1,50 @@
 #pragma once
 
+#include "catalog_diff.h"
+#include "change.h"
 #include "connection.h"
+#include "object_kinds.h"
 #include "script_buffer.h"
 
+#include <set>
 #include <string>
 
 namespace dbc {
 
 // One compare run: reads the snapshot store through `store` and the target's
-// catalog through `target` and adds to `buffer` the statements that bring the
-// target into line with the snapshot. Nothing is executed on the target.
+// catalog through `target`, part by part, and appends to `out` the changes
+// that bring the target into line with the snapshot. Nothing is executed on
+// the target.
 //
-// The caller has already cleared the buffer's statement list and connected
-// `target`, so a failed connect leaves an empty list beside the old display
-// text. When the snapshot holds no column rows the run ends before touching
-// the buffer. Otherwise it clears the display text, adds "use " +
-// `databaseName` (bracketed where it needs it), and runs every category in
-// order, whatever the others hold: tables and columns, indexes, procedures,
-// views, triggers, default constraints. The default constraints of both sides
-// are read before the tables, so that an Add can carry its column's default.
+// When the snapshot holds no column rows the run ends before it appends
+// anything and returns false. Otherwise the default constraints of both sides
+// are read (an Add carries its column's default), the first change is "use "
+// + `databaseName`, and every part follows in order, whatever the others
+// hold: tables and columns, indexes, procedures, views, triggers, default
+// constraints. Each part reads the snapshot's rows, then the target's, then
+// appends its changes.
 //
-// Errors of either connection propagate as exceptions; the statements added
-// before the failure stay in the buffer.
+// Errors of either connection propagate as exceptions; the changes appended
+// before the failure stay in `out`.
+bool compareWithSnapshot(Connection& store, Connection& target, const std::string& databaseName,
+                         ChangeList& out);
+
+// The parts of a run. Each reads the snapshot's rows of its part, then the
+// target's, and appends its changes (see catalog_diff.h); each but the last
+// returns false, appending nothing, when the snapshot has no names in its
+// part. The default part on its own carries nothing into Adds.
+bool compareTablePart(Connection& store, Connection& target, const DefaultSides& defaults,
+                      std::set<std::string>& carried, ChangeList& out);
+bool compareIndexPart(Connection& store, Connection& target, ChangeList& out);
+bool compareModulePart(const ObjectKind& kind, Connection& store, Connection& target,
+                       ChangeList& out);
+void compareDefaultPart(Connection& store, Connection& target, ChangeList& out);
+
+// The run above into the script buffer. The caller has already cleared the
+// buffer's statement list and connected `target`, so a failed connect leaves
+// an empty list beside the old display text. A run that begins clears the
+// display text and adds its changes, also those found before a failure; a
+// run over a snapshot without column rows leaves the buffer alone.
 void runCompare(Connection& store, Connection& target, const std::string& databaseName,
                 ScriptBuffer& buffer);
 

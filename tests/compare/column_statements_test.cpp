@@ -1,4 +1,4 @@
-#include "column_definition.h"
+#include "statement_text.h"
 
 #include "tsv_cases.h"
 
@@ -13,18 +13,18 @@ TEST_P(ColumnStatementsTest, WritesTheStatementTheCaseExpects) {
     const CaseLine& line = GetParam();
     const std::vector<std::string>& f = line.fields;
     ASSERT_EQ(f.size(), 13u) << "case line " << line.number;
-    const ColumnRow row{f[1], f[2], f[3], f[4], f[6], f[7], f[8], f[9], f[5], f[10], f[11]};
+    const Column column{f[1], f[2], f[3], f[4], f[6], f[7], f[8], f[9], f[5], true, f[10], f[11]};
     const std::string& form = f[0];
     if (form == "add")
-        EXPECT_EQ(addColumnStatement(row), f[12]);
+        EXPECT_EQ(addColumnStatement({column, std::nullopt}), f[12]);
     else if (form == "alter")
-        EXPECT_EQ(alterColumnStatement(row), f[12]);
+        EXPECT_EQ(alterColumnStatement({column}), f[12]);
     else if (form == "create")
-        EXPECT_EQ(createTableStatement(row.tableName, {row}), f[12]);
+        EXPECT_EQ(createTableStatement({column.table, {column}}), f[12]);
     else if (form == "drop")
-        EXPECT_EQ(dropColumnStatement(row.tableName, row.fieldName), f[12]);
+        EXPECT_EQ(dropColumnStatement({column.table, column.name, false}), f[12]);
     else if (form == "trailing")
-        EXPECT_EQ(trailingDropColumnStatement(row), f[12]);
+        EXPECT_EQ(dropColumnStatement({column.table, column.name, true}), f[12]);
     else
         FAIL() << "unknown form '" << form << "' on case line " << line.number;
 }

@@ -1,5 +1,7 @@
 #include "compare_catalogs.h"
 
+#include "compare_run.h"
+
 #include <set>
 
 namespace dbc::test {
@@ -74,9 +76,10 @@ Catalogs::Catalogs() {
     setDefaults({}, {});
 }
 
-void Catalogs::setColumns(const std::vector<Col>& snapshot, const std::vector<Col>& targetSide) {
+void Catalogs::setColumns(const std::vector<Col>& snapshot, const std::vector<Col>& targetSide,
+                          bool earlierStoreLayout) {
     store.answer("Select * From SourceTable Order by TableName,FieldName",
-                 snapshotColumns(snapshot));
+                 snapshotColumns(snapshot, earlierStoreLayout));
     store.answer(
         "Select TableName From SourceTable Group by TableName",
         nameList("TableName", firstSeenTables(snapshot, [](const Col& c) { return c.table; })));
@@ -123,6 +126,51 @@ void Catalogs::setObjects(const ObjectTables& tables, const std::vector<StoredOb
 void Catalogs::setDefaults(const std::vector<Df>& snapshot, const std::vector<Df>& targetSide) {
     store.answer("Select * From SourceDF Order by DFName", snapshotDefaults(snapshot));
     target.answer(targetDefaultQuery, targetDefaults(targetSide));
+}
+
+namespace {
+
+void addAll(const ChangeList& changes, ScriptBuffer& buffer) {
+    for (const Change& change : changes)
+        buffer.add(change);
+}
+
+} // namespace
+
+bool compareTables(const Result& snapshotColumns, const Result& tableNames,
+                   const Result& targetColumns, ScriptBuffer& buffer) {
+    FakeConnection store;
+    FakeConnection target;
+    store.answer("Select * From SourceTable Order by TableName,FieldName", snapshotColumns);
+    store.answer("Select TableName From SourceTable Group by TableName", tableNames);
+    target.answer(targetColumnQuery, targetColumns);
+    ChangeList changes;
+    const std::vector<DefaultConstraint> none;
+    std::set<std::string> carried;
+    const bool listed = compareTablePart(store, target, {none, none}, carried, changes);
+    addAll(changes, buffer);
+    return listed;
+}
+
+bool compareIndexes(Connection& store, Connection& target, ScriptBuffer& buffer) {
+    ChangeList changes;
+    const bool listed = compareIndexPart(store, target, changes);
+    addAll(changes, buffer);
+    return listed;
+}
+
+bool compareObjects(const ObjectKind& kind, Connection& store, Connection& target,
+                    ScriptBuffer& buffer) {
+    ChangeList changes;
+    const bool listed = compareModulePart(kind, store, target, changes);
+    addAll(changes, buffer);
+    return listed;
+}
+
+void compareDefaults(Connection& store, Connection& target, ScriptBuffer& buffer) {
+    ChangeList changes;
+    compareDefaultPart(store, target, changes);
+    addAll(changes, buffer);
 }
 
 } // namespace dbc::test

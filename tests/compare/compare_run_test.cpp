@@ -120,8 +120,9 @@ TEST_P(CompareRunEmptyCategory, OnlyThatCategoryIsSilent) {
     ScriptBuffer buffer;
     runCompare(catalogs.store, catalogs.target, "hrms", buffer);
     EXPECT_EQ(buffer.statements(), expected);
-    if (!c.unsent.empty())
+    if (!c.unsent.empty()) {
         EXPECT_FALSE(contains(catalogs.target.sent(), c.unsent)) << c.unsent;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

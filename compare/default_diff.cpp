@@ -1,0 +1,57 @@
+#include "catalog_diff.h"
+
+#include "name_key.h"
+
+#include <algorithm>
+
+namespace dbc {
+
+namespace {
+
+std::vector<const DefaultConstraint*> byNameKey(const std::vector<DefaultConstraint>& defaults) {
+    std::vector<const DefaultConstraint*> sorted;
+    sorted.reserve(defaults.size());
+    for (const DefaultConstraint& constraint : defaults)
+        sorted.push_back(&constraint);
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const DefaultConstraint* a, const DefaultConstraint* b) {
+                         return nameKeyLess(a->name, b->name);
+                     });
+    return sorted;
+}
+
+} // namespace
+
+void diffDefaults(const std::vector<DefaultConstraint>& snapshot,
+                  const std::vector<DefaultConstraint>& target,
+                  const std::set<std::string>& carried, ChangeList& out) {
+    const auto s = byNameKey(snapshot);
+    const auto g = byNameKey(target);
+    std::vector<const DefaultConstraint*> adds;
+    auto add = [&](const DefaultConstraint* constraint) {
+        if (!carried.contains(nameKey(constraint->name)))
+            adds.push_back(constraint);
+    };
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < s.size() && j < g.size()) {
+        const int order = compareNameKeys(s[i]->name, g[j]->name);
+        if (order == 0) {
+            ++i;
+            ++j;
+        } else if (order < 0) {
+            add(s[i++]);
+        } else {
+            out.push_back({DropDefault{g[j]->table, g[j]->name}});
+            ++j;
+        }
+    }
+    for (; j < g.size(); ++j)
+        out.push_back({DropDefault{g[j]->table, g[j]->name}});
+    for (; i < s.size(); ++i)
+        add(s[i]);
+    for (const DefaultConstraint* constraint : adds)
+        out.push_back({AddDefault{*constraint}});
+}
+
+} // namespace dbc

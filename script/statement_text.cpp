@@ -1,0 +1,179 @@
+#include "statement_text.h"
+
+#include "column_type.h"
+#include "sql_names.h"
+#include "sql_text.h"
+
+#include <initializer_list>
+#include <string_view>
+
+namespace dbc {
+
+namespace {
+
+std::string concat(std::initializer_list<std::string_view> pieces) {
+    std::size_t size = 0;
+    for (auto piece : pieces)
+        size += piece.size();
+    std::string text;
+    text.reserve(size);
+    for (auto piece : pieces)
+        text.append(piece);
+    return text;
+}
+
+} // namespace
+
+namespace {
+
+// decimal/numeric with a known scale write "(p,s)" after the type; an alias
+// type carries its own size and takes none.
+bool takesLengthPiece(const Column& column) {
+    switch (typeKindOf(column.type)) {
+    case TypeKind::Alias:
+        return false;
+    case TypeKind::ExactNumeric:
+        return typeArguments(column).empty();
+    case TypeKind::Plain:
+        break;
+    }
+    return true;
+}
+
+// The type as an Add or Alter writes it: the name, then its arguments.
+std::string typeText(const Column& column) {
+    return sqlName(column.type) + typeArguments(column);
+}
+
+} // namespace
+
+std::string typeArguments(const Column& column) {
+    if (typeKindOf(column.type) == TypeKind::ExactNumeric && column.scaleKnown &&
+        !column.scale.empty())
+        return exactNumericPiece(column.length, column.scale);
+    return {};
+}
+
+std::string columnAttributes(const Column& column) {
+    std::string suffix;
+    if (column.colStat == "1")
+        suffix += identityPiece(column.identSeed, column.identIncr);
+    if (column.typeStat == "2" && takesLengthPiece(column))
+        suffix += concat({"(", column.length, ") "});
+    if (!column.collation.empty())
+        suffix += concat({" COLLATE ", column.collation});
+    suffix += column.nullable == "0" ? " Not NULL" : " NULL";
+    return suffix;
+}
+
+std::string useStatement(const UseDatabase& change) {
+    return "use " + sqlName(change.database);
+}
+
+std::string createTableStatement(const CreateTable& change) {
+    std::string text = concat({"Create Table [dbo].[", bracketedNameBody(change.table), "] ("});
+    for (std::size_t i = 0; i < change.columns.size(); ++i) {
+        if (i > 0)
+            text += ',';
+        const Column& column = change.columns[i];
+        text += concat({"[", bracketedNameBody(column.name), "] [", bracketedNameBody(column.type),
+                        "]", typeArguments(column)});
+        text += columnAttributes(column);
+    }
+    text += ") ON [PRIMARY]";
+    return text;
+}
+
+std::string addColumnStatement(const AddColumn& change) {
+    const Column& column = change.column;
+    std::string text = concat({"Alter Table ", sqlName(column.table), " Add ", sqlName(column.name),
+                               " ", typeText(column), columnAttributes(column)});
+    if (change.carriedDefault) {
+        const DefaultConstraint& carried = *change.carriedDefault;
+        text += concat(
+            {" CONSTRAINT ", sqlName(carried.name), " DEFAULT ", trimControl(carried.value)});
+    }
+    return text;
+}
+
+std::string alterColumnStatement(const AlterColumn& change) {
+    const Column& column = change.column;
+    return concat({"Alter Table ", sqlName(column.table), " Alter COLUMN ", sqlName(column.name),
+                   " ", typeText(column), columnAttributes(column)});
+}
+
+std::string dropColumnStatement(const DropColumn& change) {
+    return concat({"Alter Table ", sqlName(change.table),
+                   change.trailing ? " Drop  Column " : " Drop Column ", sqlName(change.column),
+                   " "});
+}
+
+std::string createIndexStatement(const CreateIndex& change) {
+    const Index& index = change.index;
+    std::string text =
+        concat({index.clustered() ? "Create CLUSTERED  INDEX " : "Create INDEX ",
+                sqlName(index.name), " On [", bracketedNameBody(index.table), "] ("});
+    for (std::size_t i = 0; i < index.keys.size(); ++i)
+        text += concat({i > 0 ? ",[" : "[", bracketedNameBody(index.keys[i].column), "]"});
+    text += ") ON [PRIMARY]";
+    return text;
+}
+
+std::string dropIndexStatement(const DropIndex& change) {
+    return concat({"Drop Index ", sqlName(change.table), ".", sqlName(change.index)});
+}
+
+std::string createModuleStatement(const CreateModule& change) {
+    return change.text;
+}
+
+std::string dropModuleStatement(const DropModule& change) {
+    std::string_view words;
+    switch (change.kind->id) {
+    case ObjectKind::Procedure:
+        words = "drop procedure [dbo].";
+        break;
+    case ObjectKind::View:
+        words = "drop View [dbo].";
+        break;
+    case ObjectKind::Trigger:
+        words = change.textUnreadable ? "drop TRIGGER [dbo]." : "drop TRigger [dbo].";
+        break;
+    }
+    return concat({words, sqlName(change.name)});
+}
+
+std::string addDefaultStatement(const AddDefault& change) {
+    const DefaultConstraint& constraint = change.constraint;
+    return concat({"ALTER TABLE ", sqlName(constraint.table), " WITH NOCHECK ADD CONSTRAINT ",
+                   sqlName(constraint.name), " DEFAULT ", trimControl(constraint.value), " FOR ",
+                   sqlName(constraint.column)});
+}
+
+std::string dropDefaultStatement(const DropDefault& change) {
+    return concat({"ALTER TABLE ", sqlName(change.table), " Drop ", sqlName(change.name)});
+}
+
+namespace {
+
+struct Render {
+    std::string operator()(const UseDatabase& c) const { return useStatement(c); }
+    std::string operator()(const CreateTable& c) const { return createTableStatement(c); }
+    std::string operator()(const AddColumn& c) const { return addColumnStatement(c); }
+    std::string operator()(const AlterColumn& c) const { return alterColumnStatement(c); }
+    std::string operator()(const DropColumn& c) const { return dropColumnStatement(c); }
+    std::string operator()(const CreateIndex& c) const { return createIndexStatement(c); }
+    std::string operator()(const DropIndex& c) const { return dropIndexStatement(c); }
+    std::string operator()(const CreateModule& c) const { return createModuleStatement(c); }
+    std::string operator()(const DropModule& c) const { return dropModuleStatement(c); }
+    std::string operator()(const AddDefault& c) const { return addDefaultStatement(c); }
+    std::string operator()(const DropDefault& c) const { return dropDefaultStatement(c); }
+};
+
+} // namespace
+
+std::string statementText(const Change& change) {
+    return std::visit(Render{}, change.record);
+}
+
+} // namespace dbc
