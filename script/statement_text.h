@@ -5,63 +5,65 @@
 #include <string>
 
 // Every statement text the program generates is built here, one function per
-// form. The texts are the scripts' own: letter case, blanks (two before
-// "Column" of a trailing drop, after "CLUSTERED", before "NULL") and all.
-// Every catalog name goes through sqlName (data/sql_names.h): bare when it is
-// a regular identifier, else bracketed with "]" doubled; a name between
-// brackets the form writes itself has its "]" doubled.
+// form. The texts are the scripts' own: letter case and blanks (two before
+// Column of a trailing drop, two after CLUSTERED, two before NULL after a
+// length) and all; the forms are shown below without quotes. Every catalog
+// name goes through sqlName (data/sql_names.h): bare when it is a regular
+// identifier, else in brackets with each ] doubled; a name between brackets
+// the form writes itself has its ] doubled.
 
 namespace dbc {
 
-// What directly follows a column's type name: "(<precision>,<scale>)" for
+// What directly follows a column's type name: (<precision>,<scale>) for
 // decimal and numeric when the scale is known, nothing otherwise.
 std::string typeArguments(const Column& column);
 
-// What follows a column's type and its arguments in every definition:
-// " IDENTITY (<seed>, <increment>) " for an identity column (" IDENTITY (1, 1) "
-// where the seed is not known), "(<length>) " when the type takes a length
-// (never for an alias type, nor for decimal/numeric written with their
-// scale), " COLLATE <collation>" when there is one, then " Not NULL" or
-// " NULL".
+// What follows a column's type and its arguments in every definition, piece
+// by piece: IDENTITY (<seed>, <increment>) with a blank before and after for
+// an identity column (seed and increment 1 where they are not known),
+// (<length>) and a blank when the type takes a length (never for an alias
+// type, nor for decimal or numeric written with their scale), a blank and
+// COLLATE <collation> when there is one, then a blank and Not NULL or NULL.
 std::string columnAttributes(const Column& column);
 
-// "use <database>".
+// use <database>.
 std::string useStatement(const UseDatabase& change);
 
-// "Create Table [dbo].[<table>] ([<column>] [<type>]<attributes>,...) ON [PRIMARY]".
+// Create Table [dbo].[<table>] ([<column>] [<type>]<attributes>,...) ON [PRIMARY].
 std::string createTableStatement(const CreateTable& change);
 
-// "Alter Table <table> Add <column> <type><attributes>", followed by
-// " CONSTRAINT <name> DEFAULT <value>" when it carries its default.
+// Alter Table <table> Add <column> <type><attributes>, followed by
+// CONSTRAINT <name> DEFAULT <value> (with a blank before each word) when it
+// carries its default.
 std::string addColumnStatement(const AddColumn& change);
 
-// "Alter Table <table> Alter COLUMN <column> <type><attributes>".
+// Alter Table <table> Alter COLUMN <column> <type><attributes>.
 std::string alterColumnStatement(const AlterColumn& change);
 
-// "Alter Table <table> Drop Column <column> ", or with "Drop  Column" for a
+// Alter Table <table> Drop Column <column> , or with Drop  Column for a
 // trailing drop.
 std::string dropColumnStatement(const DropColumn& change);
 
-// "Create CLUSTERED  INDEX <index> On [<table>] ([<key>],...) ON [PRIMARY]",
-// or "Create INDEX ..." for a nonclustered index.
+// Create CLUSTERED  INDEX <index> On [<table>] ([<key>],...) ON [PRIMARY],
+// or Create INDEX ... for a nonclustered index.
 std::string createIndexStatement(const CreateIndex& change);
 
-// "Drop Index <table>.<index>".
+// Drop Index <table>.<index>.
 std::string dropIndexStatement(const DropIndex& change);
 
 // The object's stored text, as it is.
 std::string createModuleStatement(const CreateModule& change);
 
-// "drop procedure [dbo].<name>", "drop View [dbo].<name>", or for a trigger
-// "drop TRIGGER [dbo].<name>" when its text was unreadable and
-// "drop TRigger [dbo].<name>" when it differed.
+// drop procedure [dbo].<name>, drop View [dbo].<name>, or for a trigger
+// drop TRIGGER [dbo].<name> when its text was unreadable and
+// drop TRigger [dbo].<name> when it differed.
 std::string dropModuleStatement(const DropModule& change);
 
-// "ALTER TABLE <table> WITH NOCHECK ADD CONSTRAINT <name> DEFAULT <value> FOR
-// <column>", the value without control bytes and blanks at its ends.
+// ALTER TABLE <table> WITH NOCHECK ADD CONSTRAINT <name> DEFAULT <value> FOR
+// <column>, the value without control bytes and blanks at its ends.
 std::string addDefaultStatement(const AddDefault& change);
 
-// "ALTER TABLE <table> Drop <name>".
+// ALTER TABLE <table> Drop <name>.
 std::string dropDefaultStatement(const DropDefault& change);
 
 // The text of any change.

@@ -48,7 +48,7 @@ TEST_P(RandomPairTest, OneExecutionSettlesTheTarget) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Pairs, RandomPairTest, ::testing::ValuesIn(pairNames()),
-                         [](const auto& info) { return info.param; });
+                         [](const auto& pair) { return pair.param; });
 
 } // namespace
 } // namespace dbc::e2e
