@@ -23,6 +23,7 @@ void startStep(CaptureObserver& observer, CaptureStep step, std::size_t count,
 }
 
 std::size_t captureColumns(Connection& source, SnapshotStore& store, CaptureObserver& observer) {
+    store.addMissingColumns();
     store.emptyTable("SourceTable");
     std::vector<Table> tables = readServerTables(source, CatalogSide::Capture);
     std::size_t count = 0;

@@ -15,6 +15,7 @@ class Field {
 public:
     Field(const Result& rows, std::string_view name) : m_column(rows.findColumn(name)) {}
     std::string of(const Result::Row& row) const { return m_column ? row.at(*m_column) : ""; }
+    bool present() const noexcept { return m_column.has_value(); }
 
 private:
     std::optional<std::size_t> m_column;
@@ -68,7 +69,8 @@ std::vector<Table> readSnapshotTables(Connection& store) {
     const Result list = store.open(store_sql::tableNames);
     const Field table(rows, "TableName"), name(rows, "FieldName"), type(rows, "FieldType"),
         length(rows, "FieldLength"), nullable(rows, "IsNullable"), collation(rows, "Collation"),
-        typeStat(rows, "TypeStat"), colStat(rows, "colStat");
+        typeStat(rows, "TypeStat"), colStat(rows, "colStat"), scale(rows, "FieldScale"),
+        seed(rows, "IdentSeed"), increment(rows, "IdentIncr");
     return groupByList<Table>(
         rows, list, "TableName", [&](const std::string& listed, const auto& numbers) {
             Table entry{listed, {}};
@@ -76,7 +78,8 @@ std::vector<Table> readSnapshotTables(Connection& store) {
                 const auto& row = rows.rows()[i];
                 entry.columns.push_back({table.of(row), name.of(row), type.of(row), length.of(row),
                                          nullable.of(row), collation.of(row), typeStat.of(row),
-                                         colStat.of(row)});
+                                         colStat.of(row), scale.of(row), scale.present(),
+                                         seed.of(row), increment.of(row)});
             }
             return entry;
         });
