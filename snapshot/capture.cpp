@@ -63,12 +63,21 @@ std::size_t captureIndexKeys(Connection& source, SnapshotStore& store, CaptureOb
     const auto indexField = rows.columnIndex("IndexField");
     const auto fieldOrder = rows.columnIndex("IndexFieldOrder");
     const auto status = rows.columnIndex("Status");
+    const auto isUnique = rows.columnIndex("IsUnique");
+    const auto keyConstraint = rows.columnIndex("KeyConstraint");
+    const auto isDescending = rows.columnIndex("IsDescending");
+    // "1" or "0" whatever the server answers (INDEXKEY_PROPERTY gives NULL
+    // for a key it does not know).
+    auto flag = [](const std::string& value) { return std::string(value == "1" ? "1" : "0"); };
     for (const auto& row : rows.rows()) {
         store.appendRow("SourceIndex", {{"TableName", row[tableName]},
                                         {"IndexName", row[indexName]},
                                         {"IndexField", row[indexField]},
                                         {"IndexFieldOrder", row[fieldOrder]},
-                                        {"Status", row[status]}});
+                                        {"Status", row[status]},
+                                        {"IsUnique", flag(row[isUnique])},
+                                        {"KeyConstraint", row[keyConstraint]},
+                                        {"IsDescending", flag(row[isDescending])}});
         observer.advanced();
     }
     return rows.size();
@@ -143,6 +152,7 @@ std::size_t captureDefaults(Connection& source, SnapshotStore& store, CaptureObs
 CaptureSummary captureSource(Connection& source, SnapshotStore& store, CaptureObserver& observer) {
     CaptureSummary summary;
     SnapshotStore::Transaction transaction(store);
+    store.addMissingColumns();
     summary.rows[SourceTable] = captureColumns(source, store, observer);
     observer.columnRowsWritten();
     summary.rows[SourceIndex] = captureIndexKeys(source, store, observer);

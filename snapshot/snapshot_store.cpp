@@ -180,6 +180,10 @@ void SnapshotStore::appendRow(std::string_view table, const std::vector<Field>& 
     insert.step();
 }
 
+void SnapshotStore::addMissingColumns() {
+    dbc::addMissingColumns(*m_connection);
+}
+
 void SnapshotStore::execute(const std::string& sql) {
     m_connection->execute(sql);
 }

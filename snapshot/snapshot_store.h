@@ -49,6 +49,10 @@ public:
     // appending many rows costs one step each.
     void appendRow(std::string_view table, const std::vector<Field>& fields);
 
+    // Adds the columns that later versions record and a store written before
+    // them lacks (a capture does, before it writes its rows).
+    void addMissingColumns();
+
     // Runs `sql` on the store (the "Delete From ..." of a capture).
     void execute(const std::string& sql);
 

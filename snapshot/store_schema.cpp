@@ -43,7 +43,10 @@ const std::vector<StoreTable>& storeTables() {
           {"IndexName", "TEXT"},
           {"IndexField", "TEXT"},
           {"IndexFieldOrder", "INTEGER"},
-          {"Status", "TEXT"}}},
+          {"Status", "TEXT"},
+          {"IsUnique", "TEXT", true},
+          {"KeyConstraint", "TEXT", true},
+          {"IsDescending", "TEXT", true}}},
         {"SourceSp", {{"SpName", "TEXT"}, {"SpText", "TEXT"}}, true},
         {"SourceView", {{"ViewName", "TEXT"}, {"ViewText", "TEXT"}}, true},
         {"SourceTR", {{"TRName", "TEXT"}, {"TRText", "TEXT"}}, true},
@@ -84,7 +87,7 @@ std::string findSchemaFault(SqliteConnection& connection) {
 
         Result info = connection.open("PRAGMA table_info(" + quoteLiteral(name) + ")");
         for (const auto& column : table.columns) {
-            if (!hasColumn(info, column.name))
+            if (!column.optional && !hasColumn(info, column.name))
                 return "table " + name + " has no column " + std::string(column.name);
         }
 
@@ -98,6 +101,18 @@ std::string findSchemaFault(SqliteConnection& connection) {
             return "table " + name + " has an index, which would change the order of its rows";
     }
     return {};
+}
+
+void addMissingColumns(SqliteConnection& connection) {
+    for (const auto& table : storeTables()) {
+        const std::string name(table.name);
+        Result info = connection.open("PRAGMA table_info(" + quoteLiteral(name) + ")");
+        for (const auto& column : table.columns) {
+            if (column.optional && !hasColumn(info, column.name))
+                connection.execute("ALTER TABLE " + name + " ADD COLUMN " +
+                                   std::string(column.name) + " " + std::string(column.type));
+        }
+    }
 }
 
 } // namespace dbc

@@ -12,6 +12,9 @@ class SqliteConnection;
 struct StoreColumn {
     std::string_view name;
     std::string_view type;
+    // Added by a later version: a store written before lacks it and is still
+    // a store; a capture into it adds the column (see addMissingColumns).
+    bool optional = false;
 };
 
 // One of the six tables of the snapshot store.
@@ -36,9 +39,13 @@ const StoreTable* findStoreTable(std::string_view name);
 std::string createTableSql(const StoreTable& table);
 
 // Checks that the database on `connection` holds the six tables with their
-// columns, as plain rowid tables whose text tables carry no index that could
+// columns (optional ones aside), as plain rowid tables whose text tables carry no index that could
 // change their row order. Returns what is wrong ("table SourceDF is
 // missing"), or the empty text when the database is a store. Reads only.
 std::string findSchemaFault(SqliteConnection& connection);
+
+// Adds the optional columns that the store on `connection` lacks, empty in
+// every row.
+void addMissingColumns(SqliteConnection& connection);
 
 } // namespace dbc

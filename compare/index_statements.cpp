@@ -1,0 +1,43 @@
+#include "index_statements.h"
+
+namespace dbc {
+
+namespace {
+
+// "[a],[b] DESC": the key columns in key order, a descending one marked.
+std::string keyColumnList(const IndexDefinition& index) {
+    std::string list;
+    for (const IndexKeyColumn& key : index.keys) {
+        if (!list.empty())
+            list += ',';
+        list += "[" + key.name + "]";
+        if (key.descending)
+            list += " DESC";
+    }
+    return list;
+}
+
+std::string addKeyConstraintStatement(const IndexDefinition& index) {
+    return "ALTER TABLE " + index.tableName + " ADD CONSTRAINT " + index.name +
+           (index.isPrimaryKey() ? " PRIMARY KEY " : " UNIQUE ") +
+           (index.clustered() ? "CLUSTERED" : "NONCLUSTERED") + " (" + keyColumnList(index) +
+           ") ON [PRIMARY]";
+}
+
+} // namespace
+
+std::string createIndexStatement(const IndexDefinition& index) {
+    if (index.isKeyConstraint())
+        return addKeyConstraintStatement(index);
+    return std::string("Create ") + (index.unique ? "UNIQUE " : "") +
+           (index.clustered() ? "CLUSTERED  " : "") + "INDEX " + index.name + " On [" +
+           index.tableName + "] (" + keyColumnList(index) + ") ON [PRIMARY]";
+}
+
+std::string dropIndexStatement(const std::string& tableName, const IndexDefinition& index) {
+    if (index.isKeyConstraint())
+        return "ALTER TABLE " + tableName + " DROP CONSTRAINT " + index.name;
+    return "Drop Index " + tableName + "." + index.name;
+}
+
+} // namespace dbc
