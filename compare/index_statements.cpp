@@ -1,5 +1,7 @@
 #include "index_statements.h"
 
+#include "sql_names.h"
+
 namespace dbc {
 
 namespace {
@@ -10,7 +12,7 @@ std::string keyColumnList(const IndexDefinition& index) {
     for (const IndexKeyColumn& key : index.keys) {
         if (!list.empty())
             list += ',';
-        list += "[" + key.name + "]";
+        list += "[" + bracketedNameBody(key.name) + "]";
         if (key.descending)
             list += " DESC";
     }
@@ -18,7 +20,7 @@ std::string keyColumnList(const IndexDefinition& index) {
 }
 
 std::string addKeyConstraintStatement(const IndexDefinition& index) {
-    return "ALTER TABLE " + index.tableName + " ADD CONSTRAINT " + index.name +
+    return "ALTER TABLE " + sqlName(index.tableName) + " ADD CONSTRAINT " + sqlName(index.name) +
            (index.isPrimaryKey() ? " PRIMARY KEY " : " UNIQUE ") +
            (index.clustered() ? "CLUSTERED" : "NONCLUSTERED") + " (" + keyColumnList(index) +
            ") ON [PRIMARY]";
@@ -30,14 +32,14 @@ std::string createIndexStatement(const IndexDefinition& index) {
     if (index.isKeyConstraint())
         return addKeyConstraintStatement(index);
     return std::string("Create ") + (index.unique ? "UNIQUE " : "") +
-           (index.clustered() ? "CLUSTERED  " : "") + "INDEX " + index.name + " On [" +
-           index.tableName + "] (" + keyColumnList(index) + ") ON [PRIMARY]";
+           (index.clustered() ? "CLUSTERED  " : "") + "INDEX " + sqlName(index.name) + " On [" +
+           bracketedNameBody(index.tableName) + "] (" + keyColumnList(index) + ") ON [PRIMARY]";
 }
 
 std::string dropIndexStatement(const std::string& tableName, const IndexDefinition& index) {
     if (index.isKeyConstraint())
-        return "ALTER TABLE " + tableName + " DROP CONSTRAINT " + index.name;
-    return "Drop Index " + tableName + "." + index.name;
+        return "ALTER TABLE " + sqlName(tableName) + " DROP CONSTRAINT " + sqlName(index.name);
+    return "Drop Index " + sqlName(tableName) + "." + sqlName(index.name);
 }
 
 } // namespace dbc
