@@ -5,6 +5,7 @@
 #include "database_error.h"
 #include "executor.h"
 #include "exit_status.h"
+#include "index_key_counts.h"
 #include "password_prompt.h"
 #include "script_buffer.h"
 #include "snapshot_store.h"
@@ -15,6 +16,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 
 namespace dbc::cli {
@@ -51,6 +53,16 @@ void writeLines(std::ostream& out, const std::string& text) {
 
 std::size_t countRows(Connection& store, const std::string& sql) {
     return store.open(sql).size();
+}
+
+// The keys among the snapshot's indexes, for `show`.
+std::string indexKeysLine(const std::optional<IndexKeyCounts>& counts) {
+    if (!counts)
+        return "  keys: not recorded (captured by an earlier release; capture again to compare "
+               "keys)";
+    return "  keys: " + std::to_string(counts->primaryKeys) + " primary keys, " +
+           std::to_string(counts->uniqueConstraints) + " unique constraints, " +
+           std::to_string(counts->uniqueIndexes) + " unique indexes";
 }
 
 template <typename Body> int guarded(Body&& body) {
@@ -224,6 +236,8 @@ int Commands::show() {
                 std::cout << line.table << ' '
                           << countRows(db, std::string("Select * From ") + line.table)
                           << " rows: " << what << '\n';
+                if (std::string_view(line.table) == "SourceIndex")
+                    std::cout << indexKeysLine(countIndexKeys(db)) << '\n';
             }
         } catch (const std::exception& error) {
             fail(ConnectionOrStoreFailure, "snapshot file " + store->path().string(), error.what());

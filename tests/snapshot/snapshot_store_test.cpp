@@ -1,5 +1,6 @@
 #include "database_error.h"
 #include "directory_snapshot.h"
+#include "index_key_counts.h"
 #include "scratch_dir.h"
 #include "snapshot_store.h"
 #include "sqlite_connection.h"
@@ -73,12 +74,39 @@ TEST_F(SnapshotStoreTest, AStoreWithoutTheKeyFactColumnsOpensAndGainsThemOnReque
     auto store = SnapshotStore::open(old);
     const std::string keys = "Select * From SourceIndex";
     EXPECT_EQ(store->connection().open(keys).columns().size(), 5u);
+    EXPECT_FALSE(countIndexKeys(store->connection()));
     store->addMissingColumns();
     store->addMissingColumns(); // a second time finds nothing to add
     EXPECT_EQ(store->connection().open(keys).rows(),
               (Rows{{"T", "PK_T", "Id", "1", "1", "", "", ""}}));
     store->appendRow("SourceIndex", {{"TableName", "T"}, {"IsDescending", "1"}});
     EXPECT_EQ(store->connection().open(keys).field(1, "IsDescending"), "1");
+}
+
+TEST_F(SnapshotStoreTest, KeysAndUniqueIndexesAreCountedOncePerIndex) {
+    struct Key {
+        const char* table;
+        const char* index;
+        const char* column;
+        const char* unique;
+        const char* constraint;
+    };
+    const Key keys[] = {
+        {"A", "PK_A", "x", "1", "PK"}, {"A", "PK_A", "y", "1", "PK"}, {"B", "PK_A", "x", "1", "PK"},
+        {"A", "UQ_A", "z", "1", "UQ"}, {"A", "UX_A", "z", "1", ""},   {"A", "UX_A", "w", "1", ""},
+        {"B", "IX_B", "z", "0", ""},
+    };
+    for (const Key& key : keys)
+        m_store->appendRow("SourceIndex", {{"TableName", key.table},
+                                           {"IndexName", key.index},
+                                           {"IndexField", key.column},
+                                           {"IsUnique", key.unique},
+                                           {"KeyConstraint", key.constraint}});
+    const auto counts = countIndexKeys(m_store->connection());
+    ASSERT_TRUE(counts);
+    EXPECT_EQ(counts->primaryKeys, 2u);
+    EXPECT_EQ(counts->uniqueConstraints, 1u);
+    EXPECT_EQ(counts->uniqueIndexes, 1u);
 }
 
 TEST_F(SnapshotStoreTest, ACreatedStoreOpensAgainWithItsRows) {
