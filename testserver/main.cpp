@@ -1,8 +1,8 @@
 // dbcompare-testserver: a SQL Server 2000 look-alike for tests and demos. It
 // speaks TDS on 127.0.0.1 and keeps each database's catalog in DIR/NAME.sqlite.
 
-#include "engine.h"
-#include "tds_server.h"
+#include "testserver/engine/engine.h"
+#include "testserver/tds/tds_server.h"
 
 #include <CLI/CLI.hpp>
 

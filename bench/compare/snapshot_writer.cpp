@@ -1,8 +1,8 @@
 #include "snapshot_writer.h"
 
 #include "column_values.h"
-#include "help_text.h"
 #include "snapshot_store.h"
+#include "testserver/engine/help_text.h"
 
 #include <optional>
 #include <string>

@@ -1,10 +1,10 @@
 #include "catalog_file_writer.h"
 
-#include "catalog.h"
-#include "catalog_schema.h"
 #include "column_values.h"
-#include "sqlite_db.h"
-#include "syscolumns_row.h"
+#include "testserver/engine/catalog.h"
+#include "testserver/engine/catalog_db.h"
+#include "testserver/engine/catalog_schema.h"
+#include "testserver/engine/syscolumns_row.h"
 
 #include <stdexcept>
 #include <unordered_map>
@@ -27,7 +27,7 @@ struct TableIds {
 // The INSERT statements of one catalog, prepared once.
 class CatalogRows {
 public:
-    explicit CatalogRows(testserver::SqliteDb& db)
+    explicit CatalogRows(testserver::CatalogDb& db)
         : m_object(db.prepare("INSERT INTO sysobjects (name, id, xtype, type, uid, info, status, "
                               "parent_obj) VALUES (?, ?, ?, ?, 1, ?, 0, ?)")),
           m_column(db.prepare(std::string(testserver::kSyscolumnsInsertColumns) +
@@ -96,11 +96,11 @@ public:
     long long reserveId() { return m_nextId++; }
 
 private:
-    testserver::SqliteStatement m_object;
-    testserver::SqliteStatement m_column;
-    testserver::SqliteStatement m_index;
-    testserver::SqliteStatement m_key;
-    testserver::SqliteStatement m_comment;
+    testserver::CatalogStatement m_object;
+    testserver::CatalogStatement m_column;
+    testserver::CatalogStatement m_index;
+    testserver::CatalogStatement m_key;
+    testserver::CatalogStatement m_comment;
     long long m_nextId = kFirstUserId;
 };
 
@@ -126,10 +126,10 @@ void writeCatalogFile(const fs::path& dataDir, const std::string& name,
     const fs::path file = dataDir / (name + ".sqlite");
     fs::create_directories(dataDir);
     fs::remove(file);
-    testserver::SqliteDb db(file, testserver::SqliteDb::Mode::CreateNew);
+    testserver::CatalogDb db(file, testserver::CatalogDb::Mode::CreateNew);
     testserver::createCatalog(db, kCollation);
 
-    testserver::SqliteTransaction transaction(db);
+    testserver::CatalogTransaction transaction(db);
     CatalogRows rows(db);
 
     // Default constraints get their ids first, so each column row is written

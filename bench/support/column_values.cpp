@@ -1,6 +1,6 @@
 #include "column_values.h"
 
-#include "sql_type.h"
+#include "testserver/engine/sql_type.h"
 
 namespace dbc::bench {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "command.h"
+#include "testserver/engine/command.h"
 
 #include <cstddef>
 #include <optional>

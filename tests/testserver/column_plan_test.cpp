@@ -1,4 +1,4 @@
-#include "column_plan.h"
+#include "testserver/tds/column_plan.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tds_server.h"
+#include "testserver/tds/tds_server.h"
 
 #include <mutex>
 #include <string>

@@ -1,7 +1,7 @@
-#include "login7.h"
-#include "prelogin.h"
-#include "protocol_error.h"
 #include "raw_tds_client.h"
+#include "testserver/tds/login7.h"
+#include "testserver/tds/prelogin.h"
+#include "testserver/tds/protocol_error.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "protocol_error.h"
 #include "raw_tds_client.h"
-#include "rpc_request.h"
-#include "sql_batch.h"
-#include "transaction_request.h"
+#include "testserver/tds/protocol_error.h"
+#include "testserver/tds/rpc_request.h"
+#include "testserver/tds/sql_batch.h"
+#include "testserver/tds/transaction_request.h"
 
 #include <gtest/gtest.h>
 

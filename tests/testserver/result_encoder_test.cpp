@@ -1,10 +1,10 @@
 // DONE chaining: which DONE bits, counts and tokens each kind of statement
 // outcome produces, read back through a socket pair.
 
-#include "packet_channel.h"
-#include "response_stream.h"
-#include "result_encoder.h"
-#include "tds_constants.h"
+#include "testserver/tds/packet_channel.h"
+#include "testserver/tds/response_stream.h"
+#include "testserver/tds/result_encoder.h"
+#include "testserver/tds/tds_constants.h"
 #include "token_scanner.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "tds_constants.h"
-#include "token_writer.h"
+#include "testserver/tds/tds_constants.h"
+#include "testserver/tds/token_writer.h"
 
 #include <gtest/gtest.h>
 

@@ -44,7 +44,12 @@ std::vector<std::string> catalogSnapshot(EngineWithSession& db) {
          {"select * from sysobjects order by id", "select * from syscolumns order by id, colid",
           "select * from sysindexes order by id, indid",
           "select * from sysindexkeys order by id, indid, keyno",
-          "select * from syscomments order by id, colid"})
+          "select * from syscomments order by id, colid",
+          "select * from sysconstraints order by constid",
+          "select * from sysforeignkeys order by constid, keyno",
+          "select * from systypes order by xusertype",
+          "select * from testserver_identity order by id",
+          "select * from testserver_descending_keys order by id, indid, keyno"})
         for (const std::string& row : rowsAsText(db.query(sql)))
             all.push_back(row);
     return all;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine.h"
+#include "testserver/engine/engine.h"
 
 #include <filesystem>
 #include <memory>

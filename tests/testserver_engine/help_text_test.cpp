@@ -1,8 +1,8 @@
 // sp_helptext through a session, in the forms the compare tool sends.
 
 #include "engine_test_support.h"
-#include "script_splitter.h"
-#include "utf8_text.h"
+#include "testserver/engine/script_splitter.h"
+#include "testserver/engine/utf8_text.h"
 
 #include <gtest/gtest.h>
 

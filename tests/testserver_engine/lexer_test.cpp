@@ -1,5 +1,5 @@
-#include "lexer.h"
-#include "server_error.h"
+#include "testserver/engine/lexer.h"
+#include "testserver/engine/server_error.h"
 
 #include <gtest/gtest.h>
 

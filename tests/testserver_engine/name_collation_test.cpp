@@ -1,6 +1,6 @@
-#include "name_collation.h"
-#include "select_rewriter.h"
-#include "server_error.h"
+#include "testserver/engine/name_collation.h"
+#include "testserver/engine/select_rewriter.h"
+#include "testserver/engine/server_error.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "server_error.h"
-#include "sql_type.h"
+#include "testserver/engine/server_error.h"
+#include "testserver/engine/sql_type.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "lexer.h"
-#include "statement_splitter.h"
+#include "testserver/engine/lexer.h"
+#include "testserver/engine/statement_splitter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
-#include "catalog.h"
+#include "testserver/engine/catalog.h"
 
-#include "utf8_text.h"
+#include "testserver/engine/catalog_schema.h"
+#include "testserver/engine/utf8_text.h"
 
 namespace testserver {
 
@@ -19,24 +20,25 @@ std::string normalizedXtype(std::string xtype) {
     return xtype;
 }
 
-ObjectRow readObject(const SqliteStatement& statement) {
+ObjectRow readObject(const CatalogStatement& statement) {
     ObjectRow row;
     row.id = statement.integer(0);
     row.name = statement.text(1);
     row.xtype = normalizedXtype(statement.text(2));
     row.parent = statement.integer(3);
     row.info = static_cast<int>(statement.integer(4));
+    row.status = statement.integer(5);
     return row;
 }
 
 } // namespace
 
-Catalog::Catalog(SqliteDb& db, std::string databaseName)
+Catalog::Catalog(CatalogDb& db, std::string databaseName)
     : m_db(db), m_databaseName(std::move(databaseName)) {}
 
 std::optional<ObjectRow> Catalog::findObject(std::string_view name) {
-    auto statement =
-        m_db.prepare("SELECT id, name, xtype, parent_obj, info FROM sysobjects WHERE name = ?");
+    auto statement = m_db.prepare(
+        "SELECT id, name, xtype, parent_obj, info, status FROM sysobjects WHERE name = ?");
     statement.bind(1, name);
     if (!statement.step())
         return std::nullopt;
@@ -44,8 +46,9 @@ std::optional<ObjectRow> Catalog::findObject(std::string_view name) {
 }
 
 std::optional<ObjectRow> Catalog::findTable(std::string_view name) {
-    auto statement = m_db.prepare("SELECT id, name, xtype, parent_obj, info FROM sysobjects "
-                                  "WHERE name = ? AND xtype = 'U'");
+    auto statement =
+        m_db.prepare("SELECT id, name, xtype, parent_obj, info, status FROM sysobjects "
+                     "WHERE name = ? AND xtype = 'U'");
     statement.bind(1, name);
     if (!statement.step())
         return std::nullopt;
@@ -54,7 +57,7 @@ std::optional<ObjectRow> Catalog::findTable(std::string_view name) {
 
 std::vector<ObjectRow> Catalog::childObjects(long long parentId) {
     auto statement = m_db.prepare(
-        "SELECT id, name, xtype, parent_obj, info FROM sysobjects WHERE parent_obj = ? "
+        "SELECT id, name, xtype, parent_obj, info, status FROM sysobjects WHERE parent_obj = ? "
         "ORDER BY id");
     statement.bind(1, parentId);
     std::vector<ObjectRow> rows;
@@ -124,6 +127,23 @@ std::vector<IndexRow> Catalog::indexes(long long tableId) {
     return rows;
 }
 
+std::optional<AliasTypeRow> Catalog::findAliasType(std::string_view name) {
+    auto statement = m_db.prepare("SELECT name, xusertype, xtype, length, xprec, xscale, "
+                                  "allownulls FROM systypes WHERE name = ? AND xusertype > 256");
+    statement.bind(1, name);
+    if (!statement.step())
+        return std::nullopt;
+    AliasTypeRow row;
+    row.name = statement.text(0);
+    row.xusertype = static_cast<int>(statement.integer(1));
+    row.xtype = static_cast<int>(statement.integer(2));
+    row.length = static_cast<int>(statement.integer(3));
+    row.prec = static_cast<int>(statement.integer(4));
+    row.scale = static_cast<int>(statement.integer(5));
+    row.allowNulls = statement.integer(6) != 0;
+    return row;
+}
+
 std::string Catalog::collation() {
     auto statement = m_db.prepare("SELECT value FROM testserver_settings WHERE name = 'collation'");
     if (statement.step() && !statement.isNull(0))
@@ -137,13 +157,80 @@ long long Catalog::newObjectId() {
 }
 
 void Catalog::insertObject(const std::string& name, long long id, std::string_view xtype,
-                           long long parent, int info) {
+                           long long parent, int info, long long status) {
     // sysobjects.type is the xtype except for key constraints (type K).
     std::string type = (xtype == "PK" || xtype == "UQ") ? "K" : std::string(xtype);
-    auto statement = m_db.prepare("INSERT INTO sysobjects (name, id, xtype, type, uid, info, "
-                                  "status, parent_obj) VALUES (?, ?, ?, ?, 1, ?, 0, ?)");
-    statement.bind(1, name).bind(2, id).bind(3, xtype).bind(4, type).bind(5, info).bind(6, parent);
+    auto statement =
+        m_db.prepare("INSERT INTO sysobjects (name, id, xtype, type, uid, info, "
+                     "status, parent_obj, sysstat) VALUES (?, ?, ?, ?, 1, ?, ?, ?, ?)");
+    statement.bind(1, name).bind(2, id).bind(3, xtype).bind(4, type).bind(5, info);
+    statement.bind(6, status).bind(7, parent).bind(8, sysstatOf(xtype));
     statement.run();
+}
+
+void Catalog::setObjectStatus(long long id, long long status) {
+    auto statement = m_db.prepare("UPDATE sysobjects SET status = ? WHERE id = ?");
+    statement.bind(1, status).bind(2, id).run();
+}
+
+void Catalog::insertConstraint(long long constid, long long tableId, int colid, int status,
+                               int actions) {
+    auto statement = m_db.prepare("INSERT INTO sysconstraints (constid, id, colid, status, "
+                                  "actions) VALUES (?, ?, ?, ?, ?)");
+    statement.bind(1, constid).bind(2, tableId).bind(3, colid).bind(4, status).bind(5, actions);
+    statement.run();
+}
+
+void Catalog::insertForeignKey(const ForeignKeyRow& key) {
+    auto statement = m_db.prepare("INSERT INTO sysforeignkeys (constid, fkeyid, rkeyid, fkey, "
+                                  "rkey, keyno) VALUES (?, ?, ?, ?, ?, ?)");
+    int keyno = 1;
+    for (auto [fkey, rkey] : key.columns) {
+        statement.bind(1, key.id).bind(2, key.table).bind(3, key.referenced);
+        statement.bind(4, fkey).bind(5, rkey).bind(6, keyno++);
+        statement.run();
+        statement.reset();
+    }
+}
+
+namespace {
+
+std::vector<ForeignKeyRow> readForeignKeys(CatalogDb& db, const char* where, long long tableId) {
+    auto statement = db.prepare(std::string("SELECT k.constid, o.name, k.fkeyid, k.rkeyid, k.fkey, "
+                                            "k.rkey FROM sysforeignkeys k JOIN sysobjects o ON "
+                                            "o.id = k.constid WHERE ") +
+                                where + " ORDER BY k.constid, k.keyno");
+    statement.bind(1, tableId);
+    std::vector<ForeignKeyRow> keys;
+    while (statement.step()) {
+        if (keys.empty() || keys.back().id != statement.integer(0)) {
+            keys.emplace_back();
+            keys.back().id = statement.integer(0);
+            keys.back().name = statement.text(1);
+            keys.back().table = statement.integer(2);
+            keys.back().referenced = statement.integer(3);
+        }
+        keys.back().columns.emplace_back(static_cast<int>(statement.integer(4)),
+                                         static_cast<int>(statement.integer(5)));
+    }
+    return keys;
+}
+
+} // namespace
+
+std::vector<ForeignKeyRow> Catalog::foreignKeysReferencing(long long tableId) {
+    return readForeignKeys(m_db, "k.rkeyid = ?", tableId);
+}
+
+std::vector<ForeignKeyRow> Catalog::foreignKeysOf(long long tableId) {
+    return readForeignKeys(m_db, "k.fkeyid = ?", tableId);
+}
+
+void Catalog::setIdentity(long long tableId, int colid, const std::string& seed,
+                          const std::string& increment) {
+    auto statement = m_db.prepare("INSERT OR REPLACE INTO testserver_identity (id, colid, seed, "
+                                  "increment) VALUES (?, ?, ?, ?)");
+    statement.bind(1, tableId).bind(2, colid).bind(3, seed).bind(4, increment).run();
 }
 
 void Catalog::insertComments(long long id, const std::string& text, bool encrypted) {
@@ -163,10 +250,20 @@ void Catalog::insertComments(long long id, const std::string& text, bool encrypt
 }
 
 void Catalog::deleteObject(long long id) {
-    auto comments = m_db.prepare("DELETE FROM syscomments WHERE id = ?");
-    comments.bind(1, id).run();
-    auto object = m_db.prepare("DELETE FROM sysobjects WHERE id = ?");
-    object.bind(1, id).run();
+    for (const char* sql :
+         {"DELETE FROM syscomments WHERE id = ?", "DELETE FROM sysconstraints WHERE constid = ?",
+          "DELETE FROM sysforeignkeys WHERE constid = ?", "DELETE FROM sysobjects WHERE id = ?"}) {
+        auto statement = m_db.prepare(sql);
+        statement.bind(1, id).run();
+    }
+}
+
+void Catalog::deleteColumn(long long tableId, int colid) {
+    for (const char* sql : {"DELETE FROM syscolumns WHERE id = ? AND colid = ?",
+                            "DELETE FROM testserver_identity WHERE id = ? AND colid = ?"}) {
+        auto statement = m_db.prepare(sql);
+        statement.bind(1, tableId).bind(2, colid).run();
+    }
 }
 
 void Catalog::setHeapRow(long long tableId, bool present) {
@@ -183,15 +280,25 @@ void Catalog::setHeapRow(long long tableId, bool present) {
 }
 
 void Catalog::insertIndex(long long tableId, int indid, const std::string& name, long long status,
-                          const std::vector<int>& colids) {
-    auto insert = m_db.prepare(
-        "INSERT INTO sysindexes (id, status, indid, name, keycnt) VALUES (?, ?, ?, ?, ?)");
+                          const std::vector<int>& colids, const std::vector<bool>& descending,
+                          int fillFactor) {
+    auto insert = m_db.prepare("INSERT INTO sysindexes (id, status, indid, name, keycnt, "
+                               "OrigFillFactor) VALUES (?, ?, ?, ?, ?, ?)");
     insert.bind(1, tableId)
         .bind(2, status)
         .bind(3, indid)
         .bind(4, name)
-        .bind(5, static_cast<int>(colids.size()));
+        .bind(5, static_cast<int>(colids.size()))
+        .bind(6, fillFactor);
     insert.run();
+    auto descendingKey =
+        m_db.prepare("INSERT INTO testserver_descending_keys (id, indid, keyno) VALUES (?, ?, ?)");
+    for (std::size_t i = 0; i < descending.size(); ++i) {
+        if (!descending[i])
+            continue;
+        descendingKey.bind(1, tableId).bind(2, indid).bind(3, static_cast<int>(i + 1)).run();
+        descendingKey.reset();
+    }
     auto key =
         m_db.prepare("INSERT INTO sysindexkeys (id, indid, colid, keyno) VALUES (?, ?, ?, ?)");
     int keyno = 1;
@@ -203,10 +310,12 @@ void Catalog::insertIndex(long long tableId, int indid, const std::string& name,
 }
 
 void Catalog::deleteIndex(long long tableId, int indid) {
-    auto keys = m_db.prepare("DELETE FROM sysindexkeys WHERE id = ? AND indid = ?");
-    keys.bind(1, tableId).bind(2, indid).run();
-    auto index = m_db.prepare("DELETE FROM sysindexes WHERE id = ? AND indid = ?");
-    index.bind(1, tableId).bind(2, indid).run();
+    for (const char* sql : {"DELETE FROM sysindexkeys WHERE id = ? AND indid = ?",
+                            "DELETE FROM testserver_descending_keys WHERE id = ? AND indid = ?",
+                            "DELETE FROM sysindexes WHERE id = ? AND indid = ?"}) {
+        auto statement = m_db.prepare(sql);
+        statement.bind(1, tableId).bind(2, indid).run();
+    }
 }
 
 int Catalog::freeIndexId(long long tableId) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sqlite_db.h"
+#include "testserver/engine/catalog_db.h"
 
 #include <optional>
 #include <string>
@@ -12,9 +12,19 @@ namespace testserver {
 struct ObjectRow {
     long long id = 0;
     std::string name;
-    std::string xtype; // trimmed, upper case: U, P, V, TR, D, PK, UQ, S
+    std::string xtype; // trimmed, upper case: U, P, V, TR, D, R, PK, UQ, F, C, S
     long long parent = 0;
     int info = 0;
+    long long status = 0;
+};
+
+// A FOREIGN KEY constraint with its column pairs in key order.
+struct ForeignKeyRow {
+    long long id = 0;
+    std::string name;
+    long long table = 0;                      // the referencing table
+    long long referenced = 0;                 // the referenced table
+    std::vector<std::pair<int, int>> columns; // referencing colid, referenced colid
 };
 
 struct ColumnRow {
@@ -38,6 +48,27 @@ struct IndexRow {
     std::vector<int> colids; // key columns in key order
 };
 
+// sysconstraints.status: the kind in the low bits, 16 or 32 for a column-
+// or table-level constraint.
+namespace constraintstatus {
+inline constexpr int kPrimaryKey = 1;
+inline constexpr int kUnique = 2;
+inline constexpr int kForeignKey = 3;
+inline constexpr int kCheck = 4;
+inline constexpr int kDefault = 5;
+inline constexpr int kColumnLevel = 16;
+inline constexpr int kTableLevel = 32;
+} // namespace constraintstatus
+
+// The engine's own bits: sysobjects.status of a CHECK or FOREIGN KEY
+// constraint, sysconstraints.actions of a FOREIGN KEY.
+namespace cnststatus {
+inline constexpr long long kDisabled = 0x800;
+inline constexpr long long kNotTrusted = 0x4000;
+inline constexpr int kDeleteCascade = 1;
+inline constexpr int kUpdateCascade = 2;
+} // namespace cnststatus
+
 // sysindexes status bits as SQL Server 2000 documents them, plus the bits
 // that mark statistics and indexes created by CREATE INDEX.
 namespace indexstatus {
@@ -50,12 +81,23 @@ inline constexpr long long kStatistics = 0x800000 | 0x200000 | 0x40 | 0x20; // 1
 inline constexpr long long kStatisticsBit = 0x800000;
 } // namespace indexstatus
 
+// A type added with sp_addtype, as systypes records it.
+struct AliasTypeRow {
+    std::string name;
+    int xusertype = 0;
+    int xtype = 0;
+    int length = 0;
+    int prec = 0;
+    int scale = 0;
+    bool allowNulls = true;
+};
+
 // Reads and writes the system tables of one catalog for the DDL statements.
 class Catalog {
 public:
-    Catalog(SqliteDb& db, std::string databaseName);
+    Catalog(CatalogDb& db, std::string databaseName);
 
-    SqliteDb& db() noexcept { return m_db; }
+    CatalogDb& db() noexcept { return m_db; }
     const std::string& databaseName() const noexcept { return m_databaseName; }
 
     std::optional<ObjectRow> findObject(std::string_view name);
@@ -69,25 +111,45 @@ public:
     // Rows of sysindexes with indid 1..250 (indexes and statistics).
     std::vector<IndexRow> indexes(long long tableId);
 
+    // A type added with sp_addtype (xusertype above 256).
+    std::optional<AliasTypeRow> findAliasType(std::string_view name);
+
     // The database's default collation.
     std::string collation();
 
     long long newObjectId();
     void insertObject(const std::string& name, long long id, std::string_view xtype,
-                      long long parent = 0, int info = 0);
+                      long long parent = 0, int info = 0, long long status = 0);
+    void setObjectStatus(long long id, long long status);
+    // A row of sysconstraints.
+    void insertConstraint(long long constid, long long tableId, int colid, int status,
+                          int actions = 0);
+    void insertForeignKey(const ForeignKeyRow& key);
+    // FOREIGN KEY constraints that reference the table.
+    std::vector<ForeignKeyRow> foreignKeysReferencing(long long tableId);
+    // FOREIGN KEY constraints of the table.
+    std::vector<ForeignKeyRow> foreignKeysOf(long long tableId);
+
+    // IDENTITY (seed, increment) of a table's identity column.
+    void setIdentity(long long tableId, int colid, const std::string& seed,
+                     const std::string& increment);
     // Stores text in syscomments in pieces of at most 4000 characters.
     void insertComments(long long id, const std::string& text, bool encrypted);
+    // Deletes the object with its text and its constraint rows.
     void deleteObject(long long id);
+    // Deletes a table's column row and what belongs to it alone.
+    void deleteColumn(long long tableId, int colid);
 
     // The heap row (indid 0) a table has while it has no clustered index.
     void setHeapRow(long long tableId, bool present);
     void insertIndex(long long tableId, int indid, const std::string& name, long long status,
-                     const std::vector<int>& colids);
+                     const std::vector<int>& colids, const std::vector<bool>& descending = {},
+                     int fillFactor = 0);
     void deleteIndex(long long tableId, int indid);
     int freeIndexId(long long tableId);
 
 private:
-    SqliteDb& m_db;
+    CatalogDb& m_db;
     std::string m_databaseName;
 };
 

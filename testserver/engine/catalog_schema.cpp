@@ -1,7 +1,7 @@
-#include "catalog_schema.h"
+#include "testserver/engine/catalog_schema.h"
 
-#include "sql_type.h"
-#include "sqlite_db.h"
+#include "testserver/engine/catalog_db.h"
+#include "testserver/engine/sql_type.h"
 
 namespace testserver {
 
@@ -151,6 +151,43 @@ CREATE TABLE testserver_settings (
 );
 )sql";
 
+// Tables added after the first catalogs were written: created on open when a
+// file lacks them, so older catalog files keep working.
+const char* const kLaterTables = R"sql(
+CREATE TABLE IF NOT EXISTS sysconstraints (
+    constid int NOT NULL PRIMARY KEY,
+    id int NOT NULL,
+    colid smallint NOT NULL DEFAULT 0,
+    spare1 tinyint NOT NULL DEFAULT 0,
+    status int NOT NULL DEFAULT 0,
+    actions int NOT NULL DEFAULT 0,
+    error int NOT NULL DEFAULT 0
+);
+CREATE TABLE IF NOT EXISTS sysforeignkeys (
+    constid int NOT NULL,
+    fkeyid int NOT NULL,
+    rkeyid int NOT NULL,
+    fkey smallint NOT NULL,
+    rkey smallint NOT NULL,
+    keyno smallint NOT NULL,
+    PRIMARY KEY (constid, keyno)
+);
+-- The test server's own: IDENTITY (seed, increment) per table, and the key
+-- columns of indexes that are sorted descending.
+CREATE TABLE IF NOT EXISTS testserver_identity (
+    id int NOT NULL PRIMARY KEY,
+    colid smallint NOT NULL,
+    seed numeric(38, 0) NOT NULL,
+    increment numeric(38, 0) NOT NULL
+);
+CREATE TABLE IF NOT EXISTS testserver_descending_keys (
+    id int NOT NULL,
+    indid smallint NOT NULL,
+    keyno smallint NOT NULL,
+    PRIMARY KEY (id, indid, keyno)
+);
+)sql";
+
 // The system tables themselves, as SQL Server 2000 numbers them.
 struct SystemTable {
     const char* name;
@@ -168,9 +205,39 @@ const std::string& catalogSchemaSql() {
     return schema;
 }
 
-void createCatalog(SqliteDb& db, const std::string& collation) {
-    SqliteTransaction transaction(db);
+int sysstatOf(std::string_view xtype) {
+    // The low four bits of sysobjects.sysstat tell the object's kind; scripts
+    // test them in their guards ("sysstat & 0xf = 3" for a user table).
+    struct Kind {
+        std::string_view xtype;
+        int code;
+    };
+    static constexpr Kind kinds[] = {{"S", 1}, {"V", 2}, {"U", 3}, {"P", 4},
+                                     {"D", 6}, {"R", 7}, {"TR", 8}};
+    for (const Kind& kind : kinds)
+        if (kind.xtype == xtype)
+            return kind.code;
+    return 0;
+}
+
+void ensureLaterTables(CatalogDb& db) {
+    std::optional<long long> present = db.queryInteger(
+        "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN ('sysconstraints', "
+        "'sysforeignkeys', 'testserver_identity', 'testserver_descending_keys')");
+    if (present && *present == 4)
+        return;
+    CatalogTransaction transaction(db);
+    db.execute(kLaterTables);
+    db.execute("UPDATE sysobjects SET sysstat = CASE upper(trim(xtype)) WHEN 'S' THEN 1 "
+               "WHEN 'V' THEN 2 WHEN 'U' THEN 3 WHEN 'P' THEN 4 WHEN 'D' THEN 6 WHEN 'R' THEN 7 "
+               "WHEN 'TR' THEN 8 ELSE 0 END WHERE sysstat = 0");
+    transaction.commit();
+}
+
+void createCatalog(CatalogDb& db, const std::string& collation) {
+    CatalogTransaction transaction(db);
     db.execute(catalogSchemaSql());
+    db.execute(kLaterTables);
 
     auto insertType = db.prepare(
         "INSERT INTO systypes (name, xtype, status, xusertype, length, xprec, xscale, usertype, "
@@ -199,8 +266,8 @@ void createCatalog(SqliteDb& db, const std::string& collation) {
         insertType.reset();
     }
 
-    auto insertObject = db.prepare("INSERT INTO sysobjects (name, id, xtype, type, uid, status) "
-                                   "VALUES (?, ?, 'S', 'S', 1, 0)");
+    auto insertObject = db.prepare("INSERT INTO sysobjects (name, id, xtype, type, uid, status, "
+                                   "sysstat) VALUES (?, ?, 'S', 'S', 1, 0, 1)");
     for (const SystemTable& table : kSystemTables) {
         insertObject.bind(1, table.name).bind(2, table.id).run();
         insertObject.reset();

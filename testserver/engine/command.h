@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sql_type.h"
+#include "testserver/engine/sql_type.h"
 
 #include <memory>
 #include <optional>
@@ -24,13 +24,39 @@ struct KeyConstraint {
     bool primary = false;          // PRIMARY KEY, else UNIQUE
     std::optional<bool> clustered; // CLUSTERED / NONCLUSTERED when given
     std::vector<std::string> columns;
+    std::vector<bool> descending; // per column: DESC written
+    bool columnLevel = false;     // written inside a column definition
+    int fillFactor = 0;
+};
+
+struct CheckConstraint {
+    std::optional<std::string> name;
+    std::string text;               // as syscomments stores it: "(expression)"
+    std::string column;             // the column it is written on; empty for a table-level CHECK
+    std::vector<std::string> names; // the identifiers its expression uses
+};
+
+struct ForeignKeyConstraint {
+    std::optional<std::string> name;
+    std::vector<std::string> columns;
+    std::string referencedTable;
+    std::vector<std::string> referencedColumns; // empty: the referenced table's primary key
+    bool deleteCascade = false;
+    bool updateCascade = false;
+    bool columnLevel = false;
+};
+
+// IDENTITY (seed, increment); both 1 when not written.
+struct IdentitySpec {
+    std::string seed = "1";
+    std::string increment = "1";
 };
 
 struct ColumnDefinition {
     std::string name;
     DeclaredType type;
     std::optional<std::string> collation;
-    bool identity = false;
+    std::optional<IdentitySpec> identity;
     std::optional<bool> nullable; // when NULL / NOT NULL is written
 };
 
@@ -38,6 +64,8 @@ struct TableElements {
     std::vector<ColumnDefinition> columns;
     std::vector<KeyConstraint> keys;
     std::vector<DefaultDefinition> defaults;
+    std::vector<CheckConstraint> checks;
+    std::vector<ForeignKeyConstraint> foreignKeys;
 };
 
 struct CreateTable {
@@ -48,6 +76,15 @@ struct CreateTable {
 struct AlterTableAdd {
     std::string table;
     TableElements elements;
+    bool noCheck = false; // WITH NOCHECK: CHECK and FOREIGN KEY constraints are not trusted
+};
+
+// ALTER TABLE t [WITH CHECK|WITH NOCHECK] {CHECK|NOCHECK} CONSTRAINT {ALL|n, ...}
+struct SetConstraintsEnabled {
+    std::string table;
+    bool enable = true;
+    bool withCheck = false;         // WITH CHECK CHECK CONSTRAINT: trusted again
+    std::vector<std::string> names; // empty: ALL
 };
 
 struct AlterColumn {
@@ -72,21 +109,27 @@ struct CreateIndex {
     bool clustered = false;
     bool statistics = false; // CREATE STATISTICS
     std::vector<std::string> columns;
+    std::vector<bool> descending; // per column: DESC written
+    int fillFactor = 0;
 };
 
 struct DropIndexes {
     std::vector<std::pair<std::string, std::string>> indexes; // table, index
 };
 
-enum class ModuleKind { Procedure, View, Trigger };
+enum class ModuleKind { Procedure, View, Trigger, Default, Rule };
 
-// The sysobjects xtype of a procedure, view or trigger.
+// The sysobjects xtype of a procedure, view, trigger, default or rule.
 inline const char* moduleXtype(ModuleKind kind) {
     switch (kind) {
     case ModuleKind::View:
         return "V";
     case ModuleKind::Trigger:
         return "TR";
+    case ModuleKind::Default:
+        return "D";
+    case ModuleKind::Rule:
+        return "R";
     case ModuleKind::Procedure:
         break;
     }
@@ -102,7 +145,7 @@ struct CreateModule {
     std::string triggerTable;
 };
 
-enum class DropKind { Table, Procedure, View, Trigger };
+enum class DropKind { Table, Procedure, View, Trigger, Default, Rule };
 
 struct DropObjects {
     DropKind kind = DropKind::Table;
@@ -143,6 +186,33 @@ struct Print {
     std::string text;
 };
 
+// RAISERROR ('text', severity, state [, argument ...]) with the arguments
+// already put into the text.
+struct RaiseError {
+    std::string text;
+    int severity = 16;
+    int state = 1;
+};
+
+// sp_addtype name, 'base type', ['NULL' | 'NOT NULL']
+struct AddType {
+    std::string name;
+    DeclaredType base;
+    std::optional<bool> nullable;
+};
+
+// sp_droptype name
+struct DropType {
+    std::string name;
+};
+
+// A statement that changes no catalog here (CHECKPOINT, UPDATE STATISTICS,
+// GRANT, ...); `objects` must exist for it to succeed.
+struct NoCatalogChange {
+    std::string statement; // for messages, e.g. "UPDATE STATISTICS"
+    std::vector<std::string> objects;
+};
+
 struct Command;
 
 struct IfStatement {
@@ -151,10 +221,16 @@ struct IfStatement {
     std::shared_ptr<Command> otherwise;
 };
 
+// BEGIN ... END: statements run in order, each with its own outcome.
+struct Block {
+    std::vector<std::shared_ptr<Command>> statements;
+};
+
 struct Command {
     std::variant<Select, Use, SetOption, HelpText, ExecProcedure, TransactionControl, Print,
-                 IfStatement, CreateTable, AlterTableAdd, AlterColumn, DropColumns, DropConstraints,
-                 CreateIndex, DropIndexes, CreateModule, DropObjects, CreateDatabase>
+                 RaiseError, NoCatalogChange, IfStatement, Block, CreateTable, AlterTableAdd,
+                 SetConstraintsEnabled, AlterColumn, DropColumns, DropConstraints, CreateIndex,
+                 DropIndexes, CreateModule, DropObjects, CreateDatabase, AddType, DropType>
         action;
     int line = 1;
 };

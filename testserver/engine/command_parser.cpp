@@ -1,10 +1,13 @@
-#include "command_parser.h"
+#include "testserver/engine/command_parser.h"
 
-#include "lexer.h"
-#include "name_collation.h"
-#include "statement_splitter.h"
+#include "testserver/engine/lexer.h"
+#include "testserver/engine/name_collation.h"
+#include "testserver/engine/statement_splitter.h"
 
 #include <array>
+#include <charconv>
+#include <cstdio>
+#include <optional>
 
 namespace testserver {
 
@@ -52,9 +55,75 @@ bool isSetOption(std::string_view word) {
 
 // Statements SQL Server runs that the engine does not: refused as such
 // rather than as syntax errors.
-constexpr std::array<std::string_view, 17> kUnsupportedStatements{
-    "insert",   "update", "delete",    "declare", "while", "return",     "grant",  "revoke", "deny",
-    "truncate", "dbcc",   "raiserror", "waitfor", "goto",  "checkpoint", "backup", "restore"};
+constexpr std::array<std::string_view, 9> kUnsupportedStatements{
+    "declare", "while", "return", "dbcc", "waitfor", "goto", "backup", "restore", "truncate"};
+
+// Statements on table data, which the catalog does not hold.
+constexpr std::array<std::string_view, 3> kDataStatements{"insert", "update", "delete"};
+
+// RAISERROR's message text with its arguments in place of the printf-style
+// fields (%s, %d, %i, %u, %o, %x, %X with flags, width and precision).
+std::string formatMessage(std::string_view text, const std::vector<std::string>& arguments) {
+    std::string out;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%' || i + 1 >= text.size()) {
+            out += text[i];
+            continue;
+        }
+        if (text[i + 1] == '%') {
+            out += '%';
+            ++i;
+            continue;
+        }
+        std::size_t j = i + 1;
+        bool left = false;
+        bool zero = false;
+        for (; j < text.size() && std::string_view("-+ 0#").find(text[j]) != std::string::npos;
+             ++j) {
+            left = left || text[j] == '-';
+            zero = zero || text[j] == '0';
+        }
+        std::size_t width = 0;
+        for (; j < text.size() && text[j] >= '0' && text[j] <= '9'; ++j)
+            width = width * 10 + static_cast<std::size_t>(text[j] - '0');
+        std::optional<std::size_t> precision;
+        if (j < text.size() && text[j] == '.') {
+            precision = 0;
+            for (++j; j < text.size() && text[j] >= '0' && text[j] <= '9'; ++j)
+                *precision = *precision * 10 + static_cast<std::size_t>(text[j] - '0');
+        }
+        if (j < text.size() && (text[j] == 'h' || text[j] == 'l'))
+            ++j;
+        if (j >= text.size() || std::string_view("disuoxX").find(text[j]) == std::string::npos) {
+            out += text[i];
+            continue;
+        }
+        std::string value = next < arguments.size() ? arguments[next] : "(null)";
+        ++next;
+        char type = text[j];
+        if (type != 's' && next <= arguments.size()) {
+            long long number = 0;
+            std::from_chars(value.data(), value.data() + value.size(), number);
+            char buffer[32];
+            const char* format = type == 'o'   ? "%llo"
+                                 : type == 'x' ? "%llx"
+                                 : type == 'X' ? "%llX"
+                                               : "%lld";
+            std::snprintf(buffer, sizeof buffer, format, number);
+            value = buffer;
+        } else if (precision && value.size() > *precision) {
+            value.resize(*precision);
+        }
+        if (value.size() < width) {
+            std::string pad(width - value.size(), zero && !left && type != 's' ? '0' : ' ');
+            value = left ? value + std::string(pad.size(), ' ') : pad + value;
+        }
+        out += value;
+        i = j;
+    }
+    return out;
+}
 
 std::string asciiUpper(std::string text) {
     for (char& c : text)
@@ -103,12 +172,20 @@ private:
             cursor.next();
             return parseExec(cursor);
         }
+        if (startsBlock(m_tokens, cursor.position(), cursor.end()))
+            return parseBlock(cursor);
         if (first.is("begin") || first.is("commit") || first.is("rollback") || first.is("save"))
             return parseTransaction(cursor);
         if (first.is("print"))
             return parsePrint(cursor);
+        if (first.is("raiserror"))
+            return parseRaiseError(cursor);
         if (first.is("if"))
             return parseIf(cursor);
+        if (first.is("checkpoint") || first.is("setuser") ||
+            (first.is("update") && cursor.hasAhead(1) && cursor.peek(1).is("statistics")) ||
+            first.is("grant") || first.is("revoke") || first.is("deny"))
+            return parseNoCatalogChange(cursor);
         if (first.is("create") || first.is("alter") || first.is("drop")) {
             const Token& second = cursor.peek(1);
             if (second.is("table") && !first.is("drop"))
@@ -120,7 +197,150 @@ private:
         for (std::string_view statement : kUnsupportedStatements)
             if (first.is(statement))
                 throw messages::notSupported(asciiUpper(first.text) + " statements");
+        for (std::string_view statement : kDataStatements)
+            if (first.is(statement))
+                throw messages::noTableData(asciiUpper(first.text));
         throw cursor.unexpected();
+    }
+
+    Command parseBlock(TokenCursor& cursor) {
+        std::size_t begin = cursor.position();
+        std::size_t end = blockEnd(m_tokens, begin, cursor.end());
+        if (end > cursor.end() || !m_tokens[end - 1].is("end") || end - 1 == begin)
+            throw cursor.atEnd() ? cursor.unexpected() : TokenCursor::unexpected(m_tokens[end - 1]);
+        Block block;
+        for (const StatementSpan& span : splitStatements(m_batch, m_tokens, begin + 1, end - 1)) {
+            TokenCursor inner(m_batch, m_tokens, span.begin, span.end);
+            Command command = parseStatement(inner, span.text, false);
+            if (!inner.atEnd())
+                throw inner.unexpected();
+            command.line = span.line;
+            block.statements.push_back(std::make_shared<Command>(std::move(command)));
+        }
+        cursor.seek(end);
+        return Command{block, 1};
+    }
+
+    // CHECKPOINT, UPDATE STATISTICS, GRANT/REVOKE/DENY and SETUSER change no
+    // catalog that the test server keeps; they are accepted when the objects
+    // they name exist.
+    Command parseNoCatalogChange(TokenCursor& cursor) {
+        NoCatalogChange statement;
+        const Token& verb = cursor.next();
+        if (verb.is("checkpoint")) {
+            statement.statement = "CHECKPOINT";
+        } else if (verb.is("setuser")) {
+            statement.statement = "SETUSER";
+            if (!cursor.atEnd()) {
+                const Token& user = cursor.next();
+                if (!namesEqual(user.value, "dbo"))
+                    throw messages::notSupported("SETUSER to a user other than dbo");
+                if (cursor.accept("with")) {
+                    cursor.expect("noreset");
+                }
+            }
+        } else if (verb.is("update")) {
+            cursor.expect("statistics");
+            statement.statement = "UPDATE STATISTICS";
+            statement.objects.push_back(cursor.qualifiedName().last());
+            while (!cursor.atEnd())
+                cursor.next(); // index or statistics names, WITH FULLSCAN, ...
+        } else {
+            statement.statement = asciiUpper(verb.text);
+            permission(cursor, verb, statement);
+        }
+        cursor.expectEnd();
+        return Command{statement, 1};
+    }
+
+    // GRANT|REVOKE|DENY permissions [ON object [(columns)]] TO|FROM principals
+    // [WITH GRANT OPTION] [CASCADE] [AS role]
+    void permission(TokenCursor& cursor, const Token& verb, NoCatalogChange& statement) {
+        if (verb.is("revoke") && cursor.accept("grant")) {
+            cursor.expect("option");
+            cursor.expect("for");
+        }
+        std::size_t words = 0;
+        while (!cursor.atEnd() && !cursor.peek().is("on") && !cursor.peek().is("to") &&
+               !cursor.peek().is("from")) {
+            const Token& word = cursor.next();
+            if (!word.isWord() && !word.isSymbol(",") && !word.isSymbol("(") && !word.isSymbol(")"))
+                throw TokenCursor::unexpected(word);
+            ++words;
+        }
+        if (words == 0)
+            throw cursor.unexpected();
+        if (cursor.accept("on")) {
+            statement.objects.push_back(cursor.qualifiedName().last());
+            if (cursor.acceptSymbol("(")) {
+                do {
+                    cursor.name();
+                } while (cursor.acceptSymbol(","));
+                cursor.expectSymbol(")");
+            }
+        }
+        if (!cursor.accept("to"))
+            cursor.expect("from");
+        do {
+            const Token& who = cursor.next(); // public is a keyword, yet a name here
+            if (!who.isName())
+                throw TokenCursor::unexpected(who);
+            const std::string& principal = who.value.empty() ? who.text : who.value;
+            if (!namesEqual(principal, "public") && !namesEqual(principal, "dbo") &&
+                !namesEqual(principal, "guest"))
+                throw ServerError(messages::make(
+                    4604, 16, "There is no such user or group '" + principal + "'."));
+        } while (cursor.acceptSymbol(","));
+        if (cursor.accept("with")) {
+            cursor.expect("grant");
+            cursor.expect("option");
+        }
+        cursor.accept("cascade");
+        if (cursor.accept("as"))
+            cursor.name();
+    }
+
+    // RAISERROR ({'text' | number}, severity, state [, argument ...]) [WITH option, ...]
+    Command parseRaiseError(TokenCursor& cursor) {
+        cursor.expect("raiserror");
+        cursor.expectSymbol("(");
+        const Token& message = cursor.next();
+        if (message.kind == TokenKind::Number)
+            throw messages::notSupported("RAISERROR with a message number (sysmessages)");
+        if (!message.isString())
+            throw TokenCursor::unexpected(message);
+        RaiseError raise;
+        cursor.expectSymbol(",");
+        raise.severity = static_cast<int>(cursor.integer());
+        cursor.expectSymbol(",");
+        raise.state = static_cast<int>(cursor.integer());
+        std::vector<std::string> arguments;
+        while (cursor.acceptSymbol(",")) {
+            const Token& argument = cursor.next();
+            if (argument.isWord() && argument.text.front() == '@')
+                throw ServerError(
+                    messages::make(137, 15, "Must declare the variable '" + argument.text + "'."),
+                    true);
+            if (!argument.isString() && argument.kind != TokenKind::Number)
+                throw TokenCursor::unexpected(argument);
+            arguments.push_back(argument.value.empty() && !argument.isString() ? argument.text
+                                                                               : argument.value);
+        }
+        cursor.expectSymbol(")");
+        if (cursor.accept("with")) {
+            do {
+                if (!cursor.accept("log") && !cursor.accept("nowait"))
+                    cursor.expect("seterror");
+            } while (cursor.acceptSymbol(","));
+        }
+        cursor.expectEnd();
+        if (raise.severity < 0 || raise.severity > 25)
+            throw ServerError(messages::make(2754, 16,
+                                             "Error severity levels greater than 18 can only be "
+                                             "specified by members of the sysadmin role, using the "
+                                             "WITH LOG option."));
+        raise.text = formatMessage(message.value, arguments);
+        return Command{raise, 1};
     }
 
     Command parseUse(TokenCursor& cursor) {
@@ -139,6 +359,13 @@ private:
                     messages::make(137, 15, "Must declare the variable '" + option.text + "'."),
                     true);
             throw TokenCursor::unexpected(option);
+        }
+        if (option.is("identity_insert")) {
+            NoCatalogChange statement{"SET IDENTITY_INSERT", {cursor.qualifiedName().last()}};
+            if (!cursor.accept("on"))
+                cursor.expect("off");
+            cursor.expectEnd();
+            return Command{statement, 1};
         }
         if (option.is("transaction")) {
             // SET TRANSACTION ISOLATION LEVEL ...: accepted, the engine has one level.
@@ -195,6 +422,13 @@ private:
             else
                 throw TokenCursor::unexpected(argument);
         }
+        if (namesEqual(procedure.last(), "sp_addtype"))
+            return addType(arguments);
+        if (namesEqual(procedure.last(), "sp_droptype")) {
+            if (arguments.size() != 1)
+                throw messages::procedureArguments("sp_droptype", "@typename");
+            return Command{DropType{arguments.front()}, 1};
+        }
         if (namesEqual(procedure.last(), "sp_helptext")) {
             if (arguments.empty())
                 throw ServerError(messages::make(201, 16,
@@ -206,6 +440,40 @@ private:
             return Command{HelpText{arguments.front()}, 1};
         }
         return Command{ExecProcedure{procedure.last()}, 1};
+    }
+
+    // sp_addtype name, 'type[(n[, s])]' [, 'NULL' | 'NOT NULL' | 'NONULL'] [, owner]
+    static Command addType(const std::vector<std::string>& arguments) {
+        if (arguments.size() < 2)
+            throw messages::procedureArguments("sp_addtype",
+                                               arguments.empty() ? "@typename" : "@phystype");
+        AddType add;
+        add.name = arguments[0];
+        std::vector<Token> tokens = tokenize(arguments[1]);
+        TokenCursor cursor(arguments[1], tokens, 0, tokens.size());
+        add.base.name = cursor.name();
+        if (cursor.acceptSymbol("(")) {
+            add.base.first = static_cast<int>(cursor.integer());
+            if (cursor.acceptSymbol(","))
+                add.base.second = static_cast<int>(cursor.integer());
+            cursor.expectSymbol(")");
+        }
+        cursor.expectEnd();
+        if (arguments.size() > 2) {
+            std::string nulls = asciiLower(arguments[2]);
+            std::erase(nulls, ' ');
+            if (nulls == "null")
+                add.nullable = true;
+            else if (nulls == "notnull" || nulls == "nonull")
+                add.nullable = false;
+            else
+                throw ServerError(messages::make(
+                    15040, 16,
+                    "User-defined data types nullability must be 'NULL' or 'NOT NULL'."));
+        }
+        if (arguments.size() > 3 && !namesEqual(arguments[3], "dbo"))
+            throw messages::notSupported("types owned by a user other than dbo");
+        return Command{add, 1};
     }
 
     Command parseTransaction(TokenCursor& cursor) {
@@ -231,13 +499,18 @@ private:
         return Command{control, 1};
     }
 
+    // PRINT 'text' [+ 'text' ...]
     Command parsePrint(TokenCursor& cursor) {
         cursor.expect("print");
-        const Token& value = cursor.next();
-        if (!value.isString() && value.kind != TokenKind::Number)
-            throw messages::notSupported("PRINT of an expression");
+        std::string text;
+        do {
+            const Token& value = cursor.next();
+            if (!value.isString() && value.kind != TokenKind::Number)
+                throw messages::notSupported("PRINT of an expression other than text");
+            text += value.isString() ? value.value : value.text;
+        } while (cursor.acceptSymbol("+"));
         cursor.expectEnd();
-        return Command{Print{value.value}, 1};
+        return Command{Print{text}, 1};
     }
 
     Command parseIf(TokenCursor& cursor) {
@@ -284,7 +557,11 @@ private:
                      (token.is("select") || token.is("drop") || token.is("create") ||
                       token.is("alter") || token.is("exec") || token.is("execute") ||
                       token.is("print") || token.is("commit") || token.is("rollback") ||
-                      token.is("begin") || token.is("set") || token.is("use")))
+                      token.is("begin") || token.is("set") || token.is("use") ||
+                      token.is("raiserror") || token.is("checkpoint") || token.is("if") ||
+                      token.is("grant") || token.is("revoke") || token.is("deny") ||
+                      token.is("update") || token.is("insert") || token.is("delete") ||
+                      token.is("declare") || token.is("setuser")))
                 return i;
         }
         return cursor.end();
@@ -295,6 +572,12 @@ private:
         int caseDepth = 0;
         for (std::size_t i = from; i < cursor.end(); ++i) {
             const Token& token = m_tokens[i];
+            if (depth == 0 && caseDepth == 0 && startsBlock(m_tokens, i, cursor.end())) {
+                i = blockEnd(m_tokens, i, cursor.end()) - 1;
+                continue;
+            }
+            if (depth == 0 && caseDepth == 0 && token.is("if"))
+                return cursor.end(); // a nested IF takes the ELSE that follows
             if (token.isSymbol("("))
                 ++depth;
             else if (token.isSymbol(")"))

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "command.h"
-#include "token_cursor.h"
+#include "testserver/engine/command.h"
+#include "testserver/engine/token_cursor.h"
 
 #include <string_view>
 #include <vector>

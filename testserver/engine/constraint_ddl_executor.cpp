@@ -1,11 +1,14 @@
-// PRIMARY KEY, UNIQUE and DEFAULT constraints: adding, dropping, and the
-// dependency check that protects their columns.
+// PRIMARY KEY, UNIQUE and DEFAULT constraints: adding, dropping any
+// constraint, and the dependency check that protects constrained columns.
 
-#include "ddl_executor.h"
+#include "testserver/engine/ddl_executor.h"
 
-#include "name_collation.h"
-#include "server_error.h"
+#include "testserver/engine/name_collation.h"
+#include "testserver/engine/server_error.h"
 
+#include "testserver/engine/lexer.h"
+
+#include <algorithm>
 #include <cstdio>
 
 namespace testserver {
@@ -87,11 +90,16 @@ void DdlExecutor::addKeyConstraint(const ObjectRow& table, const KeyConstraint& 
             throw withCouldNotCreate(messages::indexExists(table.name, name));
 
     m_catalog.insertObject(name, id, key.primary ? "PK" : "UQ", table.id);
+    int colid = key.columnLevel ? colids.front() : 0;
+    m_catalog.insertConstraint(
+        id, table.id, colid,
+        (key.primary ? constraintstatus::kPrimaryKey : constraintstatus::kUnique) |
+            (colid ? constraintstatus::kColumnLevel : constraintstatus::kTableLevel));
     long long status = indexstatus::kUnique |
                        (key.primary ? indexstatus::kPrimaryKey : indexstatus::kUniqueConstraint) |
                        (clustered ? indexstatus::kClustered : 0);
     int indid = clustered ? 1 : m_catalog.freeIndexId(table.id);
-    m_catalog.insertIndex(table.id, indid, name, status, colids);
+    m_catalog.insertIndex(table.id, indid, name, status, colids, key.descending, key.fillFactor);
     if (clustered)
         m_catalog.setHeapRow(table.id, false);
 }
@@ -117,6 +125,8 @@ void DdlExecutor::addDefault(const ObjectRow& table, const DefaultDefinition& de
         throw withCouldNotCreate(messages::objectExists(name));
     m_catalog.insertObject(name, id, "D", table.id, column->colid);
     m_catalog.insertComments(id, definition.text, false);
+    m_catalog.insertConstraint(id, table.id, column->colid,
+                               constraintstatus::kDefault | constraintstatus::kColumnLevel);
     auto bind =
         m_catalog.db().prepare("UPDATE syscolumns SET cdefault = ? WHERE id = ? AND colid = ?");
     bind.bind(1, id).bind(2, table.id).bind(3, column->colid).run();
@@ -153,6 +163,16 @@ void DdlExecutor::checkDependents(const ObjectRow& table, const ColumnRow& colum
             dependent("index", index.name);
         }
     }
+    for (const ObjectRow& child : m_catalog.childObjects(table.id)) {
+        if (child.xtype == "C" && (child.info == column.colid || checkUses(child.id, column.name)))
+            dependent("object", child.name);
+    }
+    for (const ForeignKeyRow& key : m_catalog.foreignKeysOf(table.id))
+        for (auto [fkey, rkey] : key.columns)
+            if (fkey == column.colid) {
+                dependent("object", key.name);
+                break;
+            }
     if (column.cdefault != 0 && (drop || !sameType)) {
         auto name = m_catalog.db().prepare("SELECT name FROM sysobjects WHERE id = ?");
         name.bind(1, column.cdefault);
@@ -165,12 +185,58 @@ void DdlExecutor::checkDependents(const ObjectRow& table, const ColumnRow& colum
     throw ServerError(std::move(found), false);
 }
 
+bool DdlExecutor::checkUses(long long checkId, std::string_view column) {
+    auto text = m_catalog.db().prepare("SELECT text FROM syscomments WHERE id = ? ORDER BY colid");
+    text.bind(1, checkId);
+    std::string expression;
+    while (text.step())
+        expression += text.text(0);
+    std::vector<Token> tokens;
+    try {
+        tokens = tokenize(expression);
+    } catch (const ServerError&) {
+        return false;
+    }
+    for (const Token& token : tokens)
+        if (token.isName() && namesEqual(token.value, column))
+            return true;
+    return false;
+}
+
 void DdlExecutor::dropConstraint(const ObjectRow& table, const ObjectRow& constraint) {
+    if (constraint.xtype == "PK" || constraint.xtype == "UQ") {
+        std::vector<ServerMessage> refused;
+        for (const ForeignKeyRow& key : m_catalog.foreignKeysReferencing(table.id)) {
+            std::vector<int> referenced;
+            for (auto [fkey, rkey] : key.columns)
+                referenced.push_back(rkey);
+            for (const IndexRow& index : m_catalog.indexes(table.id)) {
+                std::vector<int> keyColumns = index.colids;
+                std::sort(keyColumns.begin(), keyColumns.end());
+                std::sort(referenced.begin(), referenced.end());
+                if (namesEqual(index.name, constraint.name) && keyColumns == referenced &&
+                    refused.empty()) {
+                    auto owner = m_catalog.db().prepare("SELECT name FROM sysobjects WHERE id = ?");
+                    owner.bind(1, key.table);
+                    refused.push_back(messages::make(
+                        3725, 16,
+                        "The constraint '" + constraint.name + "' is being referenced by table '" +
+                            (owner.step() ? owner.text(0) : std::string()) +
+                            "', foreign key constraint '" + key.name + "'."));
+                }
+            }
+        }
+        if (!refused.empty()) {
+            refused.push_back(
+                messages::make(3727, 16, "Could not drop constraint. See previous errors.", 0));
+            throw ServerError(std::move(refused), false);
+        }
+    }
     if (constraint.xtype == "D") {
         auto unbind = m_catalog.db().prepare(
             "UPDATE syscolumns SET cdefault = 0 WHERE id = ? AND cdefault = ?");
         unbind.bind(1, table.id).bind(2, constraint.id).run();
-    } else {
+    } else if (constraint.xtype == "PK" || constraint.xtype == "UQ") {
         for (const IndexRow& index : m_catalog.indexes(table.id)) {
             if (!namesEqual(index.name, constraint.name))
                 continue;
@@ -183,7 +249,7 @@ void DdlExecutor::dropConstraint(const ObjectRow& table, const ObjectRow& constr
 }
 
 void DdlExecutor::execute(const DropConstraints& statement) {
-    SqliteTransaction transaction(m_catalog.db());
+    CatalogTransaction transaction(m_catalog.db());
     std::optional<ObjectRow> table = m_catalog.findTable(statement.table);
     if (!table)
         throw messages::alterMissingTable(statement.table, m_catalog.databaseName());
@@ -191,7 +257,8 @@ void DdlExecutor::execute(const DropConstraints& statement) {
         std::optional<ObjectRow> constraint;
         for (const ObjectRow& child : m_catalog.childObjects(table->id))
             if (namesEqual(child.name, name) &&
-                (child.xtype == "D" || child.xtype == "PK" || child.xtype == "UQ"))
+                (child.xtype == "D" || child.xtype == "PK" || child.xtype == "UQ" ||
+                 child.xtype == "C" || child.xtype == "F"))
                 constraint = child;
         if (!constraint)
             throw messages::notAConstraint(name);

@@ -1,9 +1,9 @@
-#include "database_directory.h"
+#include "testserver/engine/database_directory.h"
 
-#include "catalog_schema.h"
-#include "name_collation.h"
-#include "server_error.h"
-#include "sqlite_db.h"
+#include "testserver/engine/catalog_db.h"
+#include "testserver/engine/catalog_schema.h"
+#include "testserver/engine/name_collation.h"
+#include "testserver/engine/server_error.h"
 
 #include <algorithm>
 
@@ -64,7 +64,7 @@ DatabaseFile DatabaseDirectory::create(const std::string& name,
     std::error_code ignored;
     fs::remove(partial, ignored);
     {
-        SqliteDb db(partial, SqliteDb::Mode::CreateNew);
+        CatalogDb db(partial, CatalogDb::Mode::CreateNew);
         createCatalog(db, collation.value_or(kDefaultCollation));
     }
     fs::rename(partial, path);

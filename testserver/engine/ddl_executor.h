@@ -1,7 +1,7 @@
 #pragma once
 
-#include "catalog.h"
-#include "command.h"
+#include "testserver/engine/catalog.h"
+#include "testserver/engine/command.h"
 
 namespace testserver {
 
@@ -12,8 +12,12 @@ struct ResolvedColumn {
     ColumnTypeValues values;
     bool nullable = true;
     bool identity = false;
+    IdentitySpec identitySpec;
     std::optional<std::string> collation;
 };
+
+// The built-in type an alias type stands for, with its length or precision.
+DeclaredType aliasBaseType(const AliasTypeRow& alias);
 
 // Carries out DDL statements on one catalog as SQL Server 2000 would: each
 // statement changes the system tables inside one SQLite transaction and is
@@ -21,10 +25,13 @@ struct ResolvedColumn {
 // refuse it, leaving the catalog unchanged.
 class DdlExecutor {
 public:
-    DdlExecutor(SqliteDb& db, std::string databaseName);
+    DdlExecutor(CatalogDb& db, std::string databaseName);
 
     void execute(const CreateTable& statement);
     void execute(const AlterTableAdd& statement);
+    void execute(const SetConstraintsEnabled& statement);
+    void execute(const AddType& statement);
+    void execute(const DropType& statement);
     void execute(const AlterColumn& statement);
     void execute(const DropColumns& statement);
     void execute(const DropConstraints& statement);
@@ -37,16 +44,28 @@ private:
     ResolvedColumn resolveColumn(const ColumnDefinition& column, int columnNumber,
                                  bool primaryKeyMember, const std::string& table);
     void insertColumn(long long tableId, int colid, const ResolvedColumn& column);
+    // A column new to the table, with its identity seed and increment.
+    void insertNewColumn(long long tableId, int colid, const ResolvedColumn& column);
     void addKeyConstraint(const ObjectRow& table, const KeyConstraint& key, bool inCreate);
     void addDefault(const ObjectRow& table, const DefaultDefinition& definition);
+    void addCheck(const ObjectRow& table, const CheckConstraint& check, bool noCheck);
+    void addForeignKey(const ObjectRow& table, const ForeignKeyConstraint& key, bool noCheck);
+    // CHECK, FOREIGN KEY, key and default constraints of a CREATE TABLE or
+    // ALTER TABLE ADD, in the order SQL Server creates them.
+    void addConstraints(const ObjectRow& table, const TableElements& elements, bool inCreate,
+                        bool noCheck);
     // Refuses with 5074 + 4922 when an index, key, statistics or default
     // depends on the column; `alteredTo` describes an ALTER COLUMN, which SQL
     // Server allows for some dependents.
     void checkDependents(const ObjectRow& table, const ColumnRow& column, bool drop,
                          const ResolvedColumn* alteredTo);
+    // Refuses with 3726 when a FOREIGN KEY of another table references it.
     void dropTable(const ObjectRow& table);
     void dropModule(DropKind kind, const std::string& name);
+    // Refuses with 3725 + 3727 a key that a FOREIGN KEY references.
     void dropConstraint(const ObjectRow& table, const ObjectRow& constraint);
+    // Whether a CHECK constraint's expression names the column.
+    bool checkUses(long long checkId, std::string_view column);
     std::string systemName(std::string_view prefix, std::string_view table, std::string_view column,
                            long long id) const;
 

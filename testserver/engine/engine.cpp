@@ -1,11 +1,11 @@
-#include "engine.h"
+#include "testserver/engine/engine.h"
 
-#include "database_directory.h"
-#include "lexer.h"
-#include "script_splitter.h"
-#include "server_error.h"
-#include "session_impl.h"
-#include "statement_splitter.h"
+#include "testserver/engine/database_directory.h"
+#include "testserver/engine/lexer.h"
+#include "testserver/engine/script_splitter.h"
+#include "testserver/engine/server_error.h"
+#include "testserver/engine/session_impl.h"
+#include "testserver/engine/statement_splitter.h"
 
 #include <atomic>
 

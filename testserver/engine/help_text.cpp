@@ -1,8 +1,8 @@
-#include "help_text.h"
+#include "testserver/engine/help_text.h"
 
-#include "server_error.h"
-#include "sqlite_db.h"
-#include "utf8_text.h"
+#include "testserver/engine/catalog_db.h"
+#include "testserver/engine/server_error.h"
+#include "testserver/engine/utf8_text.h"
 
 namespace testserver {
 
@@ -54,7 +54,7 @@ std::string objectPartOfName(std::string_view name) {
     return part;
 }
 
-ResultSet helpText(SqliteDb& db, std::string_view objectName, std::string_view database) {
+ResultSet helpText(CatalogDb& db, std::string_view objectName, std::string_view database) {
     std::string name = objectPartOfName(objectName);
     auto find = db.prepare("SELECT id FROM sysobjects WHERE name = ?");
     find.bind(1, name);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine.h"
+#include "testserver/engine/engine.h"
 
 #include <string>
 #include <string_view>
@@ -8,7 +8,7 @@
 
 namespace testserver {
 
-class SqliteDb;
+class CatalogDb;
 
 // The rows sp_helptext returns for an object's text: the text is cut after
 // every line end (the row keeps its CR LF or LF), and a line longer than 255
@@ -20,7 +20,7 @@ std::vector<std::string> helpTextRows(std::string_view text);
 // sp_helptext NAME against the current catalog: the result set (column
 // Text), or ServerError 15009 (no such object), 15197 (object without text)
 // or 15471 (encrypted text).
-ResultSet helpText(SqliteDb& db, std::string_view objectName, std::string_view database);
+ResultSet helpText(CatalogDb& db, std::string_view objectName, std::string_view database);
 
 // The object part of a name given as sp_helptext's argument ("dbo.[p]" -> "p").
 std::string objectPartOfName(std::string_view name);

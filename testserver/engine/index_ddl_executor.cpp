@@ -1,14 +1,14 @@
 // CREATE [UNIQUE] [CLUSTERED] INDEX, CREATE STATISTICS and DROP INDEX.
 
-#include "ddl_executor.h"
+#include "testserver/engine/ddl_executor.h"
 
-#include "name_collation.h"
-#include "server_error.h"
+#include "testserver/engine/name_collation.h"
+#include "testserver/engine/server_error.h"
 
 namespace testserver {
 
 void DdlExecutor::execute(const CreateIndex& statement) {
-    SqliteTransaction transaction(m_catalog.db());
+    CatalogTransaction transaction(m_catalog.db());
     std::optional<ObjectRow> table = m_catalog.findTable(statement.table);
     if (!table)
         throw messages::indexTableMissing(statement.table, m_catalog.databaseName());
@@ -61,14 +61,15 @@ void DdlExecutor::execute(const CreateIndex& statement) {
         throw ServerError(messages::make(1910, 16,
                                          "Cannot create more than 249 nonclustered indices or "
                                          "column statistics on one table."));
-    m_catalog.insertIndex(table->id, indid, statement.name, status, colids);
+    m_catalog.insertIndex(table->id, indid, statement.name, status, colids, statement.descending,
+                          statement.fillFactor);
     if (indid == 1)
         m_catalog.setHeapRow(table->id, false);
     transaction.commit();
 }
 
 void DdlExecutor::execute(const DropIndexes& statement) {
-    SqliteTransaction transaction(m_catalog.db());
+    CatalogTransaction transaction(m_catalog.db());
     std::vector<ServerMessage> refused;
     for (const auto& [tableName, indexName] : statement.indexes) {
         std::optional<ObjectRow> table = m_catalog.findTable(tableName);

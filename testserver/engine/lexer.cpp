@@ -1,7 +1,7 @@
-#include "lexer.h"
+#include "testserver/engine/lexer.h"
 
-#include "name_collation.h"
-#include "server_error.h"
+#include "testserver/engine/name_collation.h"
+#include "testserver/engine/server_error.h"
 
 #include <cctype>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "token.h"
+#include "testserver/engine/token.h"
 
 #include <string_view>
 #include <vector>

@@ -1,9 +1,9 @@
 // CREATE/ALTER PROCEDURE, VIEW and TRIGGER, and the DROP statements.
 
-#include "ddl_executor.h"
+#include "testserver/engine/ddl_executor.h"
 
-#include "name_collation.h"
-#include "server_error.h"
+#include "testserver/engine/name_collation.h"
+#include "testserver/engine/server_error.h"
 
 namespace testserver {
 
@@ -23,6 +23,10 @@ KindWords wordsOf(DropKind kind) {
         return {"V", "view", "DROP VIEW"};
     case DropKind::Trigger:
         return {"TR", "trigger", "DROP TRIGGER"};
+    case DropKind::Default:
+        return {"D", "default", "DROP DEFAULT"};
+    case DropKind::Rule:
+        return {"R", "rule", "DROP RULE"};
     case DropKind::Table:
         break;
     }
@@ -31,8 +35,9 @@ KindWords wordsOf(DropKind kind) {
 
 // What a DROP statement would have needed for an object of that xtype.
 const KindWords* wordsOfXtype(const std::string& xtype) {
-    static const KindWords kinds[] = {wordsOf(DropKind::Table), wordsOf(DropKind::Procedure),
-                                      wordsOf(DropKind::View), wordsOf(DropKind::Trigger)};
+    static const KindWords kinds[] = {wordsOf(DropKind::Table),   wordsOf(DropKind::Procedure),
+                                      wordsOf(DropKind::View),    wordsOf(DropKind::Trigger),
+                                      wordsOf(DropKind::Default), wordsOf(DropKind::Rule)};
     for (const KindWords& kind : kinds)
         if (xtype == kind.xtype)
             return &kind;
@@ -42,7 +47,7 @@ const KindWords* wordsOfXtype(const std::string& xtype) {
 } // namespace
 
 void DdlExecutor::execute(const CreateModule& statement) {
-    SqliteTransaction transaction(m_catalog.db());
+    CatalogTransaction transaction(m_catalog.db());
     std::optional<ObjectRow> existing = m_catalog.findObject(statement.name);
     const char* xtype = moduleXtype(statement.kind);
     long long parent = 0;
@@ -76,7 +81,8 @@ void DdlExecutor::execute(const CreateModule& statement) {
 void DdlExecutor::dropModule(DropKind kind, const std::string& name) {
     KindWords words = wordsOf(kind);
     std::optional<ObjectRow> object = m_catalog.findObject(name);
-    if (!object)
+    // A DEFAULT constraint belongs to its table: DROP DEFAULT does not see it.
+    if (!object || (object->xtype == "D" && object->parent != 0))
         throw messages::dropMissingObject(words.noun, name);
     if (object->xtype != words.xtype) {
         const KindWords* actual = wordsOfXtype(object->xtype);
@@ -91,7 +97,7 @@ void DdlExecutor::dropModule(DropKind kind, const std::string& name) {
 }
 
 void DdlExecutor::execute(const DropObjects& statement) {
-    SqliteTransaction transaction(m_catalog.db());
+    CatalogTransaction transaction(m_catalog.db());
     std::vector<ServerMessage> refused;
     for (const std::string& name : statement.names) {
         try {

@@ -1,4 +1,4 @@
-#include "name_collation.h"
+#include "testserver/engine/name_collation.h"
 
 namespace testserver {
 

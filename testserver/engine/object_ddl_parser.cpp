@@ -1,8 +1,8 @@
 // CREATE/DROP INDEX and STATISTICS, CREATE/ALTER/DROP of procedures, views
 // and triggers, DROP TABLE and CREATE DATABASE.
 
-#include "command_parser.h"
-#include "name_collation.h"
+#include "testserver/engine/command_parser.h"
+#include "testserver/engine/name_collation.h"
 
 namespace testserver {
 
@@ -19,9 +19,10 @@ public:
             return drop();
         bool alter = verb.is("alter");
         const Token& kind = m_cursor.peek();
-        if (kind.is("procedure") || kind.is("proc") || kind.is("view") || kind.is("trigger"))
+        if (kind.is("procedure") || kind.is("proc") || kind.is("view") || kind.is("trigger") ||
+            (!alter && (kind.is("default") || kind.is("rule"))))
             return module(alter);
-        if (kind.is("function") || kind.is("default") || kind.is("rule"))
+        if (kind.is("function"))
             throw messages::notSupported("CREATE " + asciiUpper(kind.text));
         if (alter)
             throw m_cursor.unexpected();
@@ -67,8 +68,11 @@ private:
             drop.kind = DropKind::View;
         else if (kind.is("trigger"))
             drop.kind = DropKind::Trigger;
-        else if (kind.is("database") || kind.is("statistics") || kind.is("default") ||
-                 kind.is("rule") || kind.is("function"))
+        else if (kind.is("default"))
+            drop.kind = DropKind::Default;
+        else if (kind.is("rule"))
+            drop.kind = DropKind::Rule;
+        else if (kind.is("database") || kind.is("statistics") || kind.is("function"))
             throw messages::notSupported("DROP " + asciiUpper(kind.text));
         else
             throw TokenCursor::unexpected(kind);
@@ -85,13 +89,12 @@ private:
         module.alter = alter;
         module.kind = kind.is("view")      ? ModuleKind::View
                       : kind.is("trigger") ? ModuleKind::Trigger
+                      : kind.is("default") ? ModuleKind::Default
+                      : kind.is("rule")    ? ModuleKind::Rule
                                            : ModuleKind::Procedure;
         if (!m_firstInBatch) {
-            std::string what = std::string(alter ? "ALTER " : "CREATE ") +
-                               (module.kind == ModuleKind::View      ? "VIEW"
-                                : module.kind == ModuleKind::Trigger ? "TRIGGER"
-                                                                     : "PROCEDURE");
-            throw messages::mustBeFirstInBatch(what);
+            std::string what = kind.is("proc") ? std::string("PROCEDURE") : asciiUpper(kind.text);
+            throw messages::mustBeFirstInBatch(std::string(alter ? "ALTER " : "CREATE ") + what);
         }
         module.name = m_cursor.qualifiedName().last();
         module.text = m_batchText;
@@ -100,6 +103,14 @@ private:
         if (module.kind == ModuleKind::Trigger) {
             m_cursor.expect("on");
             module.triggerTable = m_cursor.qualifiedName().last();
+        }
+        if (module.kind == ModuleKind::Default || module.kind == ModuleKind::Rule) {
+            // CREATE DEFAULT d AS expression / CREATE RULE r AS @value condition
+            m_cursor.expect("as");
+            if (m_cursor.atEnd())
+                throw m_cursor.unexpected();
+            m_cursor.seek(m_cursor.end());
+            return Command{module, 1};
         }
         // The header runs up to the AS that opens the body; WITH ENCRYPTION
         // may stand in it.
@@ -172,7 +183,7 @@ private:
                 const Token& option = m_cursor.next();
                 if (option.is("fillfactor")) {
                     m_cursor.expectSymbol("=");
-                    m_cursor.integer();
+                    create.fillFactor = static_cast<int>(m_cursor.integer());
                 } else if (!(option.is("pad_index") || option.is("ignore_dup_key") ||
                              option.is("statistics_norecompute") || option.is("sort_in_tempdb") ||
                              option.is("drop_existing"))) {
@@ -198,8 +209,7 @@ private:
         m_cursor.expectSymbol("(");
         do {
             create.columns.push_back(m_cursor.name());
-            if (!m_cursor.accept("asc"))
-                m_cursor.accept("desc");
+            create.descending.push_back(!m_cursor.accept("asc") && m_cursor.accept("desc"));
         } while (m_cursor.acceptSymbol(","));
         m_cursor.expectSymbol(")");
     }

@@ -1,4 +1,4 @@
-#include "script_splitter.h"
+#include "testserver/engine/script_splitter.h"
 
 namespace testserver {
 

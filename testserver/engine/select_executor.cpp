@@ -1,13 +1,13 @@
-#include "select_executor.h"
+#include "testserver/engine/select_executor.h"
 
-#include "select_rewriter.h"
+#include "testserver/engine/select_rewriter.h"
 
-#include "lexer.h"
-#include "name_collation.h"
-#include "server_error.h"
-#include "sqlite_db.h"
-#include "token_cursor.h"
-#include "utf8_text.h"
+#include "testserver/engine/catalog_db.h"
+#include "testserver/engine/lexer.h"
+#include "testserver/engine/name_collation.h"
+#include "testserver/engine/server_error.h"
+#include "testserver/engine/token_cursor.h"
+#include "testserver/engine/utf8_text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -103,7 +103,7 @@ std::set<std::string> selectListAliases(std::string_view sql) {
 
 // The catalog keeps no table data: a SELECT from a user table is refused
 // plainly rather than as an invalid object.
-void refuseUserTable(SqliteDb& db, const SqliteError& error) {
+void refuseUserTable(CatalogDb& db, const CatalogDbError& error) {
     std::string message = error.what();
     const std::string prefix = "no such table: ";
     if (message.rfind(prefix, 0) != 0)
@@ -118,12 +118,12 @@ void refuseUserTable(SqliteDb& db, const SqliteError& error) {
 
 } // namespace
 
-ResultSet runSelect(SqliteDb& db, std::string_view sql, const SessionVariables& variables,
+ResultSet runSelect(CatalogDb& db, std::string_view sql, const SessionVariables& variables,
                     bool formatOnly) {
     std::string rewritten = rewriteForSqlite(sql, variables);
     ResultSet result;
     try {
-        SqliteStatement statement = db.prepare(rewritten);
+        CatalogStatement statement = db.prepare(rewritten);
         for (char c : statement.tail())
             if (static_cast<unsigned char>(c) > ' ' && c != ';')
                 throw messages::syntaxNear(statement.tail());
@@ -189,14 +189,14 @@ ResultSet runSelect(SqliteDb& db, std::string_view sql, const SessionVariables& 
                 column.maxLength = static_cast<int>(std::min<std::size_t>(longest[i], 4000));
             }
         }
-    } catch (const SqliteError& error) {
+    } catch (const CatalogDbError& error) {
         refuseUserTable(db, error);
         throw translateSqliteError(error);
     }
     return result;
 }
 
-bool evaluateCondition(SqliteDb& db, std::string_view condition,
+bool evaluateCondition(CatalogDb& db, std::string_view condition,
                        const SessionVariables& variables) {
     std::string sql = "SELECT CASE WHEN " + std::string(condition) + " THEN 1 ELSE 0 END";
     ResultSet result = runSelect(db, sql, variables);

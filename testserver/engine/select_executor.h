@@ -1,23 +1,24 @@
 #pragma once
 
-#include "engine.h"
-#include "session_variables.h"
+#include "testserver/engine/engine.h"
+#include "testserver/engine/session_variables.h"
 
 #include <string>
 #include <string_view>
 
 namespace testserver {
 
-class SqliteDb;
+class CatalogDb;
 
 // Runs a SELECT against the session's catalog. Result columns are named as
 // the statement aliases them (plain columns as the catalog spells them,
 // unaliased expressions get no name) and typed from the catalog's declared
 // types. With `formatOnly` (SET FMTONLY ON) only the columns come back.
-ResultSet runSelect(SqliteDb& db, std::string_view sql, const SessionVariables& variables,
+ResultSet runSelect(CatalogDb& db, std::string_view sql, const SessionVariables& variables,
                     bool formatOnly = false);
 
 // Evaluates an IF condition (e.g. EXISTS (SELECT ...), @@TRANCOUNT > 0).
-bool evaluateCondition(SqliteDb& db, std::string_view condition, const SessionVariables& variables);
+bool evaluateCondition(CatalogDb& db, std::string_view condition,
+                       const SessionVariables& variables);
 
 } // namespace testserver

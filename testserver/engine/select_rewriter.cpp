@@ -1,10 +1,10 @@
-#include "select_rewriter.h"
+#include "testserver/engine/select_rewriter.h"
 
-#include "lexer.h"
-#include "name_collation.h"
-#include "server_error.h"
-#include "sqlite_db.h"
-#include "token_cursor.h"
+#include "testserver/engine/catalog_db.h"
+#include "testserver/engine/lexer.h"
+#include "testserver/engine/name_collation.h"
+#include "testserver/engine/server_error.h"
+#include "testserver/engine/token_cursor.h"
 
 namespace testserver {
 
@@ -148,7 +148,7 @@ std::string rewriteForSqlite(std::string_view sql, const SessionVariables& varia
     return out;
 }
 
-ServerError translateSqliteError(const SqliteError& error) {
+ServerError translateSqliteError(const CatalogDbError& error) {
     std::string message = error.what();
     auto after = [&](std::string_view prefix) -> std::optional<std::string> {
         if (message.rfind(prefix, 0) == 0)

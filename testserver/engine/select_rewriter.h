@@ -1,13 +1,13 @@
 #pragma once
 
-#include "session_variables.h"
+#include "testserver/engine/session_variables.h"
 
 #include <string>
 #include <string_view>
 
 namespace testserver {
 
-class SqliteError;
+class CatalogDbError;
 class ServerError;
 
 // Turns a SELECT as the client sent it into SQLite's dialect with as few
@@ -17,6 +17,6 @@ class ServerError;
 std::string rewriteForSqlite(std::string_view sql, const SessionVariables& variables);
 
 // SQL Server's message for a statement SQLite refused.
-ServerError translateSqliteError(const SqliteError& error);
+ServerError translateSqliteError(const CatalogDbError& error);
 
 } // namespace testserver

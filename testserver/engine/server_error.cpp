@@ -1,4 +1,4 @@
-#include "server_error.h"
+#include "testserver/engine/server_error.h"
 
 namespace testserver {
 
@@ -300,6 +300,19 @@ ServerError rollbackWithoutBegin() {
 
 ServerError notSupported(std::string_view what) {
     return error(50000, 16, "The test server does not support " + std::string(what) + ".");
+}
+
+ServerError noTableData(std::string_view statement) {
+    return error(50000, 16,
+                 "The test server keeps no table data: " + std::string(statement) +
+                     " statements are not run.");
+}
+
+ServerError procedureArguments(std::string_view procedure, std::string_view parameter) {
+    return error(201, 16,
+                 "Procedure " + inQuotes(procedure) + " expects parameter " + inQuotes(parameter) +
+                     ", which was not supplied.",
+                 4);
 }
 
 ServerMessage databaseChanged(std::string_view name) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine.h"
+#include "testserver/engine/engine.h"
 
 #include <stdexcept>
 #include <string>
@@ -76,7 +76,9 @@ ServerError noText(std::string_view name);                                      
 ServerError textEncrypted();                                                           // 15471
 ServerError commitWithoutBegin();                                                      // 3902
 ServerError rollbackWithoutBegin();                                                    // 3903
-ServerError notSupported(std::string_view what); // 50000: a limit of this test server
+ServerError notSupported(std::string_view what);     // 50000: a limit of this test server
+ServerError noTableData(std::string_view statement); // 50000: INSERT/UPDATE/DELETE
+ServerError procedureArguments(std::string_view procedure, std::string_view parameter); // 201
 
 ServerMessage databaseChanged(std::string_view name); // 5701, informational
 

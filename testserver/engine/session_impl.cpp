@@ -1,13 +1,14 @@
-#include "session_impl.h"
+#include "testserver/engine/session_impl.h"
 
-#include "catalog_schema.h"
-#include "command_parser.h"
-#include "ddl_executor.h"
-#include "help_text.h"
-#include "select_executor.h"
-#include "select_rewriter.h"
-#include "server_error.h"
-#include "sql_functions.h"
+#include "testserver/engine/catalog_schema.h"
+#include "testserver/engine/command_parser.h"
+#include "testserver/engine/ddl_executor.h"
+#include "testserver/engine/help_text.h"
+#include "testserver/engine/name_collation.h"
+#include "testserver/engine/select_executor.h"
+#include "testserver/engine/select_rewriter.h"
+#include "testserver/engine/server_error.h"
+#include "testserver/engine/sql_functions.h"
 
 #include <charconv>
 
@@ -22,12 +23,13 @@ SessionImpl::SessionImpl(DatabaseDirectory& directory, const std::optional<Datab
 }
 
 void SessionImpl::open(const std::optional<DatabaseFile>& database) {
-    std::unique_ptr<SqliteDb> db;
+    std::unique_ptr<CatalogDb> db;
     if (database) {
-        db = std::make_unique<SqliteDb>(database->path, SqliteDb::Mode::OpenExisting);
+        db = std::make_unique<CatalogDb>(database->path, CatalogDb::Mode::OpenExisting);
+        ensureLaterTables(*db);
         m_databaseName = database->name;
     } else {
-        db = std::make_unique<SqliteDb>(std::filesystem::path(), SqliteDb::Mode::CreateNew);
+        db = std::make_unique<CatalogDb>(std::filesystem::path(), CatalogDb::Mode::CreateNew);
         createCatalog(*db);
         m_databaseName = "master";
     }
@@ -54,27 +56,59 @@ BatchResult SessionImpl::executeBatch(const std::string& sql) {
         return batch;
     }
     for (const Command& command : commands)
-        batch.statements.push_back(execute(command));
+        executeInto(command, batch.statements);
     if (batch.statements.empty())
         batch.statements.emplace_back(); // an empty batch still ends with DONE
     return batch;
 }
 
+void SessionImpl::executeInto(const Command& command, std::vector<StatementOutcome>& outcomes) {
+    if (const auto* block = std::get_if<Block>(&command.action)) {
+        for (const std::shared_ptr<Command>& statement : block->statements)
+            executeInto(*statement, outcomes);
+        return;
+    }
+    if (const auto* branch = std::get_if<IfStatement>(&command.action)) {
+        // The condition is a statement of its own for errors; the branch
+        // taken runs as the statements it holds.
+        bool holds = false;
+        StatementOutcome condition = guarded(command.line, [&](StatementOutcome&) {
+            holds = evaluateCondition(*m_db, branch->condition, m_variables);
+        });
+        if (condition.failed) {
+            outcomes.push_back(std::move(condition));
+            return;
+        }
+        if (holds)
+            executeInto(*branch->then, outcomes);
+        else if (branch->otherwise)
+            executeInto(*branch->otherwise, outcomes);
+        else
+            outcomes.push_back(std::move(condition));
+        return;
+    }
+    outcomes.push_back(execute(command));
+}
+
 StatementOutcome SessionImpl::execute(const Command& command) {
+    return guarded(command.line, [&](StatementOutcome& outcome) { run(command, outcome); });
+}
+
+template <typename Step> StatementOutcome SessionImpl::guarded(int line, Step step) {
     StatementOutcome outcome;
     try {
-        run(command, outcome);
+        step(outcome);
         m_variables.error = 0;
     } catch (const ServerError& error) {
         for (ServerMessage message : error.messages()) {
-            message.line = command.line;
+            message.line = line;
             outcome.messages.push_back(std::move(message));
         }
         outcome.failed = true;
         outcome.resultSet.reset();
         outcome.rowCount.reset();
         m_variables.error = error.messages().back().number;
-    } catch (const SqliteError& error) {
+    } catch (const CatalogDbError& error) {
         ServerError translated = translateSqliteError(error);
         outcome.messages = translated.messages();
         outcome.failed = true;
@@ -132,6 +166,8 @@ void SessionImpl::run(const HelpText& statement, StatementOutcome& outcome) {
 }
 
 void SessionImpl::run(const ExecProcedure& statement, StatementOutcome&) {
+    if (asciiLower(statement.procedure).rfind("sp_", 0) == 0)
+        throw messages::notSupported("the system procedure " + statement.procedure);
     auto find = m_db->prepare("SELECT 1 FROM sysobjects WHERE name = ? AND xtype = 'P'");
     find.bind(1, statement.procedure);
     if (find.step())
@@ -181,6 +217,32 @@ void SessionImpl::run(const IfStatement& statement, StatementOutcome& outcome) {
         run(*statement.then, outcome);
     else if (statement.otherwise)
         run(*statement.otherwise, outcome);
+}
+
+void SessionImpl::run(const Block& block, StatementOutcome& outcome) {
+    for (const std::shared_ptr<Command>& statement : block.statements)
+        run(*statement, outcome);
+}
+
+void SessionImpl::run(const RaiseError& statement, StatementOutcome& outcome) {
+    ServerMessage message =
+        messages::make(50000, statement.severity, statement.text, statement.state);
+    if (statement.severity > 10)
+        throw ServerError(message);
+    outcome.messages.push_back(std::move(message));
+}
+
+void SessionImpl::run(const NoCatalogChange& statement, StatementOutcome&) {
+    for (const std::string& name : statement.objects) {
+        auto find = m_db->prepare("SELECT xtype FROM sysobjects WHERE name = ?");
+        find.bind(1, name);
+        if (!find.step())
+            throw messages::invalidObjectName(name);
+        bool table = namesEqual(find.text(0), "U");
+        if (statement.statement != "GRANT" && statement.statement != "REVOKE" &&
+            statement.statement != "DENY" && !table)
+            throw messages::invalidObjectName(name);
+    }
 }
 
 void SessionImpl::run(const CreateDatabase& statement, StatementOutcome&) {

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "command.h"
-#include "database_directory.h"
-#include "engine.h"
-#include "session_variables.h"
-#include "sqlite_db.h"
+#include "testserver/engine/catalog_db.h"
+#include "testserver/engine/command.h"
+#include "testserver/engine/database_directory.h"
+#include "testserver/engine/engine.h"
+#include "testserver/engine/session_variables.h"
 
 #include <memory>
 
@@ -24,7 +24,11 @@ public:
 
 private:
     void open(const std::optional<DatabaseFile>& database);
+    // Runs a statement; a block or an IF adds the outcomes of the statements it runs.
+    void executeInto(const Command& command, std::vector<StatementOutcome>& outcomes);
     StatementOutcome execute(const Command& command);
+    // Runs one step of a statement, turning a refusal into its outcome.
+    template <typename Step> StatementOutcome guarded(int line, Step step);
     void run(const Command& command, StatementOutcome& outcome);
 
     void run(const Select& statement, StatementOutcome& outcome);
@@ -35,6 +39,9 @@ private:
     void run(const TransactionControl& statement, StatementOutcome& outcome);
     void run(const Print& statement, StatementOutcome& outcome);
     void run(const IfStatement& statement, StatementOutcome& outcome);
+    void run(const Block& block, StatementOutcome& outcome);
+    void run(const RaiseError& statement, StatementOutcome& outcome);
+    void run(const NoCatalogChange& statement, StatementOutcome& outcome);
     void run(const CreateDatabase& statement, StatementOutcome& outcome);
     template <typename Ddl> void run(const Ddl& statement, StatementOutcome& outcome);
 
@@ -45,7 +52,7 @@ private:
 
     DatabaseDirectory& m_directory;
     std::string m_databaseName;
-    std::unique_ptr<SqliteDb> m_db;
+    std::unique_ptr<CatalogDb> m_db;
     SessionVariables m_variables;
     bool m_writeTransaction = false; // SQLite transaction opened for a client's transaction
     bool m_noCount = false;

@@ -1,8 +1,10 @@
-#include "sql_functions.h"
+#include "testserver/engine/sql_functions.h"
 
-#include "help_text.h"
-#include "name_collation.h"
-#include "sqlite_db.h"
+#include "testserver/engine/catalog_db.h"
+#include "testserver/engine/help_text.h"
+#include "testserver/engine/name_collation.h"
+#include "testserver/engine/property_functions.h"
+#include "testserver/engine/sql_function_support.h"
 
 #include <sqlite3.h>
 
@@ -19,37 +21,6 @@ const SessionVariables& variablesOf(sqlite3_context* context) {
     return *static_cast<const SessionVariables*>(sqlite3_user_data(context));
 }
 
-std::optional<std::string> textArgument(sqlite3_value* value) {
-    if (sqlite3_value_type(value) == SQLITE_NULL)
-        return std::nullopt;
-    const unsigned char* text = sqlite3_value_text(value);
-    return std::string(reinterpret_cast<const char*>(text),
-                       static_cast<std::size_t>(sqlite3_value_bytes(value)));
-}
-
-void resultText(sqlite3_context* context, const std::string& text) {
-    sqlite3_result_text(context, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-}
-
-// Runs a one-value query on the function's own connection.
-std::optional<std::string> lookUp(sqlite3_context* context, const char* sql,
-                                  const std::string& first, const std::string* second = nullptr) {
-    sqlite3* db = sqlite3_context_db_handle(context);
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
-        return std::nullopt;
-    sqlite3_bind_text(statement, 1, first.c_str(), static_cast<int>(first.size()),
-                      SQLITE_TRANSIENT);
-    if (second)
-        sqlite3_bind_text(statement, 2, second->c_str(), static_cast<int>(second->size()),
-                          SQLITE_TRANSIENT);
-    std::optional<std::string> result;
-    if (sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_type(statement, 0) != SQLITE_NULL)
-        result = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-    sqlite3_finalize(statement);
-    return result;
-}
-
 void objectId(sqlite3_context* context, int, sqlite3_value** arguments) {
     std::optional<std::string> name = textArgument(arguments[0]);
     std::optional<std::string> id;
@@ -59,36 +30,6 @@ void objectId(sqlite3_context* context, int, sqlite3_value** arguments) {
         sqlite3_result_int64(context, std::stoll(*id));
     else
         sqlite3_result_null(context);
-}
-
-void objectProperty(sqlite3_context* context, int, sqlite3_value** arguments) {
-    std::optional<std::string> id = textArgument(arguments[0]);
-    std::optional<std::string> property = textArgument(arguments[1]);
-    std::optional<std::string> xtype;
-    if (id)
-        xtype = lookUp(context, "SELECT upper(trim(xtype)) FROM sysobjects WHERE id = ?", *id);
-    if (!xtype || !property) {
-        sqlite3_result_null(context);
-        return;
-    }
-    struct Property {
-        const char* name;
-        const char* xtypes; // space-separated
-    };
-    static const Property properties[] = {
-        {"IsProcedure", " P "},        {"IsView", " V "},        {"IsTrigger", " TR "},
-        {"IsUserTable", " U "},        {"IsTable", " U S "},     {"IsSystemTable", " S "},
-        {"IsConstraint", " D PK UQ "}, {"IsDefaultCnst", " D "}, {"IsPrimaryKey", " PK "},
-        {"IsUniqueCnst", " UQ "},      {"IsMSShipped", " "},
-    };
-    for (const Property& candidate : properties)
-        if (namesEqual(candidate.name, *property)) {
-            std::string needle = " " + *xtype + " ";
-            sqlite3_result_int(context,
-                               std::string(candidate.xtypes).find(needle) != std::string::npos);
-            return;
-        }
-    sqlite3_result_null(context);
 }
 
 void columnName(sqlite3_context* context, int, sqlite3_value** arguments) {
@@ -198,7 +139,7 @@ void length(sqlite3_context* context, int, sqlite3_value** arguments) {
 
 } // namespace
 
-void registerSqlFunctions(SqliteDb& db, const SessionVariables& variables) {
+void registerSqlFunctions(CatalogDb& db, const SessionVariables& variables) {
     struct Function {
         const char* name;
         int arguments;
@@ -207,6 +148,10 @@ void registerSqlFunctions(SqliteDb& db, const SessionVariables& variables) {
     static const Function functions[] = {
         {"object_id", 1, objectId},
         {"objectproperty", 2, objectProperty},
+        {"ident_seed", 1, identitySeed},
+        {"ident_incr", 1, identityIncrement},
+        {"indexproperty", 3, indexProperty},
+        {"indexkey_property", 4, indexKeyProperty},
         {"col_name", 2, columnName},
         {"db_name", 0, databaseName},
         {"db_name", 1, databaseName},
@@ -226,7 +171,7 @@ void registerSqlFunctions(SqliteDb& db, const SessionVariables& variables) {
             sqlite3_create_function_v2(db.handle(), function.name, function.arguments, SQLITE_UTF8,
                                        data, function.call, nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK)
-            throw SqliteError(sqlite3_errmsg(db.handle()), rc);
+            throw CatalogDbError(sqlite3_errmsg(db.handle()), rc);
     }
 }
 

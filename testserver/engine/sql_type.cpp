@@ -1,7 +1,7 @@
-#include "sql_type.h"
+#include "testserver/engine/sql_type.h"
 
-#include "name_collation.h"
-#include "server_error.h"
+#include "testserver/engine/name_collation.h"
+#include "testserver/engine/server_error.h"
 
 #include <array>
 

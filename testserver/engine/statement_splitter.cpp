@@ -1,4 +1,4 @@
-#include "statement_splitter.h"
+#include "testserver/engine/statement_splitter.h"
 
 #include <array>
 
@@ -6,11 +6,11 @@ namespace testserver {
 
 namespace {
 
-constexpr std::array<std::string_view, 31> kStatementKeywords{
+constexpr std::array<std::string_view, 32> kStatementKeywords{
     "select",   "use",       "set",     "create",  "alter",      "drop",   "exec",    "execute",
     "insert",   "update",    "delete",  "declare", "print",      "if",     "begin",   "commit",
     "rollback", "save",      "while",   "return",  "grant",      "revoke", "deny",    "truncate",
-    "dbcc",     "raiserror", "waitfor", "goto",    "checkpoint", "backup", "restore",
+    "dbcc",     "raiserror", "waitfor", "goto",    "checkpoint", "backup", "restore", "setuser",
 };
 
 bool isStatementKeyword(const Token& token) {
@@ -35,12 +35,13 @@ bool isObjectKindKeyword(const Token& token) {
 
 class Splitter {
 public:
-    Splitter(std::string_view batch, const std::vector<Token>& tokens)
-        : m_batch(batch), m_tokens(tokens) {}
+    Splitter(std::string_view batch, const std::vector<Token>& tokens, std::size_t begin,
+             std::size_t end)
+        : m_batch(batch), m_tokens(tokens), m_begin(begin), m_end(end) {}
 
     std::vector<StatementSpan> run() {
-        std::size_t i = 0;
-        while (i < m_tokens.size()) {
+        std::size_t i = m_begin;
+        while (i < m_end) {
             if (m_tokens[i].isSymbol(";")) {
                 ++i;
                 continue;
@@ -64,13 +65,15 @@ public:
 private:
     std::size_t statementEnd(std::size_t begin) const {
         if (startsModuleDefinition(m_tokens, begin))
-            return m_tokens.size();
+            return m_end;
         const Token& first = m_tokens[begin];
         if (first.is("if"))
             return ifEnd(begin);
+        if (startsBlock(m_tokens, begin, m_end))
+            return blockEnd(m_tokens, begin, m_end);
         int depth = 0;
         int caseDepth = 0; // CASE ... ELSE ... END inside an expression
-        for (std::size_t i = begin + 1; i < m_tokens.size(); ++i) {
+        for (std::size_t i = begin + 1; i < m_end; ++i) {
             const Token& token = m_tokens[i];
             if (token.isSymbol("("))
                 ++depth;
@@ -78,23 +81,25 @@ private:
                 --depth;
             if (depth > 0)
                 continue;
+            if (token.is("end") && caseDepth == 0)
+                return i; // the END of an enclosing block
             if (token.is("case"))
                 ++caseDepth;
-            else if (token.is("end") && caseDepth > 0)
+            else if (token.is("end"))
                 --caseDepth;
             if (token.isSymbol(";") || (token.is("else") && caseDepth == 0))
                 return i;
             if (isStatementKeyword(token) && startsNewStatement(begin, i))
                 return i;
         }
-        return m_tokens.size();
+        return m_end;
     }
 
     // IF <condition> <statement> [ELSE <statement>] is one statement.
     std::size_t ifEnd(std::size_t begin) const {
         std::size_t i = begin + 1;
         int depth = 0;
-        for (; i < m_tokens.size(); ++i) {
+        for (; i < m_end; ++i) {
             const Token& token = m_tokens[i];
             if (token.isSymbol("("))
                 ++depth;
@@ -103,13 +108,13 @@ private:
             else if (depth == 0 && isStatementKeyword(token) && !token.is("select"))
                 break;
         }
-        if (i >= m_tokens.size())
+        if (i >= m_end)
             return i;
         std::size_t end = statementEnd(i);
-        if (end < m_tokens.size() && m_tokens[end].isSymbol(";") && end + 1 < m_tokens.size() &&
+        if (end < m_end && m_tokens[end].isSymbol(";") && end + 1 < m_end &&
             m_tokens[end + 1].is("else"))
             ++end;
-        if (end < m_tokens.size() && m_tokens[end].is("else") && end + 1 < m_tokens.size())
+        if (end < m_end && m_tokens[end].is("else") && end + 1 < m_end)
             end = statementEnd(end + 1);
         return end;
     }
@@ -118,6 +123,11 @@ private:
         const Token& token = m_tokens[i];
         const Token& previous = m_tokens[i - 1];
         const Token& first = m_tokens[begin];
+        // GRANT SELECT, EXECUTE, ... ON: permission names, not statements.
+        if ((first.is("grant") || first.is("revoke") || first.is("deny")) &&
+            (previous.isSymbol(",") || previous.is("grant") || previous.is("revoke") ||
+             previous.is("deny") || previous.is("for")))
+            return false;
         if (token.is("select"))
             return !(previous.is("union") || previous.is("all") || previous.is("except") ||
                      previous.is("intersect") || first.is("insert"));
@@ -128,7 +138,7 @@ private:
             return false;
         if ((token.is("alter") || token.is("drop")) && first.is("alter") &&
             begin + 1 < m_tokens.size() && m_tokens[begin + 1].is("table")) {
-            if (i + 1 >= m_tokens.size())
+            if (i + 1 >= m_end)
                 return false;
             const Token& following = m_tokens[i + 1];
             if (token.is("alter"))
@@ -142,6 +152,8 @@ private:
 
     std::string_view m_batch;
     const std::vector<Token>& m_tokens;
+    std::size_t m_begin;
+    std::size_t m_end;
     std::vector<StatementSpan> m_spans;
 };
 
@@ -160,7 +172,38 @@ bool startsModuleDefinition(const std::vector<Token>& tokens, std::size_t index)
 
 std::vector<StatementSpan> splitStatements(std::string_view batch,
                                            const std::vector<Token>& tokens) {
-    return Splitter(batch, tokens).run();
+    return Splitter(batch, tokens, 0, tokens.size()).run();
+}
+
+std::vector<StatementSpan> splitStatements(std::string_view batch, const std::vector<Token>& tokens,
+                                           std::size_t begin, std::size_t end) {
+    return Splitter(batch, tokens, begin, end).run();
+}
+
+bool startsBlock(const std::vector<Token>& tokens, std::size_t index, std::size_t end) {
+    if (!tokens[index].is("begin"))
+        return false;
+    if (index + 1 >= end)
+        return true;
+    const Token& next = tokens[index + 1];
+    return !(next.is("tran") || next.is("transaction") || next.is("distributed"));
+}
+
+std::size_t blockEnd(const std::vector<Token>& tokens, std::size_t begin, std::size_t end) {
+    int blocks = 0;
+    int cases = 0;
+    for (std::size_t i = begin; i < end; ++i) {
+        const Token& token = tokens[i];
+        if (startsBlock(tokens, i, end))
+            ++blocks;
+        else if (token.is("case"))
+            ++cases;
+        else if (token.is("end") && cases > 0)
+            --cases;
+        else if (token.is("end") && --blocks == 0)
+            return i + 1;
+    }
+    return end;
 }
 
 } // namespace testserver

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "token.h"
+#include "testserver/engine/token.h"
 
 #include <string>
 #include <string_view>
@@ -23,6 +23,17 @@ struct StatementSpan {
 // batch that begins with a bare name is an implicit EXEC of that procedure.
 std::vector<StatementSpan> splitStatements(std::string_view batch,
                                            const std::vector<Token>& tokens);
+
+// The statements between tokens `begin` and `end` (the inside of a BEGIN ...
+// END block).
+std::vector<StatementSpan> splitStatements(std::string_view batch, const std::vector<Token>& tokens,
+                                           std::size_t begin, std::size_t end);
+
+// True when the BEGIN at `index` opens a block (BEGIN TRAN does not).
+bool startsBlock(const std::vector<Token>& tokens, std::size_t index, std::size_t end);
+
+// One past the END that closes the block opened at `begin` (`end` when none does).
+std::size_t blockEnd(const std::vector<Token>& tokens, std::size_t begin, std::size_t end);
 
 // True for CREATE PROCEDURE/PROC/VIEW/TRIGGER/FUNCTION/DEFAULT/RULE (and
 // their ALTER forms) starting at `index`.

@@ -1,8 +1,8 @@
-#include "syscolumns_row.h"
+#include "testserver/engine/syscolumns_row.h"
 
 namespace testserver {
 
-void bindSyscolumnsRow(SqliteStatement& insert, const SyscolumnsRow& row) {
+void bindSyscolumnsRow(CatalogStatement& insert, const SyscolumnsRow& row) {
     const ColumnTypeValues& v = row.values;
     // status: 0x08 nullable, 0x80 identity, as syscolumns documents it.
     const int status = (row.nullable ? 0x08 : 0) | (row.identity ? 0x80 : 0);

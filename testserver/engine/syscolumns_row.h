@@ -1,7 +1,7 @@
 #pragma once
 
-#include "sql_type.h"
-#include "sqlite_db.h"
+#include "testserver/engine/catalog_db.h"
+#include "testserver/engine/sql_type.h"
 
 #include <optional>
 #include <string>
@@ -27,6 +27,6 @@ struct SyscolumnsRow {
 
 // Binds parameters 1 to 18 of an INSERT that begins with
 // kSyscolumnsInsertColumns.
-void bindSyscolumnsRow(SqliteStatement& insert, const SyscolumnsRow& row);
+void bindSyscolumnsRow(CatalogStatement& insert, const SyscolumnsRow& row);
 
 } // namespace testserver

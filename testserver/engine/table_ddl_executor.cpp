@@ -1,10 +1,10 @@
 // CREATE TABLE, ALTER TABLE ADD / ALTER COLUMN / DROP COLUMN and DROP TABLE.
 
-#include "ddl_executor.h"
-#include "syscolumns_row.h"
+#include "testserver/engine/ddl_executor.h"
+#include "testserver/engine/syscolumns_row.h"
 
-#include "name_collation.h"
-#include "server_error.h"
+#include "testserver/engine/name_collation.h"
+#include "testserver/engine/server_error.h"
 
 #include <algorithm>
 
@@ -43,14 +43,25 @@ const char* typeNameOf(int xtype) {
 
 } // namespace
 
-DdlExecutor::DdlExecutor(SqliteDb& db, std::string databaseName)
+DdlExecutor::DdlExecutor(CatalogDb& db, std::string databaseName)
     : m_catalog(db, std::move(databaseName)) {}
 
 ResolvedColumn DdlExecutor::resolveColumn(const ColumnDefinition& column, int columnNumber,
                                           bool primaryKeyMember, const std::string& table) {
     ResolvedColumn resolved;
     resolved.name = column.name;
-    resolved.values = columnTypeValues(column.type, column.name, columnNumber);
+    std::optional<AliasTypeRow> alias;
+    if (!findBuiltinType(column.type.name) && !namesEqual(column.type.name, "dec") &&
+        !namesEqual(column.type.name, "integer") && !namesEqual(column.type.name, "character"))
+        alias = m_catalog.findAliasType(column.type.name);
+    if (alias) {
+        if (column.type.first)
+            throw messages::widthNotAllowed(columnNumber, alias->name);
+        resolved.values = columnTypeValues(aliasBaseType(*alias), column.name, columnNumber);
+        resolved.values.xusertype = alias->xusertype;
+    } else {
+        resolved.values = columnTypeValues(column.type, column.name, columnNumber);
+    }
     const BuiltinType* type = nullptr;
     for (const BuiltinType& candidate : builtinTypes())
         if (candidate.xtype == resolved.values.xtype &&
@@ -71,7 +82,8 @@ ResolvedColumn DdlExecutor::resolveColumn(const ColumnDefinition& column, int co
         resolved.collation = m_catalog.collation();
     }
 
-    resolved.identity = column.identity;
+    resolved.identity = column.identity.has_value();
+    resolved.identitySpec = column.identity.value_or(IdentitySpec{});
     if (column.identity) {
         bool allowed = resolved.values.identityAllowed &&
                        !((resolved.values.xtype == 106 || resolved.values.xtype == 108) &&
@@ -89,8 +101,9 @@ ResolvedColumn DdlExecutor::resolveColumn(const ColumnDefinition& column, int co
             throw messages::nullablePrimaryKey(table);
         resolved.nullable = false;
     } else {
-        // Connections through ODBC and OLE DB run with ANSI_NULL_DFLT_ON.
-        resolved.nullable = column.nullable.value_or(true);
+        // Connections through ODBC and OLE DB run with ANSI_NULL_DFLT_ON; an
+        // alias type brings its own nullability.
+        resolved.nullable = column.nullable.value_or(alias ? alias->allowNulls : true);
     }
     return resolved;
 }
@@ -104,8 +117,15 @@ void DdlExecutor::insertColumn(long long tableId, int colid, const ResolvedColum
     insert.run();
 }
 
+void DdlExecutor::insertNewColumn(long long tableId, int colid, const ResolvedColumn& column) {
+    insertColumn(tableId, colid, column);
+    if (column.identity)
+        m_catalog.setIdentity(tableId, colid, column.identitySpec.seed,
+                              column.identitySpec.increment);
+}
+
 void DdlExecutor::execute(const CreateTable& statement) {
-    SqliteTransaction transaction(m_catalog.db());
+    CatalogTransaction transaction(m_catalog.db());
     if (m_catalog.findObject(statement.table))
         throw messages::objectExists(statement.table);
     const TableElements& elements = statement.elements;
@@ -138,17 +158,14 @@ void DdlExecutor::execute(const CreateTable& statement) {
     const ObjectRow table{m_catalog.newObjectId(), statement.table, std::string(1, 'U'), 0, 0};
     m_catalog.insertObject(table.name, table.id, "U");
     for (std::size_t i = 0; i < columns.size(); ++i)
-        insertColumn(table.id, static_cast<int>(i + 1), columns[i]);
+        insertNewColumn(table.id, static_cast<int>(i + 1), columns[i]);
     m_catalog.setHeapRow(table.id, true);
-    for (const KeyConstraint& key : elements.keys)
-        addKeyConstraint(table, key, true);
-    for (const DefaultDefinition& definition : elements.defaults)
-        addDefault(table, definition);
+    addConstraints(table, elements, true, false);
     transaction.commit();
 }
 
 void DdlExecutor::execute(const AlterTableAdd& statement) {
-    SqliteTransaction transaction(m_catalog.db());
+    CatalogTransaction transaction(m_catalog.db());
     std::optional<ObjectRow> table = m_catalog.findTable(statement.table);
     if (!table)
         throw messages::alterMissingTable(statement.table, m_catalog.databaseName());
@@ -191,17 +208,14 @@ void DdlExecutor::execute(const AlterTableAdd& statement) {
                     column.name + "' cannot be added to table '" + table->name +
                     "' because it does not allow nulls and does not specify a DEFAULT "
                     "definition."));
-        insertColumn(table->id, ++colid, resolved);
+        insertNewColumn(table->id, ++colid, resolved);
     }
-    for (const KeyConstraint& key : elements.keys)
-        addKeyConstraint(*table, key, false);
-    for (const DefaultDefinition& definition : elements.defaults)
-        addDefault(*table, definition);
+    addConstraints(*table, elements, false, statement.noCheck);
     transaction.commit();
 }
 
 void DdlExecutor::execute(const AlterColumn& statement) {
-    SqliteTransaction transaction(m_catalog.db());
+    CatalogTransaction transaction(m_catalog.db());
     std::optional<ObjectRow> table = m_catalog.findTable(statement.table);
     if (!table)
         throw messages::alterMissingTable(statement.table, m_catalog.databaseName());
@@ -234,7 +248,7 @@ void DdlExecutor::execute(const AlterColumn& statement) {
 }
 
 void DdlExecutor::execute(const DropColumns& statement) {
-    SqliteTransaction transaction(m_catalog.db());
+    CatalogTransaction transaction(m_catalog.db());
     std::optional<ObjectRow> table = m_catalog.findTable(statement.table);
     if (!table)
         throw messages::alterMissingTable(statement.table, m_catalog.databaseName());
@@ -245,18 +259,24 @@ void DdlExecutor::execute(const DropColumns& statement) {
         checkDependents(*table, *column, true, nullptr);
         if (m_catalog.columns(table->id).size() == 1)
             throw messages::onlyColumn(column->name, table->name);
-        auto remove = m_catalog.db().prepare("DELETE FROM syscolumns WHERE id = ? AND colid = ?");
-        remove.bind(1, table->id).bind(2, column->colid).run();
+        m_catalog.deleteColumn(table->id, column->colid);
     }
     transaction.commit();
 }
 
 void DdlExecutor::dropTable(const ObjectRow& table) {
+    for (const ForeignKeyRow& key : m_catalog.foreignKeysReferencing(table.id))
+        if (key.table != table.id)
+            throw ServerError(messages::make(3726, 16,
+                                             "Could not drop object '" + table.name +
+                                                 "' because it is referenced by a FOREIGN KEY "
+                                                 "constraint."));
     for (const ObjectRow& child : m_catalog.childObjects(table.id))
         m_catalog.deleteObject(child.id);
     for (const char* sql :
          {"DELETE FROM sysindexkeys WHERE id = ?", "DELETE FROM sysindexes WHERE id = ?",
-          "DELETE FROM syscolumns WHERE id = ?"}) {
+          "DELETE FROM syscolumns WHERE id = ?", "DELETE FROM testserver_identity WHERE id = ?",
+          "DELETE FROM testserver_descending_keys WHERE id = ?"}) {
         auto statement = m_catalog.db().prepare(sql);
         statement.bind(1, table.id).run();
     }

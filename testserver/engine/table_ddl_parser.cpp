@@ -1,8 +1,8 @@
 // CREATE TABLE and ALTER TABLE in the forms SQL Server 2000 accepts for
-// columns, PRIMARY KEY / UNIQUE constraints and DEFAULT constraints.
+// columns and PRIMARY KEY, UNIQUE, DEFAULT, CHECK and FOREIGN KEY constraints.
 
-#include "command_parser.h"
-#include "name_collation.h"
+#include "testserver/engine/command_parser.h"
+#include "testserver/engine/name_collation.h"
 
 namespace testserver {
 
@@ -70,15 +70,17 @@ public:
 
 private:
     Command alterAction(const std::string& table) {
-        if (m_cursor.accept("with")) {
-            if (!m_cursor.accept("nocheck"))
-                m_cursor.expect("check");
-            if (!m_cursor.peek().is("add"))
-                throw m_cursor.unexpected();
-        }
+        std::optional<bool> withCheck;
+        if (m_cursor.accept("with"))
+            withCheck = !m_cursor.accept("nocheck") && (m_cursor.expect("check"), true);
+        if (m_cursor.peek().is("check") || m_cursor.peek().is("nocheck"))
+            return constraintsEnabled(table, withCheck.value_or(false));
+        if (withCheck && !m_cursor.peek().is("add"))
+            throw m_cursor.unexpected();
         if (m_cursor.accept("add")) {
             AlterTableAdd add;
             add.table = table;
+            add.noCheck = withCheck.has_value() && !*withCheck;
             do {
                 element(add.elements, false);
             } while (m_cursor.acceptSymbol(","));
@@ -123,10 +125,23 @@ private:
             } while (m_cursor.acceptSymbol(","));
             return Command{drop, 1};
         }
-        if (m_cursor.peek().is("nocheck") || m_cursor.peek().is("check") ||
-            m_cursor.peek().is("enable") || m_cursor.peek().is("disable"))
-            throw messages::notSupported("enabling or disabling constraints and triggers");
+        if (m_cursor.peek().is("enable") || m_cursor.peek().is("disable"))
+            throw messages::notSupported("enabling or disabling triggers");
         throw m_cursor.unexpected();
+    }
+
+    Command constraintsEnabled(const std::string& table, bool withCheck) {
+        SetConstraintsEnabled statement;
+        statement.table = table;
+        statement.enable = m_cursor.accept("check") || (m_cursor.expect("nocheck"), false);
+        statement.withCheck = withCheck && statement.enable;
+        m_cursor.expect("constraint");
+        if (!m_cursor.accept("all")) {
+            do {
+                statement.names.push_back(m_cursor.name());
+            } while (m_cursor.acceptSymbol(","));
+        }
+        return Command{statement, 1};
     }
 
     // A column definition or a table constraint.
@@ -146,15 +161,23 @@ private:
             name = m_cursor.name();
         if (m_cursor.peek().is("primary") || m_cursor.peek().is("unique")) {
             KeyConstraint key = keyHead(name);
-            m_cursor.expectSymbol("(");
-            do {
-                key.columns.push_back(m_cursor.name());
-                if (!m_cursor.accept("asc"))
-                    m_cursor.accept("desc");
-            } while (m_cursor.acceptSymbol(","));
-            m_cursor.expectSymbol(")");
-            indexOptions();
+            keyColumns(key.columns, key.descending);
+            indexOptions(key);
             elements.keys.push_back(std::move(key));
+            return;
+        }
+        if (m_cursor.peek().is("check")) {
+            elements.checks.push_back(check(name, ""));
+            return;
+        }
+        if (m_cursor.accept("foreign")) {
+            m_cursor.expect("key");
+            ForeignKeyConstraint key;
+            key.name = name;
+            std::vector<bool> descending;
+            keyColumns(key.columns, descending);
+            references(key);
+            elements.foreignKeys.push_back(std::move(key));
             return;
         }
         if (!inCreate && m_cursor.accept("default")) {
@@ -166,9 +189,106 @@ private:
             elements.defaults.push_back(std::move(definition));
             return;
         }
-        if (m_cursor.peek().is("check") || m_cursor.peek().is("foreign"))
-            throw messages::notSupported("CHECK and FOREIGN KEY constraints");
         throw m_cursor.unexpected();
+    }
+
+    // (c [ASC|DESC], ...)
+    void keyColumns(std::vector<std::string>& columns, std::vector<bool>& descending) {
+        m_cursor.expectSymbol("(");
+        do {
+            columns.push_back(m_cursor.name());
+            descending.push_back(!m_cursor.accept("asc") && m_cursor.accept("desc"));
+        } while (m_cursor.acceptSymbol(","));
+        m_cursor.expectSymbol(")");
+    }
+
+    // CHECK [NOT FOR REPLICATION] (expression)
+    CheckConstraint check(std::optional<std::string> name, const std::string& column) {
+        m_cursor.expect("check");
+        notForReplication();
+        CheckConstraint constraint;
+        constraint.name = std::move(name);
+        constraint.column = column;
+        m_cursor.expectSymbol("(");
+        std::size_t begin = m_cursor.position();
+        int depth = 0;
+        while (!m_cursor.atEnd() && !(depth == 0 && m_cursor.peek().isSymbol(")"))) {
+            const Token& token = m_cursor.next();
+            if (token.isSymbol("("))
+                ++depth;
+            else if (token.isSymbol(")"))
+                --depth;
+            else if (token.isName() && !(token.isWord() && isReservedKeyword(token.text)) &&
+                     token.text.front() != '@' &&
+                     !(!m_cursor.atEnd() && m_cursor.peek().isSymbol("(")))
+                constraint.names.push_back(token.value);
+        }
+        if (m_cursor.position() == begin)
+            throw m_cursor.unexpected();
+        constraint.text = storedDefaultText(m_cursor.textOf(begin, m_cursor.position()));
+        m_cursor.expectSymbol(")");
+        return constraint;
+    }
+
+    // REFERENCES t [(c, ...)] [ON DELETE|ON UPDATE {CASCADE|NO ACTION}] ...
+    // [NOT FOR REPLICATION]
+    void references(ForeignKeyConstraint& key) {
+        m_cursor.expect("references");
+        key.referencedTable = m_cursor.qualifiedName().last();
+        if (!m_cursor.atEnd() && m_cursor.peek().isSymbol("(")) {
+            std::vector<bool> descending;
+            keyColumns(key.referencedColumns, descending);
+        }
+        while (!m_cursor.atEnd() && m_cursor.peek().is("on") && m_cursor.hasAhead(1) &&
+               (m_cursor.peek(1).is("delete") || m_cursor.peek(1).is("update"))) {
+            m_cursor.next();
+            bool onDelete = m_cursor.next().is("delete");
+            bool cascade = m_cursor.accept("cascade");
+            if (!cascade) {
+                m_cursor.expect("no");
+                m_cursor.expect("action");
+            }
+            (onDelete ? key.deleteCascade : key.updateCascade) = cascade;
+        }
+        notForReplication();
+    }
+
+    void notForReplication() {
+        if (!m_cursor.atEnd() && m_cursor.peek().is("not") && m_cursor.hasAhead(1) &&
+            m_cursor.peek(1).is("for")) {
+            m_cursor.next();
+            m_cursor.next();
+            m_cursor.expect("replication");
+        }
+    }
+
+    // IDENTITY [(seed, increment)] [NOT FOR REPLICATION]
+    IdentitySpec identity() {
+        IdentitySpec spec;
+        if (m_cursor.acceptSymbol("(")) {
+            spec.seed = signedNumber();
+            m_cursor.expectSymbol(",");
+            spec.increment = signedNumber();
+            m_cursor.expectSymbol(")");
+        }
+        notForReplication();
+        return spec;
+    }
+
+    std::string signedNumber() {
+        std::string sign;
+        if (m_cursor.acceptSymbol("-"))
+            sign = "-";
+        else
+            m_cursor.acceptSymbol("+");
+        const Token& number = m_cursor.next();
+        if (number.kind != TokenKind::Number ||
+            number.text.find_first_of(".eE") != std::string::npos)
+            throw TokenCursor::unexpected(number);
+        std::string digits = number.text;
+        while (digits.size() > 1 && digits.front() == '0')
+            digits.erase(0, 1);
+        return sign == "-" && digits != "0" ? sign + digits : digits;
     }
 
     KeyConstraint keyHead(std::optional<std::string> name) {
@@ -198,19 +318,7 @@ private:
             if (m_cursor.accept("collate")) {
                 column.collation = m_cursor.name();
             } else if (m_cursor.accept("identity")) {
-                column.identity = true;
-                if (m_cursor.acceptSymbol("(")) {
-                    m_cursor.integer();
-                    m_cursor.expectSymbol(",");
-                    m_cursor.integer();
-                    m_cursor.expectSymbol(")");
-                }
-                if (!m_cursor.atEnd() && m_cursor.peek().is("not") && m_cursor.hasAhead(1) &&
-                    m_cursor.peek(1).is("for")) {
-                    m_cursor.next();
-                    m_cursor.next();
-                    m_cursor.expect("replication");
-                }
+                column.identity = identity();
             } else if (m_cursor.accept("null")) {
                 column.nullable = true;
             } else if (m_cursor.peek().is("not") && m_cursor.hasAhead(1) &&
@@ -240,13 +348,27 @@ private:
         if (m_cursor.peek().is("primary") || m_cursor.peek().is("unique")) {
             KeyConstraint key = keyHead(name);
             key.columns.push_back(columnName);
-            indexOptions();
+            key.descending.push_back(false);
+            key.columnLevel = true;
+            indexOptions(key);
             elements.keys.push_back(std::move(key));
             return;
         }
-        if (m_cursor.peek().is("check") || m_cursor.peek().is("references") ||
-            m_cursor.peek().is("foreign"))
-            throw messages::notSupported("CHECK and FOREIGN KEY constraints");
+        if (m_cursor.peek().is("check")) {
+            elements.checks.push_back(check(name, columnName));
+            return;
+        }
+        if (m_cursor.peek().is("references") || m_cursor.peek().is("foreign")) {
+            if (m_cursor.accept("foreign"))
+                m_cursor.expect("key");
+            ForeignKeyConstraint key;
+            key.name = name;
+            key.columns.push_back(columnName);
+            key.columnLevel = true;
+            references(key);
+            elements.foreignKeys.push_back(std::move(key));
+            return;
+        }
         if (m_cursor.peek().is("rowguidcol"))
             throw messages::notSupported("ROWGUIDCOL");
         throw m_cursor.unexpected();
@@ -298,11 +420,11 @@ private:
     }
 
     // WITH FILLFACTOR = n / ON filegroup after a key constraint.
-    void indexOptions() {
+    void indexOptions(KeyConstraint& key) {
         if (m_cursor.accept("with")) {
             m_cursor.expect("fillfactor");
             m_cursor.expectSymbol("=");
-            m_cursor.integer();
+            key.fillFactor = static_cast<int>(m_cursor.integer());
         }
         if (!m_cursor.atEnd() && m_cursor.peek().is("on"))
             fileGroup();

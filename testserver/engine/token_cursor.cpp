@@ -1,6 +1,6 @@
-#include "token_cursor.h"
+#include "testserver/engine/token_cursor.h"
 
-#include "name_collation.h"
+#include "testserver/engine/name_collation.h"
 
 #include <algorithm>
 #include <array>

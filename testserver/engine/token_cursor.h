@@ -1,7 +1,7 @@
 #pragma once
 
-#include "server_error.h"
-#include "token.h"
+#include "testserver/engine/server_error.h"
+#include "testserver/engine/token.h"
 
 #include <string>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "utf8_text.h"
+#include "testserver/engine/utf8_text.h"
 
 namespace testserver {
 

@@ -1,7 +1,7 @@
-#include "byte_writer.h"
+#include "testserver/tds/byte_writer.h"
 
-#include "protocol_error.h"
-#include "utf16.h"
+#include "testserver/tds/protocol_error.h"
+#include "testserver/tds/utf16le.h"
 
 namespace testserver::tds {
 

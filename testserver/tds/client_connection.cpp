@@ -1,13 +1,13 @@
-#include "client_connection.h"
+#include "testserver/tds/client_connection.h"
 
-#include "login7.h"
-#include "prelogin.h"
-#include "protocol_error.h"
-#include "result_encoder.h"
-#include "rpc_request.h"
-#include "sql_batch.h"
-#include "tds_constants.h"
-#include "transaction_request.h"
+#include "testserver/tds/login7.h"
+#include "testserver/tds/prelogin.h"
+#include "testserver/tds/protocol_error.h"
+#include "testserver/tds/result_encoder.h"
+#include "testserver/tds/rpc_request.h"
+#include "testserver/tds/sql_batch.h"
+#include "testserver/tds/tds_constants.h"
+#include "testserver/tds/transaction_request.h"
 
 #include <algorithm>
 

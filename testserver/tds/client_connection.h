@@ -1,9 +1,9 @@
 #pragma once
 
-#include "engine.h"
-#include "packet_channel.h"
-#include "server_options.h"
-#include "token_writer.h"
+#include "testserver/engine/engine.h"
+#include "testserver/tds/packet_channel.h"
+#include "testserver/tds/server_options.h"
+#include "testserver/tds/token_writer.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,6 +1,7 @@
-#include "column_plan.h"
+#include "testserver/tds/column_plan.h"
 
-#include "utf16.h"
+#include "testserver/engine/utf8_text.h"
+#include "testserver/tds/utf16le.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine.h"
-#include "tds_constants.h"
+#include "testserver/engine/engine.h"
+#include "testserver/tds/tds_constants.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,8 +1,8 @@
-#include "login7.h"
+#include "testserver/tds/login7.h"
 
-#include "byte_writer.h"
-#include "protocol_error.h"
-#include "utf16.h"
+#include "testserver/tds/byte_writer.h"
+#include "testserver/tds/protocol_error.h"
+#include "testserver/tds/utf16le.h"
 
 namespace testserver::tds {
 

@@ -1,7 +1,7 @@
-#include "packet_channel.h"
+#include "testserver/tds/packet_channel.h"
 
-#include "protocol_error.h"
-#include "tds_constants.h"
+#include "testserver/tds/protocol_error.h"
+#include "testserver/tds/tds_constants.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "socket.h"
+#include "testserver/tds/socket.h"
 
 #include <cstdint>
 #include <string>

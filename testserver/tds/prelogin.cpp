@@ -1,6 +1,6 @@
-#include "prelogin.h"
+#include "testserver/tds/prelogin.h"
 
-#include "byte_writer.h"
+#include "testserver/tds/byte_writer.h"
 
 #include <utility>
 #include <vector>

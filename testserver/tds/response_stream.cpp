@@ -1,6 +1,6 @@
-#include "response_stream.h"
+#include "testserver/tds/response_stream.h"
 
-#include "tds_constants.h"
+#include "testserver/tds/tds_constants.h"
 
 namespace testserver::tds {
 

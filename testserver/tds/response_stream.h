@@ -1,7 +1,7 @@
 #pragma once
 
-#include "byte_writer.h"
-#include "packet_channel.h"
+#include "testserver/tds/byte_writer.h"
+#include "testserver/tds/packet_channel.h"
 
 namespace testserver::tds {
 

@@ -1,7 +1,7 @@
-#include "result_encoder.h"
+#include "testserver/tds/result_encoder.h"
 
-#include "column_plan.h"
-#include "tds_constants.h"
+#include "testserver/tds/column_plan.h"
+#include "testserver/tds/tds_constants.h"
 
 namespace testserver::tds {
 

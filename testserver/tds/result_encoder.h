@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine.h"
-#include "response_stream.h"
-#include "token_writer.h"
+#include "testserver/engine/engine.h"
+#include "testserver/tds/response_stream.h"
+#include "testserver/tds/token_writer.h"
 
 #include <string>
 

@@ -1,9 +1,9 @@
-#include "rpc_request.h"
+#include "testserver/tds/rpc_request.h"
 
-#include "byte_writer.h"
-#include "sql_batch.h"
-#include "tds_constants.h"
-#include "utf16.h"
+#include "testserver/tds/byte_writer.h"
+#include "testserver/tds/sql_batch.h"
+#include "testserver/tds/tds_constants.h"
+#include "testserver/tds/utf16le.h"
 
 #include <array>
 

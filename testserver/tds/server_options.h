@@ -1,6 +1,6 @@
 #pragma once
 
-#include "token_writer.h"
+#include "testserver/tds/token_writer.h"
 
 #include <functional>
 #include <string>

@@ -1,6 +1,6 @@
-#include "socket.h"
+#include "testserver/tds/socket.h"
 
-#include "protocol_error.h"
+#include "testserver/tds/protocol_error.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,7 +1,7 @@
-#include "sql_batch.h"
+#include "testserver/tds/sql_batch.h"
 
-#include "byte_writer.h"
-#include "utf16.h"
+#include "testserver/tds/byte_writer.h"
+#include "testserver/tds/utf16le.h"
 
 namespace testserver::tds {
 

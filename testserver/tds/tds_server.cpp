@@ -1,7 +1,7 @@
-#include "tds_server.h"
+#include "testserver/tds/tds_server.h"
 
-#include "client_connection.h"
-#include "protocol_error.h"
+#include "testserver/tds/client_connection.h"
+#include "testserver/tds/protocol_error.h"
 
 #include <arpa/inet.h>
 #include <cerrno>

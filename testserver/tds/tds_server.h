@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine.h"
-#include "server_options.h"
-#include "socket.h"
+#include "testserver/engine/engine.h"
+#include "testserver/tds/server_options.h"
+#include "testserver/tds/socket.h"
 
 #include <atomic>
 #include <cstdint>

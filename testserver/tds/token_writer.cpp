@@ -1,7 +1,7 @@
-#include "token_writer.h"
+#include "testserver/tds/token_writer.h"
 
-#include "tds_constants.h"
-#include "utf16.h"
+#include "testserver/tds/tds_constants.h"
+#include "testserver/tds/utf16le.h"
 
 namespace testserver::tds {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "byte_writer.h"
-#include "column_plan.h"
-#include "engine.h"
+#include "testserver/engine/engine.h"
+#include "testserver/tds/byte_writer.h"
+#include "testserver/tds/column_plan.h"
 
 #include <array>
 #include <cstdint>

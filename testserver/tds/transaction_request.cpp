@@ -1,7 +1,7 @@
-#include "transaction_request.h"
+#include "testserver/tds/transaction_request.h"
 
-#include "byte_writer.h"
-#include "sql_batch.h"
+#include "testserver/tds/byte_writer.h"
+#include "testserver/tds/sql_batch.h"
 
 namespace testserver::tds {
 

@@ -12,9 +12,10 @@ struct sqlite3_stmt;
 namespace testserver {
 
 // A failure reported by SQLite, carrying SQLite's own message.
-class SqliteError : public std::runtime_error {
+class CatalogDbError : public std::runtime_error {
 public:
-    SqliteError(const std::string& message, int code) : std::runtime_error(message), m_code(code) {}
+    CatalogDbError(const std::string& message, int code)
+        : std::runtime_error(message), m_code(code) {}
     int code() const noexcept { return m_code; }
 
 private:
@@ -22,29 +23,29 @@ private:
 };
 
 // One prepared statement; finalized when the object dies.
-class SqliteStatement {
+class CatalogStatement {
 public:
-    SqliteStatement(sqlite3* db, std::string_view sql);
-    ~SqliteStatement();
-    SqliteStatement(SqliteStatement&& other) noexcept;
-    SqliteStatement& operator=(SqliteStatement&&) = delete;
-    SqliteStatement(const SqliteStatement&) = delete;
-    SqliteStatement& operator=(const SqliteStatement&) = delete;
+    CatalogStatement(sqlite3* db, std::string_view sql);
+    ~CatalogStatement();
+    CatalogStatement(CatalogStatement&& other) noexcept;
+    CatalogStatement& operator=(CatalogStatement&&) = delete;
+    CatalogStatement(const CatalogStatement&) = delete;
+    CatalogStatement& operator=(const CatalogStatement&) = delete;
 
     // Parameters count from 1.
-    SqliteStatement& bind(int index, long long value);
-    SqliteStatement& bind(int index, std::string_view value);
-    SqliteStatement& bind(int index, const char* value) {
+    CatalogStatement& bind(int index, long long value);
+    CatalogStatement& bind(int index, std::string_view value);
+    CatalogStatement& bind(int index, const char* value) {
         return bind(index, std::string_view(value));
     }
-    SqliteStatement& bind(int index, const std::string& value) {
+    CatalogStatement& bind(int index, const std::string& value) {
         return bind(index, std::string_view(value));
     }
-    SqliteStatement& bind(int index, int value) {
+    CatalogStatement& bind(int index, int value) {
         return bind(index, static_cast<long long>(value));
     }
-    SqliteStatement& bind(int index, const std::optional<std::string>& value);
-    SqliteStatement& bindNull(int index);
+    CatalogStatement& bind(int index, const std::optional<std::string>& value);
+    CatalogStatement& bindNull(int index);
 
     // Runs to the next row; false when the statement is done.
     bool step();
@@ -76,19 +77,21 @@ private:
 };
 
 // One SQLite connection to a catalog file (or to an in-memory catalog),
-// closed when the object dies. Every connection compares with NOCASE as SQL
-// Server compares names: letter case and trailing blanks do not count.
-class SqliteDb {
+// closed when the object dies. Kept apart from the product's SQLite wrapper
+// (data/sqlite_connection.h): the engine needs column origins and declared
+// types for result metadata, and its own collation on every connection. Every connection compares
+// with NOCASE as SQL Server compares names: letter case and trailing blanks do not count.
+class CatalogDb {
 public:
     enum class Mode { OpenExisting, CreateNew };
     // An empty path opens a private in-memory database.
-    SqliteDb(const std::filesystem::path& file, Mode mode);
-    ~SqliteDb();
-    SqliteDb(const SqliteDb&) = delete;
-    SqliteDb& operator=(const SqliteDb&) = delete;
+    CatalogDb(const std::filesystem::path& file, Mode mode);
+    ~CatalogDb();
+    CatalogDb(const CatalogDb&) = delete;
+    CatalogDb& operator=(const CatalogDb&) = delete;
 
     void execute(const std::string& sql);
-    SqliteStatement prepare(std::string_view sql);
+    CatalogStatement prepare(std::string_view sql);
 
     // The first column of the first row of a query, or nothing when it has no row.
     std::optional<long long> queryInteger(std::string_view sql);
@@ -103,16 +106,16 @@ private:
 };
 
 // A unit of change committed by commit() and rolled back when left without it.
-class SqliteTransaction {
+class CatalogTransaction {
 public:
-    explicit SqliteTransaction(SqliteDb& db);
-    ~SqliteTransaction();
-    SqliteTransaction(const SqliteTransaction&) = delete;
-    SqliteTransaction& operator=(const SqliteTransaction&) = delete;
+    explicit CatalogTransaction(CatalogDb& db);
+    ~CatalogTransaction();
+    CatalogTransaction(const CatalogTransaction&) = delete;
+    CatalogTransaction& operator=(const CatalogTransaction&) = delete;
     void commit();
 
 private:
-    SqliteDb& m_db;
+    CatalogDb& m_db;
     bool m_nested;
     bool m_done = false;
 };

@@ -1,4 +1,5 @@
-#include "utf16.h"
+#include "testserver/engine/utf8_text.h"
+#include "testserver/tds/utf16le.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@ class Utf16RoundTrip : public ::testing::TestWithParam<Utf16Case> {};
 TEST_P(Utf16RoundTrip, ConvertsBothWays) {
     EXPECT_EQ(utf8ToUtf16le(GetParam().utf8), GetParam().utf16le);
     EXPECT_EQ(utf16leToUtf8(GetParam().utf16le), GetParam().utf8);
-    EXPECT_EQ(utf16Length(GetParam().utf8), GetParam().utf16le.size() / 2);
+    EXPECT_EQ(testserver::utf16Length(GetParam().utf8), GetParam().utf16le.size() / 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,6 +1,6 @@
-#include "sqlite_db.h"
+#include "testserver/engine/catalog_db.h"
 
-#include "name_collation.h"
+#include "testserver/engine/name_collation.h"
 
 #include <sqlite3.h>
 
@@ -15,7 +15,7 @@ int nameCollation(void*, int lengthA, const void* a, int lengthB, const void* b)
 }
 
 [[noreturn]] void fail(sqlite3* db, int code) {
-    throw SqliteError(db ? sqlite3_errmsg(db) : sqlite3_errstr(code), code);
+    throw CatalogDbError(db ? sqlite3_errmsg(db) : sqlite3_errstr(code), code);
 }
 
 const char* optionalText(const char* text) {
@@ -24,34 +24,34 @@ const char* optionalText(const char* text) {
 
 } // namespace
 
-SqliteStatement::SqliteStatement(sqlite3* db, std::string_view sql) : m_db(db) {
+CatalogStatement::CatalogStatement(sqlite3* db, std::string_view sql) : m_db(db) {
     const char* tail = nullptr;
     int rc = sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &m_stmt, &tail);
     if (rc != SQLITE_OK)
         fail(db, rc);
     if (!m_stmt)
-        throw SqliteError("empty statement", SQLITE_MISUSE);
+        throw CatalogDbError("empty statement", SQLITE_MISUSE);
     if (tail)
         m_tail = sql.substr(static_cast<size_t>(tail - sql.data()));
 }
 
-SqliteStatement::~SqliteStatement() {
+CatalogStatement::~CatalogStatement() {
     sqlite3_finalize(m_stmt);
 }
 
-SqliteStatement::SqliteStatement(SqliteStatement&& other) noexcept
+CatalogStatement::CatalogStatement(CatalogStatement&& other) noexcept
     : m_db(other.m_db), m_stmt(other.m_stmt), m_tail(other.m_tail) {
     other.m_stmt = nullptr;
 }
 
-SqliteStatement& SqliteStatement::bind(int index, long long value) {
+CatalogStatement& CatalogStatement::bind(int index, long long value) {
     int rc = sqlite3_bind_int64(m_stmt, index, value);
     if (rc != SQLITE_OK)
         fail(m_db, rc);
     return *this;
 }
 
-SqliteStatement& SqliteStatement::bind(int index, std::string_view value) {
+CatalogStatement& CatalogStatement::bind(int index, std::string_view value) {
     int rc = sqlite3_bind_text(m_stmt, index, value.data(), static_cast<int>(value.size()),
                                SQLITE_TRANSIENT);
     if (rc != SQLITE_OK)
@@ -59,84 +59,86 @@ SqliteStatement& SqliteStatement::bind(int index, std::string_view value) {
     return *this;
 }
 
-SqliteStatement& SqliteStatement::bind(int index, const std::optional<std::string>& value) {
+CatalogStatement& CatalogStatement::bind(int index, const std::optional<std::string>& value) {
     return value ? bind(index, std::string_view(*value)) : bindNull(index);
 }
 
-SqliteStatement& SqliteStatement::bindNull(int index) {
+CatalogStatement& CatalogStatement::bindNull(int index) {
     int rc = sqlite3_bind_null(m_stmt, index);
     if (rc != SQLITE_OK)
         fail(m_db, rc);
     return *this;
 }
 
-bool SqliteStatement::step() {
-    int rc = sqlite3_step(m_stmt);
-    if (rc == SQLITE_ROW)
+bool CatalogStatement::step() {
+    switch (int rc = sqlite3_step(m_stmt)) {
+    case SQLITE_ROW:
         return true;
-    if (rc == SQLITE_DONE)
+    case SQLITE_DONE:
         return false;
-    fail(m_db, rc);
+    default:
+        fail(m_db, rc);
+    }
 }
 
-void SqliteStatement::run() {
+void CatalogStatement::run() {
     while (step()) {
     }
 }
 
-void SqliteStatement::reset() {
+void CatalogStatement::reset() {
     sqlite3_reset(m_stmt);
     sqlite3_clear_bindings(m_stmt);
 }
 
-int SqliteStatement::columnCount() const {
+int CatalogStatement::columnCount() const {
     return sqlite3_column_count(m_stmt);
 }
 
-std::string SqliteStatement::columnName(int column) const {
+std::string CatalogStatement::columnName(int column) const {
     return optionalText(sqlite3_column_name(m_stmt, column));
 }
 
-std::string SqliteStatement::declaredType(int column) const {
+std::string CatalogStatement::declaredType(int column) const {
     return optionalText(sqlite3_column_decltype(m_stmt, column));
 }
 
-std::optional<std::string> SqliteStatement::originTable(int column) const {
+std::optional<std::string> CatalogStatement::originTable(int column) const {
     const char* name = sqlite3_column_table_name(m_stmt, column);
     return name ? std::optional<std::string>(name) : std::nullopt;
 }
 
-std::optional<std::string> SqliteStatement::originColumn(int column) const {
+std::optional<std::string> CatalogStatement::originColumn(int column) const {
     const char* name = sqlite3_column_origin_name(m_stmt, column);
     return name ? std::optional<std::string>(name) : std::nullopt;
 }
 
-bool SqliteStatement::isNull(int column) const {
+bool CatalogStatement::isNull(int column) const {
     return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
 }
 
-bool SqliteStatement::isInteger(int column) const {
+bool CatalogStatement::isInteger(int column) const {
     return sqlite3_column_type(m_stmt, column) == SQLITE_INTEGER;
 }
 
-long long SqliteStatement::integer(int column) const {
+long long CatalogStatement::integer(int column) const {
     return sqlite3_column_int64(m_stmt, column);
 }
 
-std::string SqliteStatement::text(int column) const {
+std::string CatalogStatement::text(int column) const {
     const unsigned char* data = sqlite3_column_text(m_stmt, column);
     int size = sqlite3_column_bytes(m_stmt, column);
     return data ? std::string(reinterpret_cast<const char*>(data), static_cast<size_t>(size))
                 : std::string();
 }
 
-std::optional<std::string> SqliteStatement::value(int column) const {
+std::optional<std::string> CatalogStatement::value(int column) const {
     if (isNull(column))
         return std::nullopt;
     return text(column);
 }
 
-SqliteDb::SqliteDb(const std::filesystem::path& file, Mode mode) {
+CatalogDb::CatalogDb(const std::filesystem::path& file, Mode mode) {
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
     if (mode == Mode::CreateNew)
         flags |= SQLITE_OPEN_CREATE;
@@ -145,7 +147,7 @@ SqliteDb::SqliteDb(const std::filesystem::path& file, Mode mode) {
     if (rc != SQLITE_OK) {
         std::string message = m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc);
         sqlite3_close(m_db);
-        throw SqliteError(message + ": " + name, rc);
+        throw CatalogDbError(message + ": " + name, rc);
     }
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, 10000);
@@ -153,25 +155,25 @@ SqliteDb::SqliteDb(const std::filesystem::path& file, Mode mode) {
     if (rc != SQLITE_OK) {
         std::string message = sqlite3_errmsg(m_db);
         sqlite3_close(m_db);
-        throw SqliteError(message, rc);
+        throw CatalogDbError(message, rc);
     }
 }
 
-SqliteDb::~SqliteDb() {
+CatalogDb::~CatalogDb() {
     sqlite3_close(m_db);
 }
 
-void SqliteDb::execute(const std::string& sql) {
+void CatalogDb::execute(const std::string& sql) {
     char* error = nullptr;
     int rc = sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &error);
     if (rc != SQLITE_OK) {
         std::string message = error ? error : sqlite3_errstr(rc);
         sqlite3_free(error);
-        throw SqliteError(message, rc);
+        throw CatalogDbError(message, rc);
     }
 }
 
-bool SqliteDb::columnNotNull(const std::string& table, const std::string& column) const {
+bool CatalogDb::columnNotNull(const std::string& table, const std::string& column) const {
     int notNull = 0;
     if (sqlite3_table_column_metadata(m_db, "main", table.c_str(), column.c_str(), nullptr, nullptr,
                                       &notNull, nullptr, nullptr) != SQLITE_OK)
@@ -179,12 +181,12 @@ bool SqliteDb::columnNotNull(const std::string& table, const std::string& column
     return notNull != 0;
 }
 
-SqliteStatement SqliteDb::prepare(std::string_view sql) {
-    return SqliteStatement(m_db, sql);
+CatalogStatement CatalogDb::prepare(std::string_view sql) {
+    return CatalogStatement(m_db, sql);
 }
 
-std::optional<long long> SqliteDb::queryInteger(std::string_view sql) {
-    SqliteStatement statement(m_db, sql);
+std::optional<long long> CatalogDb::queryInteger(std::string_view sql) {
+    CatalogStatement statement(m_db, sql);
     if (!statement.step() || statement.isNull(0))
         return std::nullopt;
     return statement.integer(0);
@@ -193,12 +195,12 @@ std::optional<long long> SqliteDb::queryInteger(std::string_view sql) {
 // Outside a client's transaction the change takes the write lock at once
 // (BEGIN IMMEDIATE), so two sessions changing one catalog wait for each
 // other instead of failing on a lock upgrade; inside one it is a savepoint.
-SqliteTransaction::SqliteTransaction(SqliteDb& db)
+CatalogTransaction::CatalogTransaction(CatalogDb& db)
     : m_db(db), m_nested(sqlite3_get_autocommit(db.handle()) == 0) {
     m_db.execute(m_nested ? "SAVEPOINT change" : "BEGIN IMMEDIATE");
 }
 
-SqliteTransaction::~SqliteTransaction() {
+CatalogTransaction::~CatalogTransaction() {
     if (m_done)
         return;
     try {
@@ -208,12 +210,12 @@ SqliteTransaction::~SqliteTransaction() {
         } else {
             m_db.execute("ROLLBACK");
         }
-    } catch (const SqliteError&) {
+    } catch (const CatalogDbError&) {
         // The connection rolls back by itself when it closes.
     }
 }
 
-void SqliteTransaction::commit() {
+void CatalogTransaction::commit() {
     m_db.execute(m_nested ? "RELEASE change" : "COMMIT");
     m_done = true;
 }

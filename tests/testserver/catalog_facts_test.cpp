@@ -1,0 +1,93 @@
+// The catalog facts of keys, constraints, alias types and identity as ODBC
+// clients and tsql read them from dbcompare-testserver, over catalogs that
+// --load builds from the fixture scripts. The queries and answers are cases
+// in cases/catalog_facts.cases.
+
+#include "../testserver_engine/case_file.h" // not tests/support/case_file.h
+#include "child_process.h"
+#include "odbc_client.h"
+#include "test_server_process.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace testserver::test {
+namespace {
+
+const std::filesystem::path kCaseFile =
+    std::filesystem::path(DBCOMPARE_SOURCE_DIR) / "tests/testserver/cases/catalog_facts.cases";
+
+class CatalogFactsTest : public ::testing::TestWithParam<CaseEntry> {
+protected:
+    static void SetUpTestSuite() {
+        s_dataDir = std::make_unique<dbc::test::TempDir>();
+        const auto scripts = dbc::test::fixturesDir() / "scripts";
+        dbc::test::loadCatalog(s_dataDir->path(), "library", scripts / "library_sample.sql");
+        dbc::test::loadCatalog(s_dataDir->path(), "helpdesk", scripts / "helpdesk_em.sql");
+        s_server = std::make_unique<dbc::test::TestServerProcess>(s_dataDir->path());
+    }
+    static void TearDownTestSuite() {
+        s_server.reset();
+        s_dataDir.reset();
+    }
+
+    static std::string connectionString(const std::string& database) {
+        return freeTdsConnectionString(s_server->port(), "sa", "", database);
+    }
+
+    static std::unique_ptr<dbc::test::TempDir> s_dataDir;
+    static std::unique_ptr<dbc::test::TestServerProcess> s_server;
+};
+
+std::unique_ptr<dbc::test::TempDir> CatalogFactsTest::s_dataDir;
+std::unique_ptr<dbc::test::TestServerProcess> CatalogFactsTest::s_server;
+
+TEST_P(CatalogFactsTest, AnswersAsSqlServerRecordsIt) {
+    const CaseEntry& entry = GetParam();
+    OdbcConnection connection(connectionString(entry.database.value_or("library")));
+    std::vector<OdbcResult> results;
+    for (const std::string& batch : entry.batches)
+        results = connection.execute(batch);
+    ASSERT_FALSE(results.empty());
+    std::vector<std::string> rows;
+    for (const auto& row : results.back().rows) {
+        std::string text;
+        for (std::size_t i = 0; i < row.size(); ++i)
+            text += (i ? "|" : "") + row[i].value_or("NULL");
+        rows.push_back(text);
+    }
+    EXPECT_EQ(rows, entry.rows) << entry.title;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CatalogFactsTest, ::testing::ValuesIn(readCaseFile(kCaseFile)),
+                         [](const auto& paramInfo) { return caseName(paramInfo.param); });
+
+// What the test server does not model is refused, never passed over.
+TEST_F(CatalogFactsTest, DataStatementsAreRefusedWithTheReason) {
+    OdbcConnection connection(connectionString("library"));
+    try {
+        connection.execute("insert into books (isbn, title) values ('9780000000002', 'x')");
+        FAIL() << "the INSERT succeeded";
+    } catch (const OdbcError& error) {
+        EXPECT_EQ(error.nativeError(), 50000);
+        EXPECT_NE(std::string(error.what()).find("keeps no table data"), std::string::npos)
+            << error.what();
+    }
+}
+
+TEST_F(CatalogFactsTest, TsqlReadsIdentityAndRaisedErrors) {
+    ChildResult result = runChild(
+        {"tsql", "-H", "127.0.0.1", "-p", std::to_string(s_server->port()), "-U", "sa", "-P", "",
+         "-D", "helpdesk"},
+        "select IDENT_SEED('Tickets'), OBJECTPROPERTY(object_id('FK_Replies_Tickets'), "
+        "'CnstIsDeleteCascade')\ngo\nraiserror('Stopped at step %d of %s', 16, 2, 7, 'setup')\ngo\n"
+        "exit\n",
+        {"TDSVER=7.4", "LANG=C.UTF-8", "FREETDSCONF=/dev/null"});
+    EXPECT_NE(result.out.find("-100\t1"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("Msg 50000"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("Stopped at step 7 of setup"), std::string::npos) << result.out;
+}
+
+} // namespace
+} // namespace testserver::test
