@@ -18,7 +18,7 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) noexcept {
     return true;
 }
 
-std::optional<std::size_t> Result::findColumn(std::string_view name) const {
+std::optional<std::size_t> Result::findColumn(std::string_view name) const noexcept {
     for (std::size_t i = 0; i < m_columns.size(); ++i) {
         if (equalsIgnoringCase(m_columns[i], name))
             return i;

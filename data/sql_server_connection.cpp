@@ -90,9 +90,13 @@ std::string odbcConnectionString(const ConnectionProperties& properties,
     return text;
 }
 
+std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& properties,
+                                             const std::string& driverName) {
+    return std::make_unique<OdbcConnection>(odbcConnectionString(properties, driverName));
+}
+
 std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& properties) {
-    return std::make_unique<OdbcConnection>(
-        odbcConnectionString(properties, sqlServerDriverName()));
+    return connectSqlServer(properties, sqlServerDriverName());
 }
 
 } // namespace dbc

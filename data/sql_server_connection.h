@@ -30,7 +30,11 @@ std::string sqlServerDriverName();
 std::string odbcConnectionString(const ConnectionProperties& properties,
                                  const std::string& driverName);
 
-// Connects to SQL Server through ODBC with the driver of sqlServerDriverName().
+// Connects to SQL Server through ODBC with the driver named `driverName`.
+std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& properties,
+                                             const std::string& driverName);
+
+// Connects with the driver of sqlServerDriverName().
 std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& properties);
 
 } // namespace dbc

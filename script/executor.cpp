@@ -5,9 +5,13 @@
 namespace dbc {
 
 std::vector<ExecutionFailure> executeAll(Connection& target,
-                                         const std::vector<std::string>& statements) {
+                                         const std::vector<std::string>& statements,
+                                         const std::function<void(std::size_t number)>& before) {
     std::vector<ExecutionFailure> failures;
-    for (const std::string& statement : statements) {
+    for (std::size_t i = 0; i < statements.size(); ++i) {
+        const std::string& statement = statements[i];
+        if (before)
+            before(i + 1);
         try {
             target.execute(statement);
         } catch (const std::exception& error) {

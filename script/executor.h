@@ -3,6 +3,8 @@
 #include "connection.h"
 #include "script_buffer.h"
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,10 +27,12 @@ struct ExecutionFailure {
     bool operator==(const ExecutionFailure&) const = default;
 };
 
-// Executes every statement on `target` in list order, each as one command.
-// A failure is recorded and execution goes on with the next statement.
-std::vector<ExecutionFailure> executeAll(Connection& target,
-                                         const std::vector<std::string>& statements);
+// Executes every statement on `target` in list order, each as one command,
+// calling `before` with the statement's number (from 1) first. A failure is
+// recorded and execution goes on with the next statement.
+std::vector<ExecutionFailure>
+executeAll(Connection& target, const std::vector<std::string>& statements,
+           const std::function<void(std::size_t number)>& before = {});
 
 // The lines of the report the text box shows after "执 行": for each failure
 // the lines of its statement (whole, line breaks included) and then of its

@@ -1,29 +1,20 @@
 #include "index_key_counts.h"
 
-#include <string>
+#include "store_queries.h"
 
 namespace dbc {
 
-namespace {
-
-std::size_t countIndexes(Connection& store, const std::string& condition) {
-    return store
-        .open("Select TableName, IndexName From SourceIndex Where " + condition +
-              " Group by TableName, IndexName")
-        .size();
-}
-
-} // namespace
-
 std::optional<IndexKeyCounts> countIndexKeys(Connection& store) {
-    const Result columns = store.open("Select * From SourceIndex Limit 0");
+    const Result columns = store.open(store_sql::indexKeyColumns);
     if (!columns.findColumn("IsUnique") || !columns.findColumn("KeyConstraint"))
         return std::nullopt;
+    auto count = [&store](const char* condition) {
+        return store.open(store_sql::indexesWhere(condition)).size();
+    };
     IndexKeyCounts counts;
-    counts.primaryKeys = countIndexes(store, "KeyConstraint = 'PK'");
-    counts.uniqueConstraints = countIndexes(store, "KeyConstraint = 'UQ'");
-    counts.uniqueIndexes =
-        countIndexes(store, "IsUnique = '1' And Coalesce(KeyConstraint, '') = ''");
+    counts.primaryKeys = count(store_sql::primaryKeyRows);
+    counts.uniqueConstraints = count(store_sql::uniqueConstraintRows);
+    counts.uniqueIndexes = count(store_sql::uniqueIndexRows);
     return counts;
 }
 

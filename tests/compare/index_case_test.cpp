@@ -13,8 +13,6 @@
 // Blank lines and lines starting with "#" are skipped. The
 // snapshot's table list is its distinct table names in first-seen order.
 #include "compare_catalogs.h"
-#include "fake_connection.h"
-#include "index_compare.h"
 
 #include <gtest/gtest.h>
 
@@ -152,7 +150,7 @@ TEST_P(IndexCaseFiles, GeneratesExactlyTheExpectedStatements) {
                  test::nameList("TableName", tables));
     server.answer(test::targetIndexQuery, targetRows(c));
     ScriptBuffer buffer;
-    EXPECT_EQ(compareIndexes(store, server, buffer), !tables.empty());
+    EXPECT_EQ(test::compareIndexes(store, server, buffer), !tables.empty());
     EXPECT_EQ(buffer.statements(), c.expected);
 }
 
