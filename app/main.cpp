@@ -1,4 +1,5 @@
 #include "command_line.h"
+#include "odbc_driver.h"
 #include "snapshot_store.h"
 #include "tbtn_exec.h"
 
@@ -13,7 +14,7 @@ int runWindow(int& argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("dbcompare"));
     QApplication::setApplicationDisplayName(QStringLiteral("dbcompare"));
-    dbc::TbtnExec btnExec(dbc::defaultStorePath());
+    dbc::TbtnExec btnExec(dbc::defaultStorePath(), nullptr, dbc::odbcDriverFromEnvironment());
     btnExec.show();
     return QApplication::exec();
 }

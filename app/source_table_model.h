@@ -23,7 +23,7 @@ public:
 
     explicit SourceTableModel(QObject* parent = nullptr);
 
-    // Shows `result`, the rows of "Select * From SourceTable". Throws
+    // Shows `result`, the column rows of the snapshot store. Throws
     // DatabaseError when one of the four fields is missing; the model is
     // then left as it was.
     void setResult(Result result);

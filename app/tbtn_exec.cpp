@@ -20,8 +20,8 @@ constexpr int kOuterHeight = 531;
 
 } // namespace
 
-TbtnExec::TbtnExec(std::filesystem::path storePath, QWidget* parent)
-    : QWidget(parent), m_storePath(std::move(storePath)) {
+TbtnExec::TbtnExec(std::filesystem::path storePath, QWidget* parent, std::string odbcDriver)
+    : QWidget(parent), m_storePath(std::move(storePath)), m_workflow(std::move(odbcDriver)) {
     setObjectName(QStringLiteral("btnExec"));
     setWindowTitle(QStringLiteral("数据库比对工具"));
     resize(kOuterWidth, kOuterHeight);
@@ -96,7 +96,7 @@ void TbtnExec::FormShow() {
     m_store.reset();
     m_sourceRows->clear();
     m_store = SnapshotStore::open(m_storePath);
-    m_sourceRows->setResult(m_store->connection().open("Select * From SourceTable"));
+    m_sourceRows->setResult(m_store->gridRows(false));
     ShowSDbMsg();
 }
 

@@ -4,6 +4,7 @@
 #include "script_view.h"
 #include "snapshot_store.h"
 #include "sql_server_connection.h"
+#include "workflow.h"
 
 #include <QWidget>
 
@@ -35,8 +36,9 @@ class TbtnExec : public QWidget {
 public:
     // The window over the snapshot store at `storePath`; the store is opened
     // when the window is first shown (FormShow).
+    // SQL Server is reached through the ODBC driver `odbcDriver`.
     explicit TbtnExec(std::filesystem::path storePath = defaultStorePath(),
-                      QWidget* parent = nullptr);
+                      QWidget* parent = nullptr, std::string odbcDriver = defaultOdbcDriver);
     ~TbtnExec() override;
 
     // Opens the snapshot store, shows its SourceTable rows in the grid and
@@ -88,17 +90,19 @@ private:
     // Runs a handler body; an exception shows the application's error box.
     void runGuarded(const std::function<void()>& body);
     // ConSql: disconnected, then connected anew from the four boxes.
-    Connection& reconnect();
-    // Shows the store's SourceTable rows in the grid (MDBQ opened anew).
-    void reloadSourceRows(const char* sql);
+    void reconnect();
+    // Shows the store's SourceTable rows in the grid (MDBQ opened anew), in
+    // stored order or ordered by table and column.
+    void reloadSourceRows(bool ordered);
     // A modal message box with an OK button, titled with the program's title.
     void showMessage(const QString& text);
 
     std::filesystem::path m_storePath;
     std::unique_ptr<SnapshotStore> m_store;
-    // ConSql: the SQL Server connection that capture, compare and "执行一条"
-    // make anew and "执 行" uses as the last of them left it.
-    std::unique_ptr<Connection> m_ConSql;
+    // Capture, compare and execution over ConSql, the SQL Server connection
+    // that capture, compare and "执行一条" make anew and "执 行" uses as the
+    // last of them left it.
+    Workflow m_workflow;
     SourceTableModel* m_sourceRows = nullptr;
     bool m_formShown = false;
     bool m_frameKnown = false;

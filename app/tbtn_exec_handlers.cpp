@@ -4,9 +4,7 @@
 
 #include "tbtn_exec.h"
 
-#include "capture.h"
-#include "compare_run.h"
-#include "database_error.h"
+#include "capture_message.h"
 #include "error_box.h"
 #include "executor.h"
 #include "source_table_model.h"
@@ -26,14 +24,13 @@ ConnectionProperties TbtnExec::connectionProperties() const {
             m_EdtUserNo->text().toStdString(), m_EdtPassword->text().toStdString()};
 }
 
-Connection& TbtnExec::reconnect() {
-    m_ConSql.reset();
-    m_ConSql = connectSqlServer(connectionProperties());
-    return *m_ConSql;
+void TbtnExec::reconnect() {
+    WorkflowObserver quiet;
+    m_workflow.connect(connectionProperties(), quiet);
 }
 
-void TbtnExec::reloadSourceRows(const char* sql) {
-    m_sourceRows->setResult(store().connection().open(sql));
+void TbtnExec::reloadSourceRows(bool ordered) {
+    m_sourceRows->setResult(store().gridRows(ordered));
 }
 
 void TbtnExec::showMessage(const QString& text) {
@@ -45,26 +42,26 @@ void TbtnExec::showMessage(const QString& text) {
 void TbtnExec::BtnReadSourceClick() {
     runGuarded([this] {
         SnapshotStore& snapshot = store();
-        Connection& source = reconnect();
+        reconnect();
         WindowCaptureObserver progress(*m_PB1, [this] {
             // The grid and the count follow the column rows just written.
-            reloadSourceRows("Select * From SourceTable");
+            reloadSourceRows(false);
             ShowSDbMsg();
         });
         CaptureSummary summary;
         try {
-            summary = captureSource(source, snapshot, progress);
+            summary = m_workflow.capture(snapshot, progress);
         } catch (...) {
             // The capture rolled back: show the snapshot as it still is.
             try {
-                reloadSourceRows("Select * From SourceTable");
+                reloadSourceRows(false);
                 ShowSDbMsg();
             } catch (const std::exception&) {
             }
             throw;
         }
         m_PB1->hide();
-        reloadSourceRows("Select * From SourceTable");
+        reloadSourceRows(false);
         ShowSDbMsg();
         std::string unreadable = objectsWithoutTextMessage(summary);
         if (!unreadable.empty())
@@ -79,7 +76,7 @@ void TbtnExec::BtnCompareClick() {
         ScriptBuffer buffer = scriptView().read();
         buffer.clearStatements();
         m_ListView1->clear();
-        Connection& target = reconnect();
+        reconnect();
         // A run over a snapshot without column rows adds nothing and leaves
         // the text box as the user sees it; every other run starts with "use".
         auto showScript = [&] {
@@ -87,13 +84,13 @@ void TbtnExec::BtnCompareClick() {
                 scriptView().show(buffer);
         };
         try {
-            runCompare(store().connection(), target, m_EdtDataBase->text().toStdString(), buffer);
+            m_workflow.compare(store(), m_EdtDataBase->text().toStdString(), buffer);
         } catch (...) {
             showScript();
             throw;
         }
         showScript();
-        reloadSourceRows("Select * From SourceTable Order by TableName,FieldName");
+        reloadSourceRows(true);
     });
 }
 
@@ -101,12 +98,8 @@ void TbtnExec::SpeedButton1Click() {
     runGuarded([this] {
         ScriptBuffer buffer = scriptView().read();
         m_Memo1->clear();
-        if (!buffer.statements().empty() && !m_ConSql)
-            throw DatabaseError("Operation is not allowed when the object is closed");
-        if (m_ConSql)
-            executeScript(*m_ConSql, buffer);
-        else
-            buffer.clearDisplay();
+        WorkflowObserver quiet;
+        m_workflow.execute(buffer, quiet);
         scriptView().show(buffer);
         showMessage(QString::fromUtf8(executeAllDoneMessage));
     });
@@ -114,9 +107,9 @@ void TbtnExec::SpeedButton1Click() {
 
 void TbtnExec::SpeedButton2Click() {
     runGuarded([this] {
-        Connection& target = reconnect();
+        reconnect();
         // The server's refusal reaches the error box with its own message.
-        executeOne(target, m_Memo1->toPlainText().toStdString());
+        m_workflow.executeOne(m_Memo1->toPlainText().toStdString());
         showMessage(QString::fromUtf8(executeOneDoneMessage));
     });
 }

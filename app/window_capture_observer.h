@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture.h"
+#include "workflow_observer.h"
 
 #include <QElapsedTimer>
 
@@ -13,7 +13,7 @@ namespace dbc {
 // Shows a capture's progress in the window's bar PB1. The capture runs on the
 // window's thread, so the window is repainted now and then (user input is not
 // taken meanwhile) to let the bar visibly advance.
-class WindowCaptureObserver : public CaptureObserver {
+class WindowCaptureObserver : public WorkflowObserver {
 public:
     WindowCaptureObserver(QProgressBar& bar, std::function<void()> onColumnRowsWritten);
 

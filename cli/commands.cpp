@@ -1,15 +1,12 @@
 #include "commands.h"
 
-#include "capture.h"
-#include "compare_run.h"
 #include "database_error.h"
 #include "executor.h"
 #include "exit_status.h"
 #include "index_key_counts.h"
+#include "odbc_driver.h"
 #include "password_prompt.h"
-#include "script_buffer.h"
 #include "snapshot_store.h"
-#include "sql_server_connection.h"
 #include "terminal_progress.h"
 
 #include <cstdio>
@@ -51,10 +48,6 @@ void writeLines(std::ostream& out, const std::string& text) {
         out << text << '\n';
 }
 
-std::size_t countRows(Connection& store, const std::string& sql) {
-    return store.open(sql).size();
-}
-
 // The keys among the snapshot's indexes, for `show`.
 std::string indexKeysLine(const std::optional<IndexKeyCounts>& counts) {
     if (!counts)
@@ -76,7 +69,8 @@ template <typename Body> int guarded(Body&& body) {
 } // namespace
 
 Commands::Commands(ConnectionOptions connection, std::string storePath)
-    : m_connection(std::move(connection)), m_storePath(std::move(storePath)) {
+    : m_connection(std::move(connection)), m_storePath(std::move(storePath)),
+      m_workflow(odbcDriverFromEnvironment()) {
     if (!m_connection.passwordGiven) {
         if (const char* fromEnvironment = std::getenv("DBCOMPARE_PASSWORD"))
             m_connection.password = fromEnvironment;
@@ -99,11 +93,11 @@ std::unique_ptr<SnapshotStore> Commands::openStore(bool createIfMissing) {
     }
 }
 
-std::unique_ptr<Connection> Commands::connect() {
+void Commands::connect() {
     ConnectionProperties properties{m_connection.server, m_connection.database, m_connection.user,
                                     m_connection.password};
     try {
-        return connectSqlServer(properties);
+        m_workflow.connect(properties, m_quiet);
     } catch (const std::exception& error) {
         fail(ConnectionOrStoreFailure, "cannot connect to " + describeServer(m_connection),
              error.what());
@@ -113,11 +107,11 @@ std::unique_ptr<Connection> Commands::connect() {
 int Commands::capture() {
     return guarded([&] {
         auto store = openStore(true);
-        auto source = connect();
+        connect();
         CaptureSummary summary;
         try {
             TerminalProgress progress;
-            summary = captureSource(*source, *store, progress);
+            summary = m_workflow.capture(*store, progress);
         } catch (const std::exception& error) {
             fail(ConnectionOrStoreFailure,
                  "capture of " + describeServer(m_connection) +
@@ -141,30 +135,30 @@ int Commands::capture() {
     });
 }
 
-Commands::ComparedTarget Commands::compareTarget() {
-    ComparedTarget run;
-    run.store = openStore();
+ScriptBuffer Commands::compareTarget() {
+    ScriptBuffer script;
+    auto store = openStore();
     // As the window's "比 对": the run starts with an empty statement list
     // and connects before it reads anything.
-    run.target = connect();
+    connect();
     try {
-        runCompare(run.store->connection(), *run.target, m_connection.database, run.buffer);
+        m_workflow.compare(*store, m_connection.database, script);
     } catch (const std::exception& error) {
         fail(ConnectionOrStoreFailure, "compare with " + describeServer(m_connection) + " failed",
              error.what());
     }
-    return run;
+    return script;
 }
 
 int Commands::compare(const std::string& outputFile) {
     return guarded([&] {
-        ComparedTarget run = compareTarget();
+        const ScriptBuffer script = compareTarget();
         if (outputFile.empty()) {
-            writeLines(std::cout, run.buffer.displayText());
+            writeLines(std::cout, script.displayText());
             return int(Success);
         }
         std::ofstream out(outputFile, std::ios::binary | std::ios::trunc);
-        writeLines(out, run.buffer.displayText());
+        writeLines(out, script.displayText());
         out.close();
         if (!out)
             fail(UsageError, "cannot write " + outputFile, "write failed");
@@ -174,13 +168,13 @@ int Commands::compare(const std::string& outputFile) {
 
 int Commands::execute(bool dryRun) {
     return guarded([&] {
-        ComparedTarget run = compareTarget();
+        ScriptBuffer script = compareTarget();
         if (dryRun) {
-            for (const auto& statement : run.buffer.statements())
+            for (const auto& statement : script.statements())
                 std::cout << statement << '\n';
             return int(Success);
         }
-        auto failures = executeAll(*run.target, run.buffer.statements());
+        const auto failures = m_workflow.execute(script, m_quiet);
         writeLines(std::cout, failureReport(failures));
         std::cout << executeAllDoneMessage << '\n';
         return int(failures.empty() ? Success : StatementsRefused);
@@ -198,9 +192,9 @@ int Commands::execOne(const std::string& sql, const std::string& inputFile) {
                 fail(UsageError, "cannot read " + inputFile, "read failed");
             text = content.str();
         }
-        auto target = connect();
+        connect();
         try {
-            executeOne(*target, text);
+            m_workflow.executeOne(text);
         } catch (const DatabaseError& error) {
             fail(StatementsRefused, "the server refused the command", error.what());
         }
@@ -212,32 +206,20 @@ int Commands::execOne(const std::string& sql, const std::string& inputFile) {
 int Commands::show() {
     return guarded([&] {
         auto store = openStore();
-        Connection& db = store->connection();
         try {
-            struct Line {
-                const char* table;
-                const char* groupedNames; // the distinct names the compare walks
-                const char* what;
-            };
-            static constexpr Line lines[] = {
-                {"SourceTable", "Select TableName From SourceTable Group by TableName",
-                 "columns of %zu tables"},
-                {"SourceIndex", "Select TableName From SourceIndex Group by TableName",
-                 "index keys of %zu tables"},
-                {"SourceSp", "Select SpName From SourceSp Group by SpName", "%zu procedures"},
-                {"SourceView", "Select ViewName From SourceView Group by ViewName", "%zu views"},
-                {"SourceTR", "Select TRName From SourceTR Group by TRName", "%zu triggers"},
-                {"SourceDF", "Select DFName From SourceDF Group by DFName", "%zu defaults"},
-            };
+            // What each table's distinct names are, as the compare walks them.
+            static constexpr const char* what[] = {
+                "columns of %zu tables", "index keys of %zu tables",
+                "%zu procedures",        "%zu views",
+                "%zu triggers",          "%zu defaults"};
+            const auto counts = store->counts();
             std::cout << "snapshot " << store->path().string() << '\n';
-            for (const Line& line : lines) {
-                char what[64];
-                std::snprintf(what, sizeof what, line.what, countRows(db, line.groupedNames));
-                std::cout << line.table << ' '
-                          << countRows(db, std::string("Select * From ") + line.table)
-                          << " rows: " << what << '\n';
-                if (std::string_view(line.table) == "SourceIndex")
-                    std::cout << indexKeysLine(countIndexKeys(db)) << '\n';
+            for (std::size_t i = 0; i < counts.size(); ++i) {
+                char names[64];
+                std::snprintf(names, sizeof names, what[i], counts[i].distinctNames);
+                std::cout << counts[i].table << ' ' << counts[i].rows << " rows: " << names << '\n';
+                if (counts[i].table == "SourceIndex")
+                    std::cout << indexKeysLine(countIndexKeys(store->connection())) << '\n';
             }
         } catch (const std::exception& error) {
             fail(ConnectionOrStoreFailure, "snapshot file " + store->path().string(), error.what());

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "script_buffer.h"
+#include "workflow.h"
 
 #include <memory>
 #include <string>
 
 namespace dbc {
-class Connection;
 class SnapshotStore;
 } // namespace dbc
 
@@ -34,19 +34,17 @@ public:
     int show();
 
 private:
-    // A compare run over the snapshot and the target, as the window makes it.
-    struct ComparedTarget {
-        std::unique_ptr<SnapshotStore> store;
-        std::unique_ptr<Connection> target;
-        ScriptBuffer buffer;
-    };
-    ComparedTarget compareTarget();
+    // A compare run over the snapshot and the target, as the window makes it;
+    // the target stays connected for an execution.
+    ScriptBuffer compareTarget();
     // Opens the snapshot file; only a capture may create a missing one.
     std::unique_ptr<SnapshotStore> openStore(bool createIfMissing = false);
-    std::unique_ptr<Connection> connect();
+    void connect();
 
     ConnectionOptions m_connection;
     std::string m_storePath;
+    Workflow m_workflow;
+    WorkflowObserver m_quiet;
 };
 
 } // namespace dbc::cli

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture.h"
+#include "workflow_observer.h"
 
 #include <cstdio>
 
@@ -8,7 +8,7 @@ namespace dbc::cli {
 
 // Draws a capture's progress as a one-line bar on standard error, redrawn in
 // place; draws nothing when standard error is not a terminal.
-class TerminalProgress : public CaptureObserver {
+class TerminalProgress : public WorkflowObserver {
 public:
     TerminalProgress();
     ~TerminalProgress() override;

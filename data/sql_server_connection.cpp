@@ -4,14 +4,12 @@
 #include "odbc_connection.h"
 #include "result.h"
 
-#include <cstdlib>
 #include <string_view>
 
 namespace dbc {
 
 namespace {
 
-constexpr const char* kDefaultDriver = "FreeTDS";
 constexpr const char* kLocalHost = "127.0.0.1";
 
 bool containsIgnoringCase(std::string_view text, std::string_view part) {
@@ -59,13 +57,6 @@ void addFreeTdsServer(FreeTdsConnectionString& out, std::string_view server) {
 
 } // namespace
 
-std::string sqlServerDriverName() {
-    const char* value = std::getenv("DBCOMPARE_ODBC_DRIVER");
-    if (value && *value)
-        return value;
-    return kDefaultDriver;
-}
-
 std::string odbcConnectionString(const ConnectionProperties& properties,
                                  const std::string& driverName) {
     if (isFreeTds(driverName)) {
@@ -96,7 +87,7 @@ std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& propert
 }
 
 std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& properties) {
-    return connectSqlServer(properties, sqlServerDriverName());
+    return connectSqlServer(properties, defaultOdbcDriver);
 }
 
 } // namespace dbc

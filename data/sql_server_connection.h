@@ -16,9 +16,8 @@ struct ConnectionProperties {
     std::string password;
 };
 
-// The ODBC driver used for SQL Server: the environment variable
-// DBCOMPARE_ODBC_DRIVER when set and not empty, else "FreeTDS".
-std::string sqlServerDriverName();
+// The ODBC driver used for SQL Server unless the front end names another.
+inline constexpr const char* defaultOdbcDriver = "FreeTDS";
 
 // The ODBC connection string for `properties` and the driver `driverName`.
 // For FreeTDS, "." and "(local)" name this machine (127.0.0.1),
@@ -34,7 +33,7 @@ std::string odbcConnectionString(const ConnectionProperties& properties,
 std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& properties,
                                              const std::string& driverName);
 
-// Connects with the driver of sqlServerDriverName().
+// Connects with the default driver, FreeTDS.
 std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& properties);
 
 } // namespace dbc

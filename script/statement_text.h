@@ -5,29 +5,31 @@
 #include <string>
 
 // Every statement text the program generates is built here, one function per
-// form. The texts are the scripts' own: letter case, blanks (two before
-// "Column" of a trailing drop, after "CLUSTERED", before "NULL") and all.
+// form. The texts are the scripts' own: letter case and blanks (two before
+// Column of a trailing drop, two after CLUSTERED, two before NULL after a
+// length) and all; the forms are shown below without quotes.
 
 namespace dbc {
 
-// What follows a column's name and type in every definition: " IDENTITY (1,
-// 1) " for an identity column, "(<length>) " when the type takes a length,
-// " COLLATE <collation>" when there is one, then " Not NULL" or " NULL".
+// What follows a column's name and type in every definition, piece by piece:
+// IDENTITY (1, 1) with a blank before and after for an identity column,
+// (<length>) and a blank when the type takes a length, a blank and
+// COLLATE <collation> when there is one, then a blank and Not NULL or NULL.
 std::string columnAttributes(const Column& column);
 
-// "use <database>".
+// use <database>.
 std::string useStatement(const UseDatabase& change);
 
-// "Create Table [dbo].[<table>] ([<column>] [<type>]<attributes>,...) ON [PRIMARY]".
+// Create Table [dbo].[<table>] ([<column>] [<type>]<attributes>,...) ON [PRIMARY].
 std::string createTableStatement(const CreateTable& change);
 
-// "Alter Table <table> Add <column> <type><attributes>".
+// Alter Table <table> Add <column> <type><attributes>.
 std::string addColumnStatement(const AddColumn& change);
 
-// "Alter Table <table> Alter COLUMN <column> <type><attributes>".
+// Alter Table <table> Alter COLUMN <column> <type><attributes>.
 std::string alterColumnStatement(const AlterColumn& change);
 
-// "Alter Table <table> Drop Column <column> ", or with "Drop  Column" for a
+// Alter Table <table> Drop Column <column> , or with Drop  Column for a
 // trailing drop.
 std::string dropColumnStatement(const DropColumn& change);
 
@@ -46,16 +48,16 @@ std::string dropIndexStatement(const DropIndex& change);
 // The object's stored text, as it is.
 std::string createModuleStatement(const CreateModule& change);
 
-// "drop procedure [dbo].<name>", "drop View [dbo].<name>", or for a trigger
-// "drop TRIGGER [dbo].<name>" when its text was unreadable and
-// "drop TRigger [dbo].<name>" when it differed.
+// drop procedure [dbo].<name>, drop View [dbo].<name>, or for a trigger
+// drop TRIGGER [dbo].<name> when its text was unreadable and
+// drop TRigger [dbo].<name> when it differed.
 std::string dropModuleStatement(const DropModule& change);
 
-// "ALTER TABLE <table> WITH NOCHECK ADD CONSTRAINT <name> DEFAULT <value> FOR
-// <column>", the value without control bytes and blanks at its ends.
+// ALTER TABLE <table> WITH NOCHECK ADD CONSTRAINT <name> DEFAULT <value> FOR
+// <column>, the value without control bytes and blanks at its ends.
 std::string addDefaultStatement(const AddDefault& change);
 
-// "ALTER TABLE <table> Drop <name>".
+// ALTER TABLE <table> Drop <name>.
 std::string dropDefaultStatement(const DropDefault& change);
 
 // The text of any change.

@@ -44,8 +44,4 @@ struct CaptureSummary {
 // any failure leaves the previous snapshot exactly as it was and is thrown.
 CaptureSummary captureSource(Connection& source, SnapshotStore& store, CaptureObserver& observer);
 
-// The message that names the objects without readable text, empty when
-// there are none.
-std::string objectsWithoutTextMessage(const CaptureSummary& summary);
-
 } // namespace dbc

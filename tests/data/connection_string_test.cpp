@@ -1,5 +1,4 @@
 #include "database_error.h"
-#include "environment_guard.h"
 #include "sql_server_connection.h"
 
 #include <gtest/gtest.h>
@@ -176,28 +175,11 @@ TEST(ParseAsUnixOdbc, ReadsBracesByOdbcRule) {
     EXPECT_EQ(parseAsUnixOdbc("A={unterminated"), (Pairs{{"A", "unterminated"}}));
 }
 
-TEST(SqlServerDriverName, IsFreeTdsUnlessTheEnvironmentNamesAnother) {
-    {
-        test::EnvironmentGuard unset("DBCOMPARE_ODBC_DRIVER", std::nullopt);
-        EXPECT_EQ(sqlServerDriverName(), "FreeTDS");
-    }
-    {
-        test::EnvironmentGuard empty("DBCOMPARE_ODBC_DRIVER", std::string());
-        EXPECT_EQ(sqlServerDriverName(), "FreeTDS");
-    }
-    {
-        test::EnvironmentGuard other("DBCOMPARE_ODBC_DRIVER",
-                                     std::string("ODBC Driver 18 for SQL Server"));
-        EXPECT_EQ(sqlServerDriverName(), "ODBC Driver 18 for SQL Server");
-    }
-}
-
-TEST(ConnectSqlServer, UsesTheDriverNamedInTheEnvironment) {
+TEST(ConnectSqlServer, UsesTheDriverItIsGiven) {
     // A driver that is not installed: unixODBC's refusal shows which name
     // reached it.
-    test::EnvironmentGuard other("DBCOMPARE_ODBC_DRIVER", std::string("NoSuchDriverForTests"));
     try {
-        connectSqlServer({".", "hrms", "Sa", ""});
+        connectSqlServer({".", "hrms", "Sa", ""}, "NoSuchDriverForTests");
         FAIL() << "connected through a driver that does not exist";
     } catch (const DatabaseError& e) {
         EXPECT_NE(std::string(e.what()).find("NoSuchDriverForTests"), std::string::npos)

@@ -1,0 +1,16 @@
+#include "odbc_driver.h"
+
+#include "sql_server_connection.h"
+
+#include <cstdlib>
+
+namespace dbc {
+
+std::string odbcDriverFromEnvironment() {
+    const char* value = std::getenv("DBCOMPARE_ODBC_DRIVER");
+    if (value && *value)
+        return value;
+    return defaultOdbcDriver;
+}
+
+} // namespace dbc

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+namespace dbc {
+
+// The ODBC driver both front ends connect to SQL Server through: the
+// environment variable DBCOMPARE_ODBC_DRIVER when set and not empty, else
+// "FreeTDS".
+std::string odbcDriverFromEnvironment();
+
+} // namespace dbc
