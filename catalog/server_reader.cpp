@@ -106,13 +106,24 @@ std::vector<TableIndexes> readServerIndexes(Connection& server, CatalogSide side
     const auto field = rows.columnIndex("IndexField");
     const auto order = rows.columnIndex("IndexFieldOrder");
     const auto status = rows.columnIndex("Status");
+    const auto unique = rows.columnIndex("IsUnique");
+    const auto constraint = rows.columnIndex("KeyConstraint");
+    const auto descending = rows.columnIndex("IsDescending");
     for (const auto& row : rows.rows()) {
         if (tables.empty() || tables.back().table != row[table])
             tables.push_back({row[table], {}});
         auto& indexes = tables.back().indexes;
-        if (indexes.empty() || indexes.back().name != row[index])
-            indexes.push_back({row[table], row[index], row[status], {}});
-        indexes.back().keys.push_back({row[field], row[order]});
+        if (indexes.empty() || indexes.back().name != row[index]) {
+            indexes.push_back({row[table],
+                               row[index],
+                               row[status],
+                               {},
+                               row[unique] == "1",
+                               keyConstraintFromText(row[constraint]),
+                               true});
+        }
+        // INDEXKEY_PROPERTY gives NULL for a key it does not know: ascending.
+        indexes.back().keys.push_back({row[field], row[order], row[descending] == "1"});
     }
     return tables;
 }

@@ -55,10 +55,12 @@ struct CreateIndex {
 };
 
 // An index to drop: the table as the snapshot spells it, the index's name as
-// the side that has it spells it.
+// the side that has it spells it; `keyConstraint` when the target's index
+// enforces a primary key or unique constraint, which is dropped instead.
 struct DropIndex {
     std::string table;
     std::string index;
+    bool keyConstraint = false;
 };
 
 // A procedure, view or trigger to create from the snapshot's text.

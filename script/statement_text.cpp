@@ -108,18 +108,38 @@ std::string dropColumnStatement(const DropColumn& change) {
                    " "});
 }
 
+namespace {
+
+// "[a],[b] DESC": the key columns in key order, a descending one marked.
+std::string keyColumnList(const Index& index) {
+    std::string list;
+    for (const IndexKey& key : index.keys) {
+        list += concat({list.empty() ? "[" : ",[", bracketedNameBody(key.column), "]"});
+        if (key.descending)
+            list += " DESC";
+    }
+    return list;
+}
+
+} // namespace
+
 std::string createIndexStatement(const CreateIndex& change) {
     const Index& index = change.index;
-    std::string text =
-        concat({index.clustered() ? "Create CLUSTERED  INDEX " : "Create INDEX ",
-                sqlName(index.name), " On [", bracketedNameBody(index.table), "] ("});
-    for (std::size_t i = 0; i < index.keys.size(); ++i)
-        text += concat({i > 0 ? ",[" : "[", bracketedNameBody(index.keys[i].column), "]"});
-    text += ") ON [PRIMARY]";
-    return text;
+    if (index.isKeyConstraint()) {
+        return concat({"ALTER TABLE ", sqlName(index.table), " ADD CONSTRAINT ",
+                       sqlName(index.name), index.isPrimaryKey() ? " PRIMARY KEY " : " UNIQUE ",
+                       index.clustered() ? "CLUSTERED" : "NONCLUSTERED", " (", keyColumnList(index),
+                       ") ON [PRIMARY]"});
+    }
+    return concat({"Create ", index.unique ? "UNIQUE " : "", index.clustered() ? "CLUSTERED  " : "",
+                   "INDEX ", sqlName(index.name), " On [", bracketedNameBody(index.table), "] (",
+                   keyColumnList(index), ") ON [PRIMARY]"});
 }
 
 std::string dropIndexStatement(const DropIndex& change) {
+    if (change.keyConstraint)
+        return concat(
+            {"ALTER TABLE ", sqlName(change.table), " DROP CONSTRAINT ", sqlName(change.index)});
     return concat({"Drop Index ", sqlName(change.table), ".", sqlName(change.index)});
 }
 

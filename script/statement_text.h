@@ -44,11 +44,16 @@ std::string alterColumnStatement(const AlterColumn& change);
 // trailing drop.
 std::string dropColumnStatement(const DropColumn& change);
 
-// Create CLUSTERED  INDEX <index> On [<table>] ([<key>],...) ON [PRIMARY],
-// or Create INDEX ... for a nonclustered index.
+// The index of a primary key or unique constraint as that constraint:
+// "ALTER TABLE <table> ADD CONSTRAINT <index> PRIMARY KEY|UNIQUE
+// CLUSTERED|NONCLUSTERED (<keys>) ON [PRIMARY]"; any other as
+// "Create [UNIQUE ][CLUSTERED  ]INDEX <index> On [<table>] (<keys>) ON [PRIMARY]".
+// Keys are "[<key>]", a descending one "[<key>] DESC", joined by ",".
 std::string createIndexStatement(const CreateIndex& change);
 
-// Drop Index <table>.<index>.
+// "ALTER TABLE <table> DROP CONSTRAINT <index>" for the index of a key
+// constraint (SQL Server refuses DROP INDEX on it), else "Drop Index
+// <table>.<index>".
 std::string dropIndexStatement(const DropIndex& change);
 
 // The object's stored text, as it is.

@@ -23,7 +23,6 @@ void startStep(CaptureObserver& observer, CaptureStep step, std::size_t count,
 }
 
 std::size_t captureColumns(Connection& source, SnapshotStore& store, CaptureObserver& observer) {
-    store.addMissingColumns();
     store.emptyTable("SourceTable");
     std::vector<Table> tables = readServerTables(source, CatalogSide::Capture);
     std::size_t count = 0;
@@ -96,6 +95,7 @@ std::size_t captureDefaults(Connection& source, SnapshotStore& store, CaptureObs
 CaptureSummary captureSource(Connection& source, SnapshotStore& store, CaptureObserver& observer) {
     CaptureSummary summary;
     SnapshotStore::Transaction transaction(store);
+    store.addMissingColumns();
     summary.rows[SourceTable] = captureColumns(source, store, observer);
     observer.columnRowsWritten();
     summary.rows[SourceIndex] = captureIndexKeys(source, store, observer);
@@ -109,6 +109,5 @@ CaptureSummary captureSource(Connection& source, SnapshotStore& store, CaptureOb
     transaction.commit();
     return summary;
 }
-
 
 } // namespace dbc

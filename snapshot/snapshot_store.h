@@ -64,8 +64,9 @@ public:
     void execute(const std::string& sql);
 
     // Gives a store file written by an earlier version the columns it lacks
-    // (the scale and identity seed of SourceTable), so a capture can fill
-    // them. Rows already there read those fields as empty.
+    // (the scale and identity seed of SourceTable, the key facts of
+    // SourceIndex), so a capture can fill them. Rows already there read those
+    // fields as empty.
     void addMissingColumns();
 
     // The capture's writes: a store table emptied, then its rows appended

@@ -89,16 +89,28 @@ std::vector<TableIndexes> readSnapshotIndexes(Connection& store) {
     const Result rows = store.open(store_sql::indexKeys);
     const Result list = store.open(store_sql::indexTableNames);
     const Field table(rows, "TableName"), index(rows, "IndexName"), field(rows, "IndexField"),
-        order(rows, "IndexFieldOrder"), status(rows, "Status");
+        order(rows, "IndexFieldOrder"), status(rows, "Status"), unique(rows, "IsUnique"),
+        constraint(rows, "KeyConstraint"), descending(rows, "IsDescending");
+    // A store written before these three were recorded cannot say which of its
+    // indexes are keys: its indexes carry no key facts.
+    const bool keyFacts = unique.present() && constraint.present() && descending.present();
     return groupByList<TableIndexes>(
         rows, list, "TableName", [&](const std::string& listed, const auto& numbers) {
             TableIndexes entry{listed, {}};
             for (std::size_t i : numbers) {
                 const auto& row = rows.rows()[i];
                 std::string indexName = index.of(row);
-                if (entry.indexes.empty() || entry.indexes.back().name != indexName)
-                    entry.indexes.push_back({table.of(row), indexName, status.of(row), {}});
-                entry.indexes.back().keys.push_back({field.of(row), order.of(row)});
+                if (entry.indexes.empty() || entry.indexes.back().name != indexName) {
+                    entry.indexes.push_back({table.of(row),
+                                             indexName,
+                                             status.of(row),
+                                             {},
+                                             unique.of(row) == "1",
+                                             keyConstraintFromText(constraint.of(row)),
+                                             keyFacts});
+                }
+                entry.indexes.back().keys.push_back(
+                    {field.of(row), order.of(row), descending.of(row) == "1"});
             }
             return entry;
         });

@@ -39,7 +39,12 @@ void SnapshotStore::appendIndexKey(const Index& index, const IndexKey& key) {
                               {"IndexName", index.name},
                               {"IndexField", key.column},
                               {"IndexFieldOrder", key.position},
-                              {"Status", index.status}});
+                              {"Status", index.status},
+                              {"IsUnique", index.unique ? "1" : "0"},
+                              {"KeyConstraint", index.isPrimaryKey()      ? "PK"
+                                                : index.isKeyConstraint() ? "UQ"
+                                                                          : ""},
+                              {"IsDescending", key.descending ? "1" : "0"}});
 }
 
 void SnapshotStore::appendModuleRow(const ObjectKind& kind, const std::string& name,

@@ -23,7 +23,10 @@ const std::string columnsQuery =
     "TableName,a.name ";
 const std::string indexQuery =
     "SELECT a.indid as status, a.name AS IndexName, b.indid, b.colid, b.keyno AS IndexFieldOrder, "
-    "c.name AS tablename, d.name AS IndexField  FROM sysindexes a INNER JOIN   sysindexkeys b ON "
+    "c.name AS tablename, d.name AS IndexField, CASE WHEN (a.status & 2) <> 0 THEN '1' ELSE '0' "
+    "END AS IsUnique, CASE WHEN (a.status & 2048) <> 0 THEN 'PK' WHEN (a.status & 4096) <> 0 THEN "
+    "'UQ' ELSE '' END AS KeyConstraint, INDEXKEY_PROPERTY(a.id, a.indid, b.keyno, 'IsDescending') "
+    "AS IsDescending  FROM sysindexes a INNER JOIN   sysindexkeys b ON "
     "a.id = b.id AND a.indid = b.indid INNER JOIN  sysobjects c ON a.id = c.id INNER JOIN  "
     "syscolumns d ON a.id = d.id AND b.colid = d.colid  WHERE     (c.xtype = 'u') and a.status>0 "
     "and a.status<8000000    ORDER BY TableName, IndexName, IndexFieldOrder  ";
@@ -56,8 +59,14 @@ protected:
                         {"Pay", "1977", "10", "2", "108", "1", "0", "", "0", "numeric", "T"},
                         {"No", "1978", "10", "0", "56", "0", "0", "", "1", "int", "O'Neil]s"}}));
         m_source.answer(seedQuery, makeResult({"IdentSeed", "IdentIncr"}, {{"-100", "-5"}}));
-        m_source.answer(indexQuery, makeResult({"status", "IndexName", "indid", "colid",
-                                                "IndexFieldOrder", "tablename", "IndexField"}));
+        // A key column whose direction the server does not know (NULL) is
+        // stored as ascending.
+        m_source.answer(
+            indexQuery,
+            makeResult({"status", "IndexName", "indid", "colid", "IndexFieldOrder", "tablename",
+                        "IndexField", "IsUnique", "KeyConstraint", "IsDescending"},
+                       {{"1", "PK_T", "1", "1", "1", " T \t", "Name", "1", "PK", ""},
+                        {"2", "IX_T", "2", "1", "1", " T \t", "Name", "0", "", "1"}}));
         m_source.answer(procedureNames, makeResult({"Name"}, {{"O'Brien"}, {"p2"}}));
         m_source.answer(viewNames, makeResult({"Name"}));
         m_source.answer(triggerNames, makeResult({"Name"}));
@@ -105,7 +114,12 @@ TEST_F(CaptureQueries, StoresValuesAsTheStoreExpectsThem) {
     EXPECT_EQ(defaults.field(0, "DFValue"), "(0)");
     EXPECT_EQ(defaults.field(0, "TableName"), "T "); // untrimmed
     EXPECT_EQ(summary.objectsWithoutText, std::vector<std::string>{"p2"});
-    EXPECT_EQ(summary.rows, (std::array<std::size_t, 6>{3, 0, 2, 0, 0, 1}));
+    Result keys = store.open("Select * From SourceIndex Order by IndexName");
+    ASSERT_EQ(keys.size(), 2u);
+    EXPECT_EQ(keys.field(1, "TableName"), " T \t"); // untrimmed
+    EXPECT_EQ(keys.rows()[1], (Result::Row{" T \t", "PK_T", "Name", "1", "1", "1", "PK", "0"}));
+    EXPECT_EQ(keys.rows()[0], (Result::Row{" T \t", "IX_T", "Name", "1", "2", "0", "", "1"}));
+    EXPECT_EQ(summary.rows, (std::array<std::size_t, 6>{3, 2, 2, 0, 0, 1}));
 }
 
 } // namespace

@@ -36,11 +36,12 @@ Result snapshotIndexKeys(const std::vector<Key>& keys) {
 }
 
 Result targetIndexKeys(const std::vector<Key>& keys) {
-    Result result(
-        {"status", "IndexName", "indid", "colid", "IndexFieldOrder", "tablename", "IndexField"},
-        {});
+    Result result({"status", "IndexName", "indid", "colid", "IndexFieldOrder", "tablename",
+                   "IndexField", "IsUnique", "KeyConstraint", "IsDescending"},
+                  {});
+    // Plain ascending indexes: the key facts are the index case files' part.
     for (const Key& k : keys)
-        result.addRow({k.status, k.index, k.status, "1", k.order, k.table, k.field});
+        result.addRow({k.status, k.index, k.status, "1", k.order, k.table, k.field, "0", "", "0"});
     return result;
 }
 

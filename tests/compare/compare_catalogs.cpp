@@ -22,7 +22,10 @@ const std::string targetColumnQuery =
 
 const std::string targetIndexQuery =
     "SELECT a.indid as status, a.name AS IndexName, b.indid, b.colid, b.keyno AS "
-    "IndexFieldOrder, c.name AS tablename, d.name AS IndexField  FROM sysindexes a INNER JOIN   "
+    "IndexFieldOrder, c.name AS tablename, d.name AS IndexField, CASE WHEN (a.status & 2) <> 0 "
+    "THEN '1' ELSE '0' END AS IsUnique, CASE WHEN (a.status & 2048) <> 0 THEN 'PK' WHEN "
+    "(a.status & 4096) <> 0 THEN 'UQ' ELSE '' END AS KeyConstraint, INDEXKEY_PROPERTY(a.id, "
+    "a.indid, b.keyno, 'IsDescending') AS IsDescending  FROM sysindexes a INNER JOIN   "
     "sysindexkeys b ON a.id = b.id AND a.indid = b.indid INNER JOIN  sysobjects c ON a.id = c.id "
     "INNER JOIN  syscolumns d ON a.id = d.id AND b.colid = d.colid  WHERE   (c.xtype = 'u') and "
     "a.status>0 and a.status<8000000    ORDER BY TableName, IndexName, IndexFieldOrder  ";

@@ -1,5 +1,6 @@
 #include "database_error.h"
 #include "directory_snapshot.h"
+#include "index_key_counts.h"
 #include "scratch_dir.h"
 #include "snapshot_store.h"
 #include "sqlite_connection.h"
@@ -34,7 +35,9 @@ TEST_F(SnapshotStoreTest, AMissingFileIsCreatedWithTheSixEmptyTables) {
         {"SourceTable",
          {"FieldName", "FieldLength", "FieldType", "TableName", "Collation", "IsNullable",
           "TypeStat", "colStat", "FieldScale", "IdentSeed", "IdentIncr"}},
-        {"SourceIndex", {"TableName", "IndexName", "IndexField", "IndexFieldOrder", "Status"}},
+        {"SourceIndex",
+         {"TableName", "IndexName", "IndexField", "IndexFieldOrder", "Status", "IsUnique",
+          "KeyConstraint", "IsDescending"}},
         {"SourceSp", {"SpName", "SpText"}},
         {"SourceView", {"ViewName", "ViewText"}},
         {"SourceTR", {"TRName", "TRText"}},
@@ -48,6 +51,63 @@ TEST_F(SnapshotStoreTest, AMissingFileIsCreatedWithTheSixEmptyTables) {
     EXPECT_EQ(select("SELECT count(*) AS n FROM sqlite_master").field(0, "n"), "6");
     // Nothing but the store is left in the directory.
     EXPECT_EQ(test::snapshotDirectory(m_dir.path()).size(), 1u);
+}
+
+// A store written before the index key facts were recorded: it opens, keeps
+// its rows, and gains the columns (empty in its old rows) only when asked.
+TEST_F(SnapshotStoreTest, AStoreWithoutTheKeyFactColumnsOpensAndGainsThemOnRequest) {
+    m_store.reset();
+    const fs::path old = m_dir.path() / "Old.mdb";
+    {
+        SqliteConnection db(old, SqliteConnection::OpenMode::Create);
+        db.execute("CREATE TABLE SourceTable (FieldName TEXT, FieldLength TEXT, FieldType TEXT, "
+                   "TableName TEXT, Collation TEXT, IsNullable TEXT, TypeStat TEXT, colStat TEXT)");
+        db.execute("CREATE TABLE SourceIndex (TableName TEXT, IndexName TEXT, IndexField TEXT, "
+                   "IndexFieldOrder INTEGER, Status TEXT)");
+        for (const char* table :
+             {"SourceSp (SpName TEXT, SpText TEXT)", "SourceView (ViewName TEXT, ViewText TEXT)",
+              "SourceTR (TRName TEXT, TRText TEXT)",
+              "SourceDF (DFName TEXT, TableName TEXT, FieldName TEXT, "
+              "DFValue TEXT)"})
+            db.execute(std::string("CREATE TABLE ") + table);
+        db.execute("INSERT INTO SourceIndex VALUES ('T', 'PK_T', 'Id', 1, '1')");
+    }
+    auto store = SnapshotStore::open(old);
+    const std::string keys = "Select * From SourceIndex";
+    EXPECT_EQ(store->connection().open(keys).columns().size(), 5u);
+    EXPECT_FALSE(countIndexKeys(store->connection()));
+    store->addMissingColumns();
+    store->addMissingColumns(); // a second time finds nothing to add
+    EXPECT_EQ(store->connection().open(keys).rows(),
+              (Rows{{"T", "PK_T", "Id", "1", "1", "", "", ""}}));
+    store->appendRow("SourceIndex", {{"TableName", "T"}, {"IsDescending", "1"}});
+    EXPECT_EQ(store->connection().open(keys).field(1, "IsDescending"), "1");
+}
+
+TEST_F(SnapshotStoreTest, KeysAndUniqueIndexesAreCountedOncePerIndex) {
+    struct Key {
+        const char* table;
+        const char* index;
+        const char* column;
+        const char* unique;
+        const char* constraint;
+    };
+    const Key keys[] = {
+        {"A", "PK_A", "x", "1", "PK"}, {"A", "PK_A", "y", "1", "PK"}, {"B", "PK_A", "x", "1", "PK"},
+        {"A", "UQ_A", "z", "1", "UQ"}, {"A", "UX_A", "z", "1", ""},   {"A", "UX_A", "w", "1", ""},
+        {"B", "IX_B", "z", "0", ""},
+    };
+    for (const Key& key : keys)
+        m_store->appendRow("SourceIndex", {{"TableName", key.table},
+                                           {"IndexName", key.index},
+                                           {"IndexField", key.column},
+                                           {"IsUnique", key.unique},
+                                           {"KeyConstraint", key.constraint}});
+    const auto counts = countIndexKeys(m_store->connection());
+    ASSERT_TRUE(counts);
+    EXPECT_EQ(counts->primaryKeys, 2u);
+    EXPECT_EQ(counts->uniqueConstraints, 1u);
+    EXPECT_EQ(counts->uniqueIndexes, 1u);
 }
 
 TEST_F(SnapshotStoreTest, ACreatedStoreOpensAgainWithItsRows) {
@@ -76,8 +136,8 @@ TEST_F(SnapshotStoreTest, IndexKeyPositionsSortAsNumbersAndReadBackAsTheSameDigi
     // A statement sent as text sorts the same way.
     m_store->execute("Insert Into SourceIndex (TableName, IndexName, IndexField, IndexFieldOrder, "
                      "Status) Values ('t', 'ix', 'c12', '12', '2')");
-    Result result =
-        select("Select * From SourceIndex Order by TableName,IndexName,IndexFieldOrder");
+    Result result = select("Select TableName, IndexName, IndexField, IndexFieldOrder, Status From "
+                           "SourceIndex Order by TableName,IndexName,IndexFieldOrder");
     Rows expected = {{"t", "PK_t", "id", "1", "1"}, {"t", "ix", "c1", "1", "2"},
                      {"t", "ix", "c2", "2", "2"},   {"t", "ix", "c3", "3", "2"},
                      {"t", "ix", "c10", "10", "2"}, {"t", "ix", "c11", "11", "2"},

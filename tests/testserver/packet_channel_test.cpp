@@ -1,8 +1,8 @@
 // The hook the response delay hangs on runs once per outgoing message, also
 // for a message longer than 256 packets, whose packet number wraps around.
 
-#include "packet_channel.h"
-#include "socket.h"
+#include "testserver/tds/packet_channel.h"
+#include "testserver/tds/socket.h"
 
 #include <gtest/gtest.h>
 
