@@ -21,6 +21,15 @@ struct Column {
     std::string collation; // empty: none
     std::string typeStat;  // "2": the type takes a length
     std::string colStat;   // "1": an IDENTITY column
+    std::string scale;     // syscolumns.scale; empty where the catalog has NULL
+    // False for a column read from a snapshot written before scales were
+    // kept: its scale is unknown and not compared.
+    bool scaleKnown = true;
+    // An identity column's seed and increment as the source declared them;
+    // empty on other columns, on the compare's target side, and in a snapshot
+    // written before they were kept.
+    std::string identSeed;
+    std::string identIncr;
 };
 
 // A table and its columns, in the order they were read.
@@ -33,7 +42,19 @@ struct Table {
 struct IndexKey {
     std::string column;
     std::string position; // sysindexkeys.keyno, 1 for the first key
+    bool descending = false;
 };
+
+// Which constraint, if any, an index enforces.
+enum class KeyConstraint { None, PrimaryKey, Unique };
+
+// "PK" and "UQ" as the catalog query and the snapshot give them; any other
+// text is no constraint.
+inline KeyConstraint keyConstraintFromText(const std::string& text) noexcept {
+    return text == "PK"   ? KeyConstraint::PrimaryKey
+           : text == "UQ" ? KeyConstraint::Unique
+                          : KeyConstraint::None;
+}
 
 // An index of a user table with its key columns in the order they were read.
 struct Index {
@@ -41,8 +62,16 @@ struct Index {
     std::string name;
     std::string status; // sysindexes.indid: "1" for the clustered index
     std::vector<IndexKey> keys;
+    bool unique = false;
+    KeyConstraint constraint = KeyConstraint::None;
+    // False for a snapshot written before uniqueness, key constraints and key
+    // directions were recorded: those facts are then unknown (read as plain,
+    // ascending, not unique) and never compared.
+    bool carriesKeyFacts = false;
 
     bool clustered() const noexcept { return status == "1"; }
+    bool isPrimaryKey() const noexcept { return constraint == KeyConstraint::PrimaryKey; }
+    bool isKeyConstraint() const noexcept { return constraint != KeyConstraint::None; }
 };
 
 // The indexes of one table.

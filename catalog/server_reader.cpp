@@ -2,6 +2,7 @@
 
 #include "catalog_queries.h"
 #include "database_error.h"
+#include "sql_names.h"
 #include "sql_text.h"
 
 #include <optional>
@@ -16,6 +17,7 @@ struct ColumnFields {
     const char* name;
     const char* length;
     const char* type;
+    const char* scale;
 };
 
 const char* pick(CatalogSide side, const char* capture, const char* target) {
@@ -41,9 +43,10 @@ std::vector<Table> readServerTables(Connection& server, CatalogSide side) {
     std::vector<Table> tables;
     if (rows.empty())
         return tables;
-    const ColumnFields fields = side == CatalogSide::Capture
-                                    ? ColumnFields{"Name", "Length", "TypeName"}
-                                    : ColumnFields{"FieldName", "FieldLength", "FieldType"};
+    const ColumnFields fields =
+        side == CatalogSide::Capture
+            ? ColumnFields{"Name", "Length", "TypeName", "Scale"}
+            : ColumnFields{"FieldName", "FieldLength", "FieldType", "FieldScale"};
     const auto name = rows.columnIndex(fields.name);
     const auto length = rows.columnIndex(fields.length);
     const auto type = rows.columnIndex(fields.type);
@@ -52,14 +55,44 @@ std::vector<Table> readServerTables(Connection& server, CatalogSide side) {
     const auto collation = rows.columnIndex("Collation");
     const auto typeStat = rows.columnIndex("TypeStat");
     const auto colStat = rows.columnIndex("colStat");
+    const auto scale = rows.columnIndex(fields.scale);
     for (const auto& row : rows.rows()) {
         if (tables.empty() || tables.back().name != row[table])
             tables.push_back({row[table], {}});
-        tables.back().columns.push_back({row[table], row[name], row[type], row[length],
-                                         row[nullable], row[collation], row[typeStat],
-                                         row[colStat]});
+        tables.back().columns.push_back({row[table],
+                                         row[name],
+                                         row[type],
+                                         row[length],
+                                         row[nullable],
+                                         row[collation],
+                                         row[typeStat],
+                                         row[colStat],
+                                         row[scale],
+                                         true,
+                                         {},
+                                         {}});
     }
+    if (side == CatalogSide::Capture)
+        readIdentitySeeds(server, tables);
     return tables;
+}
+
+void readIdentitySeeds(Connection& server, std::vector<Table>& tables) {
+    for (Table& table : tables) {
+        for (Column& column : table.columns) {
+            if (column.colStat != "1")
+                continue;
+            // The bracketed name reads as one name whatever it holds.
+            const std::string name = nStringLiteral("[" + bracketedNameBody(column.table) + "]");
+            const Result seed =
+                server.open(catalog::identitySeedBefore + name + catalog::identitySeedBetween +
+                            name + catalog::identitySeedAfter);
+            if (!seed.empty()) {
+                column.identSeed = seed.field(0, "IdentSeed");
+                column.identIncr = seed.field(0, "IdentIncr");
+            }
+        }
+    }
 }
 
 std::vector<TableIndexes> readServerIndexes(Connection& server, CatalogSide side) {
@@ -73,13 +106,24 @@ std::vector<TableIndexes> readServerIndexes(Connection& server, CatalogSide side
     const auto field = rows.columnIndex("IndexField");
     const auto order = rows.columnIndex("IndexFieldOrder");
     const auto status = rows.columnIndex("Status");
+    const auto unique = rows.columnIndex("IsUnique");
+    const auto constraint = rows.columnIndex("KeyConstraint");
+    const auto descending = rows.columnIndex("IsDescending");
     for (const auto& row : rows.rows()) {
         if (tables.empty() || tables.back().table != row[table])
             tables.push_back({row[table], {}});
         auto& indexes = tables.back().indexes;
-        if (indexes.empty() || indexes.back().name != row[index])
-            indexes.push_back({row[table], row[index], row[status], {}});
-        indexes.back().keys.push_back({row[field], row[order]});
+        if (indexes.empty() || indexes.back().name != row[index]) {
+            indexes.push_back({row[table],
+                               row[index],
+                               row[status],
+                               {},
+                               row[unique] == "1",
+                               keyConstraintFromText(row[constraint]),
+                               true});
+        }
+        // INDEXKEY_PROPERTY gives NULL for a key it does not know: ascending.
+        indexes.back().keys.push_back({row[field], row[order], row[descending] == "1"});
     }
     return tables;
 }

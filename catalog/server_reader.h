@@ -17,8 +17,13 @@ namespace dbc {
 // changes, so the groups keep the server's row order exactly.
 enum class CatalogSide { Capture, Target };
 
-// The columns of every user table.
+// The columns of every user table, with their scales. For a capture also
+// each identity column's seed and increment (readIdentitySeeds).
 std::vector<Table> readServerTables(Connection& server, CatalogSide side);
+
+// Asks the server for the seed and increment of each identity column of
+// `tables` (one question per identity column, naming its table).
+void readIdentitySeeds(Connection& server, std::vector<Table>& tables);
 
 // The indexes of every user table with their key columns.
 std::vector<TableIndexes> readServerIndexes(Connection& server, CatalogSide side);

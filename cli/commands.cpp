@@ -3,6 +3,7 @@
 #include "database_error.h"
 #include "executor.h"
 #include "exit_status.h"
+#include "index_key_counts.h"
 #include "odbc_driver.h"
 #include "password_prompt.h"
 #include "snapshot_store.h"
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 
 namespace dbc::cli {
@@ -44,6 +46,16 @@ std::string describeServer(const ConnectionOptions& options) {
 void writeLines(std::ostream& out, const std::string& text) {
     if (!text.empty())
         out << text << '\n';
+}
+
+// The keys among the snapshot's indexes, for `show`.
+std::string indexKeysLine(const std::optional<IndexKeyCounts>& counts) {
+    if (!counts)
+        return "  keys: not recorded (captured by an earlier release; capture again to compare "
+               "keys)";
+    return "  keys: " + std::to_string(counts->primaryKeys) + " primary keys, " +
+           std::to_string(counts->uniqueConstraints) + " unique constraints, " +
+           std::to_string(counts->uniqueIndexes) + " unique indexes";
 }
 
 template <typename Body> int guarded(Body&& body) {
@@ -206,6 +218,8 @@ int Commands::show() {
                 char names[64];
                 std::snprintf(names, sizeof names, what[i], counts[i].distinctNames);
                 std::cout << counts[i].table << ' ' << counts[i].rows << " rows: " << names << '\n';
+                if (counts[i].table == "SourceIndex")
+                    std::cout << indexKeysLine(countIndexKeys(store->connection())) << '\n';
             }
         } catch (const std::exception& error) {
             fail(ConnectionOrStoreFailure, "snapshot file " + store->path().string(), error.what());

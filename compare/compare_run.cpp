@@ -6,12 +6,13 @@
 
 namespace dbc {
 
-bool compareTablePart(Connection& store, Connection& target, ChangeList& out) {
+bool compareTablePart(Connection& store, Connection& target, const DefaultSides& defaults,
+                      std::set<std::string>& carried, ChangeList& out) {
     const std::vector<Table> snapshot = readSnapshotTables(store);
     const std::vector<Table> targetTables = readServerTables(target, CatalogSide::Target);
     if (snapshot.empty())
         return false;
-    diffTables(snapshot, targetTables, out);
+    diffTables(snapshot, targetTables, defaults, carried, out);
     return true;
 }
 
@@ -43,25 +44,29 @@ bool compareModulePart(const ObjectKind& kind, Connection& store, Connection& ta
 
 void compareDefaultPart(Connection& store, Connection& target, ChangeList& out) {
     const std::vector<DefaultConstraint> snapshot = readSnapshotDefaults(store);
-    diffDefaults(snapshot, readServerDefaults(target, CatalogSide::Target), out);
+    diffDefaults(snapshot, readServerDefaults(target, CatalogSide::Target), {}, out);
 }
 
 bool compareWithSnapshot(Connection& store, Connection& target, const std::string& databaseName,
                          ChangeList& out) {
-    ChangeList tableChanges;
-    if (!compareTablePart(store, target, tableChanges))
+    const std::vector<Table> snapshotTables = readSnapshotTables(store);
+    const std::vector<Table> targetTables = readServerTables(target, CatalogSide::Target);
+    if (snapshotTables.empty())
         return false;
+    // Both sides' defaults first: an Add of a column carries its default.
+    const std::vector<DefaultConstraint> snapshotDefaults = readSnapshotDefaults(store);
+    const std::vector<DefaultConstraint> targetDefaults =
+        readServerDefaults(target, CatalogSide::Target);
     out.push_back({UseDatabase{databaseName}});
-    out.insert(out.end(), tableChanges.begin(), tableChanges.end());
+    std::set<std::string> carried;
+    diffTables(snapshotTables, targetTables, {snapshotDefaults, targetDefaults}, carried, out);
 
-    // Each of these ends the run when the snapshot holds none of its names.
-    if (!compareIndexPart(store, target, out))
-        return true;
-    for (const ObjectKind* kind : objectKinds) {
-        if (!compareModulePart(*kind, store, target, out))
-            return true;
-    }
-    compareDefaultPart(store, target, out);
+    // Every part runs whatever the others hold: a snapshot without indexes or
+    // triggers still has its procedures, views and defaults compared.
+    compareIndexPart(store, target, out);
+    for (const ObjectKind* kind : objectKinds)
+        compareModulePart(*kind, store, target, out);
+    diffDefaults(snapshotDefaults, targetDefaults, carried, out);
     return true;
 }
 

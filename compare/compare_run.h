@@ -1,10 +1,12 @@
 #pragma once
 
+#include "catalog_diff.h"
 #include "change.h"
 #include "connection.h"
 #include "object_kinds.h"
 #include "script_buffer.h"
 
+#include <set>
 #include <string>
 
 namespace dbc {
@@ -15,12 +17,12 @@ namespace dbc {
 // the target.
 //
 // When the snapshot holds no column rows the run ends before it appends
-// anything and returns false. Otherwise the first change is "use " +
-// `databaseName`, and the parts follow in order: tables and columns, indexes,
-// procedures, views, triggers, default constraints. The run ends at the first
-// part whose snapshot name list is empty; the default constraints run
-// whenever the run reaches them. Each part reads the snapshot's rows, then
-// the target's, then appends its changes.
+// anything and returns false. Otherwise the default constraints of both sides
+// are read (an Add carries its column's default), the first change is "use "
+// + `databaseName`, and every part follows in order, whatever the others
+// hold: tables and columns, indexes, procedures, views, triggers, default
+// constraints. Each part reads the snapshot's rows, then the target's, then
+// appends its changes.
 //
 // Errors of either connection propagate as exceptions; the changes appended
 // before the failure stay in `out`.
@@ -30,8 +32,9 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
 // The parts of a run. Each reads the snapshot's rows of its part, then the
 // target's, and appends its changes (see catalog_diff.h); each but the last
 // returns false, appending nothing, when the snapshot has no names in its
-// part.
-bool compareTablePart(Connection& store, Connection& target, ChangeList& out);
+// part. The default part on its own carries nothing into Adds.
+bool compareTablePart(Connection& store, Connection& target, const DefaultSides& defaults,
+                      std::set<std::string>& carried, ChangeList& out);
 bool compareIndexPart(Connection& store, Connection& target, ChangeList& out);
 bool compareModulePart(const ObjectKind& kind, Connection& store, Connection& target,
                        ChangeList& out);

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <functional>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -48,42 +50,129 @@ std::vector<Index> mergeOrder(const std::vector<const Index*>& indexes) {
     return merged;
 }
 
-bool sameKeyColumns(const Index& a, const Index& b) {
-    return std::equal(a.keys.begin(), a.keys.end(), b.keys.begin(), b.keys.end(),
-                      [](const IndexKey& x, const IndexKey& y) { return x.column == y.column; });
-}
-
+// Two indexes define the same index, their names aside: the same key columns
+// in the same order, byte for byte, the same clustered marking and, where
+// both sides know them, the same uniqueness, key constraint and directions.
 bool equalDefinitions(const Index& a, const Index& b) {
-    return sameKeyColumns(a, b) && a.clustered() == b.clustered();
+    const bool factsCompared = a.carriesKeyFacts && b.carriesKeyFacts;
+    const bool sameKeys = std::equal(a.keys.begin(), a.keys.end(), b.keys.begin(), b.keys.end(),
+                                     [&](const IndexKey& x, const IndexKey& y) {
+                                         return x.column == y.column &&
+                                                (!factsCompared || x.descending == y.descending);
+                                     });
+    return sameKeys && a.clustered() == b.clustered() &&
+           (!factsCompared || (a.unique == b.unique && a.constraint == b.constraint));
 }
 
-// Merges one table's indexes. Every drop names the table as the snapshot's
-// current index spells it (after the snapshot side runs out, as its last
-// index did).
-void mergeIndexes(const std::vector<Index>& snapshot, const std::vector<Index>& target,
+// The target's indexes as a snapshot without key facts sees them: compared
+// and dropped as plain indexes, as such a snapshot was always compared. (Were
+// a key dropped as a constraint, the plain index created in its place would
+// lose the uniqueness the source may well have.)
+std::vector<Index> withoutKeyFacts(std::vector<Index> indexes) {
+    for (Index& index : indexes) {
+        index.carriesKeyFacts = false;
+        index.unique = false;
+        index.constraint = KeyConstraint::None;
+        for (IndexKey& key : index.keys)
+            key.descending = false;
+    }
+    return indexes;
+}
+
+std::optional<std::size_t> findIndex(const std::vector<Index>& indexes,
+                                     const std::function<bool(const Index&)>& wanted) {
+    for (std::size_t i = 0; i < indexes.size(); ++i) {
+        if (wanted(indexes[i]))
+            return i;
+    }
+    return std::nullopt;
+}
+
+// The primary keys compared before the name merge: each side's index in the
+// pair, where that side takes part. Both sides' primary keys pair whatever
+// their names; a primary key on one side only pairs with the other side's
+// index of its name, so that the index is dropped before the key takes its
+// name (or the key before the index does).
+struct PrimaryKeyPair {
+    std::optional<std::size_t> snapshot;
+    std::optional<std::size_t> target;
+};
+
+PrimaryKeyPair pairPrimaryKeys(const std::vector<Index>& snapshot,
+                               const std::vector<Index>& target) {
+    const auto isKey = [](const Index& index) { return index.isPrimaryKey(); };
+    PrimaryKeyPair pair{findIndex(snapshot, isKey), findIndex(target, isKey)};
+    const auto named = [](const std::string& name) {
+        return [name](const Index& index) { return compareNameKeys(index.name, name) == 0; };
+    };
+    if (pair.snapshot && !pair.target)
+        pair.target = findIndex(target, named(snapshot[*pair.snapshot].name));
+    else if (pair.target && !pair.snapshot)
+        pair.snapshot = findIndex(snapshot, named(target[*pair.target].name));
+    return pair;
+}
+
+DropIndex dropOf(const std::string& table, const Index& target, const std::string& name) {
+    return DropIndex{table, name, target.isKeyConstraint()};
+}
+
+// The changes for an index on one side or both: none for equal definitions,
+// otherwise the target's dropped in its form (under the snapshot's name when
+// the names match, letter case aside) and the snapshot's created in its form.
+void replace(const std::string& dropTable, const Index* s, const Index* g, ChangeList& out) {
+    if (s && g && equalDefinitions(*s, *g))
+        return;
+    if (g) {
+        const bool sameName = s && compareNameKeys(s->name, g->name) == 0;
+        out.push_back({dropOf(dropTable, *g, sameName ? s->name : g->name)});
+    }
+    if (s)
+        out.push_back({CreateIndex{*s}});
+}
+
+std::vector<const Index*> without(const std::vector<Index>& indexes,
+                                  std::optional<std::size_t> left) {
+    std::vector<const Index*> rest;
+    for (std::size_t i = 0; i < indexes.size(); ++i) {
+        if (i != left)
+            rest.push_back(&indexes[i]);
+    }
+    return rest;
+}
+
+// Merges one table's indexes, both in name-key order. The table's primary
+// keys come first; the other indexes are merged by name: created when the
+// target lacks them, dropped when the snapshot does, replaced when their
+// definitions differ. Every drop names the table as the snapshot's current
+// index spells it (after the snapshot side runs out, as its last index did).
+void mergeIndexes(const std::vector<Index>& snapshot, const std::vector<Index>& targetRead,
                   ChangeList& out) {
-    std::size_t s = 0;
-    std::size_t g = 0;
-    auto snapshotTable = [&] { return snapshot[std::min(s, snapshot.size() - 1)].table; };
-    while (s < snapshot.size() && g < target.size()) {
-        const int order = compareNameKeys(snapshot[s].name, target[g].name);
+    const std::vector<Index> target =
+        snapshot.front().carriesKeyFacts ? targetRead : withoutKeyFacts(targetRead);
+    const PrimaryKeyPair keys = pairPrimaryKeys(snapshot, target);
+    const Index* snapshotKey = keys.snapshot ? &snapshot[*keys.snapshot] : nullptr;
+    std::string dropTable = (snapshotKey ? *snapshotKey : snapshot.front()).table;
+    replace(dropTable, snapshotKey, keys.target ? &target[*keys.target] : nullptr, out);
+
+    const auto s = without(snapshot, keys.snapshot);
+    const auto g = without(target, keys.target);
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < s.size() || j < g.size()) {
+        const int order = i == s.size()   ? 1
+                          : j == g.size() ? -1
+                                          : compareNameKeys(s[i]->name, g[j]->name);
+        if (i < s.size())
+            dropTable = s[i]->table;
         if (order == 0) {
-            if (!equalDefinitions(snapshot[s], target[g])) {
-                out.push_back({DropIndex{snapshot[s].table, snapshot[s].name}});
-                out.push_back({CreateIndex{snapshot[s]}});
-            }
-            ++s;
-            ++g;
+            replace(dropTable, s[i++], g[j++], out);
         } else if (order < 0) {
-            out.push_back({CreateIndex{snapshot[s++]}});
+            out.push_back({CreateIndex{*s[i++]}});
         } else {
-            out.push_back({DropIndex{snapshotTable(), target[g++].name}});
+            out.push_back({dropOf(dropTable, *g[j], g[j]->name)});
+            ++j;
         }
     }
-    for (; g < target.size(); ++g)
-        out.push_back({DropIndex{snapshotTable(), target[g].name}});
-    for (; s < snapshot.size(); ++s)
-        out.push_back({CreateIndex{snapshot[s]}});
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "catalog_model.h"
 #include "object_kinds.h"
 
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -24,9 +25,12 @@ struct CreateTable {
     std::vector<Column> columns;
 };
 
-// A column the target's table lacks: the snapshot's column.
+// A column the target's table lacks: the snapshot's column, and the
+// snapshot's default constraint of that column when the Add carries it (a
+// NOT NULL column cannot be added to a table with rows without one).
 struct AddColumn {
     Column column;
+    std::optional<DefaultConstraint> carriedDefault;
 };
 
 // A column whose definition differs: the snapshot's column.
@@ -51,10 +55,12 @@ struct CreateIndex {
 };
 
 // An index to drop: the table as the snapshot spells it, the index's name as
-// the side that has it spells it.
+// the side that has it spells it; `keyConstraint` when the target's index
+// enforces a primary key or unique constraint, which is dropped instead.
 struct DropIndex {
     std::string table;
     std::string index;
+    bool keyConstraint = false;
 };
 
 // A procedure, view or trigger to create from the snapshot's text.

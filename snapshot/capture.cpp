@@ -95,6 +95,7 @@ std::size_t captureDefaults(Connection& source, SnapshotStore& store, CaptureObs
 CaptureSummary captureSource(Connection& source, SnapshotStore& store, CaptureObserver& observer) {
     CaptureSummary summary;
     SnapshotStore::Transaction transaction(store);
+    store.addMissingColumns();
     summary.rows[SourceTable] = captureColumns(source, store, observer);
     observer.columnRowsWritten();
     summary.rows[SourceIndex] = captureIndexKeys(source, store, observer);
@@ -108,6 +109,5 @@ CaptureSummary captureSource(Connection& source, SnapshotStore& store, CaptureOb
     transaction.commit();
     return summary;
 }
-
 
 } // namespace dbc

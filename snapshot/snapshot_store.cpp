@@ -180,6 +180,11 @@ void SnapshotStore::appendRow(std::string_view table, const std::vector<Field>& 
     insert.step();
 }
 
+void SnapshotStore::addMissingColumns() {
+    for (const std::string& sql : missingColumnsSql(*m_connection))
+        m_connection->execute(sql);
+}
+
 void SnapshotStore::execute(const std::string& sql) {
     m_connection->execute(sql);
 }

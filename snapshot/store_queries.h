@@ -24,6 +24,19 @@ inline constexpr const char* indexKeys =
 inline constexpr const char* indexTableNames =
     "Select TableName From SourceIndex Group by TableName";
 
+// The index key columns' names alone, to learn whether the store records the
+// key facts; and the distinct indexes (table and name) whose key rows meet a
+// condition on them, to count keys and unique indexes.
+inline constexpr const char* indexKeyColumns = "Select * From SourceIndex Limit 0";
+inline std::string indexesWhere(const std::string& condition) {
+    return "Select TableName, IndexName From SourceIndex Where " + condition +
+           " Group by TableName, IndexName";
+}
+inline constexpr const char* primaryKeyRows = "KeyConstraint = 'PK'";
+inline constexpr const char* uniqueConstraintRows = "KeyConstraint = 'UQ'";
+inline constexpr const char* uniqueIndexRows =
+    "IsUnique = '1' And Coalesce(KeyConstraint, '') = ''";
+
 // The default constraints, and their distinct names.
 inline constexpr const char* defaults = "Select * From SourceDF Order by DFName";
 inline constexpr const char* defaultNames = "Select DFName From SourceDF Group by DFName";

@@ -15,6 +15,7 @@ class Field {
 public:
     Field(const Result& rows, std::string_view name) : m_column(rows.findColumn(name)) {}
     std::string of(const Result::Row& row) const { return m_column ? row.at(*m_column) : ""; }
+    bool present() const noexcept { return m_column.has_value(); }
 
 private:
     std::optional<std::size_t> m_column;
@@ -68,7 +69,8 @@ std::vector<Table> readSnapshotTables(Connection& store) {
     const Result list = store.open(store_sql::tableNames);
     const Field table(rows, "TableName"), name(rows, "FieldName"), type(rows, "FieldType"),
         length(rows, "FieldLength"), nullable(rows, "IsNullable"), collation(rows, "Collation"),
-        typeStat(rows, "TypeStat"), colStat(rows, "colStat");
+        typeStat(rows, "TypeStat"), colStat(rows, "colStat"), scale(rows, "FieldScale"),
+        seed(rows, "IdentSeed"), increment(rows, "IdentIncr");
     return groupByList<Table>(
         rows, list, "TableName", [&](const std::string& listed, const auto& numbers) {
             Table entry{listed, {}};
@@ -76,7 +78,8 @@ std::vector<Table> readSnapshotTables(Connection& store) {
                 const auto& row = rows.rows()[i];
                 entry.columns.push_back({table.of(row), name.of(row), type.of(row), length.of(row),
                                          nullable.of(row), collation.of(row), typeStat.of(row),
-                                         colStat.of(row)});
+                                         colStat.of(row), scale.of(row), scale.present(),
+                                         seed.of(row), increment.of(row)});
             }
             return entry;
         });
@@ -86,16 +89,28 @@ std::vector<TableIndexes> readSnapshotIndexes(Connection& store) {
     const Result rows = store.open(store_sql::indexKeys);
     const Result list = store.open(store_sql::indexTableNames);
     const Field table(rows, "TableName"), index(rows, "IndexName"), field(rows, "IndexField"),
-        order(rows, "IndexFieldOrder"), status(rows, "Status");
+        order(rows, "IndexFieldOrder"), status(rows, "Status"), unique(rows, "IsUnique"),
+        constraint(rows, "KeyConstraint"), descending(rows, "IsDescending");
+    // A store written before these three were recorded cannot say which of its
+    // indexes are keys: its indexes carry no key facts.
+    const bool keyFacts = unique.present() && constraint.present() && descending.present();
     return groupByList<TableIndexes>(
         rows, list, "TableName", [&](const std::string& listed, const auto& numbers) {
             TableIndexes entry{listed, {}};
             for (std::size_t i : numbers) {
                 const auto& row = rows.rows()[i];
                 std::string indexName = index.of(row);
-                if (entry.indexes.empty() || entry.indexes.back().name != indexName)
-                    entry.indexes.push_back({table.of(row), indexName, status.of(row), {}});
-                entry.indexes.back().keys.push_back({field.of(row), order.of(row)});
+                if (entry.indexes.empty() || entry.indexes.back().name != indexName) {
+                    entry.indexes.push_back({table.of(row),
+                                             indexName,
+                                             status.of(row),
+                                             {},
+                                             unique.of(row) == "1",
+                                             keyConstraintFromText(constraint.of(row)),
+                                             keyFacts});
+                }
+                entry.indexes.back().keys.push_back(
+                    {field.of(row), order.of(row), descending.of(row) == "1"});
             }
             return entry;
         });

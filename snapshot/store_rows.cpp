@@ -28,7 +28,10 @@ void SnapshotStore::appendColumn(const Column& column) {
                               {"Collation", nullWhenEmpty(column.collation)},
                               {"IsNullable", column.nullable},
                               {"TypeStat", column.typeStat},
-                              {"colStat", column.colStat}});
+                              {"colStat", column.colStat},
+                              {"FieldScale", column.scale},
+                              {"IdentSeed", column.identSeed},
+                              {"IdentIncr", column.identIncr}});
 }
 
 void SnapshotStore::appendIndexKey(const Index& index, const IndexKey& key) {
@@ -36,7 +39,12 @@ void SnapshotStore::appendIndexKey(const Index& index, const IndexKey& key) {
                               {"IndexName", index.name},
                               {"IndexField", key.column},
                               {"IndexFieldOrder", key.position},
-                              {"Status", index.status}});
+                              {"Status", index.status},
+                              {"IsUnique", index.unique ? "1" : "0"},
+                              {"KeyConstraint", index.isPrimaryKey()      ? "PK"
+                                                : index.isKeyConstraint() ? "UQ"
+                                                                          : ""},
+                              {"IsDescending", key.descending ? "1" : "0"}});
 }
 
 void SnapshotStore::appendModuleRow(const ObjectKind& kind, const std::string& name,

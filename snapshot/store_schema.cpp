@@ -37,13 +37,19 @@ const std::vector<StoreTable>& storeTables() {
           {"Collation", "TEXT"},
           {"IsNullable", "TEXT"},
           {"TypeStat", "TEXT"},
-          {"colStat", "TEXT"}}},
+          {"colStat", "TEXT"},
+          {"FieldScale", "TEXT", true},
+          {"IdentSeed", "TEXT", true},
+          {"IdentIncr", "TEXT", true}}},
         {"SourceIndex",
          {{"TableName", "TEXT"},
           {"IndexName", "TEXT"},
           {"IndexField", "TEXT"},
           {"IndexFieldOrder", "INTEGER"},
-          {"Status", "TEXT"}}},
+          {"Status", "TEXT"},
+          {"IsUnique", "TEXT", true},
+          {"KeyConstraint", "TEXT", true},
+          {"IsDescending", "TEXT", true}}},
         {"SourceSp", {{"SpName", "TEXT"}, {"SpText", "TEXT"}}, true},
         {"SourceView", {{"ViewName", "TEXT"}, {"ViewText", "TEXT"}}, true},
         {"SourceTR", {{"TRName", "TEXT"}, {"TRText", "TEXT"}}, true},
@@ -69,6 +75,20 @@ std::string createTableSql(const StoreTable& table) {
         sql += std::string(table.columns[i].name) + " " + std::string(table.columns[i].type);
     }
     return sql + ")";
+}
+
+std::vector<std::string> missingColumnsSql(SqliteConnection& connection) {
+    std::vector<std::string> statements;
+    for (const auto& table : storeTables()) {
+        const std::string name(table.name);
+        Result info = connection.open("PRAGMA table_info(" + quoteLiteral(name) + ")");
+        for (const auto& column : table.columns) {
+            if (column.optional && !hasColumn(info, column.name))
+                statements.push_back("ALTER TABLE " + name + " ADD COLUMN " +
+                                     std::string(column.name) + " " + std::string(column.type));
+        }
+    }
+    return statements;
 }
 
 std::string findSchemaFault(SqliteConnection& connection) {

@@ -14,14 +14,18 @@ const ObjectTables triggerTables{"Select TRName From SourceTR Group by TRName",
                                  "Select * From SourceTR ", "TRName", "TRText", "TR"};
 
 const std::string targetColumnQuery =
-    "SELECT a.name as FieldName, a.id, a.prec as FieldLength, a.xtype,a.IsNullable,a.TypeStat,"
-    "a.Collation,a.colstat as colstat, b.name AS FieldType, c.name AS tablename  FROM syscolumns "
-    "a INNER JOIN systypes b ON a.xtype = b.xtype AND a.id>1000 And  b.name <> 'sysname' INNER "
-    "JOIN  sysobjects c ON c.id = a.id AND c.xtype = 'u'   ORDER BY TableName,a.name ";
+    "SELECT a.name as FieldName, a.id, a.prec as FieldLength, a.scale as FieldScale, a.xtype,"
+    "a.IsNullable,a.TypeStat,a.Collation,a.colstat as colstat, b.name AS FieldType, c.name AS "
+    "tablename  FROM syscolumns a INNER JOIN systypes b ON b.xusertype = CASE a.xusertype WHEN "
+    "256 THEN a.xtype ELSE a.xusertype END AND a.id>1000 INNER JOIN  sysobjects c ON c.id = a.id "
+    "AND c.xtype = 'u'   ORDER BY TableName,a.name ";
 
 const std::string targetIndexQuery =
     "SELECT a.indid as status, a.name AS IndexName, b.indid, b.colid, b.keyno AS "
-    "IndexFieldOrder, c.name AS tablename, d.name AS IndexField  FROM sysindexes a INNER JOIN   "
+    "IndexFieldOrder, c.name AS tablename, d.name AS IndexField, CASE WHEN (a.status & 2) <> 0 "
+    "THEN '1' ELSE '0' END AS IsUnique, CASE WHEN (a.status & 2048) <> 0 THEN 'PK' WHEN "
+    "(a.status & 4096) <> 0 THEN 'UQ' ELSE '' END AS KeyConstraint, INDEXKEY_PROPERTY(a.id, "
+    "a.indid, b.keyno, 'IsDescending') AS IsDescending  FROM sysindexes a INNER JOIN   "
     "sysindexkeys b ON a.id = b.id AND a.indid = b.indid INNER JOIN  sysobjects c ON a.id = c.id "
     "INNER JOIN  syscolumns d ON a.id = d.id AND b.colid = d.colid  WHERE   (c.xtype = 'u') and "
     "a.status>0 and a.status<8000000    ORDER BY TableName, IndexName, IndexFieldOrder  ";
@@ -75,9 +79,10 @@ Catalogs::Catalogs() {
     setDefaults({}, {});
 }
 
-void Catalogs::setColumns(const std::vector<Col>& snapshot, const std::vector<Col>& targetSide) {
+void Catalogs::setColumns(const std::vector<Col>& snapshot, const std::vector<Col>& targetSide,
+                          bool earlierStoreLayout) {
     store.answer("Select * From SourceTable Order by TableName,FieldName",
-                 snapshotColumns(snapshot));
+                 snapshotColumns(snapshot, earlierStoreLayout));
     store.answer(
         "Select TableName From SourceTable Group by TableName",
         nameList("TableName", firstSeenTables(snapshot, [](const Col& c) { return c.table; })));
@@ -143,7 +148,9 @@ bool compareTables(const Result& snapshotColumns, const Result& tableNames,
     store.answer("Select TableName From SourceTable Group by TableName", tableNames);
     target.answer(targetColumnQuery, targetColumns);
     ChangeList changes;
-    const bool listed = compareTablePart(store, target, changes);
+    const std::vector<DefaultConstraint> none;
+    std::set<std::string> carried;
+    const bool listed = compareTablePart(store, target, {none, none}, carried, changes);
     addAll(changes, buffer);
     return listed;
 }

@@ -9,13 +9,6 @@ namespace {
 
 using test::Key;
 
-const std::string targetIndexQuery =
-    "SELECT a.indid as status, a.name AS IndexName, b.indid, b.colid, b.keyno AS "
-    "IndexFieldOrder, c.name AS tablename, d.name AS IndexField  FROM sysindexes a INNER JOIN   "
-    "sysindexkeys b ON a.id = b.id AND a.indid = b.indid INNER JOIN  sysobjects c ON a.id = c.id "
-    "INNER JOIN  syscolumns d ON a.id = d.id AND b.colid = d.colid  WHERE   (c.xtype = 'u') and "
-    "a.status>0 and a.status<8000000    ORDER BY TableName, IndexName, IndexFieldOrder  ";
-
 struct IndexCase {
     std::string name;
     std::vector<Key> snapshot;
@@ -43,7 +36,7 @@ std::vector<std::string> compareIndexRows(const std::vector<Key>& snapshot,
                  test::snapshotIndexKeys(snapshot));
     store.answer("Select TableName From SourceIndex Group by TableName",
                  test::nameList("TableName", tables));
-    server.answer(targetIndexQuery, test::targetIndexKeys(target));
+    server.answer(test::targetIndexQuery, test::targetIndexKeys(target));
     ScriptBuffer buffer;
     EXPECT_EQ(test::compareIndexes(store, server, buffer), !tables.empty());
     EXPECT_EQ(buffer.displayLines(), buffer.statements());
@@ -133,11 +126,11 @@ const IndexCase indexCases[] = {
     {"SnapshotTableNameWithTrailingBlanksMatches",
      {{"Emp  ", "IX", "Id", "1", "2"}},
      {{"Emp", "IX", "No", "1", "2"}},
-     {"Drop Index Emp  .IX", "Create INDEX IX On [Emp  ] ([Id]) ON [PRIMARY]"}},
+     {"Drop Index [Emp  ].IX", "Create INDEX IX On [Emp  ] ([Id]) ON [PRIMARY]"}},
     {"ApostropheInTableName",
      {{"O'Brien", "IX", "Id", "1", "2"}},
      {{"O'Brien", "IX", "Id", "1", "2"}, {"O'Brien", "IX2", "Id", "1", "3"}},
-     {"Drop Index O'Brien.IX2"}},
+     {"Drop Index [O'Brien].IX2"}},
     {"TablesInListOrder",
      {{"B", "IX_B", "b", "1", "2"}, {"A", "IX_A", "a", "1", "2"}},
      {},
@@ -156,7 +149,7 @@ TEST(IndexCompare, NoIndexRowsEndsTheRunAfterItsQueries) {
         "Select * From SourceIndex Order by TableName,IndexName,IndexFieldOrder",
         "Select TableName From SourceIndex Group by TableName"};
     EXPECT_EQ(store.sent(), storeSent);
-    EXPECT_EQ(server.sent(), std::vector<std::string>{targetIndexQuery});
+    EXPECT_EQ(server.sent(), std::vector<std::string>{test::targetIndexQuery});
 }
 
 } // namespace

@@ -152,8 +152,8 @@ const ObjectCase objectCases[] = {
      &test::procedureTables,
      {{"O'Brien", {"CREATE PROCEDURE [O'Brien] AS SELECT 1"}}},
      {{"O'Brien", std::vector<std::string>{"CREATE PROCEDURE [O'Brien] AS SELECT 2"}}},
-     {"Go", "drop procedure [dbo].O'Brien", "Go", "CREATE PROCEDURE [O'Brien] AS SELECT 1"},
-     {"drop procedure [dbo].O'Brien", "CREATE PROCEDURE [O'Brien] AS SELECT 1"}},
+     {"Go", "drop procedure [dbo].[O'Brien]", "Go", "CREATE PROCEDURE [O'Brien] AS SELECT 1"},
+     {"drop procedure [dbo].[O'Brien]", "CREATE PROCEDURE [O'Brien] AS SELECT 1"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Objects, ObjectCompareGolden, ::testing::ValuesIn(objectCases),
@@ -248,7 +248,7 @@ TEST(ObjectCompare, OtherTypeOrNegativeStatusInTargetCountsAsMissing) {
     }
 }
 
-TEST(ObjectCompare, EmptyNameListEndsTheRun) {
+TEST(ObjectCompare, EmptyNameListAsksTheTargetNothing) {
     test::Catalogs catalogs;
     ScriptBuffer buffer;
     EXPECT_FALSE(test::compareObjects(viewKind, catalogs.store, catalogs.target, buffer));

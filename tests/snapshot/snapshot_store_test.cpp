@@ -1,8 +1,10 @@
 #include "database_error.h"
 #include "directory_snapshot.h"
+#include "index_key_counts.h"
 #include "scratch_dir.h"
 #include "snapshot_store.h"
 #include "sqlite_connection.h"
+#include "store_schema.h"
 
 #include <chrono>
 #include <gtest/gtest.h>
@@ -32,8 +34,10 @@ TEST_F(SnapshotStoreTest, AMissingFileIsCreatedWithTheSixEmptyTables) {
     const std::vector<std::pair<std::string, std::vector<std::string>>> expected = {
         {"SourceTable",
          {"FieldName", "FieldLength", "FieldType", "TableName", "Collation", "IsNullable",
-          "TypeStat", "colStat"}},
-        {"SourceIndex", {"TableName", "IndexName", "IndexField", "IndexFieldOrder", "Status"}},
+          "TypeStat", "colStat", "FieldScale", "IdentSeed", "IdentIncr"}},
+        {"SourceIndex",
+         {"TableName", "IndexName", "IndexField", "IndexFieldOrder", "Status", "IsUnique",
+          "KeyConstraint", "IsDescending"}},
         {"SourceSp", {"SpName", "SpText"}},
         {"SourceView", {"ViewName", "ViewText"}},
         {"SourceTR", {"TRName", "TRText"}},
@@ -47,6 +51,63 @@ TEST_F(SnapshotStoreTest, AMissingFileIsCreatedWithTheSixEmptyTables) {
     EXPECT_EQ(select("SELECT count(*) AS n FROM sqlite_master").field(0, "n"), "6");
     // Nothing but the store is left in the directory.
     EXPECT_EQ(test::snapshotDirectory(m_dir.path()).size(), 1u);
+}
+
+// A store written before the index key facts were recorded: it opens, keeps
+// its rows, and gains the columns (empty in its old rows) only when asked.
+TEST_F(SnapshotStoreTest, AStoreWithoutTheKeyFactColumnsOpensAndGainsThemOnRequest) {
+    m_store.reset();
+    const fs::path old = m_dir.path() / "Old.mdb";
+    {
+        SqliteConnection db(old, SqliteConnection::OpenMode::Create);
+        db.execute("CREATE TABLE SourceTable (FieldName TEXT, FieldLength TEXT, FieldType TEXT, "
+                   "TableName TEXT, Collation TEXT, IsNullable TEXT, TypeStat TEXT, colStat TEXT)");
+        db.execute("CREATE TABLE SourceIndex (TableName TEXT, IndexName TEXT, IndexField TEXT, "
+                   "IndexFieldOrder INTEGER, Status TEXT)");
+        for (const char* table :
+             {"SourceSp (SpName TEXT, SpText TEXT)", "SourceView (ViewName TEXT, ViewText TEXT)",
+              "SourceTR (TRName TEXT, TRText TEXT)",
+              "SourceDF (DFName TEXT, TableName TEXT, FieldName TEXT, "
+              "DFValue TEXT)"})
+            db.execute(std::string("CREATE TABLE ") + table);
+        db.execute("INSERT INTO SourceIndex VALUES ('T', 'PK_T', 'Id', 1, '1')");
+    }
+    auto store = SnapshotStore::open(old);
+    const std::string keys = "Select * From SourceIndex";
+    EXPECT_EQ(store->connection().open(keys).columns().size(), 5u);
+    EXPECT_FALSE(countIndexKeys(store->connection()));
+    store->addMissingColumns();
+    store->addMissingColumns(); // a second time finds nothing to add
+    EXPECT_EQ(store->connection().open(keys).rows(),
+              (Rows{{"T", "PK_T", "Id", "1", "1", "", "", ""}}));
+    store->appendRow("SourceIndex", {{"TableName", "T"}, {"IsDescending", "1"}});
+    EXPECT_EQ(store->connection().open(keys).field(1, "IsDescending"), "1");
+}
+
+TEST_F(SnapshotStoreTest, KeysAndUniqueIndexesAreCountedOncePerIndex) {
+    struct Key {
+        const char* table;
+        const char* index;
+        const char* column;
+        const char* unique;
+        const char* constraint;
+    };
+    const Key keys[] = {
+        {"A", "PK_A", "x", "1", "PK"}, {"A", "PK_A", "y", "1", "PK"}, {"B", "PK_A", "x", "1", "PK"},
+        {"A", "UQ_A", "z", "1", "UQ"}, {"A", "UX_A", "z", "1", ""},   {"A", "UX_A", "w", "1", ""},
+        {"B", "IX_B", "z", "0", ""},
+    };
+    for (const Key& key : keys)
+        m_store->appendRow("SourceIndex", {{"TableName", key.table},
+                                           {"IndexName", key.index},
+                                           {"IndexField", key.column},
+                                           {"IsUnique", key.unique},
+                                           {"KeyConstraint", key.constraint}});
+    const auto counts = countIndexKeys(m_store->connection());
+    ASSERT_TRUE(counts);
+    EXPECT_EQ(counts->primaryKeys, 2u);
+    EXPECT_EQ(counts->uniqueConstraints, 1u);
+    EXPECT_EQ(counts->uniqueIndexes, 1u);
 }
 
 TEST_F(SnapshotStoreTest, ACreatedStoreOpensAgainWithItsRows) {
@@ -75,8 +136,8 @@ TEST_F(SnapshotStoreTest, IndexKeyPositionsSortAsNumbersAndReadBackAsTheSameDigi
     // A statement sent as text sorts the same way.
     m_store->execute("Insert Into SourceIndex (TableName, IndexName, IndexField, IndexFieldOrder, "
                      "Status) Values ('t', 'ix', 'c12', '12', '2')");
-    Result result =
-        select("Select * From SourceIndex Order by TableName,IndexName,IndexFieldOrder");
+    Result result = select("Select TableName, IndexName, IndexField, IndexFieldOrder, Status From "
+                           "SourceIndex Order by TableName,IndexName,IndexFieldOrder");
     Rows expected = {{"t", "PK_t", "id", "1", "1"}, {"t", "ix", "c1", "1", "2"},
                      {"t", "ix", "c2", "2", "2"},   {"t", "ix", "c3", "3", "2"},
                      {"t", "ix", "c10", "10", "2"}, {"t", "ix", "c11", "11", "2"},
@@ -119,9 +180,9 @@ TEST_F(SnapshotStoreTest, IntegersAndFlagsReadBackAsTheSameDigits) {
                                        {"TypeStat", "2"},
                                        {"colStat", "0"}});
     Result result = select("Select * From SourceTable Order by TableName,FieldName");
-    EXPECT_EQ(result.rows(),
-              (Rows{{"id", "10", "int", "t", "", "0", "0", "1"},
-                    {"name", "8000", "varchar", "t", "Chinese_PRC_CI_AS", "1", "2", "0"}}));
+    EXPECT_EQ(result.rows(), (Rows{{"id", "10", "int", "t", "", "0", "0", "1", "", "", ""},
+                                   {"name", "8000", "varchar", "t", "Chinese_PRC_CI_AS", "1", "2",
+                                    "0", "", "", ""}}));
     // Read back under other letter case, as the program does.
     EXPECT_EQ(result.field(0, "IsNullAble"), "0");
     EXPECT_EQ(result.field(0, "Colstat"), "1");
@@ -268,6 +329,43 @@ TEST_F(SnapshotStoreTest, TwoOpenStoresOnOneFileSeeEachOthersRows) {
     auto second = SnapshotStore::open(storePath());
     appendText("SourceSp", "SpName", "SpText", "p", "x");
     EXPECT_EQ(second->connection().open("Select * From SourceSp").size(), 1u);
+}
+
+// A store written before scales and identity seeds were kept opens and reads
+// as it was; only a capture gives it the new columns, keeping its rows.
+TEST(EarlierStoreLayout, OpensAsItWasAndGainsTheNewColumnsWhenAsked) {
+    test::ScratchDir dir;
+    const fs::path path = dir.path() / "Source.mdb";
+    {
+        SqliteConnection db(path, SqliteConnection::OpenMode::Create);
+        for (const auto& table : storeTables()) {
+            if (table.name != "SourceTable")
+                db.execute(createTableSql(table));
+        }
+        db.execute("CREATE TABLE SourceTable (FieldName TEXT, FieldLength TEXT, FieldType TEXT, "
+                   "TableName TEXT, Collation TEXT, IsNullable TEXT, TypeStat TEXT, colStat TEXT)");
+        db.execute("INSERT INTO SourceTable VALUES ('Salary', '10', 'numeric', 'Emp', NULL, '1', "
+                   "'0', '0')");
+    }
+    auto store = SnapshotStore::open(path);
+    const std::string all = "Select * From SourceTable";
+    EXPECT_EQ(store->connection().open(all).rows(),
+              (Rows{{"Salary", "10", "numeric", "Emp", "", "1", "0", "0"}}));
+
+    store->addMissingColumns();
+    store->addMissingColumns();
+    const Result widened = store->connection().open(all);
+    EXPECT_EQ(widened.columns().size(), 11u);
+    EXPECT_EQ(widened.rows(),
+              (Rows{{"Salary", "10", "numeric", "Emp", "", "1", "0", "0", "", "", ""}}));
+    store->appendRow(
+        "SourceTable",
+        {{"FieldName", "Id"}, {"FieldScale", "0"}, {"IdentSeed", "-100"}, {"IdentIncr", "-5"}});
+    EXPECT_EQ(store->connection()
+                  .open("Select FieldScale, IdentSeed, IdentIncr From SourceTable "
+                        "Where FieldName = 'Id'")
+                  .rows(),
+              (Rows{{"0", "-100", "-5"}}));
 }
 
 TEST(DefaultStorePath, IsSourceMdbBesideTheExecutable) {

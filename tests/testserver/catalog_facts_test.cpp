@@ -3,7 +3,7 @@
 // --load builds from the fixture scripts. The queries and answers are cases
 // in cases/catalog_facts.cases.
 
-#include "case_file.h"
+#include "../testserver_engine/case_file.h" // not tests/support/case_file.h
 #include "child_process.h"
 #include "odbc_client.h"
 #include "test_server_process.h"

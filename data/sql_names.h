@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace dbc {
+
+// True when `name` may stand bare in a Transact-SQL statement: it starts with
+// a letter or "_", goes on with letters, ASCII digits, "_", "@", "#" or "$",
+// and is not a reserved keyword. A letter is A-Z, a-z or any character above
+// U+007F that is not a blank, so Chinese names stay bare. `name` is UTF-8; a
+// name that is not valid UTF-8 is never regular.
+bool isRegularIdentifier(std::string_view name);
+
+// True when `word` is one of Transact-SQL's reserved keywords, letter case
+// ignored.
+bool isReservedKeyword(std::string_view word);
+
+// `name` as it stands in a statement: bare when it is a regular identifier,
+// otherwise "[" + the name with every "]" doubled + "]". Every catalog name a
+// script writes goes through here, so no name can end a statement early.
+std::string sqlName(std::string_view name);
+
+// The text between a pair of brackets that a statement form writes itself
+// ("[dbo].[" + name + "]"): the name with every "]" doubled.
+std::string bracketedNameBody(std::string_view name);
+
+} // namespace dbc
