@@ -9,6 +9,8 @@
 #include "database_error.h"
 #include "error_box.h"
 #include "executor.h"
+#include "snapshot_info.h"
+#include "snapshot_replacement.h"
 #include "source_table_model.h"
 #include "window_capture_observer.h"
 
@@ -44,16 +46,21 @@ void TbtnExec::showMessage(const QString& text) {
 
 void TbtnExec::BtnReadSourceClick() {
     runGuarded([this] {
-        SnapshotStore& snapshot = store();
+        // The new snapshot is written beside the store and replaces it only
+        // when complete; the store is checked before the source is read.
+        SnapshotReplacement replacement(m_storePath);
         Connection& source = reconnect();
-        WindowCaptureObserver progress(*m_PB1, [this] {
+        WindowCaptureObserver progress(*m_PB1, [this, &replacement] {
             // The grid and the count follow the column rows just written.
-            reloadSourceRows("Select * From SourceTable");
+            m_sourceRows->setResult(
+                replacement.store().connection().open("Select * From SourceTable"));
             ShowSDbMsg();
         });
         CaptureSummary summary;
         try {
-            summary = captureSource(source, snapshot, progress);
+            summary = captureSource(source, replacement.store(), progress);
+            const ConnectionProperties boxes = connectionProperties();
+            replacement.commit({boxes.database, boxes.server, utcNow()});
         } catch (...) {
             // The capture rolled back: show the snapshot as it still is.
             try {
@@ -64,6 +71,9 @@ void TbtnExec::BtnReadSourceClick() {
             throw;
         }
         m_PB1->hide();
+        // The window's store follows the new file.
+        m_store.reset();
+        m_store = SnapshotStore::openForReading(m_storePath);
         reloadSourceRows("Select * From SourceTable");
         ShowSDbMsg();
         std::string unreadable = objectsWithoutTextMessage(summary);
@@ -86,7 +96,13 @@ void TbtnExec::BtnCompareClick() {
             if (!buffer.statements().empty())
                 scriptView().show(buffer);
         };
+        // A capture by another program may have put a new snapshot in place.
+        if (store().replacedOnDisk()) {
+            m_store.reset();
+            m_store = SnapshotStore::openForReading(m_storePath);
+        }
         try {
+            SnapshotStore::Transaction readOnce(store());
             runCompare(store().connection(), target, m_EdtDataBase->text().toStdString(), buffer);
         } catch (...) {
             showScript();
@@ -103,18 +119,25 @@ void TbtnExec::SpeedButton1Click() {
         m_Memo1->clear();
         if (!buffer.statements().empty() && !m_ConSql)
             throw DatabaseError("Operation is not allowed when the object is closed");
-        if (m_ConSql)
-            executeScript(*m_ConSql, buffer);
-        else
+        ExecutionReport report;
+        if (m_ConSql) {
+            // Statements the user runs may take long: no time limit.
+            m_ConSql->setQueryTimeout(0);
+            report = runScript(*m_ConSql, buffer);
+        } else {
             buffer.clearDisplay();
+        }
         scriptView().show(buffer);
-        showMessage(QString::fromUtf8(executeAllDoneMessage));
+        showMessage(QString::fromStdString(report.connectionLostAt != 0
+                                               ? connectionLostLine(report)
+                                               : std::string(executeAllDoneMessage)));
     });
 }
 
 void TbtnExec::SpeedButton2Click() {
     runGuarded([this] {
         Connection& target = reconnect();
+        target.setQueryTimeout(0);
         // The server's refusal reaches the error box with its own message.
         executeOne(target, m_Memo1->toPlainText().toStdString());
         showMessage(QString::fromUtf8(executeOneDoneMessage));

@@ -5,16 +5,23 @@
 #include "database_error.h"
 #include "executor.h"
 #include "exit_status.h"
+#include "output_file.h"
 #include "password_prompt.h"
 #include "script_buffer.h"
+#include "snapshot_info.h"
+#include "snapshot_replacement.h"
 #include "snapshot_store.h"
 #include "sql_server_connection.h"
 #include "terminal_progress.h"
+#include "test_point.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 
 namespace dbc::cli {
@@ -53,6 +60,23 @@ std::size_t countRows(Connection& store, const std::string& sql) {
     return store.open(sql).size();
 }
 
+// The capture's progress on the terminal, with a test point after each row
+// or object.
+class CaptureProgress : public CaptureObserver {
+public:
+    void stepStarted(CaptureStep step, int minimum, int maximum) override {
+        m_terminal.stepStarted(step, minimum, maximum);
+    }
+    void advanced() override {
+        m_terminal.advanced();
+        testPoint("capture-row");
+    }
+    void columnRowsWritten() override { m_terminal.columnRowsWritten(); }
+
+private:
+    TerminalProgress m_terminal;
+};
+
 template <typename Body> int guarded(Body&& body) {
     try {
         return body();
@@ -64,34 +88,42 @@ template <typename Body> int guarded(Body&& body) {
 } // namespace
 
 Commands::Commands(ConnectionOptions connection, std::string storePath)
-    : m_connection(std::move(connection)), m_storePath(std::move(storePath)) {
-    if (!m_connection.passwordGiven) {
-        if (const char* fromEnvironment = std::getenv("DBCOMPARE_PASSWORD"))
-            m_connection.password = fromEnvironment;
-        else if (standardInputIsTerminal())
-            m_connection.password = promptPassword("Password: ");
-    }
+    : m_connection(std::move(connection)), m_storePath(std::move(storePath)) {}
+
+std::filesystem::path Commands::storePath() const {
+    return m_storePath.empty() ? defaultStorePath() : std::filesystem::path(m_storePath);
 }
 
-std::unique_ptr<SnapshotStore> Commands::openStore(bool createIfMissing) {
-    std::filesystem::path path =
-        m_storePath.empty() ? defaultStorePath() : std::filesystem::path(m_storePath);
+std::unique_ptr<SnapshotStore> Commands::openCapturedStore() {
+    const std::filesystem::path path = storePath();
+    const std::string nothingCaptured = "the snapshot file " + path.string() +
+                                        " holds no captured database; run dbcompare capture first";
     std::error_code ignored;
-    if (!createIfMissing && !std::filesystem::exists(path, ignored))
-        fail(ConnectionOrStoreFailure, "snapshot file " + path.string(),
-             "the file does not exist; run dbcompare capture first");
+    if (!std::filesystem::exists(path, ignored))
+        fail(ConnectionOrStoreFailure, "no snapshot", nothingCaptured);
     try {
-        return SnapshotStore::open(path);
+        auto store = SnapshotStore::openForReading(path);
+        if (!store->captured())
+            fail(ConnectionOrStoreFailure, "no snapshot", nothingCaptured);
+        return store;
     } catch (const std::exception& error) {
         fail(ConnectionOrStoreFailure, "snapshot file " + path.string(), error.what());
     }
 }
 
 std::unique_ptr<Connection> Commands::connect() {
+    // The password is asked for only now, when a connection is made.
+    if (!m_connection.passwordGiven) {
+        if (const char* fromEnvironment = std::getenv("DBCOMPARE_PASSWORD"))
+            m_connection.password = fromEnvironment;
+        else if (standardInputIsTerminal())
+            m_connection.password = promptPassword("Password: ");
+        m_connection.passwordGiven = true;
+    }
     ConnectionProperties properties{m_connection.server, m_connection.database, m_connection.user,
                                     m_connection.password};
     try {
-        return connectSqlServer(properties);
+        return connectSqlServer(properties, m_connection.timeouts);
     } catch (const std::exception& error) {
         fail(ConnectionOrStoreFailure, "cannot connect to " + describeServer(m_connection),
              error.what());
@@ -100,23 +132,38 @@ std::unique_ptr<Connection> Commands::connect() {
 
 int Commands::capture() {
     return guarded([&] {
-        auto store = openStore(true);
+        // The store is checked (and its scratch file made) before the
+        // source is read; nothing under its name changes until the new
+        // snapshot is complete.
+        std::optional<SnapshotReplacement> replacement;
+        try {
+            replacement.emplace(storePath());
+        } catch (const std::exception& error) {
+            fail(ConnectionOrStoreFailure, "cannot capture", error.what());
+        }
         auto source = connect();
+        const std::string failed =
+            "capture of " + describeServer(m_connection) + " failed, the snapshot is unchanged";
         CaptureSummary summary;
         try {
-            TerminalProgress progress;
-            summary = captureSource(*source, *store, progress);
+            CaptureProgress progress;
+            summary = captureSource(*source, replacement->store(), progress);
+        } catch (const StoreError& error) {
+            fail(ConnectionOrStoreFailure, failed, error.what());
         } catch (const std::exception& error) {
-            fail(ConnectionOrStoreFailure,
-                 "capture of " + describeServer(m_connection) +
-                     " failed, the snapshot is unchanged",
-                 error.what());
+            fail(ConnectionOrStoreFailure, failed,
+                 "reading the source: " + std::string(error.what()));
+        }
+        try {
+            replacement->commit({m_connection.database, m_connection.server, utcNow()});
+        } catch (const std::exception& error) {
+            fail(ConnectionOrStoreFailure, failed, error.what());
         }
         static constexpr const char* tables[] = {"SourceTable", "SourceIndex", "SourceSp",
                                                  "SourceView",  "SourceTR",    "SourceDF"};
         std::ostringstream line;
-        line << "captured " << describeServer(m_connection) << " into " << store->path().string()
-             << ":";
+        line << "captured " << describeServer(m_connection) << " into "
+             << replacement->target().string() << ":";
         for (std::size_t i = 0; i < 6; ++i)
             line << (i ? ", " : " ") << tables[i] << ' ' << summary.rows[i];
         if (!summary.objectsWithoutText.empty()) {
@@ -131,12 +178,19 @@ int Commands::capture() {
 
 Commands::ComparedTarget Commands::compareTarget() {
     ComparedTarget run;
-    run.store = openStore();
+    run.store = openCapturedStore();
+    testPoint("compare-store-opened");
     // As the window's "比 对": the run starts with an empty statement list
     // and connects before it reads anything.
     run.target = connect();
+    testPoint("compare-connected");
     try {
+        // One read transaction: every table of the snapshot is read from
+        // the same state of the file.
+        SnapshotStore::Transaction readOnce(*run.store);
         runCompare(run.store->connection(), *run.target, m_connection.database, run.buffer);
+    } catch (const StoreError& error) {
+        fail(ConnectionOrStoreFailure, "compare failed", error.what());
     } catch (const std::exception& error) {
         fail(ConnectionOrStoreFailure, "compare with " + describeServer(m_connection) + " failed",
              error.what());
@@ -146,16 +200,23 @@ Commands::ComparedTarget Commands::compareTarget() {
 
 int Commands::compare(const std::string& outputFile) {
     return guarded([&] {
+        if (!outputFile.empty() && sameFile(outputFile, storePath()))
+            fail(UsageError, "-o " + outputFile,
+                 "that is the snapshot file; give another file for the script");
         ComparedTarget run = compareTarget();
         if (outputFile.empty()) {
             writeLines(std::cout, run.buffer.displayText());
             return int(Success);
         }
-        std::ofstream out(outputFile, std::ios::binary | std::ios::trunc);
-        writeLines(out, run.buffer.displayText());
-        out.close();
-        if (!out)
-            fail(UsageError, "cannot write " + outputFile, "write failed");
+        std::string text = run.buffer.displayText();
+        if (!text.empty())
+            text += '\n';
+        try {
+            writeFileWhole(outputFile, text);
+        } catch (const OutputFileError& error) {
+            std::cerr << "dbcompare: " << oneLine(error.what()) << '\n';
+            return int(UsageError);
+        }
         return int(Success);
     });
 }
@@ -168,10 +229,18 @@ int Commands::execute(bool dryRun) {
                 std::cout << statement << '\n';
             return int(Success);
         }
-        auto failures = executeAll(*run.target, run.buffer.statements());
-        writeLines(std::cout, failureReport(failures));
+        run.target->setQueryTimeout(m_connection.statementTimeoutSeconds);
+        ExecutionReport report = runStatements(*run.target, run.buffer.statements());
+        writeLines(std::cout, failureReport(report));
+        if (report.connectionLostAt != 0) {
+            std::cerr << "dbcompare: the connection to " << describeServer(m_connection)
+                      << " was lost at statement " << report.connectionLostAt << " of "
+                      << report.statementCount << "; the statements after it were not run: "
+                      << oneLine(report.failures.back().message) << '\n';
+            return int(ConnectionOrStoreFailure);
+        }
         std::cout << executeAllDoneMessage << '\n';
-        return int(failures.empty() ? Success : StatementsRefused);
+        return int(report.failures.empty() ? Success : StatementsRefused);
     });
 }
 
@@ -180,16 +249,25 @@ int Commands::execOne(const std::string& sql, const std::string& inputFile) {
         std::string text = sql;
         if (!inputFile.empty()) {
             std::ifstream in(inputFile, std::ios::binary);
+            if (!in)
+                fail(UsageError, "cannot read " + inputFile, std::strerror(errno));
             std::ostringstream content;
             content << in.rdbuf();
-            if (!in && !in.eof())
-                fail(UsageError, "cannot read " + inputFile, "read failed");
+            if (in.bad())
+                fail(UsageError, "cannot read " + inputFile, std::strerror(errno));
             text = content.str();
+            if (text.find_first_not_of(" \t\r\n") == std::string::npos)
+                fail(UsageError, inputFile, "the file holds no command text");
         }
         auto target = connect();
+        target->setQueryTimeout(m_connection.statementTimeoutSeconds);
         try {
             executeOne(*target, text);
         } catch (const DatabaseError& error) {
+            if (error.connectionLost())
+                fail(ConnectionOrStoreFailure,
+                     "the connection to " + describeServer(m_connection) + " was lost",
+                     error.what());
             fail(StatementsRefused, "the server refused the command", error.what());
         }
         std::cout << executeOneDoneMessage << '\n';
@@ -199,9 +277,13 @@ int Commands::execOne(const std::string& sql, const std::string& inputFile) {
 
 int Commands::show() {
     return guarded([&] {
-        auto store = openStore();
-        Connection& db = store->connection();
+        auto store = openCapturedStore();
+        // Everything is gathered first, so a failure prints nothing on
+        // standard output.
+        std::ostringstream out;
         try {
+            Connection& db = store->connection();
+            SnapshotStore::Transaction readOnce(*store);
             struct Line {
                 const char* table;
                 const char* groupedNames; // the distinct names the compare walks
@@ -217,17 +299,22 @@ int Commands::show() {
                 {"SourceTR", "Select TRName From SourceTR Group by TRName", "%zu triggers"},
                 {"SourceDF", "Select DFName From SourceDF Group by DFName", "%zu defaults"},
             };
-            std::cout << "snapshot " << store->path().string() << '\n';
+            out << "snapshot " << store->path().string() << '\n';
+            CaptureState state = readCaptureState(db);
+            if (state.described)
+                out << "captured database '" << state.info.database << "' on server '"
+                    << state.info.server << "' at " << state.info.capturedAt << " UTC\n";
             for (const Line& line : lines) {
                 char what[64];
                 std::snprintf(what, sizeof what, line.what, countRows(db, line.groupedNames));
-                std::cout << line.table << ' '
-                          << countRows(db, std::string("Select * From ") + line.table)
-                          << " rows: " << what << '\n';
+                out << line.table << ' '
+                    << countRows(db, std::string("Select * From ") + line.table)
+                    << " rows: " << what << '\n';
             }
         } catch (const std::exception& error) {
             fail(ConnectionOrStoreFailure, "snapshot file " + store->path().string(), error.what());
         }
+        std::cout << out.str();
         return int(Success);
     });
 }

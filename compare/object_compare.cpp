@@ -44,14 +44,17 @@ namespace {
 
 // The target's text rows of an object, or nothing when the server will not
 // give them: sp_helptext fails for an encrypted object and a result without
-// rows or without a result set carries no text either.
+// rows or without a result set carries no text either. A lost connection or a
+// timeout says nothing about the object and ends the compare.
 std::optional<Result> targetText(Connection& target, const std::string& name) {
     try {
         Result rows = target.open("Exec sp_helpText " + nStringLiteral(name));
         if (rows.empty())
             return std::nullopt;
         return rows;
-    } catch (const DatabaseError&) {
+    } catch (const DatabaseError& error) {
+        if (error.connectionLost() || error.timedOut())
+            throw;
         return std::nullopt;
     }
 }

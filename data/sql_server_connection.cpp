@@ -90,9 +90,18 @@ std::string odbcConnectionString(const ConnectionProperties& properties,
     return text;
 }
 
-std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& properties) {
-    return std::make_unique<OdbcConnection>(
-        odbcConnectionString(properties, sqlServerDriverName()));
+bool isBlankDatabaseName(const std::string& database) {
+    return database.find_first_not_of(" \t") == std::string::npos;
+}
+
+std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& properties,
+                                             const ConnectionTimeouts& timeouts) {
+    if (isBlankDatabaseName(properties.database))
+        throw DatabaseError("the database name is empty");
+    auto connection = std::make_unique<OdbcConnection>(
+        odbcConnectionString(properties, sqlServerDriverName()), timeouts.loginSeconds);
+    connection->setQueryTimeout(timeouts.querySeconds);
+    return connection;
 }
 
 } // namespace dbc

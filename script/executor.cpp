@@ -1,20 +1,41 @@
 #include "executor.h"
 
+#include "database_error.h"
+#include "test_point.h"
+
 #include <exception>
 
 namespace dbc {
 
-std::vector<ExecutionFailure> executeAll(Connection& target,
-                                         const std::vector<std::string>& statements) {
-    std::vector<ExecutionFailure> failures;
-    for (const std::string& statement : statements) {
+ExecutionReport runStatements(Connection& target, const std::vector<std::string>& statements) {
+    ExecutionReport report;
+    report.statementCount = statements.size();
+    for (std::size_t i = 0; i < statements.size(); ++i) {
+        testPoint("execute-statement");
         try {
-            target.execute(statement);
+            target.execute(statements[i]);
+        } catch (const DatabaseError& error) {
+            report.failures.push_back({statements[i], error.what()});
+            if (error.connectionLost()) {
+                report.connectionLostAt = i + 1;
+                break;
+            }
         } catch (const std::exception& error) {
-            failures.push_back({statement, error.what()});
+            report.failures.push_back({statements[i], error.what()});
         }
     }
-    return failures;
+    return report;
+}
+
+std::vector<ExecutionFailure> executeAll(Connection& target,
+                                         const std::vector<std::string>& statements) {
+    return runStatements(target, statements).failures;
+}
+
+std::string connectionLostLine(const ExecutionReport& report) {
+    return "执行第 " + std::to_string(report.connectionLostAt) + " 条语句(共 " +
+           std::to_string(report.statementCount) +
+           " 条)时与服务器的连接已断开,其后的语句没有执行。";
 }
 
 std::vector<std::string> failureReportLines(const std::vector<ExecutionFailure>& failures) {
@@ -43,11 +64,22 @@ std::string failureReport(const std::vector<ExecutionFailure>& failures) {
     return report;
 }
 
-std::vector<ExecutionFailure> executeScript(Connection& target, ScriptBuffer& buffer) {
+std::string failureReport(const ExecutionReport& report) {
+    std::string text = failureReport(report.failures);
+    if (report.connectionLostAt != 0)
+        text += "\n" + connectionLostLine(report);
+    return text;
+}
+
+ExecutionReport runScript(Connection& target, ScriptBuffer& buffer) {
     buffer.clearDisplay();
-    auto failures = executeAll(target, buffer.statements());
-    buffer.setDisplayText(failureReport(failures));
-    return failures;
+    ExecutionReport report = runStatements(target, buffer.statements());
+    buffer.setDisplayText(failureReport(report));
+    return report;
+}
+
+std::vector<ExecutionFailure> executeScript(Connection& target, ScriptBuffer& buffer) {
+    return runScript(target, buffer).failures;
 }
 
 void executeOne(Connection& target, const std::string& text) {

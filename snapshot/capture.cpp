@@ -74,12 +74,6 @@ std::size_t captureIndexKeys(Connection& source, SnapshotStore& store, CaptureOb
     return rows.size();
 }
 
-// A failure that means the connection itself is gone (SQLSTATE class 08):
-// the capture cannot go on, whatever object it was reading.
-bool connectionLost(const DatabaseError& error) {
-    return error.sqlState().rfind("08", 0) == 0;
-}
-
 struct ObjectKind {
     CaptureStep step;
     const char* table;
@@ -102,7 +96,9 @@ std::size_t captureObjectTexts(Connection& source, SnapshotStore& store, Capture
         try {
             text = source.open("sp_helpText " + nStringLiteral(name));
         } catch (const DatabaseError& error) {
-            if (connectionLost(error))
+            // A lost connection or a server that stopped answering is no
+            // fault of the object: the capture cannot go on.
+            if (error.connectionLost() || error.timedOut())
                 throw;
             unreadable.push_back(name);
         }

@@ -40,6 +40,9 @@ public:
     TestServerProcess& operator=(const TestServerProcess&) = delete;
 
     int port() const noexcept { return m_port; }
+    // The server's process, for tests that stop it (SIGSTOP) to play a hung
+    // server.
+    pid_t pid() const noexcept { return m_pid; }
     // The server box text that reaches it: "127.0.0.1,PORT".
     std::string serverName() const;
     // Kills the server at once (SIGKILL), as a crash or a pulled cable would.
