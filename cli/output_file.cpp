@@ -44,6 +44,38 @@ private:
     bool m_kept = false;
 };
 
+void writeAll(int fd, std::string_view text, const fs::path& target) {
+    const char* data = text.data();
+    std::size_t left = text.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, data, left);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            cannotWrite(target, errno);
+        data += n;
+        left -= static_cast<std::size_t>(n);
+    }
+}
+
+// A device or pipe: opened and written as it is.
+void writeInPlace(const fs::path& target, std::string_view text) {
+    int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        cannotWrite(target, errno);
+    struct Closer {
+        int fd;
+        ~Closer() {
+            if (fd >= 0)
+                ::close(fd);
+        }
+    } closer{fd};
+    writeAll(fd, text, target);
+    closer.fd = -1;
+    if (::close(fd) != 0)
+        cannotWrite(target, errno);
+}
+
 } // namespace
 
 bool sameFile(const fs::path& a, const fs::path& b) {
@@ -64,6 +96,10 @@ void writeFileWhole(const fs::path& path, std::string_view text) {
     const bool exists = ::stat(target.c_str(), &existing) == 0;
     if (exists && S_ISDIR(existing.st_mode))
         cannotWrite(target, EISDIR);
+    if (exists && !S_ISREG(existing.st_mode)) {
+        writeInPlace(target, text);
+        return;
+    }
 
     int fd = -1;
     fs::path temporary;
@@ -78,17 +114,7 @@ void writeFileWhole(const fs::path& path, std::string_view text) {
     if (exists) [[maybe_unused]]
         int rc = ::fchmod(fd, existing.st_mode & 07777);
 
-    const char* data = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, data, left);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            cannotWrite(target, errno);
-        data += n;
-        left -= static_cast<std::size_t>(n);
-    }
+    writeAll(fd, text, target);
     if (::fsync(fd) != 0)
         cannotWrite(target, errno);
     if (file.close() != 0)

@@ -7,28 +7,14 @@
 
 namespace dbc {
 
-namespace {
-
-std::string literal(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) {
-        quoted += c;
-        if (c == '\'')
-            quoted += '\'';
-    }
-    return quoted + "'";
-}
-
-} // namespace
-
 std::string createSnapshotInfoSql() {
     return "CREATE TABLE SnapshotInfo (Name TEXT, Value TEXT)";
 }
 
 void writeSnapshotInfo(Connection& store, const SnapshotInfo& info) {
     store.execute("INSERT INTO SnapshotInfo (Name, Value) VALUES ('Database', " +
-                  literal(info.database) + "), ('Server', " + literal(info.server) +
-                  "), ('CapturedAt', " + literal(info.capturedAt) + ")");
+                  sqlLiteral(info.database) + "), ('Server', " + sqlLiteral(info.server) +
+                  "), ('CapturedAt', " + sqlLiteral(info.capturedAt) + ")");
 }
 
 CaptureState readCaptureState(Connection& store) {

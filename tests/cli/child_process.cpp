@@ -1,26 +1,15 @@
 #include "child_process.h"
 
+#include "test_server_process.h"
+
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace dbc::test {
-
-namespace {
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-} // namespace
 
 ChildProcess::ChildProcess(const std::vector<std::string>& argv,
                            const std::vector<std::string>& environment,
@@ -39,19 +28,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv,
         dup2(in, 0);
         dup2(out, 1);
         dup2(err, 2);
-        for (const auto& assignment : environment) {
-            auto eq = assignment.find('=');
-            if (eq == std::string::npos)
-                unsetenv(assignment.c_str());
-            else
-                setenv(assignment.substr(0, eq).c_str(), assignment.substr(eq + 1).c_str(), 1);
-        }
-        std::vector<char*> args;
-        for (const auto& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
-        _exit(127);
+        execWithEnvironment(argv, environment);
     }
 }
 

@@ -16,6 +16,7 @@
 #include <sstream>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace dbc {
@@ -24,18 +25,12 @@ namespace {
 namespace fs = std::filesystem;
 using test::ChildProcess;
 using test::CommandResult;
+using test::readFile;
 using test::TempDir;
 using test::TestServerProcess;
 
 const std::string password = "s3cr;et=pw";
 constexpr int killedStatus = 128 + SIGKILL;
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
 
 void writeFile(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
@@ -287,6 +282,18 @@ TEST_F(Reliability, AScriptFileIsWrittenWholeOrNotAtAll) {
     EXPECT_EQ(noFolder.exitCode, 2);
     EXPECT_NE(noFolder.err.find("No such file or directory"), std::string::npos) << noFolder.err;
 
+    // A pipe is written, not replaced.
+    const fs::path pipe = m_dir.path() / "pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::string piped;
+    std::thread reader([&] { piped = readFile(pipe); });
+    auto toPipe = run(compare(store(), {"-o", pipe.string()}));
+    reader.join();
+    EXPECT_EQ(toPipe.exitCode, 0) << toPipe.err;
+    EXPECT_EQ(piped, script);
+    EXPECT_TRUE(fs::is_fifo(pipe));
+    fs::remove(pipe);
+
     ::chmod(out.c_str(), 0640);
     auto written = run(compare(store(), {"-o", out.string()}));
     EXPECT_EQ(written.exitCode, 0) << written.err;
@@ -299,6 +306,25 @@ TEST_F(Reliability, AScriptFileIsWrittenWholeOrNotAtAll) {
 }
 
 // --- Store errors name the file and the cause ------------------------------
+
+TEST_F(Reliability, ACaptureThatRunsOutOfRoomKeepsTheOldSnapshot) {
+    fs::copy_file(captured("src"), store());
+    const std::string before = readFile(store());
+    // Files may not grow beyond 16 KiB: the new snapshot cannot be written
+    // whole.
+    std::vector<std::string> limited{"/bin/sh", "-c", "ulimit -f 32; exec \"$@\"", "sh",
+                                     DBCOMPARE_TESTPOINTS_PATH};
+    for (const auto& a : capture("hrms_new", store()))
+        limited.push_back(a);
+    auto full = test::runCommand(limited, {"DBCOMPARE_PASSWORD"});
+    EXPECT_EQ(full.exitCode, 3) << full.err;
+    EXPECT_NE(full.err.find("the snapshot file " + store().string()), std::string::npos)
+        << full.err;
+    EXPECT_NE(full.err.find("File too large"), std::string::npos) << full.err;
+    EXPECT_EQ(lineCount(full.err), 1u) << full.err;
+    EXPECT_TRUE(readFile(store()) == before) << "the old snapshot changed";
+    EXPECT_EQ(otherFiles(m_dir.path(), {"Source.mdb", "src.mdb"}), std::vector<std::string>{});
+}
 
 // A store whose pages after the first are overwritten.
 void damage(const fs::path& path) {

@@ -8,7 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
 #include <poll.h>
+#include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <thread>
@@ -31,6 +33,13 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
     std::error_code ignored;
     fs::remove_all(m_path, ignored);
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
 }
 
 fs::path fixturesDir() {
@@ -85,6 +94,18 @@ std::string readLine(int fd, std::chrono::milliseconds timeout) {
 
 } // namespace
 
+void execWithEnvironment(const std::vector<std::string>& argv,
+                         const std::vector<std::string>& environment) {
+    for (const auto& assignment : environment) {
+        auto eq = assignment.find('=');
+        if (eq == std::string::npos)
+            unsetenv(assignment.c_str());
+        else
+            setenv(assignment.substr(0, eq).c_str(), assignment.substr(eq + 1).c_str(), 1);
+    }
+    execOrExit(argv);
+}
+
 CommandResult runCommand(const std::vector<std::string>& argv,
                          const std::vector<std::string>& extraEnvironment,
                          const std::string& standardInput) {
@@ -100,14 +121,7 @@ CommandResult runCommand(const std::vector<std::string>& argv,
         dup2(errPipe[1], 2);
         for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1], inPipe[0], inPipe[1]})
             close(fd);
-        for (const auto& assignment : extraEnvironment) {
-            auto eq = assignment.find('=');
-            if (eq == std::string::npos)
-                unsetenv(assignment.c_str());
-            else
-                setenv(assignment.substr(0, eq).c_str(), assignment.substr(eq + 1).c_str(), 1);
-        }
-        execOrExit(argv);
+        execWithEnvironment(argv, extraEnvironment);
     }
     close(outPipe[1]);
     close(errPipe[1]);

@@ -20,6 +20,14 @@ private:
     std::filesystem::path m_path;
 };
 
+// The whole content of a file, empty when it cannot be read.
+std::string readFile(const std::filesystem::path& path);
+
+// In a forked child: applies `environment` ("NAME=value" sets, "NAME"
+// removes) and becomes the program argv[0]; exits with 127 when it cannot.
+[[noreturn]] void execWithEnvironment(const std::vector<std::string>& argv,
+                                      const std::vector<std::string>& environment);
+
 // The fixture scripts' folder (tests/fixtures in the source tree).
 std::filesystem::path fixturesDir();
 
