@@ -47,7 +47,7 @@ constexpr std::array kOptions{
     OptionSpec{Option::DryRun, 0, "dry-run", "", "print the statements instead of running them"},
     OptionSpec{Option::Input, 'i', "input", "FILE", "read the command text from FILE"},
     OptionSpec{Option::LoginTimeout, 0, "login-timeout", "S",
-               "give up a login after S seconds (default 15, 0: wait for ever)"},
+               "give up a login after S seconds (default 15, 0: the driver's own limit)"},
     OptionSpec{Option::QueryTimeout, 0, "query-timeout", "S",
                "give up a catalog query after S seconds (default 120, 0: wait for ever)"},
     OptionSpec{Option::StatementTimeout, 0, "statement-timeout", "S",

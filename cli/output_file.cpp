@@ -100,6 +100,9 @@ void writeFileWhole(const fs::path& path, std::string_view text) {
         writeInPlace(target, text);
         return;
     }
+    // A file its owner made read-only is not replaced behind their back.
+    if (exists && ((existing.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0))
+        cannotWrite(target, EACCES);
 
     int fd = -1;
     fs::path temporary;

@@ -18,7 +18,7 @@ public:
 // leaves whatever was at `path` as it was. An existing file keeps its
 // permissions; a symbolic link is followed and the file it names replaced.
 // What is not a regular file (/dev/null, /dev/stdout, a pipe) is written
-// directly, never replaced.
+// directly, never replaced; a read-only file is refused.
 void writeFileWhole(const std::filesystem::path& path, std::string_view text);
 
 // True when `a` and `b` name the same existing file (links followed).

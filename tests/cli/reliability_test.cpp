@@ -278,6 +278,14 @@ TEST_F(Reliability, AScriptFileIsWrittenWholeOrNotAtAll) {
     EXPECT_EQ(lineCount(full.err), 1u) << full.err;
     EXPECT_EQ(readFile(out), "the previous script\n");
 
+    // A file made read-only is not replaced.
+    ::chmod(out.c_str(), 0444);
+    auto readOnly = run(compare(store(), {"-o", out.string()}));
+    EXPECT_EQ(readOnly.exitCode, 2);
+    EXPECT_NE(readOnly.err.find("upgrade.sql: Permission denied"), std::string::npos)
+        << readOnly.err;
+    EXPECT_EQ(readFile(out), "the previous script\n");
+
     auto noFolder = run(compare(store(), {"-o", (m_dir.path() / "none" / "a.sql").string()}));
     EXPECT_EQ(noFolder.exitCode, 2);
     EXPECT_NE(noFolder.err.find("No such file or directory"), std::string::npos) << noFolder.err;
@@ -519,6 +527,7 @@ TEST_F(Reliability, AHungServerTimesOut) {
     auto login = run(args);
     EXPECT_EQ(login.exitCode, 3);
     EXPECT_NE(login.err.find("cannot connect"), std::string::npos) << login.err;
+    EXPECT_NE(login.err.find("Timeout expired"), std::string::npos) << login.err;
     EXPECT_EQ(readFile(store()), before);
 
     // A server that stops answering after the login.
@@ -533,6 +542,7 @@ TEST_F(Reliability, AHungServerTimesOut) {
     const int status = comparing->wait();
     ::kill(target.server->pid(), SIGCONT);
     EXPECT_EQ(status, 3) << comparing->err();
+    EXPECT_NE(comparing->err().find("imeout"), std::string::npos) << comparing->err();
     EXPECT_EQ(comparing->out(), "");
     EXPECT_EQ(lineCount(comparing->err()), 1u) << comparing->err();
 }
