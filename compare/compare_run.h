@@ -1,6 +1,8 @@
 #pragma once
 
+#include "change.h"
 #include "connection.h"
+#include "object_kinds.h"
 #include "script_buffer.h"
 
 #include <string>
@@ -8,20 +10,38 @@
 namespace dbc {
 
 // One compare run: reads the snapshot store through `store` and the target's
-// catalog through `target` and adds to `buffer` the statements that bring the
-// target into line with the snapshot. Nothing is executed on the target.
+// catalog through `target`, part by part, and appends to `out` the changes
+// that bring the target into line with the snapshot. Nothing is executed on
+// the target.
 //
-// The caller has already cleared the buffer's statement list and connected
-// `target`, so a failed connect leaves an empty list beside the old display
-// text. When the snapshot holds no column rows the run ends before touching
-// the buffer. Otherwise it clears the display text, adds "use " +
-// `databaseName`, and runs the categories in order: tables and columns,
-// indexes, procedures, views, triggers, default constraints. The run ends at
-// the first category whose snapshot name list is empty; the default
-// constraints run whenever the run reaches them.
+// When the snapshot holds no column rows the run ends before it appends
+// anything and returns false. Otherwise the first change is "use " +
+// `databaseName`, and the parts follow in order: tables and columns, indexes,
+// procedures, views, triggers, default constraints. The run ends at the first
+// part whose snapshot name list is empty; the default constraints run
+// whenever the run reaches them. Each part reads the snapshot's rows, then
+// the target's, then appends its changes.
 //
-// Errors of either connection propagate as exceptions; the statements added
-// before the failure stay in the buffer.
+// Errors of either connection propagate as exceptions; the changes appended
+// before the failure stay in `out`.
+bool compareWithSnapshot(Connection& store, Connection& target, const std::string& databaseName,
+                         ChangeList& out);
+
+// The parts of a run. Each reads the snapshot's rows of its part, then the
+// target's, and appends its changes (see catalog_diff.h); each but the last
+// returns false, appending nothing, when the snapshot has no names in its
+// part.
+bool compareTablePart(Connection& store, Connection& target, ChangeList& out);
+bool compareIndexPart(Connection& store, Connection& target, ChangeList& out);
+bool compareModulePart(const ObjectKind& kind, Connection& store, Connection& target,
+                       ChangeList& out);
+void compareDefaultPart(Connection& store, Connection& target, ChangeList& out);
+
+// The run above into the script buffer. The caller has already cleared the
+// buffer's statement list and connected `target`, so a failed connect leaves
+// an empty list beside the old display text. A run that begins clears the
+// display text and adds its changes, also those found before a failure; a
+// run over a snapshot without column rows leaves the buffer alone.
 void runCompare(Connection& store, Connection& target, const std::string& databaseName,
                 ScriptBuffer& buffer);
 

@@ -18,11 +18,17 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) noexcept {
     return true;
 }
 
-std::size_t Result::columnIndex(std::string_view name) const {
+std::optional<std::size_t> Result::findColumn(std::string_view name) const noexcept {
     for (std::size_t i = 0; i < m_columns.size(); ++i) {
         if (equalsIgnoringCase(m_columns[i], name))
             return i;
     }
+    return std::nullopt;
+}
+
+std::size_t Result::columnIndex(std::string_view name) const {
+    if (const auto found = findColumn(name))
+        return *found;
     throw DatabaseError("Item cannot be found in the collection corresponding to the requested "
                         "name or ordinal: field '" +
                         std::string(name) + "'");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,10 @@ public:
     // Index of the column named `name`, letter case ignored. Throws
     // DatabaseError naming the field when the result has no such column.
     std::size_t columnIndex(std::string_view name) const;
+
+    // Index of the column named `name`, letter case ignored, or nothing: for
+    // a column that an older snapshot store does not have yet.
+    std::optional<std::size_t> findColumn(std::string_view name) const noexcept;
 
     // The value of field `name` in row `row`.
     const std::string& field(std::size_t row, std::string_view name) const;

@@ -95,13 +95,19 @@ bool isBlankDatabaseName(const std::string& database) {
 }
 
 std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& properties,
+                                             const std::string& driverName,
                                              const ConnectionTimeouts& timeouts) {
     if (isBlankDatabaseName(properties.database))
         throw DatabaseError("the database name is empty");
-    auto connection = std::make_unique<OdbcConnection>(
-        odbcConnectionString(properties, sqlServerDriverName()), timeouts.loginSeconds);
+    auto connection = std::make_unique<OdbcConnection>(odbcConnectionString(properties, driverName),
+                                                       timeouts.loginSeconds);
     connection->setQueryTimeout(timeouts.querySeconds);
     return connection;
+}
+
+std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& properties,
+                                             const ConnectionTimeouts& timeouts) {
+    return connectSqlServer(properties, sqlServerDriverName(), timeouts);
 }
 
 } // namespace dbc

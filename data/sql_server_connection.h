@@ -38,9 +38,14 @@ struct ConnectionTimeouts {
     int querySeconds = 120;
 };
 
-// Connects to SQL Server through ODBC with the driver of sqlServerDriverName().
+// Connects to SQL Server through ODBC with the driver named `driverName`.
 // An empty database name is refused before anything is sent: the server
 // would take the login's default database instead.
+std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& properties,
+                                             const std::string& driverName,
+                                             const ConnectionTimeouts& timeouts = {});
+
+// Connects with the driver of sqlServerDriverName().
 std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& properties,
                                              const ConnectionTimeouts& timeouts = {});
 

@@ -7,10 +7,13 @@
 
 namespace dbc {
 
-ExecutionReport runStatements(Connection& target, const std::vector<std::string>& statements) {
+ExecutionReport runStatements(Connection& target, const std::vector<std::string>& statements,
+                              const std::function<void(std::size_t number)>& before) {
     ExecutionReport report;
     report.statementCount = statements.size();
     for (std::size_t i = 0; i < statements.size(); ++i) {
+        if (before)
+            before(i + 1);
         testPoint("execute-statement");
         try {
             target.execute(statements[i]);
@@ -28,8 +31,9 @@ ExecutionReport runStatements(Connection& target, const std::vector<std::string>
 }
 
 std::vector<ExecutionFailure> executeAll(Connection& target,
-                                         const std::vector<std::string>& statements) {
-    return runStatements(target, statements).failures;
+                                         const std::vector<std::string>& statements,
+                                         const std::function<void(std::size_t number)>& before) {
+    return runStatements(target, statements, before).failures;
 }
 
 std::string connectionLostLine(const ExecutionReport& report) {

@@ -3,6 +3,8 @@
 #include "connection.h"
 #include "script_buffer.h"
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,16 +36,18 @@ struct ExecutionReport {
     std::size_t connectionLostAt = 0;
 };
 
-// Executes the statements on `target` in list order, each as one command. A
-// statement the server refuses is recorded and execution goes on with the
-// next; a lost connection (SQLSTATE class 08) is recorded as that
-// statement's failure and ends the run, since nothing more can reach the
-// server.
-ExecutionReport runStatements(Connection& target, const std::vector<std::string>& statements);
+// Executes the statements on `target` in list order, each as one command,
+// calling `before` with the statement's number (from 1) first. A statement
+// the server refuses is recorded and execution goes on with the next; a lost
+// connection (SQLSTATE class 08) is recorded as that statement's failure and
+// ends the run, since nothing more can reach the server.
+ExecutionReport runStatements(Connection& target, const std::vector<std::string>& statements,
+                              const std::function<void(std::size_t number)>& before = {});
 
 // runStatements(), its failures only.
-std::vector<ExecutionFailure> executeAll(Connection& target,
-                                         const std::vector<std::string>& statements);
+std::vector<ExecutionFailure>
+executeAll(Connection& target, const std::vector<std::string>& statements,
+           const std::function<void(std::size_t number)>& before = {});
 
 // The line that ends the report of a run cut short by a lost connection.
 std::string connectionLostLine(const ExecutionReport& report);

@@ -1,5 +1,7 @@
 #include "script_buffer.h"
 
+#include "statement_text.h"
+
 namespace dbc {
 
 std::vector<std::string> splitLines(const std::string& text) {
@@ -40,9 +42,10 @@ void ScriptBuffer::setDisplayText(const std::string& text) {
         m_displayLines = splitLines(text);
 }
 
-void ScriptBuffer::appendDisplayLine(const std::string& line) {
-    for (auto& piece : splitLines(line))
-        m_displayLines.push_back(std::move(piece));
+void ScriptBuffer::add(const Change& change) {
+    if (change.goBefore)
+        addSeparator();
+    addStatement(statementText(change));
 }
 
 std::string ScriptBuffer::displayText() const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "change.h"
+
 #include <string>
 #include <vector>
 
@@ -22,9 +24,11 @@ public:
     // Appends the line "Go" to the display text only.
     void addSeparator();
 
+    // Appends a change: its "Go" line when it has one, then its statement.
+    void add(const Change& change);
+
     // Replaces the display text, e.g. with what the user has in the text box.
     void setDisplayText(const std::string& text);
-    void appendDisplayLine(const std::string& line);
 
     const std::vector<std::string>& statements() const noexcept { return m_statements; }
     const std::vector<std::string>& displayLines() const noexcept { return m_displayLines; }

@@ -1,11 +1,8 @@
 #include "capture.h"
 
-#include "catalog_queries.h"
-#include "database_error.h"
+#include "server_reader.h"
 #include "snapshot_store.h"
 #include "sql_text.h"
-
-#include <optional>
 
 namespace dbc {
 
@@ -19,119 +16,78 @@ int lastPosition(std::size_t count, bool countIsMaximum) {
     return countIsMaximum ? n : n - 1;
 }
 
-void emptyTable(SnapshotStore& store, const char* table) {
-    store.execute(std::string("Delete From ") + table);
+void startStep(CaptureObserver& observer, CaptureStep step, std::size_t count,
+               bool countIsMaximum) {
+    if (count > 0)
+        observer.stepStarted(step, 0, lastPosition(count, countIsMaximum));
 }
 
 std::size_t captureColumns(Connection& source, SnapshotStore& store, CaptureObserver& observer) {
-    emptyTable(store, "SourceTable");
-    Result rows = source.open(catalog::captureColumns);
-    if (!rows.empty())
-        observer.stepStarted(CaptureStep::Columns, 0, lastPosition(rows.size(), false));
-    const auto name = rows.columnIndex("Name");
-    const auto length = rows.columnIndex("Length");
-    const auto typeName = rows.columnIndex("TypeName");
-    const auto tableName = rows.columnIndex("TableName");
-    const auto collation = rows.columnIndex("Collation");
-    const auto isNullable = rows.columnIndex("IsNullAble");
-    const auto typeStat = rows.columnIndex("TypeStat");
-    const auto colStat = rows.columnIndex("colStat");
-    for (const auto& row : rows.rows()) {
-        std::optional<std::string> collationValue;
-        if (!row[collation].empty())
-            collationValue = row[collation];
-        store.appendRow("SourceTable", {{"FieldName", row[name]},
-                                        {"FieldLength", row[length]},
-                                        {"FieldType", row[typeName]},
-                                        {"TableName", std::string(trimControl(row[tableName]))},
-                                        {"Collation", collationValue},
-                                        {"IsNullable", row[isNullable]},
-                                        {"TypeStat", row[typeStat]},
-                                        {"colStat", row[colStat]}});
-        observer.advanced();
+    store.emptyTable("SourceTable");
+    std::vector<Table> tables = readServerTables(source, CatalogSide::Capture);
+    std::size_t count = 0;
+    for (const Table& table : tables)
+        count += table.columns.size();
+    startStep(observer, CaptureStep::Columns, count, false);
+    for (Table& table : tables) {
+        for (Column& column : table.columns) {
+            // The store keeps table names without control bytes at their ends.
+            column.table = std::string(trimControl(column.table));
+            store.appendColumn(column);
+            observer.advanced();
+        }
     }
-    return rows.size();
+    return count;
 }
 
 std::size_t captureIndexKeys(Connection& source, SnapshotStore& store, CaptureObserver& observer) {
-    emptyTable(store, "SourceIndex");
-    Result rows = source.open(catalog::captureIndexKeys);
-    if (!rows.empty())
-        observer.stepStarted(CaptureStep::IndexKeys, 0, lastPosition(rows.size(), false));
-    const auto tableName = rows.columnIndex("TableName");
-    const auto indexName = rows.columnIndex("IndexName");
-    const auto indexField = rows.columnIndex("IndexField");
-    const auto fieldOrder = rows.columnIndex("IndexFieldOrder");
-    const auto status = rows.columnIndex("Status");
-    for (const auto& row : rows.rows()) {
-        store.appendRow("SourceIndex", {{"TableName", row[tableName]},
-                                        {"IndexName", row[indexName]},
-                                        {"IndexField", row[indexField]},
-                                        {"IndexFieldOrder", row[fieldOrder]},
-                                        {"Status", row[status]}});
-        observer.advanced();
+    store.emptyTable("SourceIndex");
+    const std::vector<TableIndexes> tables = readServerIndexes(source, CatalogSide::Capture);
+    std::size_t count = 0;
+    for (const TableIndexes& table : tables) {
+        for (const Index& index : table.indexes)
+            count += index.keys.size();
     }
-    return rows.size();
-}
-
-struct ObjectKind {
-    CaptureStep step;
-    const char* table;
-    const char* nameQuery;
-    const char* nameColumn;
-    const char* textColumn;
-};
-
-std::size_t captureObjectTexts(Connection& source, SnapshotStore& store, CaptureObserver& observer,
-                               const ObjectKind& kind, std::vector<std::string>& unreadable) {
-    emptyTable(store, kind.table);
-    Result names = source.open(kind.nameQuery);
-    if (!names.empty())
-        observer.stepStarted(kind.step, 0, lastPosition(names.size(), true));
-    const auto nameColumn = names.columnIndex("Name");
-    std::size_t written = 0;
-    for (const auto& nameRow : names.rows()) {
-        const std::string& name = nameRow[nameColumn];
-        std::optional<Result> text;
-        try {
-            text = source.open("sp_helpText " + nStringLiteral(name));
-        } catch (const DatabaseError& error) {
-            // A lost connection or a server that stopped answering is no
-            // fault of the object: the capture cannot go on.
-            if (error.connectionLost() || error.timedOut())
-                throw;
-            unreadable.push_back(name);
-        }
-        if (text) {
-            const auto textColumn = text->columnIndex("Text");
-            for (const auto& textRow : text->rows()) {
-                store.appendRow(kind.table,
-                                {{kind.nameColumn, name}, {kind.textColumn, textRow[textColumn]}});
-                ++written;
+    startStep(observer, CaptureStep::IndexKeys, count, false);
+    for (const TableIndexes& table : tables) {
+        for (const Index& index : table.indexes) {
+            for (const IndexKey& key : index.keys) {
+                store.appendIndexKey(index, key);
+                observer.advanced();
             }
         }
-        observer.advanced();
+    }
+    return count;
+}
+
+std::size_t captureModules(Connection& source, SnapshotStore& store, CaptureObserver& observer,
+                           CaptureStep step, const ObjectKind& kind,
+                           std::vector<std::string>& unreadable) {
+    store.emptyTable(kind.storeTable);
+    const std::vector<std::string> names = readModuleNames(source, kind);
+    startStep(observer, step, names.size(), true);
+    const std::vector<ModuleText> modules =
+        readModuleTexts(source, names, unreadable, [&observer] { observer.advanced(); });
+    std::size_t written = 0;
+    for (const ModuleText& module : modules) {
+        for (const std::string& row : module.rows)
+            store.appendModuleRow(kind, module.name, row);
+        written += module.rows.size();
     }
     return written;
 }
 
 std::size_t captureDefaults(Connection& source, SnapshotStore& store, CaptureObserver& observer) {
-    emptyTable(store, "SourceDF");
-    Result rows = source.open(catalog::captureDefaults);
-    if (!rows.empty())
-        observer.stepStarted(CaptureStep::Defaults, 0, lastPosition(rows.size(), true));
-    const auto dfName = rows.columnIndex("DFName");
-    const auto tableName = rows.columnIndex("TableName");
-    const auto fieldName = rows.columnIndex("FieldName");
-    const auto dfValue = rows.columnIndex("DFValue");
-    for (const auto& row : rows.rows()) {
-        store.appendRow("SourceDF", {{"DFName", row[dfName]},
-                                     {"TableName", row[tableName]},
-                                     {"FieldName", row[fieldName]},
-                                     {"DFValue", std::string(trimControl(row[dfValue]))}});
+    store.emptyTable("SourceDF");
+    std::vector<DefaultConstraint> defaults = readServerDefaults(source, CatalogSide::Capture);
+    startStep(observer, CaptureStep::Defaults, defaults.size(), true);
+    for (DefaultConstraint& constraint : defaults) {
+        // The store keeps a definition without control bytes at its ends.
+        constraint.value = std::string(trimControl(constraint.value));
+        store.appendDefault(constraint);
         observer.advanced();
     }
-    return rows.size();
+    return defaults.size();
 }
 
 } // namespace
@@ -142,18 +98,12 @@ CaptureSummary captureSource(Connection& source, SnapshotStore& store, CaptureOb
     summary.rows[SourceTable] = captureColumns(source, store, observer);
     observer.columnRowsWritten();
     summary.rows[SourceIndex] = captureIndexKeys(source, store, observer);
-    summary.rows[SourceSp] = captureObjectTexts(
-        source, store, observer,
-        {CaptureStep::Procedures, "SourceSp", catalog::captureProcedureNames, "SpName", "SpText"},
-        summary.objectsWithoutText);
-    summary.rows[SourceView] = captureObjectTexts(
-        source, store, observer,
-        {CaptureStep::Views, "SourceView", catalog::captureViewNames, "ViewName", "ViewText"},
-        summary.objectsWithoutText);
-    summary.rows[SourceTR] = captureObjectTexts(
-        source, store, observer,
-        {CaptureStep::Triggers, "SourceTR", catalog::captureTriggerNames, "TRName", "TRText"},
-        summary.objectsWithoutText);
+    summary.rows[SourceSp] = captureModules(source, store, observer, CaptureStep::Procedures,
+                                            procedureKind, summary.objectsWithoutText);
+    summary.rows[SourceView] = captureModules(source, store, observer, CaptureStep::Views, viewKind,
+                                              summary.objectsWithoutText);
+    summary.rows[SourceTR] = captureModules(source, store, observer, CaptureStep::Triggers,
+                                            triggerKind, summary.objectsWithoutText);
     summary.rows[SourceDF] = captureDefaults(source, store, observer);
     transaction.commit();
     return summary;

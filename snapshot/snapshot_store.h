@@ -1,6 +1,9 @@
 #pragma once
 
+#include "catalog_model.h"
 #include "connection.h"
+#include "object_kinds.h"
+#include "result.h"
 
 #include <filesystem>
 #include <memory>
@@ -14,6 +17,14 @@
 namespace dbc {
 
 class SqliteConnection;
+
+// How many rows a store table holds and how many distinct names (tables,
+// objects, constraints) the compare finds in it.
+struct StoreTableCount {
+    std::string table;
+    std::size_t rows = 0;
+    std::size_t distinctNames = 0;
+};
 
 // A store file that cannot be used: the message names the file and what is
 // wrong with it. The file itself has not been touched.
@@ -67,8 +78,24 @@ public:
     // appending many rows costs one step each.
     void appendRow(std::string_view table, const std::vector<Field>& fields);
 
-    // Runs `sql` on the store (the "Delete From ..." of a capture).
+    // Runs `sql` on the store.
     void execute(const std::string& sql);
+
+    // The capture's writes: a store table emptied, then its rows appended
+    // from the model. An empty collation is stored as NULL; every other
+    // value as it is.
+    void emptyTable(const std::string& table);
+    void appendColumn(const Column& column);
+    void appendIndexKey(const Index& index, const IndexKey& key);
+    void appendModuleRow(const ObjectKind& kind, const std::string& name, const std::string& text);
+    void appendDefault(const DefaultConstraint& constraint);
+
+    // The column rows the window's grid shows: in stored order, or ordered
+    // by table and column name.
+    Result gridRows(bool ordered);
+
+    // Rows and distinct names of the six tables, in capture order.
+    std::vector<StoreTableCount> counts();
 
     // One store transaction: everything done between begin and commit is
     // kept only when commit() is called; a Transaction destroyed without

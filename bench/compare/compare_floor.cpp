@@ -1,9 +1,10 @@
 #include "compare_floor.h"
 
-#include "compare_queries.h"
+#include "catalog_queries.h"
 #include "database_error.h"
-#include "object_compare.h"
+#include "object_kinds.h"
 #include "sql_text.h"
+#include "store_queries.h"
 
 #include <string>
 
@@ -12,21 +13,21 @@ namespace dbc::bench {
 namespace {
 
 // Returns false when the snapshot holds no object of the category.
-bool fetchObjects(const ObjectCategory& category, Connection& store, Connection& target,
+bool fetchObjects(const ObjectKind& kind, Connection& store, Connection& target,
                   CompareRows& rows) {
-    const Result names = store.open(category.nameListQuery);
-    rows.snapshotRows += names.size() + store.open(category.storedRowsQuery).size();
+    const Result names = store.open(store_sql::moduleNames(kind));
+    rows.snapshotRows += names.size() + store.open(store_sql::moduleRows(kind)).size();
     if (names.empty())
         return false;
-    const std::size_t nameColumn = names.columnIndex(category.nameField);
+    const std::size_t nameColumn = names.columnIndex(kind.nameField);
     for (const auto& row : names.rows()) {
         const std::string literal = nStringLiteral(row[nameColumn]);
         ++rows.existenceQueries;
-        if (target.open(std::string(category.existenceQuery) + literal).empty())
+        if (target.open(std::string(kind.existenceQuery) + literal).empty())
             continue;
         ++rows.textQueries;
         try {
-            target.open("Exec sp_helpText " + literal); // as the compare asks for a text
+            target.open(catalog::targetObjectText + literal); // as the compare asks for a text
         } catch (const DatabaseError&) {
             // No readable text: the compare re-creates the object.
         }
@@ -38,26 +39,26 @@ bool fetchObjects(const ObjectCategory& category, Connection& store, Connection&
 
 CompareRows fetchCompareRows(Connection& store, Connection& target) {
     CompareRows rows;
-    rows.snapshotRows += store.open(queries::storeColumns).size();
-    const std::size_t tables = store.open(queries::storeTableNames).size();
+    rows.snapshotRows += store.open(store_sql::columns).size();
+    const std::size_t tables = store.open(store_sql::tableNames).size();
     rows.snapshotRows += tables;
-    rows.targetRows += target.open(queries::targetColumns).size();
+    rows.targetRows += target.open(catalog::targetColumns).size();
     if (tables == 0)
         return rows;
 
-    rows.snapshotRows += store.open(queries::storeIndexKeys).size();
-    const std::size_t indexTables = store.open(queries::storeIndexTableNames).size();
+    rows.snapshotRows += store.open(store_sql::indexKeys).size();
+    const std::size_t indexTables = store.open(store_sql::indexTableNames).size();
     rows.snapshotRows += indexTables;
-    rows.targetRows += target.open(queries::targetIndexKeys).size();
+    rows.targetRows += target.open(catalog::targetIndexKeys).size();
     if (indexTables == 0)
         return rows;
 
-    for (const ObjectCategory* category : {&procedureCategory, &viewCategory, &triggerCategory}) {
-        if (!fetchObjects(*category, store, target, rows))
+    for (const ObjectKind* kind : objectKinds) {
+        if (!fetchObjects(*kind, store, target, rows))
             return rows;
     }
-    rows.snapshotRows += store.open(queries::storeDefaults).size();
-    rows.targetRows += target.open(queries::targetDefaults).size();
+    rows.snapshotRows += store.open(store_sql::defaults).size();
+    rows.targetRows += target.open(catalog::targetDefaults).size();
     return rows;
 }
 

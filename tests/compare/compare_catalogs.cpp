@@ -1,5 +1,7 @@
 #include "compare_catalogs.h"
 
+#include "compare_run.h"
+
 #include <set>
 
 namespace dbc::test {
@@ -122,6 +124,49 @@ void Catalogs::setObjects(const ObjectTables& tables, const std::vector<StoredOb
 void Catalogs::setDefaults(const std::vector<Df>& snapshot, const std::vector<Df>& targetSide) {
     store.answer("Select * From SourceDF Order by DFName", snapshotDefaults(snapshot));
     target.answer(targetDefaultQuery, targetDefaults(targetSide));
+}
+
+namespace {
+
+void addAll(const ChangeList& changes, ScriptBuffer& buffer) {
+    for (const Change& change : changes)
+        buffer.add(change);
+}
+
+} // namespace
+
+bool compareTables(const Result& snapshotColumns, const Result& tableNames,
+                   const Result& targetColumns, ScriptBuffer& buffer) {
+    FakeConnection store;
+    FakeConnection target;
+    store.answer("Select * From SourceTable Order by TableName,FieldName", snapshotColumns);
+    store.answer("Select TableName From SourceTable Group by TableName", tableNames);
+    target.answer(targetColumnQuery, targetColumns);
+    ChangeList changes;
+    const bool listed = compareTablePart(store, target, changes);
+    addAll(changes, buffer);
+    return listed;
+}
+
+bool compareIndexes(Connection& store, Connection& target, ScriptBuffer& buffer) {
+    ChangeList changes;
+    const bool listed = compareIndexPart(store, target, changes);
+    addAll(changes, buffer);
+    return listed;
+}
+
+bool compareObjects(const ObjectKind& kind, Connection& store, Connection& target,
+                    ScriptBuffer& buffer) {
+    ChangeList changes;
+    const bool listed = compareModulePart(kind, store, target, changes);
+    addAll(changes, buffer);
+    return listed;
+}
+
+void compareDefaults(Connection& store, Connection& target, ScriptBuffer& buffer) {
+    ChangeList changes;
+    compareDefaultPart(store, target, changes);
+    addAll(changes, buffer);
 }
 
 } // namespace dbc::test

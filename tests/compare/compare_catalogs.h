@@ -1,7 +1,9 @@
 #pragma once
 
 #include "catalog_rows.h"
+#include "change.h"
 #include "fake_connection.h"
+#include "object_kinds.h"
 #include "script_buffer.h"
 
 #include <optional>
@@ -61,5 +63,14 @@ struct Catalogs {
                     const std::vector<TargetObject>& targetSide);
     void setDefaults(const std::vector<Df>& snapshot, const std::vector<Df>& targetSide);
 };
+
+// One part of a compare run over the catalogs, its changes added to
+// `buffer` as the run adds them; returns what the part returns.
+bool compareTables(const Result& snapshotColumns, const Result& tableNames,
+                   const Result& targetColumns, ScriptBuffer& buffer);
+bool compareIndexes(Connection& store, Connection& target, ScriptBuffer& buffer);
+bool compareObjects(const ObjectKind& kind, Connection& store, Connection& target,
+                    ScriptBuffer& buffer);
+void compareDefaults(Connection& store, Connection& target, ScriptBuffer& buffer);
 
 } // namespace dbc::test

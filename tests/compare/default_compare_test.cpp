@@ -1,5 +1,4 @@
 #include "compare_catalogs.h"
-#include "default_compare.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +25,7 @@ TEST_P(DefaultCompareGolden, GeneratesExactlyTheExpectedStatements) {
     test::Catalogs catalogs;
     catalogs.setDefaults(c.snapshot, c.target);
     ScriptBuffer buffer;
-    compareDefaults(catalogs.store, catalogs.target, buffer);
+    test::compareDefaults(catalogs.store, catalogs.target, buffer);
     EXPECT_EQ(buffer.statements(), c.expected);
     EXPECT_EQ(buffer.displayLines(), c.expected);
     const std::vector<std::string> storeSent = {"Select * From SourceDF Order by DFName"};

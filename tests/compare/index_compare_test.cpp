@@ -1,6 +1,4 @@
-#include "catalog_rows.h"
-#include "fake_connection.h"
-#include "index_compare.h"
+#include "compare_catalogs.h"
 
 #include <gtest/gtest.h>
 
@@ -47,7 +45,7 @@ std::vector<std::string> compareIndexRows(const std::vector<Key>& snapshot,
                  test::nameList("TableName", tables));
     server.answer(targetIndexQuery, test::targetIndexKeys(target));
     ScriptBuffer buffer;
-    EXPECT_EQ(compareIndexes(store, server, buffer), !tables.empty());
+    EXPECT_EQ(test::compareIndexes(store, server, buffer), !tables.empty());
     EXPECT_EQ(buffer.displayLines(), buffer.statements());
     return buffer.statements();
 }

@@ -1,6 +1,7 @@
+#include "fake_connection.h"
 #include "name_key.h"
-#include "row_groups.h"
 #include "sql_text.h"
+#include "store_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -48,17 +49,23 @@ TEST(ObjectKey, IgnoresTrailingBlanksOnly) {
     EXPECT_EQ(objectKey("Emp\t"), "emp\t");
 }
 
-TEST(RowGroups, GroupsByObjectKeyKeepingRowOrder) {
-    Result result({"Name", "Text"}, {{"P1", "a"}, {"q", "b"}, {"p1 ", "c"}, {"O'x", "d"}});
-    const RowGroups groups(result, "name");
-    EXPECT_EQ(groups.rowsOf("p1"), (std::vector<std::size_t>{0, 2}));
-    EXPECT_EQ(groups.rowsOf("O'X"), (std::vector<std::size_t>{3}));
-    EXPECT_TRUE(groups.rowsOf("p").empty());
-}
-
-TEST(DistinctNames, KeepsTheFirstOfNamesEqualByObjectKey) {
-    Result list({"SpName"}, {{"b"}, {"A"}, {"a"}, {"B "}, {"c"}});
-    EXPECT_EQ(distinctNames(list, "spname"), (std::vector<std::string>{"b", "A", "c"}));
+TEST(SnapshotNames, KeepTheFirstOfNamesEqualByObjectKeyWithTheirRowsInStoredOrder) {
+    test::FakeConnection store;
+    store.answer("Select SpName From SourceSp Group by SpName",
+                 Result({"SpName"}, {{"b"}, {"A"}, {"a"}, {"B "}, {"c"}, {"O'x"}}));
+    store.answer("Select * From SourceSp ",
+                 Result({"SpName", "SpText"},
+                        {{"A", "1"}, {"q", "2"}, {"a ", "3"}, {"O'X", "4"}, {"b", "5"}}));
+    const auto modules = readSnapshotModules(store, procedureKind);
+    ASSERT_EQ(modules.size(), 4u);
+    EXPECT_EQ(modules[0].name, "b");
+    EXPECT_EQ(modules[0].rows, std::vector<std::string>{"5"});
+    EXPECT_EQ(modules[1].name, "A");
+    EXPECT_EQ(modules[1].rows, (std::vector<std::string>{"1", "3"}));
+    EXPECT_EQ(modules[2].name, "c");
+    EXPECT_TRUE(modules[2].rows.empty());
+    EXPECT_EQ(modules[3].name, "O'x");
+    EXPECT_EQ(modules[3].rows, std::vector<std::string>{"4"});
 }
 
 TEST(SqlText, TrimControlRemovesBytesUpTo32AtBothEnds) {

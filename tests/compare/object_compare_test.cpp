@@ -1,6 +1,5 @@
 #include "compare_catalogs.h"
 #include "database_error.h"
-#include "object_compare.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +11,7 @@ using test::TargetObject;
 
 struct ObjectCase {
     std::string name;
-    const ObjectCategory* category;
+    const ObjectKind* category;
     const test::ObjectTables* tables;
     std::vector<StoredObject> snapshot;
     std::vector<TargetObject> target;
@@ -31,7 +30,7 @@ TEST_P(ObjectCompareGolden, GeneratesExactlyTheExpectedScript) {
     test::Catalogs catalogs;
     catalogs.setObjects(*c.tables, c.snapshot, c.target);
     ScriptBuffer buffer;
-    EXPECT_TRUE(compareObjects(*c.category, catalogs.store, catalogs.target, buffer));
+    EXPECT_TRUE(test::compareObjects(*c.category, catalogs.store, catalogs.target, buffer));
     EXPECT_EQ(buffer.displayLines(), c.display);
     EXPECT_EQ(buffer.statements(), c.statements);
 }
@@ -45,63 +44,63 @@ const std::string trText = "CREATE TRIGGER tr ON t FOR INSERT AS\r\nRETURN";
 
 const ObjectCase objectCases[] = {
     {"MissingProcedureGetsGoAndItsText",
-     &procedureCategory,
+     &procedureKind,
      &test::procedureTables,
      {p},
      {},
      {"Go", "CREATE PROCEDURE p AS", "  SELECT 1"},
      {pText}},
     {"EqualUpToCaseAndRowEdgeWhiteSpace",
-     &procedureCategory,
+     &procedureKind,
      &test::procedureTables,
      {p},
      {{"p", std::vector<std::string>{"create procedure P as", "\tSELECT 1 \n"}}},
      {},
      {}},
     {"OneInnerBlankMoreDropsAndRecreates",
-     &procedureCategory,
+     &procedureKind,
      &test::procedureTables,
      {p},
      {{"p", std::vector<std::string>{"CREATE PROCEDURE p AS\r\n", "  SELECT  1\r\n"}}},
      {"Go", "drop procedure [dbo].p", "Go", "CREATE PROCEDURE p AS", "  SELECT 1"},
      {"drop procedure [dbo].p", pText}},
     {"RowsJoinedDifferentlyDiffer",
-     &procedureCategory,
+     &procedureKind,
      &test::procedureTables,
      {p},
      {{"p", std::vector<std::string>{"create procedure p as select 1"}}},
      {"Go", "drop procedure [dbo].p", "Go", "CREATE PROCEDURE p AS", "  SELECT 1"},
      {"drop procedure [dbo].p", pText}},
     {"ProcedureWithEmptyTargetText",
-     &procedureCategory,
+     &procedureKind,
      &test::procedureTables,
      {p},
      {{"p", std::vector<std::string>{}}},
      {"Go", "drop procedure [dbo].p", "Go", "CREATE PROCEDURE p AS", "  SELECT 1"},
      {"drop procedure [dbo].p", pText}},
     {"EncryptedProcedureIsDroppedAndRecreated",
-     &procedureCategory,
+     &procedureKind,
      &test::procedureTables,
      {p},
      {{"p", std::nullopt}},
      {"Go", "drop procedure [dbo].p", "Go", "CREATE PROCEDURE p AS", "  SELECT 1"},
      {"drop procedure [dbo].p", pText}},
     {"ViewTextDiffers",
-     &viewCategory,
+     &viewKind,
      &test::viewTables,
      {v},
      {{"v", std::vector<std::string>{"CREATE VIEW v AS SELECT b FROM t"}}},
      {"Go", "drop View [dbo].v", "Go", "CREATE VIEW v AS", "SELECT a FROM t"},
      {"drop View [dbo].v", vText}},
     {"ViewWithoutTargetTextDrop",
-     &viewCategory,
+     &viewKind,
      &test::viewTables,
      {v},
      {{"v", std::vector<std::string>{}}},
      {"Go", "drop View [dbo].v", "Go", "CREATE VIEW v AS", "SELECT a FROM t"},
      {"drop View [dbo].v", vText}},
     {"TargetOnlyViewIsNeverTouched",
-     &viewCategory,
+     &viewKind,
      &test::viewTables,
      {v},
      {{"v", std::vector<std::string>{"create view v as", "select a from t"}},
@@ -109,28 +108,28 @@ const ObjectCase objectCases[] = {
      {},
      {}},
     {"TriggerWithoutTargetTextUsesUpperCaseLiteral",
-     &triggerCategory,
+     &triggerKind,
      &test::triggerTables,
      {tr},
      {{"tr", std::vector<std::string>{}}},
      {"Go", "drop TRIGGER [dbo].tr", "Go", "CREATE TRIGGER tr ON t FOR INSERT AS", "RETURN"},
      {"drop TRIGGER [dbo].tr", trText}},
     {"EncryptedTriggerUsesUpperCaseLiteral",
-     &triggerCategory,
+     &triggerKind,
      &test::triggerTables,
      {tr},
      {{"tr", std::nullopt}},
      {"Go", "drop TRIGGER [dbo].tr", "Go", "CREATE TRIGGER tr ON t FOR INSERT AS", "RETURN"},
      {"drop TRIGGER [dbo].tr", trText}},
     {"TriggerTextDiffersUsesMixedCaseLiteral",
-     &triggerCategory,
+     &triggerKind,
      &test::triggerTables,
      {tr},
      {{"tr", std::vector<std::string>{"CREATE TRIGGER tr ON t FOR UPDATE AS", "RETURN"}}},
      {"Go", "drop TRigger [dbo].tr", "Go", "CREATE TRIGGER tr ON t FOR INSERT AS", "RETURN"},
      {"drop TRigger [dbo].tr", trText}},
     {"MissingP1AndDifferingP2",
-     &procedureCategory,
+     &procedureKind,
      &test::procedureTables,
      {{"p1", {"CREATE PROCEDURE p1 AS\r\n", "SELECT 1\r\n"}},
       {"p2", {"CREATE PROCEDURE p2 AS\r\n", "SELECT 2\r\n"}}},
@@ -140,7 +139,7 @@ const ObjectCase objectCases[] = {
      {"CREATE PROCEDURE p1 AS\r\nSELECT 1\r\n", "drop procedure [dbo].p2",
       "CREATE PROCEDURE p2 AS\r\nSELECT 2\r\n"}},
     {"ChineseNameAndTextCompareByteForByte",
-     &viewCategory,
+     &viewKind,
      &test::viewTables,
      {{"\xE8\xA7\x86\xE5\x9B\xBE", {"CREATE VIEW \xE8\xA7\x86\xE5\x9B\xBE AS SELECT 1"}}},
      {{"\xE8\xA7\x86\xE5\x9B\xBE",
@@ -148,7 +147,7 @@ const ObjectCase objectCases[] = {
      {},
      {}},
     {"ApostropheInNameIsComparedLikeAnyOther",
-     &procedureCategory,
+     &procedureKind,
      &test::procedureTables,
      {{"O'Brien", {"CREATE PROCEDURE [O'Brien] AS SELECT 1"}}},
      {{"O'Brien", std::vector<std::string>{"CREATE PROCEDURE [O'Brien] AS SELECT 2"}}},
@@ -167,7 +166,7 @@ TEST(ObjectCompare, SendsTheExactQueriesWithQuotedNames) {
                         {{"O'Brien", std::vector<std::string>{"CREATE PROCEDURE x AS SELECT 1"}}});
     catalogs.store.clearSent();
     ScriptBuffer buffer;
-    compareObjects(procedureCategory, catalogs.store, catalogs.target, buffer);
+    test::compareObjects(procedureKind, catalogs.store, catalogs.target, buffer);
     const std::vector<std::string> storeSent = {"Select SpName From SourceSp Group by SpName",
                                                 "Select * From SourceSp "};
     EXPECT_EQ(catalogs.store.sent(), storeSent);
@@ -183,23 +182,23 @@ TEST(ObjectCompare, OtherTypeOrNegativeStatusInTargetCountsAsMissing) {
     // conditions are what makes a view named p or a system object count as
     // missing, so the query text is checked for each category.
     struct Expect {
-        const ObjectCategory* category;
+        const ObjectKind* category;
         const test::ObjectTables* tables;
         std::string query;
     };
     const Expect expects[] = {
-        {&procedureCategory, &test::procedureTables,
+        {&procedureKind, &test::procedureTables,
          "Select * From sysObjects where type='P' and Status>=0 and name=N'x'"},
-        {&viewCategory, &test::viewTables,
+        {&viewKind, &test::viewTables,
          "Select * From sysObjects where type='V' and Status>=0 and name=N'x'"},
-        {&triggerCategory, &test::triggerTables,
+        {&triggerKind, &test::triggerTables,
          "Select * From sysObjects where type='TR' and Status>=0 and name=N'x'"},
     };
     for (const Expect& e : expects) {
         test::Catalogs catalogs;
         catalogs.setObjects(*e.tables, {{"x", {"CREATE x"}}}, {});
         ScriptBuffer buffer;
-        compareObjects(*e.category, catalogs.store, catalogs.target, buffer);
+        test::compareObjects(*e.category, catalogs.store, catalogs.target, buffer);
         EXPECT_EQ(catalogs.target.sent(), std::vector<std::string>{e.query});
         EXPECT_EQ(buffer.statements(), std::vector<std::string>{"CREATE x"});
         EXPECT_EQ(buffer.displayLines(), (std::vector<std::string>{"Go", "CREATE x"}));
@@ -209,7 +208,7 @@ TEST(ObjectCompare, OtherTypeOrNegativeStatusInTargetCountsAsMissing) {
 TEST(ObjectCompare, EmptyNameListEndsTheRun) {
     test::Catalogs catalogs;
     ScriptBuffer buffer;
-    EXPECT_FALSE(compareObjects(viewCategory, catalogs.store, catalogs.target, buffer));
+    EXPECT_FALSE(test::compareObjects(viewKind, catalogs.store, catalogs.target, buffer));
     EXPECT_TRUE(buffer.statements().empty());
     EXPECT_TRUE(buffer.displayLines().empty());
     EXPECT_TRUE(catalogs.target.sent().empty());
@@ -223,7 +222,7 @@ TEST(ObjectCompare, StoredRowsOfAnObjectAreFoundWhateverTheirPlaceInTheTable) {
         "Select * From SourceSp ",
         test::textRows("SpName", "SpText", {{"a", "A1\r\n"}, {"b", "B1\r\n"}, {"A", "A2\r\n"}}));
     ScriptBuffer buffer;
-    compareObjects(procedureCategory, catalogs.store, catalogs.target, buffer);
+    test::compareObjects(procedureKind, catalogs.store, catalogs.target, buffer);
     const std::vector<std::string> statements = {"A1\r\nA2\r\n", "B1\r\n"};
     EXPECT_EQ(buffer.statements(), statements);
 }
@@ -237,7 +236,7 @@ TEST(ObjectCompare, ALostConnectionOrTimeoutWhileReadingTextEndsTheRun) {
                             {{"p", std::vector<std::string>{"CREATE p"}}});
         catalogs.target.fail("Exec sp_helpText N'p'", "gone", sqlState);
         ScriptBuffer buffer;
-        EXPECT_THROW(compareObjects(procedureCategory, catalogs.store, catalogs.target, buffer),
+        EXPECT_THROW(test::compareObjects(procedureKind, catalogs.store, catalogs.target, buffer),
                      DatabaseError)
             << sqlState;
         EXPECT_TRUE(buffer.statements().empty()) << sqlState;
@@ -249,7 +248,7 @@ TEST(ObjectCompare, ConnectionFailureOfTheExistenceQueryEndsTheRun) {
     catalogs.setObjects(test::procedureTables, {{"p", {"CREATE p"}}}, {});
     catalogs.target.fail(test::existenceQuery("P", "p"), "Communication link failure");
     ScriptBuffer buffer;
-    EXPECT_THROW(compareObjects(procedureCategory, catalogs.store, catalogs.target, buffer),
+    EXPECT_THROW(test::compareObjects(procedureKind, catalogs.store, catalogs.target, buffer),
                  std::runtime_error);
 }
 

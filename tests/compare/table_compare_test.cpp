@@ -1,6 +1,5 @@
-#include "catalog_rows.h"
-#include "column_definition.h"
-#include "table_compare.h"
+#include "compare_catalogs.h"
+#include "statement_text.h"
 
 #include <gtest/gtest.h>
 
@@ -37,10 +36,9 @@ class TableCompareGolden : public ::testing::TestWithParam<TableCase> {};
 
 TEST_P(TableCompareGolden, GeneratesExactlyTheExpectedStatements) {
     const TableCase& c = GetParam();
-    TableCategoryRows rows{test::snapshotColumns(c.snapshot), tableNamesOf(c.snapshot),
-                           test::targetColumns(c.target)};
     ScriptBuffer buffer;
-    compareTables(rows, buffer);
+    test::compareTables(test::snapshotColumns(c.snapshot), tableNamesOf(c.snapshot),
+                        test::targetColumns(c.target), buffer);
     EXPECT_EQ(buffer.statements(), c.expected);
     EXPECT_EQ(buffer.displayLines(), c.expected);
 }
@@ -149,9 +147,9 @@ class ColumnSuffixGolden : public ::testing::TestWithParam<SuffixCase> {};
 
 TEST_P(ColumnSuffixGolden, BuildsThePiecesInOrder) {
     const Col& c = GetParam().column;
-    const ColumnRow row{c.table,    c.name,      c.type,     c.length,
+    const Column column{c.table,    c.name,      c.type,     c.length,
                         c.nullable, c.collation, c.typeStat, c.colStat};
-    EXPECT_EQ(columnAttributeSuffix(row), GetParam().expected);
+    EXPECT_EQ(columnAttributes(column), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -164,9 +162,8 @@ INSTANTIATE_TEST_SUITE_P(
                       SuffixCase{{"T", "n", "int", "10", "2", "", "1", "2"}, " NULL"}));
 
 TEST(ColumnDefinition, DropFormsDifferInBlanksAndTableSource) {
-    EXPECT_EQ(dropColumnStatement("Emp", "Old"), "Alter Table Emp Drop Column Old ");
-    const ColumnRow target{"emp", "Old", "int", "10", "1", "", "0", "0"};
-    EXPECT_EQ(trailingDropColumnStatement(target), "Alter Table emp Drop  Column Old ");
+    EXPECT_EQ(dropColumnStatement({"Emp", "Old", false}), "Alter Table Emp Drop Column Old ");
+    EXPECT_EQ(dropColumnStatement({"emp", "Old", true}), "Alter Table emp Drop  Column Old ");
 }
 
 } // namespace

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dbc {
+
+// A database's schema as the program sees it, filled from SQL Server's
+// catalog or from a snapshot store. Every value is the text the catalog
+// gives (numbers in plain decimal, a missing value as the empty text), so a
+// statement written from the model carries exactly what was read.
+
+// One column of a user table.
+struct Column {
+    std::string table; // the table's name as this column's row spells it
+    std::string name;
+    std::string type;      // systypes name: int, varchar, ...
+    std::string length;    // syscolumns.prec
+    std::string nullable;  // "0": NOT NULL
+    std::string collation; // empty: none
+    std::string typeStat;  // "2": the type takes a length
+    std::string colStat;   // "1": an IDENTITY column
+};
+
+// A table and its columns, in the order they were read.
+struct Table {
+    std::string name;
+    std::vector<Column> columns;
+};
+
+// One key column of an index.
+struct IndexKey {
+    std::string column;
+    std::string position; // sysindexkeys.keyno, 1 for the first key
+};
+
+// An index of a user table with its key columns in the order they were read.
+struct Index {
+    std::string table; // the table's name as the index's first row spells it
+    std::string name;
+    std::string status; // sysindexes.indid: "1" for the clustered index
+    std::vector<IndexKey> keys;
+
+    bool clustered() const noexcept { return status == "1"; }
+};
+
+// The indexes of one table.
+struct TableIndexes {
+    std::string table;
+    std::vector<Index> indexes;
+};
+
+// A procedure, view or trigger and its text as sp_helptext gives it: rows
+// with their line ends, concatenated they are the creating statement.
+struct ModuleText {
+    std::string name;
+    std::vector<std::string> rows;
+};
+
+// What the target says about a procedure, view or trigger the snapshot has:
+// whether an object of that name and kind exists, and its text when the
+// server gives it (not for an encrypted object).
+struct TargetModule {
+    std::string name;
+    bool exists = false;
+    std::optional<std::vector<std::string>> text;
+};
+
+// A default constraint on a column.
+struct DefaultConstraint {
+    std::string name;
+    std::string table;
+    std::string column;
+    std::string value; // the definition, e.g. "(0)" or "(getdate())"
+};
+
+} // namespace dbc

@@ -1,0 +1,74 @@
+#pragma once
+
+// Every query the program sends to SQL Server's catalog, text for text (runs
+// of blanks and trailing blanks included): servers and tests key on these
+// exact texts. The capture of a source and the compare's reading of a target
+// ask for the same facts with texts that differ in aliases and blanks; each
+// pair stands side by side.
+
+namespace dbc::catalog {
+
+// One row per column of every user table.
+inline constexpr const char* captureColumns =
+    "SELECT a.name, a.id, a.prec as length, a.xtype,a.IsNullable,a.TypeStat,a.Collation,"
+    "a.colstat as colstat, b.name AS TypeName, c.name AS tablename  FROM syscolumns a INNER JOIN "
+    "systypes b ON a.xtype = b.xtype AND a.id>1000 And  b.name <> 'sysname' INNER JOIN  "
+    "sysobjects c ON c.id = a.id AND c.xtype = 'u'   ORDER BY TableName,a.name ";
+inline constexpr const char* targetColumns =
+    "SELECT a.name as FieldName, a.id, a.prec as FieldLength, "
+    "a.xtype,a.IsNullable,a.TypeStat,a.Collation,a.colstat as colstat, b.name AS FieldType, "
+    "c.name AS tablename  FROM syscolumns a INNER JOIN systypes b ON a.xtype = b.xtype AND "
+    "a.id>1000 And  b.name <> 'sysname' INNER JOIN  sysobjects c ON c.id = a.id AND c.xtype "
+    "= 'u'   ORDER BY TableName,a.name ";
+
+// One row per key column of every index of a user table.
+inline constexpr const char* captureIndexKeys =
+    "SELECT a.indid as status, a.name AS IndexName, b.indid, b.colid, b.keyno AS "
+    "IndexFieldOrder, c.name AS tablename, d.name AS IndexField  FROM sysindexes a INNER JOIN   "
+    "sysindexkeys b ON a.id = b.id AND a.indid = b.indid INNER JOIN  sysobjects c ON a.id = c.id "
+    "INNER JOIN  syscolumns d ON a.id = d.id AND b.colid = d.colid  WHERE     (c.xtype = 'u') "
+    "and a.status>0 and a.status<8000000    ORDER BY TableName, IndexName, IndexFieldOrder  ";
+inline constexpr const char* targetIndexKeys =
+    "SELECT a.indid as status, a.name AS IndexName, b.indid, b.colid, b.keyno AS "
+    "IndexFieldOrder, c.name AS tablename, d.name AS IndexField  FROM sysindexes a INNER "
+    "JOIN   sysindexkeys b ON a.id = b.id AND a.indid = b.indid INNER JOIN  sysobjects c ON "
+    "a.id = c.id INNER JOIN  syscolumns d ON a.id = d.id AND b.colid = d.colid  WHERE   "
+    "(c.xtype = 'u') and a.status>0 and a.status<8000000    ORDER BY TableName, IndexName, "
+    "IndexFieldOrder  ";
+
+// One row per default constraint on a column of a user table.
+inline constexpr const char* captureDefaults =
+    "SELECT a.name AS DFName, b.name AS TableName,c.Text as DFValue,d.name as FieldName   FROM "
+    "sysobjects a INNER JOIN      sysobjects b ON a.parent_obj = b.id Inner Join sysComments c on "
+    "a.id=C.id inner join syscolumns d       on (a.type = 'D') AND (a.status >= 0) AND (b.type = "
+    "'U') AND (b.status >= 0)  and a.parent_obj=d.id and a.info=d.colid  ";
+inline constexpr const char* targetDefaults =
+    "SELECT a.name AS DFName, b.name AS TableName,c.Text as DFValue,d.name as FieldName   "
+    "FROM sysobjects a INNER JOIN      sysobjects b ON a.parent_obj = b.id Inner Join "
+    "sysComments c on a.id=C.id inner join syscolumns d       on (a.type = 'D') AND "
+    "(a.status >= 0) AND (b.type = 'U') AND (b.status >= 0)  and a.parent_obj=d.id and  "
+    "a.info=d.colid   order by a.name";
+
+// The capture's lists of procedures, views and triggers.
+inline constexpr const char* captureProcedureNames =
+    "Select Name From SysObjects where xtype='P' and Status>=0";
+inline constexpr const char* captureViewNames =
+    "Select Name From SysObjects where xtype='V' and Status>=0";
+inline constexpr const char* captureTriggerNames =
+    "Select Name From SysObjects where xtype='TR' and Status>=0";
+
+// The compare's check that the target has a procedure, view or trigger of a
+// name, followed by the name as an N'...' literal.
+inline constexpr const char* procedureExists =
+    "Select * From sysObjects where type='P' and Status>=0 and name=";
+inline constexpr const char* viewExists =
+    "Select * From sysObjects where type='V' and Status>=0 and name=";
+inline constexpr const char* triggerExists =
+    "Select * From sysObjects where type='TR' and Status>=0 and name=";
+
+// An object's text rows, followed by its name as an N'...' literal: as the
+// capture asks for them, and as the compare does.
+inline constexpr const char* captureObjectText = "sp_helpText ";
+inline constexpr const char* targetObjectText = "Exec sp_helpText ";
+
+} // namespace dbc::catalog

@@ -1,0 +1,21 @@
+#include "object_kinds.h"
+
+#include "catalog_queries.h"
+
+namespace dbc {
+
+const ObjectKind procedureKind{ObjectKind::Procedure,
+                               "SourceSp",
+                               "SpName",
+                               "SpText",
+                               "procedures",
+                               catalog::captureProcedureNames,
+                               catalog::procedureExists};
+const ObjectKind viewKind{ObjectKind::View,   "SourceView", "ViewName",
+                          "ViewText",         "views",      catalog::captureViewNames,
+                          catalog::viewExists};
+const ObjectKind triggerKind{
+    ObjectKind::Trigger,   "SourceTR", "TRName", "TRText", "triggers", catalog::captureTriggerNames,
+    catalog::triggerExists};
+
+} // namespace dbc

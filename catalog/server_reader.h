@@ -1,0 +1,48 @@
+#pragma once
+
+#include "catalog_model.h"
+#include "connection.h"
+#include "object_kinds.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace dbc {
+
+// Reads a SQL Server database's catalog into the model. A capture and a
+// compare ask for the same facts with texts of their own (see
+// catalog_queries.h); `side` picks the texts. Tables and indexes are grouped
+// as the rows come, a new group starting where the table (or index) name
+// changes, so the groups keep the server's row order exactly.
+enum class CatalogSide { Capture, Target };
+
+// The columns of every user table.
+std::vector<Table> readServerTables(Connection& server, CatalogSide side);
+
+// The indexes of every user table with their key columns.
+std::vector<TableIndexes> readServerIndexes(Connection& server, CatalogSide side);
+
+// The default constraints on columns of user tables.
+std::vector<DefaultConstraint> readServerDefaults(Connection& server, CatalogSide side);
+
+// The capture's list of the procedures, views or triggers of the source.
+std::vector<std::string> readModuleNames(Connection& server, const ObjectKind& kind);
+
+// The capture's reading of the text of each object named, in order. An object
+// whose text the server will not give (encrypted, or gone meanwhile) is left
+// out and its name added to `unreadable`; a lost connection (SQLSTATE class
+// 08) ends the reading with its error. `onEach` runs after each object.
+std::vector<ModuleText> readModuleTexts(Connection& server, const std::vector<std::string>& names,
+                                        std::vector<std::string>& unreadable,
+                                        const std::function<void()>& onEach);
+
+// The compare's look at the target for each object named: whether an object
+// of that name and kind exists and, when it does, its text. Results are
+// appended to `found` as they come, so what was read before an error is
+// kept. A text the server will not give (an error, no rows, no result set)
+// leaves `text` empty.
+void readTargetModules(Connection& server, const ObjectKind& kind,
+                       const std::vector<std::string>& names, std::vector<TargetModule>& found);
+
+} // namespace dbc

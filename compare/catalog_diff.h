@@ -1,0 +1,50 @@
+#pragma once
+
+#include "catalog_model.h"
+#include "change.h"
+#include "object_kinds.h"
+
+#include <string>
+#include <vector>
+
+// The diff of the snapshot's model against the target's, one part of the
+// catalog at a time. Names are matched by name key (ASCII letter case aside;
+// tables and objects also trailing blanks aside) and merged in name-key order.
+// Each function appends its changes to `out`.
+
+namespace dbc {
+
+// For each snapshot table in order: Create Table when the target has no table
+// of that name, else the columns of both sides merged by name key: Add for a
+// column only the snapshot has, Alter for one whose definition (type, length,
+// nullability, collation, identity) differs, Drop for one only the target has.
+// Tables only the target has are left alone.
+void diffTables(const std::vector<Table>& snapshot, const std::vector<Table>& target,
+                ChangeList& out);
+
+// For each snapshot table that has indexes: creates the indexes the target
+// lacks, drops the ones the snapshot lacks, and drops and re-creates those
+// whose key columns or clustered marking differ. Tables without snapshot
+// indexes are left alone.
+void diffIndexes(const std::vector<TableIndexes>& snapshot, const std::vector<TableIndexes>& target,
+                 ChangeList& out);
+
+// The names of the snapshot's objects of a kind that the target is asked
+// about: those with stored text, in order.
+std::vector<std::string> modulesToAsk(const std::vector<ModuleText>& snapshot);
+
+// For each snapshot object with stored text, with `target` answering them in
+// order (objects past the last answer are left out): creates a missing one,
+// drops and re-creates one whose text differs or cannot be read. Each
+// statement has a "Go" before it. Objects only the target has are never
+// touched.
+void diffModules(const ObjectKind& kind, const std::vector<ModuleText>& snapshot,
+                 const std::vector<TargetModule>& target, ChangeList& out);
+
+// Over the whole database: adds a snapshot constraint whose name the target
+// lacks, drops a target constraint whose name the snapshot lacks. A name on
+// both sides yields nothing, whatever its value, table or column.
+void diffDefaults(const std::vector<DefaultConstraint>& snapshot,
+                  const std::vector<DefaultConstraint>& target, ChangeList& out);
+
+} // namespace dbc

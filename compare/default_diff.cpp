@@ -1,0 +1,49 @@
+#include "catalog_diff.h"
+
+#include "name_key.h"
+
+#include <algorithm>
+
+namespace dbc {
+
+namespace {
+
+std::vector<const DefaultConstraint*> byNameKey(const std::vector<DefaultConstraint>& defaults) {
+    std::vector<const DefaultConstraint*> sorted;
+    sorted.reserve(defaults.size());
+    for (const DefaultConstraint& constraint : defaults)
+        sorted.push_back(&constraint);
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const DefaultConstraint* a, const DefaultConstraint* b) {
+                         return nameKeyLess(a->name, b->name);
+                     });
+    return sorted;
+}
+
+} // namespace
+
+void diffDefaults(const std::vector<DefaultConstraint>& snapshot,
+                  const std::vector<DefaultConstraint>& target, ChangeList& out) {
+    const auto s = byNameKey(snapshot);
+    const auto g = byNameKey(target);
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < s.size() && j < g.size()) {
+        const int order = compareNameKeys(s[i]->name, g[j]->name);
+        if (order == 0) {
+            ++i;
+            ++j;
+        } else if (order < 0) {
+            out.push_back({AddDefault{*s[i++]}});
+        } else {
+            out.push_back({DropDefault{g[j]->table, g[j]->name}});
+            ++j;
+        }
+    }
+    for (; j < g.size(); ++j)
+        out.push_back({DropDefault{g[j]->table, g[j]->name}});
+    for (; i < s.size(); ++i)
+        out.push_back({AddDefault{*s[i]}});
+}
+
+} // namespace dbc

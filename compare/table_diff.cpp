@@ -1,0 +1,88 @@
+#include "catalog_diff.h"
+
+#include "name_key.h"
+
+#include <algorithm>
+#include <string>
+#include <unordered_map>
+
+namespace dbc {
+
+namespace {
+
+using ColumnRefs = std::vector<const Column*>;
+
+// A table's columns sorted by the name key of the column name.
+ColumnRefs sortedColumns(ColumnRefs columns) {
+    std::stable_sort(columns.begin(), columns.end(), [](const Column* a, const Column* b) {
+        return nameKeyLess(a->name, b->name);
+    });
+    return columns;
+}
+
+// Every column of the target per object key of its table name, in read order.
+std::unordered_map<std::string, ColumnRefs> columnsByTable(const std::vector<Table>& tables) {
+    std::unordered_map<std::string, ColumnRefs> groups;
+    for (const Table& table : tables) {
+        for (const Column& column : table.columns)
+            groups[objectKey(column.table)].push_back(&column);
+    }
+    return groups;
+}
+
+bool definitionsDiffer(const Column& snapshot, const Column& target) {
+    return snapshot.length != target.length || snapshot.type != target.type ||
+           snapshot.nullable != target.nullable || snapshot.collation != target.collation ||
+           snapshot.colStat != target.colStat;
+}
+
+void mergeColumns(const ColumnRefs& snapshot, const ColumnRefs& target, ChangeList& out) {
+    std::size_t s = 0;
+    std::size_t g = 0;
+    while (s < snapshot.size() && g < target.size()) {
+        const int order = compareNameKeys(snapshot[s]->name, target[g]->name);
+        if (order == 0) {
+            if (definitionsDiffer(*snapshot[s], *target[g]))
+                out.push_back({AlterColumn{*snapshot[s]}});
+            ++s;
+            ++g;
+        } else if (order < 0) {
+            out.push_back({AddColumn{*snapshot[s]}});
+            ++s;
+        } else {
+            out.push_back({DropColumn{snapshot[s]->table, target[g]->name, false}});
+            ++g;
+        }
+    }
+    for (; g < target.size(); ++g)
+        out.push_back({DropColumn{target[g]->table, target[g]->name, true}});
+    for (; s < snapshot.size(); ++s)
+        out.push_back({AddColumn{*snapshot[s]}});
+}
+
+} // namespace
+
+void diffTables(const std::vector<Table>& snapshot, const std::vector<Table>& target,
+                ChangeList& out) {
+    const auto targetColumns = columnsByTable(target);
+    for (const Table& table : snapshot) {
+        // A listed table without rows has nothing to compare; merging would
+        // drop every target column.
+        if (table.columns.empty())
+            continue;
+        ColumnRefs snapshotRefs;
+        for (const Column& column : table.columns)
+            snapshotRefs.push_back(&column);
+        const auto found = targetColumns.find(objectKey(table.name));
+        if (found == targetColumns.end()) {
+            CreateTable create{table.name, {}};
+            for (const Column* column : sortedColumns(snapshotRefs))
+                create.columns.push_back(*column);
+            out.push_back({std::move(create)});
+        } else {
+            mergeColumns(sortedColumns(snapshotRefs), sortedColumns(found->second), out);
+        }
+    }
+}
+
+} // namespace dbc

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "catalog_model.h"
+#include "object_kinds.h"
+
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace dbc {
+
+// The changes a compare finds, each with the values its statement needs.
+// statement_text.h turns each into its text; a new statement form is a new
+// record here and a new function there.
+
+// "use <database>": the first statement of every script.
+struct UseDatabase {
+    std::string database;
+};
+
+// A table the target lacks, with the snapshot's columns.
+struct CreateTable {
+    std::string table; // as the snapshot lists it
+    std::vector<Column> columns;
+};
+
+// A column the target's table lacks: the snapshot's column.
+struct AddColumn {
+    Column column;
+};
+
+// A column whose definition differs: the snapshot's column.
+struct AlterColumn {
+    Column column;
+};
+
+// A column only the target has. `trailing` marks one found after the
+// snapshot's last column of the table: its statement names the table as the
+// target spells it and has two blanks before "Column"; any other names the
+// table as the snapshot's column row spells it.
+struct DropColumn {
+    std::string table;
+    std::string column;
+    bool trailing = false;
+};
+
+// An index the target lacks or whose definition differs: the snapshot's index,
+// its keys in key order.
+struct CreateIndex {
+    Index index;
+};
+
+// An index to drop: the table as the snapshot spells it, the index's name as
+// the side that has it spells it.
+struct DropIndex {
+    std::string table;
+    std::string index;
+};
+
+// A procedure, view or trigger to create from the snapshot's text.
+struct CreateModule {
+    const ObjectKind* kind;
+    std::string name;
+    std::string text; // the stored rows joined, nothing trimmed
+};
+
+// A procedure, view or trigger to drop before it is created anew.
+// `textUnreadable`: the target would not give its text (an encrypted object),
+// rather than giving a different one.
+struct DropModule {
+    const ObjectKind* kind;
+    std::string name;
+    bool textUnreadable = false;
+};
+
+// A default constraint the target lacks: the snapshot's constraint.
+struct AddDefault {
+    DefaultConstraint constraint;
+};
+
+// A default constraint only the target has.
+struct DropDefault {
+    std::string table;
+    std::string name;
+};
+
+using ChangeRecord =
+    std::variant<UseDatabase, CreateTable, AddColumn, AlterColumn, DropColumn, CreateIndex,
+                 DropIndex, CreateModule, DropModule, AddDefault, DropDefault>;
+
+// One change in script order; `goBefore` puts a "Go" line before its text in
+// the display (the statement list has no such lines).
+struct Change {
+    ChangeRecord record;
+    bool goBefore = false;
+};
+
+using ChangeList = std::vector<Change>;
+
+} // namespace dbc

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "object_kinds.h"
+
+#include <string>
+
+// Every statement the program sends to the snapshot store, Source.mdb, text
+// for text: the tests and the benchmarks key on them.
+
+namespace dbc::store_sql {
+
+// The column rows as the compare reads them, and their distinct table names.
+inline constexpr const char* columns = "Select * From SourceTable Order by TableName,FieldName";
+inline constexpr const char* tableNames = "Select TableName From SourceTable Group by TableName";
+
+// The column rows as the window's grid shows them: in stored order at start
+// and after a capture, ordered after a compare.
+inline constexpr const char* gridRows = "Select * From SourceTable";
+inline constexpr const char* gridRowsOrdered = columns;
+
+// The index key rows and the tables that have index rows.
+inline constexpr const char* indexKeys =
+    "Select * From SourceIndex Order by TableName,IndexName,IndexFieldOrder";
+inline constexpr const char* indexTableNames =
+    "Select TableName From SourceIndex Group by TableName";
+
+// The default constraints, and their distinct names.
+inline constexpr const char* defaults = "Select * From SourceDF Order by DFName";
+inline constexpr const char* defaultNames = "Select DFName From SourceDF Group by DFName";
+
+// A kind's distinct object names: "Select SpName From SourceSp Group by SpName".
+inline std::string moduleNames(const ObjectKind& kind) {
+    return std::string("Select ") + kind.nameField + " From " + kind.storeTable + " Group by " +
+           kind.nameField;
+}
+
+// Every stored text row of a kind, in stored order: "Select * From SourceSp "
+// (the blank at the end included).
+inline std::string moduleRows(const ObjectKind& kind) {
+    return std::string("Select * From ") + kind.storeTable + " ";
+}
+
+// Every row of a store table, for counting.
+inline std::string allRows(const std::string& table) {
+    return "Select * From " + table;
+}
+
+// Empties a store table before a capture writes it anew.
+inline std::string emptyTable(const std::string& table) {
+    return "Delete From " + table;
+}
+
+} // namespace dbc::store_sql

@@ -1,0 +1,130 @@
+#include "store_reader.h"
+
+#include "name_key.h"
+#include "store_queries.h"
+
+#include <unordered_map>
+#include <unordered_set>
+
+namespace dbc {
+
+namespace {
+
+// A field of a store row: its column, or none when the store predates it.
+class Field {
+public:
+    Field(const Result& rows, std::string_view name) : m_column(rows.findColumn(name)) {}
+    std::string of(const Result::Row& row) const { return m_column ? row.at(*m_column) : ""; }
+
+private:
+    std::optional<std::size_t> m_column;
+};
+
+// The distinct names of a name list, in list order, each object key once.
+std::vector<std::string> distinctNames(const Result& list, std::string_view field) {
+    std::vector<std::string> names;
+    if (list.empty())
+        return names;
+    const Field name(list, field);
+    std::unordered_set<std::string> seen;
+    for (const auto& row : list.rows()) {
+        std::string value = name.of(row);
+        if (seen.insert(objectKey(value)).second)
+            names.push_back(std::move(value));
+    }
+    return names;
+}
+
+// The row numbers of `rows` per object key of `field`, in row order.
+std::unordered_map<std::string, std::vector<std::size_t>> rowsByKey(const Result& rows,
+                                                                    std::string_view field) {
+    std::unordered_map<std::string, std::vector<std::size_t>> groups;
+    if (rows.empty())
+        return groups;
+    const Field name(rows, field);
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        groups[objectKey(name.of(rows.rows()[i]))].push_back(i);
+    return groups;
+}
+
+// For each distinct listed name, the numbers of its rows.
+template <typename Entry, typename MakeEntry>
+std::vector<Entry> groupByList(const Result& rows, const Result& list, std::string_view field,
+                               MakeEntry makeEntry) {
+    const auto groups = rowsByKey(rows, field);
+    static const std::vector<std::size_t> none;
+    std::vector<Entry> entries;
+    for (const std::string& name : distinctNames(list, field)) {
+        const auto found = groups.find(objectKey(name));
+        entries.push_back(makeEntry(name, found == groups.end() ? none : found->second));
+    }
+    return entries;
+}
+
+} // namespace
+
+std::vector<Table> readSnapshotTables(Connection& store) {
+    const Result rows = store.open(store_sql::columns);
+    const Result list = store.open(store_sql::tableNames);
+    const Field table(rows, "TableName"), name(rows, "FieldName"), type(rows, "FieldType"),
+        length(rows, "FieldLength"), nullable(rows, "IsNullable"), collation(rows, "Collation"),
+        typeStat(rows, "TypeStat"), colStat(rows, "colStat");
+    return groupByList<Table>(
+        rows, list, "TableName", [&](const std::string& listed, const auto& numbers) {
+            Table entry{listed, {}};
+            for (std::size_t i : numbers) {
+                const auto& row = rows.rows()[i];
+                entry.columns.push_back({table.of(row), name.of(row), type.of(row), length.of(row),
+                                         nullable.of(row), collation.of(row), typeStat.of(row),
+                                         colStat.of(row)});
+            }
+            return entry;
+        });
+}
+
+std::vector<TableIndexes> readSnapshotIndexes(Connection& store) {
+    const Result rows = store.open(store_sql::indexKeys);
+    const Result list = store.open(store_sql::indexTableNames);
+    const Field table(rows, "TableName"), index(rows, "IndexName"), field(rows, "IndexField"),
+        order(rows, "IndexFieldOrder"), status(rows, "Status");
+    return groupByList<TableIndexes>(
+        rows, list, "TableName", [&](const std::string& listed, const auto& numbers) {
+            TableIndexes entry{listed, {}};
+            for (std::size_t i : numbers) {
+                const auto& row = rows.rows()[i];
+                std::string indexName = index.of(row);
+                if (entry.indexes.empty() || entry.indexes.back().name != indexName)
+                    entry.indexes.push_back({table.of(row), indexName, status.of(row), {}});
+                entry.indexes.back().keys.push_back({field.of(row), order.of(row)});
+            }
+            return entry;
+        });
+}
+
+std::vector<ModuleText> readSnapshotModules(Connection& store, const ObjectKind& kind) {
+    const Result list = store.open(store_sql::moduleNames(kind));
+    const Result rows = store.open(store_sql::moduleRows(kind));
+    const Field text(rows, kind.textField);
+    return groupByList<ModuleText>(rows, list, kind.nameField,
+                                   [&](const std::string& listed, const auto& numbers) {
+                                       ModuleText entry{listed, {}};
+                                       for (std::size_t i : numbers)
+                                           entry.rows.push_back(text.of(rows.rows()[i]));
+                                       return entry;
+                                   });
+}
+
+std::vector<DefaultConstraint> readSnapshotDefaults(Connection& store) {
+    const Result rows = store.open(store_sql::defaults);
+    std::vector<DefaultConstraint> defaults;
+    if (rows.empty())
+        return defaults;
+    const Field name(rows, "DFName"), table(rows, "TableName"), column(rows, "FieldName"),
+        value(rows, "DFValue");
+    defaults.reserve(rows.size());
+    for (const auto& row : rows.rows())
+        defaults.push_back({name.of(row), table.of(row), column.of(row), value.of(row)});
+    return defaults;
+}
+
+} // namespace dbc

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "catalog_model.h"
+#include "connection.h"
+#include "object_kinds.h"
+
+#include <vector>
+
+namespace dbc {
+
+// Reads a snapshot store into the catalog model, through the store's
+// connection. Each part is a list of names (the store's distinct names, in
+// the order the store gives them, a name left out when it matches an earlier
+// one by object key) with the rows whose name matches it by object key, in
+// stored order: names are matched as SQL Server matches them, ASCII letter
+// case and trailing blanks aside. A name without rows keeps an empty entry.
+//
+// A field that an older store does not have reads as the empty text, so a
+// store written by an earlier version compares as it did.
+
+// The columns of every table (SourceTable), with the column rows first and
+// the table names second.
+std::vector<Table> readSnapshotTables(Connection& store);
+
+// The indexes of every table that has index rows (SourceIndex). Rows are
+// grouped into indexes where the index name changes.
+std::vector<TableIndexes> readSnapshotIndexes(Connection& store);
+
+// The procedures, views or triggers (SourceSp, SourceView, SourceTR), the
+// name list first and the text rows second.
+std::vector<ModuleText> readSnapshotModules(Connection& store, const ObjectKind& kind);
+
+// The default constraints (SourceDF) in the store's name order.
+std::vector<DefaultConstraint> readSnapshotDefaults(Connection& store);
+
+} // namespace dbc

@@ -1,0 +1,184 @@
+// The compare run's golden cases as data: each file of tests/compare/cases
+// holds the snapshot's and the target's catalog rows and the script the run
+// must give, statement by statement, with its "Go" lines.
+//
+// A case file is a list of sections, each a "[name]" line followed by rows
+// whose fields are separated by "|"; "\r", "\n", "\t", "\|" and "\\" stand for
+// those characters, blank lines and lines starting with "#" are ignored.
+//   [database]                      the database name ("db" when absent)
+//   [snapshot columns] [target columns]
+//       table|column|type|length|nullable|collation|typeStat|colStat
+//   [snapshot indexes] [target indexes]     table|index|column|position|status
+//   [snapshot procedures] (views, triggers) name|text row, one line a row
+//   [target procedures] (views, triggers)   name|text row; a name alone: the
+//       object exists and its text cannot be read
+//   [snapshot defaults] [target defaults]   name|table|column|value
+//   [script]                        "Go" or one statement per line
+
+#include "compare_catalogs.h"
+#include "compare_run.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+namespace dbc {
+namespace {
+
+namespace fs = std::filesystem;
+
+using Rows = std::vector<std::vector<std::string>>;
+
+std::vector<std::string> splitFields(const std::string& line) {
+    std::vector<std::string> fields(1);
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '|') {
+            fields.emplace_back();
+        } else if (c == '\\' && i + 1 < line.size()) {
+            const char next = line[++i];
+            fields.back() += next == 'r' ? '\r' : next == 'n' ? '\n' : next == 't' ? '\t' : next;
+        } else {
+            fields.back() += c;
+        }
+    }
+    return fields;
+}
+
+std::map<std::string, Rows> readSections(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + file.string());
+    std::map<std::string, Rows> sections;
+    Rows* current = nullptr;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line.front() == '#')
+            continue;
+        if (line.front() == '[' && line.back() == ']') {
+            current = &sections[line.substr(1, line.size() - 2)];
+        } else if (!current) {
+            throw std::runtime_error(file.string() + ": a row before the first section");
+        } else {
+            current->push_back(splitFields(line));
+        }
+    }
+    return sections;
+}
+
+// Field `i` of a row, the empty text when the row is shorter.
+std::string fieldOf(const std::vector<std::string>& row, std::size_t i) {
+    return i < row.size() ? row[i] : std::string();
+}
+
+std::vector<test::Col> columnsOf(const Rows& rows) {
+    std::vector<test::Col> columns;
+    for (const auto& r : rows) {
+        columns.push_back({fieldOf(r, 0), fieldOf(r, 1), fieldOf(r, 2), fieldOf(r, 3),
+                           fieldOf(r, 4), fieldOf(r, 5), fieldOf(r, 6), fieldOf(r, 7)});
+    }
+    return columns;
+}
+
+std::vector<test::Key> keysOf(const Rows& rows) {
+    std::vector<test::Key> keys;
+    for (const auto& r : rows)
+        keys.push_back({fieldOf(r, 0), fieldOf(r, 1), fieldOf(r, 2), fieldOf(r, 3), fieldOf(r, 4)});
+    return keys;
+}
+
+std::vector<test::Df> defaultsOf(const Rows& rows) {
+    std::vector<test::Df> defaults;
+    for (const auto& r : rows)
+        defaults.push_back({fieldOf(r, 0), fieldOf(r, 1), fieldOf(r, 2), fieldOf(r, 3)});
+    return defaults;
+}
+
+std::vector<test::StoredObject> storedObjectsOf(const Rows& rows) {
+    std::vector<test::StoredObject> objects;
+    for (const auto& r : rows) {
+        auto same = std::find_if(objects.begin(), objects.end(),
+                                 [&](const auto& o) { return o.name == fieldOf(r, 0); });
+        if (same == objects.end())
+            same = objects.insert(objects.end(), {fieldOf(r, 0), {}});
+        same->rows.push_back(fieldOf(r, 1));
+    }
+    return objects;
+}
+
+std::vector<test::TargetObject> targetObjectsOf(const Rows& rows) {
+    std::vector<test::TargetObject> objects;
+    for (const auto& r : rows) {
+        auto same = std::find_if(objects.begin(), objects.end(),
+                                 [&](const auto& o) { return o.name == fieldOf(r, 0); });
+        if (same == objects.end()) {
+            same = objects.insert(objects.end(), test::TargetObject{fieldOf(r, 0), std::nullopt});
+            if (r.size() > 1)
+                same->text.emplace();
+        }
+        if (r.size() > 1)
+            same->text->push_back(r[1]);
+    }
+    return objects;
+}
+
+std::vector<fs::path> caseFiles() {
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(DBCOMPARE_COMPARE_CASES)) {
+        if (entry.path().extension() == ".case")
+            files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+class CompareCase : public ::testing::TestWithParam<fs::path> {};
+
+TEST_P(CompareCase, GivesTheRecordedScript) {
+    auto sections = readSections(GetParam());
+    ASSERT_TRUE(sections.count("script")) << "the case has no [script] section";
+
+    test::Catalogs catalogs;
+    catalogs.setColumns(columnsOf(sections["snapshot columns"]),
+                        columnsOf(sections["target columns"]));
+    catalogs.setIndexes(keysOf(sections["snapshot indexes"]), keysOf(sections["target indexes"]));
+    const std::pair<const char*, const test::ObjectTables*> kinds[] = {
+        {"procedures", &test::procedureTables},
+        {"views", &test::viewTables},
+        {"triggers", &test::triggerTables}};
+    for (const auto& [plural, tables] : kinds) {
+        catalogs.setObjects(*tables, storedObjectsOf(sections[std::string("snapshot ") + plural]),
+                            targetObjectsOf(sections[std::string("target ") + plural]));
+    }
+    catalogs.setDefaults(defaultsOf(sections["snapshot defaults"]),
+                         defaultsOf(sections["target defaults"]));
+    const Rows& database = sections["database"];
+    const std::string databaseName = database.empty() ? "db" : fieldOf(database.front(), 0);
+
+    std::vector<std::string> statements;
+    std::vector<std::string> display;
+    for (const auto& row : sections["script"]) {
+        const std::string line = fieldOf(row, 0);
+        if (line == ScriptBuffer::separator) {
+            display.push_back(line);
+            continue;
+        }
+        statements.push_back(line);
+        for (auto& piece : splitLines(line))
+            display.push_back(std::move(piece));
+    }
+
+    ScriptBuffer buffer;
+    runCompare(catalogs.store, catalogs.target, databaseName, buffer);
+    EXPECT_EQ(buffer.statements(), statements);
+    EXPECT_EQ(buffer.displayLines(), display);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CompareCase, ::testing::ValuesIn(caseFiles()),
+                         [](const auto& testCase) { return testCase.param.stem().string(); });
+
+} // namespace
+} // namespace dbc

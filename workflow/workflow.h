@@ -1,0 +1,67 @@
+#pragma once
+
+#include "capture.h"
+#include "connection.h"
+#include "executor.h"
+#include "script_buffer.h"
+#include "sql_server_connection.h"
+#include "workflow_observer.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace dbc {
+
+class SnapshotStore;
+
+// What the window's buttons and the command line's subcommands do, as steps
+// over one SQL Server connection: capture, compare and "执行一条" each
+// connect anew first, "执 行" runs on the connection the last of them left.
+// The front ends collect the input and show the results; errors propagate as
+// exceptions carrying the server's or the store's message.
+class Workflow {
+public:
+    // How a connection is opened; tests may put their own in.
+    using Connector = std::function<std::unique_ptr<Connection>(const ConnectionProperties&)>;
+
+    // Connects through the ODBC driver named `odbcDriver`.
+    explicit Workflow(std::string odbcDriver);
+    explicit Workflow(Connector connector);
+    ~Workflow();
+
+    // Closes the current connection and opens one to the database the
+    // properties name. A failure leaves no connection.
+    Connection& connect(const ConnectionProperties& properties, WorkflowObserver& observer);
+
+    // "读源数据": reads the connected database's catalog into the store,
+    // which keeps its previous snapshot on any failure.
+    CaptureSummary capture(SnapshotStore& store, WorkflowObserver& observer);
+
+    // "比 对": compares the connected database, named `databaseName` in the
+    // script's "use" statement, with the snapshot into `script` (see
+    // runCompare; the caller empties the statement list before connecting).
+    void compare(SnapshotStore& store, const std::string& databaseName, ScriptBuffer& script);
+
+    // "执 行": executes the script's statements on the connection, replacing
+    // the display text by the failure report, and returns what came of it
+    // (the failures; where a lost connection stopped the run).
+    // Without a connection a non-empty list is refused ("Operation is not
+    // allowed when the object is closed") and an empty one only clears the
+    // display text.
+    ExecutionReport execute(ScriptBuffer& script, WorkflowObserver& observer);
+
+    // "执行一条": executes `text` whole as one command on the connection.
+    void executeOne(const std::string& text);
+
+    // The connection the last connect opened, or nullptr.
+    Connection* connection() noexcept { return m_connection.get(); }
+
+private:
+    Connection& current();
+
+    Connector m_connector;
+    std::unique_ptr<Connection> m_connection;
+};
+
+} // namespace dbc
