@@ -95,7 +95,8 @@ void TbtnExec::FormShow() {
     // Disconnect the store and close the rows before opening both anew.
     m_store.reset();
     m_sourceRows->clear();
-    m_store = SnapshotStore::open(m_storePath);
+    // A missing store reads as empty; only a capture creates the file.
+    m_store = SnapshotStore::openForReading(m_storePath);
     m_sourceRows->setResult(m_store->gridRows(false));
     ShowSDbMsg();
 }

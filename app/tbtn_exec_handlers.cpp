@@ -7,6 +7,7 @@
 #include "capture_message.h"
 #include "error_box.h"
 #include "executor.h"
+#include "snapshot_replacement.h"
 #include "source_table_model.h"
 #include "window_capture_observer.h"
 
@@ -41,16 +42,18 @@ void TbtnExec::showMessage(const QString& text) {
 
 void TbtnExec::BtnReadSourceClick() {
     runGuarded([this] {
-        SnapshotStore& snapshot = store();
+        // The new snapshot is written beside the store and replaces it only
+        // when complete; the store is checked before the source is read.
+        SnapshotReplacement replacement(m_storePath);
         reconnect();
-        WindowCaptureObserver progress(*m_PB1, [this] {
+        WindowCaptureObserver progress(*m_PB1, [this, &replacement] {
             // The grid and the count follow the column rows just written.
-            reloadSourceRows(false);
+            m_sourceRows->setResult(replacement.store().gridRows(false));
             ShowSDbMsg();
         });
         CaptureSummary summary;
         try {
-            summary = m_workflow.capture(snapshot, progress);
+            summary = m_workflow.capture(replacement, progress);
         } catch (...) {
             // The capture rolled back: show the snapshot as it still is.
             try {
@@ -61,6 +64,9 @@ void TbtnExec::BtnReadSourceClick() {
             throw;
         }
         m_PB1->hide();
+        // The window's store follows the new file.
+        m_store.reset();
+        m_store = SnapshotStore::openForReading(m_storePath);
         reloadSourceRows(false);
         ShowSDbMsg();
         std::string unreadable = objectsWithoutTextMessage(summary);
@@ -83,6 +89,11 @@ void TbtnExec::BtnCompareClick() {
             if (!buffer.statements().empty())
                 scriptView().show(buffer);
         };
+        // A capture by another program may have put a new snapshot in place.
+        if (store().replacedOnDisk()) {
+            m_store.reset();
+            m_store = SnapshotStore::openForReading(m_storePath);
+        }
         try {
             m_workflow.compare(store(), m_EdtDataBase->text().toStdString(), buffer);
         } catch (...) {
@@ -99,9 +110,11 @@ void TbtnExec::SpeedButton1Click() {
         ScriptBuffer buffer = scriptView().read();
         m_Memo1->clear();
         WorkflowObserver quiet;
-        m_workflow.execute(buffer, quiet);
+        const ExecutionReport report = m_workflow.execute(buffer, quiet);
         scriptView().show(buffer);
-        showMessage(QString::fromUtf8(executeAllDoneMessage));
+        showMessage(QString::fromStdString(report.connectionLostAt != 0
+                                               ? connectionLostLine(report)
+                                               : std::string(executeAllDoneMessage)));
     });
 }
 

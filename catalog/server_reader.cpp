@@ -21,9 +21,11 @@ const char* pick(CatalogSide side, const char* capture, const char* target) {
     return side == CatalogSide::Capture ? capture : target;
 }
 
-// A failure that means the connection itself is gone (SQLSTATE class 08).
-bool connectionLost(const DatabaseError& error) {
-    return error.sqlState().rfind("08", 0) == 0;
+// A failure that says nothing about the object being read: the connection
+// is gone (SQLSTATE class 08) or the server stopped answering (timeout).
+// Reading cannot go on.
+bool endsTheReading(const DatabaseError& error) {
+    return error.connectionLost() || error.timedOut();
 }
 
 } // namespace
@@ -115,7 +117,7 @@ std::vector<ModuleText> readModuleTexts(Connection& server, const std::vector<st
         try {
             text = server.open(catalog::captureObjectText + nStringLiteral(name));
         } catch (const DatabaseError& error) {
-            if (connectionLost(error))
+            if (endsTheReading(error))
                 throw;
             unreadable.push_back(name);
         }
@@ -138,7 +140,8 @@ namespace {
 
 // The target's text rows of an object, or nothing when the server will not
 // give them: sp_helptext fails for an encrypted object, and a result without
-// rows or without a result set carries no text either.
+// rows or without a result set carries no text either. A lost connection or
+// a timeout says nothing about the object and ends the compare.
 std::optional<std::vector<std::string>> targetText(Connection& server, const std::string& name) {
     try {
         const Result rows = server.open(catalog::targetObjectText + nStringLiteral(name));
@@ -150,7 +153,9 @@ std::optional<std::vector<std::string>> targetText(Connection& server, const std
         for (const auto& row : rows.rows())
             text.push_back(row[column]);
         return text;
-    } catch (const DatabaseError&) {
+    } catch (const DatabaseError& error) {
+        if (endsTheReading(error))
+            throw;
         return std::nullopt;
     }
 }

@@ -19,6 +19,11 @@ public:
 
     // Runs `sql` as a command that returns no rows.
     virtual void execute(const std::string& sql) = 0;
+
+    // How long a later statement may wait for the server's answer before it
+    // fails (timedOut()); 0 waits for ever. Connections without a server
+    // ignore it.
+    virtual void setQueryTimeout(int /*seconds*/) {}
 };
 
 } // namespace dbc

@@ -82,7 +82,7 @@ std::string readText(const OdbcHandle& stmt, SQLUSMALLINT column, std::vector<ch
 
 } // namespace
 
-OdbcConnection::OdbcConnection(const std::string& connectionString) {
+OdbcConnection::OdbcConnection(const std::string& connectionString, int loginTimeoutSeconds) {
     SQLHANDLE env = SQL_NULL_HANDLE;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)))
         throw DatabaseError("cannot allocate an ODBC environment");
@@ -94,6 +94,12 @@ OdbcConnection::OdbcConnection(const std::string& connectionString) {
     SQLHANDLE dbc = SQL_NULL_HANDLE;
     checkOdbc(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc), SQL_HANDLE_ENV, env, "SQLAllocHandle");
     m_dbc = OdbcHandle(SQL_HANDLE_DBC, dbc);
+    if (loginTimeoutSeconds > 0) {
+        checkOdbc(SQLSetConnectAttr(
+                      dbc, SQL_ATTR_LOGIN_TIMEOUT,
+                      reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(loginTimeoutSeconds)), 0),
+                  SQL_HANDLE_DBC, dbc, "SQLSetConnectAttr");
+    }
 
     // The wide call: FreeTDS 1.3 reads the narrow connection string as
     // Latin-1 whatever ClientCharset says, so a user name, password or
@@ -112,6 +118,12 @@ OdbcHandle OdbcConnection::runStatement(const std::string& sql) {
     checkOdbc(SQLAllocHandle(SQL_HANDLE_STMT, m_dbc.get(), &handle), SQL_HANDLE_DBC, m_dbc.get(),
               "SQLAllocHandle");
     OdbcHandle stmt(SQL_HANDLE_STMT, handle);
+    if (m_queryTimeoutSeconds > 0) {
+        checkOdbc(SQLSetStmtAttr(
+                      handle, SQL_ATTR_QUERY_TIMEOUT,
+                      reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(m_queryTimeoutSeconds)), 0),
+                  SQL_HANDLE_STMT, handle, "SQLSetStmtAttr");
+    }
     std::u16string text = utf8ToUtf16(sql);
     SQLRETURN rc = SQLExecDirectW(handle, reinterpret_cast<SQLWCHAR*>(text.data()),
                                   static_cast<SQLINTEGER>(text.size()));
@@ -119,7 +131,31 @@ OdbcHandle OdbcConnection::runStatement(const std::string& sql) {
     return stmt;
 }
 
+void OdbcConnection::rethrowKnowingTheConnection(const DatabaseError& error) const {
+    if (!error.connectionLost()) {
+        SQLUINTEGER dead = SQL_CD_FALSE;
+        SQLRETURN rc = SQLGetConnectAttr(m_dbc.get(), SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr);
+        if (SQL_SUCCEEDED(rc) && dead == SQL_CD_TRUE) {
+            // FreeTDS reports the first call after the server went away as
+            // HY000 "Unknown error"; later calls say what happened.
+            std::string message = error.what();
+            if (message == "Unknown error")
+                message = "Communication link failure";
+            throw DatabaseError(message, "08S01", error.nativeError());
+        }
+    }
+    throw error;
+}
+
 Result OdbcConnection::open(const std::string& sql) {
+    try {
+        return fetchAll(sql);
+    } catch (const DatabaseError& error) {
+        rethrowKnowingTheConnection(error);
+    }
+}
+
+Result OdbcConnection::fetchAll(const std::string& sql) {
     OdbcHandle stmt = runStatement(sql);
 
     // Row counts of statements before the first SELECT come as results
@@ -158,8 +194,12 @@ Result OdbcConnection::open(const std::string& sql) {
 }
 
 void OdbcConnection::execute(const std::string& sql) {
-    OdbcHandle stmt = runStatement(sql);
-    while (nextResult(stmt)) {
+    try {
+        OdbcHandle stmt = runStatement(sql);
+        while (nextResult(stmt)) {
+        }
+    } catch (const DatabaseError& error) {
+        rethrowKnowingTheConnection(error);
     }
 }
 

@@ -1,4 +1,5 @@
 #include "compare_catalogs.h"
+#include "database_error.h"
 
 #include <gtest/gtest.h>
 
@@ -224,6 +225,22 @@ TEST(ObjectCompare, StoredRowsOfAnObjectAreFoundWhateverTheirPlaceInTheTable) {
     test::compareObjects(procedureKind, catalogs.store, catalogs.target, buffer);
     const std::vector<std::string> statements = {"A1\r\nA2\r\n", "B1\r\n"};
     EXPECT_EQ(buffer.statements(), statements);
+}
+
+TEST(ObjectCompare, ALostConnectionOrTimeoutWhileReadingTextEndsTheRun) {
+    // An object whose text the server will not give counts as missing; a
+    // connection that is gone says nothing about the object.
+    for (const char* sqlState : {"08S01", "HYT00"}) {
+        test::Catalogs catalogs;
+        catalogs.setObjects(test::procedureTables, {{"p", {"CREATE p"}}},
+                            {{"p", std::vector<std::string>{"CREATE p"}}});
+        catalogs.target.fail("Exec sp_helpText N'p'", "gone", sqlState);
+        ScriptBuffer buffer;
+        EXPECT_THROW(test::compareObjects(procedureKind, catalogs.store, catalogs.target, buffer),
+                     DatabaseError)
+            << sqlState;
+        EXPECT_TRUE(buffer.statements().empty()) << sqlState;
+    }
 }
 
 TEST(ObjectCompare, ConnectionFailureOfTheExistenceQueryEndsTheRun) {
