@@ -120,8 +120,9 @@ void TbtnExec::FormShow() {
     // Disconnect the store and close the rows before opening both anew.
     m_store.reset();
     m_sourceRows->clear();
+    // A missing store reads as empty; only a capture creates the file.
     try {
-        m_store = SnapshotStore::open(m_storePath);
+        m_store = SnapshotStore::openForReading(m_storePath);
     } catch (const StoreError& error) {
         throw StoreError(storeFailedMessage(error).toStdString());
     }

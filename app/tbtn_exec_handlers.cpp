@@ -10,6 +10,7 @@
 #include "database_error.h"
 #include "error_box.h"
 #include "executor.h"
+#include "snapshot_replacement.h"
 #include "source_table_model.h"
 #include "window_capture_observer.h"
 #include "window_messages.h"
@@ -19,6 +20,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <optional>
 
 namespace dbc {
 
@@ -63,18 +65,25 @@ void TbtnExec::reloadSourceRows(bool ordered) {
 void TbtnExec::BtnReadSourceClick() {
     runGuarded([this] {
         BusyWindow busy(*this, controlsDisabledWhileBusy());
-        SnapshotStore& snapshot = store();
+        // The new snapshot is written beside the store and replaces it only
+        // when complete; the store is checked before the source is read.
+        std::optional<SnapshotReplacement> replacement;
+        try {
+            replacement.emplace(m_storePath);
+        } catch (const StoreError& error) {
+            throw StoreError(storeFailedMessage(error).toStdString());
+        }
         WindowProgress progress(*m_PB1, busy);
         RepaintBetweenCalls repaint(m_afterDatabaseCall, progress);
         reconnect();
-        WindowCaptureObserver observer(progress, [this] {
+        WindowCaptureObserver observer(progress, [this, &replacement] {
             // The grid and the count follow the column rows just written.
-            reloadSourceRows(false);
+            m_sourceRows->setResult(replacement->store().gridRows(false));
             ShowSDbMsg();
         });
         CaptureSummary summary;
         try {
-            summary = m_workflow.capture(snapshot, observer);
+            summary = m_workflow.capture(*replacement, observer);
         } catch (...) {
             // The capture rolled back: show the snapshot as it still is.
             try {
@@ -84,6 +93,8 @@ void TbtnExec::BtnReadSourceClick() {
             }
             throw;
         }
+        // The window's store follows the new file.
+        m_store.reset();
         reloadSourceRows(false);
         ShowSDbMsg();
         busy.release();
@@ -113,6 +124,11 @@ void TbtnExec::BtnCompareClick() {
             scriptView().show(buffer);
             m_comparedText = m_Memo1->toPlainText();
         };
+        // A capture by another program may have put a new snapshot in place.
+        if (store().replacedOnDisk()) {
+            m_store.reset();
+            m_store = SnapshotStore::openForReading(m_storePath);
+        }
         try {
             m_workflow.compare(snapshot, m_EdtDataBase->text().toStdString(), buffer);
         } catch (...) {
@@ -131,6 +147,7 @@ void TbtnExec::SpeedButton1Click() {
         if (hasStatements && m_Memo1->toPlainText() != m_comparedText &&
             !confirmExecutingComparedStatements(this))
             return;
+        ExecutionReport report;
         {
             BusyWindow busy(*this, controlsDisabledWhileBusy());
             WindowProgress progress(*m_PB1, busy);
@@ -141,10 +158,12 @@ void TbtnExec::SpeedButton1Click() {
                 reconnect();
             m_Memo1->clear();
             WindowExecuteObserver observer(progress);
-            m_workflow.execute(buffer, observer);
+            report = m_workflow.execute(buffer, observer);
             scriptView().show(buffer);
         }
-        showInformation(this, QString::fromUtf8(executeAllDoneMessage));
+        showInformation(this, QString::fromStdString(report.connectionLostAt != 0
+                                                         ? connectionLostLine(report)
+                                                         : std::string(executeAllDoneMessage)));
     });
 }
 

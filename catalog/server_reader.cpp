@@ -24,6 +24,14 @@ const char* pick(CatalogSide side, const char* capture, const char* target) {
     return side == CatalogSide::Capture ? capture : target;
 }
 
+// A statement that timed out says nothing about its object, and the server
+// stopped answering: reading cannot go on. (openEach throws a lost
+// connection itself.)
+void throwIfTimedOut(const ResultOrError& reply) {
+    if (const auto* error = std::get_if<DatabaseError>(&reply); error && error->timedOut())
+        throw *error;
+}
+
 // The values of one column of a result, in row order (none for no rows).
 std::vector<std::string> columnValues(const Result& result, std::string_view field) {
     std::vector<std::string> values;
@@ -160,6 +168,7 @@ std::vector<ModuleText> readModuleTexts(Connection& server, const std::vector<st
     // The requests may travel batched; the replies come in name order.
     std::vector<ModuleText> modules;
     server.openEach(queries, [&](std::size_t index, ResultOrError reply) {
+        throwIfTimedOut(reply);
         if (const auto* text = std::get_if<Result>(&reply))
             modules.push_back({names[index], columnValues(*text, "Text")});
         else
@@ -226,6 +235,7 @@ void readTargetModules(Connection& server, const ObjectKind& kind,
     // no rows; no result set) leaves `text` empty. A lost connection is
     // thrown by openEach, not taken for a missing text.
     server.openEach(queries, [&](std::size_t index, ResultOrError reply) {
+        throwIfTimedOut(reply);
         TargetModule& module = modules[present[index]];
         if (const auto* text = std::get_if<Result>(&reply); text && !text->empty())
             module.text = columnValues(*text, "Text");

@@ -5,12 +5,18 @@
 #include "exit_status.h"
 #include "index_key_counts.h"
 #include "odbc_driver.h"
+#include "output_file.h"
 #include "password_prompt.h"
+#include "snapshot_info.h"
+#include "snapshot_replacement.h"
 #include "snapshot_store.h"
 #include "terminal_progress.h"
+#include "test_point.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -58,6 +64,23 @@ std::string indexKeysLine(const std::optional<IndexKeyCounts>& counts) {
            std::to_string(counts->uniqueIndexes) + " unique indexes";
 }
 
+// The capture's progress on the terminal, with a test point after each row
+// or object.
+class CaptureProgress : public WorkflowObserver {
+public:
+    void stepStarted(CaptureStep step, int minimum, int maximum) override {
+        m_terminal.stepStarted(step, minimum, maximum);
+    }
+    void advanced() override {
+        m_terminal.advanced();
+        testPoint("capture-row");
+    }
+    void columnRowsWritten() override { m_terminal.columnRowsWritten(); }
+
+private:
+    TerminalProgress m_terminal;
+};
+
 template <typename Body> int guarded(Body&& body) {
     try {
         return body();
@@ -70,30 +93,40 @@ template <typename Body> int guarded(Body&& body) {
 
 Commands::Commands(ConnectionOptions connection, std::string storePath)
     : m_connection(std::move(connection)), m_storePath(std::move(storePath)),
-      m_workflow(odbcDriverFromEnvironment()) {
-    if (!m_connection.passwordGiven) {
-        if (const char* fromEnvironment = std::getenv("DBCOMPARE_PASSWORD"))
-            m_connection.password = fromEnvironment;
-        else if (standardInputIsTerminal())
-            m_connection.password = promptPassword("Password: ");
-    }
+      m_workflow(odbcDriverFromEnvironment(), m_connection.timeouts) {
+    m_workflow.setStatementTimeout(m_connection.statementTimeoutSeconds);
 }
 
-std::unique_ptr<SnapshotStore> Commands::openStore(bool createIfMissing) {
-    std::filesystem::path path =
-        m_storePath.empty() ? defaultStorePath() : std::filesystem::path(m_storePath);
+std::filesystem::path Commands::storePath() const {
+    return m_storePath.empty() ? defaultStorePath() : std::filesystem::path(m_storePath);
+}
+
+std::unique_ptr<SnapshotStore> Commands::openCapturedStore() {
+    const std::filesystem::path path = storePath();
+    const std::string nothingCaptured = "the snapshot file " + path.string() +
+                                        " holds no captured database; run dbcompare capture first";
     std::error_code ignored;
-    if (!createIfMissing && !std::filesystem::exists(path, ignored))
-        fail(ConnectionOrStoreFailure, "snapshot file " + path.string(),
-             "the file does not exist; run dbcompare capture first");
+    if (!std::filesystem::exists(path, ignored))
+        fail(ConnectionOrStoreFailure, "no snapshot", nothingCaptured);
     try {
-        return SnapshotStore::open(path);
+        auto store = SnapshotStore::openForReading(path);
+        if (!store->captured())
+            fail(ConnectionOrStoreFailure, "no snapshot", nothingCaptured);
+        return store;
     } catch (const std::exception& error) {
         fail(ConnectionOrStoreFailure, "snapshot file " + path.string(), error.what());
     }
 }
 
 void Commands::connect() {
+    // The password is asked for only now, when a connection is made.
+    if (!m_connection.passwordGiven) {
+        if (const char* fromEnvironment = std::getenv("DBCOMPARE_PASSWORD"))
+            m_connection.password = fromEnvironment;
+        else if (standardInputIsTerminal())
+            m_connection.password = promptPassword("Password: ");
+        m_connection.passwordGiven = true;
+    }
     ConnectionProperties properties{m_connection.server, m_connection.database, m_connection.user,
                                     m_connection.password};
     try {
@@ -106,23 +139,33 @@ void Commands::connect() {
 
 int Commands::capture() {
     return guarded([&] {
-        auto store = openStore(true);
+        // The store is checked (and its scratch file made) before the
+        // source is read; nothing under its name changes until the new
+        // snapshot is complete.
+        std::optional<SnapshotReplacement> replacement;
+        try {
+            replacement.emplace(storePath());
+        } catch (const std::exception& error) {
+            fail(ConnectionOrStoreFailure, "cannot capture", error.what());
+        }
         connect();
+        const std::string failed =
+            "capture of " + describeServer(m_connection) + " failed, the snapshot is unchanged";
         CaptureSummary summary;
         try {
-            TerminalProgress progress;
-            summary = m_workflow.capture(*store, progress);
+            CaptureProgress progress;
+            summary = m_workflow.capture(*replacement, progress);
+        } catch (const StoreError& error) {
+            fail(ConnectionOrStoreFailure, failed, error.what());
         } catch (const std::exception& error) {
-            fail(ConnectionOrStoreFailure,
-                 "capture of " + describeServer(m_connection) +
-                     " failed, the snapshot is unchanged",
-                 error.what());
+            fail(ConnectionOrStoreFailure, failed,
+                 "reading the source: " + std::string(error.what()));
         }
         static constexpr const char* tables[] = {"SourceTable", "SourceIndex", "SourceSp",
                                                  "SourceView",  "SourceTR",    "SourceDF"};
         std::ostringstream line;
-        line << "captured " << describeServer(m_connection) << " into " << store->path().string()
-             << ":";
+        line << "captured " << describeServer(m_connection) << " into "
+             << replacement->target().string() << ":";
         for (std::size_t i = 0; i < 6; ++i)
             line << (i ? ", " : " ") << tables[i] << ' ' << summary.rows[i];
         if (!summary.objectsWithoutText.empty()) {
@@ -137,12 +180,16 @@ int Commands::capture() {
 
 ScriptBuffer Commands::compareTarget() {
     ScriptBuffer script;
-    auto store = openStore();
+    auto store = openCapturedStore();
+    testPoint("compare-store-opened");
     // As the window's "比 对": the run starts with an empty statement list
     // and connects before it reads anything.
     connect();
+    testPoint("compare-connected");
     try {
         m_workflow.compare(*store, m_connection.database, script);
+    } catch (const StoreError& error) {
+        fail(ConnectionOrStoreFailure, "compare failed", error.what());
     } catch (const std::exception& error) {
         fail(ConnectionOrStoreFailure, "compare with " + describeServer(m_connection) + " failed",
              error.what());
@@ -152,16 +199,23 @@ ScriptBuffer Commands::compareTarget() {
 
 int Commands::compare(const std::string& outputFile) {
     return guarded([&] {
+        if (!outputFile.empty() && sameFile(outputFile, storePath()))
+            fail(UsageError, "-o " + outputFile,
+                 "that is the snapshot file; give another file for the script");
         const ScriptBuffer script = compareTarget();
         if (outputFile.empty()) {
             writeLines(std::cout, script.displayText());
             return int(Success);
         }
-        std::ofstream out(outputFile, std::ios::binary | std::ios::trunc);
-        writeLines(out, script.displayText());
-        out.close();
-        if (!out)
-            fail(UsageError, "cannot write " + outputFile, "write failed");
+        std::string text = script.displayText();
+        if (!text.empty())
+            text += '\n';
+        try {
+            writeFileWhole(outputFile, text);
+        } catch (const OutputFileError& error) {
+            std::cerr << "dbcompare: " << oneLine(error.what()) << '\n';
+            return int(UsageError);
+        }
         return int(Success);
     });
 }
@@ -174,10 +228,17 @@ int Commands::execute(bool dryRun) {
                 std::cout << statement << '\n';
             return int(Success);
         }
-        const auto failures = m_workflow.execute(script, m_quiet);
-        writeLines(std::cout, failureReport(failures));
+        const ExecutionReport report = m_workflow.execute(script, m_quiet);
+        writeLines(std::cout, failureReport(report));
+        if (report.connectionLostAt != 0) {
+            std::cerr << "dbcompare: the connection to " << describeServer(m_connection)
+                      << " was lost at statement " << report.connectionLostAt << " of "
+                      << report.statementCount << "; the statements after it were not run: "
+                      << oneLine(report.failures.back().message) << '\n';
+            return int(ConnectionOrStoreFailure);
+        }
         std::cout << executeAllDoneMessage << '\n';
-        return int(failures.empty() ? Success : StatementsRefused);
+        return int(report.failures.empty() ? Success : StatementsRefused);
     });
 }
 
@@ -186,16 +247,24 @@ int Commands::execOne(const std::string& sql, const std::string& inputFile) {
         std::string text = sql;
         if (!inputFile.empty()) {
             std::ifstream in(inputFile, std::ios::binary);
+            if (!in)
+                fail(UsageError, "cannot read " + inputFile, std::strerror(errno));
             std::ostringstream content;
             content << in.rdbuf();
-            if (!in && !in.eof())
-                fail(UsageError, "cannot read " + inputFile, "read failed");
+            if (in.bad())
+                fail(UsageError, "cannot read " + inputFile, std::strerror(errno));
             text = content.str();
+            if (text.find_first_not_of(" \t\r\n") == std::string::npos)
+                fail(UsageError, inputFile, "the file holds no command text");
         }
         connect();
         try {
             m_workflow.executeOne(text);
         } catch (const DatabaseError& error) {
+            if (error.connectionLost())
+                fail(ConnectionOrStoreFailure,
+                     "the connection to " + describeServer(m_connection) + " was lost",
+                     error.what());
             fail(StatementsRefused, "the server refused the command", error.what());
         }
         std::cout << executeOneDoneMessage << '\n';
@@ -205,25 +274,34 @@ int Commands::execOne(const std::string& sql, const std::string& inputFile) {
 
 int Commands::show() {
     return guarded([&] {
-        auto store = openStore();
+        auto store = openCapturedStore();
+        // Everything is gathered first, so a failure prints nothing on
+        // standard output.
+        std::ostringstream out;
         try {
+            SnapshotStore::Transaction readOnce(*store);
             // What each table's distinct names are, as the compare walks them.
             static constexpr const char* what[] = {
                 "columns of %zu tables", "index keys of %zu tables",
                 "%zu procedures",        "%zu views",
                 "%zu triggers",          "%zu defaults"};
+            out << "snapshot " << store->path().string() << '\n';
+            const CaptureState state = readCaptureState(store->connection());
+            if (state.described)
+                out << "captured database '" << state.info.database << "' on server '"
+                    << state.info.server << "' at " << state.info.capturedAt << " UTC\n";
             const auto counts = store->counts();
-            std::cout << "snapshot " << store->path().string() << '\n';
             for (std::size_t i = 0; i < counts.size(); ++i) {
                 char names[64];
                 std::snprintf(names, sizeof names, what[i], counts[i].distinctNames);
-                std::cout << counts[i].table << ' ' << counts[i].rows << " rows: " << names << '\n';
+                out << counts[i].table << ' ' << counts[i].rows << " rows: " << names << '\n';
                 if (counts[i].table == "SourceIndex")
-                    std::cout << indexKeysLine(countIndexKeys(store->connection())) << '\n';
+                    out << indexKeysLine(countIndexKeys(store->connection())) << '\n';
             }
         } catch (const std::exception& error) {
             fail(ConnectionOrStoreFailure, "snapshot file " + store->path().string(), error.what());
         }
+        std::cout << out.str();
         return int(Success);
     });
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "argument_parser.h"
 #include "script_buffer.h"
 #include "workflow.h"
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -11,15 +13,6 @@ class SnapshotStore;
 } // namespace dbc
 
 namespace dbc::cli {
-
-// The connection options, with the window's defaults.
-struct ConnectionOptions {
-    std::string server = ".";
-    std::string database = "hrms";
-    std::string user = "Sa";
-    std::string password;
-    bool passwordGiven = false;
-};
 
 // The subcommands. Each returns the process exit status and reports its
 // failure on standard error as one line naming what failed.
@@ -37,8 +30,10 @@ private:
     // A compare run over the snapshot and the target, as the window makes it;
     // the target stays connected for an execution.
     ScriptBuffer compareTarget();
-    // Opens the snapshot file; only a capture may create a missing one.
-    std::unique_ptr<SnapshotStore> openStore(bool createIfMissing = false);
+    std::filesystem::path storePath() const;
+    // Opens the snapshot file for reading; a missing file, or one that holds
+    // no captured database, ends the command with status 3.
+    std::unique_ptr<SnapshotStore> openCapturedStore();
     void connect();
 
     ConnectionOptions m_connection;

@@ -47,6 +47,10 @@ public:
     // going on after it as the server decides. A lost connection is thrown.
     // Connections that cannot return several results throw DatabaseError.
     virtual std::vector<ResultOrError> openAll(const std::string& sql);
+    // How long a later statement may wait for the server's answer before it
+    // fails (timedOut()); 0 waits for ever. Connections without a server
+    // ignore it.
+    virtual void setQueryTimeout(int /*seconds*/) {}
 };
 
 // True when `error` means the connection itself is gone (SQLSTATE class 08).

@@ -18,6 +18,12 @@ public:
     const std::string& sqlState() const noexcept { return m_sqlState; }
     long nativeError() const noexcept { return m_nativeError; }
 
+    // The connection itself is gone (SQLSTATE class 08: the server died,
+    // the network dropped): nothing more can be sent over it.
+    bool connectionLost() const noexcept { return m_sqlState.rfind("08", 0) == 0; }
+    // The server did not answer within the query or login timeout.
+    bool timedOut() const noexcept { return m_sqlState == "HYT00" || m_sqlState == "HYT01"; }
+
 private:
     std::string m_sqlState;
     long m_nativeError;

@@ -110,7 +110,7 @@ Result fetchAll(const OdbcHandle& stmt, SQLSMALLINT columns) {
 
 } // namespace
 
-OdbcConnection::OdbcConnection(const std::string& connectionString) {
+OdbcConnection::OdbcConnection(const std::string& connectionString, int loginTimeoutSeconds) {
     SQLHANDLE env = SQL_NULL_HANDLE;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)))
         throw DatabaseError("cannot allocate an ODBC environment");
@@ -122,6 +122,12 @@ OdbcConnection::OdbcConnection(const std::string& connectionString) {
     SQLHANDLE dbc = SQL_NULL_HANDLE;
     checkOdbc(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc), SQL_HANDLE_ENV, env, "SQLAllocHandle");
     m_dbc = OdbcHandle(SQL_HANDLE_DBC, dbc);
+    if (loginTimeoutSeconds > 0) {
+        checkOdbc(SQLSetConnectAttr(
+                      dbc, SQL_ATTR_LOGIN_TIMEOUT,
+                      reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(loginTimeoutSeconds)), 0),
+                  SQL_HANDLE_DBC, dbc, "SQLSetConnectAttr");
+    }
 
     // The wide call: FreeTDS 1.3 reads the narrow connection string as
     // Latin-1 whatever ClientCharset says, so a user name, password or
@@ -139,7 +145,14 @@ OdbcHandle OdbcConnection::newStatement() {
     SQLHANDLE handle = SQL_NULL_HANDLE;
     checkOdbc(SQLAllocHandle(SQL_HANDLE_STMT, m_dbc.get(), &handle), SQL_HANDLE_DBC, m_dbc.get(),
               "SQLAllocHandle");
-    return OdbcHandle(SQL_HANDLE_STMT, handle);
+    OdbcHandle stmt(SQL_HANDLE_STMT, handle);
+    if (m_queryTimeoutSeconds > 0) {
+        checkOdbc(SQLSetStmtAttr(
+                      handle, SQL_ATTR_QUERY_TIMEOUT,
+                      reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(m_queryTimeoutSeconds)), 0),
+                  SQL_HANDLE_STMT, handle, "SQLSetStmtAttr");
+    }
+    return stmt;
 }
 
 OdbcHandle OdbcConnection::runStatement(const std::string& sql) {
@@ -161,8 +174,10 @@ bool OdbcConnection::connectionDead() const {
 DatabaseError OdbcConnection::classified(const DatabaseError& error) const {
     if (connectionLost(error) || !connectionDead())
         return error;
-    return DatabaseError(std::string("The connection to the server was lost: ") + error.what(),
-                         "08S01", error.nativeError());
+    std::string message = error.what();
+    if (message == "Unknown error")
+        message = "Communication link failure";
+    return DatabaseError(message, "08S01", error.nativeError());
 }
 
 Result OdbcConnection::open(const std::string& sql) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "connection.h"
+#include "database_error.h"
 #include "odbc_handle.h"
 
 #include <string>
@@ -15,8 +16,9 @@ namespace dbc {
 class OdbcConnection : public Connection {
 public:
     // Connects at once; throws DatabaseError with the driver's or server's
-    // message when the connection is refused.
-    explicit OdbcConnection(const std::string& connectionString);
+    // message when the connection is refused. A server that has not finished
+    // the login after `loginTimeoutSeconds` (0: no limit) is given up.
+    explicit OdbcConnection(const std::string& connectionString, int loginTimeoutSeconds = 0);
     ~OdbcConnection() override = default;
 
     OdbcConnection(const OdbcConnection&) = delete;
@@ -27,6 +29,7 @@ public:
     // Groups the statements into batches (see openBatched).
     void openEach(const std::vector<std::string>& statements, const ReplyHandler& onReply) override;
     std::vector<ResultOrError> openAll(const std::string& sql) override;
+    void setQueryTimeout(int seconds) override { m_queryTimeoutSeconds = seconds; }
 
 private:
     OdbcHandle newStatement();
@@ -39,6 +42,7 @@ private:
 
     OdbcHandle m_env;
     OdbcHandle m_dbc;
+    int m_queryTimeoutSeconds = 0;
 };
 
 } // namespace dbc

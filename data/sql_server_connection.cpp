@@ -98,13 +98,24 @@ std::string odbcConnectionString(const ConnectionProperties& properties,
     return text;
 }
 
-std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& properties,
-                                             const std::string& driverName) {
-    return std::make_unique<OdbcConnection>(odbcConnectionString(properties, driverName));
+bool isBlankDatabaseName(const std::string& database) {
+    return database.find_first_not_of(" \t") == std::string::npos;
 }
 
-std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& properties) {
-    return connectSqlServer(properties, defaultOdbcDriver);
+std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& properties,
+                                             const std::string& driverName,
+                                             const ConnectionTimeouts& timeouts) {
+    if (isBlankDatabaseName(properties.database))
+        throw DatabaseError("the database name is empty");
+    auto connection = std::make_unique<OdbcConnection>(odbcConnectionString(properties, driverName),
+                                                       timeouts.loginSeconds);
+    connection->setQueryTimeout(timeouts.querySeconds);
+    return connection;
+}
+
+std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& properties,
+                                             const ConnectionTimeouts& timeouts) {
+    return connectSqlServer(properties, defaultOdbcDriver, timeouts);
 }
 
 } // namespace dbc

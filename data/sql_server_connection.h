@@ -35,12 +35,27 @@ std::string odbcConnectionString(const ConnectionProperties& properties,
 // names none, or "host\instance" for a named instance (its port is looked up
 // by the driver).
 std::string serverAddress(std::string_view server);
+// How long a connection waits for the server: the login, and each catalog
+// query. Statements run for the user get their own limit through
+// Connection::setQueryTimeout (none unless asked for).
+struct ConnectionTimeouts {
+    int loginSeconds = 15;
+    int querySeconds = 120;
+};
 
 // Connects to SQL Server through ODBC with the driver named `driverName`.
+// An empty database name is refused before anything is sent: the server
+// would take the login's default database instead.
 std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& properties,
-                                             const std::string& driverName);
+                                             const std::string& driverName,
+                                             const ConnectionTimeouts& timeouts = {});
 
 // Connects with the default driver, FreeTDS.
-std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& properties);
+std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& properties,
+                                             const ConnectionTimeouts& timeouts = {});
+
+// True when `database` names no database: empty or only blanks, which SQL
+// Server reads as no name at all.
+bool isBlankDatabaseName(const std::string& database);
 
 } // namespace dbc

@@ -61,7 +61,7 @@ SqliteConnection::SqliteConnection(const std::filesystem::path& path, OpenMode m
     }
     int rc = sqlite3_open_v2(name.c_str(), &m_db, flags, nullptr);
     if (rc != SQLITE_OK) {
-        std::string message = m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc);
+        std::string message = m_db ? sqliteMessage(m_db, rc) : sqlite3_errstr(rc);
         sqlite3_close(m_db);
         m_db = nullptr;
         throw DatabaseError(message, {}, rc);

@@ -3,13 +3,26 @@
 #include "database_error.h"
 
 #include <climits>
+#include <cstring>
 
 namespace dbc {
+
+std::string sqliteMessage(sqlite3* db, int rc) {
+    std::string message = sqlite3_errmsg(db);
+    // For a failed read or write the system's reason says more than
+    // "disk I/O error": "File too large", "No space left on device".
+    const int primary = rc & 0xff;
+    const int systemError = sqlite3_system_errno(db);
+    if ((primary == SQLITE_IOERR || primary == SQLITE_FULL || primary == SQLITE_CANTOPEN) &&
+        systemError != 0)
+        message += " (" + std::string(std::strerror(systemError)) + ")";
+    return message;
+}
 
 namespace {
 
 [[noreturn]] void fail(sqlite3* db, int rc) {
-    throw DatabaseError(sqlite3_errmsg(db), {}, rc);
+    throw DatabaseError(sqliteMessage(db, rc), {}, rc);
 }
 
 } // namespace
@@ -68,7 +81,7 @@ bool SqliteStatement::step() {
     if (rc == SQLITE_DONE)
         return false;
     // Take the message before reset() so that it is the step's own.
-    std::string message = sqlite3_errmsg(m_db);
+    std::string message = sqliteMessage(m_db, rc);
     sqlite3_reset(m_stmt);
     throw DatabaseError(message, {}, rc);
 }

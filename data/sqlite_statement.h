@@ -8,6 +8,10 @@
 
 namespace dbc {
 
+// sqlite3's message for the failure `rc` on `db`, followed by the system's
+// reason when a read or write of the file failed.
+std::string sqliteMessage(sqlite3* db, int rc);
+
 // One prepared SQLite statement, finalized when it goes out of scope.
 class SqliteStatement {
 public:

@@ -1,24 +1,45 @@
 #include "executor.h"
 
+#include "database_error.h"
+#include "test_point.h"
+
 #include <exception>
 
 namespace dbc {
 
+ExecutionReport runStatements(Connection& target, const std::vector<std::string>& statements,
+                              const std::function<void(std::size_t number)>& before) {
+    ExecutionReport report;
+    report.statementCount = statements.size();
+    for (std::size_t i = 0; i < statements.size(); ++i) {
+        if (before)
+            before(i + 1);
+        testPoint("execute-statement");
+        try {
+            target.execute(statements[i]);
+        } catch (const DatabaseError& error) {
+            report.failures.push_back({statements[i], error.what()});
+            if (error.connectionLost()) {
+                report.connectionLostAt = i + 1;
+                break;
+            }
+        } catch (const std::exception& error) {
+            report.failures.push_back({statements[i], error.what()});
+        }
+    }
+    return report;
+}
+
 std::vector<ExecutionFailure> executeAll(Connection& target,
                                          const std::vector<std::string>& statements,
                                          const std::function<void(std::size_t number)>& before) {
-    std::vector<ExecutionFailure> failures;
-    for (std::size_t i = 0; i < statements.size(); ++i) {
-        const std::string& statement = statements[i];
-        if (before)
-            before(i + 1);
-        try {
-            target.execute(statement);
-        } catch (const std::exception& error) {
-            failures.push_back({statement, error.what()});
-        }
-    }
-    return failures;
+    return runStatements(target, statements, before).failures;
+}
+
+std::string connectionLostLine(const ExecutionReport& report) {
+    return "执行第 " + std::to_string(report.connectionLostAt) + " 条语句(共 " +
+           std::to_string(report.statementCount) +
+           " 条)时与服务器的连接已断开,其后的语句没有执行。";
 }
 
 std::vector<std::string> failureReportLines(const std::vector<ExecutionFailure>& failures) {
@@ -47,11 +68,22 @@ std::string failureReport(const std::vector<ExecutionFailure>& failures) {
     return report;
 }
 
-std::vector<ExecutionFailure> executeScript(Connection& target, ScriptBuffer& buffer) {
+std::string failureReport(const ExecutionReport& report) {
+    std::string text = failureReport(report.failures);
+    if (report.connectionLostAt != 0)
+        text += "\n" + connectionLostLine(report);
+    return text;
+}
+
+ExecutionReport runScript(Connection& target, ScriptBuffer& buffer) {
     buffer.clearDisplay();
-    auto failures = executeAll(target, buffer.statements());
-    buffer.setDisplayText(failureReport(failures));
-    return failures;
+    ExecutionReport report = runStatements(target, buffer.statements());
+    buffer.setDisplayText(failureReport(report));
+    return report;
+}
+
+std::vector<ExecutionFailure> executeScript(Connection& target, ScriptBuffer& buffer) {
+    return runScript(target, buffer).failures;
 }
 
 void executeOne(Connection& target, const std::string& text) {

@@ -27,12 +27,30 @@ struct ExecutionFailure {
     bool operator==(const ExecutionFailure&) const = default;
 };
 
-// Executes every statement on `target` in list order, each as one command,
-// calling `before` with the statement's number (from 1) first. A failure is
-// recorded and execution goes on with the next statement.
+// What a run of the statement list came to.
+struct ExecutionReport {
+    std::vector<ExecutionFailure> failures;
+    std::size_t statementCount = 0;
+    // The number (from 1) of the statement at which the connection to the
+    // server was lost, 0 when it held. The statements after it were not run.
+    std::size_t connectionLostAt = 0;
+};
+
+// Executes the statements on `target` in list order, each as one command,
+// calling `before` with the statement's number (from 1) first. A statement
+// the server refuses is recorded and execution goes on with the next; a lost
+// connection (SQLSTATE class 08) is recorded as that statement's failure and
+// ends the run, since nothing more can reach the server.
+ExecutionReport runStatements(Connection& target, const std::vector<std::string>& statements,
+                              const std::function<void(std::size_t number)>& before = {});
+
+// runStatements(), its failures only.
 std::vector<ExecutionFailure>
 executeAll(Connection& target, const std::vector<std::string>& statements,
            const std::function<void(std::size_t number)>& before = {});
+
+// The line that ends the report of a run cut short by a lost connection.
+std::string connectionLostLine(const ExecutionReport& report);
 
 // The lines of the report the text box shows after "执 行": for each failure
 // the lines of its statement (whole, line breaks included) and then of its
@@ -44,10 +62,18 @@ std::vector<std::string> failureReportLines(const std::vector<ExecutionFailure>&
 // The same report as one text, its lines joined by "\n".
 std::string failureReport(const std::vector<ExecutionFailure>& failures);
 
+// The report of `report`: its failures as above, and when the connection was
+// lost, the line that says at which statement.
+std::string failureReport(const ExecutionReport& report);
+
 // "执 行" on the script buffer: clears the display text, executes the
 // statement list (left unchanged) and puts the failure report into the display
 // text. Returns the failures.
 std::vector<ExecutionFailure> executeScript(Connection& target, ScriptBuffer& buffer);
+
+// executeScript() with the whole report, for callers that tell a lost
+// connection apart.
+ExecutionReport runScript(Connection& target, ScriptBuffer& buffer);
 
 // "执行一条": executes `text` whole (every line, "Go" lines included) as one
 // command. The server's error propagates, so the caller can show its message.

@@ -2,10 +2,14 @@
 
 #include "database_error.h"
 #include "result.h"
+#include "snapshot_info.h"
 #include "sqlite_connection.h"
+#include "store_connection.h"
 #include "store_file.h"
 #include "store_schema.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <unordered_map>
 
 namespace dbc {
@@ -121,19 +125,71 @@ std::unique_ptr<SnapshotStore> SnapshotStore::open(const fs::path& path) {
         connection =
             std::make_unique<SqliteConnection>(path, SqliteConnection::OpenMode::ExistingReadWrite);
     } catch (const DatabaseError& e) {
-        throw StoreError(path.string() + " cannot be opened: " + e.what());
+        throw StoreError(storeFaultMessage(path, e));
     }
-    return std::unique_ptr<SnapshotStore>(new SnapshotStore(path, std::move(connection)));
+    auto store = std::unique_ptr<SnapshotStore>(new SnapshotStore(path, std::move(connection)));
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) {
+        store->m_device = info.st_dev;
+        store->m_inode = info.st_ino;
+    }
+    return store;
+}
+
+std::unique_ptr<SnapshotStore> SnapshotStore::openForReading(const fs::path& path) {
+    if (inspectStoreFile(path) == StoreFileState::Missing) {
+        auto memory =
+            std::make_unique<SqliteConnection>(":memory:", SqliteConnection::OpenMode::Create);
+        for (const auto& table : storeTables())
+            memory->execute(createTableSql(table));
+        return std::unique_ptr<SnapshotStore>(new SnapshotStore(path, std::move(memory)));
+    }
+    checkSchema(path);
+    // Without write permission SQLite could not roll back a journal a
+    // crashed writer left; read-only, that is reported instead of failing
+    // at some later read.
+    struct stat info {};
+    const bool writable = ::stat(path.c_str(), &info) == 0 && (info.st_mode & 0222) != 0 &&
+                          ::access(path.c_str(), W_OK) == 0;
+    std::unique_ptr<SqliteConnection> connection;
+    try {
+        connection = std::make_unique<SqliteConnection>(
+            path, writable ? SqliteConnection::OpenMode::ExistingReadWrite
+                           : SqliteConnection::OpenMode::ReadOnly);
+    } catch (const DatabaseError& e) {
+        throw StoreError(storeFaultMessage(path, e));
+    }
+    auto store = std::unique_ptr<SnapshotStore>(new SnapshotStore(path, std::move(connection)));
+    store->m_device = info.st_dev;
+    store->m_inode = info.st_ino;
+    return store;
 }
 
 SnapshotStore::SnapshotStore(fs::path path, std::unique_ptr<SqliteConnection> connection)
-    : m_path(std::move(path)), m_connection(std::move(connection)),
+    : m_path(std::move(path)), m_nameInMessages(m_path), m_connection(std::move(connection)),
+      m_named(std::make_unique<StoreConnection>(*m_connection, m_nameInMessages)),
       m_statements(std::make_unique<Statements>()) {}
 
 SnapshotStore::~SnapshotStore() = default;
 
+void SnapshotStore::setNameInMessages(fs::path path) {
+    m_nameInMessages = std::move(path);
+    m_named = std::make_unique<StoreConnection>(*m_connection, m_nameInMessages);
+}
+
 Connection& SnapshotStore::connection() {
-    return *m_connection;
+    return *m_named;
+}
+
+bool SnapshotStore::captured() {
+    return readCaptureState(connection()).captured;
+}
+
+bool SnapshotStore::replacedOnDisk() const {
+    struct stat info {};
+    if (::stat(m_path.c_str(), &info) != 0)
+        return m_inode != 0;
+    return info.st_dev != m_device || info.st_ino != m_inode;
 }
 
 void SnapshotStore::appendRow(std::string_view table, const std::vector<Field>& fields) {
@@ -177,7 +233,11 @@ void SnapshotStore::appendRow(std::string_view table, const std::vector<Field>& 
         SqliteStatement& statement;
         ~ResetAfterStep() { statement.reset(); }
     } resetAfterStep{insert};
-    insert.step();
+    try {
+        insert.step();
+    } catch (const DatabaseError& e) {
+        throw StoreError(storeFaultMessage(m_nameInMessages, e));
+    }
 }
 
 void SnapshotStore::addMissingColumns() {

@@ -43,6 +43,12 @@ public:
     // modified: StoreError names the file and the fault.
     static std::unique_ptr<SnapshotStore> open(const std::filesystem::path& path);
 
+    // Opens the store at `path` for reading, as a compare, `show` and the
+    // window do: a missing file is not created, the store then reads as six
+    // empty tables (captured() is false). A file without write permission
+    // is opened read-only.
+    static std::unique_ptr<SnapshotStore> openForReading(const std::filesystem::path& path);
+
     ~SnapshotStore();
     SnapshotStore(const SnapshotStore&) = delete;
     SnapshotStore& operator=(const SnapshotStore&) = delete;
@@ -50,7 +56,19 @@ public:
     const std::filesystem::path& path() const noexcept { return m_path; }
 
     // The store's connection, for the statements the program sends to it.
+    // Its failures are thrown as StoreError naming the file.
     Connection& connection();
+
+    // True when the file holds a completed capture (see snapshot_info.h).
+    bool captured();
+
+    // True when the file at path() is no longer the one this store has open:
+    // a capture elsewhere has put a new snapshot in its place.
+    bool replacedOnDisk() const;
+
+    // The path that errors name; a capture's scratch file names the store
+    // it will replace. Call before connection() is handed out.
+    void setNameInMessages(std::filesystem::path path);
 
     // A field to write: the column name and its text; std::nullopt leaves
     // the field unset (NULL, which reads back as the empty text).
@@ -82,7 +100,8 @@ public:
     // by table and column name.
     Result gridRows(bool ordered);
 
-    // Rows and distinct names of the six tables, in capture order.
+    // Rows and distinct names of the six tables, in capture order. Like
+    // gridRows, a failure is a StoreError naming the file.
     std::vector<StoreTableCount> counts();
 
     // One store transaction: everything done between begin and commit is
@@ -106,8 +125,13 @@ private:
 
     struct Statements;
     std::filesystem::path m_path;
+    std::filesystem::path m_nameInMessages;
     std::unique_ptr<SqliteConnection> m_connection;
+    std::unique_ptr<Connection> m_named;
     std::unique_ptr<Statements> m_statements;
+    // The file's identity when opened (device, inode); both 0 in memory.
+    unsigned long long m_device = 0;
+    unsigned long long m_inode = 0;
 };
 
 // Source.mdb in the directory of the running executable.

@@ -63,4 +63,32 @@ inline std::string emptyTable(const std::string& table) {
     return "Delete From " + table;
 }
 
+// The table that records what a capture read and when, as Name/Value rows.
+inline constexpr const char* createSnapshotInfo =
+    "CREATE TABLE SnapshotInfo (Name TEXT, Value TEXT)";
+inline constexpr const char* snapshotInfoTable =
+    "SELECT name FROM sqlite_master WHERE type = 'table' AND name = 'SnapshotInfo' COLLATE NOCASE";
+inline constexpr const char* snapshotInfoRows = "SELECT Name, Value FROM SnapshotInfo";
+inline std::string insertSnapshotInfo(const std::string& databaseLiteral,
+                                      const std::string& serverLiteral,
+                                      const std::string& capturedAtLiteral) {
+    return "INSERT INTO SnapshotInfo (Name, Value) VALUES ('Database', " + databaseLiteral +
+           "), ('Server', " + serverLiteral + "), ('CapturedAt', " + capturedAtLiteral + ")";
+}
+
+// One row of a store table, if it has any: whether a store written before
+// SnapshotInfo existed holds a capture.
+inline std::string anyRow(const std::string& table) {
+    return "SELECT 1 FROM " + table + " LIMIT 1";
+}
+
+// A write lock taken and given back at once: fails while another program
+// writes the file.
+inline constexpr const char* probeWriteLock = "BEGIN IMMEDIATE; ROLLBACK";
+
+// A capture's scratch file keeps its journal in memory and is synced once,
+// whole, before it is renamed into place.
+inline constexpr const char* scratchWithoutJournal =
+    "PRAGMA journal_mode=MEMORY; PRAGMA synchronous=OFF";
+
 } // namespace dbc::store_sql

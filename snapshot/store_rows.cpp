@@ -60,7 +60,8 @@ void SnapshotStore::appendDefault(const DefaultConstraint& constraint) {
 }
 
 Result SnapshotStore::gridRows(bool ordered) {
-    return m_connection->open(ordered ? store_sql::gridRowsOrdered : store_sql::gridRows);
+    // Through the named connection, so a damaged file's error names it.
+    return connection().open(ordered ? store_sql::gridRowsOrdered : store_sql::gridRows);
 }
 
 std::vector<StoreTableCount> SnapshotStore::counts() {
@@ -78,8 +79,8 @@ std::vector<StoreTableCount> SnapshotStore::counts() {
     };
     std::vector<StoreTableCount> counts;
     for (const Part& part : parts) {
-        const std::size_t names = m_connection->open(part.distinctNames).size();
-        const std::size_t rows = m_connection->open(store_sql::allRows(part.table)).size();
+        const std::size_t names = connection().open(part.distinctNames).size();
+        const std::size_t rows = connection().open(store_sql::allRows(part.table)).size();
         counts.push_back({part.table, rows, names});
     }
     return counts;

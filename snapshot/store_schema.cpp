@@ -7,16 +7,6 @@ namespace dbc {
 
 namespace {
 
-std::string quoteLiteral(std::string_view text) {
-    std::string quoted = "'";
-    for (char c : text) {
-        quoted += c;
-        if (c == '\'')
-            quoted += '\'';
-    }
-    return quoted + "'";
-}
-
 bool hasColumn(const Result& info, std::string_view column) {
     for (std::size_t row = 0; row < info.size(); ++row) {
         if (equalsIgnoringCase(info.field(row, "name"), column))
@@ -26,6 +16,16 @@ bool hasColumn(const Result& info, std::string_view column) {
 }
 
 } // namespace
+
+std::string sqlLiteral(std::string_view text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        quoted += c;
+        if (c == '\'')
+            quoted += '\'';
+    }
+    return quoted + "'";
+}
 
 const std::vector<StoreTable>& storeTables() {
     static const std::vector<StoreTable> tables = {
@@ -81,7 +81,7 @@ std::vector<std::string> missingColumnsSql(SqliteConnection& connection) {
     std::vector<std::string> statements;
     for (const auto& table : storeTables()) {
         const std::string name(table.name);
-        Result info = connection.open("PRAGMA table_info(" + quoteLiteral(name) + ")");
+        Result info = connection.open("PRAGMA table_info(" + sqlLiteral(name) + ")");
         for (const auto& column : table.columns) {
             if (column.optional && !hasColumn(info, column.name))
                 statements.push_back("ALTER TABLE " + name + " ADD COLUMN " +
@@ -94,15 +94,15 @@ std::vector<std::string> missingColumnsSql(SqliteConnection& connection) {
 std::string findSchemaFault(SqliteConnection& connection) {
     for (const auto& table : storeTables()) {
         std::string name(table.name);
-        Result found = connection.open(
-            "SELECT type, sql FROM sqlite_master WHERE name = " + quoteLiteral(name) +
-            " COLLATE NOCASE AND type IN ('table', 'view')");
+        Result found =
+            connection.open("SELECT type, sql FROM sqlite_master WHERE name = " + sqlLiteral(name) +
+                            " COLLATE NOCASE AND type IN ('table', 'view')");
         if (found.empty())
             return "table " + name + " is missing";
         if (found.field(0, "type") != "table")
             return name + " is a view, not a table";
 
-        Result info = connection.open("PRAGMA table_info(" + quoteLiteral(name) + ")");
+        Result info = connection.open("PRAGMA table_info(" + sqlLiteral(name) + ")");
         for (const auto& column : table.columns) {
             if (!column.optional && !hasColumn(info, column.name))
                 return "table " + name + " has no column " + std::string(column.name);
@@ -113,7 +113,7 @@ std::string findSchemaFault(SqliteConnection& connection) {
         // A table without rowid, or an index on it, could hand the rows of
         // an unordered "Select *" back in another order than appended.
         // (A table without rowid lists its primary key here too.)
-        Result list = connection.open("PRAGMA index_list(" + quoteLiteral(name) + ")");
+        Result list = connection.open("PRAGMA index_list(" + sqlLiteral(name) + ")");
         if (!list.empty())
             return "table " + name + " has an index, which would change the order of its rows";
     }

@@ -36,6 +36,9 @@ const std::vector<StoreTable>& storeTables();
 // The table named `name` (letter case ignored), or nullptr.
 const StoreTable* findStoreTable(std::string_view name);
 
+// `text` as a SQLite string literal: '...' with every ' doubled.
+std::string sqlLiteral(std::string_view text);
+
 // The CREATE TABLE statement of `table`.
 std::string createTableSql(const StoreTable& table);
 

@@ -2,6 +2,8 @@
 
 #include "compare_run.h"
 #include "database_error.h"
+#include "snapshot_info.h"
+#include "snapshot_replacement.h"
 #include "snapshot_store.h"
 
 namespace dbc {
@@ -10,10 +12,11 @@ namespace {
 constexpr const char* kClosed = "Operation is not allowed when the object is closed";
 } // namespace
 
-Workflow::Workflow(std::string odbcDriver)
-    : m_connector([driver = std::move(odbcDriver)](const ConnectionProperties& properties) {
-          return connectSqlServer(properties, driver);
-      }) {}
+Workflow::Workflow(std::string odbcDriver, ConnectionTimeouts timeouts)
+    : m_connector(
+          [driver = std::move(odbcDriver), timeouts](const ConnectionProperties& properties) {
+              return connectSqlServer(properties, driver, timeouts);
+          }) {}
 
 Workflow::Workflow(Connector connector) : m_connector(std::move(connector)) {}
 
@@ -23,6 +26,8 @@ Connection& Workflow::connect(const ConnectionProperties& properties, WorkflowOb
     m_connection.reset();
     observer.connecting();
     m_connection = m_connector(properties);
+    m_connectedTo = properties;
+    m_connectedTo.password.clear();
     return *m_connection;
 }
 
@@ -32,32 +37,38 @@ Connection& Workflow::current() {
     return *m_connection;
 }
 
-CaptureSummary Workflow::capture(SnapshotStore& store, WorkflowObserver& observer) {
-    return captureSource(current(), store, observer);
+CaptureSummary Workflow::capture(SnapshotReplacement& replacement, WorkflowObserver& observer) {
+    CaptureSummary summary = captureSource(current(), replacement.store(), observer);
+    replacement.commit({m_connectedTo.database, m_connectedTo.server, utcNow()});
+    return summary;
 }
 
 void Workflow::compare(SnapshotStore& store, const std::string& databaseName,
                        ScriptBuffer& script) {
-    runCompare(store.connection(), current(), databaseName, script);
+    Connection& target = current();
+    SnapshotStore::Transaction readOnce(store);
+    runCompare(store.connection(), target, databaseName, script);
 }
 
-std::vector<ExecutionFailure> Workflow::execute(ScriptBuffer& script, WorkflowObserver& observer) {
+ExecutionReport Workflow::execute(ScriptBuffer& script, WorkflowObserver& observer) {
     if (!m_connection && !script.statements().empty())
         throw DatabaseError(kClosed);
     script.clearDisplay();
     if (!m_connection)
         return {};
+    m_connection->setQueryTimeout(m_statementTimeoutSeconds);
     const auto& statements = script.statements();
-    std::vector<ExecutionFailure> failures =
-        executeAll(*m_connection, statements, [&](std::size_t number) {
-            observer.executingStatement(number, statements.size());
-        });
-    script.setDisplayText(failureReport(failures));
-    return failures;
+    ExecutionReport report = runStatements(*m_connection, statements, [&](std::size_t number) {
+        observer.executingStatement(number, statements.size());
+    });
+    script.setDisplayText(failureReport(report));
+    return report;
 }
 
 void Workflow::executeOne(const std::string& text) {
-    current().execute(text);
+    Connection& target = current();
+    target.setQueryTimeout(m_statementTimeoutSeconds);
+    target.execute(text);
 }
 
 } // namespace dbc

@@ -13,6 +13,7 @@
 
 namespace dbc {
 
+class SnapshotReplacement;
 class SnapshotStore;
 
 // What the window's buttons and the command line's subcommands do, as steps
@@ -25,8 +26,9 @@ public:
     // How a connection is opened; tests may put their own in.
     using Connector = std::function<std::unique_ptr<Connection>(const ConnectionProperties&)>;
 
-    // Connects through the ODBC driver named `odbcDriver`.
-    explicit Workflow(std::string odbcDriver);
+    // Connects through the ODBC driver named `odbcDriver`, waiting for the
+    // login and each catalog query as long as `timeouts` allow.
+    explicit Workflow(std::string odbcDriver, ConnectionTimeouts timeouts = {});
     explicit Workflow(Connector connector);
     ~Workflow();
 
@@ -34,26 +36,38 @@ public:
     // properties name. A failure leaves no connection.
     Connection& connect(const ConnectionProperties& properties, WorkflowObserver& observer);
 
-    // "读源数据": reads the connected database's catalog into the store,
-    // which keeps its previous snapshot on any failure.
-    CaptureSummary capture(SnapshotStore& store, WorkflowObserver& observer);
+    // The time limit of each statement execute and executeOne send, in
+    // seconds; 0 (the default) sets none, as statements run for the user may
+    // take long.
+    void setStatementTimeout(int seconds) noexcept { m_statementTimeoutSeconds = seconds; }
+
+    // "读源数据": reads the connected database's catalog into the new
+    // snapshot of `replacement` (made, and so checked, before connecting),
+    // records the database and server of the last connect, and puts the
+    // snapshot in place of the store file. On any failure the store file
+    // stays as it was.
+    CaptureSummary capture(SnapshotReplacement& replacement, WorkflowObserver& observer);
 
     // "比 对": compares the connected database, named `databaseName` in the
     // script's "use" statement, with the snapshot into `script` (see
     // runCompare; the caller empties the statement list before connecting).
+    // The snapshot is read in one read transaction, so every table comes from
+    // the same state of the file.
     void compare(SnapshotStore& store, const std::string& databaseName, ScriptBuffer& script);
 
     // "执 行": executes the script's statements on the connection, replacing
-    // the display text by the failure report, and returns the failures.
+    // the display text by the failure report, and returns what came of it
+    // (the failures; where a lost connection stopped the run).
     // Without a connection a non-empty list is refused ("Operation is not
     // allowed when the object is closed") and an empty one only clears the
     // display text.
-    std::vector<ExecutionFailure> execute(ScriptBuffer& script, WorkflowObserver& observer);
+    ExecutionReport execute(ScriptBuffer& script, WorkflowObserver& observer);
 
     // "执行一条": executes `text` whole as one command on the connection.
     void executeOne(const std::string& text);
 
-    // The connection the last connect opened, or nullptr.
+    // The connection the last connect opened, or nullptr. A connection lost
+    // during execute or executeOne stays here: the next step connects anew.
     Connection* connection() noexcept { return m_connection.get(); }
 
 private:
@@ -61,6 +75,8 @@ private:
 
     Connector m_connector;
     std::unique_ptr<Connection> m_connection;
+    ConnectionProperties m_connectedTo;
+    int m_statementTimeoutSeconds = 0;
 };
 
 } // namespace dbc

@@ -7,6 +7,7 @@
 #include "cpu_clock.h"
 #include "report_table.h"
 #include "side_by_side.h"
+#include "snapshot_replacement.h"
 #include "snapshot_store.h"
 #include "sql_server_connection.h"
 #include "stopwatch.h"
@@ -107,11 +108,15 @@ int run(const std::vector<std::size_t>& sizes) {
             },
             [&] {
                 removeStore(storePath);
-                auto store = SnapshotStore::open(storePath);
                 TimedConnection timedSource(*source);
                 const Meter meter(cpu);
+                // As the program captures: a new snapshot beside the store,
+                // synced and renamed into place.
+                SnapshotReplacement replacement(storePath);
                 LastEventObserver observer(meter);
-                const CaptureSummary summary = captureSource(timedSource, *store, observer);
+                const CaptureSummary summary =
+                    captureSource(timedSource, replacement.store(), observer);
+                replacement.commit({databaseName(size), server.serverName(), utcNow()});
                 const double endMs = meter.elapsedMs();
                 const Sample sample =
                     meter.stop(timedSource.elapsedMs(), endMs - observer.lastMs());

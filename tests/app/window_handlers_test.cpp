@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace dbc {
 namespace {
 
@@ -115,6 +117,39 @@ TEST_F(WindowHandlers, CaptureFillsTheGridAndHidesTheBar) {
     EXPECT_EQ(gridRows(), 7);
     EXPECT_EQ(countLabel(), QStringLiteral("共有字段:7"));
     EXPECT_FALSE(child<QProgressBar>("PB1")->isVisible());
+}
+
+TEST_F(WindowHandlers, CaptureReplacesTheFileAndTheWindowFollowsIt) {
+    const fs::path store = m_dir.path() / "Source.mdb";
+    click("BtnReadSource");
+    ASSERT_EQ(gridRows(), 7);
+    struct stat first {};
+    ::stat(store.c_str(), &first);
+
+    // The other source has one table of the first.
+    test::loadCatalog(s_dir->path() / "data", "w_other", sourceDir() / "tests/cli/cli_target.sql");
+    setBoxes(s_server->serverName(), "w_other", "sa", "pw");
+    test::ModalBoxWatcher boxes;
+    click("BtnReadSource");
+    EXPECT_FALSE(boxes.seen()) << boxes.text().toStdString();
+    struct stat second {};
+    ::stat(store.c_str(), &second);
+    EXPECT_NE(first.st_ino, second.st_ino) << "a new file took the old one's place";
+    EXPECT_FALSE(m_window->store().replacedOnDisk()) << "the window reads the new file";
+    EXPECT_EQ(QString::number(gridRows()), countLabel().mid(5));
+    EXPECT_NE(gridRows(), 7);
+    EXPECT_FALSE(fs::exists(store.string() + "-journal"));
+}
+
+TEST_F(WindowHandlers, AnEmptyDatabaseNameIsRefusedAndCreatesNothing) {
+    setBoxes(s_server->serverName(), "", "sa", "pw");
+    test::ModalBoxWatcher boxes;
+    click("BtnReadSource");
+    EXPECT_EQ(boxes.icon(), QMessageBox::Critical);
+    EXPECT_TRUE(boxes.text().contains(QStringLiteral("database name is empty")))
+        << boxes.text().toStdString();
+    EXPECT_FALSE(fs::exists(m_dir.path() / "Source.mdb"));
+    EXPECT_TRUE(fs::is_empty(m_dir.path()));
 }
 
 TEST_F(WindowHandlers, RefusedLoginKeepsThePreviousSnapshot) {

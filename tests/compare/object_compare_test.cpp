@@ -270,6 +270,22 @@ TEST(ObjectCompare, StoredRowsOfAnObjectAreFoundWhateverTheirPlaceInTheTable) {
     EXPECT_EQ(buffer.statements(), statements);
 }
 
+TEST(ObjectCompare, ALostConnectionOrTimeoutWhileReadingTextEndsTheRun) {
+    // An object whose text the server will not give counts as missing; a
+    // connection that is gone says nothing about the object.
+    for (const char* sqlState : {"08S01", "HYT00"}) {
+        test::Catalogs catalogs;
+        catalogs.setObjects(test::procedureTables, {{"p", {"CREATE p"}}},
+                            {{"p", std::vector<std::string>{"CREATE p"}}});
+        catalogs.target.fail("Exec sp_helpText N'p'", "gone", sqlState);
+        ScriptBuffer buffer;
+        EXPECT_THROW(test::compareObjects(procedureKind, catalogs.store, catalogs.target, buffer),
+                     DatabaseError)
+            << sqlState;
+        EXPECT_TRUE(buffer.statements().empty()) << sqlState;
+    }
+}
+
 TEST(ObjectCompare, ConnectionFailureOfTheExistenceQueryEndsTheRun) {
     test::Catalogs catalogs;
     catalogs.setObjects(test::procedureTables, {{"p", {"CREATE p"}}}, {});

@@ -161,6 +161,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{
             "driver_for_the_manager", {".", "d", "u", "p;} ;DRIVER=NoSuch"}, "the password"},
         RefusedCase{"dsn_for_the_manager", {".", "d", "u", "{x}DSN=y;"}, "the password"},
+        RefusedCase{"setting_after_the_first_brace", {".", "d", "u", "a}UID=x;"}, "the password"},
         RefusedCase{"nul", {".", std::string("d\0x", 3), "u", "p"}, "the database name"}),
     [](const auto& testInfo) { return std::string(testInfo.param.name); });
 

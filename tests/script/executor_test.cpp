@@ -47,6 +47,25 @@ TEST(ExecuteAll, ReportsEveryFailureInListOrder) {
     EXPECT_EQ(failureReport(failures), "a\nfirst\nc\nsecond\n\n" + closingNote);
 }
 
+TEST(ExecuteAll, ALostConnectionEndsTheRunAtThatStatement) {
+    FakeConnection target;
+    target.fail("a", "refused");
+    target.fail("b", "Communication link failure", "08S01");
+    const ExecutionReport report = runStatements(target, {"a", "b", "c", "d"});
+    EXPECT_EQ(target.sent(), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(report.connectionLostAt, 2u);
+    EXPECT_EQ(report.statementCount, 4u);
+    EXPECT_EQ(failureReport(report), "a\nrefused\nb\nCommunication link failure\n\n" + closingNote +
+                                         "\n执行第 2 条语句(共 4 条)时与服务器的连接已断开,"
+                                         "其后的语句没有执行。");
+
+    // A timeout or a refusal is no lost connection: the run goes on.
+    FakeConnection slow;
+    slow.fail("a", "Query timeout expired", "HYT00");
+    EXPECT_EQ(runStatements(slow, {"a", "b"}).connectionLostAt, 0u);
+    EXPECT_EQ(slow.sent(), (std::vector<std::string>{"a", "b"}));
+}
+
 TEST(ExecuteAll, AnyStandardExceptionCountsAsAFailureOfThatStatement) {
     class ThrowingConnection : public Connection {
     public:

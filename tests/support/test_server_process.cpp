@@ -8,7 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
 #include <poll.h>
+#include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <thread>
@@ -19,6 +21,13 @@ extern char** environ;
 namespace dbc::test {
 
 namespace fs = std::filesystem;
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
 
 fs::path fixturesDir() {
     return fs::path(DBCOMPARE_SOURCE_DIR) / "tests" / "fixtures";
@@ -72,6 +81,18 @@ std::string readLine(int fd, std::chrono::milliseconds timeout) {
 
 } // namespace
 
+void execWithEnvironment(const std::vector<std::string>& argv,
+                         const std::vector<std::string>& environment) {
+    for (const auto& assignment : environment) {
+        auto eq = assignment.find('=');
+        if (eq == std::string::npos)
+            unsetenv(assignment.c_str());
+        else
+            setenv(assignment.substr(0, eq).c_str(), assignment.substr(eq + 1).c_str(), 1);
+    }
+    execOrExit(argv);
+}
+
 CommandResult runCommand(const std::vector<std::string>& argv,
                          const std::vector<std::string>& extraEnvironment,
                          const std::string& standardInput) {
@@ -87,14 +108,7 @@ CommandResult runCommand(const std::vector<std::string>& argv,
         dup2(errPipe[1], 2);
         for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1], inPipe[0], inPipe[1]})
             close(fd);
-        for (const auto& assignment : extraEnvironment) {
-            auto eq = assignment.find('=');
-            if (eq == std::string::npos)
-                unsetenv(assignment.c_str());
-            else
-                setenv(assignment.substr(0, eq).c_str(), assignment.substr(eq + 1).c_str(), 1);
-        }
-        execOrExit(argv);
+        execWithEnvironment(argv, extraEnvironment);
     }
     close(outPipe[1]);
     close(errPipe[1]);

@@ -12,6 +12,14 @@ namespace dbc::test {
 // The scratch directory under the name the server tests know it by.
 using TempDir = ScratchDir;
 
+// The whole content of a file, empty when it cannot be read.
+std::string readFile(const std::filesystem::path& path);
+
+// In a forked child: applies `environment` ("NAME=value" sets, "NAME"
+// removes) and becomes the program argv[0]; exits with 127 when it cannot.
+[[noreturn]] void execWithEnvironment(const std::vector<std::string>& argv,
+                                      const std::vector<std::string>& environment);
+
 // The fixture scripts' folder (tests/fixtures in the source tree).
 std::filesystem::path fixturesDir();
 
@@ -32,6 +40,9 @@ public:
     TestServerProcess& operator=(const TestServerProcess&) = delete;
 
     int port() const noexcept { return m_port; }
+    // The server's process, for tests that stop it (SIGSTOP) to play a hung
+    // server.
+    pid_t pid() const noexcept { return m_pid; }
     // The server box text that reaches it: "127.0.0.1,PORT".
     std::string serverName() const;
     // Kills the server at once (SIGKILL), as a crash or a pulled cable would.

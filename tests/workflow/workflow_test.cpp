@@ -11,6 +11,7 @@ namespace {
 struct FakeServer {
     test::FakeConnection* next = nullptr;
     std::vector<std::string> connectedTo;
+    std::vector<int> queryTimeouts; // each setQueryTimeout on a handed-out connection
 
     Workflow::Connector connector() {
         return [this](const ConnectionProperties& properties) -> std::unique_ptr<Connection> {
@@ -22,11 +23,13 @@ struct FakeServer {
             // The workflow owns what it gets; hand it a forwarding shell.
             struct Shell : Connection {
                 test::FakeConnection& fake;
-                explicit Shell(test::FakeConnection& f) : fake(f) {}
+                std::vector<int>& timeouts;
+                Shell(test::FakeConnection& f, std::vector<int>& t) : fake(f), timeouts(t) {}
                 Result open(const std::string& sql) override { return fake.open(sql); }
                 void execute(const std::string& sql) override { fake.execute(sql); }
+                void setQueryTimeout(int seconds) override { timeouts.push_back(seconds); }
             };
-            return std::make_unique<Shell>(*given);
+            return std::make_unique<Shell>(*given, queryTimeouts);
         };
     }
 };
@@ -52,12 +55,13 @@ TEST(Workflow, ExecuteRunsEveryStatementOnTheLastConnectionTellingItsNumber) {
     script.setDisplayText("old text");
     script.addStatement("use old");
     script.addStatement("Drop Index T.IX");
-    const auto failures = workflow.execute(script, progress);
+    const auto report = workflow.execute(script, progress);
 
     EXPECT_EQ(target.sent(), (std::vector<std::string>{"use old", "Drop Index T.IX"}));
-    ASSERT_EQ(failures.size(), 1u);
-    EXPECT_EQ(failures[0].statement, "Drop Index T.IX");
-    EXPECT_EQ(script.displayText(), failureReport(failures));
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].statement, "Drop Index T.IX");
+    EXPECT_EQ(report.connectionLostAt, 0u);
+    EXPECT_EQ(script.displayText(), failureReport(report.failures));
     EXPECT_EQ(progress.notices, (std::vector<std::string>{"connecting", "1/2", "2/2"}));
     EXPECT_EQ(server.connectedTo, std::vector<std::string>{"old"});
 }
@@ -68,7 +72,7 @@ TEST(Workflow, WithoutAConnectionOnlyAnEmptyListMayBeExecuted) {
     Progress progress;
     ScriptBuffer script;
     script.setDisplayText("help");
-    EXPECT_TRUE(workflow.execute(script, progress).empty());
+    EXPECT_TRUE(workflow.execute(script, progress).failures.empty());
     EXPECT_EQ(script.displayText(), "");
 
     script.addStatement("use db");
@@ -89,6 +93,49 @@ TEST(Workflow, AFailedConnectLeavesNoConnectionBehind) {
     script.addStatement("use b");
     EXPECT_THROW(workflow.execute(script, progress), DatabaseError);
     EXPECT_TRUE(first.sent().empty());
+}
+
+TEST(Workflow, ALostConnectionEndsTheRunAndItsReportSaysWhere) {
+    FakeServer server;
+    test::FakeConnection target;
+    target.fail("Drop Table T", "Communication link failure", "08S01");
+    server.next = &target;
+    Workflow workflow(server.connector());
+    Progress progress;
+    workflow.connect({".", "db", "sa", ""}, progress);
+
+    ScriptBuffer script;
+    for (const char* statement : {"use db", "Drop Table T", "Create Table U (a int)"})
+        script.addStatement(statement);
+    const auto report = workflow.execute(script, progress);
+
+    EXPECT_EQ(target.sent(), (std::vector<std::string>{"use db", "Drop Table T"}));
+    EXPECT_EQ(report.connectionLostAt, 2u);
+    EXPECT_EQ(report.statementCount, 3u);
+    EXPECT_EQ(script.displayText(), failureReport(report));
+    EXPECT_NE(script.displayText().find(connectionLostLine(report)), std::string::npos);
+}
+
+TEST(Workflow, StatementsRunForTheUserGetTheStatementTimeout) {
+    FakeServer server;
+    test::FakeConnection first;
+    test::FakeConnection second;
+    Workflow workflow(server.connector());
+    Progress progress;
+
+    server.next = &first;
+    workflow.connect({".", "db", "sa", ""}, progress);
+    ScriptBuffer script;
+    script.addStatement("use db");
+    workflow.execute(script, progress);
+    EXPECT_EQ(server.queryTimeouts, std::vector<int>{0});
+
+    workflow.setStatementTimeout(30);
+    server.next = &second;
+    workflow.connect({".", "db", "sa", ""}, progress);
+    workflow.executeOne("select 1");
+    EXPECT_EQ(server.queryTimeouts, (std::vector<int>{0, 30}));
+    EXPECT_EQ(second.sent(), std::vector<std::string>{"select 1"});
 }
 
 } // namespace

@@ -1,0 +1,386 @@
+#include "argument_parser.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <optional>
+#include <string_view>
+
+namespace dbc::cli {
+
+namespace {
+
+enum class Option {
+    Server,
+    Database,
+    User,
+    Password,
+    Store,
+    Output,
+    DryRun,
+    Input,
+    LoginTimeout,
+    QueryTimeout,
+    StatementTimeout,
+    Help,
+};
+
+struct OptionSpec {
+    Option option;
+    char shortName; // 0: none
+    std::string_view longName;
+    std::string_view valueName; // empty: a flag
+    std::string_view help;
+};
+
+constexpr std::array kOptions{
+    OptionSpec{Option::Server, 'S', "server", "SERVER",
+               "SQL Server: host, host,port, host\\instance, . or (local) (default .)"},
+    OptionSpec{Option::Database, 'd', "database", "NAME", "database name (default hrms)"},
+    OptionSpec{Option::User, 'U', "user", "LOGIN", "login name (default Sa)"},
+    OptionSpec{Option::Password, 'P', "password", "PASSWORD",
+               "password (else $DBCOMPARE_PASSWORD, else asked at the terminal)"},
+    OptionSpec{Option::Store, 0, "store", "FILE",
+               "snapshot file (default: Source.mdb beside the program)"},
+    OptionSpec{Option::Output, 'o', "output", "FILE",
+               "write the script to FILE, not to standard output"},
+    OptionSpec{Option::DryRun, 0, "dry-run", "", "print the statements instead of running them"},
+    OptionSpec{Option::Input, 'i', "input", "FILE", "read the command text from FILE"},
+    OptionSpec{Option::LoginTimeout, 0, "login-timeout", "S",
+               "give up a login after S seconds (default 15, 0: the driver's own limit)"},
+    OptionSpec{Option::QueryTimeout, 0, "query-timeout", "S",
+               "give up a catalog query after S seconds (default 120, 0: wait for ever)"},
+    OptionSpec{Option::StatementTimeout, 0, "statement-timeout", "S",
+               "give up a statement after S seconds (default: no limit)"},
+    OptionSpec{Option::Help, 'h', "help", "", "show this help"},
+};
+
+struct SubcommandSpec {
+    Subcommand subcommand;
+    std::string_view name;
+    std::string_view summary;
+    std::vector<Option> options;
+    std::string_view positional; // empty: none
+};
+
+const std::vector<SubcommandSpec>& subcommands() {
+    using enum Option;
+    static const std::vector<SubcommandSpec> list{
+        {Subcommand::Capture,
+         "capture",
+         "read the source database's catalog into the snapshot file",
+         {Server, Database, User, Password, Store, LoginTimeout, QueryTimeout, Help},
+         {}},
+        {Subcommand::Compare,
+         "compare",
+         "compare the target database with the snapshot and write the script",
+         {Server, Database, User, Password, Store, Output, LoginTimeout, QueryTimeout, Help},
+         {}},
+        {Subcommand::Execute,
+         "execute",
+         "compare, then run the script's statements against the target",
+         {Server, Database, User, Password, Store, DryRun, LoginTimeout, QueryTimeout,
+          StatementTimeout, Help},
+         {}},
+        {Subcommand::ExecOne,
+         "exec-one",
+         "run one command against the database",
+         {Server, Database, User, Password, Input, LoginTimeout, StatementTimeout, Help},
+         "SQL"},
+        {Subcommand::Show, "show", "tell what the snapshot file holds", {Store, Help}, {}},
+    };
+    return list;
+}
+
+std::string argumentNumber(std::size_t index) {
+    return "argument " + std::to_string(index + 1);
+}
+
+std::string optionName(const OptionSpec& spec) {
+    return spec.shortName ? std::string("-") + spec.shortName : "--" + std::string(spec.longName);
+}
+
+std::string subcommandList() {
+    std::string list;
+    for (const auto& sub : subcommands())
+        list += (list.empty() ? "" : ", ") + std::string(sub.name);
+    return list;
+}
+
+// An argument that reads as an option: "--name", "--name=value", "-X" or
+// "-Xvalue". Anything else (SQL text such as "-- comment", "-", a negative
+// number) is an ordinary argument.
+bool looksLikeOption(std::string_view argument) {
+    if (argument.size() < 2 || argument[0] != '-')
+        return false;
+    if (argument[1] == '-') {
+        std::string_view name = argument.substr(2, argument.find('=') - 2);
+        return !name.empty() && std::isalpha(static_cast<unsigned char>(name[0])) &&
+               std::all_of(name.begin(), name.end(), [](char c) {
+                   return std::isalnum(static_cast<unsigned char>(c)) || c == '-';
+               });
+    }
+    return std::isalpha(static_cast<unsigned char>(argument[1])) != 0;
+}
+
+const OptionSpec* findLong(std::string_view name) {
+    for (const auto& spec : kOptions) {
+        if (spec.longName == name)
+            return &spec;
+    }
+    return nullptr;
+}
+
+const OptionSpec* findShort(char name) {
+    for (const auto& spec : kOptions) {
+        if (spec.shortName != 0 && spec.shortName == name)
+            return &spec;
+    }
+    return nullptr;
+}
+
+bool accepts(const SubcommandSpec& sub, Option option) {
+    return std::find(sub.options.begin(), sub.options.end(), option) != sub.options.end();
+}
+
+// The spec an option argument names, whatever subcommand takes it.
+const OptionSpec* findOption(std::string_view argument) {
+    if (argument.substr(0, 2) == "--")
+        return findLong(argument.substr(2, argument.find('=') - 2));
+    return findShort(argument[1]);
+}
+
+std::size_t editDistance(std::string_view a, std::string_view b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            std::size_t above = row[j];
+            row[j] =
+                std::min({row[j] + 1, row[j - 1] + 1,
+                          diagonal + (std::tolower(static_cast<unsigned char>(a[i - 1])) ==
+                                              std::tolower(static_cast<unsigned char>(b[j - 1]))
+                                          ? 0
+                                          : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// " (did you mean -P?)" for an unknown option close to one the subcommand
+// takes: the same short letter in the other case, or a long name with a
+// typing slip. The unknown argument itself is never repeated.
+std::string suggestion(const SubcommandSpec& sub, std::string_view argument) {
+    for (Option option : sub.options) {
+        const OptionSpec& spec = *std::find_if(kOptions.begin(), kOptions.end(),
+                                               [&](const auto& s) { return s.option == option; });
+        if (argument.substr(0, 2) == "--") {
+            std::string_view name = argument.substr(2, argument.find('=') - 2);
+            if (editDistance(name, spec.longName) <= 2)
+                return " (did you mean --" + std::string(spec.longName) + "?)";
+        } else if (spec.shortName != 0 &&
+                   std::tolower(static_cast<unsigned char>(argument[1])) ==
+                       std::tolower(static_cast<unsigned char>(spec.shortName))) {
+            return " (did you mean " + optionName(spec) + "?)";
+        }
+    }
+    return {};
+}
+
+int seconds(const std::string& value, const OptionSpec& spec, std::size_t index) {
+    bool digits =
+        !value.empty() && value.size() <= 6 &&
+        std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (!digits)
+        throw CommandLineError("--" + std::string(spec.longName) +
+                               " needs a whole number of seconds (" + argumentNumber(index) + ")");
+    return std::stoi(value);
+}
+
+void setOption(ParsedCommand& parsed, const OptionSpec& spec, const std::string& value,
+               std::size_t index) {
+    ConnectionOptions& c = parsed.connection;
+    switch (spec.option) {
+    case Option::Server:
+        c.server = value;
+        break;
+    case Option::Database:
+        if (isBlankDatabaseName(value))
+            throw CommandLineError("the database name (-d) is empty; give the database to use");
+        c.database = value;
+        break;
+    case Option::User:
+        c.user = value;
+        break;
+    case Option::Password:
+        c.password = value;
+        c.passwordGiven = true;
+        break;
+    case Option::Store:
+        parsed.store = value;
+        break;
+    case Option::Output:
+        if (value.empty())
+            throw CommandLineError("the output file (-o) is empty (" + argumentNumber(index) + ")");
+        parsed.outputFile = value;
+        break;
+    case Option::Input:
+        if (value.empty())
+            throw CommandLineError("the input file (-i) is empty (" + argumentNumber(index) + ")");
+        parsed.inputFile = value;
+        break;
+    case Option::LoginTimeout:
+        c.timeouts.loginSeconds = seconds(value, spec, index);
+        break;
+    case Option::QueryTimeout:
+        c.timeouts.querySeconds = seconds(value, spec, index);
+        break;
+    case Option::StatementTimeout:
+        c.statementTimeoutSeconds = seconds(value, spec, index);
+        break;
+    case Option::DryRun:
+        parsed.dryRun = true;
+        break;
+    case Option::Help:
+        break;
+    }
+}
+
+std::string subcommandHelp(const SubcommandSpec& sub) {
+    std::string text = "dbcompare " + std::string(sub.name) + ": " + std::string(sub.summary) +
+                       "\n\nUsage: dbcompare " + std::string(sub.name) + " [options]";
+    if (!sub.positional.empty())
+        text += " [" + std::string(sub.positional) + "]";
+    text += "\n\nOptions:\n";
+    for (Option option : sub.options) {
+        const OptionSpec& spec = *std::find_if(kOptions.begin(), kOptions.end(),
+                                               [&](const auto& s) { return s.option == option; });
+        std::string names = spec.shortName ? std::string("-") + spec.shortName + ", " : "    ";
+        names += "--" + std::string(spec.longName);
+        if (!spec.valueName.empty())
+            names += " " + std::string(spec.valueName);
+        names.resize(std::max<std::size_t>(names.size() + 2, 32), ' ');
+        text += "  " + names + std::string(spec.help) + "\n";
+    }
+    return text;
+}
+
+std::string programHelp() {
+    std::string text = "dbcompare: brings a SQL Server database's schema into line with a "
+                       "snapshot of another's.\nWithout a subcommand it opens the window.\n\n"
+                       "Usage: dbcompare SUBCOMMAND [options]\n\nSubcommands:\n";
+    for (const auto& sub : subcommands()) {
+        std::string name(sub.name);
+        name.resize(12, ' ');
+        text += "  " + name + std::string(sub.summary) + "\n";
+    }
+    text += "\nOptions: -h, --help (also after a subcommand), --version\n";
+    return text;
+}
+
+} // namespace
+
+ParsedCommand parseArguments(const std::vector<std::string>& arguments) {
+    ParsedCommand parsed;
+    if (arguments.empty())
+        throw CommandLineError("give a subcommand: " + subcommandList());
+    const std::string& first = arguments[0];
+    if (first == "--help" || first == "-h") {
+        parsed.helpText = programHelp();
+        return parsed;
+    }
+    if (first == "--version") {
+        parsed.subcommand = Subcommand::Version;
+        return parsed;
+    }
+    auto sub = std::find_if(subcommands().begin(), subcommands().end(),
+                            [&](const auto& s) { return s.name == first; });
+    if (sub == subcommands().end()) {
+        if (looksLikeOption(first))
+            throw CommandLineError("argument 1 is an option; the subcommand (" + subcommandList() +
+                                   ") comes first");
+        throw CommandLineError("argument 1 is not a subcommand; the subcommands are " +
+                               subcommandList());
+    }
+    parsed.subcommand = sub->subcommand;
+    const std::string context = std::string(sub->name) + ": ";
+
+    std::vector<Option> seen;
+    bool sqlGiven = false;
+    bool onlyPositionals = false;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (!onlyPositionals && argument == "--") {
+            onlyPositionals = true;
+            continue;
+        }
+        if (onlyPositionals || !looksLikeOption(argument)) {
+            if (sub->positional.empty() || sqlGiven)
+                throw CommandLineError(context + argumentNumber(i) + " is not expected" +
+                                       (sqlGiven ? "; give the command text as one argument" : ""));
+            parsed.sql = argument;
+            sqlGiven = true;
+            continue;
+        }
+        const OptionSpec* spec = findOption(argument);
+        if (!spec)
+            throw CommandLineError(context + argumentNumber(i) + " is not an option of " +
+                                   std::string(sub->name) + suggestion(*sub, argument));
+        const std::string name = optionName(*spec);
+        if (!accepts(*sub, spec->option))
+            throw CommandLineError(context + "option " + name + " does not apply to " +
+                                   std::string(sub->name) + " (" + argumentNumber(i) + ")");
+        if (spec->option == Option::Help) {
+            parsed.subcommand = Subcommand::Help;
+            parsed.helpText = subcommandHelp(*sub);
+            return parsed;
+        }
+        if (std::find(seen.begin(), seen.end(), spec->option) != seen.end())
+            throw CommandLineError(context + "option " + name + " is given twice (" +
+                                   argumentNumber(i) + ")");
+        seen.push_back(spec->option);
+
+        // The value: after "=" of a long option, the rest of a short one
+        // ("-Psecret"), or the next argument unless that is one of the
+        // program's options (then the value was left out: "-U -P s").
+        std::optional<std::string> value;
+        const bool isLong = argument.substr(0, 2) == "--";
+        if (isLong && argument.find('=') != std::string::npos)
+            value = argument.substr(argument.find('=') + 1);
+        else if (!isLong && argument.size() > 2)
+            value = argument.substr(2);
+        if (spec->valueName.empty()) {
+            if (value)
+                throw CommandLineError(context + "option " + name + " takes no value (" +
+                                       argumentNumber(i) + ")");
+            setOption(parsed, *spec, {}, i);
+            continue;
+        }
+        if (!value) {
+            const bool nextIsOption = i + 1 < arguments.size() &&
+                                      looksLikeOption(arguments[i + 1]) &&
+                                      findOption(arguments[i + 1]) != nullptr;
+            if (i + 1 >= arguments.size() || nextIsOption)
+                throw CommandLineError(context + "option " + name + " needs a value (" +
+                                       argumentNumber(i) + ")");
+            value = arguments[++i];
+        }
+        setOption(parsed, *spec, *value, i);
+    }
+
+    if (parsed.subcommand == Subcommand::ExecOne) {
+        if (sqlGiven && !parsed.inputFile.empty())
+            throw CommandLineError(context + "give the command text or -i FILE, not both");
+        if (!sqlGiven && parsed.inputFile.empty())
+            throw CommandLineError(context + "give the command text or -i FILE");
+        if (sqlGiven && parsed.sql.find_first_not_of(" \t\r\n") == std::string::npos)
+            throw CommandLineError(context + "the command text is empty");
+    }
+    return parsed;
+}
+
+} // namespace dbc::cli
