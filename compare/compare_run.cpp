@@ -1,6 +1,7 @@
 #include "compare_run.h"
 
 #include "catalog_diff.h"
+#include "dependency_pass.h"
 #include "server_reader.h"
 #include "store_reader.h"
 
@@ -15,13 +16,19 @@ bool compareTablePart(Connection& store, Connection& target, ChangeList& out) {
     return true;
 }
 
-bool compareIndexPart(Connection& store, Connection& target, ChangeList& out) {
-    const std::vector<TableIndexes> snapshot = readSnapshotIndexes(store);
-    const std::vector<TableIndexes> targetIndexes = readServerIndexes(target, CatalogSide::Target);
-    if (snapshot.empty())
-        return false;
-    diffIndexes(snapshot, targetIndexes, out);
-    return true;
+bool compareIndexPart(Connection& store, Connection& target, ChangeList& out,
+                      DependencyFacts* facts) {
+    std::vector<TableIndexes> snapshot = readSnapshotIndexes(store);
+    std::vector<TableIndexes> targetIndexes = readServerIndexes(target, CatalogSide::Target);
+    const bool compared = !snapshot.empty();
+    if (compared)
+        diffIndexes(snapshot, targetIndexes, out);
+    if (facts) {
+        facts->indexesCompared = compared;
+        facts->snapshotIndexes = std::move(snapshot);
+        facts->targetIndexes = std::move(targetIndexes);
+    }
+    return compared;
 }
 
 bool compareModulePart(const ObjectKind& kind, Connection& store, Connection& target,
@@ -41,10 +48,47 @@ bool compareModulePart(const ObjectKind& kind, Connection& store, Connection& ta
     return true;
 }
 
-void compareDefaultPart(Connection& store, Connection& target, ChangeList& out) {
-    const std::vector<DefaultConstraint> snapshot = readSnapshotDefaults(store);
-    diffDefaults(snapshot, readServerDefaults(target, CatalogSide::Target), out);
+void compareDefaultPart(Connection& store, Connection& target, ChangeList& out,
+                        DependencyFacts* facts) {
+    std::vector<DefaultConstraint> snapshot = readSnapshotDefaults(store);
+    std::vector<DefaultConstraint> targetDefaults = readServerDefaults(target, CatalogSide::Target);
+    diffDefaults(snapshot, targetDefaults, out);
+    if (facts) {
+        facts->defaultsCompared = true;
+        facts->snapshotDefaults = std::move(snapshot);
+        facts->targetDefaults = std::move(targetDefaults);
+    }
 }
+
+namespace {
+
+// Runs the parts after the tables; each but the last ends the run when the
+// snapshot holds none of its names. What the index and default parts read
+// is kept for the dependency pass.
+void compareLaterParts(Connection& store, Connection& target, ChangeList& out,
+                       DependencyFacts& facts) {
+    if (!compareIndexPart(store, target, out, &facts))
+        return;
+    for (const ObjectKind* kind : objectKinds) {
+        if (!compareModulePart(*kind, store, target, out))
+            return;
+    }
+    compareDefaultPart(store, target, out, &facts);
+}
+
+// Reads what the pass needs of the target beyond what the parts have read
+// (the foreign keys, and the defaults when the run ended before them) and
+// runs it over the changes.
+void wrapDependencies(Connection& target, DependencyFacts& facts, ChangeList& changes) {
+    if (!mayNeedDependencyPass(changes))
+        return;
+    if (!facts.defaultsCompared)
+        facts.targetDefaults = readServerDefaults(target, CatalogSide::Target);
+    facts.foreignKeys = readTargetForeignKeys(target);
+    applyDependencyPass(changes, facts);
+}
+
+} // namespace
 
 bool compareWithSnapshot(Connection& store, Connection& target, const std::string& databaseName,
                          ChangeList& out) {
@@ -54,14 +98,10 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
     out.push_back({UseDatabase{databaseName}});
     out.insert(out.end(), tableChanges.begin(), tableChanges.end());
 
-    // Each of these ends the run when the snapshot holds none of its names.
-    if (!compareIndexPart(store, target, out))
-        return true;
-    for (const ObjectKind* kind : objectKinds) {
-        if (!compareModulePart(*kind, store, target, out))
-            return true;
-    }
-    compareDefaultPart(store, target, out);
+    // A failure part way leaves the changes found so far, without the pass.
+    DependencyFacts facts;
+    compareLaterParts(store, target, out, facts);
+    wrapDependencies(target, facts, out);
     return true;
 }
 
