@@ -21,6 +21,15 @@ struct Column {
     std::string collation; // empty: none
     std::string typeStat;  // "2": the type takes a length
     std::string colStat;   // "1": an IDENTITY column
+    std::string scale;     // syscolumns.scale; empty where the catalog has NULL
+    // False for a column read from a snapshot written before scales were
+    // kept: its scale is unknown and not compared.
+    bool scaleKnown = true;
+    // An identity column's seed and increment as the source declared them;
+    // empty on other columns, on the compare's target side, and in a snapshot
+    // written before they were kept.
+    std::string identSeed;
+    std::string identIncr;
 };
 
 // A table and its columns, in the order they were read.

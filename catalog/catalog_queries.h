@@ -8,18 +8,29 @@
 
 namespace dbc::catalog {
 
-// One row per column of every user table.
+// One row per column of every user table, with its scale. The type is joined
+// by the column's declared type (xusertype), so a column of an alias type
+// reads once, under the alias's name; sysname (256) reads as its base type
+// nvarchar.
 inline constexpr const char* captureColumns =
-    "SELECT a.name, a.id, a.prec as length, a.xtype,a.IsNullable,a.TypeStat,a.Collation,"
+    "SELECT a.name, a.id, a.prec as length, a.scale, a.xtype,a.IsNullable,a.TypeStat,a.Collation,"
     "a.colstat as colstat, b.name AS TypeName, c.name AS tablename  FROM syscolumns a INNER JOIN "
-    "systypes b ON a.xtype = b.xtype AND a.id>1000 And  b.name <> 'sysname' INNER JOIN  "
-    "sysobjects c ON c.id = a.id AND c.xtype = 'u'   ORDER BY TableName,a.name ";
+    "systypes b ON b.xusertype = CASE a.xusertype WHEN 256 THEN a.xtype ELSE a.xusertype END "
+    "AND a.id>1000 INNER JOIN  sysobjects c ON c.id = a.id AND c.xtype = 'u'   ORDER BY "
+    "TableName,a.name ";
 inline constexpr const char* targetColumns =
-    "SELECT a.name as FieldName, a.id, a.prec as FieldLength, "
+    "SELECT a.name as FieldName, a.id, a.prec as FieldLength, a.scale as FieldScale, "
     "a.xtype,a.IsNullable,a.TypeStat,a.Collation,a.colstat as colstat, b.name AS FieldType, "
-    "c.name AS tablename  FROM syscolumns a INNER JOIN systypes b ON a.xtype = b.xtype AND "
-    "a.id>1000 And  b.name <> 'sysname' INNER JOIN  sysobjects c ON c.id = a.id AND c.xtype "
-    "= 'u'   ORDER BY TableName,a.name ";
+    "c.name AS tablename  FROM syscolumns a INNER JOIN systypes b ON b.xusertype = CASE "
+    "a.xusertype WHEN 256 THEN a.xtype ELSE a.xusertype END AND a.id>1000 INNER JOIN  "
+    "sysobjects c ON c.id = a.id AND c.xtype = 'u'   ORDER BY TableName,a.name ";
+
+// The capture's question for the seed and increment of a table's identity
+// column: the parts around the table's name, which goes in twice as an
+// N'...' literal of the bracketed name.
+inline constexpr const char* identitySeedBefore = "SELECT IDENT_SEED(";
+inline constexpr const char* identitySeedBetween = ") AS IdentSeed, IDENT_INCR(";
+inline constexpr const char* identitySeedAfter = ") AS IdentIncr";
 
 // One row per key column of every index of a user table, with the index's
 // uniqueness and key constraint (sysindexes.status bits 2, 2048 and 4096) and

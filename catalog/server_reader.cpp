@@ -3,10 +3,12 @@
 #include "catalog_queries.h"
 #include "database_error.h"
 #include "key_position.h"
+#include "sql_names.h"
 #include "sql_text.h"
 
 #include <algorithm>
 #include <optional>
+#include <string_view>
 
 namespace dbc {
 
@@ -17,15 +19,23 @@ struct ColumnFields {
     const char* name;
     const char* length;
     const char* type;
+    const char* scale;
 };
 
 const char* pick(CatalogSide side, const char* capture, const char* target) {
     return side == CatalogSide::Capture ? capture : target;
 }
 
-// A failure that means the connection itself is gone (SQLSTATE class 08).
-bool connectionLost(const DatabaseError& error) {
-    return error.sqlState().rfind("08", 0) == 0;
+// The values of one column of a result, in row order (none for no rows).
+std::vector<std::string> columnValues(const Result& result, std::string_view field) {
+    std::vector<std::string> values;
+    if (result.empty())
+        return values;
+    const auto column = result.columnIndex(field);
+    values.reserve(result.size());
+    for (const auto& row : result.rows())
+        values.push_back(row[column]);
+    return values;
 }
 
 } // namespace
@@ -35,9 +45,10 @@ std::vector<Table> readServerTables(Connection& server, CatalogSide side) {
     std::vector<Table> tables;
     if (rows.empty())
         return tables;
-    const ColumnFields fields = side == CatalogSide::Capture
-                                    ? ColumnFields{"Name", "Length", "TypeName"}
-                                    : ColumnFields{"FieldName", "FieldLength", "FieldType"};
+    const ColumnFields fields =
+        side == CatalogSide::Capture
+            ? ColumnFields{"Name", "Length", "TypeName", "Scale"}
+            : ColumnFields{"FieldName", "FieldLength", "FieldType", "FieldScale"};
     const auto name = rows.columnIndex(fields.name);
     const auto length = rows.columnIndex(fields.length);
     const auto type = rows.columnIndex(fields.type);
@@ -46,14 +57,44 @@ std::vector<Table> readServerTables(Connection& server, CatalogSide side) {
     const auto collation = rows.columnIndex("Collation");
     const auto typeStat = rows.columnIndex("TypeStat");
     const auto colStat = rows.columnIndex("colStat");
+    const auto scale = rows.columnIndex(fields.scale);
     for (const auto& row : rows.rows()) {
         if (tables.empty() || tables.back().name != row[table])
             tables.push_back({row[table], {}});
-        tables.back().columns.push_back({row[table], row[name], row[type], row[length],
-                                         row[nullable], row[collation], row[typeStat],
-                                         row[colStat]});
+        tables.back().columns.push_back({row[table],
+                                         row[name],
+                                         row[type],
+                                         row[length],
+                                         row[nullable],
+                                         row[collation],
+                                         row[typeStat],
+                                         row[colStat],
+                                         row[scale],
+                                         true,
+                                         {},
+                                         {}});
     }
+    if (side == CatalogSide::Capture)
+        readIdentitySeeds(server, tables);
     return tables;
+}
+
+void readIdentitySeeds(Connection& server, std::vector<Table>& tables) {
+    for (Table& table : tables) {
+        for (Column& column : table.columns) {
+            if (column.colStat != "1")
+                continue;
+            // The bracketed name reads as one name whatever it holds.
+            const std::string name = nStringLiteral("[" + bracketedNameBody(column.table) + "]");
+            const Result seed =
+                server.open(catalog::identitySeedBefore + name + catalog::identitySeedBetween +
+                            name + catalog::identitySeedAfter);
+            if (!seed.empty()) {
+                column.identSeed = seed.field(0, "IdentSeed");
+                column.identIncr = seed.field(0, "IdentIncr");
+            }
+        }
+    }
 }
 
 std::vector<TableIndexes> readServerIndexes(Connection& server, CatalogSide side) {
@@ -148,77 +189,92 @@ std::vector<ForeignKey> readTargetForeignKeys(Connection& server) {
 }
 
 std::vector<std::string> readModuleNames(Connection& server, const ObjectKind& kind) {
-    const Result rows = server.open(kind.captureNamesQuery);
-    std::vector<std::string> names;
-    if (rows.empty())
-        return names;
-    const auto name = rows.columnIndex("Name");
-    names.reserve(rows.size());
-    for (const auto& row : rows.rows())
-        names.push_back(row[name]);
-    return names;
+    return columnValues(server.open(kind.captureNamesQuery), "Name");
 }
 
 std::vector<ModuleText> readModuleTexts(Connection& server, const std::vector<std::string>& names,
                                         std::vector<std::string>& unreadable,
                                         const std::function<void()>& onEach) {
+    std::vector<std::string> queries;
+    queries.reserve(names.size());
+    for (const std::string& name : names)
+        queries.push_back(catalog::captureObjectText + nStringLiteral(name));
+    // The requests may travel batched; the replies come in name order.
     std::vector<ModuleText> modules;
-    for (const std::string& name : names) {
-        std::optional<Result> text;
-        try {
-            text = server.open(catalog::captureObjectText + nStringLiteral(name));
-        } catch (const DatabaseError& error) {
-            if (connectionLost(error))
-                throw;
-            unreadable.push_back(name);
-        }
-        if (text) {
-            ModuleText module{name, {}};
-            if (!text->empty()) {
-                const auto column = text->columnIndex("Text");
-                for (const auto& row : text->rows())
-                    module.rows.push_back(row[column]);
-            }
-            modules.push_back(std::move(module));
-        }
+    server.openEach(queries, [&](std::size_t index, ResultOrError reply) {
+        if (const auto* text = std::get_if<Result>(&reply))
+            modules.push_back({names[index], columnValues(*text, "Text")});
+        else
+            unreadable.push_back(names[index]);
         if (onEach)
             onEach();
-    }
+    });
     return modules;
 }
 
 namespace {
 
-// The target's text rows of an object, or nothing when the server will not
-// give them: sp_helptext fails for an encrypted object, and a result without
-// rows or without a result set carries no text either.
-std::optional<std::vector<std::string>> targetText(Connection& server, const std::string& name) {
+struct Stop {};
+
+// Whether each named object exists, in name order, up to the first
+// existence query that fails; that failure is returned.
+std::optional<DatabaseError> readExistence(Connection& server, const ObjectKind& kind,
+                                           const std::vector<std::string>& names,
+                                           std::vector<TargetModule>& modules) {
+    std::vector<std::string> queries;
+    queries.reserve(names.size());
+    for (const std::string& name : names)
+        queries.push_back(kind.existenceQuery + nStringLiteral(name));
+    std::optional<DatabaseError> failure;
     try {
-        const Result rows = server.open(catalog::targetObjectText + nStringLiteral(name));
-        if (rows.empty())
-            return std::nullopt;
-        const auto column = rows.columnIndex("Text");
-        std::vector<std::string> text;
-        text.reserve(rows.size());
-        for (const auto& row : rows.rows())
-            text.push_back(row[column]);
-        return text;
-    } catch (const DatabaseError&) {
-        return std::nullopt;
+        server.openEach(queries, [&](std::size_t index, ResultOrError reply) {
+            if (auto* error = std::get_if<DatabaseError>(&reply)) {
+                failure = std::move(*error);
+                throw Stop{};
+            }
+            modules.push_back({names[index], !std::get<Result>(reply).empty(), std::nullopt});
+        });
+    } catch (const Stop&) {
     }
+    return failure;
 }
 
 } // namespace
 
 void readTargetModules(Connection& server, const ObjectKind& kind,
                        const std::vector<std::string>& names, std::vector<TargetModule>& found) {
-    for (const std::string& name : names) {
-        TargetModule module{name, false, std::nullopt};
-        module.exists = !server.open(kind.existenceQuery + nStringLiteral(name)).empty();
-        if (module.exists)
-            module.text = targetText(server, name);
-        found.push_back(std::move(module));
-    }
+    // All existence queries first, then the texts of the objects that exist;
+    // each kind may travel batched. An object is handed on once it and all
+    // before it are known, so what was read before an error is kept.
+    std::vector<TargetModule> modules;
+    modules.reserve(names.size());
+    const std::optional<DatabaseError> failure = readExistence(server, kind, names, modules);
+    std::vector<std::size_t> present;
+    for (std::size_t i = 0; i < modules.size(); ++i)
+        if (modules[i].exists)
+            present.push_back(i);
+    std::size_t next = 0;
+    auto handOnBefore = [&](std::size_t end) {
+        for (; next < end; ++next)
+            found.push_back(std::move(modules[next]));
+    };
+    handOnBefore(present.empty() ? modules.size() : present.front());
+
+    std::vector<std::string> queries;
+    queries.reserve(present.size());
+    for (std::size_t i : present)
+        queries.push_back(catalog::targetObjectText + nStringLiteral(modules[i].name));
+    // A text the server will not give (an error: encrypted, or dropped since;
+    // no rows; no result set) leaves `text` empty. A lost connection is
+    // thrown by openEach, not taken for a missing text.
+    server.openEach(queries, [&](std::size_t index, ResultOrError reply) {
+        TargetModule& module = modules[present[index]];
+        if (const auto* text = std::get_if<Result>(&reply); text && !text->empty())
+            module.text = columnValues(*text, "Text");
+        handOnBefore(index + 1 < present.size() ? present[index + 1] : modules.size());
+    });
+    if (failure)
+        throw *failure;
 }
 
 } // namespace dbc

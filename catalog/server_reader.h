@@ -17,8 +17,13 @@ namespace dbc {
 // changes, so the groups keep the server's row order exactly.
 enum class CatalogSide { Capture, Target };
 
-// The columns of every user table.
+// The columns of every user table, with their scales. For a capture also
+// each identity column's seed and increment (readIdentitySeeds).
 std::vector<Table> readServerTables(Connection& server, CatalogSide side);
+
+// Asks the server for the seed and increment of each identity column of
+// `tables` (one question per identity column, naming its table).
+void readIdentitySeeds(Connection& server, std::vector<Table>& tables);
 
 // The indexes of every user table with their key columns.
 std::vector<TableIndexes> readServerIndexes(Connection& server, CatalogSide side);
@@ -33,19 +38,23 @@ std::vector<ForeignKey> readTargetForeignKeys(Connection& server);
 // The capture's list of the procedures, views or triggers of the source.
 std::vector<std::string> readModuleNames(Connection& server, const ObjectKind& kind);
 
-// The capture's reading of the text of each object named, in order. An object
-// whose text the server will not give (encrypted, or gone meanwhile) is left
-// out and its name added to `unreadable`; a lost connection (SQLSTATE class
-// 08) ends the reading with its error. `onEach` runs after each object.
+// The capture's reading of the text of each object named, in order, through
+// Connection::openEach (batched on a server connection). An object whose text
+// the server will not give (encrypted, or gone meanwhile) is left out and its
+// name added to `unreadable`; a lost connection (SQLSTATE class 08) ends the
+// reading with its error. `onEach` runs after each object.
 std::vector<ModuleText> readModuleTexts(Connection& server, const std::vector<std::string>& names,
                                         std::vector<std::string>& unreadable,
                                         const std::function<void()>& onEach);
 
 // The compare's look at the target for each object named: whether an object
-// of that name and kind exists and, when it does, its text. Results are
-// appended to `found` as they come, so what was read before an error is
-// kept. A text the server will not give (an error, no rows, no result set)
-// leaves `text` empty.
+// of that name and kind exists and, when it does, its text. Every existence
+// query goes first, then the text query of each object found, each kind
+// through Connection::openEach (batched on a server connection). Results are
+// appended to `found` in name order as soon as they are known, so what was
+// read before an error is kept. A text the server will not give (an error,
+// no rows, no result set) leaves `text` empty; a lost connection is thrown,
+// never taken for a missing text.
 void readTargetModules(Connection& server, const ObjectKind& kind,
                        const std::vector<std::string>& names, std::vector<TargetModule>& found);
 

@@ -4,6 +4,7 @@
 #include "change.h"
 #include "object_kinds.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -14,13 +15,23 @@
 
 namespace dbc {
 
+// Both sides' default constraints, read before the tables are diffed so that
+// an Add can carry its column's default.
+struct DefaultSides {
+    const std::vector<DefaultConstraint>& snapshot;
+    const std::vector<DefaultConstraint>& target;
+};
+
 // For each snapshot table in order: Create Table when the target has no table
 // of that name, else the columns of both sides merged by name key: Add for a
 // column only the snapshot has, Alter for one whose definition (type, length,
-// nullability, collation, identity) differs, Drop for one only the target has.
-// Tables only the target has are left alone.
+// nullability, collation, identity, and the scale where both sides know it)
+// differs, Drop for one only the target has. Tables only the target has are
+// left alone. An Add carries the snapshot's default of its column unless the
+// target has a constraint of that name; the name key of each default carried
+// goes into `carried`.
 void diffTables(const std::vector<Table>& snapshot, const std::vector<Table>& target,
-                ChangeList& out);
+                const DefaultSides& defaults, std::set<std::string>& carried, ChangeList& out);
 
 // For each snapshot table that has indexes: creates the indexes the target
 // lacks, drops the ones the snapshot lacks, and drops and re-creates those
@@ -42,9 +53,13 @@ void diffModules(const ObjectKind& kind, const std::vector<ModuleText>& snapshot
                  const std::vector<TargetModule>& target, ChangeList& out);
 
 // Over the whole database: adds a snapshot constraint whose name the target
-// lacks, drops a target constraint whose name the snapshot lacks. A name on
-// both sides yields nothing, whatever its value, table or column.
+// lacks (unless an Add of its column carried it: its name key is in
+// `carried`), drops a target constraint whose name the snapshot lacks. A name
+// on both sides yields nothing, whatever its value, table or column. Every
+// drop comes first, then every add, each in name-key order, so a column's
+// old default is gone before its new one is added.
 void diffDefaults(const std::vector<DefaultConstraint>& snapshot,
-                  const std::vector<DefaultConstraint>& target, ChangeList& out);
+                  const std::vector<DefaultConstraint>& target,
+                  const std::set<std::string>& carried, ChangeList& out);
 
 } // namespace dbc

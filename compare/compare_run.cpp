@@ -7,12 +7,13 @@
 
 namespace dbc {
 
-bool compareTablePart(Connection& store, Connection& target, ChangeList& out) {
+bool compareTablePart(Connection& store, Connection& target, const DefaultSides& defaults,
+                      std::set<std::string>& carried, ChangeList& out) {
     const std::vector<Table> snapshot = readSnapshotTables(store);
     const std::vector<Table> targetTables = readServerTables(target, CatalogSide::Target);
     if (snapshot.empty())
         return false;
-    diffTables(snapshot, targetTables, out);
+    diffTables(snapshot, targetTables, defaults, carried, out);
     return true;
 }
 
@@ -48,42 +49,18 @@ bool compareModulePart(const ObjectKind& kind, Connection& store, Connection& ta
     return true;
 }
 
-void compareDefaultPart(Connection& store, Connection& target, ChangeList& out,
-                        DependencyFacts* facts) {
-    std::vector<DefaultConstraint> snapshot = readSnapshotDefaults(store);
-    std::vector<DefaultConstraint> targetDefaults = readServerDefaults(target, CatalogSide::Target);
-    diffDefaults(snapshot, targetDefaults, out);
-    if (facts) {
-        facts->defaultsCompared = true;
-        facts->snapshotDefaults = std::move(snapshot);
-        facts->targetDefaults = std::move(targetDefaults);
-    }
+void compareDefaultPart(Connection& store, Connection& target, ChangeList& out) {
+    const std::vector<DefaultConstraint> snapshot = readSnapshotDefaults(store);
+    diffDefaults(snapshot, readServerDefaults(target, CatalogSide::Target), {}, out);
 }
 
 namespace {
 
-// Runs the parts after the tables; each but the last ends the run when the
-// snapshot holds none of its names. What the index and default parts read
-// is kept for the dependency pass.
-void compareLaterParts(Connection& store, Connection& target, ChangeList& out,
-                       DependencyFacts& facts) {
-    if (!compareIndexPart(store, target, out, &facts))
-        return;
-    for (const ObjectKind* kind : objectKinds) {
-        if (!compareModulePart(*kind, store, target, out))
-            return;
-    }
-    compareDefaultPart(store, target, out, &facts);
-}
-
 // Reads what the pass needs of the target beyond what the parts have read
-// (the foreign keys, and the defaults when the run ended before them) and
-// runs it over the changes.
+// (the foreign keys) and runs it over the changes.
 void wrapDependencies(Connection& target, DependencyFacts& facts, ChangeList& changes) {
     if (!mayNeedDependencyPass(changes))
         return;
-    if (!facts.defaultsCompared)
-        facts.targetDefaults = readServerDefaults(target, CatalogSide::Target);
     facts.foreignKeys = readTargetForeignKeys(target);
     applyDependencyPass(changes, facts);
 }
@@ -92,15 +69,31 @@ void wrapDependencies(Connection& target, DependencyFacts& facts, ChangeList& ch
 
 bool compareWithSnapshot(Connection& store, Connection& target, const std::string& databaseName,
                          ChangeList& out) {
-    ChangeList tableChanges;
-    if (!compareTablePart(store, target, tableChanges))
+    const std::vector<Table> snapshotTables = readSnapshotTables(store);
+    const std::vector<Table> targetTables = readServerTables(target, CatalogSide::Target);
+    if (snapshotTables.empty())
         return false;
+    // Both sides' defaults first: an Add of a column carries its default.
+    const std::vector<DefaultConstraint> snapshotDefaults = readSnapshotDefaults(store);
+    const std::vector<DefaultConstraint> targetDefaults =
+        readServerDefaults(target, CatalogSide::Target);
     out.push_back({UseDatabase{databaseName}});
-    out.insert(out.end(), tableChanges.begin(), tableChanges.end());
+    std::set<std::string> carried;
+    diffTables(snapshotTables, targetTables, {snapshotDefaults, targetDefaults}, carried, out);
 
-    // A failure part way leaves the changes found so far, without the pass.
+    // Every part runs whatever the others hold: a snapshot without indexes or
+    // triggers still has its procedures, views and defaults compared.
+    // What the index part reads and both sides' defaults are kept for the
+    // dependency pass; a failure part way leaves the changes found so far,
+    // without the pass.
     DependencyFacts facts;
-    compareLaterParts(store, target, out, facts);
+    facts.defaultsCompared = true;
+    facts.snapshotDefaults = snapshotDefaults;
+    facts.targetDefaults = targetDefaults;
+    compareIndexPart(store, target, out, &facts);
+    for (const ObjectKind* kind : objectKinds)
+        compareModulePart(*kind, store, target, out);
+    diffDefaults(snapshotDefaults, targetDefaults, carried, out);
     wrapDependencies(target, facts, out);
     return true;
 }

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "catalog_diff.h"
 #include "change.h"
 #include "connection.h"
 #include "dependency_pass.h"
 #include "object_kinds.h"
 #include "script_buffer.h"
 
+#include <set>
 #include <string>
 
 namespace dbc {
@@ -16,15 +18,15 @@ namespace dbc {
 // the target.
 //
 // When the snapshot holds no column rows the run ends before it appends
-// anything and returns false. Otherwise the first change is "use " +
-// `databaseName`, and the parts follow in order: tables and columns, indexes,
-// procedures, views, triggers, default constraints. The run ends at the first
-// part whose snapshot name list is empty; the default constraints run
-// whenever the run reaches them. Each part reads the snapshot's rows, then
-// the target's, then appends its changes. Last, when there are column Alters
-// or Drops or index drops, the dependency pass (dependency_pass.h) wraps the
-// changes that objects of the target depend on, reading the target's foreign
-// keys with one query.
+// anything and returns false. Otherwise the default constraints of both sides
+// are read (an Add carries its column's default), the first change is "use "
+// + `databaseName`, and every part follows in order, whatever the others
+// hold: tables and columns, indexes, procedures, views, triggers, default
+// constraints. Each part reads the snapshot's rows, then the target's, then
+// appends its changes. Last, when there are column Alters or Drops or index
+// drops, the dependency pass (dependency_pass.h) wraps the changes that
+// objects of the target depend on, reading the target's foreign keys with one
+// query.
 //
 // Errors of either connection propagate as exceptions; the changes appended
 // before the failure stay in `out`.
@@ -34,15 +36,15 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
 // The parts of a run. Each reads the snapshot's rows of its part, then the
 // target's, and appends its changes (see catalog_diff.h); each but the last
 // returns false, appending nothing, when the snapshot has no names in its
-// part. `facts`, when given, receives what the part read, for the
-// dependency pass.
-bool compareTablePart(Connection& store, Connection& target, ChangeList& out);
+// part. The default part on its own carries nothing into Adds. `facts`, when
+// given, receives what the index part read, for the dependency pass.
+bool compareTablePart(Connection& store, Connection& target, const DefaultSides& defaults,
+                      std::set<std::string>& carried, ChangeList& out);
 bool compareIndexPart(Connection& store, Connection& target, ChangeList& out,
                       DependencyFacts* facts = nullptr);
 bool compareModulePart(const ObjectKind& kind, Connection& store, Connection& target,
                        ChangeList& out);
-void compareDefaultPart(Connection& store, Connection& target, ChangeList& out,
-                        DependencyFacts* facts = nullptr);
+void compareDefaultPart(Connection& store, Connection& target, ChangeList& out);
 
 // The run above into the script buffer. The caller has already cleared the
 // buffer's statement list and connected `target`, so a failed connect leaves

@@ -23,9 +23,15 @@ std::vector<const DefaultConstraint*> byNameKey(const std::vector<DefaultConstra
 } // namespace
 
 void diffDefaults(const std::vector<DefaultConstraint>& snapshot,
-                  const std::vector<DefaultConstraint>& target, ChangeList& out) {
+                  const std::vector<DefaultConstraint>& target,
+                  const std::set<std::string>& carried, ChangeList& out) {
     const auto s = byNameKey(snapshot);
     const auto g = byNameKey(target);
+    std::vector<const DefaultConstraint*> adds;
+    auto add = [&](const DefaultConstraint* constraint) {
+        if (!carried.contains(nameKey(constraint->name)))
+            adds.push_back(constraint);
+    };
     std::size_t i = 0;
     std::size_t j = 0;
     while (i < s.size() && j < g.size()) {
@@ -34,7 +40,7 @@ void diffDefaults(const std::vector<DefaultConstraint>& snapshot,
             ++i;
             ++j;
         } else if (order < 0) {
-            out.push_back({AddDefault{*s[i++]}});
+            add(s[i++]);
         } else {
             out.push_back({DropDefault{g[j]->table, g[j]->name}});
             ++j;
@@ -43,7 +49,9 @@ void diffDefaults(const std::vector<DefaultConstraint>& snapshot,
     for (; j < g.size(); ++j)
         out.push_back({DropDefault{g[j]->table, g[j]->name}});
     for (; i < s.size(); ++i)
-        out.push_back({AddDefault{*s[i]}});
+        add(s[i]);
+    for (const DefaultConstraint* constraint : adds)
+        out.push_back({AddDefault{*constraint}});
 }
 
 } // namespace dbc

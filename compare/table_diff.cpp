@@ -33,10 +33,44 @@ std::unordered_map<std::string, ColumnRefs> columnsByTable(const std::vector<Tab
 bool definitionsDiffer(const Column& snapshot, const Column& target) {
     return snapshot.length != target.length || snapshot.type != target.type ||
            snapshot.nullable != target.nullable || snapshot.collation != target.collation ||
-           snapshot.colStat != target.colStat;
+           snapshot.colStat != target.colStat ||
+           (snapshot.scaleKnown && target.scaleKnown && snapshot.scale != target.scale);
 }
 
-void mergeColumns(const ColumnRefs& snapshot, const ColumnRefs& target, ChangeList& out) {
+// Adds a column, with its default when the snapshot has one for it and the
+// target has no constraint of that name.
+class ColumnAdder {
+public:
+    ColumnAdder(const DefaultSides& defaults, std::set<std::string>& carried)
+        : m_defaults(defaults), m_carried(carried) {
+        for (const DefaultConstraint& constraint : defaults.target)
+            m_targetNames.insert(nameKey(constraint.name));
+    }
+
+    AddColumn operator()(const Column& column) const {
+        AddColumn add{column, std::nullopt};
+        const std::string table = objectKey(column.table);
+        for (const DefaultConstraint& constraint : m_defaults.snapshot) {
+            if (compareNameKeys(constraint.column, column.name) != 0 ||
+                objectKey(constraint.table) != table)
+                continue;
+            if (!m_targetNames.contains(nameKey(constraint.name))) {
+                add.carriedDefault = constraint;
+                m_carried.insert(nameKey(constraint.name));
+            }
+            break;
+        }
+        return add;
+    }
+
+private:
+    const DefaultSides& m_defaults;
+    std::set<std::string>& m_carried;
+    std::set<std::string> m_targetNames;
+};
+
+void mergeColumns(const ColumnRefs& snapshot, const ColumnRefs& target, const ColumnAdder& add,
+                  ChangeList& out) {
     std::size_t s = 0;
     std::size_t g = 0;
     while (s < snapshot.size() && g < target.size()) {
@@ -51,7 +85,7 @@ void mergeColumns(const ColumnRefs& snapshot, const ColumnRefs& target, ChangeLi
             ++s;
             ++g;
         } else if (order < 0) {
-            out.push_back({AddColumn{*snapshot[s]}});
+            out.push_back({add(*snapshot[s])});
             ++s;
         } else {
             out.push_back({DropColumn{snapshot[s]->table, target[g]->name, false}});
@@ -61,13 +95,14 @@ void mergeColumns(const ColumnRefs& snapshot, const ColumnRefs& target, ChangeLi
     for (; g < target.size(); ++g)
         out.push_back({DropColumn{target[g]->table, target[g]->name, true}});
     for (; s < snapshot.size(); ++s)
-        out.push_back({AddColumn{*snapshot[s]}});
+        out.push_back({add(*snapshot[s])});
 }
 
 } // namespace
 
 void diffTables(const std::vector<Table>& snapshot, const std::vector<Table>& target,
-                ChangeList& out) {
+                const DefaultSides& defaults, std::set<std::string>& carried, ChangeList& out) {
+    const ColumnAdder add(defaults, carried);
     const auto targetColumns = columnsByTable(target);
     for (const Table& table : snapshot) {
         // A listed table without rows has nothing to compare; merging would
@@ -84,7 +119,7 @@ void diffTables(const std::vector<Table>& snapshot, const std::vector<Table>& ta
                 create.columns.push_back(*column);
             out.push_back({std::move(create)});
         } else {
-            mergeColumns(sortedColumns(snapshotRefs), sortedColumns(found->second), out);
+            mergeColumns(sortedColumns(snapshotRefs), sortedColumns(found->second), add, out);
         }
     }
 }

@@ -1,5 +1,6 @@
 #include "odbc_connection.h"
 
+#include "batched_replies.h"
 #include "odbc_diagnostics.h"
 #include "utf16.h"
 
@@ -11,8 +12,6 @@
 namespace dbc {
 
 namespace {
-
-constexpr const char* kNoResultSet = "CommandText does not return a result set";
 
 // Moves `stmt` to its next result. False when there is none.
 bool nextResult(const OdbcHandle& stmt) {
@@ -80,6 +79,35 @@ std::string readText(const OdbcHandle& stmt, SQLUSMALLINT column, std::vector<ch
     return utf16ToUtf8(value);
 }
 
+SQLRETURN executeDirect(const OdbcHandle& stmt, const std::string& sql) {
+    std::u16string text = utf8ToUtf16(sql);
+    return SQLExecDirectW(stmt.get(), reinterpret_cast<SQLWCHAR*>(text.data()),
+                          static_cast<SQLINTEGER>(text.size()));
+}
+
+// Fetches every row of the current result set, which has `columns` columns.
+Result fetchAll(const OdbcHandle& stmt, SQLSMALLINT columns) {
+    std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(columns));
+    for (SQLUSMALLINT c = 1; c <= static_cast<SQLUSMALLINT>(columns); ++c)
+        names.push_back(columnName(stmt, c));
+
+    Result result(std::move(names), {});
+    std::vector<char16_t> buffer(32 * 1024);
+    for (;;) {
+        SQLRETURN rc = SQLFetch(stmt.get());
+        if (rc == SQL_NO_DATA)
+            break;
+        checkOdbc(rc, SQL_HANDLE_STMT, stmt.get(), "SQLFetch");
+        Result::Row row;
+        row.reserve(static_cast<std::size_t>(columns));
+        for (SQLUSMALLINT c = 1; c <= static_cast<SQLUSMALLINT>(columns); ++c)
+            row.push_back(readText(stmt, c, buffer));
+        result.addRow(std::move(row));
+    }
+    return result;
+}
+
 } // namespace
 
 OdbcConnection::OdbcConnection(const std::string& connectionString) {
@@ -107,19 +135,45 @@ OdbcConnection::OdbcConnection(const std::string& connectionString) {
     m_dbc.setConnected(true);
 }
 
-OdbcHandle OdbcConnection::runStatement(const std::string& sql) {
+OdbcHandle OdbcConnection::newStatement() {
     SQLHANDLE handle = SQL_NULL_HANDLE;
     checkOdbc(SQLAllocHandle(SQL_HANDLE_STMT, m_dbc.get(), &handle), SQL_HANDLE_DBC, m_dbc.get(),
               "SQLAllocHandle");
-    OdbcHandle stmt(SQL_HANDLE_STMT, handle);
-    std::u16string text = utf8ToUtf16(sql);
-    SQLRETURN rc = SQLExecDirectW(handle, reinterpret_cast<SQLWCHAR*>(text.data()),
-                                  static_cast<SQLINTEGER>(text.size()));
-    checkOdbc(rc, SQL_HANDLE_STMT, handle, "SQLExecDirect");
+    return OdbcHandle(SQL_HANDLE_STMT, handle);
+}
+
+OdbcHandle OdbcConnection::runStatement(const std::string& sql) {
+    OdbcHandle stmt = newStatement();
+    checkOdbc(executeDirect(stmt, sql), SQL_HANDLE_STMT, stmt.get(), "SQLExecDirect");
     return stmt;
 }
 
+bool OdbcConnection::connectionDead() const {
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    SQLRETURN rc =
+        SQLGetConnectAttr(m_dbc.get(), SQL_ATTR_CONNECTION_DEAD, &dead, SQL_IS_UINTEGER, nullptr);
+    return SQL_SUCCEEDED(rc) && dead == SQL_CD_TRUE;
+}
+
+// FreeTDS reports the first request on a connection whose server has gone
+// as a general error (HY000 "Unknown error"), and only the next one as a
+// communication link failure: asking the driver tells the two apart at once.
+DatabaseError OdbcConnection::classified(const DatabaseError& error) const {
+    if (connectionLost(error) || !connectionDead())
+        return error;
+    return DatabaseError(std::string("The connection to the server was lost: ") + error.what(),
+                         "08S01", error.nativeError());
+}
+
 Result OdbcConnection::open(const std::string& sql) {
+    try {
+        return openFirstResult(sql);
+    } catch (const DatabaseError& error) {
+        throw classified(error);
+    }
+}
+
+Result OdbcConnection::openFirstResult(const std::string& sql) {
     OdbcHandle stmt = runStatement(sql);
 
     // Row counts of statements before the first SELECT come as results
@@ -130,25 +184,7 @@ Result OdbcConnection::open(const std::string& sql) {
             throw DatabaseError(kNoResultSet);
         columns = columnCount(stmt);
     }
-
-    std::vector<std::string> names;
-    names.reserve(static_cast<std::size_t>(columns));
-    for (SQLUSMALLINT c = 1; c <= static_cast<SQLUSMALLINT>(columns); ++c)
-        names.push_back(columnName(stmt, c));
-
-    Result result(std::move(names), {});
-    std::vector<char16_t> buffer(32 * 1024);
-    for (;;) {
-        SQLRETURN rc = SQLFetch(stmt.get());
-        if (rc == SQL_NO_DATA)
-            break;
-        checkOdbc(rc, SQL_HANDLE_STMT, stmt.get(), "SQLFetch");
-        Result::Row row;
-        row.reserve(static_cast<std::size_t>(columns));
-        for (SQLUSMALLINT c = 1; c <= static_cast<SQLUSMALLINT>(columns); ++c)
-            row.push_back(readText(stmt, c, buffer));
-        result.addRow(std::move(row));
-    }
+    Result result = fetchAll(stmt, columns);
 
     // Later results of the batch are read to their end so that an error in
     // them is reported rather than lost.
@@ -157,9 +193,51 @@ Result OdbcConnection::open(const std::string& sql) {
     return result;
 }
 
+std::vector<ResultOrError> OdbcConnection::openAll(const std::string& sql) {
+    OdbcHandle stmt = newStatement();
+    SQLHANDLE handle = stmt.get();
+    SQLRETURN rc = executeDirect(stmt, sql);
+    std::vector<ResultOrError> items;
+    // A statement that fails leaves its error on the call that reached it;
+    // the driver goes on with the next statement's results after it.
+    for (;;) {
+        if (rc == SQL_NO_DATA)
+            break;
+        if (!SQL_SUCCEEDED(rc)) {
+            DatabaseError error = classified(makeOdbcError(readDiagnostics(SQL_HANDLE_STMT, handle),
+                                                           "ODBC call SQLExecDirect failed"));
+            // A function sequence error would come back on every call: the
+            // results cannot be read on.
+            if (connectionLost(error) || rc == SQL_INVALID_HANDLE || error.sqlState() == "HY010")
+                throw error;
+            items.emplace_back(std::move(error));
+        } else if (SQLSMALLINT columns = columnCount(stmt); columns > 0) {
+            try {
+                items.emplace_back(fetchAll(stmt, columns));
+            } catch (const DatabaseError& fetchError) {
+                DatabaseError error = classified(fetchError);
+                if (connectionLost(error))
+                    throw error;
+                items.emplace_back(std::move(error));
+            }
+        }
+        rc = SQLMoreResults(handle);
+    }
+    return items;
+}
+
+void OdbcConnection::openEach(const std::vector<std::string>& statements,
+                              const ReplyHandler& onReply) {
+    openBatched(*this, statements, onReply);
+}
+
 void OdbcConnection::execute(const std::string& sql) {
-    OdbcHandle stmt = runStatement(sql);
-    while (nextResult(stmt)) {
+    try {
+        OdbcHandle stmt = runStatement(sql);
+        while (nextResult(stmt)) {
+        }
+    } catch (const DatabaseError& error) {
+        throw classified(error);
     }
 }
 

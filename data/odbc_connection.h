@@ -4,6 +4,7 @@
 #include "odbc_handle.h"
 
 #include <string>
+#include <vector>
 
 namespace dbc {
 
@@ -23,9 +24,18 @@ public:
 
     Result open(const std::string& sql) override;
     void execute(const std::string& sql) override;
+    // Groups the statements into batches (see openBatched).
+    void openEach(const std::vector<std::string>& statements, const ReplyHandler& onReply) override;
+    std::vector<ResultOrError> openAll(const std::string& sql) override;
 
 private:
+    OdbcHandle newStatement();
     OdbcHandle runStatement(const std::string& sql);
+    Result openFirstResult(const std::string& sql);
+    // True when the driver knows the connection to the server is gone.
+    bool connectionDead() const;
+    // `error`, marked as a lost connection (SQLSTATE 08S01) when it is one.
+    DatabaseError classified(const DatabaseError& error) const;
 
     OdbcHandle m_env;
     OdbcHandle m_dbc;

@@ -8,8 +8,6 @@ namespace dbc {
 
 namespace {
 
-constexpr const char* kNoResultSet = "CommandText does not return a result set";
-
 // How long a statement waits for another process's lock on the file.
 constexpr int kBusyTimeoutMs = 10000;
 

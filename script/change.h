@@ -3,6 +3,7 @@
 #include "catalog_model.h"
 #include "object_kinds.h"
 
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -24,9 +25,12 @@ struct CreateTable {
     std::vector<Column> columns;
 };
 
-// A column the target's table lacks: the snapshot's column.
+// A column the target's table lacks: the snapshot's column, and the
+// snapshot's default constraint of that column when the Add carries it (a
+// NOT NULL column cannot be added to a table with rows without one).
 struct AddColumn {
     Column column;
+    std::optional<DefaultConstraint> carriedDefault;
 };
 
 // A column whose definition differs: the snapshot's column.

@@ -1,5 +1,6 @@
 #include "statement_text.h"
 
+#include "column_type.h"
 #include "sql_names.h"
 #include "sql_text.h"
 
@@ -23,11 +24,41 @@ std::string concat(std::initializer_list<std::string_view> pieces) {
 
 } // namespace
 
+namespace {
+
+// decimal/numeric with a known scale write "(p,s)" after the type; an alias
+// type carries its own size and takes none.
+bool takesLengthPiece(const Column& column) {
+    switch (typeKindOf(column.type)) {
+    case TypeKind::Alias:
+        return false;
+    case TypeKind::ExactNumeric:
+        return typeArguments(column).empty();
+    case TypeKind::Plain:
+        break;
+    }
+    return true;
+}
+
+// The type as an Add or Alter writes it: the name, then its arguments.
+std::string typeText(const Column& column) {
+    return sqlName(column.type) + typeArguments(column);
+}
+
+} // namespace
+
+std::string typeArguments(const Column& column) {
+    if (typeKindOf(column.type) == TypeKind::ExactNumeric && column.scaleKnown &&
+        !column.scale.empty())
+        return exactNumericPiece(column.length, column.scale);
+    return {};
+}
+
 std::string columnAttributes(const Column& column) {
     std::string suffix;
     if (column.colStat == "1")
-        suffix += " IDENTITY (1, 1) ";
-    if (column.typeStat == "2")
+        suffix += identityPiece(column.identSeed, column.identIncr);
+    if (column.typeStat == "2" && takesLengthPiece(column))
         suffix += concat({"(", column.length, ") "});
     if (!column.collation.empty())
         suffix += concat({" COLLATE ", column.collation});
@@ -36,16 +67,17 @@ std::string columnAttributes(const Column& column) {
 }
 
 std::string useStatement(const UseDatabase& change) {
-    return "use " + change.database;
+    return "use " + sqlName(change.database);
 }
 
 std::string createTableStatement(const CreateTable& change) {
-    std::string text = concat({"Create Table [dbo].[", change.table, "] ("});
+    std::string text = concat({"Create Table [dbo].[", bracketedNameBody(change.table), "] ("});
     for (std::size_t i = 0; i < change.columns.size(); ++i) {
         if (i > 0)
             text += ',';
         const Column& column = change.columns[i];
-        text += concat({"[", column.name, "] [", column.type, "]"});
+        text += concat({"[", bracketedNameBody(column.name), "] [", bracketedNameBody(column.type),
+                        "]", typeArguments(column)});
         text += columnAttributes(column);
     }
     text += ") ON [PRIMARY]";
@@ -54,19 +86,26 @@ std::string createTableStatement(const CreateTable& change) {
 
 std::string addColumnStatement(const AddColumn& change) {
     const Column& column = change.column;
-    return concat({"Alter Table ", column.table, " Add ", column.name, " ", column.type,
-                   columnAttributes(column)});
+    std::string text = concat({"Alter Table ", sqlName(column.table), " Add ", sqlName(column.name),
+                               " ", typeText(column), columnAttributes(column)});
+    if (change.carriedDefault) {
+        const DefaultConstraint& carried = *change.carriedDefault;
+        text += concat(
+            {" CONSTRAINT ", sqlName(carried.name), " DEFAULT ", trimControl(carried.value)});
+    }
+    return text;
 }
 
 std::string alterColumnStatement(const AlterColumn& change) {
     const Column& column = change.column;
-    return concat({"Alter Table ", column.table, " Alter COLUMN ", column.name, " ", column.type,
-                   columnAttributes(column)});
+    return concat({"Alter Table ", sqlName(column.table), " Alter COLUMN ", sqlName(column.name),
+                   " ", typeText(column), columnAttributes(column)});
 }
 
 std::string dropColumnStatement(const DropColumn& change) {
-    return concat({"Alter Table ", change.table,
-                   change.trailing ? " Drop  Column " : " Drop Column ", change.column, " "});
+    return concat({"Alter Table ", sqlName(change.table),
+                   change.trailing ? " Drop  Column " : " Drop Column ", sqlName(change.column),
+                   " "});
 }
 
 namespace {
@@ -121,18 +160,18 @@ std::string dropModuleStatement(const DropModule& change) {
         words = change.textUnreadable ? "drop TRIGGER [dbo]." : "drop TRigger [dbo].";
         break;
     }
-    return concat({words, change.name});
+    return concat({words, sqlName(change.name)});
 }
 
 std::string addDefaultStatement(const AddDefault& change) {
     const DefaultConstraint& constraint = change.constraint;
-    return concat({"ALTER TABLE ", constraint.table, " WITH NOCHECK ADD CONSTRAINT ",
-                   constraint.name, " DEFAULT ", trimControl(constraint.value), " FOR ",
-                   constraint.column});
+    return concat({"ALTER TABLE ", sqlName(constraint.table), " WITH NOCHECK ADD CONSTRAINT ",
+                   sqlName(constraint.name), " DEFAULT ", trimControl(constraint.value), " FOR ",
+                   sqlName(constraint.column)});
 }
 
 std::string dropDefaultStatement(const DropDefault& change) {
-    return concat({"ALTER TABLE ", change.table, " Drop ", change.name});
+    return concat({"ALTER TABLE ", sqlName(change.table), " Drop ", sqlName(change.name)});
 }
 
 namespace {

@@ -7,13 +7,22 @@
 // Every statement text the program generates is built here, one function per
 // form. The texts are the scripts' own: letter case and blanks (two before
 // Column of a trailing drop, two after CLUSTERED, two before NULL after a
-// length) and all; the forms are shown below without quotes.
+// length) and all; the forms are shown below without quotes. Every catalog
+// name goes through sqlName (data/sql_names.h): bare when it is a regular
+// identifier, else in brackets with each ] doubled; a name between brackets
+// the form writes itself has its ] doubled.
 
 namespace dbc {
 
-// What follows a column's name and type in every definition, piece by piece:
-// IDENTITY (1, 1) with a blank before and after for an identity column,
-// (<length>) and a blank when the type takes a length, a blank and
+// What directly follows a column's type name: (<precision>,<scale>) for
+// decimal and numeric when the scale is known, nothing otherwise.
+std::string typeArguments(const Column& column);
+
+// What follows a column's type and its arguments in every definition, piece
+// by piece: IDENTITY (<seed>, <increment>) with a blank before and after for
+// an identity column (seed and increment 1 where they are not known),
+// (<length>) and a blank when the type takes a length (never for an alias
+// type, nor for decimal or numeric written with their scale), a blank and
 // COLLATE <collation> when there is one, then a blank and Not NULL or NULL.
 std::string columnAttributes(const Column& column);
 
@@ -23,7 +32,9 @@ std::string useStatement(const UseDatabase& change);
 // Create Table [dbo].[<table>] ([<column>] [<type>]<attributes>,...) ON [PRIMARY].
 std::string createTableStatement(const CreateTable& change);
 
-// Alter Table <table> Add <column> <type><attributes>.
+// Alter Table <table> Add <column> <type><attributes>, followed by
+// CONSTRAINT <name> DEFAULT <value> (with a blank before each word) when it
+// carries its default.
 std::string addColumnStatement(const AddColumn& change);
 
 // Alter Table <table> Alter COLUMN <column> <type><attributes>.

@@ -110,5 +110,4 @@ CaptureSummary captureSource(Connection& source, SnapshotStore& store, CaptureOb
     return summary;
 }
 
-
 } // namespace dbc

@@ -181,7 +181,8 @@ void SnapshotStore::appendRow(std::string_view table, const std::vector<Field>& 
 }
 
 void SnapshotStore::addMissingColumns() {
-    dbc::addMissingColumns(*m_connection);
+    for (const std::string& sql : missingColumnsSql(*m_connection))
+        m_connection->execute(sql);
 }
 
 void SnapshotStore::execute(const std::string& sql) {

@@ -60,12 +60,14 @@ public:
     // appending many rows costs one step each.
     void appendRow(std::string_view table, const std::vector<Field>& fields);
 
-    // Adds the columns that later versions record and a store written before
-    // them lacks (a capture does, before it writes its rows).
-    void addMissingColumns();
-
     // Runs `sql` on the store.
     void execute(const std::string& sql);
+
+    // Gives a store file written by an earlier version the columns it lacks
+    // (the scale and identity seed of SourceTable, the key facts of
+    // SourceIndex), so a capture can fill them. Rows already there read those
+    // fields as empty.
+    void addMissingColumns();
 
     // The capture's writes: a store table emptied, then its rows appended
     // from the model. An empty collation is stored as NULL; every other

@@ -15,7 +15,7 @@ class Field {
 public:
     Field(const Result& rows, std::string_view name) : m_column(rows.findColumn(name)) {}
     std::string of(const Result::Row& row) const { return m_column ? row.at(*m_column) : ""; }
-    bool stored() const noexcept { return m_column.has_value(); }
+    bool present() const noexcept { return m_column.has_value(); }
 
 private:
     std::optional<std::size_t> m_column;
@@ -69,7 +69,8 @@ std::vector<Table> readSnapshotTables(Connection& store) {
     const Result list = store.open(store_sql::tableNames);
     const Field table(rows, "TableName"), name(rows, "FieldName"), type(rows, "FieldType"),
         length(rows, "FieldLength"), nullable(rows, "IsNullable"), collation(rows, "Collation"),
-        typeStat(rows, "TypeStat"), colStat(rows, "colStat");
+        typeStat(rows, "TypeStat"), colStat(rows, "colStat"), scale(rows, "FieldScale"),
+        seed(rows, "IdentSeed"), increment(rows, "IdentIncr");
     return groupByList<Table>(
         rows, list, "TableName", [&](const std::string& listed, const auto& numbers) {
             Table entry{listed, {}};
@@ -77,7 +78,8 @@ std::vector<Table> readSnapshotTables(Connection& store) {
                 const auto& row = rows.rows()[i];
                 entry.columns.push_back({table.of(row), name.of(row), type.of(row), length.of(row),
                                          nullable.of(row), collation.of(row), typeStat.of(row),
-                                         colStat.of(row)});
+                                         colStat.of(row), scale.of(row), scale.present(),
+                                         seed.of(row), increment.of(row)});
             }
             return entry;
         });
@@ -91,7 +93,7 @@ std::vector<TableIndexes> readSnapshotIndexes(Connection& store) {
         constraint(rows, "KeyConstraint"), descending(rows, "IsDescending");
     // A store written before these three were recorded cannot say which of its
     // indexes are keys: its indexes carry no key facts.
-    const bool keyFacts = unique.stored() && constraint.stored() && descending.stored();
+    const bool keyFacts = unique.present() && constraint.present() && descending.present();
     return groupByList<TableIndexes>(
         rows, list, "TableName", [&](const std::string& listed, const auto& numbers) {
             TableIndexes entry{listed, {}};

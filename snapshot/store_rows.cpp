@@ -28,7 +28,10 @@ void SnapshotStore::appendColumn(const Column& column) {
                               {"Collation", nullWhenEmpty(column.collation)},
                               {"IsNullable", column.nullable},
                               {"TypeStat", column.typeStat},
-                              {"colStat", column.colStat}});
+                              {"colStat", column.colStat},
+                              {"FieldScale", column.scale},
+                              {"IdentSeed", column.identSeed},
+                              {"IdentIncr", column.identIncr}});
 }
 
 void SnapshotStore::appendIndexKey(const Index& index, const IndexKey& key) {

@@ -37,7 +37,10 @@ const std::vector<StoreTable>& storeTables() {
           {"Collation", "TEXT"},
           {"IsNullable", "TEXT"},
           {"TypeStat", "TEXT"},
-          {"colStat", "TEXT"}}},
+          {"colStat", "TEXT"},
+          {"FieldScale", "TEXT", true},
+          {"IdentSeed", "TEXT", true},
+          {"IdentIncr", "TEXT", true}}},
         {"SourceIndex",
          {{"TableName", "TEXT"},
           {"IndexName", "TEXT"},
@@ -74,6 +77,20 @@ std::string createTableSql(const StoreTable& table) {
     return sql + ")";
 }
 
+std::vector<std::string> missingColumnsSql(SqliteConnection& connection) {
+    std::vector<std::string> statements;
+    for (const auto& table : storeTables()) {
+        const std::string name(table.name);
+        Result info = connection.open("PRAGMA table_info(" + quoteLiteral(name) + ")");
+        for (const auto& column : table.columns) {
+            if (column.optional && !hasColumn(info, column.name))
+                statements.push_back("ALTER TABLE " + name + " ADD COLUMN " +
+                                     std::string(column.name) + " " + std::string(column.type));
+        }
+    }
+    return statements;
+}
+
 std::string findSchemaFault(SqliteConnection& connection) {
     for (const auto& table : storeTables()) {
         std::string name(table.name);
@@ -101,18 +118,6 @@ std::string findSchemaFault(SqliteConnection& connection) {
             return "table " + name + " has an index, which would change the order of its rows";
     }
     return {};
-}
-
-void addMissingColumns(SqliteConnection& connection) {
-    for (const auto& table : storeTables()) {
-        const std::string name(table.name);
-        Result info = connection.open("PRAGMA table_info(" + quoteLiteral(name) + ")");
-        for (const auto& column : table.columns) {
-            if (column.optional && !hasColumn(info, column.name))
-                connection.execute("ALTER TABLE " + name + " ADD COLUMN " +
-                                   std::string(column.name) + " " + std::string(column.type));
-        }
-    }
 }
 
 } // namespace dbc

@@ -8,12 +8,13 @@ namespace dbc {
 
 class SqliteConnection;
 
-// One column of a store table and the SQLite type it is declared with.
+// One column of a store table and the SQLite type it is declared with. An
+// optional column was added to the store after files were already in use: a
+// file without it is still a store, reads as before, and gains the column at
+// its next capture; until then its rows read the column as the empty text.
 struct StoreColumn {
     std::string_view name;
     std::string_view type;
-    // Added by a later version: a store written before lacks it and is still
-    // a store; a capture into it adds the column (see addMissingColumns).
     bool optional = false;
 };
 
@@ -38,14 +39,14 @@ const StoreTable* findStoreTable(std::string_view name);
 // The CREATE TABLE statement of `table`.
 std::string createTableSql(const StoreTable& table);
 
-// Checks that the database on `connection` holds the six tables with their
-// columns (optional ones aside), as plain rowid tables whose text tables carry no index that could
-// change their row order. Returns what is wrong ("table SourceDF is
-// missing"), or the empty text when the database is a store. Reads only.
-std::string findSchemaFault(SqliteConnection& connection);
+// The ALTER TABLE statements that give the database on `connection` the
+// optional columns it lacks; none for a file of this version.
+std::vector<std::string> missingColumnsSql(SqliteConnection& connection);
 
-// Adds the optional columns that the store on `connection` lacks, empty in
-// every row.
-void addMissingColumns(SqliteConnection& connection);
+// Checks that the database on `connection` holds the six tables with their
+// columns (the optional ones aside), as plain rowid tables whose text tables carry no index that
+// could change their row order. Returns what is wrong ("table SourceDF is missing"), or the empty
+// text when the database is a store. Reads only.
+std::string findSchemaFault(SqliteConnection& connection);
 
 } // namespace dbc

@@ -2,6 +2,7 @@
 // speaks TDS on 127.0.0.1 and keeps each database's catalog in DIR/NAME.sqlite.
 
 #include "testserver/engine/engine.h"
+#include "testserver/engine/script_splitter.h"
 #include "testserver/tds/tds_server.h"
 
 #include <CLI/CLI.hpp>
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -95,7 +97,7 @@ void loadCatalog(testserver::Engine& engine, const fs::path& dataDir,
     if (auto existing = existingCatalog(dataDir, name))
         throw std::runtime_error("database " + name + " already exists: " + existing->string() +
                                  " (it is never overwritten)");
-    std::string text = readFile(script);
+    std::string text = testserver::scriptTextAsUtf8(readFile(script));
     try {
         engine.runScript("CREATE DATABASE [" + name + "]\nGO\nUSE [" + name + "]\nGO\n" + text);
     } catch (...) {
@@ -120,6 +122,7 @@ int main(int argc, char** argv) {
     std::string password;
     std::vector<std::string> loads;
     bool verbose = false;
+    int latencyMs = 0;
     app.add_option("--data", dataDir, "directory of the catalog files")->required();
     app.add_option("--port", port, "TCP port on 127.0.0.1; 0 picks a free one")
         ->check(CLI::Range(0, 65535));
@@ -132,6 +135,10 @@ int main(int argc, char** argv) {
                    "serving")
         ->type_name("NAME=FILE");
     app.add_flag("--verbose", verbose, "log every request on standard error");
+    app.add_option("--latency-ms", latencyMs,
+                   "hold every response N ms before sending it, as a slow link would")
+        ->check(CLI::Range(0, 60000))
+        ->type_name("N");
     CLI11_PARSE(app, argc, argv);
 
     std::signal(SIGPIPE, SIG_IGN);
@@ -150,6 +157,7 @@ int main(int argc, char** argv) {
         auto logMutex = std::make_shared<std::mutex>();
         testserver::tds::ServerOptions options;
         options.traceRequests = verbose;
+        options.responseDelay = std::chrono::milliseconds(latencyMs);
         options.log = [logMutex](const std::string& line) {
             std::lock_guard<std::mutex> lock(*logMutex);
             std::cerr << line << std::endl;

@@ -2,7 +2,6 @@
 
 #include "capture.h"
 #include "catalog_queries.h"
-#include "database_error.h"
 #include "sql_text.h"
 
 namespace dbc::bench {
@@ -15,15 +14,15 @@ CaptureRows fetchCaptureRows(Connection& source) {
                                   catalog::captureTriggerNames}) {
         const Result names = source.open(nameQuery);
         const std::size_t nameColumn = names.empty() ? 0 : names.columnIndex("Name");
-        for (const auto& row : names.rows()) {
-            ++rows.objects;
-            try {
-                rows.textRows +=
-                    source.open("sp_helpText " + nStringLiteral(row[nameColumn])).size();
-            } catch (const DatabaseError&) {
-                // No readable text: nothing to count.
-            }
-        }
+        std::vector<std::string> textQueries;
+        for (const auto& row : names.rows())
+            textQueries.push_back("sp_helpText " + nStringLiteral(row[nameColumn]));
+        rows.objects += textQueries.size();
+        source.openEach(textQueries, [&](std::size_t, ResultOrError reply) {
+            // A refused text has no rows to count.
+            if (const auto* text = std::get_if<Result>(&reply))
+                rows.textRows += text->size();
+        });
     }
     rows.defaults = source.open(catalog::captureDefaults).size();
     return rows;

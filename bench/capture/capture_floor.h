@@ -18,8 +18,9 @@ struct CaptureRows {
 // The floor of a capture: sends the capture's catalog queries to `source`,
 // text for text and in the capture's order (columns, index keys, the name
 // list and one sp_helptext per object for procedures, views and triggers,
-// defaults), and fetches their rows without writing anything. A text query
-// the server refuses counts as an object without text, as in the capture.
+// asked for as the connection's openEach groups them, defaults), and fetches
+// their rows without writing anything. A text query the server refuses
+// counts as an object without text, as in the capture.
 CaptureRows fetchCaptureRows(Connection& source);
 
 } // namespace dbc::bench

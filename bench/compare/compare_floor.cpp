@@ -20,18 +20,21 @@ bool fetchObjects(const ObjectKind& kind, Connection& store, Connection& target,
     if (names.empty())
         return false;
     const std::size_t nameColumn = names.columnIndex(kind.nameField);
-    for (const auto& row : names.rows()) {
-        const std::string literal = nStringLiteral(row[nameColumn]);
-        ++rows.existenceQueries;
-        if (target.open(std::string(kind.existenceQuery) + literal).empty())
-            continue;
-        ++rows.textQueries;
-        try {
-            target.open(catalog::targetObjectText + literal); // as the compare asks for a text
-        } catch (const DatabaseError&) {
-            // No readable text: the compare re-creates the object.
-        }
-    }
+    std::vector<std::string> existenceQueries;
+    for (const auto& row : names.rows())
+        existenceQueries.push_back(kind.existenceQuery + nStringLiteral(row[nameColumn]));
+    std::vector<std::string> textQueries;
+    target.openEach(existenceQueries, [&](std::size_t index, ResultOrError reply) {
+        if (auto* error = std::get_if<DatabaseError>(&reply))
+            throw *error;
+        if (!std::get<Result>(reply).empty())
+            textQueries.push_back(catalog::targetObjectText +
+                                  nStringLiteral(names.rows()[index][nameColumn]));
+    });
+    rows.existenceQueries += existenceQueries.size();
+    rows.textQueries += textQueries.size();
+    // A refused text is an answer too: the compare re-creates the object.
+    target.openEach(textQueries, [](std::size_t, ResultOrError) {});
     return true;
 }
 

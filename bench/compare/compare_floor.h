@@ -19,9 +19,9 @@ struct CompareRows {
 // column rows and table names and the target's column catalog; the store's
 // index keys and index table names and the target's index keys; for
 // procedures, views and triggers the store's name list and stored rows, then
-// for each name the target's existence query and, when the object exists,
-// its sp_helptext; the store's and the target's default constraints. An
-// empty name list ends it where it ends the run.
+// the target's existence query of each name and the sp_helptext of each
+// object that exists, asked for as the connection's openEach groups them; the store's and the
+// target's default constraints. An empty name list ends it where it ends the run.
 CompareRows fetchCompareRows(Connection& store, Connection& target);
 
 } // namespace dbc::bench

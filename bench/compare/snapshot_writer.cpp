@@ -57,6 +57,9 @@ ModuleTable moduleTable(ModuleKind kind) {
     case ModuleKind::Trigger:
         return {"SourceTR", "TRName", "TRText"};
     case ModuleKind::Procedure:
+    case ModuleKind::Default: // the synthetic schemas hold no defaults,
+    case ModuleKind::Rule:    // rules or functions as objects
+    case ModuleKind::Function:
         break;
     }
     return {"SourceSp", "SpName", "SpText"};

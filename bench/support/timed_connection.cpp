@@ -1,5 +1,6 @@
 #include "timed_connection.h"
 
+#include "batched_replies.h"
 #include "stopwatch.h"
 
 namespace dbc::bench {
@@ -22,13 +23,29 @@ private:
 } // namespace
 
 Result TimedConnection::open(const std::string& sql) {
+    ++m_count;
     ScopeTimer timer(m_ms);
     return m_inner.open(sql);
 }
 
 void TimedConnection::execute(const std::string& sql) {
+    ++m_count;
     ScopeTimer timer(m_ms);
     m_inner.execute(sql);
+}
+
+void TimedConnection::openEach(const std::vector<std::string>& statements,
+                               const ReplyHandler& onReply) {
+    if (m_requests == Requests::Batched)
+        openBatched(*this, statements, onReply);
+    else
+        Connection::openEach(statements, onReply);
+}
+
+std::vector<ResultOrError> TimedConnection::openAll(const std::string& sql) {
+    ++m_count;
+    ScopeTimer timer(m_ms);
+    return m_inner.openAll(sql);
 }
 
 } // namespace dbc::bench

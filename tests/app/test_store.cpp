@@ -9,18 +9,6 @@
 
 namespace dbc::test {
 
-ScratchDir::ScratchDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "dbc-app-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("cannot create a scratch directory");
-    m_path = pattern;
-}
-
-ScratchDir::~ScratchDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-}
-
 void writeStore(const std::filesystem::path& path, int rows) {
     auto store = SnapshotStore::open(path);
     SnapshotStore::Transaction transaction(*store);

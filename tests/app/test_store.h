@@ -1,22 +1,11 @@
 #pragma once
 
+#include "scratch_dir.h"
+
 #include <filesystem>
 #include <string>
 
 namespace dbc::test {
-
-// A scratch directory removed with everything in it when the object dies.
-class ScratchDir {
-public:
-    ScratchDir();
-    ~ScratchDir();
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    const std::filesystem::path& path() const noexcept { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
 
 // Writes a store at `path` whose SourceTable holds `rows` rows: FieldName
 // "Field<n>", FieldLength "<n>", FieldType "varchar", TableName "Table<n/10>".

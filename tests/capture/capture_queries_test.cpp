@@ -16,10 +16,11 @@ using test::FakeConnection;
 using test::makeResult;
 
 const std::string columnsQuery =
-    "SELECT a.name, a.id, a.prec as length, a.xtype,a.IsNullable,a.TypeStat,a.Collation,a.colstat "
-    "as colstat, b.name AS TypeName, c.name AS tablename  FROM syscolumns a INNER JOIN systypes b "
-    "ON a.xtype = b.xtype AND a.id>1000 And  b.name <> 'sysname' INNER JOIN  sysobjects c ON c.id "
-    "= a.id AND c.xtype = 'u'   ORDER BY TableName,a.name ";
+    "SELECT a.name, a.id, a.prec as length, a.scale, a.xtype,a.IsNullable,a.TypeStat,a.Collation,"
+    "a.colstat as colstat, b.name AS TypeName, c.name AS tablename  FROM syscolumns a INNER JOIN "
+    "systypes b ON b.xusertype = CASE a.xusertype WHEN 256 THEN a.xtype ELSE a.xusertype END AND "
+    "a.id>1000 INNER JOIN  sysobjects c ON c.id = a.id AND c.xtype = 'u'   ORDER BY "
+    "TableName,a.name ";
 const std::string indexQuery =
     "SELECT a.indid as status, a.name AS IndexName, b.indid, b.colid, b.keyno AS IndexFieldOrder, "
     "c.name AS tablename, d.name AS IndexField, CASE WHEN (a.status & 2) <> 0 THEN '1' ELSE '0' "
@@ -38,6 +39,10 @@ const std::string defaultsQuery =
     "a.id=C.id inner join syscolumns d       on (a.type = 'D') AND (a.status >= 0) AND (b.type = "
     "'U') AND (b.status >= 0)  and a.parent_obj=d.id and a.info=d.colid  ";
 
+// The identity seed of a table whose name holds an apostrophe and a "]".
+const std::string seedQuery = "SELECT IDENT_SEED(N'[O''Neil]]s]') AS IdentSeed, "
+                              "IDENT_INCR(N'[O''Neil]]s]') AS IdentIncr";
+
 struct NullObserver : CaptureObserver {
     void stepStarted(CaptureStep, int, int) override {}
     void advanced() override {}
@@ -48,9 +53,12 @@ protected:
     void SetUp() override {
         m_source.answer(
             columnsQuery,
-            makeResult({"name", "id", "length", "xtype", "IsNullable", "TypeStat", "Collation",
-                        "colstat", "TypeName", "tablename"},
-                       {{"Name", "1977", "50", "167", "1", "2", "X", "0", "varchar", " T \t"}}));
+            makeResult({"name", "id", "length", "scale", "xtype", "IsNullable", "TypeStat",
+                        "Collation", "colstat", "TypeName", "tablename"},
+                       {{"Name", "1977", "50", "", "167", "1", "2", "X", "0", "varchar", " T \t"},
+                        {"Pay", "1977", "10", "2", "108", "1", "0", "", "0", "numeric", "T"},
+                        {"No", "1978", "10", "0", "56", "0", "0", "", "1", "int", "O'Neil]s"}}));
+        m_source.answer(seedQuery, makeResult({"IdentSeed", "IdentIncr"}, {{"-100", "-5"}}));
         // A key column whose direction the server does not know (NULL) is
         // stored as ascending.
         m_source.answer(
@@ -79,8 +87,8 @@ TEST_F(CaptureQueries, SendsTheCatalogQueriesTextForText) {
     NullObserver observer;
     captureSource(m_source, *m_store, observer);
     std::vector<std::string> expected{
-        columnsQuery,        indexQuery, procedureNames, "sp_helpText N'O''Brien'",
-        "sp_helpText N'p2'", viewNames,  triggerNames,   defaultsQuery};
+        columnsQuery,        seedQuery, indexQuery,   procedureNames, "sp_helpText N'O''Brien'",
+        "sp_helpText N'p2'", viewNames, triggerNames, defaultsQuery};
     EXPECT_EQ(m_source.sent(), expected);
 }
 
@@ -89,10 +97,16 @@ TEST_F(CaptureQueries, StoresValuesAsTheStoreExpectsThem) {
     CaptureSummary summary = captureSource(m_source, *m_store, observer);
     Connection& store = m_store->connection();
     Result column = store.open("Select * From SourceTable");
-    ASSERT_EQ(column.size(), 1u);
+    ASSERT_EQ(column.size(), 3u);
     EXPECT_EQ(column.field(0, "TableName"), "T"); // trimmed of blanks and tabs
     EXPECT_EQ(column.field(0, "FieldLength"), "50");
     EXPECT_EQ(column.field(0, "Collation"), "X");
+    EXPECT_EQ(column.field(0, "FieldScale"), "");
+    EXPECT_EQ(column.field(1, "FieldScale"), "2");
+    // Seed and increment on the identity column's row only.
+    EXPECT_EQ(column.field(1, "IdentSeed"), "");
+    EXPECT_EQ(column.field(2, "IdentSeed"), "-100");
+    EXPECT_EQ(column.field(2, "IdentIncr"), "-5");
     Result text = store.open("Select SpText From SourceSp where SpName='O''Brien'");
     EXPECT_EQ(text.size(), 2u);
     Result defaults = store.open("Select * From SourceDF");
@@ -105,7 +119,7 @@ TEST_F(CaptureQueries, StoresValuesAsTheStoreExpectsThem) {
     EXPECT_EQ(keys.field(1, "TableName"), " T \t"); // untrimmed
     EXPECT_EQ(keys.rows()[1], (Result::Row{" T \t", "PK_T", "Name", "1", "1", "1", "PK", "0"}));
     EXPECT_EQ(keys.rows()[0], (Result::Row{" T \t", "IX_T", "Name", "1", "2", "0", "", "1"}));
-    EXPECT_EQ(summary.rows, (std::array<std::size_t, 6>{1, 2, 2, 0, 0, 1}));
+    EXPECT_EQ(summary.rows, (std::array<std::size_t, 6>{3, 2, 2, 0, 0, 1}));
 }
 
 } // namespace

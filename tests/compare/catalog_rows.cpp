@@ -2,22 +2,28 @@
 
 namespace dbc::test {
 
-Result snapshotColumns(const std::vector<Col>& columns) {
-    Result result({"FieldName", "FieldLength", "FieldType", "TableName", "Collation", "IsNullable",
-                   "TypeStat", "colStat"},
-                  {});
-    for (const Col& c : columns)
-        result.addRow(
-            {c.name, c.length, c.type, c.table, c.collation, c.nullable, c.typeStat, c.colStat});
+Result snapshotColumns(const std::vector<Col>& columns, bool earlierLayout) {
+    std::vector<std::string> names{"FieldName", "FieldLength", "FieldType", "TableName",
+                                   "Collation", "IsNullable",  "TypeStat",  "colStat"};
+    if (!earlierLayout)
+        names.insert(names.end(), {"FieldScale", "IdentSeed", "IdentIncr"});
+    Result result(names, {});
+    for (const Col& c : columns) {
+        Result::Row row{c.name,      c.length,   c.type,     c.table,
+                        c.collation, c.nullable, c.typeStat, c.colStat};
+        if (!earlierLayout)
+            row.insert(row.end(), {c.scale, c.seed, c.increment});
+        result.addRow(std::move(row));
+    }
     return result;
 }
 
 Result targetColumns(const std::vector<Col>& columns) {
-    Result result({"FieldName", "id", "FieldLength", "xtype", "IsNullable", "TypeStat", "Collation",
-                   "colstat", "FieldType", "tablename"},
+    Result result({"FieldName", "id", "FieldLength", "FieldScale", "xtype", "IsNullable",
+                   "TypeStat", "Collation", "colstat", "FieldType", "tablename"},
                   {});
     for (const Col& c : columns)
-        result.addRow({c.name, "1001", c.length, "56", c.nullable, c.typeStat, c.collation,
+        result.addRow({c.name, "1001", c.length, c.scale, "56", c.nullable, c.typeStat, c.collation,
                        c.colStat, c.type, c.table});
     return result;
 }

@@ -17,10 +17,14 @@ struct Col {
     std::string collation;
     std::string typeStat = "0";
     std::string colStat = "0";
+    std::string scale = "";
+    std::string seed = ""; // identity seed and increment: the snapshot side only
+    std::string increment = "";
 };
 
-// SourceTable rows, with the store's column names.
-Result snapshotColumns(const std::vector<Col>& columns);
+// SourceTable rows, with the store's column names; `earlierLayout`: as a
+// store written before scales and identity seeds were kept.
+Result snapshotColumns(const std::vector<Col>& columns, bool earlierLayout = false);
 // Rows of the target column query, with its aliases.
 Result targetColumns(const std::vector<Col>& columns);
 

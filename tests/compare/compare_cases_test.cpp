@@ -7,7 +7,10 @@
 // those characters, blank lines and lines starting with "#" are ignored.
 //   [database]                      the database name ("db" when absent)
 //   [snapshot columns] [target columns]
-//       table|column|type|length|nullable|collation|typeStat|colStat
+//       table|column|type|length|nullable|collation|typeStat|colStat[|scale
+//       [|identity seed|identity increment]] (seed and increment: snapshot)
+//   [earlier store layout]          (no rows) the snapshot store predates
+//       FieldScale, IdentSeed and IdentIncr
 //   [snapshot indexes] [target indexes]     table|index|column|position|status
 //   [snapshot procedures] (views, triggers) name|text row, one line a row
 //   [target procedures] (views, triggers)   name|text row; a name alone: the
@@ -78,7 +81,8 @@ std::vector<test::Col> columnsOf(const Rows& rows) {
     std::vector<test::Col> columns;
     for (const auto& r : rows) {
         columns.push_back({fieldOf(r, 0), fieldOf(r, 1), fieldOf(r, 2), fieldOf(r, 3),
-                           fieldOf(r, 4), fieldOf(r, 5), fieldOf(r, 6), fieldOf(r, 7)});
+                           fieldOf(r, 4), fieldOf(r, 5), fieldOf(r, 6), fieldOf(r, 7),
+                           fieldOf(r, 8), fieldOf(r, 9), fieldOf(r, 10)});
     }
     return columns;
 }
@@ -143,7 +147,8 @@ TEST_P(CompareCase, GivesTheRecordedScript) {
 
     test::Catalogs catalogs;
     catalogs.setColumns(columnsOf(sections["snapshot columns"]),
-                        columnsOf(sections["target columns"]));
+                        columnsOf(sections["target columns"]),
+                        sections.contains("earlier store layout"));
     catalogs.setIndexes(keysOf(sections["snapshot indexes"]), keysOf(sections["target indexes"]));
     const std::pair<const char*, const test::ObjectTables*> kinds[] = {
         {"procedures", &test::procedureTables},

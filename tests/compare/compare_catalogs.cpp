@@ -14,10 +14,11 @@ const ObjectTables triggerTables{"Select TRName From SourceTR Group by TRName",
                                  "Select * From SourceTR ", "TRName", "TRText", "TR"};
 
 const std::string targetColumnQuery =
-    "SELECT a.name as FieldName, a.id, a.prec as FieldLength, a.xtype,a.IsNullable,a.TypeStat,"
-    "a.Collation,a.colstat as colstat, b.name AS FieldType, c.name AS tablename  FROM syscolumns "
-    "a INNER JOIN systypes b ON a.xtype = b.xtype AND a.id>1000 And  b.name <> 'sysname' INNER "
-    "JOIN  sysobjects c ON c.id = a.id AND c.xtype = 'u'   ORDER BY TableName,a.name ";
+    "SELECT a.name as FieldName, a.id, a.prec as FieldLength, a.scale as FieldScale, a.xtype,"
+    "a.IsNullable,a.TypeStat,a.Collation,a.colstat as colstat, b.name AS FieldType, c.name AS "
+    "tablename  FROM syscolumns a INNER JOIN systypes b ON b.xusertype = CASE a.xusertype WHEN "
+    "256 THEN a.xtype ELSE a.xusertype END AND a.id>1000 INNER JOIN  sysobjects c ON c.id = a.id "
+    "AND c.xtype = 'u'   ORDER BY TableName,a.name ";
 
 const std::string targetIndexQuery =
     "SELECT a.indid as status, a.name AS IndexName, b.indid, b.colid, b.keyno AS "
@@ -91,9 +92,10 @@ Catalogs::Catalogs() {
                               "KeyOrder", "DeleteCascade", "UpdateCascade"}));
 }
 
-void Catalogs::setColumns(const std::vector<Col>& snapshot, const std::vector<Col>& targetSide) {
+void Catalogs::setColumns(const std::vector<Col>& snapshot, const std::vector<Col>& targetSide,
+                          bool earlierStoreLayout) {
     store.answer("Select * From SourceTable Order by TableName,FieldName",
-                 snapshotColumns(snapshot));
+                 snapshotColumns(snapshot, earlierStoreLayout));
     store.answer(
         "Select TableName From SourceTable Group by TableName",
         nameList("TableName", firstSeenTables(snapshot, [](const Col& c) { return c.table; })));
@@ -159,7 +161,9 @@ bool compareTables(const Result& snapshotColumns, const Result& tableNames,
     store.answer("Select TableName From SourceTable Group by TableName", tableNames);
     target.answer(targetColumnQuery, targetColumns);
     ChangeList changes;
-    const bool listed = compareTablePart(store, target, changes);
+    const std::vector<DefaultConstraint> none;
+    std::set<std::string> carried;
+    const bool listed = compareTablePart(store, target, {none, none}, carried, changes);
     addAll(changes, buffer);
     return listed;
 }

@@ -58,7 +58,8 @@ struct Catalogs {
     FakeConnection target;
 
     Catalogs();
-    void setColumns(const std::vector<Col>& snapshot, const std::vector<Col>& targetSide);
+    void setColumns(const std::vector<Col>& snapshot, const std::vector<Col>& targetSide,
+                    bool earlierStoreLayout = false);
     void setIndexes(const std::vector<Key>& snapshot, const std::vector<Key>& targetSide);
     void setObjects(const ObjectTables& tables, const std::vector<StoredObject>& snapshot,
                     const std::vector<TargetObject>& targetSide);

@@ -67,13 +67,13 @@ TEST(CompareRun, CategoriesRunInOrderIntoBothFaces) {
     EXPECT_EQ(buffer.displayLines(), display);
 }
 
-TEST(CompareRun, DatabaseNameGoesInAsTyped) {
+TEST(CompareRun, DatabaseNameIsBracketedWhereItNeedsIt) {
     Catalogs catalogs;
     catalogs.setColumns({emp}, {emp});
     ScriptBuffer buffer;
-    runCompare(catalogs.store, catalogs.target, " my db", buffer);
-    EXPECT_EQ(buffer.statements(), std::vector<std::string>{"use  my db"});
-    EXPECT_EQ(buffer.displayText(), "use  my db");
+    runCompare(catalogs.store, catalogs.target, " my]db", buffer);
+    EXPECT_EQ(buffer.statements(), std::vector<std::string>{"use [ my]]db]"});
+    EXPECT_EQ(buffer.displayText(), "use [ my]]db]");
 }
 
 TEST(CompareRun, EmptySnapshotLeavesTheDisplayTextAndRunsNoCategory) {
@@ -91,63 +91,76 @@ TEST(CompareRun, EmptySnapshotLeavesTheDisplayTextAndRunsNoCategory) {
     EXPECT_EQ(catalogs.target.sent(), std::vector<std::string>{test::targetColumnQuery});
 }
 
-struct EndingCase {
+struct EmptyCategoryCase {
     std::string name;
     void (*empty)(Catalogs&);
-    std::size_t statementCount;      // statements generated before the run ends
-    std::string lastStoreQuery;      // the last store query the run sends
-    std::vector<std::string> unsent; // target queries that must not be sent
+    std::size_t missingStatement; // index in the full run's statements
+    std::string unsent;           // a target query the empty category does not send
 };
 
-std::ostream& operator<<(std::ostream& out, const EndingCase& c) {
+std::ostream& operator<<(std::ostream& out, const EmptyCategoryCase& c) {
     return out << c.name;
 }
 
-class CompareRunEnding : public ::testing::TestWithParam<EndingCase> {};
+class CompareRunEmptyCategory : public ::testing::TestWithParam<EmptyCategoryCase> {};
 
-TEST_P(CompareRunEnding, EmptyNameListEndsTheRunThere) {
-    const EndingCase& c = GetParam();
+// A category without snapshot rows adds nothing of its own; every other
+// category still runs (real snapshots often hold no triggers or no indexes).
+TEST_P(CompareRunEmptyCategory, OnlyThatCategoryIsSilent) {
+    const EmptyCategoryCase& c = GetParam();
+    Catalogs full = fullCatalogs();
+    ScriptBuffer fullBuffer;
+    runCompare(full.store, full.target, "hrms", fullBuffer);
+    std::vector<std::string> expected = fullBuffer.statements();
+    ASSERT_EQ(expected.size(), 7u);
+    expected.erase(expected.begin() + static_cast<std::ptrdiff_t>(c.missingStatement));
+
     Catalogs catalogs = fullCatalogs();
     c.empty(catalogs);
     ScriptBuffer buffer;
     runCompare(catalogs.store, catalogs.target, "hrms", buffer);
-    EXPECT_EQ(buffer.statements().size(), c.statementCount);
-    ASSERT_FALSE(catalogs.store.sent().empty());
-    EXPECT_EQ(catalogs.store.sent().back(), c.lastStoreQuery);
-    for (const std::string& sql : c.unsent)
-        EXPECT_FALSE(contains(catalogs.target.sent(), sql)) << sql;
+    EXPECT_EQ(buffer.statements(), expected);
+    if (!c.unsent.empty()) {
+        EXPECT_FALSE(contains(catalogs.target.sent(), c.unsent)) << c.unsent;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Endings, CompareRunEnding,
-    ::testing::Values(EndingCase{"NoIndexRows",
-                                 [](Catalogs& c) { c.setIndexes({}, {{empKey}}); },
-                                 2,
-                                 "Select TableName From SourceIndex Group by TableName",
-                                 {test::existenceQuery("P", "p"), test::targetDefaultQuery}},
-                      EndingCase{"NoProcedures",
-                                 [](Catalogs& c) { c.setObjects(test::procedureTables, {}, {}); },
-                                 3,
-                                 "Select * From SourceSp ",
-                                 {test::existenceQuery("V", "v"), test::targetDefaultQuery}},
-                      EndingCase{"NoViews",
-                                 [](Catalogs& c) { c.setObjects(test::viewTables, {}, {}); },
-                                 4,
-                                 "Select * From SourceView ",
-                                 {test::existenceQuery("TR", "tr"), test::targetDefaultQuery}},
-                      EndingCase{"NoTriggers",
-                                 [](Catalogs& c) { c.setObjects(test::triggerTables, {}, {}); },
-                                 5,
-                                 "Select * From SourceTR ",
-                                 {test::targetDefaultQuery}},
-                      EndingCase{"NoDefaultsStillRunsTheDefaults",
-                                 [](Catalogs& c) {
-                                     c.setDefaults({}, {{"DF_X", "Dept", "No", "(1)"}});
-                                 },
-                                 7,
-                                 "Select * From SourceDF Order by DFName",
-                                 {}}),
+    Categories, CompareRunEmptyCategory,
+    ::testing::Values(
+        EmptyCategoryCase{"NoIndexRows", [](Catalogs& c) { c.setIndexes({}, {{empKey}}); }, 2, ""},
+        EmptyCategoryCase{"NoProcedures",
+                          [](Catalogs& c) { c.setObjects(test::procedureTables, {}, {}); }, 3,
+                          test::existenceQuery("P", "p")},
+        EmptyCategoryCase{"NoViews", [](Catalogs& c) { c.setObjects(test::viewTables, {}, {}); }, 4,
+                          test::existenceQuery("V", "v")},
+        EmptyCategoryCase{"NoTriggers",
+                          [](Catalogs& c) { c.setObjects(test::triggerTables, {}, {}); }, 5,
+                          test::existenceQuery("TR", "tr")},
+        EmptyCategoryCase{"NoDefaults", [](Catalogs& c) { c.setDefaults({}, {}); }, 6, ""}),
     [](const auto& param) { return param.param.name; });
+
+// An Add carries its column's default, so a NOT NULL column can be added to a
+// table with rows; the default is then not added a second time. A target
+// that already has a constraint of that name keeps the two apart.
+TEST(CompareRun, AnAddCarriesItsColumnsDefault) {
+    const Col empAge{"Emp", "Age", "int", "10", "0", "", "0", "0"};
+    Catalogs catalogs = fullCatalogs();
+    catalogs.setColumns({emp, empAge}, {emp});
+    ScriptBuffer buffer;
+    runCompare(catalogs.store, catalogs.target, "hrms", buffer);
+    ASSERT_GE(buffer.statements().size(), 2u);
+    EXPECT_EQ(buffer.statements()[1],
+              "Alter Table Emp Add Age int Not NULL CONSTRAINT DF_Emp_Age DEFAULT (0)");
+    EXPECT_EQ(buffer.statements().back(), "CREATE TRIGGER tr ON Emp FOR INSERT AS\r\nRETURN\r\n");
+
+    catalogs.setDefaults({dfAge}, {{"df_emp_age", "Dept", "No", "(1)"}});
+    ScriptBuffer other;
+    runCompare(catalogs.store, catalogs.target, "hrms", other);
+    ASSERT_GE(other.statements().size(), 2u);
+    EXPECT_EQ(other.statements()[1], "Alter Table Emp Add Age int Not NULL");
+    EXPECT_EQ(other.statements().back(), "CREATE TRIGGER tr ON Emp FOR INSERT AS\r\nRETURN\r\n");
+}
 
 TEST(CompareRun, FailureMidRunKeepsTheStatementsAddedBefore) {
     Catalogs catalogs = fullCatalogs();

@@ -34,11 +34,12 @@ TEST_P(DefaultCompareGolden, GeneratesExactlyTheExpectedStatements) {
 }
 
 const DefaultCase defaultCases[] = {
-    {"AddDropAddDropInNameOrder",
+    {"DropsFirstThenAddsEachInNameOrder",
      {{"a", "T", "x", "(1)"}, {"c", "T", "y", "(2)"}},
      {{"b", "U", "z", "(3)"}, {"d", "V", "w", "(4)"}},
-     {"ALTER TABLE T WITH NOCHECK ADD CONSTRAINT a DEFAULT (1) FOR x", "ALTER TABLE U Drop b",
-      "ALTER TABLE T WITH NOCHECK ADD CONSTRAINT c DEFAULT (2) FOR y", "ALTER TABLE V Drop d"}},
+     {"ALTER TABLE U Drop b", "ALTER TABLE V Drop d",
+      "ALTER TABLE T WITH NOCHECK ADD CONSTRAINT a DEFAULT (1) FOR x",
+      "ALTER TABLE T WITH NOCHECK ADD CONSTRAINT c DEFAULT (2) FOR y"}},
     {"SameNameOtherValueTableAndColumnGivesNothing",
      {{"DF_Emp_Age", "Emp", "Age", "(0)"}},
      {{"DF_Emp_Age", "Dept", "No", "(1)"}},

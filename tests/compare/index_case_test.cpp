@@ -1,14 +1,16 @@
 // The index category's golden cases, kept as data in index_cases/*.cases.
 //
-// A file holds cases one after another:
+// A file holds cases one after another, each in these lines:
 //
 //   case <name>
-//   snapshot                 (or "snapshot without key facts": a store
-//                             written before uniqueness, key constraints and
-//                             key directions were recorded)
-//   <table> | <index> | <key column> | <key position> | <indid> | <unique 1/0> | <PK, UQ or
-//   nothing> | <descending 1/0> target <rows as above> expect <one statement a line, exactly; none
-//   when the compare adds nothing>
+//   snapshot    (or "snapshot without key facts": a store written before
+//               uniqueness, key constraints and key directions were recorded)
+//   <one key row a line, fields split by "|": table, index, key column,
+//    key position, indid, unique 1/0, PK, UQ or nothing, descending 1/0>
+//   target
+//   <key rows as above>
+//   expect
+//   <one statement a line, exactly; none when the compare adds nothing>
 //
 // Blank lines and lines starting with "#" are skipped. The
 // snapshot's table list is its distinct table names in first-seen order.

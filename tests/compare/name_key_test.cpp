@@ -68,6 +68,23 @@ TEST(SnapshotNames, KeepTheFirstOfNamesEqualByObjectKeyWithTheirRowsInStoredOrde
     EXPECT_EQ(modules[3].rows, std::vector<std::string>{"4"});
 }
 
+TEST(SnapshotTables, AFieldAnOlderStoreLacksReadsAsEmpty) {
+    test::FakeConnection store;
+    store.answer("Select * From SourceTable Order by TableName,FieldName",
+                 Result({"FieldName", "FieldLength", "FieldType", "TableName", "IsNullable"},
+                        {{"a", "10", "int", "T", "0"}}));
+    store.answer("Select TableName From SourceTable Group by TableName",
+                 Result({"TableName"}, {{"T"}}));
+    const auto tables = readSnapshotTables(store);
+    ASSERT_EQ(tables.size(), 1u);
+    ASSERT_EQ(tables[0].columns.size(), 1u);
+    const Column& column = tables[0].columns[0];
+    EXPECT_EQ(column.type, "int");
+    EXPECT_EQ(column.nullable, "0");
+    EXPECT_EQ(column.collation, "");
+    EXPECT_EQ(column.colStat, "");
+}
+
 TEST(SqlText, TrimControlRemovesBytesUpTo32AtBothEnds) {
     EXPECT_EQ(trimControl(" \t\r\n(0)\x01 \n"), "(0)");
     EXPECT_EQ(trimControl("a b"), "a b");

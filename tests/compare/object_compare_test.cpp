@@ -1,4 +1,6 @@
 #include "compare_catalogs.h"
+#include "compare_run.h"
+#include "database_error.h"
 
 #include <gtest/gtest.h>
 
@@ -150,8 +152,8 @@ const ObjectCase objectCases[] = {
      &test::procedureTables,
      {{"O'Brien", {"CREATE PROCEDURE [O'Brien] AS SELECT 1"}}},
      {{"O'Brien", std::vector<std::string>{"CREATE PROCEDURE [O'Brien] AS SELECT 2"}}},
-     {"Go", "drop procedure [dbo].O'Brien", "Go", "CREATE PROCEDURE [O'Brien] AS SELECT 1"},
-     {"drop procedure [dbo].O'Brien", "CREATE PROCEDURE [O'Brien] AS SELECT 1"}},
+     {"Go", "drop procedure [dbo].[O'Brien]", "Go", "CREATE PROCEDURE [O'Brien] AS SELECT 1"},
+     {"drop procedure [dbo].[O'Brien]", "CREATE PROCEDURE [O'Brien] AS SELECT 1"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Objects, ObjectCompareGolden, ::testing::ValuesIn(objectCases),
@@ -169,11 +171,53 @@ TEST(ObjectCompare, SendsTheExactQueriesWithQuotedNames) {
     const std::vector<std::string> storeSent = {"Select SpName From SourceSp Group by SpName",
                                                 "Select * From SourceSp "};
     EXPECT_EQ(catalogs.store.sent(), storeSent);
+    // Every existence query first, then the text of the objects found.
     const std::vector<std::string> targetSent = {
         "Select * From sysObjects where type='P' and Status>=0 and name=N'O''Brien'",
-        "Exec sp_helpText N'O''Brien'",
-        "Select * From sysObjects where type='P' and Status>=0 and name=N'p'');drop table t--'"};
+        "Select * From sysObjects where type='P' and Status>=0 and name=N'p'');drop table t--'",
+        "Exec sp_helpText N'O''Brien'"};
     EXPECT_EQ(catalogs.target.sent(), targetSent);
+}
+
+// A failure part way through a section ends the run with the statements of
+// the objects decided before it, and none after it. A lost connection at a
+// text request is such a failure, not an object without text: taking it for
+// one would drop and re-create an object that may well be the same.
+TEST(ObjectCompare, FailurePartWayKeepsOnlyTheObjectsDecidedBefore) {
+    struct Failure {
+        std::string query;
+        std::string sqlState;
+        std::vector<std::string> statementsKept;
+    };
+    const Failure failures[] = {
+        {test::textQuery("p3"), "08S01", {"CREATE p1", "drop procedure [dbo].p2", "CREATE p2"}},
+        {test::existenceQuery("P", "p3"),
+         "42000",
+         {"CREATE p1", "drop procedure [dbo].p2", "CREATE p2"}},
+        {test::textQuery("p2"), "08S01", {"CREATE p1"}},
+    };
+    for (const Failure& f : failures) {
+        test::Catalogs catalogs;
+        catalogs.setObjects(test::procedureTables,
+                            {{"p1", {"CREATE p1"}},
+                             {"p2", {"CREATE p2"}},
+                             {"p3", {"CREATE p3"}},
+                             {"p4", {"CREATE p4"}}},
+                            {{"p2", std::vector<std::string>{"CREATE p2 changed"}},
+                             {"p3", std::vector<std::string>{"CREATE p3"}}});
+        catalogs.target.fail(f.query, "the failure", f.sqlState);
+        ChangeList changes;
+        try {
+            compareModulePart(procedureKind, catalogs.store, catalogs.target, changes);
+            ADD_FAILURE() << f.query << ": no error";
+        } catch (const DatabaseError& error) {
+            EXPECT_EQ(error.sqlState(), f.sqlState) << f.query;
+        }
+        ScriptBuffer buffer;
+        for (const Change& change : changes)
+            buffer.add(change);
+        EXPECT_EQ(buffer.statements(), f.statementsKept) << f.query;
+    }
 }
 
 TEST(ObjectCompare, OtherTypeOrNegativeStatusInTargetCountsAsMissing) {
@@ -204,7 +248,7 @@ TEST(ObjectCompare, OtherTypeOrNegativeStatusInTargetCountsAsMissing) {
     }
 }
 
-TEST(ObjectCompare, EmptyNameListEndsTheRun) {
+TEST(ObjectCompare, EmptyNameListAsksTheTargetNothing) {
     test::Catalogs catalogs;
     ScriptBuffer buffer;
     EXPECT_FALSE(test::compareObjects(viewKind, catalogs.store, catalogs.target, buffer));

@@ -124,7 +124,7 @@ const TableCase tableCases[] = {
     {"ApostropheInTableNameComparesLikeAnyOther",
      {intCol("O'Brien", "a"), intCol("O'Brien", "b")},
      {intCol("O'Brien", "a")},
-     {"Alter Table O'Brien Add b int NULL"}},
+     {"Alter Table [O'Brien] Add b int NULL"}},
     {"TablesInListOrderMissingOneCreated",
      {intCol("B", "x"), intCol("A", "y")},
      {intCol("A", "y"), intCol("A", "z")},
@@ -147,8 +147,8 @@ class ColumnSuffixGolden : public ::testing::TestWithParam<SuffixCase> {};
 
 TEST_P(ColumnSuffixGolden, BuildsThePiecesInOrder) {
     const Col& c = GetParam().column;
-    const Column column{c.table,    c.name,      c.type,     c.length,
-                        c.nullable, c.collation, c.typeStat, c.colStat};
+    const Column column{c.table,    c.name,    c.type,  c.length, c.nullable, c.collation,
+                        c.typeStat, c.colStat, c.scale, true,     c.seed,     c.increment};
     EXPECT_EQ(columnAttributes(column), GetParam().expected);
 }
 

@@ -16,7 +16,7 @@
 // the target is in line with the source. The query shows what a compare does
 // not: the foreign keys the execute put back.
 
-#include "case_file.h"
+#include "tsv_cases.h"
 #include "executor.h"
 #include "served_databases.h"
 

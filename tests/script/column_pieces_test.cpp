@@ -1,6 +1,6 @@
 #include "column_type.h"
 
-#include "case_file.h"
+#include "tsv_cases.h"
 
 #include <gtest/gtest.h>
 

@@ -8,8 +8,9 @@ void FakeConnection::answer(const std::string& sql, Result result) {
     m_responses[sql] = std::move(result);
 }
 
-void FakeConnection::fail(const std::string& sql, const std::string& message) {
-    m_responses[sql] = Failure{message};
+void FakeConnection::fail(const std::string& sql, const std::string& message,
+                          const std::string& sqlState) {
+    m_responses[sql] = Failure{message, sqlState};
 }
 
 Result FakeConnection::open(const std::string& sql) {
@@ -18,7 +19,7 @@ Result FakeConnection::open(const std::string& sql) {
     if (found == m_responses.end())
         throw DatabaseError("FakeConnection: no answer for: " + sql);
     if (const auto* failure = std::get_if<Failure>(&found->second))
-        throw DatabaseError(failure->message);
+        throw DatabaseError(failure->message, failure->sqlState);
     return std::get<Result>(found->second);
 }
 
@@ -28,7 +29,7 @@ void FakeConnection::execute(const std::string& sql) {
     if (found == m_responses.end())
         return;
     if (const auto* failure = std::get_if<Failure>(&found->second))
-        throw DatabaseError(failure->message);
+        throw DatabaseError(failure->message, failure->sqlState);
 }
 
 Result makeResult(std::vector<std::string> columns, std::vector<Result::Row> rows) {

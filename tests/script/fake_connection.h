@@ -17,8 +17,8 @@ class FakeConnection : public Connection {
 public:
     // `sql` answers `result` when opened.
     void answer(const std::string& sql, Result result);
-    // `sql` fails with `message` when opened or executed.
-    void fail(const std::string& sql, const std::string& message);
+    // `sql` fails with `message` (and `sqlState`) when opened or executed.
+    void fail(const std::string& sql, const std::string& message, const std::string& sqlState = {});
     // Commands not registered with fail() succeed when executed.
 
     Result open(const std::string& sql) override;
@@ -30,6 +30,7 @@ public:
 private:
     struct Failure {
         std::string message;
+        std::string sqlState;
     };
     std::map<std::string, std::variant<Result, Failure>> m_responses;
     std::vector<std::string> m_sent;

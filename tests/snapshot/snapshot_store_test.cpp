@@ -4,6 +4,7 @@
 #include "scratch_dir.h"
 #include "snapshot_store.h"
 #include "sqlite_connection.h"
+#include "store_schema.h"
 
 #include <chrono>
 #include <gtest/gtest.h>
@@ -33,7 +34,7 @@ TEST_F(SnapshotStoreTest, AMissingFileIsCreatedWithTheSixEmptyTables) {
     const std::vector<std::pair<std::string, std::vector<std::string>>> expected = {
         {"SourceTable",
          {"FieldName", "FieldLength", "FieldType", "TableName", "Collation", "IsNullable",
-          "TypeStat", "colStat"}},
+          "TypeStat", "colStat", "FieldScale", "IdentSeed", "IdentIncr"}},
         {"SourceIndex",
          {"TableName", "IndexName", "IndexField", "IndexFieldOrder", "Status", "IsUnique",
           "KeyConstraint", "IsDescending"}},
@@ -179,9 +180,9 @@ TEST_F(SnapshotStoreTest, IntegersAndFlagsReadBackAsTheSameDigits) {
                                        {"TypeStat", "2"},
                                        {"colStat", "0"}});
     Result result = select("Select * From SourceTable Order by TableName,FieldName");
-    EXPECT_EQ(result.rows(),
-              (Rows{{"id", "10", "int", "t", "", "0", "0", "1"},
-                    {"name", "8000", "varchar", "t", "Chinese_PRC_CI_AS", "1", "2", "0"}}));
+    EXPECT_EQ(result.rows(), (Rows{{"id", "10", "int", "t", "", "0", "0", "1", "", "", ""},
+                                   {"name", "8000", "varchar", "t", "Chinese_PRC_CI_AS", "1", "2",
+                                    "0", "", "", ""}}));
     // Read back under other letter case, as the program does.
     EXPECT_EQ(result.field(0, "IsNullAble"), "0");
     EXPECT_EQ(result.field(0, "Colstat"), "1");
@@ -328,6 +329,43 @@ TEST_F(SnapshotStoreTest, TwoOpenStoresOnOneFileSeeEachOthersRows) {
     auto second = SnapshotStore::open(storePath());
     appendText("SourceSp", "SpName", "SpText", "p", "x");
     EXPECT_EQ(second->connection().open("Select * From SourceSp").size(), 1u);
+}
+
+// A store written before scales and identity seeds were kept opens and reads
+// as it was; only a capture gives it the new columns, keeping its rows.
+TEST(EarlierStoreLayout, OpensAsItWasAndGainsTheNewColumnsWhenAsked) {
+    test::ScratchDir dir;
+    const fs::path path = dir.path() / "Source.mdb";
+    {
+        SqliteConnection db(path, SqliteConnection::OpenMode::Create);
+        for (const auto& table : storeTables()) {
+            if (table.name != "SourceTable")
+                db.execute(createTableSql(table));
+        }
+        db.execute("CREATE TABLE SourceTable (FieldName TEXT, FieldLength TEXT, FieldType TEXT, "
+                   "TableName TEXT, Collation TEXT, IsNullable TEXT, TypeStat TEXT, colStat TEXT)");
+        db.execute("INSERT INTO SourceTable VALUES ('Salary', '10', 'numeric', 'Emp', NULL, '1', "
+                   "'0', '0')");
+    }
+    auto store = SnapshotStore::open(path);
+    const std::string all = "Select * From SourceTable";
+    EXPECT_EQ(store->connection().open(all).rows(),
+              (Rows{{"Salary", "10", "numeric", "Emp", "", "1", "0", "0"}}));
+
+    store->addMissingColumns();
+    store->addMissingColumns();
+    const Result widened = store->connection().open(all);
+    EXPECT_EQ(widened.columns().size(), 11u);
+    EXPECT_EQ(widened.rows(),
+              (Rows{{"Salary", "10", "numeric", "Emp", "", "1", "0", "0", "", "", ""}}));
+    store->appendRow(
+        "SourceTable",
+        {{"FieldName", "Id"}, {"FieldScale", "0"}, {"IdentSeed", "-100"}, {"IdentIncr", "-5"}});
+    EXPECT_EQ(store->connection()
+                  .open("Select FieldScale, IdentSeed, IdentIncr From SourceTable "
+                        "Where FieldName = 'Id'")
+                  .rows(),
+              (Rows{{"0", "-100", "-5"}}));
 }
 
 TEST(DefaultStorePath, IsSourceMdbBesideTheExecutable) {

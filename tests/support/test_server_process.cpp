@@ -20,19 +20,6 @@ namespace dbc::test {
 
 namespace fs = std::filesystem;
 
-TempDir::TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "dbcompare-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot create a temporary directory: " +
-                                 std::string(std::strerror(errno)));
-    m_path = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    fs::remove_all(m_path, ignored);
-}
-
 fs::path fixturesDir() {
     return fs::path(DBCOMPARE_SOURCE_DIR) / "tests" / "fixtures";
 }

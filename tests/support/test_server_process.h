@@ -1,5 +1,7 @@
 #pragma once
 
+#include "scratch_dir.h"
+
 #include <filesystem>
 #include <string>
 #include <sys/types.h>
@@ -7,18 +9,8 @@
 
 namespace dbc::test {
 
-// A scratch directory removed with everything in it when the object dies.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const noexcept { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
+// The scratch directory under the name the server tests know it by.
+using TempDir = ScratchDir;
 
 // The fixture scripts' folder (tests/fixtures in the source tree).
 std::filesystem::path fixturesDir();

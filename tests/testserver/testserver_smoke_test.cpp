@@ -182,6 +182,40 @@ TEST(Loader, MissingScriptOrBadArgumentExitsOne) {
     EXPECT_TRUE(fs::is_empty(dir.path()));
 }
 
+// --latency-ms holds every response, the login's included, so each round
+// trip costs at least that long; a slow link's cost shows without one.
+TEST(Latency, EveryResponseIsHeldTheGivenTime) {
+    dbc::test::TempDir dir;
+    dbc::test::loadCatalog(dir.path(), "hrms", dbc::test::fixturesDir() / "hrms_old.sql");
+    constexpr int kLatencyMs = 150;
+    dbc::test::TestServerProcess server(dir.path(), {"--latency-ms", std::to_string(kLatencyMs)});
+    using Clock = std::chrono::steady_clock;
+    auto since = [](Clock::time_point start) {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    };
+    auto start = Clock::now();
+    OdbcConnection connection(freeTdsConnectionString(server.port(), "sa", "", "hrms"));
+    // PRELOGIN and LOGIN7 are two round trips.
+    EXPECT_GE(since(start), 2 * kLatencyMs);
+    for (const std::string sql :
+         {"SELECT 1", "exec sp_helptext N'v_EmployeeDept'", "SELECT 1; SELECT 2"}) {
+        start = Clock::now();
+        auto results = connection.execute(sql);
+        EXPECT_GE(since(start), kLatencyMs) << sql;
+        EXPECT_FALSE(results.empty()) << sql;
+    }
+}
+
+TEST(Latency, NegativeOrNonNumericValueIsRefused) {
+    dbc::test::TempDir dir;
+    for (const std::string value : {"-1", "ten", "60001"}) {
+        auto result = dbc::test::runCommand(
+            {DBCOMPARE_TESTSERVER_PATH, "--data", dir.path().string(), "--latency-ms", value});
+        EXPECT_NE(result.exitCode, 0) << value;
+        EXPECT_NE(result.err.find("latency-ms"), std::string::npos) << result.err;
+    }
+}
+
 class SignalStop : public ::testing::TestWithParam<int> {};
 
 // The server ends with exit status 0 on SIGTERM and SIGINT, also while a

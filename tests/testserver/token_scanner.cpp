@@ -1,5 +1,7 @@
 #include "token_scanner.h"
 
+#include "data/utf16.h"
+
 #include <stdexcept>
 
 namespace testserver::test {
@@ -42,24 +44,6 @@ private:
     std::size_t m_pos = 0;
 };
 
-void putUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 std::optional<std::string> readValue(Reader& r, const ScannedColumn& column) {
     switch (column.type) {
     case 0x26: { // INTN
@@ -99,19 +83,13 @@ std::optional<std::string> readValue(Reader& r, const ScannedColumn& column) {
 } // namespace
 
 std::string fromUtf16(std::string_view utf16le) {
-    std::string out;
-    for (std::size_t i = 0; i + 1 < utf16le.size(); i += 2) {
-        char32_t u = static_cast<unsigned char>(utf16le[i]) |
-                     (static_cast<char32_t>(static_cast<unsigned char>(utf16le[i + 1])) << 8);
-        if (u >= 0xD800 && u < 0xDC00 && i + 3 < utf16le.size()) {
-            char32_t low = static_cast<unsigned char>(utf16le[i + 2]) |
-                           (static_cast<char32_t>(static_cast<unsigned char>(utf16le[i + 3])) << 8);
-            u = 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00);
-            i += 2;
-        }
-        putUtf8(out, u);
-    }
-    return out;
+    // The bytes are little-endian code units; the product's conversion
+    // turns them into UTF-8.
+    std::u16string units;
+    for (std::size_t i = 0; i + 1 < utf16le.size(); i += 2)
+        units += static_cast<char16_t>(static_cast<unsigned char>(utf16le[i]) |
+                                       (static_cast<unsigned char>(utf16le[i + 1]) << 8));
+    return dbc::utf16ToUtf8(units);
 }
 
 std::vector<ScannedToken> scanTokens(std::string_view stream, bool tds72) {

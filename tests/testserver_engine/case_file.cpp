@@ -68,6 +68,10 @@ std::vector<CaseEntry> readCaseFile(const std::filesystem::path& path) {
     return cases;
 }
 
+void PrintTo(const CaseEntry& entry, std::ostream* out) {
+    *out << "line " << entry.line << ": " << entry.title;
+}
+
 std::string caseName(const CaseEntry& entry) {
     std::string name;
     bool upper = true;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,9 @@ struct CaseEntry {
 // Reads a case file; throws std::runtime_error when it cannot be read or a
 // case has no SQL.
 std::vector<CaseEntry> readCaseFile(const std::filesystem::path& path);
+
+// gtest prints a case by its title and line.
+void PrintTo(const CaseEntry& entry, std::ostream* out);
 
 // For gtest parameter names: the title's letters and digits.
 std::string caseName(const CaseEntry& entry);

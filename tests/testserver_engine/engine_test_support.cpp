@@ -1,5 +1,7 @@
 #include "engine_test_support.h"
 
+#include "testserver/engine/script_splitter.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -37,7 +39,8 @@ std::string readFile(const fs::path& path) {
 }
 
 void loadScript(Engine& engine, const std::string& name, const std::string& script) {
-    engine.runScript("CREATE DATABASE [" + name + "]\nGO\nUSE [" + name + "]\nGO\n" + script);
+    engine.runScript("CREATE DATABASE [" + name + "]\nGO\nUSE [" + name + "]\nGO\n" +
+                     scriptTextAsUtf8(script));
 }
 
 EngineWithSession::EngineWithSession(const std::string& script, const std::string& name) {

@@ -71,14 +71,7 @@ void DdlExecutor::execute(const AddType& statement) {
         .bind(9, values.typestat == 2 ? 1 : 0)
         .bind(10, allowNulls ? 1 : 0)
         .bind(11, values.xtype);
-    if (values.prec)
-        insert.bind(12, *values.prec);
-    else
-        insert.bindNull(12);
-    if (values.scale)
-        insert.bind(13, *values.scale);
-    else
-        insert.bindNull(13);
+    insert.bind(12, values.prec).bind(13, values.scale);
     if (values.character)
         insert.bind(14, m_catalog.collation());
     else

@@ -65,6 +65,7 @@ inline constexpr int kTableLevel = 32;
 namespace cnststatus {
 inline constexpr long long kDisabled = 0x800;
 inline constexpr long long kNotTrusted = 0x4000;
+inline constexpr long long kNotForReplication = 0x200000;
 inline constexpr int kDeleteCascade = 1;
 inline constexpr int kUpdateCascade = 2;
 } // namespace cnststatus
@@ -79,6 +80,9 @@ inline constexpr long long kUniqueConstraint = 4096;
 inline constexpr long long kCreatedIndex = 0x200000;                        // 2097152
 inline constexpr long long kStatistics = 0x800000 | 0x200000 | 0x40 | 0x20; // 10485856
 inline constexpr long long kStatisticsBit = 0x800000;
+inline constexpr long long kIgnoreDuplicateKey = 1;
+inline constexpr long long kPadIndex = 0x100;
+inline constexpr long long kNoRecompute = 0x1000000;
 } // namespace indexstatus
 
 // A type added with sp_addtype, as systypes records it.

@@ -45,6 +45,10 @@ public:
         return bind(index, static_cast<long long>(value));
     }
     CatalogStatement& bind(int index, const std::optional<std::string>& value);
+    // NULL when there is no value.
+    CatalogStatement& bind(int index, std::optional<int> value) {
+        return value ? bind(index, *value) : bindNull(index);
+    }
     CatalogStatement& bindNull(int index);
 
     // Runs to the next row; false when the statement is done.
@@ -109,10 +113,11 @@ private:
 class CatalogTransaction {
 public:
     explicit CatalogTransaction(CatalogDb& db);
+    // Keeps the changes; without it the destructor rolls them back.
+    void commit();
     ~CatalogTransaction();
     CatalogTransaction(const CatalogTransaction&) = delete;
     CatalogTransaction& operator=(const CatalogTransaction&) = delete;
-    void commit();
 
 private:
     CatalogDb& m_db;

@@ -54,7 +54,9 @@ void DdlExecutor::addCheck(const ObjectRow& table, const CheckConstraint& check,
     std::string name = check.name ? *check.name : systemName("CK", table.name, check.column, id);
     if (m_catalog.findObject(name))
         throw couldNotCreate(messages::objectExists(name).messages().front());
-    m_catalog.insertObject(name, id, "C", table.id, colid, noCheck ? cnststatus::kNotTrusted : 0);
+    m_catalog.insertObject(name, id, "C", table.id, colid,
+                           (noCheck ? cnststatus::kNotTrusted : 0) |
+                               (check.notForReplication ? cnststatus::kNotForReplication : 0));
     m_catalog.insertComments(id, check.text, false);
     m_catalog.insertConstraint(id, table.id, colid,
                                constraintstatus::kCheck | (colid ? constraintstatus::kColumnLevel
@@ -88,10 +90,12 @@ void DdlExecutor::addForeignKey(const ObjectRow& table, const ForeignKeyConstrai
                                    "' in referencing table '" + table.name + "'."));
         referencing.push_back(*found);
     }
-    // The referenced columns: as written, or the referenced table's primary key.
+    // The referenced columns: as written, or the referenced table's primary
+    // key. They must be those of a PRIMARY KEY, a UNIQUE constraint or a
+    // unique index.
     std::vector<IndexRow> keys;
     for (const IndexRow& index : m_catalog.indexes(referenced->id))
-        if (index.status & (indexstatus::kPrimaryKey | indexstatus::kUniqueConstraint))
+        if ((index.status & indexstatus::kUnique) && !(index.status & indexstatus::kStatisticsBit))
             keys.push_back(index);
     std::vector<int> referencedColids;
     if (key.referencedColumns.empty()) {
@@ -148,7 +152,9 @@ void DdlExecutor::addForeignKey(const ObjectRow& table, const ForeignKeyConstrai
         throw couldNotCreate(messages::objectExists(name).messages().front());
 
     int colid = key.columnLevel ? referencing.front().colid : 0;
-    m_catalog.insertObject(name, id, "F", table.id, 0, noCheck ? cnststatus::kNotTrusted : 0);
+    m_catalog.insertObject(name, id, "F", table.id, 0,
+                           (noCheck ? cnststatus::kNotTrusted : 0) |
+                               (key.notForReplication ? cnststatus::kNotForReplication : 0));
     m_catalog.insertConstraint(
         id, table.id, colid,
         constraintstatus::kForeignKey |

@@ -31,6 +31,7 @@ struct KeyConstraint {
 
 struct CheckConstraint {
     std::optional<std::string> name;
+    bool notForReplication = false;
     std::string text;               // as syscomments stores it: "(expression)"
     std::string column;             // the column it is written on; empty for a table-level CHECK
     std::vector<std::string> names; // the identifiers its expression uses
@@ -44,10 +45,11 @@ struct ForeignKeyConstraint {
     bool deleteCascade = false;
     bool updateCascade = false;
     bool columnLevel = false;
+    bool notForReplication = false;
 };
 
 // IDENTITY (seed, increment); both 1 when not written.
-struct IdentitySpec {
+struct IdentityDeclaration {
     std::string seed = "1";
     std::string increment = "1";
 };
@@ -56,7 +58,7 @@ struct ColumnDefinition {
     std::string name;
     DeclaredType type;
     std::optional<std::string> collation;
-    std::optional<IdentitySpec> identity;
+    std::optional<IdentityDeclaration> identity;
     std::optional<bool> nullable; // when NULL / NOT NULL is written
 };
 
@@ -111,13 +113,14 @@ struct CreateIndex {
     std::vector<std::string> columns;
     std::vector<bool> descending; // per column: DESC written
     int fillFactor = 0;
+    long long statusBits = 0; // of WITH PAD_INDEX, IGNORE_DUP_KEY, STATISTICS_NORECOMPUTE
 };
 
 struct DropIndexes {
     std::vector<std::pair<std::string, std::string>> indexes; // table, index
 };
 
-enum class ModuleKind { Procedure, View, Trigger, Default, Rule };
+enum class ModuleKind { Procedure, View, Trigger, Default, Rule, Function };
 
 // The sysobjects xtype of a procedure, view, trigger, default or rule.
 inline const char* moduleXtype(ModuleKind kind) {
@@ -130,6 +133,8 @@ inline const char* moduleXtype(ModuleKind kind) {
         return "D";
     case ModuleKind::Rule:
         return "R";
+    case ModuleKind::Function:
+        return "FN";
     case ModuleKind::Procedure:
         break;
     }
@@ -143,9 +148,10 @@ struct CreateModule {
     std::string text; // the whole batch as sent
     bool encrypted = false;
     std::string triggerTable;
+    std::string functionXtype; // FN scalar, IF inline table, TF table
 };
 
-enum class DropKind { Table, Procedure, View, Trigger, Default, Rule };
+enum class DropKind { Table, Procedure, View, Trigger, Default, Rule, Function };
 
 struct DropObjects {
     DropKind kind = DropKind::Table;
@@ -201,9 +207,25 @@ struct AddType {
     std::optional<bool> nullable;
 };
 
+// sp_dboption database, 'option', 'true' | 'false'
+struct DatabaseOption {
+    std::string database;
+    std::string option; // SQL Server's full option name
+    bool on = false;
+};
+
 // sp_droptype name
 struct DropType {
     std::string name;
+};
+
+// sp_bindefault / sp_bindrule object, 'table.column' | 'alias type', and
+// sp_unbindefault / sp_unbindrule 'table.column' | 'alias type'.
+struct BindObject {
+    bool rule = false;
+    bool unbind = false;
+    std::string object; // the default or rule; empty for unbinding
+    std::string target;
 };
 
 // A statement that changes no catalog here (CHECKPOINT, UPDATE STATISTICS,
@@ -230,7 +252,8 @@ struct Command {
     std::variant<Select, Use, SetOption, HelpText, ExecProcedure, TransactionControl, Print,
                  RaiseError, NoCatalogChange, IfStatement, Block, CreateTable, AlterTableAdd,
                  SetConstraintsEnabled, AlterColumn, DropColumns, DropConstraints, CreateIndex,
-                 DropIndexes, CreateModule, DropObjects, CreateDatabase, AddType, DropType>
+                 DropIndexes, CreateModule, DropObjects, CreateDatabase, AddType, DropType,
+                 BindObject, DatabaseOption>
         action;
     int line = 1;
 };

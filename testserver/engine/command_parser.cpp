@@ -429,6 +429,22 @@ private:
                 throw messages::procedureArguments("sp_droptype", "@typename");
             return Command{DropType{arguments.front()}, 1};
         }
+        for (std::string_view bind : {"sp_bindefault", "sp_bindrule"})
+            if (namesEqual(procedure.last(), bind)) {
+                if (arguments.size() < 2 || arguments.size() > 3)
+                    throw messages::procedureArguments(procedure.last(),
+                                                       arguments.empty() ? "@defname" : "@objname");
+                return Command{BindObject{bind == "sp_bindrule", false, arguments[0], arguments[1]},
+                               1};
+            }
+        for (std::string_view unbind : {"sp_unbindefault", "sp_unbindrule"})
+            if (namesEqual(procedure.last(), unbind)) {
+                if (arguments.empty() || arguments.size() > 2)
+                    throw messages::procedureArguments(procedure.last(), "@objname");
+                return Command{BindObject{unbind == "sp_unbindrule", true, "", arguments[0]}, 1};
+            }
+        if (namesEqual(procedure.last(), "sp_dboption"))
+            return databaseOption(arguments);
         if (namesEqual(procedure.last(), "sp_helptext")) {
             if (arguments.empty())
                 throw ServerError(messages::make(201, 16,
@@ -440,6 +456,64 @@ private:
             return Command{HelpText{arguments.front()}, 1};
         }
         return Command{ExecProcedure{procedure.last()}, 1};
+    }
+
+    // sp_dboption database, 'option', 'true' | 'false'. The option may be
+    // given by a leading part of its name that is unique.
+    static Command databaseOption(const std::vector<std::string>& arguments) {
+        static constexpr std::string_view kOptions[] = {"ANSI null default",
+                                                        "ANSI nulls",
+                                                        "ANSI padding",
+                                                        "ANSI warnings",
+                                                        "arithabort",
+                                                        "auto create statistics",
+                                                        "auto update statistics",
+                                                        "autoclose",
+                                                        "autoshrink",
+                                                        "concat null yields null",
+                                                        "cursor close on commit",
+                                                        "db chaining",
+                                                        "dbo use only",
+                                                        "default to local cursor",
+                                                        "merge publish",
+                                                        "numeric roundabort",
+                                                        "offline",
+                                                        "published",
+                                                        "quoted identifier",
+                                                        "read only",
+                                                        "recursive triggers",
+                                                        "select into/bulkcopy",
+                                                        "single user",
+                                                        "subscribed",
+                                                        "torn page detection",
+                                                        "trunc. log on chkpt."};
+        if (arguments.size() != 3)
+            throw messages::notSupported("sp_dboption other than setting one option");
+        DatabaseOption option;
+        option.database = arguments[0];
+        std::string wanted = asciiLower(arguments[1]);
+        std::vector<std::string_view> matches;
+        for (std::string_view candidate : kOptions) {
+            std::string name = asciiLower(candidate);
+            if (name == wanted) {
+                matches = {candidate};
+                break;
+            }
+            if (!wanted.empty() && name.rfind(wanted, 0) == 0)
+                matches.push_back(candidate);
+        }
+        if (matches.size() != 1)
+            throw ServerError(messages::make(15011, 16,
+                                             "Database option '" + arguments[1] +
+                                                 "' does not exist. Specify a valid database "
+                                                 "option."));
+        option.option = std::string(matches.front());
+        std::string value = asciiLower(arguments[2]);
+        if (value != "true" && value != "false" && value != "on" && value != "off")
+            throw ServerError(messages::make(
+                15241, 16, "Usage: sp_dboption [dbname [,optname [,'true' | 'false']]]"));
+        option.on = value == "true" || value == "on";
+        return Command{option, 1};
     }
 
     // sp_addtype name, 'type[(n[, s])]' [, 'NULL' | 'NOT NULL' | 'NONULL'] [, owner]

@@ -206,25 +206,17 @@ bool DdlExecutor::checkUses(long long checkId, std::string_view column) {
 void DdlExecutor::dropConstraint(const ObjectRow& table, const ObjectRow& constraint) {
     if (constraint.xtype == "PK" || constraint.xtype == "UQ") {
         std::vector<ServerMessage> refused;
-        for (const ForeignKeyRow& key : m_catalog.foreignKeysReferencing(table.id)) {
-            std::vector<int> referenced;
-            for (auto [fkey, rkey] : key.columns)
-                referenced.push_back(rkey);
-            for (const IndexRow& index : m_catalog.indexes(table.id)) {
-                std::vector<int> keyColumns = index.colids;
-                std::sort(keyColumns.begin(), keyColumns.end());
-                std::sort(referenced.begin(), referenced.end());
-                if (namesEqual(index.name, constraint.name) && keyColumns == referenced &&
-                    refused.empty()) {
-                    auto owner = m_catalog.db().prepare("SELECT name FROM sysobjects WHERE id = ?");
-                    owner.bind(1, key.table);
-                    refused.push_back(messages::make(
-                        3725, 16,
-                        "The constraint '" + constraint.name + "' is being referenced by table '" +
-                            (owner.step() ? owner.text(0) : std::string()) +
-                            "', foreign key constraint '" + key.name + "'."));
-                }
-            }
+        for (const IndexRow& index : m_catalog.indexes(table.id)) {
+            std::optional<ForeignKeyRow> key = foreignKeyUsing(table.id, index);
+            if (!namesEqual(index.name, constraint.name) || !key)
+                continue;
+            auto owner = m_catalog.db().prepare("SELECT name FROM sysobjects WHERE id = ?");
+            owner.bind(1, key->table);
+            refused.push_back(messages::make(3725, 16,
+                                             "The constraint '" + constraint.name +
+                                                 "' is being referenced by table '" +
+                                                 (owner.step() ? owner.text(0) : std::string()) +
+                                                 "', foreign key constraint '" + key->name + "'."));
         }
         if (!refused.empty()) {
             refused.push_back(

@@ -12,7 +12,7 @@ struct ResolvedColumn {
     ColumnTypeValues values;
     bool nullable = true;
     bool identity = false;
-    IdentitySpec identitySpec;
+    IdentityDeclaration identityDeclaration;
     std::optional<std::string> collation;
 };
 
@@ -32,6 +32,8 @@ public:
     void execute(const SetConstraintsEnabled& statement);
     void execute(const AddType& statement);
     void execute(const DropType& statement);
+    void execute(const BindObject& statement);
+    void execute(const DatabaseOption& statement);
     void execute(const AlterColumn& statement);
     void execute(const DropColumns& statement);
     void execute(const DropConstraints& statement);
@@ -64,6 +66,8 @@ private:
     void dropModule(DropKind kind, const std::string& name);
     // Refuses with 3725 + 3727 a key that a FOREIGN KEY references.
     void dropConstraint(const ObjectRow& table, const ObjectRow& constraint);
+    // A FOREIGN KEY that references exactly the index's columns.
+    std::optional<ForeignKeyRow> foreignKeyUsing(long long tableId, const IndexRow& index);
     // Whether a CHECK constraint's expression names the column.
     bool checkUses(long long checkId, std::string_view column);
     std::string systemName(std::string_view prefix, std::string_view table, std::string_view column,

@@ -5,6 +5,8 @@
 #include "testserver/engine/name_collation.h"
 #include "testserver/engine/server_error.h"
 
+#include <algorithm>
+
 namespace testserver {
 
 void DdlExecutor::execute(const CreateIndex& statement) {
@@ -57,6 +59,7 @@ void DdlExecutor::execute(const CreateIndex& statement) {
     }
     if (statement.unique)
         status |= indexstatus::kUnique;
+    status |= statement.statusBits;
     if (indid > 250)
         throw ServerError(messages::make(1910, 16,
                                          "Cannot create more than 249 nonclustered indices or "
@@ -66,6 +69,21 @@ void DdlExecutor::execute(const CreateIndex& statement) {
     if (indid == 1)
         m_catalog.setHeapRow(table->id, false);
     transaction.commit();
+}
+
+std::optional<ForeignKeyRow> DdlExecutor::foreignKeyUsing(long long tableId,
+                                                          const IndexRow& index) {
+    std::vector<int> keyColumns = index.colids;
+    std::sort(keyColumns.begin(), keyColumns.end());
+    for (const ForeignKeyRow& key : m_catalog.foreignKeysReferencing(tableId)) {
+        std::vector<int> referenced;
+        for (auto [fkey, rkey] : key.columns)
+            referenced.push_back(rkey);
+        std::sort(referenced.begin(), referenced.end());
+        if (referenced == keyColumns)
+            return key;
+    }
+    return std::nullopt;
 }
 
 void DdlExecutor::execute(const DropIndexes& statement) {
@@ -94,6 +112,15 @@ void DdlExecutor::execute(const DropIndexes& statement) {
                     ((found->status & indexstatus::kPrimaryKey) ? "PRIMARY KEY" : "UNIQUE KEY") +
                     " constraint enforcement.",
                 4));
+            continue;
+        }
+        if (foreignKeyUsing(table->id, *found)) {
+            refused.push_back(messages::make(3723, 16,
+                                             "An explicit DROP INDEX is not allowed on index '" +
+                                                 tableName + "." + indexName +
+                                                 "'. It is being used for FOREIGN KEY constraint "
+                                                 "enforcement.",
+                                             4));
             continue;
         }
         m_catalog.deleteIndex(table->id, found->indid);

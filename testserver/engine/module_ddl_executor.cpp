@@ -9,6 +9,10 @@ namespace testserver {
 
 namespace {
 
+bool isFunctionXtype(const std::string& xtype) {
+    return xtype == "FN" || xtype == "IF" || xtype == "TF";
+}
+
 struct KindWords {
     const char* xtype;
     const char* noun;      // in "Cannot drop the procedure 'x' ..."
@@ -27,6 +31,8 @@ KindWords wordsOf(DropKind kind) {
         return {"D", "default", "DROP DEFAULT"};
     case DropKind::Rule:
         return {"R", "rule", "DROP RULE"};
+    case DropKind::Function:
+        return {"FN", "function", "DROP FUNCTION"};
     case DropKind::Table:
         break;
     }
@@ -37,9 +43,11 @@ KindWords wordsOf(DropKind kind) {
 const KindWords* wordsOfXtype(const std::string& xtype) {
     static const KindWords kinds[] = {wordsOf(DropKind::Table),   wordsOf(DropKind::Procedure),
                                       wordsOf(DropKind::View),    wordsOf(DropKind::Trigger),
-                                      wordsOf(DropKind::Default), wordsOf(DropKind::Rule)};
+                                      wordsOf(DropKind::Default), wordsOf(DropKind::Rule),
+                                      wordsOf(DropKind::Function)};
+    std::string kindXtype = isFunctionXtype(xtype) ? std::string("FN") : xtype;
     for (const KindWords& kind : kinds)
-        if (xtype == kind.xtype)
+        if (kindXtype == kind.xtype)
             return &kind;
     return nullptr;
 }
@@ -49,7 +57,9 @@ const KindWords* wordsOfXtype(const std::string& xtype) {
 void DdlExecutor::execute(const CreateModule& statement) {
     CatalogTransaction transaction(m_catalog.db());
     std::optional<ObjectRow> existing = m_catalog.findObject(statement.name);
-    const char* xtype = moduleXtype(statement.kind);
+    const std::string xtype = statement.kind == ModuleKind::Function
+                                  ? statement.functionXtype
+                                  : std::string(moduleXtype(statement.kind));
     long long parent = 0;
     if (statement.kind == ModuleKind::Trigger) {
         std::optional<ObjectRow> table = m_catalog.findTable(statement.triggerTable);
@@ -58,10 +68,17 @@ void DdlExecutor::execute(const CreateModule& statement) {
         parent = table->id;
     }
     if (statement.alter) {
-        if (!existing || existing->xtype != xtype)
+        bool sameKind = existing && (existing->xtype == xtype ||
+                                     (isFunctionXtype(existing->xtype) && isFunctionXtype(xtype)));
+        if (!sameKind)
             throw messages::invalidObjectName(statement.name);
         auto comments = m_catalog.db().prepare("DELETE FROM syscomments WHERE id = ?");
         comments.bind(1, existing->id).run();
+        if (existing->xtype != xtype) { // ALTER FUNCTION may change the function's kind
+            auto retype =
+                m_catalog.db().prepare("UPDATE sysobjects SET xtype = ?, type = ? WHERE id = ?");
+            retype.bind(1, xtype).bind(2, xtype).bind(3, existing->id).run();
+        }
         if (parent) {
             auto move = m_catalog.db().prepare("UPDATE sysobjects SET parent_obj = ? WHERE id = ?");
             move.bind(1, parent).bind(2, existing->id).run();
@@ -84,11 +101,24 @@ void DdlExecutor::dropModule(DropKind kind, const std::string& name) {
     // A DEFAULT constraint belongs to its table: DROP DEFAULT does not see it.
     if (!object || (object->xtype == "D" && object->parent != 0))
         throw messages::dropMissingObject(words.noun, name);
-    if (object->xtype != words.xtype) {
+    bool sameKind = object->xtype == words.xtype ||
+                    (kind == DropKind::Function && isFunctionXtype(object->xtype));
+    if (!sameKind) {
         const KindWords* actual = wordsOfXtype(object->xtype);
         if (!actual)
             throw messages::dropMissingObject(words.noun, name);
         throw messages::wrongDropKind(words.statement, name, actual->noun, actual->statement);
+    }
+    if (kind == DropKind::Default || kind == DropKind::Rule) {
+        auto bound = m_catalog.db().prepare(
+            "SELECT 1 FROM syscolumns WHERE cdefault = ?1 OR domain = ?1 UNION ALL "
+            "SELECT 1 FROM systypes WHERE tdefault = ?1 OR domain = ?1");
+        bound.bind(1, object->id);
+        if (bound.step())
+            throw ServerError(messages::make(3716, 16,
+                                             "Cannot drop the " + std::string(words.noun) + " '" +
+                                                 object->name +
+                                                 "' because it is bound to one or more column."));
     }
     if (kind == DropKind::Table)
         dropTable(*object);

@@ -1,5 +1,7 @@
 #include "testserver/engine/name_collation.h"
 
+#include <algorithm>
+
 namespace testserver {
 
 namespace {
@@ -19,16 +21,14 @@ std::string_view withoutTrailingBlanks(std::string_view name) noexcept {
 int compareNames(std::string_view a, std::string_view b) noexcept {
     a = withoutTrailingBlanks(a);
     b = withoutTrailingBlanks(b);
-    std::size_t n = a.size() < b.size() ? a.size() : b.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        unsigned char x = foldAscii(static_cast<unsigned char>(a[i]));
-        unsigned char y = foldAscii(static_cast<unsigned char>(b[i]));
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    if (a.size() == b.size())
-        return 0;
-    return a.size() < b.size() ? -1 : 1;
+    auto folded = [](char c) { return foldAscii(static_cast<unsigned char>(c)); };
+    auto [inA, inB] = std::mismatch(a.begin(), a.end(), b.begin(), b.end(),
+                                    [&](char x, char y) { return folded(x) == folded(y); });
+    if (inA == a.end())
+        return inB == b.end() ? 0 : -1;
+    if (inB == b.end())
+        return 1;
+    return folded(*inA) < folded(*inB) ? -1 : 1;
 }
 
 std::string asciiLower(std::string_view text) {

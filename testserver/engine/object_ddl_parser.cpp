@@ -1,6 +1,7 @@
 // CREATE/DROP INDEX and STATISTICS, CREATE/ALTER/DROP of procedures, views
 // and triggers, DROP TABLE and CREATE DATABASE.
 
+#include "testserver/engine/catalog.h"
 #include "testserver/engine/command_parser.h"
 #include "testserver/engine/name_collation.h"
 
@@ -20,10 +21,8 @@ public:
         bool alter = verb.is("alter");
         const Token& kind = m_cursor.peek();
         if (kind.is("procedure") || kind.is("proc") || kind.is("view") || kind.is("trigger") ||
-            (!alter && (kind.is("default") || kind.is("rule"))))
+            kind.is("function") || (!alter && (kind.is("default") || kind.is("rule"))))
             return module(alter);
-        if (kind.is("function"))
-            throw messages::notSupported("CREATE " + asciiUpper(kind.text));
         if (alter)
             throw m_cursor.unexpected();
         if (kind.is("database"))
@@ -72,7 +71,9 @@ private:
             drop.kind = DropKind::Default;
         else if (kind.is("rule"))
             drop.kind = DropKind::Rule;
-        else if (kind.is("database") || kind.is("statistics") || kind.is("function"))
+        else if (kind.is("function"))
+            drop.kind = DropKind::Function;
+        else if (kind.is("database") || kind.is("statistics"))
             throw messages::notSupported("DROP " + asciiUpper(kind.text));
         else
             throw TokenCursor::unexpected(kind);
@@ -87,11 +88,12 @@ private:
         const Token& kind = m_cursor.next();
         CreateModule module;
         module.alter = alter;
-        module.kind = kind.is("view")      ? ModuleKind::View
-                      : kind.is("trigger") ? ModuleKind::Trigger
-                      : kind.is("default") ? ModuleKind::Default
-                      : kind.is("rule")    ? ModuleKind::Rule
-                                           : ModuleKind::Procedure;
+        module.kind = kind.is("view")       ? ModuleKind::View
+                      : kind.is("trigger")  ? ModuleKind::Trigger
+                      : kind.is("default")  ? ModuleKind::Default
+                      : kind.is("rule")     ? ModuleKind::Rule
+                      : kind.is("function") ? ModuleKind::Function
+                                            : ModuleKind::Procedure;
         if (!m_firstInBatch) {
             std::string what = kind.is("proc") ? std::string("PROCEDURE") : asciiUpper(kind.text);
             throw messages::mustBeFirstInBatch(std::string(alter ? "ALTER " : "CREATE ") + what);
@@ -117,13 +119,22 @@ private:
         int depth = 0;
         bool sawAs = false;
         bool inWith = false;
+        bool function = module.kind == ModuleKind::Function;
         while (!m_cursor.atEnd()) {
             const Token& token = m_cursor.next();
             if (token.isSymbol("("))
                 ++depth;
             else if (token.isSymbol(")"))
                 --depth;
-            else if (depth == 0 && token.is("as")) {
+            else if (depth == 0 && function && token.is("returns") && !m_cursor.atEnd()) {
+                // RETURNS TABLE: inline; RETURNS @t TABLE (...): table; else scalar.
+                const Token& type = m_cursor.peek();
+                module.functionXtype = type.is("table")                       ? "IF"
+                                       : type.isWord() && type.text[0] == '@' ? "TF"
+                                                                              : "FN";
+            } else if (depth == 0 && (token.is("as") ||
+                                      (function && (token.is("begin") || token.is("return"))))) {
+                // A function's AS is optional: its body starts with BEGIN or RETURN.
                 sawAs = true;
                 break;
             } else if (depth == 0 && token.is("with"))
@@ -184,12 +195,16 @@ private:
                 if (option.is("fillfactor")) {
                     m_cursor.expectSymbol("=");
                     create.fillFactor = static_cast<int>(m_cursor.integer());
-                } else if (!(option.is("pad_index") || option.is("ignore_dup_key") ||
-                             option.is("statistics_norecompute") || option.is("sort_in_tempdb") ||
-                             option.is("drop_existing"))) {
-                    throw TokenCursor::unexpected(option);
+                } else if (option.is("pad_index")) {
+                    create.statusBits |= indexstatus::kPadIndex;
+                } else if (option.is("ignore_dup_key")) {
+                    create.statusBits |= indexstatus::kIgnoreDuplicateKey;
+                } else if (option.is("statistics_norecompute")) {
+                    create.statusBits |= indexstatus::kNoRecompute;
                 } else if (option.is("drop_existing")) {
                     throw messages::notSupported("DROP_EXISTING");
+                } else if (!option.is("sort_in_tempdb")) { // leaves nothing behind
+                    throw TokenCursor::unexpected(option);
                 }
             } while (m_cursor.acceptSymbol(","));
         }

@@ -45,6 +45,9 @@ constexpr KindProperty kKindProperties[] = {
     {"IsDefault", " D0 "},
     {"IsRule", " R0 "},
     {"IsMSShipped", " S "},
+    {"IsScalarFunction", " FN "},
+    {"IsInlineFunction", " IF "},
+    {"IsTableFunction", " TF "},
 };
 
 struct TableProperty {
@@ -77,6 +80,8 @@ bool constraintFlag(sqlite3_context* context, std::string_view property, const s
         return (status & cnststatus::kDisabled) != 0;
     if (namesEqual(property, "CnstIsNotTrusted"))
         return (status & cnststatus::kNotTrusted) != 0;
+    if (namesEqual(property, "CnstIsNotRepl"))
+        return (status & cnststatus::kNotForReplication) != 0;
     if (namesEqual(property, "CnstIsDeleteCascade"))
         return exists(context, "SELECT (actions & 1) FROM sysconstraints WHERE constid = ?", id);
     if (namesEqual(property, "CnstIsUpdateCascade"))
@@ -184,8 +189,10 @@ void indexProperty(sqlite3_context* context, int, sqlite3_value** arguments) {
         resultFlag(context, indid == 1);
     else if (namesEqual(*property, "IsStatistics"))
         resultFlag(context, statistics);
+    else if (namesEqual(*property, "IsPadIndex"))
+        resultFlag(context, (status & indexstatus::kPadIndex) != 0);
     else if (namesEqual(*property, "IsAutoStatistics") || namesEqual(*property, "IsHypothetical") ||
-             namesEqual(*property, "IsPadIndex") || namesEqual(*property, "IsFulltextKey"))
+             namesEqual(*property, "IsFulltextKey"))
         resultFlag(context, false); // none is ever created here
     else if (namesEqual(*property, "IndexID"))
         sqlite3_result_int64(context, indid);

@@ -1,5 +1,7 @@
 #include "testserver/engine/script_splitter.h"
 
+#include "data/utf16.h"
+
 namespace testserver {
 
 namespace {
@@ -21,6 +23,23 @@ bool isBlank(std::string_view text) {
 }
 
 } // namespace
+
+std::string scriptTextAsUtf8(std::string_view bytes) {
+    auto startsWith = [&](std::string_view mark) { return bytes.substr(0, mark.size()) == mark; };
+    if (startsWith("\xEF\xBB\xBF"))
+        return std::string(bytes.substr(3));
+    bool little = startsWith("\xFF\xFE");
+    if (!little && !startsWith("\xFE\xFF"))
+        return std::string(bytes);
+    std::u16string units;
+    units.reserve(bytes.size() / 2);
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+        auto first = static_cast<unsigned char>(bytes[i]);
+        auto second = static_cast<unsigned char>(bytes[i + 1]);
+        units += static_cast<char16_t>(little ? first | (second << 8) : (first << 8) | second);
+    }
+    return dbc::utf16ToUtf8(units);
+}
 
 std::vector<std::string> splitScript(std::string_view script) {
     std::vector<std::string> batches;

@@ -134,7 +134,10 @@ void SessionImpl::run(const Select& statement, StatementOutcome& outcome) {
 
 void SessionImpl::run(const Use& statement, StatementOutcome& outcome) {
     std::optional<DatabaseFile> file = m_directory.find(statement.database);
-    if (!file)
+    // Every SQL Server has master; without a catalog file of that name it is
+    // an empty catalog of the session's own, as at a login to an empty
+    // data directory.
+    if (!file && !namesEqual(statement.database, "master"))
         throw messages::unknownDatabase(statement.database);
     if (m_writeTransaction)
         throw messages::notSupported("changing the database inside a transaction that changed "

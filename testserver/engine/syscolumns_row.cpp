@@ -20,14 +20,7 @@ void bindSyscolumnsRow(CatalogStatement& insert, const SyscolumnsRow& row) {
         .bind(12, status)
         .bind(13, v.xtype)
         .bind(14, v.xusertype);
-    if (v.prec)
-        insert.bind(15, *v.prec);
-    else
-        insert.bindNull(15);
-    if (v.scale)
-        insert.bind(16, *v.scale);
-    else
-        insert.bindNull(16);
+    insert.bind(15, v.prec).bind(16, v.scale);
     insert.bind(17, row.nullable ? 1 : 0).bind(18, row.collation);
 }
 

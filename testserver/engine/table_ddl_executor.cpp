@@ -83,7 +83,7 @@ ResolvedColumn DdlExecutor::resolveColumn(const ColumnDefinition& column, int co
     }
 
     resolved.identity = column.identity.has_value();
-    resolved.identitySpec = column.identity.value_or(IdentitySpec{});
+    resolved.identityDeclaration = column.identity.value_or(IdentityDeclaration{});
     if (column.identity) {
         bool allowed = resolved.values.identityAllowed &&
                        !((resolved.values.xtype == 106 || resolved.values.xtype == 108) &&
@@ -120,8 +120,8 @@ void DdlExecutor::insertColumn(long long tableId, int colid, const ResolvedColum
 void DdlExecutor::insertNewColumn(long long tableId, int colid, const ResolvedColumn& column) {
     insertColumn(tableId, colid, column);
     if (column.identity)
-        m_catalog.setIdentity(tableId, colid, column.identitySpec.seed,
-                              column.identitySpec.increment);
+        m_catalog.setIdentity(tableId, colid, column.identityDeclaration.seed,
+                              column.identityDeclaration.increment);
 }
 
 void DdlExecutor::execute(const CreateTable& statement) {

@@ -205,8 +205,8 @@ private:
     // CHECK [NOT FOR REPLICATION] (expression)
     CheckConstraint check(std::optional<std::string> name, const std::string& column) {
         m_cursor.expect("check");
-        notForReplication();
         CheckConstraint constraint;
+        constraint.notForReplication = notForReplication();
         constraint.name = std::move(name);
         constraint.column = column;
         m_cursor.expectSymbol("(");
@@ -250,29 +250,31 @@ private:
             }
             (onDelete ? key.deleteCascade : key.updateCascade) = cascade;
         }
-        notForReplication();
+        key.notForReplication = notForReplication();
     }
 
-    void notForReplication() {
+    bool notForReplication() {
         if (!m_cursor.atEnd() && m_cursor.peek().is("not") && m_cursor.hasAhead(1) &&
             m_cursor.peek(1).is("for")) {
             m_cursor.next();
             m_cursor.next();
             m_cursor.expect("replication");
+            return true;
         }
+        return false;
     }
 
     // IDENTITY [(seed, increment)] [NOT FOR REPLICATION]
-    IdentitySpec identity() {
-        IdentitySpec spec;
+    IdentityDeclaration identity() {
+        IdentityDeclaration declared;
         if (m_cursor.acceptSymbol("(")) {
-            spec.seed = signedNumber();
+            declared.seed = signedNumber();
             m_cursor.expectSymbol(",");
-            spec.increment = signedNumber();
+            declared.increment = signedNumber();
             m_cursor.expectSymbol(")");
         }
         notForReplication();
-        return spec;
+        return declared;
     }
 
     std::string signedNumber() {

@@ -10,6 +10,7 @@
 #include "testserver/tds/transaction_request.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace testserver::tds {
 
@@ -27,7 +28,11 @@ ServerMessage serverFault(const std::string& text) {
 
 ClientConnection::ClientConnection(Socket& socket, SessionProvider& provider,
                                    const ServerOptions& options, std::uint16_t spid)
-    : m_socket(socket), m_channel(socket, spid), m_provider(provider), m_options(options) {}
+    : m_socket(socket), m_channel(socket, spid), m_provider(provider), m_options(options) {
+    if (options.responseDelay.count() > 0)
+        m_channel.setBeforeEachMessage(
+            [delay = options.responseDelay] { std::this_thread::sleep_for(delay); });
+}
 
 void ClientConnection::log(const std::string& line) const {
     if (m_options.log)

@@ -76,6 +76,9 @@ std::size_t PacketChannel::packetDataSize() const noexcept {
 }
 
 void PacketChannel::sendPacket(std::uint8_t type, std::string_view data, bool last) {
+    if (!m_midMessage && m_beforeEachMessage)
+        m_beforeEachMessage();
+    m_midMessage = !last;
     std::size_t length = data.size() + tds::kHeaderSize;
     std::string packet;
     packet.reserve(length);

@@ -3,6 +3,7 @@
 #include "testserver/tds/socket.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -35,6 +36,10 @@ public:
     // (cancel) while a response is being written; consumes it.
     bool attentionArrived();
 
+    // Runs `hook` before the first packet of every outgoing message (the
+    // server's response delay).
+    void setBeforeEachMessage(std::function<void()> hook) { m_beforeEachMessage = std::move(hook); }
+
     void setPacketSize(std::uint32_t size) noexcept { m_packetSize = size; }
     std::uint32_t packetSize() const noexcept { return m_packetSize; }
     // The room for data in one outgoing packet.
@@ -52,6 +57,10 @@ private:
     std::uint16_t m_spid;
     std::uint32_t m_packetSize = 4096;
     std::uint8_t m_nextPacketId = 1;
+    std::function<void()> m_beforeEachMessage;
+    // Set between the first and the last packet of an outgoing message (the
+    // packet number wraps around in a long one).
+    bool m_midMessage = false;
 };
 
 } // namespace testserver::tds

@@ -2,6 +2,7 @@
 
 #include "testserver/tds/token_writer.h"
 
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -16,6 +17,9 @@ struct ServerOptions {
     // an unexpected request and, when `traceRequests` is set, every batch.
     std::function<void(const std::string&)> log;
     bool traceRequests = false;
+    // How long every response is held before its first packet goes out, so
+    // that one round trip costs at least this long, as over a slow link.
+    std::chrono::milliseconds responseDelay{0};
 };
 
 } // namespace testserver::tds

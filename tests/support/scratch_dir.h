@@ -11,8 +11,9 @@
 namespace dbc::test {
 
 // A fresh directory under the system's temporary directory, removed with
-// everything in it when the object dies. (The store and data tests use it
-// instead of the test-server support library, so that they build alone.)
+// everything in it (read-only parts included) when the object dies. The one
+// scratch directory of every test; header-only, so tests that need no test
+// server build without the support library.
 class ScratchDir {
 public:
     ScratchDir() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,13 @@ struct CaseLine {
     int number = 0;
     std::vector<std::string> fields;
 };
+
+// Shows a case in a test's failure message: its line and fields.
+inline void PrintTo(const CaseLine& line, std::ostream* out) {
+    *out << "line " << line.number << ':';
+    for (const std::string& field : line.fields)
+        *out << " [" << field << ']';
+}
 
 // The cases of a tab-separated case file. Blank lines and lines starting with
 // "#" are skipped. In a field, "\t" is a tab, "\n" a line end, "\\" a

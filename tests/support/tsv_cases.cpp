@@ -1,4 +1,4 @@
-#include "case_file.h"
+#include "tsv_cases.h"
 
 #include <algorithm>
 #include <fstream>

@@ -1,6 +1,6 @@
 #include "sql_names.h"
 
-#include "case_file.h"
+#include "tsv_cases.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +25,7 @@ TEST_P(SqlNamesTest, WritesTheNameAsTheCaseExpects) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SqlNamesTest,
-    testing::ValuesIn(readCaseFile(caseFilePath("script/cases/sql_names.tsv"))), CaseLineName());
+    testing::ValuesIn(readCaseFile(caseFilePath("data/cases/sql_names.tsv"))), CaseLineName());
 
 } // namespace
 } // namespace dbc
