@@ -104,4 +104,17 @@ struct DefaultConstraint {
     std::string value; // the definition, e.g. "(0)" or "(getdate())"
 };
 
+// A foreign key of the target: the referencing table and columns and the
+// referenced table and columns, pairwise in key order, and its cascading
+// actions.
+struct ForeignKey {
+    std::string name;
+    std::string table;
+    std::vector<std::string> columns;
+    std::string referencedTable;
+    std::vector<std::string> referencedColumns;
+    bool deleteCascade = false;
+    bool updateCascade = false;
+};
+
 } // namespace dbc

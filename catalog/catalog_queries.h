@@ -70,6 +70,19 @@ inline constexpr const char* targetDefaults =
     "(a.status >= 0) AND (b.type = 'U') AND (b.status >= 0)  and a.parent_obj=d.id and  "
     "a.info=d.colid   order by a.name";
 
+// The compare's reading of the target's foreign keys: one row per key column
+// of every foreign key between user tables, with the referenced column of the
+// same position and the key's cascading actions.
+inline constexpr const char* targetForeignKeys =
+    "SELECT o.name AS FKName, t.name AS TableName, tc.name AS FieldName, r.name AS "
+    "RefTableName, rc.name AS RefFieldName, k.keyno AS KeyOrder, "
+    "OBJECTPROPERTY(k.constid, 'CnstIsDeleteCascade') AS DeleteCascade, "
+    "OBJECTPROPERTY(k.constid, 'CnstIsUpdateCascade') AS UpdateCascade FROM sysforeignkeys k "
+    "INNER JOIN sysobjects o ON o.id = k.constid INNER JOIN sysobjects t ON t.id = k.fkeyid "
+    "INNER JOIN syscolumns tc ON tc.id = k.fkeyid AND tc.colid = k.fkey INNER JOIN sysobjects "
+    "r ON r.id = k.rkeyid INNER JOIN syscolumns rc ON rc.id = k.rkeyid AND rc.colid = k.rkey "
+    "WHERE t.xtype = 'U' AND r.xtype = 'U' ORDER BY FKName, KeyOrder";
+
 // The capture's lists of procedures, views and triggers.
 inline constexpr const char* captureProcedureNames =
     "Select Name From SysObjects where xtype='P' and Status>=0";

@@ -2,9 +2,11 @@
 
 #include "catalog_queries.h"
 #include "database_error.h"
+#include "key_position.h"
 #include "sql_names.h"
 #include "sql_text.h"
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
 
@@ -152,6 +154,46 @@ std::vector<DefaultConstraint> readServerDefaults(Connection& server, CatalogSid
                             value ? row[*value] : std::string()});
     }
     return defaults;
+}
+
+std::vector<ForeignKey> readTargetForeignKeys(Connection& server) {
+    const Result rows = server.open(catalog::targetForeignKeys);
+    std::vector<ForeignKey> keys;
+    if (rows.empty())
+        return keys;
+    const auto name = rows.columnIndex("FKName");
+    const auto table = rows.columnIndex("TableName");
+    const auto field = rows.columnIndex("FieldName");
+    const auto refTable = rows.columnIndex("RefTableName");
+    const auto refField = rows.columnIndex("RefFieldName");
+    const auto order = rows.columnIndex("KeyOrder");
+    const auto onDelete = rows.columnIndex("DeleteCascade");
+    const auto onUpdate = rows.columnIndex("UpdateCascade");
+
+    // Rows of one key stay together whatever order the server returns them
+    // in; a key's name is exact (a database holds one constraint of a name).
+    std::vector<const Result::Row*> sorted;
+    for (const auto& row : rows.rows())
+        sorted.push_back(&row);
+    std::stable_sort(sorted.begin(), sorted.end(), [&](const Result::Row* a, const Result::Row* b) {
+        if ((*a)[name] != (*b)[name])
+            return (*a)[name] < (*b)[name];
+        return keyPosition((*a)[order]) < keyPosition((*b)[order]);
+    });
+    for (const Result::Row* row : sorted) {
+        if (keys.empty() || keys.back().name != (*row)[name]) {
+            keys.push_back({(*row)[name],
+                            (*row)[table],
+                            {},
+                            (*row)[refTable],
+                            {},
+                            (*row)[onDelete] == "1",
+                            (*row)[onUpdate] == "1"});
+        }
+        keys.back().columns.push_back((*row)[field]);
+        keys.back().referencedColumns.push_back((*row)[refField]);
+    }
+    return keys;
 }
 
 std::vector<std::string> readModuleNames(Connection& server, const ObjectKind& kind) {

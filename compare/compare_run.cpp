@@ -1,6 +1,7 @@
 #include "compare_run.h"
 
 #include "catalog_diff.h"
+#include "dependency_pass.h"
 #include "server_reader.h"
 #include "store_reader.h"
 
@@ -16,13 +17,19 @@ bool compareTablePart(Connection& store, Connection& target, const DefaultSides&
     return true;
 }
 
-bool compareIndexPart(Connection& store, Connection& target, ChangeList& out) {
-    const std::vector<TableIndexes> snapshot = readSnapshotIndexes(store);
-    const std::vector<TableIndexes> targetIndexes = readServerIndexes(target, CatalogSide::Target);
-    if (snapshot.empty())
-        return false;
-    diffIndexes(snapshot, targetIndexes, out);
-    return true;
+bool compareIndexPart(Connection& store, Connection& target, ChangeList& out,
+                      DependencyFacts* facts) {
+    std::vector<TableIndexes> snapshot = readSnapshotIndexes(store);
+    std::vector<TableIndexes> targetIndexes = readServerIndexes(target, CatalogSide::Target);
+    const bool compared = !snapshot.empty();
+    if (compared)
+        diffIndexes(snapshot, targetIndexes, out);
+    if (facts) {
+        facts->indexesCompared = compared;
+        facts->snapshotIndexes = std::move(snapshot);
+        facts->targetIndexes = std::move(targetIndexes);
+    }
+    return compared;
 }
 
 bool compareModulePart(const ObjectKind& kind, Connection& store, Connection& target,
@@ -47,6 +54,19 @@ void compareDefaultPart(Connection& store, Connection& target, ChangeList& out) 
     diffDefaults(snapshot, readServerDefaults(target, CatalogSide::Target), {}, out);
 }
 
+namespace {
+
+// Reads what the pass needs of the target beyond what the parts have read
+// (the foreign keys) and runs it over the changes.
+void wrapDependencies(Connection& target, DependencyFacts& facts, ChangeList& changes) {
+    if (!mayNeedDependencyPass(changes))
+        return;
+    facts.foreignKeys = readTargetForeignKeys(target);
+    applyDependencyPass(changes, facts);
+}
+
+} // namespace
+
 bool compareWithSnapshot(Connection& store, Connection& target, const std::string& databaseName,
                          ChangeList& out) {
     const std::vector<Table> snapshotTables = readSnapshotTables(store);
@@ -63,10 +83,18 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
 
     // Every part runs whatever the others hold: a snapshot without indexes or
     // triggers still has its procedures, views and defaults compared.
-    compareIndexPart(store, target, out);
+    // What the index part reads and both sides' defaults are kept for the
+    // dependency pass; a failure part way leaves the changes found so far,
+    // without the pass.
+    DependencyFacts facts;
+    facts.defaultsCompared = true;
+    facts.snapshotDefaults = snapshotDefaults;
+    facts.targetDefaults = targetDefaults;
+    compareIndexPart(store, target, out, &facts);
     for (const ObjectKind* kind : objectKinds)
         compareModulePart(*kind, store, target, out);
     diffDefaults(snapshotDefaults, targetDefaults, carried, out);
+    wrapDependencies(target, facts, out);
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "catalog_diff.h"
 #include "change.h"
 #include "connection.h"
+#include "dependency_pass.h"
 #include "object_kinds.h"
 #include "script_buffer.h"
 
@@ -22,7 +23,10 @@ namespace dbc {
 // + `databaseName`, and every part follows in order, whatever the others
 // hold: tables and columns, indexes, procedures, views, triggers, default
 // constraints. Each part reads the snapshot's rows, then the target's, then
-// appends its changes.
+// appends its changes. Last, when there are column Alters or Drops or index
+// drops, the dependency pass (dependency_pass.h) wraps the changes that
+// objects of the target depend on, reading the target's foreign keys with one
+// query.
 //
 // Errors of either connection propagate as exceptions; the changes appended
 // before the failure stay in `out`.
@@ -32,10 +36,12 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
 // The parts of a run. Each reads the snapshot's rows of its part, then the
 // target's, and appends its changes (see catalog_diff.h); each but the last
 // returns false, appending nothing, when the snapshot has no names in its
-// part. The default part on its own carries nothing into Adds.
+// part. The default part on its own carries nothing into Adds. `facts`, when
+// given, receives what the index part read, for the dependency pass.
 bool compareTablePart(Connection& store, Connection& target, const DefaultSides& defaults,
                       std::set<std::string>& carried, ChangeList& out);
-bool compareIndexPart(Connection& store, Connection& target, ChangeList& out);
+bool compareIndexPart(Connection& store, Connection& target, ChangeList& out,
+                      DependencyFacts* facts = nullptr);
 bool compareModulePart(const ObjectKind& kind, Connection& store, Connection& target,
                        ChangeList& out);
 void compareDefaultPart(Connection& store, Connection& target, ChangeList& out);

@@ -1,25 +1,16 @@
 #include "catalog_diff.h"
+#include "index_pairing.h"
 
+#include "key_position.h"
 #include "name_key.h"
 
 #include <algorithm>
-#include <charconv>
 #include <functional>
 #include <optional>
 #include <string>
 #include <unordered_map>
 
 namespace dbc {
-
-namespace {
-
-// The key position as a number, so that 10 follows 9; a text that is not a
-// number counts as 0 and keeps its place among its equals.
-long long keyPosition(const std::string& text) {
-    long long position = 0;
-    std::from_chars(text.data(), text.data() + text.size(), position);
-    return position;
-}
 
 // One table's indexes of one side as the merge walks them: in name-key order
 // of the index name (names equal but for letter case apart, in byte order),
@@ -79,6 +70,8 @@ std::vector<Index> withoutKeyFacts(std::vector<Index> indexes) {
     return indexes;
 }
 
+namespace {
+
 std::optional<std::size_t> findIndex(const std::vector<Index>& indexes,
                                      const std::function<bool(const Index&)>& wanted) {
     for (std::size_t i = 0; i < indexes.size(); ++i) {
@@ -88,15 +81,7 @@ std::optional<std::size_t> findIndex(const std::vector<Index>& indexes,
     return std::nullopt;
 }
 
-// The primary keys compared before the name merge: each side's index in the
-// pair, where that side takes part. Both sides' primary keys pair whatever
-// their names; a primary key on one side only pairs with the other side's
-// index of its name, so that the index is dropped before the key takes its
-// name (or the key before the index does).
-struct PrimaryKeyPair {
-    std::optional<std::size_t> snapshot;
-    std::optional<std::size_t> target;
-};
+} // namespace
 
 PrimaryKeyPair pairPrimaryKeys(const std::vector<Index>& snapshot,
                                const std::vector<Index>& target) {
@@ -111,6 +96,8 @@ PrimaryKeyPair pairPrimaryKeys(const std::vector<Index>& snapshot,
         pair.snapshot = findIndex(snapshot, named(target[*pair.target].name));
     return pair;
 }
+
+namespace {
 
 DropIndex dropOf(const std::string& table, const Index& target, const std::string& name) {
     return DropIndex{table, name, target.isKeyConstraint()};

@@ -76,8 +76,12 @@ void mergeColumns(const ColumnRefs& snapshot, const ColumnRefs& target, const Co
     while (s < snapshot.size() && g < target.size()) {
         const int order = compareNameKeys(snapshot[s]->name, target[g]->name);
         if (order == 0) {
-            if (definitionsDiffer(*snapshot[s], *target[g]))
-                out.push_back({AlterColumn{*snapshot[s]}});
+            if (definitionsDiffer(*snapshot[s], *target[g])) {
+                Column withTargetIdentity = *snapshot[s];
+                withTargetIdentity.colStat = target[g]->colStat;
+                const bool identityOnly = !definitionsDiffer(withTargetIdentity, *target[g]);
+                out.push_back({AlterColumn{*snapshot[s], identityOnly}});
+            }
             ++s;
             ++g;
         } else if (order < 0) {

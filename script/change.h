@@ -34,8 +34,11 @@ struct AddColumn {
 };
 
 // A column whose definition differs: the snapshot's column.
+// `identityOnly`: the definitions differ in the identity flag alone, which
+// ALTER COLUMN cannot change.
 struct AlterColumn {
     Column column;
+    bool identityOnly = false;
 };
 
 // A column only the target has. `trailing` marks one found after the
@@ -90,9 +93,20 @@ struct DropDefault {
     std::string name;
 };
 
-using ChangeRecord =
-    std::variant<UseDatabase, CreateTable, AddColumn, AlterColumn, DropColumn, CreateIndex,
-                 DropIndex, CreateModule, DropModule, AddDefault, DropDefault>;
+// A foreign key of the target dropped before a change of a column or key it
+// depends on.
+struct DropForeignKey {
+    ForeignKey key;
+};
+
+// A foreign key put back in the target's own form after that change.
+struct AddForeignKey {
+    ForeignKey key;
+};
+
+using ChangeRecord = std::variant<UseDatabase, CreateTable, AddColumn, AlterColumn, DropColumn,
+                                  CreateIndex, DropIndex, CreateModule, DropModule, AddDefault,
+                                  DropDefault, DropForeignKey, AddForeignKey>;
 
 // One change in script order; `goBefore` puts a "Go" line before its text in
 // the display (the statement list has no such lines).

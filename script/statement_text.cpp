@@ -176,6 +176,32 @@ std::string dropDefaultStatement(const DropDefault& change) {
 
 namespace {
 
+// "[a],[b]": columns bracketed, in the order given.
+std::string bracketedList(const std::vector<std::string>& columns) {
+    std::string list;
+    for (const std::string& column : columns)
+        list += concat({list.empty() ? "[" : ",[", bracketedNameBody(column), "]"});
+    return list;
+}
+
+} // namespace
+
+std::string dropForeignKeyStatement(const DropForeignKey& change) {
+    return concat(
+        {"ALTER TABLE ", sqlName(change.key.table), " DROP CONSTRAINT ", sqlName(change.key.name)});
+}
+
+std::string addForeignKeyStatement(const AddForeignKey& change) {
+    const ForeignKey& key = change.key;
+    return concat({"ALTER TABLE ", sqlName(key.table), " ADD CONSTRAINT ", sqlName(key.name),
+                   " FOREIGN KEY (", bracketedList(key.columns), ") REFERENCES ",
+                   sqlName(key.referencedTable), " (", bracketedList(key.referencedColumns), ")",
+                   key.deleteCascade ? " ON DELETE CASCADE" : "",
+                   key.updateCascade ? " ON UPDATE CASCADE" : ""});
+}
+
+namespace {
+
 struct Render {
     std::string operator()(const UseDatabase& c) const { return useStatement(c); }
     std::string operator()(const CreateTable& c) const { return createTableStatement(c); }
@@ -188,6 +214,8 @@ struct Render {
     std::string operator()(const DropModule& c) const { return dropModuleStatement(c); }
     std::string operator()(const AddDefault& c) const { return addDefaultStatement(c); }
     std::string operator()(const DropDefault& c) const { return dropDefaultStatement(c); }
+    std::string operator()(const DropForeignKey& c) const { return dropForeignKeyStatement(c); }
+    std::string operator()(const AddForeignKey& c) const { return addForeignKeyStatement(c); }
 };
 
 } // namespace

@@ -71,6 +71,15 @@ std::string addDefaultStatement(const AddDefault& change);
 // ALTER TABLE <table> Drop <name>.
 std::string dropDefaultStatement(const DropDefault& change);
 
+// ALTER TABLE <table> DROP CONSTRAINT <name>, both names bracketed where
+// they need it.
+std::string dropForeignKeyStatement(const DropForeignKey& change);
+
+// ALTER TABLE <table> ADD CONSTRAINT <name> FOREIGN KEY ([a],[b]) REFERENCES
+// <table> ([x],[y]), with " ON DELETE CASCADE" and " ON UPDATE CASCADE" where
+// the key has them.
+std::string addForeignKeyStatement(const AddForeignKey& change);
+
 // The text of any change.
 std::string statementText(const Change& change);
 

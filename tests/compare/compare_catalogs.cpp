@@ -37,6 +37,16 @@ const std::string targetDefaultQuery =
     "(b.type = 'U') AND (b.status >= 0)  and a.parent_obj=d.id and  a.info=d.colid   order by "
     "a.name";
 
+const std::string targetForeignKeyQuery =
+    "SELECT o.name AS FKName, t.name AS TableName, tc.name AS FieldName, r.name AS RefTableName, "
+    "rc.name AS RefFieldName, k.keyno AS KeyOrder, OBJECTPROPERTY(k.constid, "
+    "'CnstIsDeleteCascade') AS DeleteCascade, OBJECTPROPERTY(k.constid, 'CnstIsUpdateCascade') "
+    "AS UpdateCascade FROM sysforeignkeys k INNER JOIN sysobjects o ON o.id = k.constid INNER "
+    "JOIN sysobjects t ON t.id = k.fkeyid INNER JOIN syscolumns tc ON tc.id = k.fkeyid AND "
+    "tc.colid = k.fkey INNER JOIN sysobjects r ON r.id = k.rkeyid INNER JOIN syscolumns rc ON "
+    "rc.id = k.rkeyid AND rc.colid = k.rkey WHERE t.xtype = 'U' AND r.xtype = 'U' ORDER BY "
+    "FKName, KeyOrder";
+
 namespace {
 
 std::string quoted(const std::string& name) {
@@ -77,6 +87,9 @@ Catalogs::Catalogs() {
     for (const ObjectTables* tables : {&procedureTables, &viewTables, &triggerTables})
         setObjects(*tables, {}, {});
     setDefaults({}, {});
+    target.answer(targetForeignKeyQuery,
+                  makeResult({"FKName", "TableName", "FieldName", "RefTableName", "RefFieldName",
+                              "KeyOrder", "DeleteCascade", "UpdateCascade"}));
 }
 
 void Catalogs::setColumns(const std::vector<Col>& snapshot, const std::vector<Col>& targetSide,

@@ -49,6 +49,7 @@ std::string textQuery(const std::string& name);
 extern const std::string targetColumnQuery;
 extern const std::string targetIndexQuery;
 extern const std::string targetDefaultQuery;
+extern const std::string targetForeignKeyQuery;
 
 // The snapshot store and the target of a compare run. Every category's
 // queries are answered with empty results until a test sets rows.

@@ -1,5 +1,6 @@
 #include "tsv_cases.h"
 
+#include <algorithm>
 #include <fstream>
 #include <stdexcept>
 
@@ -62,6 +63,17 @@ std::vector<CaseLine> readCaseFile(const std::string& path) {
         cases.push_back(std::move(line));
     }
     return cases;
+}
+
+std::vector<std::filesystem::path> caseFilesIn(const std::filesystem::path& directory,
+                                               std::string_view extension) {
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+        if (entry.path().extension() == extension)
+            files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 std::string caseFilePath(std::string_view pathUnderTests) {

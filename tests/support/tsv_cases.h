@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -26,6 +27,11 @@ inline void PrintTo(const CaseLine& line, std::ostream* out) {
 // backslash and "\xHH" the byte HH. Throws when the file cannot be read or an
 // escape is malformed, naming the file and line.
 std::vector<CaseLine> readCaseFile(const std::string& path);
+
+// The files in `directory` whose names end in `extension` (".cases"), in
+// path order, so cases run in the same order everywhere.
+std::vector<std::filesystem::path> caseFilesIn(const std::filesystem::path& directory,
+                                               std::string_view extension);
 
 // The path of a file under tests/ in the source tree.
 std::string caseFilePath(std::string_view pathUnderTests);

@@ -1,0 +1,113 @@
+// Columns and keys that other objects depend on, changed through the test
+// server in one execute: each case in dependency_cases/*.case builds a source
+// and a target database, captures the source, compares the target with it,
+// executes the script, and compares again.
+//
+// A case file has four parts, each opened by its marker line:
+//
+//   -- source          T-SQL that builds the source (batches split by GO)
+//   -- target          T-SQL that builds the target
+//   -- refused         the statements the execute may see refused, one a line
+//   -- second compare  what the second compare writes after its use line
+//   -- query           (optional) a catalog query run on the target at the end
+//   -- rows            its rows, fields joined by "|"
+//
+// Empty "refused" and "second compare" parts mean: everything succeeded and
+// the target is in line with the source. The query shows what a compare does
+// not: the foreign keys the execute put back.
+
+#include "tsv_cases.h"
+#include "executor.h"
+#include "served_databases.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace dbc::e2e {
+namespace {
+
+struct RoundTripCase {
+    std::string name;
+    std::string source;
+    std::string target;
+    std::vector<std::string> refused;
+    std::vector<std::string> second;
+    std::string query;
+    std::vector<std::string> rows;
+};
+
+std::ostream& operator<<(std::ostream& out, const RoundTripCase& c) {
+    return out << c.name;
+}
+
+RoundTripCase readCase(const std::filesystem::path& path) {
+    RoundTripCase c;
+    c.name = path.stem().string();
+    std::ifstream in(path);
+    if (!in)
+        throw std::runtime_error("cannot read " + path.string());
+    std::string part;
+    for (std::string line; std::getline(in, line);) {
+        if (line == "-- source" || line == "-- target" || line == "-- refused" ||
+            line == "-- second compare" || line == "-- query" || line == "-- rows") {
+            part = line;
+        } else if (part == "-- source") {
+            c.source += line + "\n";
+        } else if (part == "-- target") {
+            c.target += line + "\n";
+        } else if (!line.empty() && part == "-- refused") {
+            c.refused.push_back(line);
+        } else if (!line.empty() && part == "-- second compare") {
+            c.second.push_back(line);
+        } else if (!line.empty() && part == "-- query") {
+            c.query += line;
+        } else if (!line.empty() && part == "-- rows") {
+            c.rows.push_back(line);
+        } else if (!line.empty()) {
+            throw std::runtime_error(path.string() + ": text before the first part");
+        }
+    }
+    return c;
+}
+
+std::vector<RoundTripCase> allCases() {
+    std::vector<RoundTripCase> cases;
+    for (const auto& file : caseFilesIn(DBC_DEPENDENCY_E2E_CASES_DIR, ".case"))
+        cases.push_back(readCase(file));
+    return cases;
+}
+
+class DependencyRoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
+
+TEST_P(DependencyRoundTrip, OneExecuteBringsTheTargetInLine) {
+    const RoundTripCase& c = GetParam();
+    ServedDatabases served;
+    served.load("source", c.source);
+    served.load("target", c.target);
+    served.start();
+    const auto store = served.capture("source", "Source.mdb");
+
+    CompareOutcome first = compareWith(served, *store, "target");
+    ASSERT_GT(first.script.statements().size(), 1u) << "the first compare found nothing to do";
+    const auto failures = executeScript(*first.target, first.script);
+    std::vector<std::string> refused;
+    for (const ExecutionFailure& failure : failures)
+        refused.push_back(failure.statement);
+    EXPECT_EQ(refused, c.refused) << failureReport(failures);
+
+    const CompareOutcome second = compareWith(served, *store, "target");
+    const std::vector<std::string> rest(second.script.statements().begin() + 1,
+                                        second.script.statements().end());
+    EXPECT_EQ(rest, c.second);
+    if (!c.query.empty()) {
+        EXPECT_EQ(rowsOf(*second.target, c.query), c.rows);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DependencyRoundTrip, ::testing::ValuesIn(allCases()),
+                         [](const auto& param) { return param.param.name; });
+
+} // namespace
+} // namespace dbc::e2e
