@@ -96,8 +96,9 @@ std::string argumentNumber(std::size_t index) {
     return "argument " + std::to_string(index + 1);
 }
 
-std::string optionName(const OptionSpec& spec) {
-    return spec.shortName ? std::string("-") + spec.shortName : "--" + std::string(spec.longName);
+std::string optionName(const OptionSpec& known) {
+    return known.shortName ? std::string("-") + known.shortName
+                           : "--" + std::string(known.longName);
 }
 
 std::string subcommandList() {
@@ -124,17 +125,17 @@ bool looksLikeOption(std::string_view argument) {
 }
 
 const OptionSpec* findLong(std::string_view name) {
-    for (const auto& spec : kOptions) {
-        if (spec.longName == name)
-            return &spec;
+    for (const auto& known : kOptions) {
+        if (known.longName == name)
+            return &known;
     }
     return nullptr;
 }
 
 const OptionSpec* findShort(char name) {
-    for (const auto& spec : kOptions) {
-        if (spec.shortName != 0 && spec.shortName == name)
-            return &spec;
+    for (const auto& known : kOptions) {
+        if (known.shortName != 0 && known.shortName == name)
+            return &known;
     }
     return nullptr;
 }
@@ -143,7 +144,7 @@ bool accepts(const SubcommandSpec& sub, Option option) {
     return std::find(sub.options.begin(), sub.options.end(), option) != sub.options.end();
 }
 
-// The spec an option argument names, whatever subcommand takes it.
+// The option an argument names, whatever subcommand takes it.
 const OptionSpec* findOption(std::string_view argument) {
     if (argument.substr(0, 2) == "--")
         return findLong(argument.substr(2, argument.find('=') - 2));
@@ -176,35 +177,35 @@ std::size_t editDistance(std::string_view a, std::string_view b) {
 // typing slip. The unknown argument itself is never repeated.
 std::string suggestion(const SubcommandSpec& sub, std::string_view argument) {
     for (Option option : sub.options) {
-        const OptionSpec& spec = *std::find_if(kOptions.begin(), kOptions.end(),
-                                               [&](const auto& s) { return s.option == option; });
+        const OptionSpec& known = *std::find_if(kOptions.begin(), kOptions.end(),
+                                                [&](const auto& s) { return s.option == option; });
         if (argument.substr(0, 2) == "--") {
             std::string_view name = argument.substr(2, argument.find('=') - 2);
-            if (editDistance(name, spec.longName) <= 2)
-                return " (did you mean --" + std::string(spec.longName) + "?)";
-        } else if (spec.shortName != 0 &&
+            if (editDistance(name, known.longName) <= 2)
+                return " (did you mean --" + std::string(known.longName) + "?)";
+        } else if (known.shortName != 0 &&
                    std::tolower(static_cast<unsigned char>(argument[1])) ==
-                       std::tolower(static_cast<unsigned char>(spec.shortName))) {
-            return " (did you mean " + optionName(spec) + "?)";
+                       std::tolower(static_cast<unsigned char>(known.shortName))) {
+            return " (did you mean " + optionName(known) + "?)";
         }
     }
     return {};
 }
 
-int seconds(const std::string& value, const OptionSpec& spec, std::size_t index) {
+int seconds(const std::string& value, const OptionSpec& known, std::size_t index) {
     bool digits =
         !value.empty() && value.size() <= 6 &&
         std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
     if (!digits)
-        throw CommandLineError("--" + std::string(spec.longName) +
+        throw CommandLineError("--" + std::string(known.longName) +
                                " needs a whole number of seconds (" + argumentNumber(index) + ")");
     return std::stoi(value);
 }
 
-void setOption(ParsedCommand& parsed, const OptionSpec& spec, const std::string& value,
+void setOption(ParsedCommand& parsed, const OptionSpec& known, const std::string& value,
                std::size_t index) {
     ConnectionOptions& c = parsed.connection;
-    switch (spec.option) {
+    switch (known.option) {
     case Option::Server:
         c.server = value;
         break;
@@ -234,13 +235,13 @@ void setOption(ParsedCommand& parsed, const OptionSpec& spec, const std::string&
         parsed.inputFile = value;
         break;
     case Option::LoginTimeout:
-        c.timeouts.loginSeconds = seconds(value, spec, index);
+        c.timeouts.loginSeconds = seconds(value, known, index);
         break;
     case Option::QueryTimeout:
-        c.timeouts.querySeconds = seconds(value, spec, index);
+        c.timeouts.querySeconds = seconds(value, known, index);
         break;
     case Option::StatementTimeout:
-        c.statementTimeoutSeconds = seconds(value, spec, index);
+        c.statementTimeoutSeconds = seconds(value, known, index);
         break;
     case Option::DryRun:
         parsed.dryRun = true;
@@ -257,14 +258,14 @@ std::string subcommandHelp(const SubcommandSpec& sub) {
         text += " [" + std::string(sub.positional) + "]";
     text += "\n\nOptions:\n";
     for (Option option : sub.options) {
-        const OptionSpec& spec = *std::find_if(kOptions.begin(), kOptions.end(),
-                                               [&](const auto& s) { return s.option == option; });
-        std::string names = spec.shortName ? std::string("-") + spec.shortName + ", " : "    ";
-        names += "--" + std::string(spec.longName);
-        if (!spec.valueName.empty())
-            names += " " + std::string(spec.valueName);
+        const OptionSpec& known = *std::find_if(kOptions.begin(), kOptions.end(),
+                                                [&](const auto& s) { return s.option == option; });
+        std::string names = known.shortName ? std::string("-") + known.shortName + ", " : "    ";
+        names += "--" + std::string(known.longName);
+        if (!known.valueName.empty())
+            names += " " + std::string(known.valueName);
         names.resize(std::max<std::size_t>(names.size() + 2, 32), ' ');
-        text += "  " + names + std::string(spec.help) + "\n";
+        text += "  " + names + std::string(known.help) + "\n";
     }
     return text;
 }
@@ -326,23 +327,23 @@ ParsedCommand parseArguments(const std::vector<std::string>& arguments) {
             sqlGiven = true;
             continue;
         }
-        const OptionSpec* spec = findOption(argument);
-        if (!spec)
+        const OptionSpec* known = findOption(argument);
+        if (!known)
             throw CommandLineError(context + argumentNumber(i) + " is not an option of " +
                                    std::string(sub->name) + suggestion(*sub, argument));
-        const std::string name = optionName(*spec);
-        if (!accepts(*sub, spec->option))
+        const std::string name = optionName(*known);
+        if (!accepts(*sub, known->option))
             throw CommandLineError(context + "option " + name + " does not apply to " +
                                    std::string(sub->name) + " (" + argumentNumber(i) + ")");
-        if (spec->option == Option::Help) {
+        if (known->option == Option::Help) {
             parsed.subcommand = Subcommand::Help;
             parsed.helpText = subcommandHelp(*sub);
             return parsed;
         }
-        if (std::find(seen.begin(), seen.end(), spec->option) != seen.end())
+        if (std::find(seen.begin(), seen.end(), known->option) != seen.end())
             throw CommandLineError(context + "option " + name + " is given twice (" +
                                    argumentNumber(i) + ")");
-        seen.push_back(spec->option);
+        seen.push_back(known->option);
 
         // The value: after "=" of a long option, the rest of a short one
         // ("-Psecret"), or the next argument unless that is one of the
@@ -353,11 +354,11 @@ ParsedCommand parseArguments(const std::vector<std::string>& arguments) {
             value = argument.substr(argument.find('=') + 1);
         else if (!isLong && argument.size() > 2)
             value = argument.substr(2);
-        if (spec->valueName.empty()) {
+        if (known->valueName.empty()) {
             if (value)
                 throw CommandLineError(context + "option " + name + " takes no value (" +
                                        argumentNumber(i) + ")");
-            setOption(parsed, *spec, {}, i);
+            setOption(parsed, *known, {}, i);
             continue;
         }
         if (!value) {
@@ -369,7 +370,7 @@ ParsedCommand parseArguments(const std::vector<std::string>& arguments) {
                                        argumentNumber(i) + ")");
             value = arguments[++i];
         }
-        setOption(parsed, *spec, *value, i);
+        setOption(parsed, *known, *value, i);
     }
 
     if (parsed.subcommand == Subcommand::ExecOne) {

@@ -72,8 +72,7 @@ bool pictureDuringCapture(dbc::TbtnExec& window, const QString& output, char* bo
     QTimer watch;
     watch.setInterval(5);
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (taken || !bar->isVisible() || bar->maximum() <= 0 ||
-            bar->value() < bar->maximum() / 3)
+        if (taken || !bar->isVisible() || bar->maximum() <= 0 || bar->value() < bar->maximum() / 3)
             return;
         taken = true;
         saved = saveWindowPicture(window, output);
