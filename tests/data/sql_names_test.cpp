@@ -23,9 +23,9 @@ TEST_P(SqlNamesTest, WritesTheNameAsTheCaseExpects) {
         FAIL() << "unknown form '" << form << "' on case line " << line.number;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SqlNamesTest,
-    testing::ValuesIn(readCaseFile(caseFilePath("data/cases/sql_names.tsv"))), CaseLineName());
+INSTANTIATE_TEST_SUITE_P(Cases, SqlNamesTest,
+                         testing::ValuesIn(readCaseFile(caseFilePath("data/cases/sql_names.tsv"))),
+                         CaseLineName());
 
 } // namespace
 } // namespace dbc

@@ -16,9 +16,9 @@
 // the target is in line with the source. The query shows what a compare does
 // not: the foreign keys the execute put back.
 
-#include "tsv_cases.h"
 #include "executor.h"
 #include "served_databases.h"
+#include "tsv_cases.h"
 
 #include <gtest/gtest.h>
 
