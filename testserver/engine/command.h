@@ -188,8 +188,45 @@ struct TransactionControl {
     enum class Kind { Begin, Commit, Rollback } kind = Kind::Begin;
 };
 
+// PRINT expression
 struct Print {
+    std::string expression;
+};
+
+// DECLARE @a type [, @b type ...]
+struct Declare {
+    std::vector<std::pair<std::string, DeclaredType>> variables;
+};
+
+// SET @a = expression
+struct SetVariable {
+    std::string name;
+    std::string expression;
+};
+
+// SELECT @a = expression [, @b = expression ...] [FROM ...]: `sql` is the
+// SELECT with the targets taken out, one result column per target.
+struct SelectAssign {
+    std::vector<std::string> names;
+    std::string sql;
+};
+
+// EXEC (expression): the text the expression gives runs as a batch of its own.
+struct ExecString {
+    std::string expression;
+};
+
+// A statement whose arguments name @variables (EXEC proc @v, RAISERROR
+// (..., @v)): at run time the values take the variables' places and the
+// text is parsed and run. `returnVariable` is @rc of EXEC @rc = proc.
+struct WithVariables {
     std::string text;
+    std::optional<std::string> returnVariable;
+};
+
+// BREAK, CONTINUE, RETURN
+struct FlowControl {
+    enum class Kind { Break, Continue, Return } kind = Kind::Return;
 };
 
 // RAISERROR ('text', severity, state [, argument ...]) with the arguments
@@ -243,6 +280,11 @@ struct IfStatement {
     std::shared_ptr<Command> otherwise;
 };
 
+struct WhileLoop {
+    std::string condition;
+    std::shared_ptr<Command> body;
+};
+
 // BEGIN ... END: statements run in order, each with its own outcome.
 struct Block {
     std::vector<std::shared_ptr<Command>> statements;
@@ -253,7 +295,8 @@ struct Command {
                  RaiseError, NoCatalogChange, IfStatement, Block, CreateTable, AlterTableAdd,
                  SetConstraintsEnabled, AlterColumn, DropColumns, DropConstraints, CreateIndex,
                  DropIndexes, CreateModule, DropObjects, CreateDatabase, AddType, DropType,
-                 BindObject, DatabaseOption>
+                 BindObject, DatabaseOption, Declare, SetVariable, SelectAssign, ExecString,
+                 WithVariables, FlowControl, WhileLoop>
         action;
     int line = 1;
 };

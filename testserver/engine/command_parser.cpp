@@ -3,6 +3,8 @@
 #include "testserver/engine/lexer.h"
 #include "testserver/engine/name_collation.h"
 #include "testserver/engine/statement_splitter.h"
+#include "testserver/engine/variable_scope.h"
+#include "testserver/engine/variable_statement_parser.h"
 
 #include <array>
 #include <charconv>
@@ -55,8 +57,8 @@ bool isSetOption(std::string_view word) {
 
 // Statements SQL Server runs that the engine does not: refused as such
 // rather than as syntax errors.
-constexpr std::array<std::string_view, 9> kUnsupportedStatements{
-    "declare", "while", "return", "dbcc", "waitfor", "goto", "backup", "restore", "truncate"};
+constexpr std::array<std::string_view, 6> kUnsupportedStatements{"dbcc",   "waitfor", "goto",
+                                                                 "backup", "restore", "truncate"};
 
 // Statements on table data, which the catalog does not hold.
 constexpr std::array<std::string_view, 3> kDataStatements{"insert", "update", "delete"};
@@ -138,6 +140,7 @@ public:
 
     std::vector<Command> run() {
         std::vector<Command> commands;
+        checkDeclaredVariables(m_tokens);
         std::vector<StatementSpan> spans = splitStatements(m_batch, m_tokens);
         for (std::size_t i = 0; i < spans.size(); ++i) {
             try {
@@ -162,14 +165,27 @@ private:
 
     Command parseStatement(TokenCursor& cursor, const std::string& text, bool firstInBatch) {
         const Token& first = cursor.peek();
-        if (first.is("select"))
+        if (first.is("select")) {
+            if (std::optional<Command> assign = parseSelectAssign(cursor))
+                return *assign;
             return Command{Select{text}, first.line};
+        }
+        if (first.is("set") && cursor.hasAhead(1) && isLocalVariable(cursor.peek(1)))
+            return parseSetVariable(cursor);
+        if (first.is("declare"))
+            return parseDeclare(cursor);
+        if (first.is("while"))
+            return parseWhile(cursor);
+        if (first.is("break") || first.is("continue") || first.is("return"))
+            return parseFlowControl(cursor);
         if (first.is("use"))
             return parseUse(cursor);
         if (first.is("set"))
             return parseSet(cursor);
         if (first.is("exec") || first.is("execute")) {
             cursor.next();
+            if (!cursor.atEnd() && cursor.peek().isSymbol("("))
+                return parseExecString(cursor);
             return parseExec(cursor);
         }
         if (startsBlock(m_tokens, cursor.position(), cursor.end()))
@@ -178,8 +194,13 @@ private:
             return parseTransaction(cursor);
         if (first.is("print"))
             return parsePrint(cursor);
-        if (first.is("raiserror"))
+        if (first.is("raiserror")) {
+            if (namesVariable(cursor)) {
+                cursor.seek(cursor.end());
+                return Command{WithVariables{text, std::nullopt}, 1};
+            }
             return parseRaiseError(cursor);
+        }
         if (first.is("if"))
             return parseIf(cursor);
         if (first.is("checkpoint") || first.is("setuser") ||
@@ -201,6 +222,42 @@ private:
             if (first.is(statement))
                 throw messages::noTableData(asciiUpper(first.text));
         throw cursor.unexpected();
+    }
+
+    // WHILE condition statement
+    Command parseWhile(TokenCursor& cursor) {
+        cursor.expect("while");
+        std::size_t conditionBegin = cursor.position();
+        std::size_t bodyBegin = findStatementStart(cursor, conditionBegin);
+        if (bodyBegin == conditionBegin || bodyBegin >= cursor.end())
+            throw cursor.unexpected();
+        WhileLoop loop;
+        loop.condition = cursor.textOf(conditionBegin, bodyBegin);
+        ++m_loopDepth;
+        loop.body = std::make_shared<Command>(parseRange(cursor, bodyBegin, cursor.end()));
+        --m_loopDepth;
+        cursor.seek(cursor.end());
+        return Command{loop, 1};
+    }
+
+    // BREAK and CONTINUE inside a WHILE; RETURN ends the batch.
+    Command parseFlowControl(TokenCursor& cursor) {
+        const Token& verb = cursor.next();
+        FlowControl flow;
+        if (verb.is("return")) {
+            if (!cursor.atEnd())
+                throw ServerError(messages::make(178, 15,
+                                                 "A RETURN statement with a return value cannot "
+                                                 "be used in this context."),
+                                  true);
+            flow.kind = FlowControl::Kind::Return;
+        } else {
+            if (m_loopDepth == 0)
+                throw messages::notSupported(asciiUpper(verb.text) + " outside a WHILE loop");
+            flow.kind = verb.is("break") ? FlowControl::Kind::Break : FlowControl::Kind::Continue;
+        }
+        cursor.expectEnd();
+        return Command{flow, 1};
     }
 
     Command parseBlock(TokenCursor& cursor) {
@@ -316,11 +373,17 @@ private:
         raise.state = static_cast<int>(cursor.integer());
         std::vector<std::string> arguments;
         while (cursor.acceptSymbol(",")) {
+            if (cursor.accept("null")) {
+                arguments.emplace_back("(null)");
+                continue;
+            }
+            if (cursor.peek().isSymbol("-") && cursor.hasAhead(1) &&
+                cursor.peek(1).kind == TokenKind::Number) {
+                cursor.next();
+                arguments.push_back("-" + cursor.next().text);
+                continue;
+            }
             const Token& argument = cursor.next();
-            if (argument.isWord() && argument.text.front() == '@')
-                throw ServerError(
-                    messages::make(137, 15, "Must declare the variable '" + argument.text + "'."),
-                    true);
             if (!argument.isString() && argument.kind != TokenKind::Number)
                 throw TokenCursor::unexpected(argument);
             arguments.push_back(argument.value.empty() && !argument.isString() ? argument.text
@@ -400,11 +463,20 @@ private:
     }
 
     Command parseExec(TokenCursor& cursor) {
-        if (!cursor.atEnd() && cursor.peek().isWord() && cursor.peek().text.front() == '@' &&
-            cursor.hasAhead(1) && cursor.peek(1).isSymbol("="))
-            throw ServerError(
-                messages::make(137, 15, "Must declare the variable '" + cursor.peek().text + "'."),
-                true);
+        std::optional<std::string> returnVariable;
+        if (!cursor.atEnd() && isLocalVariable(cursor.peek()) && cursor.hasAhead(1) &&
+            cursor.peek(1).isSymbol("=")) {
+            returnVariable = cursor.next().text;
+            cursor.next();
+        }
+        if (returnVariable || namesVariable(cursor)) {
+            if (cursor.atEnd())
+                throw cursor.unexpected();
+            WithVariables statement{"EXEC " + cursor.textOf(cursor.position(), cursor.end()),
+                                    returnVariable};
+            cursor.seek(cursor.end());
+            return Command{statement, 1};
+        }
         QualifiedName procedure = cursor.qualifiedName();
         std::vector<std::string> arguments;
         while (!cursor.atEnd()) {
@@ -413,6 +485,16 @@ private:
             if (cursor.peek().isWord() && cursor.peek().text.front() == '@') {
                 cursor.next();
                 cursor.expectSymbol("=");
+            }
+            if (cursor.accept("null")) {
+                arguments.emplace_back();
+                continue;
+            }
+            if (cursor.peek().isSymbol("-") && cursor.hasAhead(1) &&
+                cursor.peek(1).kind == TokenKind::Number) {
+                cursor.next();
+                arguments.push_back("-" + cursor.next().text);
+                continue;
             }
             const Token& argument = cursor.next();
             if (argument.isString() || argument.kind == TokenKind::QuotedName ||
@@ -573,18 +655,14 @@ private:
         return Command{control, 1};
     }
 
-    // PRINT 'text' [+ 'text' ...]
+    // PRINT expression
     Command parsePrint(TokenCursor& cursor) {
         cursor.expect("print");
-        std::string text;
-        do {
-            const Token& value = cursor.next();
-            if (!value.isString() && value.kind != TokenKind::Number)
-                throw messages::notSupported("PRINT of an expression other than text");
-            text += value.isString() ? value.value : value.text;
-        } while (cursor.acceptSymbol("+"));
-        cursor.expectEnd();
-        return Command{Print{text}, 1};
+        if (cursor.atEnd())
+            throw cursor.unexpected();
+        Print print{cursor.textOf(cursor.position(), cursor.end())};
+        cursor.seek(cursor.end());
+        return Command{print, 1};
     }
 
     Command parseIf(TokenCursor& cursor) {
@@ -635,7 +713,8 @@ private:
                       token.is("raiserror") || token.is("checkpoint") || token.is("if") ||
                       token.is("grant") || token.is("revoke") || token.is("deny") ||
                       token.is("update") || token.is("insert") || token.is("delete") ||
-                      token.is("declare") || token.is("setuser")))
+                      token.is("declare") || token.is("setuser") || token.is("while") ||
+                      token.is("break") || token.is("continue") || token.is("return")))
                 return i;
         }
         return cursor.end();
@@ -668,6 +747,7 @@ private:
 
     std::string_view m_batch;
     std::vector<Token> m_tokens;
+    int m_loopDepth = 0; // WHILE loops around the statement being parsed
 };
 
 } // namespace

@@ -43,6 +43,19 @@ private:
     void run(const RaiseError& statement, StatementOutcome& outcome);
     void run(const NoCatalogChange& statement, StatementOutcome& outcome);
     void run(const CreateDatabase& statement, StatementOutcome& outcome);
+    void run(const Declare& statement, StatementOutcome& outcome);
+    void run(const SetVariable& statement, StatementOutcome& outcome);
+    void run(const SelectAssign& statement, StatementOutcome& outcome);
+    void run(const FlowControl& statement, StatementOutcome& outcome);
+    // Statements that run other statements, each with its own outcome.
+    void runLoop(const WhileLoop& loop, int line, std::vector<StatementOutcome>& outcomes);
+    void runString(const ExecString& statement, int line, std::vector<StatementOutcome>& outcomes);
+    void runWithValues(const WithVariables& statement, int line,
+                       std::vector<StatementOutcome>& outcomes);
+    // Runs a batch's text; `outcomes` gets a statement's outcome each.
+    void runBatch(const std::string& sql, std::vector<StatementOutcome>& outcomes);
+    // The value of one expression, as SELECT gives it.
+    SqlValue evaluate(const std::string& expression);
     template <typename Ddl> void run(const Ddl& statement, StatementOutcome& outcome);
 
     void setResult(ResultSet result, StatementOutcome& outcome);
@@ -57,6 +70,9 @@ private:
     bool m_writeTransaction = false; // SQLite transaction opened for a client's transaction
     bool m_noCount = false;
     bool m_formatOnly = false;
+    // Where BREAK, CONTINUE or RETURN sent the running batch.
+    enum class Flow { Next, Break, Continue, Return } m_flow = Flow::Next;
+    int m_nesting = 0; // EXEC (string) batches running inside others
 };
 
 } // namespace testserver

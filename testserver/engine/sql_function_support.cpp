@@ -1,5 +1,7 @@
 #include "testserver/engine/sql_function_support.h"
 
+#include "testserver/engine/server_error.h"
+
 namespace testserver {
 
 std::optional<std::string> textArgument(sqlite3_value* value) {
@@ -12,6 +14,35 @@ std::optional<std::string> textArgument(sqlite3_value* value) {
 
 void resultText(sqlite3_context* context, const std::string& text) {
     sqlite3_result_text(context, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+namespace {
+
+// Marks a function's failure as carrying a SQL Server error: the marker, then
+// number, severity and text separated by the marker.
+constexpr char kErrorMarker = '\x1f';
+
+} // namespace
+
+void resultServerError(sqlite3_context* context, const ServerError& error) {
+    const ServerMessage& message = error.messages().back();
+    std::string text = std::string(1, kErrorMarker) + std::to_string(message.number) +
+                       kErrorMarker + std::to_string(message.severity) + kErrorMarker +
+                       message.text;
+    sqlite3_result_error(context, text.c_str(), static_cast<int>(text.size()));
+}
+
+std::optional<ServerError> serverErrorOf(const std::string& sqliteMessage) {
+    if (sqliteMessage.empty() || sqliteMessage.front() != kErrorMarker)
+        return std::nullopt;
+    std::size_t second = sqliteMessage.find(kErrorMarker, 1);
+    std::size_t third =
+        second == std::string::npos ? second : sqliteMessage.find(kErrorMarker, second + 1);
+    if (third == std::string::npos)
+        return std::nullopt;
+    int number = std::stoi(sqliteMessage.substr(1, second - 1));
+    int severity = std::stoi(sqliteMessage.substr(second + 1, third - second - 1));
+    return ServerError(messages::make(number, severity, sqliteMessage.substr(third + 1)));
 }
 
 // Runs a one-value query on the function's own connection.

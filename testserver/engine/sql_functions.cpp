@@ -1,6 +1,7 @@
 #include "testserver/engine/sql_functions.h"
 
 #include "testserver/engine/catalog_db.h"
+#include "testserver/engine/expression_functions.h"
 #include "testserver/engine/help_text.h"
 #include "testserver/engine/name_collation.h"
 #include "testserver/engine/property_functions.h"
@@ -173,6 +174,7 @@ void registerSqlFunctions(CatalogDb& db, const SessionVariables& variables) {
         if (rc != SQLITE_OK)
             throw CatalogDbError(sqlite3_errmsg(db.handle()), rc);
     }
+    registerExpressionFunctions(db, variables);
 }
 
 } // namespace testserver

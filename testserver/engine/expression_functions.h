@@ -1,0 +1,15 @@
+#pragma once
+
+#include "testserver/engine/session_variables.h"
+
+namespace testserver {
+
+class CatalogDb;
+
+// Registers the functions that scripts use in expressions: tsql_plus and
+// tsql_convert (what the expression rewriter turns + , CONVERT and CAST
+// into), SUBSTRING, CHARINDEX, DATALENGTH, QUOTENAME, NEWID, DB_ID, DATEADD,
+// DATEDIFF and DATEPART. `variables` must outlive the connection.
+void registerExpressionFunctions(CatalogDb& db, const SessionVariables& variables);
+
+} // namespace testserver

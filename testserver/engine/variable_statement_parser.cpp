@@ -1,0 +1,152 @@
+#include "testserver/engine/variable_statement_parser.h"
+
+#include "testserver/engine/server_error.h"
+#include "testserver/engine/sql_value.h"
+
+namespace testserver {
+
+namespace {
+
+std::string variableName(TokenCursor& cursor) {
+    const Token& token = cursor.next();
+    if (!isLocalVariable(token))
+        throw TokenCursor::unexpected(token);
+    return token.text;
+}
+
+// The clause keywords that end a SELECT's list.
+bool endsSelectList(const Token& token) {
+    return token.is("from") || token.is("where") || token.is("group") || token.is("order") ||
+           token.is("having") || token.is("union") || token.is("into");
+}
+
+} // namespace
+
+bool isLocalVariable(const Token& token) {
+    return token.isWord() && token.text.size() > 1 && token.text[0] == '@' && token.text[1] != '@';
+}
+
+Command parseDeclare(TokenCursor& cursor) {
+    cursor.expect("declare");
+    Declare declare;
+    do {
+        std::string name = variableName(cursor);
+        cursor.accept("as");
+        if (cursor.accept("table"))
+            throw messages::notSupported("table variables");
+        if (cursor.accept("cursor"))
+            throw messages::notSupported("cursor variables");
+        std::size_t begin = cursor.position();
+        int depth = 0;
+        while (!cursor.atEnd() && !(depth == 0 && cursor.peek().isSymbol(",")) &&
+               !cursor.peek().isSymbol("=")) {
+            const Token& token = cursor.next();
+            depth += token.isSymbol("(") ? 1 : token.isSymbol(")") ? -1 : 0;
+        }
+        if (cursor.position() == begin)
+            throw cursor.unexpected();
+        if (!cursor.atEnd() && cursor.peek().isSymbol("="))
+            throw ServerError(
+                messages::make(139, 15, "Cannot assign a default value to a local variable."),
+                true);
+        DeclaredType type = parseTypeText(cursor.textOf(begin, cursor.position()));
+        declare.variables.emplace_back(name, type);
+    } while (cursor.acceptSymbol(","));
+    cursor.expectEnd();
+    return Command{declare, 1};
+}
+
+Command parseSetVariable(TokenCursor& cursor) {
+    cursor.expect("set");
+    SetVariable set;
+    set.name = variableName(cursor);
+    cursor.expectSymbol("=");
+    if (cursor.atEnd())
+        throw cursor.unexpected();
+    set.expression = cursor.textOf(cursor.position(), cursor.end());
+    cursor.seek(cursor.end());
+    return Command{set, 1};
+}
+
+std::optional<Command> parseSelectAssign(TokenCursor& cursor) {
+    std::size_t start = cursor.position();
+    cursor.expect("select");
+    if (cursor.atEnd() || !isLocalVariable(cursor.peek()) || !cursor.hasAhead(1) ||
+        !cursor.peek(1).isSymbol("=")) {
+        cursor.seek(start);
+        return std::nullopt;
+    }
+    SelectAssign assign;
+    std::string list;
+    while (true) {
+        const Token& target = cursor.peek();
+        if (!isLocalVariable(target) || !cursor.hasAhead(1) || !cursor.peek(1).isSymbol("="))
+            throw ServerError(messages::make(141, 15,
+                                             "A SELECT statement that assigns a value to a "
+                                             "variable must not be combined with data-retrieval "
+                                             "operations."),
+                              true);
+        assign.names.push_back(target.text);
+        cursor.next();
+        cursor.next();
+        std::size_t begin = cursor.position();
+        int depth = 0;
+        while (!cursor.atEnd()) {
+            const Token& token = cursor.peek();
+            if (depth == 0 && (token.isSymbol(",") || endsSelectList(token)))
+                break;
+            depth += token.isSymbol("(") ? 1 : token.isSymbol(")") ? -1 : 0;
+            cursor.next();
+        }
+        if (cursor.position() == begin)
+            throw cursor.unexpected();
+        list += (list.empty() ? "" : ", ") + cursor.textOf(begin, cursor.position());
+        if (!cursor.acceptSymbol(","))
+            break;
+    }
+    std::string rest;
+    if (!cursor.atEnd()) {
+        if (cursor.peek().is("into"))
+            throw messages::notSupported("SELECT INTO");
+        rest = " " + cursor.textOf(cursor.position(), cursor.end());
+    }
+    cursor.seek(cursor.end());
+    assign.sql = "SELECT " + list + rest;
+    return Command{assign, 1};
+}
+
+Command parseExecString(TokenCursor& cursor) {
+    std::size_t open = cursor.position();
+    cursor.expectSymbol("(");
+    int depth = 1;
+    std::size_t close = open;
+    for (std::size_t i = open + 1; i < cursor.end(); ++i) {
+        const Token& token = cursor.tokens()[i];
+        if (token.isSymbol("("))
+            ++depth;
+        else if (token.isSymbol(")") && --depth == 0) {
+            close = i;
+            break;
+        }
+    }
+    if (close == open || close == open + 1)
+        throw cursor.unexpected();
+    ExecString exec{cursor.textOf(open + 1, close)};
+    cursor.seek(close + 1);
+    if (cursor.accept("as")) // EXEC (...) AS USER / LOGIN
+        throw messages::notSupported("EXECUTE AS");
+    cursor.expectEnd();
+    return Command{exec, 1};
+}
+
+bool namesVariable(const TokenCursor& cursor) {
+    for (std::size_t i = cursor.position(); i < cursor.end(); ++i) {
+        const Token& token = cursor.tokens()[i];
+        bool parameterName = i + 1 < cursor.end() && cursor.tokens()[i + 1].isSymbol("=");
+        if (isLocalVariable(token) && !parameterName)
+            return true;
+    }
+    return false;
+}
+
+} // namespace testserver
