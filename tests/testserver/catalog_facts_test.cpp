@@ -89,5 +89,20 @@ TEST_F(CatalogFactsTest, TsqlReadsIdentityAndRaisedErrors) {
     EXPECT_NE(result.out.find("Stopped at step 7 of setup"), std::string::npos) << result.out;
 }
 
+// A batch's variables reach RAISERROR's arguments and EXEC's string over
+// the wire, and end with the batch.
+TEST_F(CatalogFactsTest, TsqlRunsBatchesWithVariables) {
+    ChildResult result = runChild(
+        {"tsql", "-H", "127.0.0.1", "-p", std::to_string(s_server->port()), "-U", "sa", "-P", "",
+         "-D", "helpdesk"},
+        "declare @db sysname, @n int\nselect @db = db_name(), @n = count(*) from sysobjects where "
+        "xtype = 'U'\nraiserror('%s has %d tables', 16, 1, @db, @n)\nexec ('print ''inner ' + "
+        "'batch''')\ngo\nselect @db\ngo\nexit\n",
+        {"TDSVER=7.4", "LANG=C.UTF-8", "FREETDSCONF=/dev/null"});
+    EXPECT_NE(result.out.find("helpdesk has 3 tables"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("inner batch"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("Must declare the variable '@db'."), std::string::npos) << result.out;
+}
+
 } // namespace
 } // namespace testserver::test

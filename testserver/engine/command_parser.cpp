@@ -168,7 +168,9 @@ private:
         if (first.is("select")) {
             if (std::optional<Command> assign = parseSelectAssign(cursor))
                 return *assign;
-            return Command{Select{text}, first.line};
+            int line = first.line;
+            cursor.seek(cursor.end()); // SQLite parses the rest
+            return Command{Select{text}, line};
         }
         if (first.is("set") && cursor.hasAhead(1) && isLocalVariable(cursor.peek(1)))
             return parseSetVariable(cursor);
@@ -615,7 +617,7 @@ private:
             cursor.expectSymbol(")");
         }
         cursor.expectEnd();
-        if (arguments.size() > 2) {
+        if (arguments.size() > 2 && !arguments[2].empty()) { // NULL: the default
             std::string nulls = asciiLower(arguments[2]);
             std::erase(nulls, ' ');
             if (nulls == "null")

@@ -164,6 +164,45 @@ void substring(sqlite3_context* context, int, sqlite3_value** arguments) {
     resultText(context, text->substr(from, to - from));
 }
 
+// REPLICATE(text, count); SPACE(count) is REPLICATE(' ', count).
+void replicate(sqlite3_context* context, int count, sqlite3_value** arguments) {
+    std::optional<std::string> text =
+        count == 1 ? std::optional<std::string>(" ") : textArgument(arguments[0]);
+    sqlite3_value* times = arguments[count - 1];
+    if (!text || sqlite3_value_type(times) == SQLITE_NULL || sqlite3_value_int64(times) < 0) {
+        sqlite3_result_null(context);
+        return;
+    }
+    std::string out;
+    for (long long i = 0; i < sqlite3_value_int64(times) && out.size() < 8000; ++i)
+        out += *text;
+    resultText(context, out);
+}
+
+// LEFT(text, count) and RIGHT(text, count), in characters.
+void leftOrRight(sqlite3_context* context, sqlite3_value** arguments, bool left) {
+    std::optional<std::string> text = textArgument(arguments[0]);
+    if (!text || sqlite3_value_type(arguments[1]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    long long wanted = sqlite3_value_int64(arguments[1]);
+    std::vector<std::size_t> starts = characterStarts(*text);
+    auto characters = static_cast<long long>(starts.size()) - 1;
+    long long keep = std::clamp(wanted, 0LL, characters);
+    std::size_t from = left ? 0 : starts[static_cast<std::size_t>(characters - keep)];
+    std::size_t to = left ? starts[static_cast<std::size_t>(keep)] : text->size();
+    resultText(context, text->substr(from, to - from));
+}
+
+void leftPart(sqlite3_context* context, int, sqlite3_value** arguments) {
+    leftOrRight(context, arguments, true);
+}
+
+void rightPart(sqlite3_context* context, int, sqlite3_value** arguments) {
+    leftOrRight(context, arguments, false);
+}
+
 // CHARINDEX(sought, text [, start]): the character position of the first
 // match from `start`, 0 when none; letter case is ignored as the server's
 // collation does.
@@ -345,7 +384,9 @@ void registerExpressionFunctions(CatalogDb& db, const SessionVariables& variable
         {"quotename", 2, quoteName},      {"newid", 0, newId},
         {"db_id", 0, databaseId},         {"db_id", 1, databaseId},
         {"dateadd", 3, dateAdd},          {"datediff", 3, dateDiff},
-        {"datepart", 2, datePartCall},
+        {"datepart", 2, datePartCall},    {"replicate", 2, replicate},
+        {"space", 1, replicate},          {"tsql_left", 2, leftPart},
+        {"tsql_right", 2, rightPart},
     };
     void* data = const_cast<SessionVariables*>(&variables);
     for (const Function& function : functions) {

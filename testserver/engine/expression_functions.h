@@ -9,7 +9,9 @@ class CatalogDb;
 // Registers the functions that scripts use in expressions: tsql_plus and
 // tsql_convert (what the expression rewriter turns + , CONVERT and CAST
 // into), SUBSTRING, CHARINDEX, DATALENGTH, QUOTENAME, NEWID, DB_ID, DATEADD,
-// DATEDIFF and DATEPART. `variables` must outlive the connection.
+// DATEDIFF, DATEPART, REPLICATE, SPACE and LEFT and RIGHT (as tsql_left
+// and tsql_right, since SQLite reads LEFT and RIGHT as join keywords). `variables` must outlive the
+// connection.
 void registerExpressionFunctions(CatalogDb& db, const SessionVariables& variables);
 
 } // namespace testserver

@@ -1,6 +1,7 @@
 #include "testserver/engine/expression_rewriter.h"
 
 #include "testserver/engine/lexer.h"
+#include "testserver/engine/name_collation.h"
 #include "testserver/engine/server_error.h"
 #include "testserver/engine/token_cursor.h"
 
@@ -51,7 +52,7 @@ private:
         while (i < end) {
             if (i > begin)
                 out += gap(i);
-            if (startsOperand(i, end)) {
+            if (startsFactor(i, end)) {
                 Piece piece = additive(i, end);
                 out += piece.text;
                 i = piece.end;
@@ -184,8 +185,12 @@ private:
         }
         if (!token.isName() || token.text.front() == '@' || token.is("null"))
             return {i + 1, token.text};
-        // A name, possibly qualified (db..t, t.*), possibly called.
+        // A name, possibly qualified (db..t, t.*), possibly called. SQLite
+        // reads ISNULL, LEFT and RIGHT as its own words, so those functions
+        // go by other names.
         std::string text = token.text;
+        if (followedByCall(i, end) && (token.is("isnull") || token.is("left") || token.is("right")))
+            text = "tsql_" + asciiLower(token.text);
         std::size_t k = i + 1;
         while (k < end && m_tokens[k].isSymbol(".")) {
             text += m_tokens[k].text;

@@ -12,6 +12,8 @@ namespace testserver {
 //   CONVERT(type, x [, s])   -> tsql_convert('type', x [, s])
 //   CAST(x AS type)          -> tsql_convert('type', x)
 //   DATEADD(day, n, d)       -> DATEADD('day', n, d) (likewise DATEDIFF, DATEPART, DATENAME)
+//   ISNULL(a, b), LEFT(s, n), RIGHT(s, n) -> tsql_isnull(...), tsql_left(...),
+//                               tsql_right(...): SQLite reads those words as its own
 // Text it cannot follow (unbalanced parentheses) comes back unchanged, for
 // SQLite to refuse.
 std::string rewriteExpressions(std::string_view sql);

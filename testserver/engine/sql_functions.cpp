@@ -164,6 +164,7 @@ void registerSqlFunctions(CatalogDb& db, const SessionVariables& variables) {
         {"databasepropertyex", 2, databaseProperty},
         {"getdate", 0, currentDate},
         {"isnull", 2, isNull},
+        {"tsql_isnull", 2, isNull},
         {"len", 1, length},
     };
     void* data = const_cast<SessionVariables*>(&variables);

@@ -94,8 +94,11 @@ SqlValue toInteger(const IntegerRange& range, const SqlValue& value) {
             throw overflow(range.name);
         number = static_cast<long long>(real);
     }
-    if (number < range.low || number > range.high)
-        throw overflow(range.name);
+    if (number < range.low || number > range.high) // an integer too large for the type
+        throw ServerError(messages::make(220, 16,
+                                         "Arithmetic overflow error for data type " +
+                                             std::string(range.name) +
+                                             ", value = " + std::to_string(number) + "."));
     return SqlValue::numeric(std::to_string(number));
 }
 
@@ -145,8 +148,11 @@ SqlValue convertValue(const DeclaredType& type, const SqlValue& value, LengthDef
     std::string name = asciiLower(type.name);
     if (name == "dec")
         name = "decimal";
-    if (name == "sysname")
+    DeclaredType sized = type;
+    if (name == "sysname") {
         name = "nvarchar";
+        sized.first = 128;
+    }
     if (!findBuiltinType(name) && name != "integer" && name != "double")
         throw ServerError(messages::make(
             2715, 16,
@@ -161,8 +167,8 @@ SqlValue convertValue(const DeclaredType& type, const SqlValue& value, LengthDef
                 text = formatDate(*date, *style);
         if (name == "text" || name == "ntext")
             return SqlValue::string(text);
-        std::size_t length = type.first ? static_cast<std::size_t>(std::max(*type.first, 1))
-                                        : (lengthDefault == LengthDefault::Declaration ? 1 : 30);
+        std::size_t length = sized.first ? static_cast<std::size_t>(std::max(*sized.first, 1))
+                                         : (lengthDefault == LengthDefault::Declaration ? 1 : 30);
         text = leadingCharacters(text, length);
         if (name == "char" || name == "nchar")
             text.append(length - characterCount(text), ' ');

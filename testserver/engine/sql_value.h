@@ -28,7 +28,7 @@ enum class LengthDefault { Declaration, Conversion };
 // and exact types parse the text. `style` is CONVERT's third argument; for a
 // character target it formats a date and time value ("yyyy-mm-dd
 // hh:mi:ss[.mmm]"). Throws ServerError 245 (text that is no number), 8114,
-// 8115 (out of range) and 2715 (unknown type).
+// 220 and 8115 (out of range) and 2715 (unknown type).
 SqlValue convertValue(const DeclaredType& type, const SqlValue& value, LengthDefault lengthDefault,
                       std::optional<int> style = std::nullopt);
 
