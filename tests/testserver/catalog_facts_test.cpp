@@ -25,6 +25,7 @@ protected:
         const auto scripts = dbc::test::fixturesDir() / "scripts";
         dbc::test::loadCatalog(s_dataDir->path(), "library", scripts / "library_sample.sql");
         dbc::test::loadCatalog(s_dataDir->path(), "helpdesk", scripts / "helpdesk_em.sql");
+        dbc::test::loadCatalog(s_dataDir->path(), "bookshop", scripts / "bookshop_install.sql");
         s_server = std::make_unique<dbc::test::TestServerProcess>(s_dataDir->path());
     }
     static void TearDownTestSuite() {
