@@ -3,6 +3,7 @@
 #include "testserver/engine/catalog_db.h"
 #include "testserver/engine/database_directory.h"
 #include "testserver/engine/date_time.h"
+#include "testserver/engine/like_pattern.h"
 #include "testserver/engine/name_collation.h"
 #include "testserver/engine/sql_function_support.h"
 #include "testserver/engine/sql_value.h"
@@ -203,6 +204,22 @@ void rightPart(sqlite3_context* context, int, sqlite3_value** arguments) {
     leftOrRight(context, arguments, false);
 }
 
+// x LIKE pattern [ESCAPE e], which SQLite calls as like(pattern, x [, e]).
+void like(sqlite3_context* context, int count, sqlite3_value** arguments) {
+    std::optional<std::string> pattern = textArgument(arguments[0]);
+    std::optional<std::string> value = textArgument(arguments[1]);
+    std::optional<std::string> escape =
+        count > 2 ? textArgument(arguments[2]) : std::optional<std::string>();
+    if (!pattern || !value || (count > 2 && !escape)) {
+        sqlite3_result_null(context);
+        return;
+    }
+    std::optional<char32_t> escapeCharacter;
+    if (escape && !escape->empty())
+        escapeCharacter = static_cast<unsigned char>(escape->front());
+    sqlite3_result_int(context, likeMatches(*value, *pattern, escapeCharacter) ? 1 : 0);
+}
+
 // CHARINDEX(sought, text [, start]): the character position of the first
 // match from `start`, 0 when none; letter case is ignored as the server's
 // collation does.
@@ -377,16 +394,27 @@ void registerExpressionFunctions(CatalogDb& db, const SessionVariables& variable
         void (*call)(sqlite3_context*, int, sqlite3_value**);
     };
     static const Function functions[] = {
-        {"tsql_plus", 2, plus},           {"tsql_convert", 2, convertCall},
-        {"tsql_convert", 3, convertCall}, {"substring", 3, substring},
-        {"charindex", 2, charIndex},      {"charindex", 3, charIndex},
-        {"datalength", 1, dataLength},    {"quotename", 1, quoteName},
-        {"quotename", 2, quoteName},      {"newid", 0, newId},
-        {"db_id", 0, databaseId},         {"db_id", 1, databaseId},
-        {"dateadd", 3, dateAdd},          {"datediff", 3, dateDiff},
-        {"datepart", 2, datePartCall},    {"replicate", 2, replicate},
-        {"space", 1, replicate},          {"tsql_left", 2, leftPart},
+        {"tsql_plus", 2, plus},
+        {"tsql_convert", 2, convertCall},
+        {"tsql_convert", 3, convertCall},
+        {"substring", 3, substring},
+        {"charindex", 2, charIndex},
+        {"charindex", 3, charIndex},
+        {"datalength", 1, dataLength},
+        {"quotename", 1, quoteName},
+        {"quotename", 2, quoteName},
+        {"newid", 0, newId},
+        {"db_id", 0, databaseId},
+        {"db_id", 1, databaseId},
+        {"dateadd", 3, dateAdd},
+        {"datediff", 3, dateDiff},
+        {"datepart", 2, datePartCall},
+        {"replicate", 2, replicate},
+        {"space", 1, replicate},
+        {"tsql_left", 2, leftPart},
         {"tsql_right", 2, rightPart},
+        {"like", 2, like},
+        {"like", 3, like},
     };
     void* data = const_cast<SessionVariables*>(&variables);
     for (const Function& function : functions) {

@@ -6,7 +6,8 @@ namespace testserver {
 
 class CatalogDb;
 
-// Registers the functions that scripts use in expressions: tsql_plus and
+// Registers the functions that scripts use in expressions: LIKE with T-SQL's
+// patterns ([a-z], [^a]), tsql_plus and
 // tsql_convert (what the expression rewriter turns + , CONVERT and CAST
 // into), SUBSTRING, CHARINDEX, DATALENGTH, QUOTENAME, NEWID, DB_ID, DATEADD,
 // DATEDIFF, DATEPART, REPLICATE, SPACE and LEFT and RIGHT (as tsql_left
