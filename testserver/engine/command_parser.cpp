@@ -2,6 +2,7 @@
 
 #include "testserver/engine/lexer.h"
 #include "testserver/engine/name_collation.h"
+#include "testserver/engine/sql_value.h"
 #include "testserver/engine/statement_splitter.h"
 #include "testserver/engine/variable_scope.h"
 #include "testserver/engine/variable_statement_parser.h"
@@ -527,6 +528,11 @@ private:
                     throw messages::procedureArguments(procedure.last(), "@objname");
                 return Command{BindObject{unbind == "sp_unbindrule", true, "", arguments[0]}, 1};
             }
+        if (namesEqual(procedure.last(), "sp_executesql")) {
+            if (arguments.size() != 1)
+                throw messages::notSupported("sp_executesql with parameters");
+            return Command{ExecString{tsqlLiteral(SqlValue::string(arguments.front()))}, 1};
+        }
         if (namesEqual(procedure.last(), "sp_dboption"))
             return databaseOption(arguments);
         if (namesEqual(procedure.last(), "sp_helptext")) {

@@ -297,6 +297,10 @@ std::string formatDate(const DateParts& d, int style) {
         return dd + "." + mm + "." + year;
     case 5:
         return dd + "-" + mm + "-" + year;
+    case 6:
+        return dd + " " + kMonths[d.month - 1] + " " + year;
+    case 7:
+        return std::string(kMonths[d.month - 1]) + " " + dd + ", " + year;
     case 10:
         return mm + "-" + dd + "-" + year;
     case 11:
