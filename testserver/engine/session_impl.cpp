@@ -1,5 +1,6 @@
 #include "testserver/engine/session_impl.h"
 
+#include "testserver/engine/catalog.h"
 #include "testserver/engine/catalog_schema.h"
 #include "testserver/engine/command_parser.h"
 #include "testserver/engine/ddl_executor.h"
@@ -48,19 +49,24 @@ namespace {
 
 // Declares every variable of the batch before it runs, as SQL Server does
 // when it compiles the batch: a DECLARE in a branch not taken still declares.
-void declareVariables(const Command& command, LocalVariables& variables) {
+// A variable of an alias type takes its base type.
+void declareVariables(const Command& command, LocalVariables& variables, Catalog& catalog) {
     if (const auto* declare = std::get_if<Declare>(&command.action)) {
-        for (const auto& [name, type] : declare->variables)
-            variables.declare(name, type);
+        for (const auto& [name, type] : declare->variables) {
+            std::optional<AliasTypeRow> alias;
+            if (!findBuiltinType(type.name))
+                alias = catalog.findAliasType(type.name);
+            variables.declare(name, alias ? aliasBaseType(*alias) : type);
+        }
     } else if (const auto* block = std::get_if<Block>(&command.action)) {
         for (const std::shared_ptr<Command>& statement : block->statements)
-            declareVariables(*statement, variables);
+            declareVariables(*statement, variables, catalog);
     } else if (const auto* branch = std::get_if<IfStatement>(&command.action)) {
-        declareVariables(*branch->then, variables);
+        declareVariables(*branch->then, variables, catalog);
         if (branch->otherwise)
-            declareVariables(*branch->otherwise, variables);
+            declareVariables(*branch->otherwise, variables, catalog);
     } else if (const auto* loop = std::get_if<WhileLoop>(&command.action)) {
-        declareVariables(*loop->body, variables);
+        declareVariables(*loop->body, variables, catalog);
     }
 }
 
@@ -86,8 +92,9 @@ void SessionImpl::runBatch(const std::string& sql, std::vector<StatementOutcome>
     std::vector<Command> commands;
     try {
         commands = parseBatch(sql);
+        Catalog catalog(*m_db, m_databaseName);
         for (const Command& command : commands)
-            declareVariables(command, m_variables.locals);
+            declareVariables(command, m_variables.locals, catalog);
     } catch (const ServerError& error) {
         StatementOutcome outcome;
         outcome.messages = error.messages();
