@@ -37,6 +37,13 @@ protected:
         return freeTdsConnectionString(s_server->port(), "sa", "", database);
     }
 
+    // FreeTDS's tsql run against the server with the input typed in.
+    static ChildResult tsql(const std::string& database, const std::string& input) {
+        return runChild({"tsql", "-H", "127.0.0.1", "-p", std::to_string(s_server->port()), "-U",
+                         "sa", "-P", "", "-D", database},
+                        input, {"TDSVER=7.4", "LANG=C.UTF-8", "FREETDSCONF=/dev/null"});
+    }
+
     static std::unique_ptr<dbc::test::TempDir> s_dataDir;
     static std::unique_ptr<dbc::test::TestServerProcess> s_server;
 };
@@ -78,13 +85,11 @@ TEST_F(CatalogFactsTest, DataStatementsAreRefusedWithTheReason) {
 }
 
 TEST_F(CatalogFactsTest, TsqlReadsIdentityAndRaisedErrors) {
-    ChildResult result = runChild(
-        {"tsql", "-H", "127.0.0.1", "-p", std::to_string(s_server->port()), "-U", "sa", "-P", "",
-         "-D", "helpdesk"},
+    ChildResult result = tsql(
+        "helpdesk",
         "select IDENT_SEED('Tickets'), OBJECTPROPERTY(object_id('FK_Replies_Tickets'), "
         "'CnstIsDeleteCascade')\ngo\nraiserror('Stopped at step %d of %s', 16, 2, 7, 'setup')\ngo\n"
-        "exit\n",
-        {"TDSVER=7.4", "LANG=C.UTF-8", "FREETDSCONF=/dev/null"});
+        "exit\n");
     EXPECT_NE(result.out.find("-100\t1"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("Msg 50000"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("Stopped at step 7 of setup"), std::string::npos) << result.out;
@@ -93,13 +98,11 @@ TEST_F(CatalogFactsTest, TsqlReadsIdentityAndRaisedErrors) {
 // A batch's variables reach RAISERROR's arguments and EXEC's string over
 // the wire, and end with the batch.
 TEST_F(CatalogFactsTest, TsqlRunsBatchesWithVariables) {
-    ChildResult result = runChild(
-        {"tsql", "-H", "127.0.0.1", "-p", std::to_string(s_server->port()), "-U", "sa", "-P", "",
-         "-D", "helpdesk"},
+    ChildResult result = tsql(
+        "helpdesk",
         "declare @db sysname, @n int\nselect @db = db_name(), @n = count(*) from sysobjects where "
         "xtype = 'U'\nraiserror('%s has %d tables', 16, 1, @db, @n)\nexec ('print ''inner ' + "
-        "'batch''')\ngo\nselect @db\ngo\nexit\n",
-        {"TDSVER=7.4", "LANG=C.UTF-8", "FREETDSCONF=/dev/null"});
+        "'batch''')\ngo\nselect @db\ngo\nexit\n");
     EXPECT_NE(result.out.find("helpdesk has 3 tables"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("inner batch"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("Must declare the variable '@db'."), std::string::npos) << result.out;

@@ -360,6 +360,19 @@ private:
             cursor.name();
     }
 
+    // An argument written NULL (as `nullText`) or as a negative number, as
+    // values put in for variables are; nothing for another argument.
+    static std::optional<std::string> nullOrNegative(TokenCursor& cursor, const char* nullText) {
+        if (cursor.accept("null"))
+            return std::string(nullText);
+        if (cursor.peek().isSymbol("-") && cursor.hasAhead(1) &&
+            cursor.peek(1).kind == TokenKind::Number) {
+            cursor.next();
+            return "-" + cursor.next().text;
+        }
+        return std::nullopt;
+    }
+
     // RAISERROR ({'text' | number}, severity, state [, argument ...]) [WITH option, ...]
     Command parseRaiseError(TokenCursor& cursor) {
         cursor.expect("raiserror");
@@ -376,14 +389,8 @@ private:
         raise.state = static_cast<int>(cursor.integer());
         std::vector<std::string> arguments;
         while (cursor.acceptSymbol(",")) {
-            if (cursor.accept("null")) {
-                arguments.emplace_back("(null)");
-                continue;
-            }
-            if (cursor.peek().isSymbol("-") && cursor.hasAhead(1) &&
-                cursor.peek(1).kind == TokenKind::Number) {
-                cursor.next();
-                arguments.push_back("-" + cursor.next().text);
+            if (std::optional<std::string> value = nullOrNegative(cursor, "(null)")) {
+                arguments.push_back(*value);
                 continue;
             }
             const Token& argument = cursor.next();
@@ -489,14 +496,8 @@ private:
                 cursor.next();
                 cursor.expectSymbol("=");
             }
-            if (cursor.accept("null")) {
-                arguments.emplace_back();
-                continue;
-            }
-            if (cursor.peek().isSymbol("-") && cursor.hasAhead(1) &&
-                cursor.peek(1).kind == TokenKind::Number) {
-                cursor.next();
-                arguments.push_back("-" + cursor.next().text);
+            if (std::optional<std::string> value = nullOrNegative(cursor, "")) {
+                arguments.push_back(*value);
                 continue;
             }
             const Token& argument = cursor.next();

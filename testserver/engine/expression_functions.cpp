@@ -388,12 +388,7 @@ void datePartCall(sqlite3_context* context, int, sqlite3_value** arguments) {
 } // namespace
 
 void registerExpressionFunctions(CatalogDb& db, const SessionVariables& variables) {
-    struct Function {
-        const char* name;
-        int arguments;
-        void (*call)(sqlite3_context*, int, sqlite3_value**);
-    };
-    static const Function functions[] = {
+    static const SqlFunction functions[] = {
         {"tsql_plus", 2, plus},
         {"tsql_convert", 2, convertCall},
         {"tsql_convert", 3, convertCall},
@@ -416,14 +411,7 @@ void registerExpressionFunctions(CatalogDb& db, const SessionVariables& variable
         {"like", 2, like},
         {"like", 3, like},
     };
-    void* data = const_cast<SessionVariables*>(&variables);
-    for (const Function& function : functions) {
-        int flags = SQLITE_UTF8 | (function.call == newId ? 0 : SQLITE_DETERMINISTIC);
-        int rc = sqlite3_create_function_v2(db.handle(), function.name, function.arguments, flags,
-                                            data, function.call, nullptr, nullptr, nullptr);
-        if (rc != SQLITE_OK)
-            throw CatalogDbError(sqlite3_errmsg(db.handle()), rc);
-    }
+    registerFunctions(db, functions, const_cast<SessionVariables*>(&variables));
 }
 
 } // namespace testserver

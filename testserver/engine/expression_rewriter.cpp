@@ -3,6 +3,7 @@
 #include "testserver/engine/lexer.h"
 #include "testserver/engine/name_collation.h"
 #include "testserver/engine/server_error.h"
+#include "testserver/engine/sql_value.h"
 #include "testserver/engine/token_cursor.h"
 
 #include <optional>
@@ -237,15 +238,9 @@ private:
     std::string typeLiteral(std::size_t begin, std::size_t end) const {
         if (begin >= end)
             throw Unbalanced();
-        std::string_view text =
-            m_sql.substr(m_tokens[begin].offset, m_tokens[end - 1].end() - m_tokens[begin].offset);
-        std::string out = "'";
-        for (char c : text) {
-            out.push_back(c);
-            if (c == '\'')
-                out.push_back('\'');
-        }
-        return out + "'";
+        std::size_t from = m_tokens[begin].offset;
+        return tsqlLiteral(
+            SqlValue::string(std::string(m_sql.substr(from, m_tokens[end - 1].end() - from))));
     }
 
     // CONVERT(type, expression [, style])

@@ -88,6 +88,14 @@ BatchResult SessionImpl::executeBatch(const std::string& sql) {
     return batch;
 }
 
+StatementOutcome SessionImpl::refusal(const ServerError& error) {
+    StatementOutcome outcome;
+    outcome.messages = error.messages();
+    outcome.failed = true;
+    m_variables.error = outcome.messages.back().number;
+    return outcome;
+}
+
 void SessionImpl::runBatch(const std::string& sql, std::vector<StatementOutcome>& outcomes) {
     std::vector<Command> commands;
     try {
@@ -96,11 +104,7 @@ void SessionImpl::runBatch(const std::string& sql, std::vector<StatementOutcome>
         for (const Command& command : commands)
             declareVariables(command, m_variables.locals, catalog);
     } catch (const ServerError& error) {
-        StatementOutcome outcome;
-        outcome.messages = error.messages();
-        outcome.failed = true;
-        m_variables.error = outcome.messages.back().number;
-        outcomes.push_back(std::move(outcome));
+        outcomes.push_back(refusal(error));
         return;
     }
     for (const Command& command : commands) {
@@ -407,11 +411,7 @@ void SessionImpl::runWithValues(const WithVariables& statement, int line,
     try {
         commands = parseBatch(text);
     } catch (const ServerError& error) {
-        StatementOutcome outcome;
-        outcome.messages = error.messages();
-        outcome.failed = true;
-        m_variables.error = outcome.messages.back().number;
-        outcomes.push_back(std::move(outcome));
+        outcomes.push_back(refusal(error));
     }
     for (Command& command : commands) {
         command.line = line;

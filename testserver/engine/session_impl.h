@@ -54,6 +54,8 @@ private:
                        std::vector<StatementOutcome>& outcomes);
     // Runs a batch's text; `outcomes` gets a statement's outcome each.
     void runBatch(const std::string& sql, std::vector<StatementOutcome>& outcomes);
+    // The outcome of a batch that the parser refused; @@ERROR takes its number.
+    StatementOutcome refusal(const ServerError& error);
     // The value of one expression, as SELECT gives it.
     SqlValue evaluate(const std::string& expression);
     template <typename Ddl> void run(const Ddl& statement, StatementOutcome& outcome);

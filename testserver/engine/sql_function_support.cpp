@@ -1,5 +1,6 @@
 #include "testserver/engine/sql_function_support.h"
 
+#include "testserver/engine/catalog_db.h"
 #include "testserver/engine/server_error.h"
 
 namespace testserver {
@@ -43,6 +44,16 @@ std::optional<ServerError> serverErrorOf(const std::string& sqliteMessage) {
     int number = std::stoi(sqliteMessage.substr(1, second - 1));
     int severity = std::stoi(sqliteMessage.substr(second + 1, third - second - 1));
     return ServerError(messages::make(number, severity, sqliteMessage.substr(third + 1)));
+}
+
+void registerFunctions(CatalogDb& db, std::span<const SqlFunction> functions, void* data) {
+    for (const SqlFunction& function : functions) {
+        int rc =
+            sqlite3_create_function_v2(db.handle(), function.name, function.arguments, SQLITE_UTF8,
+                                       data, function.call, nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK)
+            throw CatalogDbError(sqlite3_errmsg(db.handle()), rc);
+    }
 }
 
 // Runs a one-value query on the function's own connection.
