@@ -98,7 +98,7 @@ private:
                 ++depth;
             else if (token.isSymbol(")"))
                 --depth;
-            else if (depth == 0 && isStatementKeyword(token) && !token.is("select"))
+            else if (depth == 0 && isStatementKeyword(token))
                 break;
         }
         if (i >= m_end)
