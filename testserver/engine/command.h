@@ -204,11 +204,15 @@ struct SetVariable {
     std::string expression;
 };
 
-// SELECT @a = expression [, @b = expression ...] [FROM ...]: `sql` is the
-// SELECT with the targets taken out, one result column per target.
+// SELECT @a = expression [, @b = expression ...] [FROM ...]. Without a
+// top-level ORDER BY, `sql` assigns row by row as it runs (each target's
+// expression wrapped in tsql_assign), so that @a = @a + name accumulates as
+// in SQL Server; with one, `sql` is the SELECT with the targets taken out,
+// one result column per target, and the last row's values are assigned.
 struct SelectAssign {
     std::vector<std::string> names;
     std::string sql;
+    bool assignsWhileRunning = false;
 };
 
 // EXEC (expression): the text the expression gives runs as a batch of its own.

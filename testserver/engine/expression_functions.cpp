@@ -59,6 +59,29 @@ void resultValue(sqlite3_context* context, const SqlValue& value, std::string_vi
     resultText(context, *value.text); // exact numerics keep their scale as text
 }
 
+// tsql_var('@name'): a variable's value as the statement runs, so that an
+// assignment made by an earlier row or column is seen.
+void variable(sqlite3_context* context, int, sqlite3_value** arguments) {
+    try {
+        const SqlValue& value =
+            variablesOf(context).locals.value(textArgument(arguments[0]).value_or(""));
+        resultValue(context, value, "");
+    } catch (const ServerError& error) {
+        resultServerError(context, error);
+    }
+}
+
+// tsql_assign('@name', value): SELECT @name = value, row by row.
+void assign(sqlite3_context* context, int, sqlite3_value** arguments) {
+    try {
+        auto& variables = *static_cast<SessionVariables*>(sqlite3_user_data(context));
+        variables.locals.assign(textArgument(arguments[0]).value_or(""), valueOf(arguments[1]));
+        sqlite3_result_null(context);
+    } catch (const ServerError& error) {
+        resultServerError(context, error);
+    }
+}
+
 // A text operand of + next to a number converts to one, as T-SQL converts
 // the operand of lower type precedence.
 bool numberOf(sqlite3_value* value, long long& integer, double& real, bool& isReal) {
@@ -390,6 +413,8 @@ void datePartCall(sqlite3_context* context, int, sqlite3_value** arguments) {
 void registerExpressionFunctions(CatalogDb& db, const SessionVariables& variables) {
     static const SqlFunction functions[] = {
         {"tsql_plus", 2, plus},
+        {"tsql_var", 1, variable},
+        {"tsql_assign", 2, assign},
         {"tsql_convert", 2, convertCall},
         {"tsql_convert", 3, convertCall},
         {"substring", 3, substring},

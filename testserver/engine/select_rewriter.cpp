@@ -73,12 +73,6 @@ std::string globalVariable(const Token& token, const SessionVariables& variables
                       true);
 }
 
-std::string sqliteLiteral(const SqlValue& value) {
-    if (!value.text)
-        return "NULL";
-    return value.number ? *value.text : sqliteString(*value.text);
-}
-
 bool isOwner(const Token& token) {
     return token.isName() && namesEqual(token.value, "dbo");
 }
@@ -112,7 +106,8 @@ std::string rewriteForSqlite(std::string_view tsql, const SessionVariables& vari
         } else if (token.isWord() && token.text.rfind("@@", 0) == 0) {
             out += globalVariable(token, variables);
         } else if (token.isWord() && token.text.front() == '@') {
-            out += sqliteLiteral(variables.locals.value(token.text));
+            variables.locals.value(token.text); // 137 when not declared
+            out += "tsql_var('" + token.text + "')";
         } else if (!afterDot && token.isName() && at(i + 1) && at(i + 1)->isSymbol(".") &&
                    at(i + 2) &&
                    (at(i + 2)->isSymbol(".") ||

@@ -320,7 +320,7 @@ void SessionImpl::run(const SetVariable& statement, StatementOutcome&) {
 void SessionImpl::run(const SelectAssign& statement, StatementOutcome&) {
     std::vector<std::vector<SqlValue>> rows = selectValues(*m_db, statement.sql, m_variables);
     // The last row's values stay; no row leaves the variables as they were.
-    if (!rows.empty())
+    if (!rows.empty() && !statement.assignsWhileRunning)
         for (std::size_t i = 0; i < statement.names.size() && i < rows.back().size(); ++i)
             m_variables.locals.assign(statement.names[i], rows.back()[i]);
     m_variables.rowcount = static_cast<long long>(rows.size());

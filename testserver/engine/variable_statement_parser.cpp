@@ -77,7 +77,7 @@ std::optional<Command> parseSelectAssign(TokenCursor& cursor) {
         return std::nullopt;
     }
     SelectAssign assign;
-    std::string list;
+    std::vector<std::string> expressions;
     while (true) {
         const Token& target = cursor.peek();
         if (!isLocalVariable(target) || !cursor.hasAhead(1) || !cursor.peek(1).isSymbol("="))
@@ -100,7 +100,7 @@ std::optional<Command> parseSelectAssign(TokenCursor& cursor) {
         }
         if (cursor.position() == begin)
             throw cursor.unexpected();
-        list += (list.empty() ? "" : ", ") + cursor.textOf(begin, cursor.position());
+        expressions.push_back(cursor.textOf(begin, cursor.position()));
         if (!cursor.acceptSymbol(","))
             break;
     }
@@ -110,7 +110,24 @@ std::optional<Command> parseSelectAssign(TokenCursor& cursor) {
             throw messages::notSupported("SELECT INTO");
         rest = " " + cursor.textOf(cursor.position(), cursor.end());
     }
+    // SQLite computes a sorted query's columns before it sorts, so only an
+    // unsorted one can assign while it runs and keep the last row's values.
+    int depth = 0;
+    assign.assignsWhileRunning = true;
+    for (std::size_t i = cursor.position(); i < cursor.end(); ++i) {
+        const Token& token = cursor.tokens()[i];
+        depth += token.isSymbol("(") ? 1 : token.isSymbol(")") ? -1 : 0;
+        if (depth == 0 && token.is("order"))
+            assign.assignsWhileRunning = false;
+    }
     cursor.seek(cursor.end());
+    std::string list;
+    for (std::size_t i = 0; i < expressions.size(); ++i) {
+        list += i ? ", " : "";
+        list += assign.assignsWhileRunning
+                    ? "tsql_assign('" + assign.names[i] + "', " + expressions[i] + ")"
+                    : expressions[i];
+    }
     assign.sql = "SELECT " + list + rest;
     return Command{assign, 1};
 }
