@@ -1,6 +1,7 @@
 #pragma once
 
 #include "testserver/engine/sql_type.h"
+#include "testserver/engine/sql_value.h"
 
 #include <memory>
 #include <optional>
@@ -216,8 +217,12 @@ struct SelectAssign {
 };
 
 // EXEC (expression): the text the expression gives runs as a batch of its own.
+// sp_executesql adds its parameters' declarations ("@a int, @b varchar(10)")
+// and the values passed for them, by name or in order (no name).
 struct ExecString {
     std::string expression;
+    std::string parameters;
+    std::vector<std::pair<std::string, SqlValue>> arguments;
 };
 
 // A statement whose arguments name @variables (EXEC proc @v, RAISERROR

@@ -137,11 +137,12 @@ std::string asciiUpper(std::string text) {
 
 class BatchParser {
 public:
-    explicit BatchParser(std::string_view batch) : m_batch(batch), m_tokens(tokenize(batch)) {}
+    BatchParser(std::string_view batch, const std::vector<std::string>& declared)
+        : m_batch(batch), m_tokens(tokenize(batch)), m_declared(declared) {}
 
     std::vector<Command> run() {
         std::vector<Command> commands;
-        checkDeclaredVariables(m_tokens);
+        checkDeclaredVariables(m_tokens, m_declared);
         std::vector<StatementSpan> spans = splitStatements(m_batch, m_tokens);
         for (std::size_t i = 0; i < spans.size(); ++i) {
             try {
@@ -488,6 +489,8 @@ private:
             return Command{statement, 1};
         }
         QualifiedName procedure = cursor.qualifiedName();
+        if (namesEqual(procedure.last(), "sp_executesql"))
+            return parseExecuteSql(cursor);
         std::vector<std::string> arguments;
         while (!cursor.atEnd()) {
             if (!arguments.empty())
@@ -529,11 +532,6 @@ private:
                     throw messages::procedureArguments(procedure.last(), "@objname");
                 return Command{BindObject{unbind == "sp_unbindrule", true, "", arguments[0]}, 1};
             }
-        if (namesEqual(procedure.last(), "sp_executesql")) {
-            if (arguments.size() != 1)
-                throw messages::notSupported("sp_executesql with parameters");
-            return Command{ExecString{tsqlLiteral(SqlValue::string(arguments.front()))}, 1};
-        }
         if (namesEqual(procedure.last(), "sp_dboption"))
             return databaseOption(arguments);
         if (namesEqual(procedure.last(), "sp_helptext")) {
@@ -756,13 +754,14 @@ private:
 
     std::string_view m_batch;
     std::vector<Token> m_tokens;
+    const std::vector<std::string>& m_declared;
     int m_loopDepth = 0; // WHILE loops around the statement being parsed
 };
 
 } // namespace
 
-std::vector<Command> parseBatch(std::string_view batch) {
-    return BatchParser(batch).run();
+std::vector<Command> parseBatch(std::string_view batch, const std::vector<std::string>& declared) {
+    return BatchParser(batch, declared).run();
 }
 
 } // namespace testserver

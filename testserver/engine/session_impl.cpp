@@ -5,11 +5,14 @@
 #include "testserver/engine/command_parser.h"
 #include "testserver/engine/ddl_executor.h"
 #include "testserver/engine/help_text.h"
+#include "testserver/engine/lexer.h"
 #include "testserver/engine/name_collation.h"
 #include "testserver/engine/select_executor.h"
 #include "testserver/engine/select_rewriter.h"
 #include "testserver/engine/server_error.h"
 #include "testserver/engine/sql_functions.h"
+#include "testserver/engine/token_cursor.h"
+#include "testserver/engine/variable_statement_parser.h"
 
 #include <charconv>
 #include <type_traits>
@@ -96,10 +99,11 @@ StatementOutcome SessionImpl::refusal(const ServerError& error) {
     return outcome;
 }
 
-void SessionImpl::runBatch(const std::string& sql, std::vector<StatementOutcome>& outcomes) {
+void SessionImpl::runBatch(const std::string& sql, std::vector<StatementOutcome>& outcomes,
+                           const std::vector<std::string>& declared) {
     std::vector<Command> commands;
     try {
-        commands = parseBatch(sql);
+        commands = parseBatch(sql, declared);
         Catalog catalog(*m_db, m_databaseName);
         for (const Command& command : commands)
             declareVariables(command, m_variables.locals, catalog);
@@ -392,9 +396,50 @@ void SessionImpl::runString(const ExecString& statement, int line,
             session.m_variables.locals = std::move(outer);
         }
     } restore{*this, outer};
+    std::vector<std::string> parameters;
+    StatementOutcome binding =
+        guarded(line, [&](StatementOutcome&) { parameters = declareParameters(statement); });
+    if (binding.failed) {
+        outcomes.push_back(std::move(binding));
+        return;
+    }
     Flow flow = m_flow;
-    runBatch(*text.text, outcomes);
+    runBatch(*text.text, outcomes, parameters);
     m_flow = flow;
+}
+
+std::vector<std::string> SessionImpl::declareParameters(const ExecString& statement) {
+    std::vector<std::string> names;
+    if (statement.parameters.empty() && statement.arguments.empty())
+        return names;
+    std::string declaration = "DECLARE " + statement.parameters;
+    std::vector<Token> tokens = tokenize(declaration);
+    for (const Token& token : tokens)
+        if (token.is("output") || token.is("out"))
+            throw messages::notSupported("OUTPUT parameters of sp_executesql");
+    TokenCursor cursor(declaration, tokens, 0, tokens.size());
+    Command parsed = statement.parameters.empty() ? Command{Declare{}, 1} : parseDeclare(cursor);
+    for (const auto& [name, type] : std::get<Declare>(parsed.action).variables) {
+        m_variables.locals.declare(name, type);
+        names.push_back(name);
+    }
+    std::size_t position = 0;
+    for (const auto& [name, value] : statement.arguments) {
+        std::string target = name;
+        if (target.empty()) {
+            if (position >= names.size())
+                throw ServerError(
+                    messages::make(8144, 16,
+                                   "Procedure or function sp_executesql has too many arguments "
+                                   "specified."));
+            target = names[position++];
+        } else if (!m_variables.locals.declared(target)) {
+            throw ServerError(messages::make(
+                8145, 16, target + " is not a parameter for procedure sp_executesql."));
+        }
+        m_variables.locals.assign(target, value);
+    }
+    return names;
 }
 
 void SessionImpl::runWithValues(const WithVariables& statement, int line,

@@ -53,7 +53,12 @@ private:
     void runWithValues(const WithVariables& statement, int line,
                        std::vector<StatementOutcome>& outcomes);
     // Runs a batch's text; `outcomes` gets a statement's outcome each.
-    void runBatch(const std::string& sql, std::vector<StatementOutcome>& outcomes);
+    // `declared` are the variables declared before it begins.
+    void runBatch(const std::string& sql, std::vector<StatementOutcome>& outcomes,
+                  const std::vector<std::string>& declared = {});
+    // Declares sp_executesql's parameters in the running batch and gives them
+    // their values; the parameters' names.
+    std::vector<std::string> declareParameters(const ExecString& statement);
     // The outcome of a batch that the parser refused; @@ERROR takes its number.
     StatementOutcome refusal(const ServerError& error);
     // The value of one expression, as SELECT gives it.

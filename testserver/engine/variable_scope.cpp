@@ -24,8 +24,11 @@ ServerError locatedAt(const Token& token, const ServerError& error) {
 
 } // namespace
 
-void checkDeclaredVariables(const std::vector<Token>& tokens) {
+void checkDeclaredVariables(const std::vector<Token>& tokens,
+                            const std::vector<std::string>& predeclared) {
     std::set<std::string> declared;
+    for (const std::string& name : predeclared)
+        declared.insert(asciiLower(name));
     // Within an EXEC statement's arguments; a batch may begin with a bare
     // procedure call.
     bool inExec = !tokens.empty() && tokens.front().isName() &&

@@ -10,6 +10,8 @@ namespace testserver {
 // each is declared once (134) and before it is used (137). A procedure's
 // parameter names in EXEC (@name = value) are no variables; a batch that
 // defines a procedure, view, trigger or function is left to that definition.
-void checkDeclaredVariables(const std::vector<Token>& tokens);
+// `declared` are declared before the batch begins.
+void checkDeclaredVariables(const std::vector<Token>& tokens,
+                            const std::vector<std::string>& declared = {});
 
 } // namespace testserver

@@ -1,5 +1,6 @@
 #include "testserver/engine/variable_statement_parser.h"
 
+#include "testserver/engine/name_collation.h"
 #include "testserver/engine/server_error.h"
 #include "testserver/engine/sql_value.h"
 
@@ -148,11 +149,55 @@ Command parseExecString(TokenCursor& cursor) {
     }
     if (close == open || close == open + 1)
         throw cursor.unexpected();
-    ExecString exec{cursor.textOf(open + 1, close)};
+    ExecString exec;
+    exec.expression = cursor.textOf(open + 1, close);
     cursor.seek(close + 1);
     if (cursor.accept("as")) // EXEC (...) AS USER / LOGIN
         throw messages::notSupported("EXECUTE AS");
     cursor.expectEnd();
+    return Command{exec, 1};
+}
+
+Command parseExecuteSql(TokenCursor& cursor) {
+    std::vector<std::pair<std::string, SqlValue>> arguments;
+    while (!cursor.atEnd()) {
+        if (!arguments.empty())
+            cursor.expectSymbol(",");
+        std::string name;
+        if (isLocalVariable(cursor.peek()) && cursor.hasAhead(1) && cursor.peek(1).isSymbol("=")) {
+            name = cursor.next().text;
+            cursor.next();
+        }
+        const Token& token = cursor.next();
+        if (token.isString())
+            arguments.emplace_back(name, SqlValue::string(token.value));
+        else if (token.kind == TokenKind::Number)
+            arguments.emplace_back(name, SqlValue::numeric(token.text));
+        else if (token.isSymbol("-") && !cursor.atEnd() && cursor.peek().kind == TokenKind::Number)
+            arguments.emplace_back(name, SqlValue::numeric("-" + cursor.next().text));
+        else if (token.is("null"))
+            arguments.emplace_back(name, SqlValue::null());
+        else
+            throw TokenCursor::unexpected(token);
+        if (cursor.accept("output") || cursor.accept("out"))
+            throw messages::notSupported("OUTPUT parameters of sp_executesql");
+    }
+    auto take = [&](std::string_view parameter) -> std::optional<SqlValue> {
+        if (arguments.empty() ||
+            !(arguments.front().first.empty() || namesEqual(arguments.front().first, parameter)))
+            return std::nullopt;
+        SqlValue value = arguments.front().second;
+        arguments.erase(arguments.begin());
+        return value;
+    };
+    std::optional<SqlValue> statement = take("@stmt");
+    if (!statement)
+        throw messages::procedureArguments("sp_executesql", "@stmt");
+    ExecString exec;
+    exec.expression = tsqlLiteral(*statement);
+    if (std::optional<SqlValue> parameters = take("@params"))
+        exec.parameters = parameters->text.value_or("");
+    exec.arguments = std::move(arguments);
     return Command{exec, 1};
 }
 

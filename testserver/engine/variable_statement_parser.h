@@ -23,6 +23,10 @@ std::optional<Command> parseSelectAssign(TokenCursor& cursor);
 // EXEC|EXECUTE ( expression )
 Command parseExecString(TokenCursor& cursor);
 
+// The arguments of sp_executesql after its name: statement [, parameter
+// declarations [, values by position or @name = value ...]].
+Command parseExecuteSql(TokenCursor& cursor);
+
 // True when a local @variable is among the statement's remaining tokens,
 // other than as a parameter name (@name = ...).
 bool namesVariable(const TokenCursor& cursor);
