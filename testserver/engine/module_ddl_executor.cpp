@@ -116,9 +116,10 @@ void DdlExecutor::dropModule(DropKind kind, const std::string& name) {
         bound.bind(1, object->id);
         if (bound.step())
             throw ServerError(messages::make(3716, 16,
-                                             "Cannot drop the " + std::string(words.noun) + " '" +
+                                             "The " + std::string(words.noun) + " '" +
                                                  object->name +
-                                                 "' because it is bound to one or more column."));
+                                                 "' cannot be dropped because it is bound to one "
+                                                 "or more column."));
     }
     if (kind == DropKind::Table)
         dropTable(*object);

@@ -387,10 +387,10 @@ private:
         int depth = 0;
         while (!m_cursor.atEnd()) {
             const Token& token = m_cursor.peek();
-            if (depth == 0 &&
-                (token.isSymbol(",") || token.isSymbol(")") ||
-                 (m_cursor.position() > begin &&
-                  (startsColumnConstraint(token) || token.is("default") || token.is("identity")))))
+            if (depth == 0 && (token.isSymbol(",") || token.isSymbol(")") ||
+                               (m_cursor.position() > begin &&
+                                (startsColumnConstraint(token) || token.is("default") ||
+                                 token.is("identity") || nullAfterOperand(token)))))
                 break;
             if (token.isSymbol("("))
                 ++depth;
@@ -424,6 +424,20 @@ private:
         if (m_cursor.hasAhead(1) && m_cursor.peek(1).isSymbol("("))
             return false;
         return token.kind == TokenKind::QuotedName || !findBuiltinType(token.text);
+    }
+
+    // NULL or NOT NULL right after an operand: a nullability that a computed
+    // column does not take, not part of its expression.
+    bool nullAfterOperand(const Token& token) const {
+        bool nullability = token.is("null") ||
+                           (token.is("not") && m_cursor.hasAhead(1) && m_cursor.peek(1).is("null"));
+        if (!nullability)
+            return false;
+        const Token& previous = m_cursor.tokens()[m_cursor.position() - 1];
+        bool operand =
+            previous.isName() && !(previous.isWord() && isReservedKeyword(previous.text));
+        return operand || previous.isSymbol(")") || previous.kind == TokenKind::Number ||
+               previous.isString();
     }
 
     static bool startsColumnConstraint(const Token& token) {
