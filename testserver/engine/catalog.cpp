@@ -267,6 +267,7 @@ void Catalog::deleteColumn(long long tableId, int colid) {
     for (const char* sql :
          {"DELETE FROM syscolumns WHERE id = ? AND colid = ?",
           "DELETE FROM testserver_identity WHERE id = ? AND colid = ?",
+          "DELETE FROM testserver_rowguidcol WHERE id = ? AND colid = ?",
           "DELETE FROM syscomments WHERE id = ? AND number = ?",
           "DELETE FROM sysproperties WHERE id = ? AND smallid = ? AND type = 4"}) {
         auto statement = m_db.prepare(sql);

@@ -191,6 +191,11 @@ CREATE TABLE IF NOT EXISTS sysproperties (
     value sql_variant NULL,
     PRIMARY KEY (id, type, smallid, name)
 );
+-- The test server's own: the ROWGUIDCOL column of a table (one at most).
+CREATE TABLE IF NOT EXISTS testserver_rowguidcol (
+    id int NOT NULL PRIMARY KEY,
+    colid smallint NOT NULL
+);
 CREATE TABLE IF NOT EXISTS testserver_descending_keys (
     id int NOT NULL,
     indid smallint NOT NULL,
@@ -235,11 +240,11 @@ void ensureLaterTables(CatalogDb& db) {
     std::optional<long long> present = db.queryInteger(
         "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN ('sysconstraints', "
         "'sysforeignkeys', 'testserver_identity', 'testserver_descending_keys', "
-        "'sysproperties')");
+        "'sysproperties', 'testserver_rowguidcol')");
     std::optional<long long> identityFlags = db.queryInteger(
         "SELECT count(*) FROM pragma_table_info('testserver_identity') WHERE name = "
         "'not_for_replication'");
-    if (present && *present == 5 && identityFlags && *identityFlags == 1)
+    if (present && *present == 6 && identityFlags && *identityFlags == 1)
         return;
     CatalogTransaction transaction(db);
     bool identityTable = present && db.queryInteger("SELECT count(*) FROM sqlite_master WHERE "

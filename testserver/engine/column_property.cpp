@@ -15,14 +15,16 @@ struct ColumnQuery {
     const char* sql; // one value for the table id and the column name
 };
 
-// Each property read from the column's syscolumns row (and the test
-// server's identity table): colstat 4 marks a computed column, 8 ROWGUIDCOL.
+// Each property read from the column's syscolumns row, or the test server's
+// own tables of identity and ROWGUIDCOL columns.
 constexpr ColumnQuery kColumnQueries[] = {
     {"AllowsNull", "SELECT isnullable FROM syscolumns WHERE id = ? AND name = ?"},
     {"ColumnId", "SELECT colid FROM syscolumns WHERE id = ? AND name = ?"},
     {"IsComputed", "SELECT iscomputed FROM syscolumns WHERE id = ? AND name = ?"},
     {"IsIdentity", "SELECT (status & 128) <> 0 FROM syscolumns WHERE id = ? AND name = ?"},
-    {"IsRowGuidCol", "SELECT (colstat & 8) <> 0 FROM syscolumns WHERE id = ? AND name = ?"},
+    {"IsRowGuidCol",
+     "SELECT EXISTS (SELECT 1 FROM testserver_rowguidcol r WHERE r.id = c.id AND r.colid = "
+     "c.colid) FROM syscolumns c WHERE c.id = ? AND c.name = ?"},
     {"IsOutParam", "SELECT 0 FROM syscolumns WHERE id = ? AND name = ?"},
     {"IsFulltextIndexed", "SELECT 0 FROM syscolumns WHERE id = ? AND name = ?"},
     {"IsIdNotForRepl",

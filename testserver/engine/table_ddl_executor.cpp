@@ -123,15 +123,10 @@ void DdlExecutor::insertColumn(long long tableId, int colid, const ResolvedColum
     bindSyscolumnsRow(insert, {column.name, tableId, colid, column.values, column.nullable,
                                column.identity, column.collation});
     insert.run();
-    if (column.computed || column.rowGuidCol) {
-        // colstat (internal): 4 computed, 8 ROWGUIDCOL; iscomputed as documented.
-        auto flags = m_catalog.db().prepare("UPDATE syscolumns SET colstat = colstat | ?, "
-                                            "iscomputed = ? WHERE id = ? AND colid = ?");
-        flags.bind(1, (column.computed ? 4 : 0) | (column.rowGuidCol ? 8 : 0))
-            .bind(2, column.computed ? 1 : 0)
-            .bind(3, tableId)
-            .bind(4, colid)
-            .run();
+    if (column.computed) {
+        auto flag = m_catalog.db().prepare(
+            "UPDATE syscolumns SET iscomputed = 1 WHERE id = ? AND colid = ?");
+        flag.bind(1, tableId).bind(2, colid).run();
     }
 }
 
@@ -143,6 +138,11 @@ void DdlExecutor::insertNewColumn(long long tableId, int colid, const ResolvedCo
                               column.identityDeclaration.notForReplication);
     if (column.computed)
         m_catalog.insertComments(tableId, column.computed->text, false, colid);
+    if (column.rowGuidCol) {
+        auto flag =
+            m_catalog.db().prepare("INSERT INTO testserver_rowguidcol (id, colid) VALUES (?, ?)");
+        flag.bind(1, tableId).bind(2, colid).run();
+    }
 }
 
 void DdlExecutor::completeColumns(const ObjectRow* table, std::vector<ResolvedColumn>& added) {
@@ -151,7 +151,7 @@ void DdlExecutor::completeColumns(const ObjectRow* table, std::vector<ResolvedCo
     if (table) {
         auto existing = m_catalog.db().prepare(
             "SELECT name, xtype, xusertype, length, prec, scale, xprec, xscale, typestat, "
-            "collation, colstat FROM syscolumns WHERE id = ? AND iscomputed = 0");
+            "collation FROM syscolumns WHERE id = ? AND iscomputed = 0");
         existing.bind(1, table->id);
         while (existing.step()) {
             ColumnTypeValues values;
@@ -170,9 +170,12 @@ void DdlExecutor::completeColumns(const ObjectRow* table, std::vector<ResolvedCo
             if (!existing.isNull(9))
                 collation = existing.text(9);
             typed.push_back({existing.text(0), values, collation});
-            if (existing.integer(10) & 8)
-                ++rowGuidColumns;
         }
+        rowGuidColumns = static_cast<int>(
+            m_catalog.db()
+                .queryInteger("SELECT count(*) FROM testserver_rowguidcol WHERE id = " +
+                              std::to_string(table->id))
+                .value_or(0));
     }
     for (const ResolvedColumn& column : added)
         if (!column.computed)
@@ -361,6 +364,7 @@ void DdlExecutor::dropTable(const ObjectRow& table) {
     for (const char* sql :
          {"DELETE FROM sysindexkeys WHERE id = ?", "DELETE FROM sysindexes WHERE id = ?",
           "DELETE FROM syscolumns WHERE id = ?", "DELETE FROM testserver_identity WHERE id = ?",
+          "DELETE FROM testserver_rowguidcol WHERE id = ?",
           "DELETE FROM testserver_descending_keys WHERE id = ?"}) {
         auto statement = m_catalog.db().prepare(sql);
         statement.bind(1, table.id).run();
