@@ -3,6 +3,8 @@
 
 #include "testserver/engine/ddl_executor.h"
 
+#include "testserver/engine/extended_property_levels.h"
+
 #include "testserver/engine/name_collation.h"
 #include "testserver/engine/server_error.h"
 
@@ -29,21 +31,12 @@ ServerError invalidTarget(const std::string& name) {
                                           name + "', or the object does not exist."));
 }
 
-// The sysobjects kinds a level-1 type names.
-bool levelOneMatches(const std::string& type, const std::string& xtype, long long parent) {
-    if (type == "table")
-        return xtype == "U";
-    if (type == "view")
-        return xtype == "V";
-    if (type == "procedure")
-        return xtype == "P";
-    if (type == "function")
-        return xtype == "FN" || xtype == "IF" || xtype == "TF";
-    if (type == "default")
-        return xtype == "D" && parent == 0;
-    if (type == "rule")
-        return xtype == "R";
-    return false;
+// Whether the object is of the kind a level-1 type names; a default is one
+// made by CREATE DEFAULT, not a DEFAULT constraint.
+bool levelOneMatches(const std::string& type, const ObjectRow& object) {
+    const LevelOneType* level = findLevelOneType(type);
+    return level && level->xtypes.find(" " + object.xtype + " ") != std::string_view::npos &&
+           !(object.xtype == "D" && object.parent != 0);
 }
 
 } // namespace
@@ -65,7 +58,7 @@ void DdlExecutor::execute(const ExtendedPropertyCall& statement) {
     PropertyTarget target;
     const std::string& objectName = levels[1].second;
     std::optional<ObjectRow> object = m_catalog.findObject(objectName);
-    if (!object || !levelOneMatches(levels[1].first, object->xtype, object->parent))
+    if (!object || !levelOneMatches(levels[1].first, *object))
         throw invalidTarget(objectName);
     target.id = object->id;
     target.label = "dbo." + object->name;
