@@ -161,6 +161,7 @@ struct CreateModule {
     std::string text; // the whole batch as sent
     bool encrypted = false;
     std::string triggerTable;
+    bool insteadOf = false;    // an INSTEAD OF trigger, which a view may have
     std::string functionXtype; // FN scalar, IF inline table, TF table
 };
 

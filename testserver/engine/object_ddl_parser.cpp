@@ -139,9 +139,10 @@ private:
                 break;
             } else if (depth == 0 && token.is("with"))
                 inWith = true;
-            else if (depth == 0 && (token.is("for") || token.is("after") || token.is("instead")))
+            else if (depth == 0 && (token.is("for") || token.is("after") || token.is("instead"))) {
                 inWith = false;
-            else if (inWith && token.is("encryption"))
+                module.insteadOf = module.insteadOf || token.is("instead");
+            } else if (inWith && token.is("encryption"))
                 module.encrypted = true;
         }
         if (!sawAs || m_cursor.atEnd())
