@@ -3,6 +3,7 @@
 #include "testserver/engine/extended_property_levels.h"
 
 #include "testserver/engine/name_collation.h"
+#include "testserver/engine/select_rewriter.h"
 #include "testserver/engine/server_error.h"
 #include "testserver/engine/token_cursor.h"
 
@@ -12,19 +13,9 @@ namespace testserver {
 
 namespace {
 
-std::string literal(const std::string& value) {
-    std::string quoted = "'";
-    for (char c : value) {
-        quoted += c;
-        if (c == '\'')
-            quoted += '\'';
-    }
-    return quoted + "'";
-}
-
 // "AND column = 'value'" for a given argument; nothing for NULL.
 std::string equals(const char* column, const std::optional<std::string>& value) {
-    return value ? std::string(" AND ") + column + " = " + literal(*value) : std::string();
+    return value ? std::string(" AND ") + column + " = " + sqliteString(*value) : std::string();
 }
 
 // The sysobjects kinds of a level-1 type as an SQL list: ('FN', 'IF', 'TF').
@@ -87,7 +78,7 @@ std::optional<std::string> extendedPropertyListing(const std::vector<Token>& tok
         (arguments[2] && !namesEqual(*arguments[2], "dbo")) || !level1)
         return none;
     if (!level2)
-        return "(SELECT upper(" + literal(*level1) +
+        return "(SELECT upper(" + sqliteString(*level1) +
                ") AS objtype, o.name AS objname, p.name AS name, p.value AS value FROM "
                "sysproperties p JOIN sysobjects o ON o.id = p.id WHERE p.type = 3 AND p.smallid "
                "= 0 AND o.parent_obj = 0" +
@@ -104,7 +95,7 @@ std::optional<std::string> extendedPropertyListing(const std::vector<Token>& tok
                "= p.id AND x.indid = p.smallid WHERE p.type = 5" +
                object + item + property + ")";
     if (*level2 == "constraint" || *level2 == "trigger")
-        return "(SELECT upper(" + literal(*level2) +
+        return "(SELECT upper(" + sqliteString(*level2) +
                ") AS objtype, x.name AS objname, p.name AS name, p.value AS value FROM "
                "sysproperties p JOIN sysobjects x ON x.id = p.id JOIN sysobjects o ON o.id = "
                "x.parent_obj WHERE p.type = 3 AND x.xtype " +

@@ -10,8 +10,6 @@
 
 namespace testserver {
 
-namespace {
-
 std::string sqliteString(std::string_view value) {
     std::string out = "'";
     for (char c : value) {
@@ -21,6 +19,8 @@ std::string sqliteString(std::string_view value) {
     }
     return out + "'";
 }
+
+namespace {
 
 std::string sqliteName(std::string_view value) {
     std::string out = "\"";
