@@ -491,6 +491,8 @@ private:
         QualifiedName procedure = cursor.qualifiedName();
         if (namesEqual(procedure.last(), "sp_executesql"))
             return parseExecuteSql(cursor);
+        if (isCatalogProcedure(procedure.last()))
+            return parseCatalogProcedure(procedure.last(), cursor);
         std::vector<std::string> arguments;
         while (!cursor.atEnd()) {
             if (!arguments.empty())

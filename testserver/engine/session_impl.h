@@ -63,6 +63,8 @@ private:
     StatementOutcome refusal(const ServerError& error);
     // The value of one expression, as SELECT gives it.
     SqlValue evaluate(const std::string& expression);
+    void run(const RenameObject& statement, StatementOutcome& outcome);
+    void run(const Recompile& statement, StatementOutcome& outcome);
     template <typename Ddl> void run(const Ddl& statement, StatementOutcome& outcome);
 
     void setResult(ResultSet result, StatementOutcome& outcome);
