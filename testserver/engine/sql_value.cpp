@@ -102,6 +102,49 @@ SqlValue toInteger(const IntegerRange& range, const SqlValue& value) {
     return SqlValue::numeric(std::to_string(number));
 }
 
+// A number's text in plain decimal notation: as written when it has no
+// exponent, else from its value.
+std::string plainDecimal(std::string_view text, double value) {
+    if (text.find_first_of("eE") == std::string_view::npos)
+        return std::string(text);
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.17f", value);
+    return buffer;
+}
+
+// Decimal text rounded to `scale` places, half away from zero, digit by
+// digit so that 1.005 rounds to 1.01 as SQL Server's exact numerics do.
+std::string roundedToScale(const std::string& text, int scale) {
+    bool negative = !text.empty() && text.front() == '-';
+    std::string body = negative ? text.substr(1) : text;
+    std::size_t dot = body.find('.');
+    std::string whole = dot == std::string::npos ? body : body.substr(0, dot);
+    std::string fraction = dot == std::string::npos ? "" : body.substr(dot + 1);
+    if (whole.empty())
+        whole = "0";
+    bool roundUp = static_cast<int>(fraction.size()) > scale &&
+                   fraction[static_cast<std::size_t>(scale)] >= '5';
+    fraction.resize(static_cast<std::size_t>(scale), '0');
+    std::string number = whole + fraction;
+    for (std::size_t i = number.size(); roundUp && i-- > 0;) {
+        if (number[i] == '9') {
+            number[i] = '0';
+        } else {
+            ++number[i];
+            roundUp = false;
+        }
+    }
+    if (roundUp)
+        number.insert(number.begin(), '1');
+    std::size_t split = number.size() - static_cast<std::size_t>(scale);
+    whole = number.substr(0, split);
+    whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size() - 1));
+    std::string out = (negative ? "-" : "") + whole;
+    if (scale > 0)
+        out += "." + number.substr(split);
+    return out;
+}
+
 SqlValue toExact(std::string_view name, int scale, int precision, const SqlValue& value) {
     std::string_view text = trimmed(*value.text);
     double number = 0;
@@ -112,11 +155,14 @@ SqlValue toExact(std::string_view name, int scale, int precision, const SqlValue
     if (text.empty() || error != std::errc() || end != text.data() + text.size())
         throw ServerError(messages::make(
             8114, 16, "Error converting data type varchar to " + std::string(name) + "."));
-    if (std::fabs(number) >= std::pow(10.0, precision - scale))
+    std::string digits = plainDecimal(std::string_view(first, end - first), number);
+    std::string rounded = roundedToScale(digits, scale);
+    std::string whole = rounded.substr(rounded.front() == '-' ? 1 : 0);
+    whole = whole.substr(0, whole.find('.'));
+    std::size_t integerDigits = whole == "0" ? 0 : whole.size();
+    if (static_cast<int>(integerDigits) > precision - scale)
         throw overflow(name);
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*f", scale, number);
-    return SqlValue::numeric(buffer);
+    return SqlValue::numeric(rounded);
 }
 
 SqlValue toFloat(std::string_view name, const SqlValue& value) {
