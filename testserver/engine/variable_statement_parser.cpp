@@ -72,6 +72,18 @@ Command parseSetVariable(TokenCursor& cursor) {
 std::optional<Command> parseSelectAssign(TokenCursor& cursor) {
     std::size_t start = cursor.position();
     cursor.expect("select");
+    // SELECT [ALL | DISTINCT] [TOP n [PERCENT]] @a = ...
+    std::size_t quantifier = cursor.position();
+    if (!cursor.accept("distinct"))
+        cursor.accept("all");
+    if (cursor.accept("top")) {
+        if (!cursor.atEnd())
+            cursor.next();
+        cursor.accept("percent");
+    }
+    std::string prefix = cursor.position() > quantifier
+                             ? cursor.textOf(quantifier, cursor.position()) + " "
+                             : std::string();
     if (cursor.atEnd() || !isLocalVariable(cursor.peek()) || !cursor.hasAhead(1) ||
         !cursor.peek(1).isSymbol("=")) {
         cursor.seek(start);
@@ -129,7 +141,7 @@ std::optional<Command> parseSelectAssign(TokenCursor& cursor) {
                     ? "tsql_assign('" + assign.names[i] + "', " + expressions[i] + ")"
                     : expressions[i];
     }
-    assign.sql = "SELECT " + list + rest;
+    assign.sql = "SELECT " + prefix + list + rest;
     return Command{assign, 1};
 }
 
