@@ -26,6 +26,7 @@ protected:
         const auto scripts = dbc::test::fixturesDir() / "scripts";
         dbc::test::loadCatalog(s_dataDir->path(), "library", scripts / "library_sample.sql");
         dbc::test::loadCatalog(s_dataDir->path(), "helpdesk", scripts / "helpdesk_em.sql");
+        dbc::test::loadCatalog(s_dataDir->path(), "bookshop", scripts / "bookshop_install.sql");
         dbc::test::loadCatalog(s_dataDir->path(), "ticketing", scripts / "ticketing_em.sql");
         s_server = std::make_unique<dbc::test::TestServerProcess>(s_dataDir->path());
     }
@@ -36,6 +37,13 @@ protected:
 
     static std::string connectionString(const std::string& database) {
         return freeTdsConnectionString(s_server->port(), "sa", "", database);
+    }
+
+    // FreeTDS's tsql run against the server with the input typed in.
+    static ChildResult tsql(const std::string& database, const std::string& input) {
+        return runChild({"tsql", "-H", "127.0.0.1", "-p", std::to_string(s_server->port()), "-U",
+                         "sa", "-P", "", "-D", database},
+                        input, {"TDSVER=7.4", "LANG=C.UTF-8", "FREETDSCONF=/dev/null"});
     }
 
     static std::unique_ptr<dbc::test::TempDir> s_dataDir;
@@ -79,16 +87,27 @@ TEST_F(CatalogFactsTest, DataStatementsAreRefusedWithTheReason) {
 }
 
 TEST_F(CatalogFactsTest, TsqlReadsIdentityAndRaisedErrors) {
-    ChildResult result = runChild(
-        {"tsql", "-H", "127.0.0.1", "-p", std::to_string(s_server->port()), "-U", "sa", "-P", "",
-         "-D", "helpdesk"},
+    ChildResult result = tsql(
+        "helpdesk",
         "select IDENT_SEED('Tickets'), OBJECTPROPERTY(object_id('FK_Replies_Tickets'), "
         "'CnstIsDeleteCascade')\ngo\nraiserror('Stopped at step %d of %s', 16, 2, 7, 'setup')\ngo\n"
-        "exit\n",
-        {"TDSVER=7.4", "LANG=C.UTF-8", "FREETDSCONF=/dev/null"});
+        "exit\n");
     EXPECT_NE(result.out.find("-100\t1"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("Msg 50000"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("Stopped at step 7 of setup"), std::string::npos) << result.out;
+}
+
+// A batch's variables reach RAISERROR's arguments and EXEC's string over
+// the wire, and end with the batch.
+TEST_F(CatalogFactsTest, TsqlRunsBatchesWithVariables) {
+    ChildResult result = tsql(
+        "helpdesk",
+        "declare @db sysname, @n int\nselect @db = db_name(), @n = count(*) from sysobjects where "
+        "xtype = 'U'\nraiserror('%s has %d tables', 16, 1, @db, @n)\nexec ('print ''inner ' + "
+        "'batch''')\ngo\nselect @db\ngo\nexit\n");
+    EXPECT_NE(result.out.find("helpdesk has 3 tables"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("inner batch"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("Must declare the variable '@db'."), std::string::npos) << result.out;
 }
 
 } // namespace

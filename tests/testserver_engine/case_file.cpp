@@ -46,10 +46,11 @@ std::vector<CaseEntry> readCaseFile(const std::filesystem::path& path) {
             cases.back().database = line.substr(4);
         } else if (startsWith(line, "-> ")) {
             cases.back().rows.push_back(line.substr(3));
-        } else if (startsWith(line, "!! ")) {
+        } else if (startsWith(line, "!! ") || startsWith(line, "!? ")) {
             std::istringstream numbers(line.substr(3));
             for (int value = 0; numbers >> value;)
                 cases.back().refusal.push_back(value);
+            cases.back().refusalBeforeLast = startsWith(line, "!?");
         } else if (startsWith(line, "! ")) {
             cases.back().refusalText = line.substr(2);
         } else if (startsWith(line, ">> ")) {

@@ -15,6 +15,8 @@ namespace testserver::test {
 //   -> a|b|NULL        an expected row of the last result, fields joined by '|'
 //   !! 3726 1750       the last statement is refused with these message numbers
 //   ! text             ... and this first message text
+//   !? 3701            statements before the last are refused with these
+//                      numbers; the last one succeeds
 //   >> 50000: text     an informational message the last batch returns
 //   # ...              a comment
 //   anything else      SQL; lines that hold only GO separate batches
@@ -25,6 +27,7 @@ struct CaseEntry {
     std::vector<std::string> batches;
     std::vector<std::string> rows;
     std::vector<int> refusal;
+    bool refusalBeforeLast = false; // written as !?
     std::optional<std::string> refusalText;
     std::vector<std::string> infoMessages;
 };

@@ -55,6 +55,30 @@ INSTANTIATE_TEST_SUITE_P(
         RewriteCase{"SELECT a.name AS DFName  FROM sysobjects a  ",
                     "SELECT a.name AS DFName  FROM sysobjects a  "}));
 
+// T-SQL's operators and functions keep their meaning and precedence; the
+// rest of the text is left as written.
+INSTANTIATE_TEST_SUITE_P(
+    Expressions, RewriteTest,
+    ::testing::Values(
+        RewriteCase{"select 'a' + name from t", "select tsql_plus('a', name) from t"},
+        RewriteCase{"select a - b + c, -1 + 2", "select tsql_plus(a - b, c), tsql_plus(-1, 2)"},
+        RewriteCase{"select 1 + 2 * 3 - 4", "select tsql_plus(1, 2 * 3) - 4"},
+        RewriteCase{"select x from t where t.name + '.' = 'a.' and 1 = 1",
+                    "select x from t where tsql_plus(t.name, '.') = 'a.' and 1 = 1"},
+        RewriteCase{"select count(*) + 1, (a + b) * 2",
+                    "select tsql_plus(count(*), 1), (tsql_plus(a, b)) * 2"},
+        RewriteCase{"select case when a = 1 then 'x' else 'y' end + 'z'",
+                    "select tsql_plus(case when a = 1 then 'x' else 'y' end, 'z')"},
+        RewriteCase{"select convert(varchar(10), x, 113), CAST(y AS int) + 1",
+                    "select tsql_convert('varchar(10)', x, 113), tsql_plus(tsql_convert('int', "
+                    "y), 1)"},
+        RewriteCase{"select isnull(a, 'b'), left(a, 2), datediff(day, a, b)",
+                    "select tsql_isnull(a, 'b'), tsql_left(a, 2), datediff('day', a, b)"},
+        RewriteCase{"select name from t where sysstat & 0xf = 4 and name in ('a', 'b')",
+                    "select name from t where sysstat & 0xf = 4 and name in ('a', 'b')"},
+        RewriteCase{"select a from t left join u on t.x = u.x", "select a from t left join u on "
+                                                                "t.x = u.x"}));
+
 TEST(RewriteTest, UndeclaredVariablesAreRefusedWith137) {
     SessionVariables variables;
     for (const char* sql : {"select @x", "select @@nosuchthing"}) {

@@ -121,6 +121,10 @@ bool CatalogStatement::isInteger(int column) const {
     return sqlite3_column_type(m_stmt, column) == SQLITE_INTEGER;
 }
 
+bool CatalogStatement::isFloat(int column) const {
+    return sqlite3_column_type(m_stmt, column) == SQLITE_FLOAT;
+}
+
 long long CatalogStatement::integer(int column) const {
     return sqlite3_column_int64(m_stmt, column);
 }

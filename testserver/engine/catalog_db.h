@@ -67,6 +67,7 @@ public:
 
     bool isNull(int column) const;
     bool isInteger(int column) const;
+    bool isFloat(int column) const;
     long long integer(int column) const;
     std::string text(int column) const;
     std::optional<std::string> value(int column) const;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "testserver/engine/sql_type.h"
+#include "testserver/engine/sql_value.h"
 
 #include <memory>
 #include <optional>
@@ -202,8 +203,53 @@ struct TransactionControl {
     enum class Kind { Begin, Commit, Rollback } kind = Kind::Begin;
 };
 
+// PRINT expression
 struct Print {
+    std::string expression;
+};
+
+// DECLARE @a type [, @b type ...]
+struct Declare {
+    std::vector<std::pair<std::string, DeclaredType>> variables;
+};
+
+// SET @a = expression
+struct SetVariable {
+    std::string name;
+    std::string expression;
+};
+
+// SELECT @a = expression [, @b = expression ...] [FROM ...]. Without a
+// top-level ORDER BY, `sql` assigns row by row as it runs (each target's
+// expression wrapped in tsql_assign), so that @a = @a + name accumulates as
+// in SQL Server; with one, `sql` is the SELECT with the targets taken out,
+// one result column per target, and the last row's values are assigned.
+struct SelectAssign {
+    std::vector<std::string> names;
+    std::string sql;
+    bool assignsWhileRunning = false;
+};
+
+// EXEC (expression): the text the expression gives runs as a batch of its own.
+// sp_executesql adds its parameters' declarations ("@a int, @b varchar(10)")
+// and the values passed for them, by name or in order (no name).
+struct ExecString {
+    std::string expression;
+    std::string parameters;
+    std::vector<std::pair<std::string, SqlValue>> arguments;
+};
+
+// A statement whose arguments name @variables (EXEC proc @v, RAISERROR
+// (..., @v)): at run time the values take the variables' places and the
+// text is parsed and run. `returnVariable` is @rc of EXEC @rc = proc.
+struct WithVariables {
     std::string text;
+    std::optional<std::string> returnVariable;
+};
+
+// BREAK, CONTINUE, RETURN
+struct FlowControl {
+    enum class Kind { Break, Continue, Return } kind = Kind::Return;
 };
 
 // RAISERROR ('text', severity, state [, argument ...]) with the arguments
@@ -278,6 +324,11 @@ struct IfStatement {
     std::shared_ptr<Command> otherwise;
 };
 
+struct WhileLoop {
+    std::string condition;
+    std::shared_ptr<Command> body;
+};
+
 // BEGIN ... END: statements run in order, each with its own outcome.
 struct Block {
     std::vector<std::shared_ptr<Command>> statements;
@@ -288,7 +339,9 @@ struct Command {
                  RaiseError, NoCatalogChange, IfStatement, Block, CreateTable, AlterTableAdd,
                  SetConstraintsEnabled, AlterColumn, DropColumns, DropConstraints, CreateIndex,
                  DropIndexes, CreateModule, DropObjects, CreateDatabase, AddType, DropType,
-                 BindObject, DatabaseOption, ExtendedPropertyCall, RenameObject, Recompile>
+                 BindObject, DatabaseOption, Declare, SetVariable, SelectAssign, ExecString,
+                 WithVariables, FlowControl, WhileLoop, ExtendedPropertyCall, RenameObject,
+                 Recompile>
         action;
     int line = 1;
 };

@@ -2,7 +2,10 @@
 
 #include "testserver/engine/lexer.h"
 #include "testserver/engine/name_collation.h"
+#include "testserver/engine/sql_value.h"
 #include "testserver/engine/statement_splitter.h"
+#include "testserver/engine/variable_scope.h"
+#include "testserver/engine/variable_statement_parser.h"
 
 #include <array>
 #include <charconv>
@@ -55,8 +58,8 @@ bool isSetOption(std::string_view word) {
 
 // Statements SQL Server runs that the engine does not: refused as such
 // rather than as syntax errors.
-constexpr std::array<std::string_view, 9> kUnsupportedStatements{
-    "declare", "while", "return", "dbcc", "waitfor", "goto", "backup", "restore", "truncate"};
+constexpr std::array<std::string_view, 6> kUnsupportedStatements{"dbcc",   "waitfor", "goto",
+                                                                 "backup", "restore", "truncate"};
 
 // Statements on table data, which the catalog does not hold.
 constexpr std::array<std::string_view, 3> kDataStatements{"insert", "update", "delete"};
@@ -134,10 +137,12 @@ std::string asciiUpper(std::string text) {
 
 class BatchParser {
 public:
-    explicit BatchParser(std::string_view batch) : m_batch(batch), m_tokens(tokenize(batch)) {}
+    BatchParser(std::string_view batch, const std::vector<std::string>& declared)
+        : m_batch(batch), m_tokens(tokenize(batch)), m_declared(declared) {}
 
     std::vector<Command> run() {
         std::vector<Command> commands;
+        checkDeclaredVariables(m_tokens, m_declared);
         std::vector<StatementSpan> spans = splitStatements(m_batch, m_tokens);
         for (std::size_t i = 0; i < spans.size(); ++i) {
             try {
@@ -162,14 +167,29 @@ private:
 
     Command parseStatement(TokenCursor& cursor, const std::string& text, bool firstInBatch) {
         const Token& first = cursor.peek();
-        if (first.is("select"))
-            return Command{Select{text}, first.line};
+        if (first.is("select")) {
+            if (std::optional<Command> assign = parseSelectAssign(cursor))
+                return *assign;
+            int line = first.line;
+            cursor.seek(cursor.end()); // SQLite parses the rest
+            return Command{Select{text}, line};
+        }
+        if (first.is("set") && cursor.hasAhead(1) && isLocalVariable(cursor.peek(1)))
+            return parseSetVariable(cursor);
+        if (first.is("declare"))
+            return parseDeclare(cursor);
+        if (first.is("while"))
+            return parseWhile(cursor);
+        if (first.is("break") || first.is("continue") || first.is("return"))
+            return parseFlowControl(cursor);
         if (first.is("use"))
             return parseUse(cursor);
         if (first.is("set"))
             return parseSet(cursor);
         if (first.is("exec") || first.is("execute")) {
             cursor.next();
+            if (!cursor.atEnd() && cursor.peek().isSymbol("("))
+                return parseExecString(cursor);
             return parseExec(cursor);
         }
         if (startsBlock(m_tokens, cursor.position(), cursor.end()))
@@ -178,8 +198,13 @@ private:
             return parseTransaction(cursor);
         if (first.is("print"))
             return parsePrint(cursor);
-        if (first.is("raiserror"))
+        if (first.is("raiserror")) {
+            if (namesVariable(cursor)) {
+                cursor.seek(cursor.end());
+                return Command{WithVariables{text, std::nullopt}, 1};
+            }
             return parseRaiseError(cursor);
+        }
         if (first.is("if"))
             return parseIf(cursor);
         if (first.is("checkpoint") || first.is("setuser") ||
@@ -201,6 +226,42 @@ private:
             if (first.is(statement))
                 throw messages::noTableData(asciiUpper(first.text));
         throw cursor.unexpected();
+    }
+
+    // WHILE condition statement
+    Command parseWhile(TokenCursor& cursor) {
+        cursor.expect("while");
+        std::size_t conditionBegin = cursor.position();
+        std::size_t bodyBegin = findStatementStart(cursor, conditionBegin);
+        if (bodyBegin == conditionBegin || bodyBegin >= cursor.end())
+            throw cursor.unexpected();
+        WhileLoop loop;
+        loop.condition = cursor.textOf(conditionBegin, bodyBegin);
+        ++m_loopDepth;
+        loop.body = std::make_shared<Command>(parseRange(cursor, bodyBegin, cursor.end()));
+        --m_loopDepth;
+        cursor.seek(cursor.end());
+        return Command{loop, 1};
+    }
+
+    // BREAK and CONTINUE inside a WHILE; RETURN ends the batch.
+    Command parseFlowControl(TokenCursor& cursor) {
+        const Token& verb = cursor.next();
+        FlowControl flow;
+        if (verb.is("return")) {
+            if (!cursor.atEnd())
+                throw ServerError(messages::make(178, 15,
+                                                 "A RETURN statement with a return value cannot "
+                                                 "be used in this context."),
+                                  true);
+            flow.kind = FlowControl::Kind::Return;
+        } else {
+            if (m_loopDepth == 0)
+                throw messages::notSupported(asciiUpper(verb.text) + " outside a WHILE loop");
+            flow.kind = verb.is("break") ? FlowControl::Kind::Break : FlowControl::Kind::Continue;
+        }
+        cursor.expectEnd();
+        return Command{flow, 1};
     }
 
     Command parseBlock(TokenCursor& cursor) {
@@ -300,6 +361,19 @@ private:
             cursor.name();
     }
 
+    // An argument written NULL (as `nullText`) or as a negative number, as
+    // values put in for variables are; nothing for another argument.
+    static std::optional<std::string> nullOrNegative(TokenCursor& cursor, const char* nullText) {
+        if (cursor.accept("null"))
+            return std::string(nullText);
+        if (cursor.peek().isSymbol("-") && cursor.hasAhead(1) &&
+            cursor.peek(1).kind == TokenKind::Number) {
+            cursor.next();
+            return "-" + cursor.next().text;
+        }
+        return std::nullopt;
+    }
+
     // RAISERROR ({'text' | number}, severity, state [, argument ...]) [WITH option, ...]
     Command parseRaiseError(TokenCursor& cursor) {
         cursor.expect("raiserror");
@@ -316,11 +390,11 @@ private:
         raise.state = static_cast<int>(cursor.integer());
         std::vector<std::string> arguments;
         while (cursor.acceptSymbol(",")) {
+            if (std::optional<std::string> value = nullOrNegative(cursor, "(null)")) {
+                arguments.push_back(*value);
+                continue;
+            }
             const Token& argument = cursor.next();
-            if (argument.isWord() && argument.text.front() == '@')
-                throw ServerError(
-                    messages::make(137, 15, "Must declare the variable '" + argument.text + "'."),
-                    true);
             if (!argument.isString() && argument.kind != TokenKind::Number)
                 throw TokenCursor::unexpected(argument);
             arguments.push_back(argument.value.empty() && !argument.isString() ? argument.text
@@ -400,12 +474,23 @@ private:
     }
 
     Command parseExec(TokenCursor& cursor) {
-        if (!cursor.atEnd() && cursor.peek().isWord() && cursor.peek().text.front() == '@' &&
-            cursor.hasAhead(1) && cursor.peek(1).isSymbol("="))
-            throw ServerError(
-                messages::make(137, 15, "Must declare the variable '" + cursor.peek().text + "'."),
-                true);
+        std::optional<std::string> returnVariable;
+        if (!cursor.atEnd() && isLocalVariable(cursor.peek()) && cursor.hasAhead(1) &&
+            cursor.peek(1).isSymbol("=")) {
+            returnVariable = cursor.next().text;
+            cursor.next();
+        }
+        if (returnVariable || namesVariable(cursor)) {
+            if (cursor.atEnd())
+                throw cursor.unexpected();
+            WithVariables statement{"EXEC " + cursor.textOf(cursor.position(), cursor.end()),
+                                    returnVariable};
+            cursor.seek(cursor.end());
+            return Command{statement, 1};
+        }
         QualifiedName procedure = cursor.qualifiedName();
+        if (namesEqual(procedure.last(), "sp_executesql"))
+            return parseExecuteSql(cursor);
         if (isCatalogProcedure(procedure.last()))
             return parseCatalogProcedure(procedure.last(), cursor);
         std::vector<std::string> arguments;
@@ -415,6 +500,10 @@ private:
             if (cursor.peek().isWord() && cursor.peek().text.front() == '@') {
                 cursor.next();
                 cursor.expectSymbol("=");
+            }
+            if (std::optional<std::string> value = nullOrNegative(cursor, "")) {
+                arguments.push_back(*value);
+                continue;
             }
             const Token& argument = cursor.next();
             if (argument.isString() || argument.kind == TokenKind::QuotedName ||
@@ -535,7 +624,7 @@ private:
             cursor.expectSymbol(")");
         }
         cursor.expectEnd();
-        if (arguments.size() > 2) {
+        if (arguments.size() > 2 && !arguments[2].empty()) { // NULL: the default
             std::string nulls = asciiLower(arguments[2]);
             std::erase(nulls, ' ');
             if (nulls == "null")
@@ -575,18 +664,14 @@ private:
         return Command{control, 1};
     }
 
-    // PRINT 'text' [+ 'text' ...]
+    // PRINT expression
     Command parsePrint(TokenCursor& cursor) {
         cursor.expect("print");
-        std::string text;
-        do {
-            const Token& value = cursor.next();
-            if (!value.isString() && value.kind != TokenKind::Number)
-                throw messages::notSupported("PRINT of an expression other than text");
-            text += value.isString() ? value.value : value.text;
-        } while (cursor.acceptSymbol("+"));
-        cursor.expectEnd();
-        return Command{Print{text}, 1};
+        if (cursor.atEnd())
+            throw cursor.unexpected();
+        Print print{cursor.textOf(cursor.position(), cursor.end())};
+        cursor.seek(cursor.end());
+        return Command{print, 1};
     }
 
     Command parseIf(TokenCursor& cursor) {
@@ -637,7 +722,8 @@ private:
                       token.is("raiserror") || token.is("checkpoint") || token.is("if") ||
                       token.is("grant") || token.is("revoke") || token.is("deny") ||
                       token.is("update") || token.is("insert") || token.is("delete") ||
-                      token.is("declare") || token.is("setuser")))
+                      token.is("declare") || token.is("setuser") || token.is("while") ||
+                      token.is("break") || token.is("continue") || token.is("return")))
                 return i;
         }
         return cursor.end();
@@ -670,12 +756,14 @@ private:
 
     std::string_view m_batch;
     std::vector<Token> m_tokens;
+    const std::vector<std::string>& m_declared;
+    int m_loopDepth = 0; // WHILE loops around the statement being parsed
 };
 
 } // namespace
 
-std::vector<Command> parseBatch(std::string_view batch) {
-    return BatchParser(batch).run();
+std::vector<Command> parseBatch(std::string_view batch, const std::vector<std::string>& declared) {
+    return BatchParser(batch, declared).run();
 }
 
 } // namespace testserver

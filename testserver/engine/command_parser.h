@@ -10,7 +10,10 @@ namespace testserver {
 
 // Parses a whole batch before anything runs, as SQL Server compiles a batch:
 // a syntax error anywhere refuses the batch (ServerError with abortsBatch).
-std::vector<Command> parseBatch(std::string_view batch);
+// `declared` names variables the batch may use without declaring them
+// (sp_executesql's parameters).
+std::vector<Command> parseBatch(std::string_view batch,
+                                const std::vector<std::string>& declared = {});
 
 // The parsers of the statement families; each starts at the statement's
 // first token and consumes the statement to its end.

@@ -196,6 +196,35 @@ ResultSet runSelect(CatalogDb& db, std::string_view sql, const SessionVariables&
     return result;
 }
 
+std::vector<std::vector<SqlValue>> selectValues(CatalogDb& db, std::string_view sql,
+                                                const SessionVariables& variables) {
+    std::string rewritten = rewriteForSqlite(sql, variables);
+    std::vector<std::vector<SqlValue>> rows;
+    try {
+        CatalogStatement statement = db.prepare(rewritten);
+        for (char c : statement.tail())
+            if (static_cast<unsigned char>(c) > ' ' && c != ';')
+                throw messages::syntaxNear(statement.tail());
+        int count = statement.columnCount();
+        while (statement.step()) {
+            std::vector<SqlValue> row;
+            for (int i = 0; i < count; ++i) {
+                if (statement.isNull(i))
+                    row.push_back(SqlValue::null());
+                else if (statement.isInteger(i) || statement.isFloat(i))
+                    row.push_back(SqlValue::numeric(statement.text(i)));
+                else
+                    row.push_back(SqlValue::string(statement.text(i)));
+            }
+            rows.push_back(std::move(row));
+        }
+    } catch (const CatalogDbError& error) {
+        refuseUserTable(db, error);
+        throw translateSqliteError(error);
+    }
+    return rows;
+}
+
 bool evaluateCondition(CatalogDb& db, std::string_view condition,
                        const SessionVariables& variables) {
     std::string sql = "SELECT CASE WHEN " + std::string(condition) + " THEN 1 ELSE 0 END";

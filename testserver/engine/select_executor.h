@@ -2,9 +2,11 @@
 
 #include "testserver/engine/engine.h"
 #include "testserver/engine/session_variables.h"
+#include "testserver/engine/sql_value.h"
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace testserver {
 
@@ -16,6 +18,11 @@ class CatalogDb;
 // types. With `formatOnly` (SET FMTONLY ON) only the columns come back.
 ResultSet runSelect(CatalogDb& db, std::string_view sql, const SessionVariables& variables,
                     bool formatOnly = false);
+
+// Runs a SELECT for the values it gives (an assignment's, PRINT's, EXEC's),
+// each marked as a number or text as SQLite computed it.
+std::vector<std::vector<SqlValue>> selectValues(CatalogDb& db, std::string_view sql,
+                                                const SessionVariables& variables);
 
 // Evaluates an IF condition (e.g. EXISTS (SELECT ...), @@TRANCOUNT > 0).
 bool evaluateCondition(CatalogDb& db, std::string_view condition,

@@ -3,9 +3,11 @@
 #include "testserver/engine/extended_property_listing.h"
 
 #include "testserver/engine/catalog_db.h"
+#include "testserver/engine/expression_rewriter.h"
 #include "testserver/engine/lexer.h"
 #include "testserver/engine/name_collation.h"
 #include "testserver/engine/server_error.h"
+#include "testserver/engine/sql_function_support.h"
 #include "testserver/engine/token_cursor.h"
 
 namespace testserver {
@@ -79,7 +81,9 @@ bool isOwner(const Token& token) {
 
 } // namespace
 
-std::string rewriteForSqlite(std::string_view sql, const SessionVariables& variables) {
+std::string rewriteForSqlite(std::string_view tsql, const SessionVariables& variables) {
+    std::string expressions = rewriteExpressions(tsql);
+    std::string_view sql = expressions;
     std::vector<Token> tokens = tokenize(sql);
     std::string out;
     std::size_t copied = 0;
@@ -115,8 +119,8 @@ std::string rewriteForSqlite(std::string_view sql, const SessionVariables& varia
         } else if (token.isWord() && token.text.rfind("@@", 0) == 0) {
             out += globalVariable(token, variables);
         } else if (token.isWord() && token.text.front() == '@') {
-            throw ServerError(
-                messages::make(137, 15, "Must declare the variable '" + token.text + "'."), true);
+            variables.locals.value(token.text); // 137 when not declared
+            out += "tsql_var('" + token.text + "')";
         } else if (!afterDot && token.isName() && at(i + 1) && at(i + 1)->isSymbol(".") &&
                    at(i + 2) &&
                    (at(i + 2)->isSymbol(".") ||
@@ -163,6 +167,8 @@ std::string rewriteForSqlite(std::string_view sql, const SessionVariables& varia
 
 ServerError translateSqliteError(const CatalogDbError& error) {
     std::string message = error.what();
+    if (std::optional<ServerError> raised = serverErrorOf(message))
+        return *raised;
     auto after = [&](std::string_view prefix) -> std::optional<std::string> {
         if (message.rfind(prefix, 0) == 0)
             return message.substr(prefix.size());

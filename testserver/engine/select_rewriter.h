@@ -13,7 +13,9 @@ class ServerError;
 // Turns a SELECT as the client sent it into SQLite's dialect with as few
 // changes as possible: N'..' literals become '..', [names] become "names",
 // @@ variables become their values, owner prefixes (dbo.) go, and TOP n
-// becomes LIMIT n. Throws ServerError for an undeclared @variable.
+// becomes LIMIT n; @variables become their values, and T-SQL expressions
+// the calls rewriteExpressions makes. Throws ServerError for an undeclared
+// @variable.
 std::string rewriteForSqlite(std::string_view sql, const SessionVariables& variables);
 
 // A string literal for SQLite: the text in single quotes, quotes doubled.

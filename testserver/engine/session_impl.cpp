@@ -1,16 +1,21 @@
 #include "testserver/engine/session_impl.h"
 
+#include "testserver/engine/catalog.h"
 #include "testserver/engine/catalog_schema.h"
 #include "testserver/engine/command_parser.h"
 #include "testserver/engine/ddl_executor.h"
 #include "testserver/engine/help_text.h"
+#include "testserver/engine/lexer.h"
 #include "testserver/engine/name_collation.h"
 #include "testserver/engine/select_executor.h"
 #include "testserver/engine/select_rewriter.h"
 #include "testserver/engine/server_error.h"
 #include "testserver/engine/sql_functions.h"
+#include "testserver/engine/token_cursor.h"
+#include "testserver/engine/variable_statement_parser.h"
 
 #include <charconv>
+#include <type_traits>
 
 namespace testserver {
 
@@ -18,6 +23,7 @@ SessionImpl::SessionImpl(DatabaseDirectory& directory, const std::optional<Datab
                          std::string user, int spid)
     : m_directory(directory) {
     m_variables.user = std::move(user);
+    m_variables.directory = &directory;
     m_variables.spid = spid;
     open(database);
 }
@@ -42,32 +48,92 @@ std::string SessionImpl::database() const {
     return m_databaseName;
 }
 
+namespace {
+
+// Declares every variable of the batch before it runs, as SQL Server does
+// when it compiles the batch: a DECLARE in a branch not taken still declares.
+// A variable of an alias type takes its base type.
+void declareVariables(const Command& command, LocalVariables& variables, Catalog& catalog) {
+    if (const auto* declare = std::get_if<Declare>(&command.action)) {
+        for (const auto& [name, type] : declare->variables) {
+            std::optional<AliasTypeRow> alias;
+            if (!findBuiltinType(type.name))
+                alias = catalog.findAliasType(type.name);
+            variables.declare(name, alias ? aliasBaseType(*alias) : type);
+        }
+    } else if (const auto* block = std::get_if<Block>(&command.action)) {
+        for (const std::shared_ptr<Command>& statement : block->statements)
+            declareVariables(*statement, variables, catalog);
+    } else if (const auto* branch = std::get_if<IfStatement>(&command.action)) {
+        declareVariables(*branch->then, variables, catalog);
+        if (branch->otherwise)
+            declareVariables(*branch->otherwise, variables, catalog);
+    } else if (const auto* loop = std::get_if<WhileLoop>(&command.action)) {
+        declareVariables(*loop->body, variables, catalog);
+    }
+}
+
+// A batch runs WHILE loops this many times at most: a loop that never ends
+// must not hang the test server.
+constexpr int kMaxLoopIterations = 100000;
+
+// EXEC (string) batches nest this deep, as procedures do in SQL Server.
+constexpr int kMaxNesting = 32;
+
+} // namespace
+
 BatchResult SessionImpl::executeBatch(const std::string& sql) {
     BatchResult batch;
-    std::vector<Command> commands;
-    try {
-        commands = parseBatch(sql);
-    } catch (const ServerError& error) {
-        StatementOutcome outcome;
-        outcome.messages = error.messages();
-        outcome.failed = true;
-        m_variables.error = outcome.messages.back().number;
-        batch.statements.push_back(std::move(outcome));
-        return batch;
-    }
-    for (const Command& command : commands)
-        executeInto(command, batch.statements);
+    m_variables.locals.clear();
+    runBatch(sql, batch.statements);
     if (batch.statements.empty())
         batch.statements.emplace_back(); // an empty batch still ends with DONE
     return batch;
 }
 
-void SessionImpl::executeInto(const Command& command, std::vector<StatementOutcome>& outcomes) {
-    if (const auto* block = std::get_if<Block>(&command.action)) {
-        for (const std::shared_ptr<Command>& statement : block->statements)
-            executeInto(*statement, outcomes);
+StatementOutcome SessionImpl::refusal(const ServerError& error) {
+    StatementOutcome outcome;
+    outcome.messages = error.messages();
+    outcome.failed = true;
+    m_variables.error = outcome.messages.back().number;
+    return outcome;
+}
+
+void SessionImpl::runBatch(const std::string& sql, std::vector<StatementOutcome>& outcomes,
+                           const std::vector<std::string>& declared) {
+    std::vector<Command> commands;
+    try {
+        commands = parseBatch(sql, declared);
+        Catalog catalog(*m_db, m_databaseName);
+        for (const Command& command : commands)
+            declareVariables(command, m_variables.locals, catalog);
+    } catch (const ServerError& error) {
+        outcomes.push_back(refusal(error));
         return;
     }
+    for (const Command& command : commands) {
+        executeInto(command, outcomes);
+        if (m_flow == Flow::Return)
+            break;
+    }
+    m_flow = Flow::Next;
+}
+
+void SessionImpl::executeInto(const Command& command, std::vector<StatementOutcome>& outcomes) {
+    if (const auto* block = std::get_if<Block>(&command.action)) {
+        for (const std::shared_ptr<Command>& statement : block->statements) {
+            executeInto(*statement, outcomes);
+            if (m_flow != Flow::Next)
+                return;
+        }
+        return;
+    }
+    if (const auto* loop = std::get_if<WhileLoop>(&command.action))
+        return runLoop(*loop, command.line, outcomes);
+    if (const auto* exec = std::get_if<ExecString>(&command.action))
+        return runString(*exec, command.line, outcomes);
+    if (const auto* deferred = std::get_if<WithVariables>(&command.action))
+        return runWithValues(*deferred, command.line, outcomes);
     if (const auto* branch = std::get_if<IfStatement>(&command.action)) {
         // The condition is a statement of its own for errors; the branch
         // taken runs as the statements it holds.
@@ -118,7 +184,29 @@ template <typename Step> StatementOutcome SessionImpl::guarded(int line, Step st
 }
 
 void SessionImpl::run(const Command& command, StatementOutcome& outcome) {
-    std::visit([&](const auto& statement) { run(statement, outcome); }, command.action);
+    std::visit(
+        [&](const auto& statement) {
+            using Statement = std::decay_t<decltype(statement)>;
+            if constexpr (std::is_same_v<Statement, WhileLoop> ||
+                          std::is_same_v<Statement, ExecString> ||
+                          std::is_same_v<Statement, WithVariables>) {
+                // Inside an IF run as one statement: the outcomes of the
+                // statements it runs are merged into one.
+                std::vector<StatementOutcome> inner;
+                executeInto(command, inner);
+                for (StatementOutcome& part : inner) {
+                    for (ServerMessage& message : part.messages)
+                        outcome.messages.push_back(std::move(message));
+                    if (part.failed)
+                        throw ServerError(outcome.messages, false);
+                    if (part.resultSet)
+                        outcome.resultSet = std::move(part.resultSet);
+                }
+            } else {
+                run(statement, outcome);
+            }
+        },
+        command.action);
 }
 
 void SessionImpl::setResult(ResultSet result, StatementOutcome& outcome) {
@@ -212,7 +300,174 @@ void SessionImpl::beginChange() {
 }
 
 void SessionImpl::run(const Print& statement, StatementOutcome& outcome) {
-    outcome.messages.push_back(messages::make(0, 0, statement.text, 1));
+    SqlValue value = evaluate(statement.expression);
+    outcome.messages.push_back(messages::make(0, 0, value.text.value_or(""), 1));
+}
+
+SqlValue SessionImpl::evaluate(const std::string& expression) {
+    std::vector<std::vector<SqlValue>> rows =
+        selectValues(*m_db, "SELECT " + expression, m_variables);
+    if (rows.empty() || rows.front().size() != 1)
+        throw messages::syntaxNear(expression);
+    return rows.front().front();
+}
+
+void SessionImpl::run(const Declare&, StatementOutcome&) {
+    // Declared when the batch began.
+}
+
+void SessionImpl::run(const SetVariable& statement, StatementOutcome&) {
+    m_variables.locals.assign(statement.name, evaluate(statement.expression));
+    m_variables.rowcount = 1;
+}
+
+void SessionImpl::run(const SelectAssign& statement, StatementOutcome&) {
+    std::vector<std::vector<SqlValue>> rows = selectValues(*m_db, statement.sql, m_variables);
+    // The last row's values stay; no row leaves the variables as they were.
+    if (!rows.empty() && !statement.assignsWhileRunning)
+        for (std::size_t i = 0; i < statement.names.size() && i < rows.back().size(); ++i)
+            m_variables.locals.assign(statement.names[i], rows.back()[i]);
+    m_variables.rowcount = static_cast<long long>(rows.size());
+}
+
+void SessionImpl::run(const FlowControl& statement, StatementOutcome&) {
+    switch (statement.kind) {
+    case FlowControl::Kind::Break:
+        m_flow = Flow::Break;
+        break;
+    case FlowControl::Kind::Continue:
+        m_flow = Flow::Continue;
+        break;
+    case FlowControl::Kind::Return:
+        m_flow = Flow::Return;
+        break;
+    }
+}
+
+void SessionImpl::runLoop(const WhileLoop& loop, int line,
+                          std::vector<StatementOutcome>& outcomes) {
+    for (int iteration = 0;; ++iteration) {
+        bool holds = false;
+        StatementOutcome condition = guarded(line, [&](StatementOutcome&) {
+            if (iteration == kMaxLoopIterations)
+                throw messages::notSupported("WHILE loops of more than " +
+                                             std::to_string(kMaxLoopIterations) + " iterations");
+            holds = evaluateCondition(*m_db, loop.condition, m_variables);
+        });
+        if (condition.failed || !holds) {
+            outcomes.push_back(std::move(condition));
+            return;
+        }
+        executeInto(*loop.body, outcomes);
+        if (m_flow == Flow::Break || m_flow == Flow::Continue) {
+            bool stop = m_flow == Flow::Break;
+            m_flow = Flow::Next;
+            if (stop)
+                return;
+        } else if (m_flow == Flow::Return) {
+            return;
+        }
+    }
+}
+
+void SessionImpl::runString(const ExecString& statement, int line,
+                            std::vector<StatementOutcome>& outcomes) {
+    SqlValue text;
+    StatementOutcome evaluation = guarded(line, [&](StatementOutcome&) {
+        if (m_nesting == kMaxNesting)
+            throw ServerError(messages::make(217, 16,
+                                             "Maximum stored procedure, function, trigger, or "
+                                             "view nesting level exceeded (limit 32)."));
+        text = evaluate(statement.expression);
+    });
+    if (evaluation.failed || !text.text || text.text->empty()) {
+        outcomes.push_back(std::move(evaluation));
+        return;
+    }
+    // The string is a batch of its own, with its own variables.
+    LocalVariables outer = std::move(m_variables.locals);
+    m_variables.locals = LocalVariables();
+    ++m_nesting;
+    struct Restore {
+        SessionImpl& session;
+        LocalVariables& outer;
+        ~Restore() {
+            --session.m_nesting;
+            session.m_variables.locals = std::move(outer);
+        }
+    } restore{*this, outer};
+    std::vector<std::string> parameters;
+    StatementOutcome binding =
+        guarded(line, [&](StatementOutcome&) { parameters = declareParameters(statement); });
+    if (binding.failed) {
+        outcomes.push_back(std::move(binding));
+        return;
+    }
+    Flow flow = m_flow;
+    runBatch(*text.text, outcomes, parameters);
+    m_flow = flow;
+}
+
+std::vector<std::string> SessionImpl::declareParameters(const ExecString& statement) {
+    std::vector<std::string> names;
+    if (statement.parameters.empty() && statement.arguments.empty())
+        return names;
+    std::string declaration = "DECLARE " + statement.parameters;
+    std::vector<Token> tokens = tokenize(declaration);
+    for (const Token& token : tokens)
+        if (token.is("output") || token.is("out"))
+            throw messages::notSupported("OUTPUT parameters of sp_executesql");
+    TokenCursor cursor(declaration, tokens, 0, tokens.size());
+    Command parsed = statement.parameters.empty() ? Command{Declare{}, 1} : parseDeclare(cursor);
+    for (const auto& [name, type] : std::get<Declare>(parsed.action).variables) {
+        m_variables.locals.declare(name, type);
+        names.push_back(name);
+    }
+    std::size_t position = 0;
+    for (const auto& [name, value] : statement.arguments) {
+        std::string target = name;
+        if (target.empty()) {
+            if (position >= names.size())
+                throw ServerError(
+                    messages::make(8144, 16,
+                                   "Procedure or function sp_executesql has too many arguments "
+                                   "specified."));
+            target = names[position++];
+        } else if (!m_variables.locals.declared(target)) {
+            throw ServerError(messages::make(
+                8145, 16, target + " is not a parameter for procedure sp_executesql."));
+        }
+        m_variables.locals.assign(target, value);
+    }
+    return names;
+}
+
+void SessionImpl::runWithValues(const WithVariables& statement, int line,
+                                std::vector<StatementOutcome>& outcomes) {
+    std::string text;
+    StatementOutcome substitution = guarded(
+        line, [&](StatementOutcome&) { text = withValues(statement.text, m_variables.locals); });
+    if (substitution.failed) {
+        outcomes.push_back(std::move(substitution));
+        return;
+    }
+    std::size_t first = outcomes.size();
+    std::vector<Command> commands;
+    try {
+        commands = parseBatch(text);
+    } catch (const ServerError& error) {
+        outcomes.push_back(refusal(error));
+    }
+    for (Command& command : commands) {
+        command.line = line;
+        executeInto(command, outcomes);
+    }
+    for (std::size_t i = first; i < outcomes.size(); ++i)
+        for (ServerMessage& message : outcomes[i].messages)
+            message.line = line;
+    bool failed = outcomes.size() > first && outcomes.back().failed;
+    if (statement.returnVariable && !failed)
+        m_variables.locals.assign(*statement.returnVariable, SqlValue::numeric("0"));
 }
 
 void SessionImpl::run(const IfStatement& statement, StatementOutcome& outcome) {

@@ -43,6 +43,26 @@ private:
     void run(const RaiseError& statement, StatementOutcome& outcome);
     void run(const NoCatalogChange& statement, StatementOutcome& outcome);
     void run(const CreateDatabase& statement, StatementOutcome& outcome);
+    void run(const Declare& statement, StatementOutcome& outcome);
+    void run(const SetVariable& statement, StatementOutcome& outcome);
+    void run(const SelectAssign& statement, StatementOutcome& outcome);
+    void run(const FlowControl& statement, StatementOutcome& outcome);
+    // Statements that run other statements, each with its own outcome.
+    void runLoop(const WhileLoop& loop, int line, std::vector<StatementOutcome>& outcomes);
+    void runString(const ExecString& statement, int line, std::vector<StatementOutcome>& outcomes);
+    void runWithValues(const WithVariables& statement, int line,
+                       std::vector<StatementOutcome>& outcomes);
+    // Runs a batch's text; `outcomes` gets a statement's outcome each.
+    // `declared` are the variables declared before it begins.
+    void runBatch(const std::string& sql, std::vector<StatementOutcome>& outcomes,
+                  const std::vector<std::string>& declared = {});
+    // Declares sp_executesql's parameters in the running batch and gives them
+    // their values; the parameters' names.
+    std::vector<std::string> declareParameters(const ExecString& statement);
+    // The outcome of a batch that the parser refused; @@ERROR takes its number.
+    StatementOutcome refusal(const ServerError& error);
+    // The value of one expression, as SELECT gives it.
+    SqlValue evaluate(const std::string& expression);
     void run(const RenameObject& statement, StatementOutcome& outcome);
     void run(const Recompile& statement, StatementOutcome& outcome);
     template <typename Ddl> void run(const Ddl& statement, StatementOutcome& outcome);
@@ -59,6 +79,9 @@ private:
     bool m_writeTransaction = false; // SQLite transaction opened for a client's transaction
     bool m_noCount = false;
     bool m_formatOnly = false;
+    // Where BREAK, CONTINUE or RETURN sent the running batch.
+    enum class Flow { Next, Break, Continue, Return } m_flow = Flow::Next;
+    int m_nesting = 0; // EXEC (string) batches running inside others
 };
 
 } // namespace testserver

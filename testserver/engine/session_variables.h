@@ -1,8 +1,12 @@
 #pragma once
 
+#include "testserver/engine/local_variables.h"
+
 #include <string>
 
 namespace testserver {
+
+class DatabaseDirectory;
 
 // What a session's @@ variables and built-in functions answer.
 struct SessionVariables {
@@ -13,6 +17,8 @@ struct SessionVariables {
     long long textsize = 4096;
     long long rowcount = 0;
     int error = 0;
+    LocalVariables locals;                        // the running batch's @variables
+    const DatabaseDirectory* directory = nullptr; // for DB_ID
 };
 
 // The server this engine pretends to be.

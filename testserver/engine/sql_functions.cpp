@@ -2,6 +2,7 @@
 
 #include "testserver/engine/catalog_db.h"
 #include "testserver/engine/column_property.h"
+#include "testserver/engine/expression_functions.h"
 #include "testserver/engine/help_text.h"
 #include "testserver/engine/name_collation.h"
 #include "testserver/engine/property_functions.h"
@@ -141,12 +142,7 @@ void length(sqlite3_context* context, int, sqlite3_value** arguments) {
 } // namespace
 
 void registerSqlFunctions(CatalogDb& db, const SessionVariables& variables) {
-    struct Function {
-        const char* name;
-        int arguments;
-        void (*call)(sqlite3_context*, int, sqlite3_value**);
-    };
-    static const Function functions[] = {
+    static const SqlFunction functions[] = {
         {"object_id", 1, objectId},
         {"objectproperty", 2, objectProperty},
         {"ident_seed", 1, identitySeed},
@@ -165,16 +161,11 @@ void registerSqlFunctions(CatalogDb& db, const SessionVariables& variables) {
         {"databasepropertyex", 2, databaseProperty},
         {"getdate", 0, currentDate},
         {"isnull", 2, isNull},
+        {"tsql_isnull", 2, isNull},
         {"len", 1, length},
     };
-    void* data = const_cast<SessionVariables*>(&variables);
-    for (const Function& function : functions) {
-        int rc =
-            sqlite3_create_function_v2(db.handle(), function.name, function.arguments, SQLITE_UTF8,
-                                       data, function.call, nullptr, nullptr, nullptr);
-        if (rc != SQLITE_OK)
-            throw CatalogDbError(sqlite3_errmsg(db.handle()), rc);
-    }
+    registerFunctions(db, functions, const_cast<SessionVariables*>(&variables));
+    registerExpressionFunctions(db, variables);
 }
 
 } // namespace testserver

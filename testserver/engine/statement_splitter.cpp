@@ -6,21 +6,13 @@ namespace testserver {
 
 namespace {
 
-constexpr std::array<std::string_view, 32> kStatementKeywords{
-    "select",   "use",       "set",     "create",  "alter",      "drop",   "exec",    "execute",
-    "insert",   "update",    "delete",  "declare", "print",      "if",     "begin",   "commit",
-    "rollback", "save",      "while",   "return",  "grant",      "revoke", "deny",    "truncate",
-    "dbcc",     "raiserror", "waitfor", "goto",    "checkpoint", "backup", "restore", "setuser",
+constexpr std::array<std::string_view, 34> kStatementKeywords{
+    "select",     "use",    "set",      "create",  "alter",     "drop",     "exec",
+    "execute",    "insert", "update",   "delete",  "declare",   "print",    "if",
+    "begin",      "commit", "rollback", "save",    "while",     "return",   "grant",
+    "revoke",     "deny",   "truncate", "dbcc",    "raiserror", "waitfor",  "goto",
+    "checkpoint", "backup", "restore",  "setuser", "break",     "continue",
 };
-
-bool isStatementKeyword(const Token& token) {
-    if (!token.isWord())
-        return false;
-    for (std::string_view keyword : kStatementKeywords)
-        if (token.is(keyword))
-            return true;
-    return false;
-}
 
 // Object kinds that DROP/ALTER name when they begin a statement of their own.
 bool isObjectKindKeyword(const Token& token) {
@@ -67,7 +59,7 @@ private:
         if (startsModuleDefinition(m_tokens, begin))
             return m_end;
         const Token& first = m_tokens[begin];
-        if (first.is("if"))
+        if (first.is("if") || first.is("while"))
             return ifEnd(begin);
         if (startsBlock(m_tokens, begin, m_end))
             return blockEnd(m_tokens, begin, m_end);
@@ -95,7 +87,8 @@ private:
         return m_end;
     }
 
-    // IF <condition> <statement> [ELSE <statement>] is one statement.
+    // IF <condition> <statement> [ELSE <statement>] is one statement, and so
+    // is WHILE <condition> <statement>.
     std::size_t ifEnd(std::size_t begin) const {
         std::size_t i = begin + 1;
         int depth = 0;
@@ -105,12 +98,14 @@ private:
                 ++depth;
             else if (token.isSymbol(")"))
                 --depth;
-            else if (depth == 0 && isStatementKeyword(token) && !token.is("select"))
+            else if (depth == 0 && isStatementKeyword(token))
                 break;
         }
         if (i >= m_end)
             return i;
         std::size_t end = statementEnd(i);
+        if (m_tokens[begin].is("while"))
+            return end;
         if (end < m_end && m_tokens[end].isSymbol(";") && end + 1 < m_end &&
             m_tokens[end + 1].is("else"))
             ++end;
@@ -158,6 +153,15 @@ private:
 };
 
 } // namespace
+
+bool isStatementKeyword(const Token& token) {
+    if (!token.isWord())
+        return false;
+    for (std::string_view keyword : kStatementKeywords)
+        if (token.is(keyword))
+            return true;
+    return false;
+}
 
 bool startsModuleDefinition(const std::vector<Token>& tokens, std::size_t index) {
     if (index + 1 >= tokens.size())

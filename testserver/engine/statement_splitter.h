@@ -29,6 +29,9 @@ std::vector<StatementSpan> splitStatements(std::string_view batch,
 std::vector<StatementSpan> splitStatements(std::string_view batch, const std::vector<Token>& tokens,
                                            std::size_t begin, std::size_t end);
 
+// True for a keyword that begins a statement (SELECT, SET, DECLARE, ...).
+bool isStatementKeyword(const Token& token);
+
 // True when the BEGIN at `index` opens a block (BEGIN TRAN does not).
 bool startsBlock(const std::vector<Token>& tokens, std::size_t index, std::size_t end);
 
