@@ -188,6 +188,8 @@ private:
             return parseNoCatalogChange(cursor);
         if (first.is("create") || first.is("alter") || first.is("drop")) {
             const Token& second = cursor.peek(1);
+            if (second.is("database"))
+                return parseDatabaseStatement(cursor);
             if (second.is("table") && !first.is("drop"))
                 return parseTableStatement(cursor);
             return parseObjectStatement(cursor, text, firstInBatch);
@@ -285,11 +287,7 @@ private:
             const Token& who = cursor.next(); // public is a keyword, yet a name here
             if (!who.isName())
                 throw TokenCursor::unexpected(who);
-            const std::string& principal = who.value.empty() ? who.text : who.value;
-            if (!namesEqual(principal, "public") && !namesEqual(principal, "dbo") &&
-                !namesEqual(principal, "guest"))
-                throw ServerError(messages::make(
-                    4604, 16, "There is no such user or group '" + principal + "'."));
+            statement.principals.push_back(who.value.empty() ? who.text : who.value);
         } while (cursor.acceptSymbol(","));
         if (cursor.accept("with")) {
             cursor.expect("grant");
@@ -361,7 +359,7 @@ private:
             throw TokenCursor::unexpected(option);
         }
         if (option.is("identity_insert")) {
-            NoCatalogChange statement{"SET IDENTITY_INSERT", {cursor.qualifiedName().last()}};
+            NoCatalogChange statement{"SET IDENTITY_INSERT", {cursor.qualifiedName().last()}, {}};
             if (!cursor.accept("on"))
                 cursor.expect("off");
             cursor.expectEnd();
@@ -406,6 +404,8 @@ private:
                 messages::make(137, 15, "Must declare the variable '" + cursor.peek().text + "'."),
                 true);
         QualifiedName procedure = cursor.qualifiedName();
+        if (isServerProcedure(procedure.last()))
+            return parseServerProcedure(cursor, procedure.last());
         std::vector<std::string> arguments;
         while (!cursor.atEnd()) {
             if (!arguments.empty())

@@ -2,12 +2,15 @@
 
 #include "testserver/engine/catalog_schema.h"
 #include "testserver/engine/command_parser.h"
+#include "testserver/engine/database_functions.h"
+#include "testserver/engine/database_principals.h"
 #include "testserver/engine/ddl_executor.h"
 #include "testserver/engine/help_text.h"
 #include "testserver/engine/name_collation.h"
 #include "testserver/engine/select_executor.h"
 #include "testserver/engine/select_rewriter.h"
 #include "testserver/engine/server_error.h"
+#include "testserver/engine/server_level_executor.h"
 #include "testserver/engine/sql_functions.h"
 
 #include <charconv>
@@ -16,7 +19,7 @@ namespace testserver {
 
 SessionImpl::SessionImpl(DatabaseDirectory& directory, const std::optional<DatabaseFile>& database,
                          std::string user, int spid)
-    : m_directory(directory) {
+    : m_directory(directory), m_server(directory) {
     m_variables.user = std::move(user);
     m_variables.spid = spid;
     open(database);
@@ -33,9 +36,22 @@ void SessionImpl::open(const std::optional<DatabaseFile>& database) {
         createCatalog(*db);
         m_databaseName = "master";
     }
+    ensurePrincipalTables(*db);
+    m_server.reconcile();
+    attachServerTables(*db, namesEqual(m_databaseName, "master") ? std::optional<int>(1)
+                                                                 : m_server.dbidOf(m_databaseName));
     m_variables.database = m_databaseName;
     registerSqlFunctions(*db, m_variables);
+    registerDatabaseFunctions(*db, m_variables);
     m_db = std::move(db);
+    m_use = m_directory.use(m_databaseName);
+}
+
+void SessionImpl::refreshServerTables(std::string_view sql) {
+    if (!readsServerTables(sql))
+        return;
+    m_server.reconcile();
+    m_server.copyInto(*m_db);
 }
 
 std::string SessionImpl::database() const {
@@ -73,6 +89,7 @@ void SessionImpl::executeInto(const Command& command, std::vector<StatementOutco
         // taken runs as the statements it holds.
         bool holds = false;
         StatementOutcome condition = guarded(command.line, [&](StatementOutcome&) {
+            refreshServerTables(branch->condition);
             holds = evaluateCondition(*m_db, branch->condition, m_variables);
         });
         if (condition.failed) {
@@ -129,6 +146,7 @@ void SessionImpl::setResult(ResultSet result, StatementOutcome& outcome) {
 }
 
 void SessionImpl::run(const Select& statement, StatementOutcome& outcome) {
+    refreshServerTables(statement.sql);
     setResult(runSelect(*m_db, statement.sql, m_variables, m_formatOnly), outcome);
 }
 
@@ -216,6 +234,7 @@ void SessionImpl::run(const Print& statement, StatementOutcome& outcome) {
 }
 
 void SessionImpl::run(const IfStatement& statement, StatementOutcome& outcome) {
+    refreshServerTables(statement.condition);
     if (evaluateCondition(*m_db, statement.condition, m_variables))
         run(*statement.then, outcome);
     else if (statement.otherwise)
@@ -236,6 +255,10 @@ void SessionImpl::run(const RaiseError& statement, StatementOutcome& outcome) {
 }
 
 void SessionImpl::run(const NoCatalogChange& statement, StatementOutcome&) {
+    for (const std::string& principal : statement.principals)
+        if (!findPrincipal(*m_db, principal))
+            throw ServerError(
+                messages::make(4604, 16, "There is no such user or group '" + principal + "'."));
     for (const std::string& name : statement.objects) {
         auto find = m_db->prepare("SELECT xtype FROM sysobjects WHERE name = ?");
         find.bind(1, name);
@@ -248,8 +271,35 @@ void SessionImpl::run(const NoCatalogChange& statement, StatementOutcome&) {
     }
 }
 
+template <typename Statement> void SessionImpl::runAtServerLevel(const Statement& statement) {
+    ServerLevelExecutor executor(
+        {m_directory, m_server, *m_db, m_databaseName, m_variables.trancount});
+    executor.execute(statement);
+}
+
 void SessionImpl::run(const CreateDatabase& statement, StatementOutcome&) {
-    m_directory.create(statement.name, statement.collation);
+    runAtServerLevel(statement);
+}
+
+void SessionImpl::run(const DropDatabase& statement, StatementOutcome&) {
+    runAtServerLevel(statement);
+}
+
+void SessionImpl::run(const AlterDatabase& statement, StatementOutcome&) {
+    beginChange();
+    runAtServerLevel(statement);
+}
+
+void SessionImpl::run(const DatabaseOption& statement, StatementOutcome&) {
+    beginChange();
+    runAtServerLevel(statement);
+}
+
+void SessionImpl::run(const ServerProcedure& statement, StatementOutcome& outcome) {
+    beginChange();
+    ServerLevelExecutor executor(
+        {m_directory, m_server, *m_db, m_databaseName, m_variables.trancount});
+    executor.execute(statement, outcome);
 }
 
 template <typename Ddl> void SessionImpl::run(const Ddl& statement, StatementOutcome&) {

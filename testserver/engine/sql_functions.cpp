@@ -45,14 +45,6 @@ void columnName(sqlite3_context* context, int, sqlite3_value** arguments) {
         sqlite3_result_null(context);
 }
 
-void databaseName(sqlite3_context* context, int count, sqlite3_value**) {
-    if (count > 0) {
-        sqlite3_result_null(context);
-        return;
-    }
-    resultText(context, variablesOf(context).database);
-}
-
 void userName(sqlite3_context* context, int, sqlite3_value**) {
     resultText(context, "dbo");
 }
@@ -93,19 +85,6 @@ void serverProperty(sqlite3_context* context, int, sqlite3_value** arguments) {
     sqlite3_result_null(context); // InstanceName and unknown properties
 }
 
-void databaseProperty(sqlite3_context* context, int, sqlite3_value** arguments) {
-    std::optional<std::string> property = textArgument(arguments[1]);
-    if (property && namesEqual(*property, "Collation")) {
-        std::optional<std::string> collation =
-            lookUp(context, "SELECT value FROM testserver_settings WHERE name = ?", "collation");
-        resultText(context, collation.value_or("Chinese_PRC_CI_AS"));
-    } else if (property && namesEqual(*property, "Status")) {
-        resultText(context, "ONLINE");
-    } else {
-        sqlite3_result_null(context);
-    }
-}
-
 void currentDate(sqlite3_context* context, int, sqlite3_value**) {
     auto now = std::chrono::system_clock::now();
     std::time_t seconds = std::chrono::system_clock::to_time_t(now);
@@ -137,6 +116,38 @@ void length(sqlite3_context* context, int, sqlite3_value** arguments) {
     sqlite3_result_int64(context, count);
 }
 
+// CHARINDEX(find, text [, start]): the 1-based character position of `find`
+// in `text` from `start` on, letter case ignored as the server's collation
+// does; 0 when absent.
+void characterIndex(sqlite3_context* context, int count, sqlite3_value** arguments) {
+    std::optional<std::string> find = textArgument(arguments[0]);
+    std::optional<std::string> text = textArgument(arguments[1]);
+    if (!find || !text) {
+        sqlite3_result_null(context);
+        return;
+    }
+    long long start = count > 2 ? sqlite3_value_int64(arguments[2]) : 1;
+    std::string haystack = asciiLower(*text);
+    std::string needle = asciiLower(*find);
+    // Byte offset of character `start`.
+    std::size_t from = 0;
+    for (long long skipped = 1; skipped < start && from < haystack.size(); ++skipped)
+        do
+            ++from;
+        while (from < haystack.size() &&
+               (static_cast<unsigned char>(haystack[from]) & 0xC0) == 0x80);
+    std::size_t at = needle.empty() ? std::string::npos : haystack.find(needle, from);
+    if (at == std::string::npos) {
+        sqlite3_result_int(context, 0);
+        return;
+    }
+    long long position = 1;
+    for (std::size_t i = 0; i < at; ++i)
+        if ((static_cast<unsigned char>(haystack[i]) & 0xC0) != 0x80)
+            ++position;
+    sqlite3_result_int64(context, position);
+}
+
 } // namespace
 
 void registerSqlFunctions(CatalogDb& db, const SessionVariables& variables) {
@@ -153,17 +164,16 @@ void registerSqlFunctions(CatalogDb& db, const SessionVariables& variables) {
         {"indexproperty", 3, indexProperty},
         {"indexkey_property", 4, indexKeyProperty},
         {"col_name", 2, columnName},
-        {"db_name", 0, databaseName},
-        {"db_name", 1, databaseName},
         {"user_name", 0, userName},
         {"user_name", 1, userName},
         {"suser_sname", 0, loginName},
         {"suser_name", 0, loginName},
         {"serverproperty", 1, serverProperty},
-        {"databasepropertyex", 2, databaseProperty},
         {"getdate", 0, currentDate},
         {"isnull", 2, isNull},
         {"len", 1, length},
+        {"charindex", 2, characterIndex},
+        {"charindex", 3, characterIndex},
     };
     void* data = const_cast<SessionVariables*>(&variables);
     for (const Function& function : functions) {

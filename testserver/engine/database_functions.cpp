@@ -1,0 +1,181 @@
+#include "testserver/engine/database_functions.h"
+
+#include "testserver/engine/name_collation.h"
+#include "testserver/engine/sql_function_support.h"
+
+#include <sqlite3.h>
+
+#include <string>
+
+namespace testserver {
+
+namespace {
+
+const SessionVariables& variablesOf(sqlite3_context* context) {
+    return *static_cast<const SessionVariables*>(sqlite3_user_data(context));
+}
+
+void resultInteger(sqlite3_context* context, const std::optional<std::string>& value) {
+    if (value)
+        sqlite3_result_int64(context, std::stoll(*value));
+    else
+        sqlite3_result_null(context);
+}
+
+void databaseId(sqlite3_context* context, int count, sqlite3_value** arguments) {
+    std::optional<std::string> name =
+        count > 0 ? textArgument(arguments[0]) : std::optional(variablesOf(context).database);
+    if (!name) {
+        sqlite3_result_null(context);
+        return;
+    }
+    resultInteger(context,
+                  lookUp(context, "SELECT dbid FROM master.sysdatabases WHERE name = ?", *name));
+}
+
+void databaseName(sqlite3_context* context, int count, sqlite3_value** arguments) {
+    if (count == 0) {
+        resultText(context, variablesOf(context).database);
+        return;
+    }
+    std::optional<std::string> id = textArgument(arguments[0]);
+    std::optional<std::string> name;
+    if (id)
+        name = lookUp(context, "SELECT name FROM master.sysdatabases WHERE dbid = ?", *id);
+    if (name)
+        resultText(context, *name);
+    else
+        sqlite3_result_null(context);
+}
+
+// A property that is one bit of sysdatabases.status, status2 or category.
+struct BitProperty {
+    const char* name;
+    const char* column;
+    long long bit;
+};
+constexpr BitProperty kBitProperties[] = {
+    {"IsAutoClose", "status", 1},
+    {"IsBulkCopy", "status", 4},
+    {"IsTruncLog", "status", 8},
+    {"IsTornPageDetectionEnabled", "status", 16},
+    {"IsInLoad", "status", 32},
+    {"IsInRecovery", "status", 128},
+    {"IsNotRecovered", "status", 256},
+    {"IsSuspect", "status", 256},
+    {"IsOffline", "status", 512},
+    {"IsReadOnly", "status", 1024},
+    {"IsDboOnly", "status", 2048},
+    {"IsSingleUser", "status", 4096},
+    {"IsEmergencyMode", "status", 32768},
+    {"IsAutoShrink", "status", 4194304},
+    {"IsAnsiNullDefault", "status2", 16384},
+    {"IsNullConcat", "status2", 65536},
+    {"IsRecursiveTriggersEnabled", "status2", 131072},
+    {"IsLocalCursorsDefault", "status2", 1048576},
+    {"IsQuotedIdentifiersEnabled", "status2", 8388608},
+    {"IsCloseCursorsOnCommitEnabled", "status2", 33554432},
+    {"IsAnsiNullsEnabled", "status2", 67108864},
+    {"IsAnsiWarningsEnabled", "status2", 268435456},
+    {"IsFulltextEnabled", "status2", 536870912},
+    {"IsPublished", "category", 1},
+    {"IsSubscribed", "category", 2},
+    {"IsMergePublished", "category", 4},
+};
+
+std::optional<long long> column(sqlite3_context* context, const std::string& database,
+                                const std::string& name) {
+    std::string sql = "SELECT " + name + " FROM master.sysdatabases WHERE name = ?";
+    std::optional<std::string> value = lookUp(context, sql.c_str(), database);
+    if (!value)
+        return std::nullopt;
+    return std::stoll(*value);
+}
+
+// DATABASEPROPERTY (numbers) and DATABASEPROPERTYEX (also the named states).
+void databaseProperty(sqlite3_context* context, int extended, sqlite3_value** arguments) {
+    std::optional<std::string> database = textArgument(arguments[0]);
+    std::optional<std::string> property = textArgument(arguments[1]);
+    std::optional<long long> status;
+    if (database)
+        status = column(context, *database, "status");
+    if (!status || !property) {
+        sqlite3_result_null(context);
+        return;
+    }
+    for (const BitProperty& bit : kBitProperties)
+        if (namesEqual(bit.name, *property)) {
+            long long value = column(context, *database, bit.column).value_or(0);
+            sqlite3_result_int(context, (value & bit.bit) != 0 ? 1 : 0);
+            return;
+        }
+    if (namesEqual(*property, "Version")) {
+        sqlite3_result_int(context, 539);
+    } else if (namesEqual(*property, "IsAutoCreateStatistics") ||
+               namesEqual(*property, "IsAutoUpdateStatistics")) {
+        sqlite3_result_int(context, 1); // on in every new database
+    } else if (namesEqual(*property, "IsDetached") || namesEqual(*property, "IsShutDown") ||
+               namesEqual(*property, "IsInStandBy")) {
+        sqlite3_result_int(context, 0);
+    } else if (!extended) {
+        sqlite3_result_null(context);
+    } else if (namesEqual(*property, "Collation")) {
+        std::optional<std::string> collation =
+            lookUp(context,
+                   "SELECT collation FROM master.testserver_databases d JOIN master.sysdatabases "
+                   "s ON s.dbid = d.dbid WHERE s.name = ?",
+                   *database);
+        if (!collation && namesEqual(*database, variablesOf(context).database))
+            collation = lookUp(context, "SELECT value FROM testserver_settings WHERE name = ?",
+                               "collation");
+        resultText(context, collation.value_or("Chinese_PRC_CI_AS"));
+    } else if (namesEqual(*property, "Status")) {
+        resultText(context, (*status & 512) ? "OFFLINE" : "ONLINE");
+    } else if (namesEqual(*property, "Updateability")) {
+        resultText(context, (*status & 1024) ? "READ_ONLY" : "READ_WRITE");
+    } else if (namesEqual(*property, "UserAccess")) {
+        resultText(context, (*status & 4096)   ? "SINGLE_USER"
+                            : (*status & 2048) ? "RESTRICTED_USER"
+                                               : "MULTI_USER");
+    } else if (namesEqual(*property, "Recovery")) {
+        resultText(context, (*status & 8) ? "SIMPLE" : (*status & 4) ? "BULK_LOGGED" : "FULL");
+    } else {
+        sqlite3_result_null(context);
+    }
+}
+
+void databasePropertyNumber(sqlite3_context* context, int, sqlite3_value** arguments) {
+    databaseProperty(context, 0, arguments);
+}
+
+void databasePropertyExtended(sqlite3_context* context, int, sqlite3_value** arguments) {
+    databaseProperty(context, 1, arguments);
+}
+
+} // namespace
+
+void registerDatabaseFunctions(CatalogDb& db, const SessionVariables& variables) {
+    struct Function {
+        const char* name;
+        int arguments;
+        void (*call)(sqlite3_context*, int, sqlite3_value**);
+    };
+    static const Function functions[] = {
+        {"db_id", 0, databaseId},
+        {"db_id", 1, databaseId},
+        {"db_name", 0, databaseName},
+        {"db_name", 1, databaseName},
+        {"databaseproperty", 2, databasePropertyNumber},
+        {"databasepropertyex", 2, databasePropertyExtended},
+    };
+    void* data = const_cast<SessionVariables*>(&variables);
+    for (const Function& function : functions) {
+        int rc =
+            sqlite3_create_function_v2(db.handle(), function.name, function.arguments, SQLITE_UTF8,
+                                       data, function.call, nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK)
+            throw CatalogDbError(sqlite3_errmsg(db.handle()), rc);
+    }
+}
+
+} // namespace testserver
