@@ -194,6 +194,12 @@ void seed(CatalogDb& db, const fs::path& dataDir) {
 
 ServerCatalog::ServerCatalog(const DatabaseDirectory& directory)
     : m_directory(directory), m_db(directory.path() / kFileName, CatalogDb::Mode::CreateNew) {
+    // Written once per data directory; later sessions only read it here.
+    if (m_db.queryInteger("SELECT count(*) FROM sqlite_master WHERE name IN ('sysdatabases', "
+                          "'testserver_databases')")
+                .value_or(0) == 2 &&
+        m_db.queryInteger("SELECT count(*) FROM sysdatabases").value_or(0) > 0)
+        return;
     CatalogTransaction transaction(m_db);
     m_db.execute(tablesSql(""));
     seed(m_db, directory.path());
@@ -208,28 +214,43 @@ std::vector<DatabaseFileSpec> defaultFiles(const fs::path& dataDir, const std::s
 
 void ServerCatalog::reconcile() {
     std::vector<DatabaseFile> files = m_directory.list();
-    CatalogTransaction transaction(m_db);
     std::vector<std::pair<int, std::string>> rows;
     {
         auto all = m_db.prepare("SELECT dbid, name FROM sysdatabases WHERE dbid > 4");
         while (all.step())
             rows.emplace_back(static_cast<int>(all.integer(0)), all.text(1));
     }
-    for (const auto& [dbid, name] : rows) {
-        bool present = false;
+    auto hasFile = [&](const std::string& name) {
         for (const DatabaseFile& file : files)
-            present = present || namesEqual(file.name, name);
-        if (!present) {
-            for (const char* table :
-                 {"sysdatabases", "sysaltfiles", "testserver_filegroups", "testserver_databases"})
-                m_db.prepare(std::string("DELETE FROM ") + table + " WHERE dbid = ?")
-                    .bind(1, dbid)
-                    .run();
-        }
-    }
+            if (namesEqual(file.name, name))
+                return true;
+        return false;
+    };
+    auto hasRow = [&](const std::string& name) {
+        for (const auto& row : rows)
+            if (namesEqual(row.second, name))
+                return true;
+        return false;
+    };
+    std::vector<int> gone;
+    for (const auto& [dbid, name] : rows)
+        if (!hasFile(name))
+            gone.push_back(dbid);
+    std::vector<std::string> added;
     for (const DatabaseFile& file : files)
-        if (!isSystemDatabase(file.name) && !dbidOf(file.name))
-            registerDatabase(file.name, {}, {}, "");
+        if (!isSystemDatabase(file.name) && !hasRow(file.name))
+            added.push_back(file.name);
+    if (gone.empty() && added.empty())
+        return; // the usual case: no write lock taken
+    CatalogTransaction transaction(m_db);
+    for (int dbid : gone)
+        for (const char* table :
+             {"sysdatabases", "sysaltfiles", "testserver_filegroups", "testserver_databases"})
+            m_db.prepare(std::string("DELETE FROM ") + table + " WHERE dbid = ?")
+                .bind(1, dbid)
+                .run();
+    for (const std::string& name : added)
+        registerDatabase(name, {}, {}, "");
     transaction.commit();
 }
 
@@ -289,7 +310,20 @@ std::optional<int> ServerCatalog::dbidOf(const std::string& name) {
 }
 
 void ServerCatalog::copyInto(CatalogDb& session) {
-    CatalogTransaction transaction(session);
+    // A savepoint, not BEGIN IMMEDIATE: only the session's private schema
+    // is written, so the database's own file is never locked for this.
+    session.execute("SAVEPOINT server_tables");
+    try {
+        copyTables(session);
+    } catch (...) {
+        session.execute("ROLLBACK TO server_tables");
+        session.execute("RELEASE server_tables");
+        throw;
+    }
+    session.execute("RELEASE server_tables");
+}
+
+void ServerCatalog::copyTables(CatalogDb& session) {
     for (const char* table : kTableNames) {
         session.execute(std::string("DELETE FROM master.") + table);
         auto source = m_db.prepare(std::string("SELECT * FROM ") + table);
@@ -311,7 +345,6 @@ void ServerCatalog::copyInto(CatalogDb& session) {
             target.reset();
         }
     }
-    transaction.commit();
 }
 
 void attachServerTables(CatalogDb& session, const std::optional<int>& dbid) {

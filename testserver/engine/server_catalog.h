@@ -33,6 +33,8 @@ public:
     void copyInto(CatalogDb& session);
 
 private:
+    void copyTables(CatalogDb& session);
+
     const DatabaseDirectory& m_directory;
     CatalogDb m_db;
 };
