@@ -111,13 +111,14 @@ void ServerLevelExecutor::execute(const DropDatabase& statement) {
 }
 
 void ServerLevelExecutor::execute(const AlterDatabase& statement) {
+    // sysdatabases is changed outside any transaction: nothing could undo it.
+    refuseInTransaction("ALTER DATABASE");
     if (!isSystemDatabase(statement.name) && !m_context.directory.find(statement.name))
         throw messages::unknownDatabase(statement.name);
     for (const DatabaseOption& option : statement.options)
         execute(option);
     if (!statement.modifiedFile)
         return;
-    refuseInTransaction("ALTER DATABASE");
     m_context.server.reconcile();
     std::optional<int> dbid = m_context.server.dbidOf(statement.name);
     const DatabaseFileSpec& file = *statement.modifiedFile;
@@ -151,6 +152,9 @@ void ServerLevelExecutor::execute(const AlterDatabase& statement) {
 }
 
 void ServerLevelExecutor::execute(const DatabaseOption& statement) {
+    if (m_context.trancount > 0)
+        throw ServerError(messages::make(
+            15002, 16, "The procedure 'sp_dboption' cannot be executed within a transaction."));
     if (isSystemDatabase(statement.database) &&
         !namesEqual(statement.database, m_context.currentName))
         throw messages::notSupported("changing the options of the system database '" +

@@ -210,7 +210,8 @@ void ServerLevelExecutor::addLogin(const Arguments& a) {
     requireDatabase(database);
     if (a[3] && !namesEqual(*a[3], "us_english") && !namesEqual(*a[3], "English"))
         throw refusal(15033, "'" + *a[3] + "' is not a valid official language name.");
-    if (a[4] && a[4]->size() != 34)
+    if (a[4] && (a[4]->size() != 34 || a[4]->rfind("0x", 0) != 0 ||
+                 a[4]->find_first_not_of("0123456789abcdefABCDEF", 2) != std::string::npos))
         throw refusal(15419, "Supplied parameter @sid should be binary(16).");
     m_context.server.db()
         .prepare("INSERT INTO syslogins (sid, name, dbname, loginname) VALUES "
