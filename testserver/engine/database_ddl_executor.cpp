@@ -4,6 +4,7 @@
 
 #include "testserver/engine/catalog_schema.h"
 #include "testserver/engine/database_principals.h"
+#include "testserver/engine/database_status_bits.h"
 #include "testserver/engine/ddl_executor.h"
 #include "testserver/engine/name_collation.h"
 #include "testserver/engine/server_error.h"
@@ -18,36 +19,6 @@ bool isSystemDatabase(const std::string& name) {
             return true;
     return false;
 }
-
-// Where sysdatabases keeps a database option: the status or status2 bit, or
-// the category bit of the replication options.
-struct OptionBit {
-    std::string_view option;
-    const char* column;
-    long long bit;
-};
-constexpr OptionBit kOptionBits[] = {
-    {"autoclose", "status", 1},
-    {"select into/bulkcopy", "status", 4},
-    {"trunc. log on chkpt.", "status", 8},
-    {"torn page detection", "status", 16},
-    {"offline", "status", 512},
-    {"read only", "status", 1024},
-    {"dbo use only", "status", 2048},
-    {"single user", "status", 4096},
-    {"autoshrink", "status", 4194304},
-    {"ANSI null default", "status2", 16384},
-    {"concat null yields null", "status2", 65536},
-    {"recursive triggers", "status2", 131072},
-    {"default to local cursor", "status2", 1048576},
-    {"quoted identifier", "status2", 8388608},
-    {"cursor close on commit", "status2", 33554432},
-    {"ANSI nulls", "status2", 67108864},
-    {"ANSI warnings", "status2", 268435456},
-    {"published", "category", 1},
-    {"subscribed", "category", 2},
-    {"merge publish", "category", 4},
-};
 
 } // namespace
 
@@ -172,8 +143,8 @@ void ServerLevelExecutor::execute(const DatabaseOption& statement) {
         ensureLaterTables(other);
         DdlExecutor(other, file->name).execute(statement);
     }
-    for (const OptionBit& bit : kOptionBits) {
-        if (bit.option != statement.option)
+    for (const DatabaseStatusBit& bit : kDatabaseStatusBits) {
+        if (bit.option.empty() || bit.option != statement.option)
             continue;
         m_context.server.reconcile();
         std::string column = bit.column;

@@ -1,5 +1,6 @@
 #include "testserver/engine/database_functions.h"
 
+#include "testserver/engine/database_status_bits.h"
 #include "testserver/engine/name_collation.h"
 #include "testserver/engine/sql_function_support.h"
 
@@ -48,41 +49,6 @@ void databaseName(sqlite3_context* context, int count, sqlite3_value** arguments
         sqlite3_result_null(context);
 }
 
-// A property that is one bit of sysdatabases.status, status2 or category.
-struct BitProperty {
-    const char* name;
-    const char* column;
-    long long bit;
-};
-constexpr BitProperty kBitProperties[] = {
-    {"IsAutoClose", "status", 1},
-    {"IsBulkCopy", "status", 4},
-    {"IsTruncLog", "status", 8},
-    {"IsTornPageDetectionEnabled", "status", 16},
-    {"IsInLoad", "status", 32},
-    {"IsInRecovery", "status", 128},
-    {"IsNotRecovered", "status", 256},
-    {"IsSuspect", "status", 256},
-    {"IsOffline", "status", 512},
-    {"IsReadOnly", "status", 1024},
-    {"IsDboOnly", "status", 2048},
-    {"IsSingleUser", "status", 4096},
-    {"IsEmergencyMode", "status", 32768},
-    {"IsAutoShrink", "status", 4194304},
-    {"IsAnsiNullDefault", "status2", 16384},
-    {"IsNullConcat", "status2", 65536},
-    {"IsRecursiveTriggersEnabled", "status2", 131072},
-    {"IsLocalCursorsDefault", "status2", 1048576},
-    {"IsQuotedIdentifiersEnabled", "status2", 8388608},
-    {"IsCloseCursorsOnCommitEnabled", "status2", 33554432},
-    {"IsAnsiNullsEnabled", "status2", 67108864},
-    {"IsAnsiWarningsEnabled", "status2", 268435456},
-    {"IsFulltextEnabled", "status2", 536870912},
-    {"IsPublished", "category", 1},
-    {"IsSubscribed", "category", 2},
-    {"IsMergePublished", "category", 4},
-};
-
 std::optional<long long> column(sqlite3_context* context, const std::string& database,
                                 const std::string& name) {
     std::string sql = "SELECT " + name + " FROM master.sysdatabases WHERE name = ?";
@@ -103,8 +69,8 @@ void databaseProperty(sqlite3_context* context, int extended, sqlite3_value** ar
         sqlite3_result_null(context);
         return;
     }
-    for (const BitProperty& bit : kBitProperties)
-        if (namesEqual(bit.name, *property)) {
+    for (const DatabaseStatusBit& bit : kDatabaseStatusBits)
+        if (namesEqual(bit.property, *property)) {
             long long value = column(context, *database, bit.column).value_or(0);
             sqlite3_result_int(context, (value & bit.bit) != 0 ? 1 : 0);
             return;
@@ -155,12 +121,7 @@ void databasePropertyExtended(sqlite3_context* context, int, sqlite3_value** arg
 } // namespace
 
 void registerDatabaseFunctions(CatalogDb& db, const SessionVariables& variables) {
-    struct Function {
-        const char* name;
-        int arguments;
-        void (*call)(sqlite3_context*, int, sqlite3_value**);
-    };
-    static const Function functions[] = {
+    static const SqlFunction functions[] = {
         {"db_id", 0, databaseId},
         {"db_id", 1, databaseId},
         {"db_name", 0, databaseName},
@@ -168,14 +129,7 @@ void registerDatabaseFunctions(CatalogDb& db, const SessionVariables& variables)
         {"databaseproperty", 2, databasePropertyNumber},
         {"databasepropertyex", 2, databasePropertyExtended},
     };
-    void* data = const_cast<SessionVariables*>(&variables);
-    for (const Function& function : functions) {
-        int rc =
-            sqlite3_create_function_v2(db.handle(), function.name, function.arguments, SQLITE_UTF8,
-                                       data, function.call, nullptr, nullptr, nullptr);
-        if (rc != SQLITE_OK)
-            throw CatalogDbError(sqlite3_errmsg(db.handle()), rc);
-    }
+    registerFunctions(db.handle(), const_cast<SessionVariables*>(&variables), functions);
 }
 
 } // namespace testserver

@@ -301,6 +301,19 @@ void ServerLevelExecutor::grantDatabaseAccess(const std::string& login, const st
     inform("Granted database access to '" + user + "'.");
 }
 
+bool ServerLevelExecutor::ownsObjects(int uid) {
+    auto owns = m_context.current.prepare("SELECT 1 FROM sysobjects WHERE uid = ?");
+    owns.bind(1, uid);
+    return owns.step();
+}
+
+void ServerLevelExecutor::removePrincipal(int uid) {
+    CatalogTransaction transaction(m_context.current);
+    m_context.current.prepare("DELETE FROM sysmembers WHERE memberuid = ?").bind(1, uid).run();
+    m_context.current.prepare("DELETE FROM sysusers WHERE uid = ?").bind(1, uid).run();
+    transaction.commit();
+}
+
 void ServerLevelExecutor::dropUser(const std::string& user) {
     std::optional<PrincipalRow> row = findPrincipal(m_context.current, user);
     if (!row || row->role)
@@ -313,14 +326,9 @@ void ServerLevelExecutor::dropUser(const std::string& user) {
         inform("User has been dropped from current database.");
         return;
     }
-    auto owns = m_context.current.prepare("SELECT 1 FROM sysobjects WHERE uid = ?");
-    owns.bind(1, row->uid);
-    if (owns.step())
+    if (ownsObjects(row->uid))
         throw refusal(15183, "The user owns objects in the database and cannot be dropped.");
-    CatalogTransaction transaction(m_context.current);
-    m_context.current.prepare("DELETE FROM sysmembers WHERE memberuid = ?").bind(1, row->uid).run();
-    m_context.current.prepare("DELETE FROM sysusers WHERE uid = ?").bind(1, row->uid).run();
-    transaction.commit();
+    removePrincipal(row->uid);
     inform("User has been dropped from current database.");
 }
 
@@ -355,14 +363,9 @@ void ServerLevelExecutor::dropRole(const std::string& role) {
     members.bind(1, row->uid);
     if (members.step())
         throw refusal(15144, "The role has members. It must be empty before it can be dropped.");
-    auto owns = m_context.current.prepare("SELECT 1 FROM sysobjects WHERE uid = ?");
-    owns.bind(1, row->uid);
-    if (owns.step())
+    if (ownsObjects(row->uid))
         throw refusal(15138, "The role owns objects in the database and cannot be dropped.");
-    CatalogTransaction transaction(m_context.current);
-    m_context.current.prepare("DELETE FROM sysmembers WHERE memberuid = ?").bind(1, row->uid).run();
-    m_context.current.prepare("DELETE FROM sysusers WHERE uid = ?").bind(1, row->uid).run();
-    transaction.commit();
+    removePrincipal(row->uid);
     inform("Role dropped.");
 }
 

@@ -51,6 +51,9 @@ private:
     void grantWindowsLogin(const std::string& login, bool deny);
     void grantDatabaseAccess(const std::string& login, const std::string& user);
     void dropUser(const std::string& user);
+    bool ownsObjects(int uid);
+    // A user or role with its memberships.
+    void removePrincipal(int uid);
     void addRole(const std::string& role);
     void dropRole(const std::string& role);
     void addRoleMember(const std::string& role, const std::string& member, bool drop);

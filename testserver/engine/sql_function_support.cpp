@@ -1,5 +1,7 @@
 #include "testserver/engine/sql_function_support.h"
 
+#include "testserver/engine/catalog_db.h"
+
 namespace testserver {
 
 std::optional<std::string> textArgument(sqlite3_value* value) {
@@ -31,6 +33,15 @@ std::optional<std::string> lookUp(sqlite3_context* context, const char* sql,
         result = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
     sqlite3_finalize(statement);
     return result;
+}
+
+void registerFunctions(sqlite3* db, void* data, std::span<const SqlFunction> functions) {
+    for (const SqlFunction& function : functions) {
+        int rc = sqlite3_create_function_v2(db, function.name, function.arguments, SQLITE_UTF8,
+                                            data, function.call, nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK)
+            throw CatalogDbError(sqlite3_errmsg(db), rc);
+    }
 }
 
 } // namespace testserver

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <optional>
+#include <span>
 #include <string>
 
 namespace testserver {
@@ -19,5 +20,16 @@ void resultText(sqlite3_context* context, const std::string& text);
 // text parameters; nothing when it has no row or the value is NULL.
 std::optional<std::string> lookUp(sqlite3_context* context, const char* sql,
                                   const std::string& first, const std::string* second = nullptr);
+
+// A SQL Server function as SQLite calls it.
+struct SqlFunction {
+    const char* name;
+    int arguments;
+    void (*call)(sqlite3_context*, int, sqlite3_value**);
+};
+
+// Registers the functions on a connection, each with `data` as its user
+// data; throws CatalogDbError when SQLite refuses one.
+void registerFunctions(sqlite3* db, void* data, std::span<const SqlFunction> functions);
 
 } // namespace testserver

@@ -151,12 +151,7 @@ void characterIndex(sqlite3_context* context, int count, sqlite3_value** argumen
 } // namespace
 
 void registerSqlFunctions(CatalogDb& db, const SessionVariables& variables) {
-    struct Function {
-        const char* name;
-        int arguments;
-        void (*call)(sqlite3_context*, int, sqlite3_value**);
-    };
-    static const Function functions[] = {
+    static const SqlFunction functions[] = {
         {"object_id", 1, objectId},
         {"objectproperty", 2, objectProperty},
         {"ident_seed", 1, identitySeed},
@@ -175,14 +170,7 @@ void registerSqlFunctions(CatalogDb& db, const SessionVariables& variables) {
         {"charindex", 2, characterIndex},
         {"charindex", 3, characterIndex},
     };
-    void* data = const_cast<SessionVariables*>(&variables);
-    for (const Function& function : functions) {
-        int rc =
-            sqlite3_create_function_v2(db.handle(), function.name, function.arguments, SQLITE_UTF8,
-                                       data, function.call, nullptr, nullptr, nullptr);
-        if (rc != SQLITE_OK)
-            throw CatalogDbError(sqlite3_errmsg(db.handle()), rc);
-    }
+    registerFunctions(db.handle(), const_cast<SessionVariables*>(&variables), functions);
 }
 
 } // namespace testserver
