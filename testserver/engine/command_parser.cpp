@@ -459,7 +459,7 @@ private:
     }
 
     // sp_dboption database, 'option', 'true' | 'false'. The option may be
-    // given by a leading part of its name that is unique.
+    // given by a part of its name that is unique.
     static Command databaseOption(const std::vector<std::string>& arguments) {
         static constexpr std::string_view kOptions[] = {"ANSI null default",
                                                         "ANSI nulls",
@@ -499,7 +499,9 @@ private:
                 matches = {candidate};
                 break;
             }
-            if (!wanted.empty() && name.rfind(wanted, 0) == 0)
+            // Any unique part of the name: Enterprise Manager writes
+            // 'bulkcopy', 'trunc. log', 'dbo use' and 'single'.
+            if (!wanted.empty() && name.find(wanted) != std::string::npos)
                 matches.push_back(candidate);
         }
         if (matches.size() != 1)
