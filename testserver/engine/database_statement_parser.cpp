@@ -254,21 +254,6 @@ Command parseDatabaseStatement(TokenCursor& cursor) {
     return Command{create, 1};
 }
 
-bool isServerProcedure(std::string_view procedure) {
-    static constexpr std::array<std::string_view, 22> kProcedures{
-        "sp_addlogin",           "sp_droplogin",     "sp_defaultdb",        "sp_defaultlanguage",
-        "sp_grantlogin",         "sp_denylogin",     "sp_revokelogin",      "sp_grantdbaccess",
-        "sp_revokedbaccess",     "sp_adduser",       "sp_dropuser",         "sp_addrole",
-        "sp_droprole",           "sp_addrolemember", "sp_droprolemember",   "sp_changedbowner",
-        "sp_change_users_login", "sp_dbcmptlevel",   "sp_addsrvrolemember", "sp_dropsrvrolemember",
-        "sp_password",           "sp_validname"};
-    std::string lower = asciiLower(procedure);
-    for (std::string_view known : kProcedures)
-        if (known == lower)
-            return true;
-    return false;
-}
-
 // [@name =] value, ...: text, numbers and bare words as text, NULL as nothing,
 // DEFAULT as an argument not given.
 Command parseServerProcedure(TokenCursor& cursor, const std::string& procedure) {

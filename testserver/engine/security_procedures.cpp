@@ -5,6 +5,7 @@
 
 #include "testserver/engine/server_level_executor.h"
 
+#include "testserver/engine/command_parser.h"
 #include "testserver/engine/database_principals.h"
 #include "testserver/engine/name_collation.h"
 #include "testserver/engine/server_error.h"
@@ -64,6 +65,8 @@ const std::map<std::string, std::vector<std::string_view>, std::less<>>& paramet
         {"sp_dropuser", {"name_in_db"}},
         {"sp_addrole", {"rolename", "ownername"}},
         {"sp_droprole", {"rolename"}},
+        {"sp_addgroup", {"grpname"}},
+        {"sp_dropgroup", {"rolename"}},
         {"sp_addrolemember", {"rolename", "membername"}},
         {"sp_droprolemember", {"rolename", "membername"}},
         {"sp_changedbowner", {"loginame", "map"}},
@@ -78,6 +81,10 @@ const std::map<std::string, std::vector<std::string_view>, std::less<>>& paramet
 }
 
 } // namespace
+
+bool isServerProcedure(std::string_view procedure) {
+    return parameterLists().count(asciiLower(procedure)) > 0;
+}
 
 void ServerLevelExecutor::inform(std::string text) {
     if (m_outcome)
@@ -167,9 +174,10 @@ void ServerLevelExecutor::execute(const ServerProcedure& statement, StatementOut
             addRoleMember(*a[2], user, false);
     } else if (name == "sp_revokedbaccess" || name == "sp_dropuser") {
         dropUser(arg(0, "@name_in_db"));
-    } else if (name == "sp_addrole") {
-        addRole(arg(0, "@rolename"));
-    } else if (name == "sp_droprole") {
+    } else if (name == "sp_addrole" || name == "sp_addgroup") {
+        // sp_addgroup and sp_dropgroup are the older names of the role procedures.
+        addRole(arg(0, name == "sp_addrole" ? "@rolename" : "@grpname"));
+    } else if (name == "sp_droprole" || name == "sp_dropgroup") {
         dropRole(arg(0, "@rolename"));
     } else if (name == "sp_addrolemember" || name == "sp_droprolemember") {
         addRoleMember(arg(0, "@rolename"), arg(1, "@membername"), name == "sp_droprolemember");
