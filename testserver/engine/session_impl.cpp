@@ -27,24 +27,29 @@ SessionImpl::SessionImpl(DatabaseDirectory& directory, const std::optional<Datab
 
 void SessionImpl::open(const std::optional<DatabaseFile>& database) {
     std::unique_ptr<CatalogDb> db;
+    std::string name = database ? database->name : std::string("master");
+    // Held before the file is opened, so a DROP DATABASE cannot delete it
+    // between the look-up and the open.
+    DatabaseUse use = m_directory.use(name);
     if (database) {
+        if (!m_directory.find(name))
+            throw messages::unknownDatabase(name);
         db = std::make_unique<CatalogDb>(database->path, CatalogDb::Mode::OpenExisting);
         ensureLaterTables(*db);
-        m_databaseName = database->name;
     } else {
         db = std::make_unique<CatalogDb>(std::filesystem::path(), CatalogDb::Mode::CreateNew);
         createCatalog(*db);
-        m_databaseName = "master";
     }
     ensurePrincipalTables(*db);
     m_server.reconcile();
-    attachServerTables(*db, namesEqual(m_databaseName, "master") ? std::optional<int>(1)
-                                                                 : m_server.dbidOf(m_databaseName));
+    attachServerTables(*db,
+                       namesEqual(name, "master") ? std::optional<int>(1) : m_server.dbidOf(name));
+    m_databaseName = name;
     m_variables.database = m_databaseName;
     registerSqlFunctions(*db, m_variables);
     registerDatabaseFunctions(*db, m_variables);
     m_db = std::move(db);
-    m_use = m_directory.use(m_databaseName);
+    m_use = std::move(use);
 }
 
 void SessionImpl::refreshServerTables(std::string_view sql) {
