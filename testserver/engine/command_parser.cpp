@@ -404,6 +404,8 @@ private:
                 messages::make(137, 15, "Must declare the variable '" + cursor.peek().text + "'."),
                 true);
         QualifiedName procedure = cursor.qualifiedName();
+        if (isCatalogProcedure(procedure.last()))
+            return parseCatalogProcedure(procedure.last(), cursor);
         if (isServerProcedure(procedure.last()))
             return parseServerProcedure(cursor, procedure.last());
         std::vector<std::string> arguments;

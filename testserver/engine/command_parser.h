@@ -23,5 +23,9 @@ Command parseDatabaseStatement(TokenCursor& cursor);
 // run at the server level; the cursor stands after the procedure's name.
 bool isServerProcedure(std::string_view procedure);
 Command parseServerProcedure(TokenCursor& cursor, const std::string& procedure);
+// sp_addextendedproperty, sp_updateextendedproperty, sp_dropextendedproperty,
+// sp_rename and sp_recompile, starting at their first argument.
+bool isCatalogProcedure(std::string_view procedure);
+Command parseCatalogProcedure(std::string_view procedure, TokenCursor& cursor);
 
 } // namespace testserver

@@ -48,6 +48,8 @@ private:
     void run(const AlterDatabase& statement, StatementOutcome& outcome);
     void run(const DatabaseOption& statement, StatementOutcome& outcome);
     void run(const ServerProcedure& statement, StatementOutcome& outcome);
+    void run(const RenameObject& statement, StatementOutcome& outcome);
+    void run(const Recompile& statement, StatementOutcome& outcome);
     template <typename Ddl> void run(const Ddl& statement, StatementOutcome& outcome);
 
     void setResult(ResultSet result, StatementOutcome& outcome);
