@@ -58,6 +58,34 @@ std::optional<long long> column(sqlite3_context* context, const std::string& dat
     return std::stoll(*value);
 }
 
+// SUSER_SID([login]): the login's security identifier (as its "0x..." text);
+// without an argument the session's login, sa when none was given.
+void loginSid(sqlite3_context* context, int count, sqlite3_value** arguments) {
+    std::optional<std::string> login =
+        count > 0 ? textArgument(arguments[0]) : std::optional(variablesOf(context).user);
+    if (login && login->empty())
+        login = "sa";
+    std::optional<std::string> sid;
+    if (login)
+        sid = lookUp(context, "SELECT sid FROM master.syslogins WHERE loginname = ?", *login);
+    if (sid)
+        resultText(context, *sid);
+    else
+        sqlite3_result_null(context);
+}
+
+// SUSER_SNAME(sid): the login a security identifier belongs to.
+void loginOfSid(sqlite3_context* context, int, sqlite3_value** arguments) {
+    std::optional<std::string> sid = textArgument(arguments[0]);
+    std::optional<std::string> login;
+    if (sid)
+        login = lookUp(context, "SELECT loginname FROM master.syslogins WHERE sid = ?", *sid);
+    if (login)
+        resultText(context, *login);
+    else
+        sqlite3_result_null(context);
+}
+
 // DATABASEPROPERTY (numbers) and DATABASEPROPERTYEX (also the named states).
 void databaseProperty(sqlite3_context* context, int extended, sqlite3_value** arguments) {
     std::optional<std::string> database = textArgument(arguments[0]);
@@ -128,6 +156,9 @@ void registerDatabaseFunctions(CatalogDb& db, const SessionVariables& variables)
         {"db_name", 1, databaseName},
         {"databaseproperty", 2, databasePropertyNumber},
         {"databasepropertyex", 2, databasePropertyExtended},
+        {"suser_sid", 0, loginSid},
+        {"suser_sid", 1, loginSid},
+        {"suser_sname", 1, loginOfSid},
     };
     registerFunctions(db.handle(), const_cast<SessionVariables*>(&variables), functions);
 }

@@ -5,8 +5,9 @@
 
 namespace testserver {
 
-// DB_ID, DB_NAME, DATABASEPROPERTY and DATABASEPROPERTYEX, answered from the
-// session's copy of sysdatabases (schema "master").
+// DB_ID, DB_NAME, DATABASEPROPERTY, DATABASEPROPERTYEX, SUSER_SID and
+// SUSER_SNAME(sid), answered from the session's copy of master's sysdatabases
+// and syslogins (schema "master").
 void registerDatabaseFunctions(CatalogDb& db, const SessionVariables& variables);
 
 } // namespace testserver

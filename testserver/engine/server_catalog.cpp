@@ -365,7 +365,7 @@ bool readsServerTables(std::string_view sql) {
     std::string lower = asciiLower(sql);
     for (std::string_view name :
          {"sysdatabases", "sysaltfiles", "syslogins", "syslanguages", "sysfiles", "sysfilegroups",
-          "db_id", "db_name", "databaseproperty", "suser_sid"})
+          "db_id", "db_name", "databaseproperty", "suser_sid", "suser_sname"})
         if (lower.find(name) != std::string::npos)
             return true;
     return false;
