@@ -23,6 +23,13 @@ void resultInteger(sqlite3_context* context, const std::optional<std::string>& v
         sqlite3_result_null(context);
 }
 
+void resultTextOrNull(sqlite3_context* context, const std::optional<std::string>& value) {
+    if (value)
+        resultText(context, *value);
+    else
+        sqlite3_result_null(context);
+}
+
 void databaseId(sqlite3_context* context, int count, sqlite3_value** arguments) {
     std::optional<std::string> name =
         count > 0 ? textArgument(arguments[0]) : std::optional(variablesOf(context).database);
@@ -43,10 +50,7 @@ void databaseName(sqlite3_context* context, int count, sqlite3_value** arguments
     std::optional<std::string> name;
     if (id)
         name = lookUp(context, "SELECT name FROM master.sysdatabases WHERE dbid = ?", *id);
-    if (name)
-        resultText(context, *name);
-    else
-        sqlite3_result_null(context);
+    resultTextOrNull(context, name);
 }
 
 std::optional<long long> column(sqlite3_context* context, const std::string& database,
@@ -68,10 +72,7 @@ void loginSid(sqlite3_context* context, int count, sqlite3_value** arguments) {
     std::optional<std::string> sid;
     if (login)
         sid = lookUp(context, "SELECT sid FROM master.syslogins WHERE loginname = ?", *login);
-    if (sid)
-        resultText(context, *sid);
-    else
-        sqlite3_result_null(context);
+    resultTextOrNull(context, sid);
 }
 
 // SUSER_SNAME(sid): the login a security identifier belongs to.
@@ -80,10 +81,7 @@ void loginOfSid(sqlite3_context* context, int, sqlite3_value** arguments) {
     std::optional<std::string> login;
     if (sid)
         login = lookUp(context, "SELECT loginname FROM master.syslogins WHERE sid = ?", *sid);
-    if (login)
-        resultText(context, *login);
-    else
-        sqlite3_result_null(context);
+    resultTextOrNull(context, login);
 }
 
 // DATABASEPROPERTY (numbers) and DATABASEPROPERTYEX (also the named states).
