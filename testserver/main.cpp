@@ -16,9 +16,11 @@
 #include <fstream>
 #include <iostream>
 #include <mutex>
+#include <optional>
 #include <pthread.h>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -62,15 +64,21 @@ std::string lower(std::string text) {
     return text;
 }
 
+std::vector<fs::path> catalogFiles(const fs::path& dataDir) {
+    std::vector<fs::path> files;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(dataDir, error))
+        if (entry.path().extension() == ".sqlite")
+            files.push_back(entry.path());
+    return files;
+}
+
 // The catalog file that already holds database `name` (names match ignoring
 // letter case), if any.
 std::optional<fs::path> existingCatalog(const fs::path& dataDir, const std::string& name) {
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(dataDir, error)) {
-        const fs::path& path = entry.path();
-        if (path.extension() == ".sqlite" && lower(path.stem().string()) == lower(name))
+    for (const fs::path& path : catalogFiles(dataDir))
+        if (lower(path.stem().string()) == lower(name))
             return path;
-    }
     return std::nullopt;
 }
 
@@ -84,7 +92,10 @@ std::string readFile(const fs::path& path) {
 }
 
 // Builds DIR/NAME.sqlite from a T-SQL script, as a client would by creating
-// the database and running the script in it. Never replaces a catalog.
+// the database and running the script in it. Never replaces a catalog. A
+// script that manages databases itself (USE master, DROP DATABASE, CREATE
+// DATABASE) leaves the databases it created under their own names, NAME
+// included when it drops and recreates it.
 void loadCatalog(testserver::Engine& engine, const fs::path& dataDir,
                  const std::string& assignment) {
     auto eq = assignment.find('=');
@@ -98,15 +109,17 @@ void loadCatalog(testserver::Engine& engine, const fs::path& dataDir,
         throw std::runtime_error("database " + name + " already exists: " + existing->string() +
                                  " (it is never overwritten)");
     std::string text = testserver::scriptTextAsUtf8(readFile(script));
+    std::vector<fs::path> before = catalogFiles(dataDir);
     try {
         engine.runScript("CREATE DATABASE [" + name + "]\nGO\nUSE [" + name + "]\nGO\n" + text);
     } catch (...) {
-        // The catalog did not exist before this run: a half-built one would
-        // only block the next attempt.
-        if (auto created = existingCatalog(dataDir, name)) {
-            std::error_code ignored;
-            fs::remove(*created, ignored);
-        }
+        // The catalogs this run created did not exist before it: half-built
+        // ones would only block the next attempt.
+        for (const fs::path& created : catalogFiles(dataDir))
+            if (std::find(before.begin(), before.end(), created) == before.end()) {
+                std::error_code ignored;
+                fs::remove(created, ignored);
+            }
         throw;
     }
 }

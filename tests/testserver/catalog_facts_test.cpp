@@ -110,5 +110,26 @@ TEST_F(CatalogFactsTest, TsqlRunsBatchesWithVariables) {
     EXPECT_NE(result.out.find("Must declare the variable '@db'."), std::string::npos) << result.out;
 }
 
+// A database in use by one connection cannot be dropped by another; tsql
+// reads master's sysdatabases.
+TEST_F(CatalogFactsTest, DatabaseInUseIsNotDroppedAndTsqlListsDatabases) {
+    OdbcConnection user(connectionString("library"));
+    OdbcConnection other(connectionString("helpdesk"));
+    try {
+        other.execute("DROP DATABASE library");
+        FAIL() << "a database in use was dropped";
+    } catch (const OdbcError& error) {
+        EXPECT_EQ(error.nativeError(), 3702);
+    }
+    ChildResult result = runChild(
+        {"tsql", "-H", "127.0.0.1", "-p", std::to_string(s_server->port()), "-U", "sa", "-P", "",
+         "-D", "helpdesk"},
+        "USE master\ngo\nselect name, dbid from sysdatabases where dbid > 4 and dbid < 7 order by "
+        "dbid\ngo\nexit\n",
+        {"TDSVER=7.4", "LANG=C.UTF-8", "FREETDSCONF=/dev/null"});
+    EXPECT_NE(result.out.find("library\t5"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("helpdesk\t6"), std::string::npos) << result.out;
+}
+
 } // namespace
 } // namespace testserver::test

@@ -13,7 +13,9 @@ namespace testserver::test {
 // process and stopped when the object dies. The server's log lines are kept.
 class InProcessServer {
 public:
-    explicit InProcessServer(SessionProvider& provider) : m_server(provider, options()) {
+    // `traceRequests`: the server logs every request, as --verbose does.
+    explicit InProcessServer(SessionProvider& provider, bool traceRequests = false)
+        : m_server(provider, options(traceRequests)) {
         m_port = m_server.listen(0);
         m_thread = std::thread([this] { m_server.run(); });
     }
@@ -31,8 +33,9 @@ public:
     }
 
 private:
-    tds::ServerOptions options() {
+    tds::ServerOptions options(bool traceRequests) {
         tds::ServerOptions o;
+        o.traceRequests = traceRequests;
         o.log = [this](const std::string& line) {
             std::lock_guard<std::mutex> lock(m_logMutex);
             m_log.push_back(line);

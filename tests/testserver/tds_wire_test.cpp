@@ -110,6 +110,26 @@ TEST_P(WireTest, RefusedLoginSendsErrorAndDoneWithErrorThenCloses) {
     EXPECT_THROW(client.readPacket(), std::runtime_error);
 }
 
+// --verbose echoes each batch, but never one that may carry a password.
+TEST_P(WireTest, VerboseLogLeavesOutBatchesWithPasswords) {
+    FakeSessionProvider provider({"hrms"});
+    provider.answer("select 1",
+                    BatchResult{{rowsOutcome({{"", ColumnType::Int, 0, false}}, {{"1"}})}});
+    InProcessServer server(provider, true);
+    RawTdsClient client(server.port());
+    client.login("sa", "", "hrms", GetParam());
+    for (const char* sql : {"select 1", "EXEC SP_ADDLOGIN 'app', 'Secret-1'",
+                            "exec sp_password NULL, 'Secret-2', 'app'"}) {
+        client.sendBatch(sql);
+        client.readResponse();
+    }
+    std::string log;
+    for (const std::string& line : server.log())
+        log += line + "\n";
+    EXPECT_NE(log.find("batch: select 1"), std::string::npos) << log;
+    EXPECT_EQ(log.find("Secret-"), std::string::npos) << log;
+}
+
 struct PacketSizeCase {
     std::uint32_t requested;
     std::uint32_t negotiated;

@@ -171,6 +171,37 @@ TEST(Loader, FailingScriptExitsOneAndLeavesNoHalfBuiltCatalog) {
     EXPECT_FALSE(fs::exists(dir.path() / "broken.sqlite"));
 }
 
+// An install script that drops and recreates its own database: the
+// database it made is the one loaded.
+TEST(Loader, ScriptThatRecreatesItsDatabaseLeavesTheNewOne) {
+    dbc::test::TempDir dir;
+    fs::path script = dir.path() / "shop.sql";
+    std::ofstream(script) << "USE master\nGO\nif exists (select * from master..sysdatabases where "
+                             "name = 'shop') DROP DATABASE shop\nGO\nCREATE DATABASE shop\nGO\n"
+                             "USE shop\nGO\nCREATE TABLE made_by_script (a int)\nGO\n";
+    auto result = dbc::test::runCommand({DBCOMPARE_TESTSERVER_PATH, "--data", dir.path().string(),
+                                         "--load", "shop=" + script.string()});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    dbc::test::TestServerProcess server(dir.path());
+    OdbcConnection connection(freeTdsConnectionString(server.port(), "sa", "", "shop"));
+    auto rows = connection.execute("select count(*) from sysobjects where name = 'made_by_script'")
+                    .back()
+                    .rows;
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][0], std::optional<std::string>("1"));
+}
+
+TEST(Loader, FailingScriptLeavesNoDatabaseItCreated) {
+    dbc::test::TempDir dir;
+    fs::path script = dir.path() / "bad.sql";
+    std::ofstream(script) << "CREATE DATABASE made\nGO\nUSE made\nGO\nthis is not sql\nGO\n";
+    auto result = dbc::test::runCommand({DBCOMPARE_TESTSERVER_PATH, "--data", dir.path().string(),
+                                         "--load", "broken=" + script.string()});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_FALSE(fs::exists(dir.path() / "broken.sqlite"));
+    EXPECT_FALSE(fs::exists(dir.path() / "made.sqlite"));
+}
+
 TEST(Loader, MissingScriptOrBadArgumentExitsOne) {
     dbc::test::TempDir dir;
     for (const std::string assignment :

@@ -2,8 +2,8 @@
 // catalogs: every fixture under tests/fixtures/scripts (UTF-8, or UTF-16 as
 // Enterprise Manager saves "Unicode" scripts) loads with no statement
 // refused, and loads again over itself (its guards drop first);
-// the cases in cases/statements.cases and cases/variables.cases run against
-// the helpdesk fixture.
+// the cases in cases/statements.cases, cases/variables.cases and
+// cases/server.cases run against the helpdesk fixture.
 
 #include "case_file.h"
 #include "ddl_test_support.h"
@@ -37,19 +37,34 @@ std::string gtestName(std::string name) {
 
 class FixtureScriptTest : public ::testing::TestWithParam<std::string> {};
 
+// The database holding the script's objects: the one it created itself when
+// it manages its own database (USE master ... CREATE DATABASE), else the
+// one it was loaded into.
+std::string loadedDatabase(const fs::path& dataDir) {
+    std::vector<std::string> created;
+    for (const fs::directory_entry& entry : fs::directory_iterator(dataDir))
+        if (entry.path().extension() == ".sqlite" && entry.path().stem() != "fixture")
+            created.push_back(entry.path().stem().string());
+    return created.size() == 1 ? created.front() : "fixture";
+}
+
 TEST_P(FixtureScriptTest, LoadsWithoutRefusalsAndAgainOverItself) {
     std::string script = readFile(fixturesDir() / "scripts" / GetParam());
     ScratchDir dir;
     Engine engine(dir.path(), std::nullopt);
     ASSERT_NO_THROW(loadScript(engine, "fixture", script));
-    auto session = engine.login("sa", "", "fixture");
+    std::string database = loadedDatabase(dir.path());
+    // A fresh session each time: a script that drops its database cannot
+    // while a session uses it.
     auto countObjects = [&] {
+        auto session = engine.login("sa", "", database);
         BatchResult result = session->executeBatch("select count(*) from sysobjects");
         return result.statements.back().resultSet->rows.at(0).at(0);
     };
     std::optional<std::string> before = countObjects();
     ASSERT_NO_THROW(engine.runScript("USE [fixture]\nGO\n" + scriptTextAsUtf8(script)));
     EXPECT_EQ(countObjects(), before);
+    EXPECT_EQ(loadedDatabase(dir.path()), database);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scripts, FixtureScriptTest, ::testing::ValuesIn(fixtureScripts()),
@@ -106,6 +121,13 @@ INSTANTIATE_TEST_SUITE_P(
     Variables, StatementCaseTest,
     ::testing::ValuesIn(readCaseFile(fs::path(DBCOMPARE_SOURCE_DIR) /
                                      "tests/testserver_engine/cases/variables.cases")),
+    [](const auto& paramInfo) { return caseName(paramInfo.param); });
+
+// Databases, master's server tables, logins, users and roles.
+INSTANTIATE_TEST_SUITE_P(
+    ServerCases, StatementCaseTest,
+    ::testing::ValuesIn(readCaseFile(fs::path(DBCOMPARE_SOURCE_DIR) /
+                                     "tests/testserver_engine/cases/server.cases")),
     [](const auto& paramInfo) { return caseName(paramInfo.param); });
 
 } // namespace

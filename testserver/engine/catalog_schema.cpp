@@ -1,6 +1,7 @@
 #include "testserver/engine/catalog_schema.h"
 
 #include "testserver/engine/catalog_db.h"
+#include "testserver/engine/database_principals.h"
 #include "testserver/engine/sql_type.h"
 
 namespace testserver {
@@ -300,6 +301,7 @@ void createCatalog(CatalogDb& db, const std::string& collation) {
 
     auto setting = db.prepare("INSERT INTO testserver_settings (name, value) VALUES (?, ?)");
     setting.bind(1, "collation").bind(2, collation).run();
+    ensurePrincipalTables(db); // in the same transaction: one write for a new catalog
     transaction.commit();
 }
 

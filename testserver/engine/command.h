@@ -1,5 +1,6 @@
 #pragma once
 
+#include "testserver/engine/database_file_spec.h"
 #include "testserver/engine/sql_type.h"
 #include "testserver/engine/sql_value.h"
 
@@ -176,6 +177,12 @@ struct DropObjects {
 struct CreateDatabase {
     std::string name;
     std::optional<std::string> collation;
+    std::vector<DatabaseFileSpec> files; // as declared; empty: the default files
+    std::vector<DatabaseFilegroupSpec> filegroups;
+};
+
+struct DropDatabase {
+    std::vector<std::string> names;
 };
 
 struct Select {
@@ -274,6 +281,29 @@ struct DatabaseOption {
     bool on = false;
 };
 
+// ALTER DATABASE name SET option, ... | MODIFY FILE (NAME = n, SIZE = ..., ...)
+struct AlterDatabase {
+    std::string name;
+    std::vector<DatabaseOption> options; // SET, as the sp_dboption options they stand for
+    std::optional<DatabaseFileSpec> modifiedFile;
+    bool sizeGiven = false;
+    bool maxsizeGiven = false;
+    bool growthGiven = false;
+};
+
+// A system procedure on logins, users, roles or a database's compatibility
+// level; arguments by position or by @name, NULL as nothing.
+struct ProcedureArgument {
+    std::optional<std::string> name; // without '@', lower case
+    std::optional<std::string> value;
+    bool defaulted = false; // DEFAULT written: the parameter's default
+};
+
+struct ServerProcedure {
+    std::string procedure; // lower case
+    std::vector<ProcedureArgument> arguments;
+};
+
 // sp_droptype name
 struct DropType {
     std::string name;
@@ -293,6 +323,7 @@ struct BindObject {
 struct NoCatalogChange {
     std::string statement; // for messages, e.g. "UPDATE STATISTICS"
     std::vector<std::string> objects;
+    std::vector<std::string> principals; // GRANT ... TO them: users or roles that must exist
 };
 
 // sp_addextendedproperty, sp_updateextendedproperty, sp_dropextendedproperty.
@@ -341,7 +372,7 @@ struct Command {
                  DropIndexes, CreateModule, DropObjects, CreateDatabase, AddType, DropType,
                  BindObject, DatabaseOption, Declare, SetVariable, SelectAssign, ExecString,
                  WithVariables, FlowControl, WhileLoop, ExtendedPropertyCall, RenameObject,
-                 Recompile>
+                 Recompile, DropDatabase, AlterDatabase, ServerProcedure>
         action;
     int line = 1;
 };

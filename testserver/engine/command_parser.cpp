@@ -213,6 +213,8 @@ private:
             return parseNoCatalogChange(cursor);
         if (first.is("create") || first.is("alter") || first.is("drop")) {
             const Token& second = cursor.peek(1);
+            if (second.is("database"))
+                return parseDatabaseStatement(cursor);
             if (second.is("table") && !first.is("drop"))
                 return parseTableStatement(cursor);
             return parseObjectStatement(cursor, text, firstInBatch);
@@ -346,11 +348,7 @@ private:
             const Token& who = cursor.next(); // public is a keyword, yet a name here
             if (!who.isName())
                 throw TokenCursor::unexpected(who);
-            const std::string& principal = who.value.empty() ? who.text : who.value;
-            if (!namesEqual(principal, "public") && !namesEqual(principal, "dbo") &&
-                !namesEqual(principal, "guest"))
-                throw ServerError(messages::make(
-                    4604, 16, "There is no such user or group '" + principal + "'."));
+            statement.principals.push_back(who.value.empty() ? who.text : who.value);
         } while (cursor.acceptSymbol(","));
         if (cursor.accept("with")) {
             cursor.expect("grant");
@@ -435,7 +433,7 @@ private:
             throw TokenCursor::unexpected(option);
         }
         if (option.is("identity_insert")) {
-            NoCatalogChange statement{"SET IDENTITY_INSERT", {cursor.qualifiedName().last()}};
+            NoCatalogChange statement{"SET IDENTITY_INSERT", {cursor.qualifiedName().last()}, {}};
             if (!cursor.accept("on"))
                 cursor.expect("off");
             cursor.expectEnd();
@@ -493,6 +491,8 @@ private:
             return parseExecuteSql(cursor);
         if (isCatalogProcedure(procedure.last()))
             return parseCatalogProcedure(procedure.last(), cursor);
+        if (isServerProcedure(procedure.last()))
+            return parseServerProcedure(cursor, procedure.last());
         std::vector<std::string> arguments;
         while (!cursor.atEnd()) {
             if (!arguments.empty())
@@ -550,7 +550,7 @@ private:
     }
 
     // sp_dboption database, 'option', 'true' | 'false'. The option may be
-    // given by a leading part of its name that is unique.
+    // given by a part of its name that is unique.
     static Command databaseOption(const std::vector<std::string>& arguments) {
         static constexpr std::string_view kOptions[] = {"ANSI null default",
                                                         "ANSI nulls",
@@ -590,7 +590,9 @@ private:
                 matches = {candidate};
                 break;
             }
-            if (!wanted.empty() && name.rfind(wanted, 0) == 0)
+            // Any unique part of the name: Enterprise Manager writes
+            // 'bulkcopy', 'trunc. log', 'dbo use' and 'single'.
+            if (!wanted.empty() && name.find(wanted) != std::string::npos)
                 matches.push_back(candidate);
         }
         if (matches.size() != 1)

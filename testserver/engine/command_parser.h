@@ -19,7 +19,13 @@ std::vector<Command> parseBatch(std::string_view batch,
 // first token and consumes the statement to its end.
 Command parseTableStatement(TokenCursor& cursor); // CREATE TABLE, ALTER TABLE
 Command parseObjectStatement(TokenCursor& cursor, const std::string& batchText,
-                             bool firstInBatch); // indexes, modules, DROP, CREATE DATABASE
+                             bool firstInBatch); // indexes, modules, DROP
+// CREATE, ALTER and DROP DATABASE, from the verb on.
+Command parseDatabaseStatement(TokenCursor& cursor);
+// The system procedures on logins, users, roles and compatibility levels,
+// run at the server level; the cursor stands after the procedure's name.
+bool isServerProcedure(std::string_view procedure);
+Command parseServerProcedure(TokenCursor& cursor, const std::string& procedure);
 // sp_addextendedproperty, sp_updateextendedproperty, sp_dropextendedproperty,
 // sp_rename and sp_recompile, starting at their first argument.
 bool isCatalogProcedure(std::string_view procedure);

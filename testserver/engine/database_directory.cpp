@@ -27,6 +27,38 @@ bool isValidDatabaseName(const std::string& name) {
 
 } // namespace
 
+DatabaseUse::DatabaseUse(DatabaseDirectory& directory, std::string key)
+    : m_directory(&directory), m_key(std::move(key)) {}
+
+DatabaseUse::~DatabaseUse() {
+    release();
+}
+
+DatabaseUse::DatabaseUse(DatabaseUse&& other) noexcept
+    : m_directory(other.m_directory), m_key(std::move(other.m_key)) {
+    other.m_directory = nullptr;
+}
+
+DatabaseUse& DatabaseUse::operator=(DatabaseUse&& other) noexcept {
+    if (this != &other) {
+        release();
+        m_directory = other.m_directory;
+        m_key = std::move(other.m_key);
+        other.m_directory = nullptr;
+    }
+    return *this;
+}
+
+void DatabaseUse::release() noexcept {
+    if (!m_directory)
+        return;
+    std::lock_guard lock(m_directory->m_mutex);
+    auto found = m_directory->m_uses.find(m_key);
+    if (found != m_directory->m_uses.end() && --found->second == 0)
+        m_directory->m_uses.erase(found);
+    m_directory = nullptr;
+}
+
 DatabaseDirectory::DatabaseDirectory(fs::path dataDir) : m_dataDir(std::move(dataDir)) {}
 
 std::vector<DatabaseFile> DatabaseDirectory::list() const {
@@ -69,6 +101,33 @@ DatabaseFile DatabaseDirectory::create(const std::string& name,
     }
     fs::rename(partial, path);
     return {name, path};
+}
+
+DatabaseUse DatabaseDirectory::use(const std::string& name) {
+    std::string key = asciiLower(name);
+    std::lock_guard lock(m_mutex);
+    ++m_uses[key];
+    return DatabaseUse(*this, key);
+}
+
+void DatabaseDirectory::drop(const std::string& name) {
+    std::lock_guard lock(m_mutex);
+    std::optional<DatabaseFile> file = find(name);
+    if (!file)
+        throw ServerError(messages::make(3701, 11,
+                                         "Cannot drop the database '" + name +
+                                             "', because it does not exist in the system "
+                                             "catalog."));
+    if (m_uses.count(asciiLower(file->name)))
+        throw ServerError(messages::make(3702, 16,
+                                         "Cannot drop the database '" + file->name +
+                                             "' because it is currently in use."));
+    std::error_code error;
+    fs::remove(file->path, error);
+    if (error)
+        throw ServerError(messages::make(5025, 16,
+                                         "The file '" + file->path.string() +
+                                             "' could not be deleted: " + error.message()));
 }
 
 } // namespace testserver

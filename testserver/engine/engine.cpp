@@ -32,7 +32,14 @@ struct Engine::Impl {
                                                   "Cannot open database requested in login '" +
                                                       database + "'. Login fails."));
         }
-        return std::make_unique<SessionImpl>(directory, file, user, nextSpid++);
+        try {
+            return std::make_unique<SessionImpl>(directory, file, user, nextSpid++);
+        } catch (const ServerError&) {
+            // Dropped by another session while this login looked it up.
+            throw LoginRefused(messages::make(4060, 11,
+                                              "Cannot open database requested in login '" +
+                                                  database + "'. Login fails."));
+        }
     }
 };
 

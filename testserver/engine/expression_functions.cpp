@@ -320,41 +320,6 @@ void newId(sqlite3_context* context, int, sqlite3_value**) {
     resultText(context, text);
 }
 
-// DB_ID([name]): master, tempdb, model and msdb are 1 to 4; the data
-// directory's other databases follow in name order.
-void databaseId(sqlite3_context* context, int count, sqlite3_value** arguments) {
-    const SessionVariables& variables = variablesOf(context);
-    std::optional<std::string> name =
-        count == 0 ? std::optional<std::string>(variables.database) : textArgument(arguments[0]);
-    if (!name) {
-        sqlite3_result_null(context);
-        return;
-    }
-    static constexpr std::string_view kSystem[] = {"master", "tempdb", "model", "msdb"};
-    for (std::size_t i = 0; i < std::size(kSystem); ++i)
-        if (namesEqual(kSystem[i], *name)) {
-            sqlite3_result_int64(context, static_cast<long long>(i) + 1);
-            return;
-        }
-    if (variables.directory) {
-        std::vector<std::string> names;
-        for (const DatabaseFile& file : variables.directory->list()) {
-            bool system = false;
-            for (std::string_view systemName : kSystem)
-                system = system || namesEqual(systemName, file.name);
-            if (!system)
-                names.push_back(asciiLower(file.name));
-        }
-        std::sort(names.begin(), names.end());
-        auto found = std::find(names.begin(), names.end(), asciiLower(*name));
-        if (found != names.end()) {
-            sqlite3_result_int64(context, 5 + (found - names.begin()));
-            return;
-        }
-    }
-    sqlite3_result_null(context);
-}
-
 std::optional<DateParts> dateArgument(sqlite3_value* value) {
     std::optional<std::string> text = textArgument(value);
     if (!text)
@@ -424,8 +389,6 @@ void registerExpressionFunctions(CatalogDb& db, const SessionVariables& variable
         {"quotename", 1, quoteName},
         {"quotename", 2, quoteName},
         {"newid", 0, newId},
-        {"db_id", 0, databaseId},
-        {"db_id", 1, databaseId},
         {"dateadd", 3, dateAdd},
         {"datediff", 3, dateDiff},
         {"datepart", 2, datePartCall},

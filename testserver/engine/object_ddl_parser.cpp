@@ -1,5 +1,5 @@
 // CREATE/DROP INDEX and STATISTICS, CREATE/ALTER/DROP of procedures, views
-// and triggers, DROP TABLE and CREATE DATABASE.
+// and triggers, DROP TABLE.
 
 #include "testserver/engine/catalog.h"
 #include "testserver/engine/command_parser.h"
@@ -25,8 +25,6 @@ public:
             return module(alter);
         if (alter)
             throw m_cursor.unexpected();
-        if (kind.is("database"))
-            return database();
         if (kind.is("statistics"))
             return statistics();
         return index();
@@ -73,7 +71,7 @@ private:
             drop.kind = DropKind::Rule;
         else if (kind.is("function"))
             drop.kind = DropKind::Function;
-        else if (kind.is("database") || kind.is("statistics"))
+        else if (kind.is("statistics"))
             throw messages::notSupported("DROP " + asciiUpper(kind.text));
         else
             throw TokenCursor::unexpected(kind);
@@ -149,18 +147,6 @@ private:
             throw m_cursor.unexpected();
         m_cursor.seek(m_cursor.end());
         return Command{module, 1};
-    }
-
-    Command database() {
-        m_cursor.expect("database");
-        CreateDatabase create;
-        create.name = m_cursor.name();
-        if (m_cursor.accept("collate"))
-            create.collation = m_cursor.name();
-        if (!m_cursor.atEnd() && (m_cursor.peek().is("on") || m_cursor.peek().is("log")))
-            throw messages::notSupported("file options in CREATE DATABASE");
-        m_cursor.expectEnd();
-        return Command{create, 1};
     }
 
     Command statistics() {

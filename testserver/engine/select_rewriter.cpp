@@ -125,6 +125,17 @@ std::string rewriteForSqlite(std::string_view tsql, const SessionVariables& vari
                    at(i + 2) &&
                    (at(i + 2)->isSymbol(".") ||
                     (isOwner(*at(i + 2)) && at(i + 3) && at(i + 3)->isSymbol("."))) &&
+                   namesEqual(token.value, "master") && !namesEqual(variables.database, "master")) {
+            // master..name or master.dbo.name from another database: the
+            // session's copy of master's server tables.
+            std::size_t last = at(i + 2)->isSymbol(".") ? i + 2 : i + 3;
+            out += "master.";
+            copied = tokens[last].end();
+            i = last;
+        } else if (!afterDot && token.isName() && at(i + 1) && at(i + 1)->isSymbol(".") &&
+                   at(i + 2) &&
+                   (at(i + 2)->isSymbol(".") ||
+                    (isOwner(*at(i + 2)) && at(i + 3) && at(i + 3)->isSymbol("."))) &&
                    namesEqual(token.value, variables.database)) {
             // db..name or db.dbo.name in the current database: drop the prefix.
             std::size_t last = at(i + 2)->isSymbol(".") ? i + 2 : i + 3;

@@ -3,6 +3,8 @@
 #include "testserver/engine/catalog.h"
 #include "testserver/engine/catalog_schema.h"
 #include "testserver/engine/command_parser.h"
+#include "testserver/engine/database_functions.h"
+#include "testserver/engine/database_principals.h"
 #include "testserver/engine/ddl_executor.h"
 #include "testserver/engine/help_text.h"
 #include "testserver/engine/lexer.h"
@@ -10,6 +12,7 @@
 #include "testserver/engine/select_executor.h"
 #include "testserver/engine/select_rewriter.h"
 #include "testserver/engine/server_error.h"
+#include "testserver/engine/server_level_executor.h"
 #include "testserver/engine/sql_functions.h"
 #include "testserver/engine/token_cursor.h"
 #include "testserver/engine/variable_statement_parser.h"
@@ -21,7 +24,7 @@ namespace testserver {
 
 SessionImpl::SessionImpl(DatabaseDirectory& directory, const std::optional<DatabaseFile>& database,
                          std::string user, int spid)
-    : m_directory(directory) {
+    : m_directory(directory), m_server(directory) {
     m_variables.user = std::move(user);
     m_variables.directory = &directory;
     m_variables.spid = spid;
@@ -30,18 +33,36 @@ SessionImpl::SessionImpl(DatabaseDirectory& directory, const std::optional<Datab
 
 void SessionImpl::open(const std::optional<DatabaseFile>& database) {
     std::unique_ptr<CatalogDb> db;
+    std::string name = database ? database->name : std::string("master");
+    // Held before the file is opened, so a DROP DATABASE cannot delete it
+    // between the look-up and the open.
+    DatabaseUse use = m_directory.use(name);
     if (database) {
+        if (!m_directory.find(name))
+            throw messages::unknownDatabase(name);
         db = std::make_unique<CatalogDb>(database->path, CatalogDb::Mode::OpenExisting);
         ensureLaterTables(*db);
-        m_databaseName = database->name;
     } else {
         db = std::make_unique<CatalogDb>(std::filesystem::path(), CatalogDb::Mode::CreateNew);
         createCatalog(*db);
-        m_databaseName = "master";
     }
+    ensurePrincipalTables(*db);
+    m_server.reconcile();
+    attachServerTables(*db,
+                       namesEqual(name, "master") ? std::optional<int>(1) : m_server.dbidOf(name));
+    m_databaseName = name;
     m_variables.database = m_databaseName;
     registerSqlFunctions(*db, m_variables);
+    registerDatabaseFunctions(*db, m_variables);
     m_db = std::move(db);
+    m_use = std::move(use);
+}
+
+void SessionImpl::refreshServerTables(std::string_view sql) {
+    if (!readsServerTables(sql))
+        return;
+    m_server.reconcile();
+    m_server.copyInto(*m_db);
 }
 
 std::string SessionImpl::database() const {
@@ -139,6 +160,7 @@ void SessionImpl::executeInto(const Command& command, std::vector<StatementOutco
         // taken runs as the statements it holds.
         bool holds = false;
         StatementOutcome condition = guarded(command.line, [&](StatementOutcome&) {
+            refreshServerTables(branch->condition);
             holds = evaluateCondition(*m_db, branch->condition, m_variables);
         });
         if (condition.failed) {
@@ -217,6 +239,7 @@ void SessionImpl::setResult(ResultSet result, StatementOutcome& outcome) {
 }
 
 void SessionImpl::run(const Select& statement, StatementOutcome& outcome) {
+    refreshServerTables(statement.sql);
     setResult(runSelect(*m_db, statement.sql, m_variables, m_formatOnly), outcome);
 }
 
@@ -471,6 +494,7 @@ void SessionImpl::runWithValues(const WithVariables& statement, int line,
 }
 
 void SessionImpl::run(const IfStatement& statement, StatementOutcome& outcome) {
+    refreshServerTables(statement.condition);
     if (evaluateCondition(*m_db, statement.condition, m_variables))
         run(*statement.then, outcome);
     else if (statement.otherwise)
@@ -491,6 +515,10 @@ void SessionImpl::run(const RaiseError& statement, StatementOutcome& outcome) {
 }
 
 void SessionImpl::run(const NoCatalogChange& statement, StatementOutcome&) {
+    for (const std::string& principal : statement.principals)
+        if (!findPrincipal(*m_db, principal))
+            throw ServerError(
+                messages::make(4604, 16, "There is no such user or group '" + principal + "'."));
     for (const std::string& name : statement.objects) {
         auto find = m_db->prepare("SELECT xtype FROM sysobjects WHERE name = ?");
         find.bind(1, name);
@@ -503,8 +531,35 @@ void SessionImpl::run(const NoCatalogChange& statement, StatementOutcome&) {
     }
 }
 
+template <typename Statement> void SessionImpl::runAtServerLevel(const Statement& statement) {
+    ServerLevelExecutor executor(
+        {m_directory, m_server, *m_db, m_databaseName, m_variables.trancount});
+    executor.execute(statement);
+}
+
 void SessionImpl::run(const CreateDatabase& statement, StatementOutcome&) {
-    m_directory.create(statement.name, statement.collation);
+    runAtServerLevel(statement);
+}
+
+void SessionImpl::run(const DropDatabase& statement, StatementOutcome&) {
+    runAtServerLevel(statement);
+}
+
+void SessionImpl::run(const AlterDatabase& statement, StatementOutcome&) {
+    beginChange();
+    runAtServerLevel(statement);
+}
+
+void SessionImpl::run(const DatabaseOption& statement, StatementOutcome&) {
+    beginChange();
+    runAtServerLevel(statement);
+}
+
+void SessionImpl::run(const ServerProcedure& statement, StatementOutcome& outcome) {
+    beginChange();
+    ServerLevelExecutor executor(
+        {m_directory, m_server, *m_db, m_databaseName, m_variables.trancount});
+    executor.execute(statement, outcome);
 }
 
 void SessionImpl::run(const RenameObject& statement, StatementOutcome& outcome) {

@@ -4,6 +4,7 @@
 #include "testserver/engine/command.h"
 #include "testserver/engine/database_directory.h"
 #include "testserver/engine/engine.h"
+#include "testserver/engine/server_catalog.h"
 #include "testserver/engine/session_variables.h"
 
 #include <memory>
@@ -63,6 +64,10 @@ private:
     StatementOutcome refusal(const ServerError& error);
     // The value of one expression, as SELECT gives it.
     SqlValue evaluate(const std::string& expression);
+    void run(const DropDatabase& statement, StatementOutcome& outcome);
+    void run(const AlterDatabase& statement, StatementOutcome& outcome);
+    void run(const DatabaseOption& statement, StatementOutcome& outcome);
+    void run(const ServerProcedure& statement, StatementOutcome& outcome);
     void run(const RenameObject& statement, StatementOutcome& outcome);
     void run(const Recompile& statement, StatementOutcome& outcome);
     template <typename Ddl> void run(const Ddl& statement, StatementOutcome& outcome);
@@ -71,10 +76,16 @@ private:
     // Inside a client's transaction, the first change opens the SQLite
     // transaction that COMMIT or ROLLBACK ends; reads never hold it open.
     void beginChange();
+    // Before a read of master's server tables: the session's copy brought up
+    // to date.
+    void refreshServerTables(std::string_view sql);
+    template <typename Statement> void runAtServerLevel(const Statement& statement);
 
     DatabaseDirectory& m_directory;
+    ServerCatalog m_server;
     std::string m_databaseName;
     std::unique_ptr<CatalogDb> m_db;
+    DatabaseUse m_use; // the current database cannot be dropped
     SessionVariables m_variables;
     bool m_writeTransaction = false; // SQLite transaction opened for a client's transaction
     bool m_noCount = false;

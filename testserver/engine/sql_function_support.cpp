@@ -75,4 +75,5 @@ std::optional<std::string> lookUp(sqlite3_context* context, const char* sql,
     return result;
 }
 
+
 } // namespace testserver

@@ -47,14 +47,6 @@ void columnName(sqlite3_context* context, int, sqlite3_value** arguments) {
         sqlite3_result_null(context);
 }
 
-void databaseName(sqlite3_context* context, int count, sqlite3_value**) {
-    if (count > 0) {
-        sqlite3_result_null(context);
-        return;
-    }
-    resultText(context, variablesOf(context).database);
-}
-
 void userName(sqlite3_context* context, int, sqlite3_value**) {
     resultText(context, "dbo");
 }
@@ -93,19 +85,6 @@ void serverProperty(sqlite3_context* context, int, sqlite3_value** arguments) {
             return;
         }
     sqlite3_result_null(context); // InstanceName and unknown properties
-}
-
-void databaseProperty(sqlite3_context* context, int, sqlite3_value** arguments) {
-    std::optional<std::string> property = textArgument(arguments[1]);
-    if (property && namesEqual(*property, "Collation")) {
-        std::optional<std::string> collation =
-            lookUp(context, "SELECT value FROM testserver_settings WHERE name = ?", "collation");
-        resultText(context, collation.value_or("Chinese_PRC_CI_AS"));
-    } else if (property && namesEqual(*property, "Status")) {
-        resultText(context, "ONLINE");
-    } else {
-        sqlite3_result_null(context);
-    }
 }
 
 void currentDate(sqlite3_context* context, int, sqlite3_value**) {
@@ -151,14 +130,11 @@ void registerSqlFunctions(CatalogDb& db, const SessionVariables& variables) {
         {"indexkey_property", 4, indexKeyProperty},
         {"columnproperty", 3, columnProperty},
         {"col_name", 2, columnName},
-        {"db_name", 0, databaseName},
-        {"db_name", 1, databaseName},
         {"user_name", 0, userName},
         {"user_name", 1, userName},
         {"suser_sname", 0, loginName},
         {"suser_name", 0, loginName},
         {"serverproperty", 1, serverProperty},
-        {"databasepropertyex", 2, databaseProperty},
         {"getdate", 0, currentDate},
         {"isnull", 2, isNull},
         {"tsql_isnull", 2, isNull},

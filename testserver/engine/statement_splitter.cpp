@@ -131,6 +131,13 @@ private:
         if (token.is("set") &&
             (first.is("update") || previous.is("delete") || previous.is("update")))
             return false;
+        // ALTER DATABASE ... WITH ROLLBACK IMMEDIATE: how other users' work ends.
+        if (token.is("rollback") && previous.is("with"))
+            return false;
+        // ALTER DATABASE name SET option, ...
+        if (token.is("set") && first.is("alter") && i == begin + 3 &&
+            m_tokens[begin + 1].is("database"))
+            return false;
         if ((token.is("alter") || token.is("drop")) && first.is("alter") &&
             begin + 1 < m_tokens.size() && m_tokens[begin + 1].is("table")) {
             if (i + 1 >= m_end)

@@ -10,11 +10,22 @@
 #include "testserver/tds/transaction_request.h"
 
 #include <algorithm>
+#include <cctype>
 #include <thread>
 
 namespace testserver::tds {
 
 namespace {
+
+// A batch that may carry a password (sp_addlogin, sp_password) is not
+// echoed by --verbose: passwords are never printed.
+bool carriesPassword(const std::string& sql) {
+    std::string lower(sql);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lower.find("sp_addlogin") != std::string::npos ||
+           lower.find("sp_password") != std::string::npos;
+}
 
 // The number SQL Server gives messages raised by user code; used here for
 // faults of this server that have no SQL Server number of their own.
@@ -136,7 +147,8 @@ void ClientConnection::serveRequests() {
 
 BatchResult ClientConnection::execute(const std::string& sql) {
     if (m_options.traceRequests)
-        log("batch: " + sql);
+        log(carriesPassword(sql) ? std::string("batch: (not shown: it may carry a password)")
+                                 : "batch: " + sql);
     try {
         return m_session->executeBatch(sql);
     } catch (const std::exception& e) {
