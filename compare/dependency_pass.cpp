@@ -1,7 +1,7 @@
-#include "dependency_pass.h"
+#include "compare/dependency_pass.h"
 
-#include "index_pairing.h"
-#include "name_key.h"
+#include "catalog/name_key.h"
+#include "compare/index_pairing.h"
 
 #include <algorithm>
 #include <map>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "catalog_model.h"
-#include "change.h"
+#include "catalog/catalog_model.h"
+#include "script/change.h"
 
 #include <vector>
 

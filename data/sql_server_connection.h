@@ -1,7 +1,7 @@
 #pragma once
 
-#include "connection.h"
-#include "odbc_connection_string.h"
+#include "data/connection.h"
+#include "data/odbc_connection_string.h"
 
 #include <memory>
 #include <string>

@@ -1,11 +1,11 @@
 // End-to-end tests of a capture: a source database served by the project's
 // test server, read through unixODBC + FreeTDS into a snapshot file.
 
-#include "capture.h"
-#include "database_error.h"
-#include "snapshot_store.h"
-#include "sql_server_connection.h"
-#include "test_server_process.h"
+#include "data/database_error.h"
+#include "data/sql_server_connection.h"
+#include "snapshot/capture.h"
+#include "snapshot/snapshot_store.h"
+#include "tests/support/test_server_process.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "child_process.h"
+#include "tests/cli/child_process.h"
 
-#include "test_server_process.h"
+#include "tests/support/test_server_process.h"
 
 #include <csignal>
 #include <cstdlib>

@@ -1,10 +1,10 @@
 // The command line run as a user runs it: a child process without a display,
 // against the project's test server.
 
-#include "compare_run.h"
-#include "snapshot_store.h"
-#include "sql_server_connection.h"
-#include "test_server_process.h"
+#include "compare/compare_run.h"
+#include "data/sql_server_connection.h"
+#include "snapshot/snapshot_store.h"
+#include "tests/support/test_server_process.h"
 
 #include <gtest/gtest.h>
 

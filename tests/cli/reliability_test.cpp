@@ -2,10 +2,10 @@
 // the test build of the program (dbcompare-testpoints) is killed or stopped
 // at chosen points, against the project's test server.
 
-#include "child_process.h"
-#include "snapshot_store.h"
-#include "sqlite_connection.h"
-#include "test_server_process.h"
+#include "data/sqlite_connection.h"
+#include "snapshot/snapshot_store.h"
+#include "tests/cli/child_process.h"
+#include "tests/support/test_server_process.h"
 
 #include <gtest/gtest.h>
 

@@ -26,9 +26,9 @@
 //
 // Every run must send each query at most once: the pass reads what it needs
 // of the target in a fixed number of queries, whatever the number of columns.
-#include "compare_catalogs.h"
-#include "compare_run.h"
-#include "tsv_cases.h"
+#include "compare/compare_run.h"
+#include "tests/compare/compare_catalogs.h"
+#include "tests/support/tsv_cases.h"
 
 #include <gtest/gtest.h>
 

@@ -14,7 +14,7 @@
 //
 // Blank lines and lines starting with "#" are skipped. The
 // snapshot's table list is its distinct table names in first-seen order.
-#include "compare_catalogs.h"
+#include "tests/compare/compare_catalogs.h"
 
 #include <gtest/gtest.h>
 

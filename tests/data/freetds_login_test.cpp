@@ -1,7 +1,7 @@
-#include "database_error.h"
-#include "environment_guard.h"
-#include "fake_login_listener.h"
-#include "sql_server_connection.h"
+#include "data/database_error.h"
+#include "data/sql_server_connection.h"
+#include "tests/data/environment_guard.h"
+#include "tests/data/fake_login_listener.h"
 
 #include <gtest/gtest.h>
 

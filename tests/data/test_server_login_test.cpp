@@ -2,10 +2,10 @@
 // process (dbcompare-testserver) with one login whose password holds the
 // characters a connection string is made of.
 
-#include "database_error.h"
-#include "environment_guard.h"
-#include "sql_server_connection.h"
-#include "test_server_process.h"
+#include "data/database_error.h"
+#include "data/sql_server_connection.h"
+#include "tests/data/environment_guard.h"
+#include "tests/support/test_server_process.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

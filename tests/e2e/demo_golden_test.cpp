@@ -4,8 +4,8 @@
 // equal tests/fixtures/hrms_demo.golden, so a reshaping of the capture, the
 // compare or the statement texts cannot change a byte unnoticed.
 
-#include "executor.h"
-#include "served_databases.h"
+#include "script/executor.h"
+#include "tests/e2e/served_databases.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "served_databases.h"
+#include "tests/e2e/served_databases.h"
 
-#include "capture.h"
-#include "compare_run.h"
-#include "sql_server_connection.h"
+#include "compare/compare_run.h"
+#include "data/sql_server_connection.h"
+#include "snapshot/capture.h"
 
 #include <fstream>
 #include <stdexcept>

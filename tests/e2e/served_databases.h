@@ -5,10 +5,10 @@
 // program's own client stack (unixODBC + FreeTDS, the snapshot store, the
 // compare run and the executor) on top.
 
-#include "connection.h"
-#include "script_buffer.h"
-#include "snapshot_store.h"
-#include "test_server_process.h"
+#include "data/connection.h"
+#include "script/script_buffer.h"
+#include "snapshot/snapshot_store.h"
+#include "tests/support/test_server_process.h"
 
 #include <filesystem>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "test_server_process.h"
+#include "tests/support/test_server_process.h"
 
 #include <array>
 #include <cerrno>

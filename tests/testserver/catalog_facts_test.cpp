@@ -3,10 +3,10 @@
 // --load builds from the fixture scripts. The queries and answers are cases
 // in cases/catalog_facts.cases.
 
-#include "../testserver_engine/case_file.h" // not tests/support/case_file.h
-#include "child_process.h"
-#include "odbc_client.h"
-#include "test_server_process.h"
+#include "tests/support/test_server_process.h"
+#include "tests/testserver/child_process.h"
+#include "tests/testserver/odbc_client.h"
+#include "tests/testserver_engine/case_file.h" // not tests/support/case_file.h
 
 #include <gtest/gtest.h>
 

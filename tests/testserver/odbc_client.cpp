@@ -1,4 +1,4 @@
-#include "odbc_client.h"
+#include "tests/testserver/odbc_client.h"
 
 #include <memory>
 

@@ -1,11 +1,11 @@
 // DONE chaining: which DONE bits, counts and tokens each kind of statement
 // outcome produces, read back through a socket pair.
 
+#include "tests/testserver/token_scanner.h"
 #include "testserver/tds/packet_channel.h"
 #include "testserver/tds/response_stream.h"
 #include "testserver/tds/result_encoder.h"
 #include "testserver/tds/tds_constants.h"
-#include "token_scanner.h"
 
 #include <gtest/gtest.h>
 

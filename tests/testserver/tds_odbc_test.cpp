@@ -2,9 +2,9 @@
 // fake SessionProvider in place of the SQL engine. Every case runs with TDS
 // 7.1 (SQL Server 2000's own version) and 7.4 (ALL_HEADERS, 8-byte counts).
 
-#include "fake_session_provider.h"
-#include "in_process_server.h"
-#include "odbc_client.h"
+#include "tests/testserver/fake_session_provider.h"
+#include "tests/testserver/in_process_server.h"
+#include "tests/testserver/odbc_client.h"
 
 #include <gtest/gtest.h>
 

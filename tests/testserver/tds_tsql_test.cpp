@@ -1,9 +1,9 @@
 // The test server's protocol side as FreeTDS's command-line client `tsql`
 // sees it, run as a child process against a server in this process.
 
-#include "child_process.h"
-#include "fake_session_provider.h"
-#include "in_process_server.h"
+#include "tests/testserver/child_process.h"
+#include "tests/testserver/fake_session_provider.h"
+#include "tests/testserver/in_process_server.h"
 
 #include <gtest/gtest.h>
 

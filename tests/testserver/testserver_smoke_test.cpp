@@ -1,9 +1,9 @@
 // dbcompare-testserver end to end: catalogs built from the hrms fixtures with
 // --load, served to the FreeTDS ODBC driver and tsql, stopped by signal.
 
-#include "child_process.h"
-#include "odbc_client.h"
-#include "test_server_process.h"
+#include "tests/support/test_server_process.h"
+#include "tests/testserver/child_process.h"
+#include "tests/testserver/odbc_client.h"
 
 #include <gtest/gtest.h>
 

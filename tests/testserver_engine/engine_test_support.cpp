@@ -1,4 +1,4 @@
-#include "engine_test_support.h"
+#include "tests/testserver_engine/engine_test_support.h"
 
 #include "testserver/engine/script_splitter.h"
 

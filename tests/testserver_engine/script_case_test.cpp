@@ -4,8 +4,8 @@
 // refused, and loads again over itself (its guards drop first);
 // the cases in cases/statements.cases run against the helpdesk fixture.
 
-#include "case_file.h"
-#include "ddl_test_support.h"
+#include "tests/testserver_engine/case_file.h"
+#include "tests/testserver_engine/ddl_test_support.h"
 
 #include "testserver/engine/script_splitter.h"
 
