@@ -4,7 +4,7 @@
 
 #include "data/sqlite_connection.h"
 #include "snapshot/snapshot_store.h"
-#include "tests/cli/child_process.h"
+#include "tests/support/child_process.h"
 #include "tests/support/test_server_process.h"
 
 #include <gtest/gtest.h>
@@ -86,10 +86,9 @@ protected:
     std::unique_ptr<ChildProcess> start(std::vector<std::string> args, const std::string& stopAt) {
         args.insert(args.begin(), DBCOMPARE_TESTPOINTS_PATH);
         return std::make_unique<ChildProcess>(
-            args,
-            std::vector<std::string>{"DBCOMPARE_PASSWORD", "DBCOMPARE_TEST_POINT=" + stopAt,
-                                     "DBCOMPARE_TEST_ACTION=stop"},
-            m_dir.path());
+            args, test::ChildOptions::inFiles(m_dir.path(), {"DBCOMPARE_PASSWORD",
+                                                             "DBCOMPARE_TEST_POINT=" + stopAt,
+                                                             "DBCOMPARE_TEST_ACTION=stop"}));
     }
 
     static std::vector<std::string> on(const std::string& server, const std::string& database,

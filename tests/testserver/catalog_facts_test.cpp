@@ -4,9 +4,8 @@
 // in cases/catalog_facts.cases.
 
 #include "tests/support/test_server_process.h"
-#include "tests/testserver/child_process.h"
 #include "tests/testserver/odbc_client.h"
-#include "tests/testserver_engine/case_file.h" // not tests/support/case_file.h
+#include "tests/testserver_engine/case_file.h"
 
 #include <gtest/gtest.h>
 
@@ -77,13 +76,14 @@ TEST_F(CatalogFactsTest, DataStatementsAreRefusedWithTheReason) {
 }
 
 TEST_F(CatalogFactsTest, TsqlReadsIdentityAndRaisedErrors) {
-    ChildResult result = runChild(
-        {"tsql", "-H", "127.0.0.1", "-p", std::to_string(s_server->port()), "-U", "sa", "-P", "",
-         "-D", "helpdesk"},
+    dbc::test::ChildProcess tsql({"tsql", "-H", "127.0.0.1", "-p", std::to_string(s_server->port()),
+                                  "-U", "sa", "-P", "", "-D", "helpdesk"},
+                                 dbc::test::ChildOptions::interleaved(
+                                     {"TDSVER=7.4", "LANG=C.UTF-8", "FREETDSCONF=/dev/null"}));
+    const auto result = tsql.finish(
         "select IDENT_SEED('Tickets'), OBJECTPROPERTY(object_id('FK_Replies_Tickets'), "
         "'CnstIsDeleteCascade')\ngo\nraiserror('Stopped at step %d of %s', 16, 2, 7, 'setup')\ngo\n"
-        "exit\n",
-        {"TDSVER=7.4", "LANG=C.UTF-8", "FREETDSCONF=/dev/null"});
+        "exit\n");
     EXPECT_NE(result.out.find("-100\t1"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("Msg 50000"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("Stopped at step 7 of setup"), std::string::npos) << result.out;
