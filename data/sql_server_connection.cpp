@@ -113,9 +113,4 @@ std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& propert
     return connection;
 }
 
-std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& properties,
-                                             const ConnectionTimeouts& timeouts) {
-    return connectSqlServer(properties, defaultOdbcDriver, timeouts);
-}
-
 } // namespace dbc

@@ -50,10 +50,6 @@ std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& propert
                                              const std::string& driverName,
                                              const ConnectionTimeouts& timeouts = {});
 
-// Connects with the default driver, FreeTDS.
-std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& properties,
-                                             const ConnectionTimeouts& timeouts = {});
-
 // True when `database` names no database: empty or only blanks, which SQL
 // Server reads as no name at all.
 bool isBlankDatabaseName(const std::string& database);

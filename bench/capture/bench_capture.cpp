@@ -96,7 +96,8 @@ int run(const std::vector<std::size_t>& sizes) {
     const CpuClock cpu;
     GrowthTracker growth;
     for (std::size_t size : sizes) {
-        auto source = connectSqlServer({server.serverName(), databaseName(size), "sa", ""});
+        auto source = connectSqlServer({server.serverName(), databaseName(size), "sa", ""},
+                                       defaultOdbcDriver);
         const int repetitions = size >= 100000 ? 2 : 5;
         CaptureRows fetched;
         const SideBySide timing = measureSideBySide(

@@ -123,7 +123,8 @@ int run(const std::vector<CompareCase>& selected) {
     GrowthTracker growth;
     for (const PreparedCase& c : cases) {
         auto store = SnapshotStore::open(c.storePath);
-        auto target = connectSqlServer({server.serverName(), c.database, "sa", ""});
+        auto target =
+            connectSqlServer({server.serverName(), c.database, "sa", ""}, defaultOdbcDriver);
         std::size_t statements = 0;
         const SideBySide timing = measureSideBySide(
             c.compareCase.repetitions,

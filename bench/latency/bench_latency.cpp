@@ -122,8 +122,10 @@ public:
         const CpuClock cpu;
         const int repetitions = latencyMs == 0 ? 3 : 2;
         for (std::size_t objects : m_options.objects) {
-            auto source = connectSqlServer({server.serverName(), sourceName(objects), "sa", ""});
-            auto target = connectSqlServer({server.serverName(), targetName(objects), "sa", ""});
+            auto source = connectSqlServer({server.serverName(), sourceName(objects), "sa", ""},
+                                           defaultOdbcDriver);
+            auto target = connectSqlServer({server.serverName(), targetName(objects), "sa", ""},
+                                           defaultOdbcDriver);
             auto snapshot = SnapshotStore::open(snapshotPath(objects));
 
             Run floor, work;

@@ -78,7 +78,8 @@ protected:
     }
     std::unique_ptr<Connection> connect(const std::string& database,
                                         const std::string& password = "") {
-        return connectSqlServer({m_server->serverName(), database, "sa", password});
+        return connectSqlServer({m_server->serverName(), database, "sa", password},
+                                defaultOdbcDriver);
     }
     std::unique_ptr<SnapshotStore> openStore() { return SnapshotStore::open(storePath()); }
     fs::path storePath() const { return m_dir.path() / "Source.mdb"; }

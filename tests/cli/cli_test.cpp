@@ -115,7 +115,8 @@ TEST_F(CommandLineTest, CompareWritesExactlyWhatTheWindowShows) {
 
     // The same run in-process, as the window makes it.
     auto snapshot = SnapshotStore::open(store());
-    auto target = connectSqlServer({s_server->serverName(), "old", "sa", password});
+    auto target =
+        connectSqlServer({s_server->serverName(), "old", "sa", password}, defaultOdbcDriver);
     ScriptBuffer buffer;
     runCompare(snapshot->connection(), *target, "old", buffer);
     ASSERT_FALSE(buffer.statements().empty());

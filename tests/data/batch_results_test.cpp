@@ -52,7 +52,8 @@ protected:
     void SetUp() override {
         test::loadCatalog(m_dir.path(), "hrms", test::fixturesDir() / "hrms_old.sql");
         m_server = std::make_unique<test::TestServerProcess>(m_dir.path());
-        m_connection = connectSqlServer({m_server->serverName(), "hrms", "sa", ""});
+        m_connection =
+            connectSqlServer({m_server->serverName(), "hrms", "sa", ""}, defaultOdbcDriver);
     }
 
     // The procedure, view and trigger names of the catalog, and two more:
@@ -128,7 +129,8 @@ TEST_F(BatchResults, ALostConnectionIsThrownNotAnswered) {
     };
     for (const auto& [way, run] : ways) {
         m_server = std::make_unique<test::TestServerProcess>(m_dir.path());
-        m_connection = connectSqlServer({m_server->serverName(), "hrms", "sa", ""});
+        m_connection =
+            connectSqlServer({m_server->serverName(), "hrms", "sa", ""}, defaultOdbcDriver);
         m_server->kill();
         try {
             run(*m_connection);

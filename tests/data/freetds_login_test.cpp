@@ -37,7 +37,7 @@ TEST_P(FreeTdsLogin, ReachesTheServerAsTyped) {
     ConnectionProperties properties{serverBox(c.serverForm, listener.port()), c.database, c.user,
                                     c.password};
     // The listener hangs up after the login, so the connection fails.
-    EXPECT_THROW(connectSqlServer(properties), DatabaseError);
+    EXPECT_THROW(connectSqlServer(properties, defaultOdbcDriver), DatabaseError);
     test::LoginRecord login = listener.login();
     EXPECT_EQ(login.userName, c.user);
     EXPECT_EQ(login.password, c.password);

@@ -31,7 +31,8 @@ protected:
 
     std::unique_ptr<Connection> connect(const std::string& password = kPassword,
                                         const std::string& database = "hrms") {
-        return connectSqlServer({".," + std::to_string(m_server.port()), database, "sa", password});
+        return connectSqlServer({".," + std::to_string(m_server.port()), database, "sa", password},
+                                defaultOdbcDriver);
     }
 
     test::EnvironmentGuard m_driver;

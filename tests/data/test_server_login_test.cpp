@@ -36,7 +36,7 @@ protected:
 
     std::unique_ptr<Connection> connect(const std::string& server,
                                         const std::string& password = kPassword) {
-        return connectSqlServer({server, "hrms", "sa", password});
+        return connectSqlServer({server, "hrms", "sa", password}, defaultOdbcDriver);
     }
     std::string dotServer() const { return ".," + std::to_string(s_server->port()); }
 

@@ -58,7 +58,7 @@ void ServedDatabases::start() {
 std::unique_ptr<Connection> ServedDatabases::connect(const std::string& database) const {
     if (!m_server)
         throw std::logic_error("the test server has not been started");
-    return connectSqlServer({m_server->serverName(), database, "sa", ""});
+    return connectSqlServer({m_server->serverName(), database, "sa", ""}, defaultOdbcDriver);
 }
 
 std::unique_ptr<SnapshotStore> ServedDatabases::capture(const std::string& database,
