@@ -87,7 +87,6 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
     // dependency pass; a failure part way leaves the changes found so far,
     // without the pass.
     DependencyFacts facts;
-    facts.defaultsCompared = true;
     facts.snapshotDefaults = snapshotDefaults;
     facts.targetDefaults = targetDefaults;
     compareIndexPart(store, target, out, &facts);

@@ -20,9 +20,9 @@
 //   foreign keys (the target's):
 //       name | table | columns | referenced table | referenced columns | cascades
 //       (columns joined by ","; cascades "delete", "update", both or nothing)
-//   no procedures: the snapshot holds no procedure, so the run ends after the
-//       indexes; otherwise every run holds one procedure, view and trigger
-//       equal on both sides and reaches the defaults.
+//   no procedures: the snapshot holds no procedure; otherwise every run
+//       holds one procedure, view and trigger equal on both sides. Either
+//       way the run goes on to the defaults.
 //
 // Every run must send each query at most once: the pass reads what it needs
 // of the target in a fixed number of queries, whatever the number of columns.
