@@ -16,17 +16,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::CommandResult;
+using test::readFile;
 using test::TempDir;
 using test::TestServerProcess;
 
 const std::string password = "s3cr;et=pw";
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
 
 fs::path sourceDir() {
     return fs::path(DBCOMPARE_SOURCE_DIR);

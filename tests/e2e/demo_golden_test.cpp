@@ -31,13 +31,6 @@ std::string escaped(const std::string& text) {
     return out;
 }
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 TEST(DemoGolden, CaptureCompareAndExecuteGiveTheRecordedBytes) {
     ServedDatabases served;
     served.loadFile("hrms_new", test::fixturesDir() / "hrms_new.sql");
@@ -66,7 +59,7 @@ TEST(DemoGolden, CaptureCompareAndExecuteGiveTheRecordedBytes) {
         std::ofstream(golden.string() + ".actual", std::ios::binary) << actual.str();
         FAIL() << golden << " is missing; the output is in " << golden << ".actual";
     }
-    EXPECT_EQ(actual.str(), readFile(golden));
+    EXPECT_EQ(actual.str(), test::readFile(golden));
 }
 
 } // namespace

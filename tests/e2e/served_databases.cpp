@@ -79,18 +79,6 @@ CompareOutcome compareWith(const ServedDatabases& served, SnapshotStore& store,
     return outcome;
 }
 
-std::vector<std::string> rowsOf(Connection& connection, const std::string& sql) {
-    const Result result = connection.open(sql);
-    std::vector<std::string> lines;
-    for (const auto& row : result.rows()) {
-        std::string line;
-        for (std::size_t i = 0; i < row.size(); ++i)
-            line += (i ? "|" : "") + row[i];
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 std::string storedText(SnapshotStore& store, const std::string& table, const std::string& nameField,
                        const std::string& textField, const std::string& name) {
     const Result rows =

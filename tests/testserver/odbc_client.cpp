@@ -140,6 +140,14 @@ std::vector<OdbcResult> OdbcConnection::execute(const std::string& sql) {
     return results;
 }
 
+std::string OdbcConnection::currentCatalog() const {
+    char catalog[256] = {};
+    SQLINTEGER length = 0;
+    check(SQLGetConnectAttr(m_dbc, SQL_ATTR_CURRENT_CATALOG, catalog, sizeof catalog, &length),
+          SQL_HANDLE_DBC, m_dbc, "SQLGetConnectAttr");
+    return catalog;
+}
+
 std::vector<std::vector<std::optional<std::string>>>
 OdbcConnection::fetchSomeThenClose(const std::string& sql, int rows) {
     StatementHandle stmt(m_dbc);

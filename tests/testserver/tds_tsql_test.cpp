@@ -4,6 +4,7 @@
 #include "tests/support/child_process.h"
 #include "tests/testserver/fake_session_provider.h"
 #include "tests/testserver/in_process_server.h"
+#include "tests/testserver/tds_versions.h"
 
 #include <gtest/gtest.h>
 
@@ -61,12 +62,7 @@ TEST_P(TsqlProtocolTest, ErrorPrintsNumberAndText) {
     EXPECT_NE(result.out.find("Invalid object name 'nosuch'."), std::string::npos) << result.out;
 }
 
-INSTANTIATE_TEST_SUITE_P(TdsVersions, TsqlProtocolTest, ::testing::Values("7.1", "7.4"),
-                         [](const auto& paramInfo) {
-                             std::string name = "Tds" + paramInfo.param;
-                             name.erase(name.find('.'), 1);
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(TdsVersions, TsqlProtocolTest, tdsVersions(), TdsVersionName());
 
 } // namespace
 } // namespace testserver::test

@@ -3,6 +3,7 @@
 
 #include "tests/support/test_server_process.h"
 #include "tests/testserver/odbc_client.h"
+#include "tests/testserver/tds_versions.h"
 
 #include <gtest/gtest.h>
 
@@ -103,11 +104,7 @@ TEST_P(SmokeTest, WrongPasswordIsRefusedWith18456) {
 TEST_P(SmokeTest, UseSwitchesToTheOlderRelease) {
     OdbcConnection connection(connectionString());
     connection.execute("use hrms_old");
-    char catalog[256] = {};
-    SQLINTEGER length = 0;
-    ASSERT_TRUE(SQL_SUCCEEDED(SQLGetConnectAttr(connection.handle(), SQL_ATTR_CURRENT_CATALOG,
-                                                catalog, sizeof catalog, &length)));
-    EXPECT_STREQ(catalog, "hrms_old");
+    EXPECT_EQ(connection.currentCatalog(), "hrms_old");
     EXPECT_FALSE(connection.execute(kColumnQuery).at(0).rows.empty());
 }
 
@@ -136,12 +133,7 @@ TEST_P(SmokeTest, TsqlRunsTheCatalogQuery) {
     EXPECT_NE(result.out.find("v_EmployeeDept"), std::string::npos) << result.out;
 }
 
-INSTANTIATE_TEST_SUITE_P(TdsVersions, SmokeTest, ::testing::Values("7.1", "7.4"),
-                         [](const auto& paramInfo) {
-                             std::string name = "Tds" + paramInfo.param;
-                             name.erase(name.find('.'), 1);
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(TdsVersions, SmokeTest, tdsVersions(), TdsVersionName());
 
 TEST(Loader, NeverOverwritesAnExistingCatalog) {
     dbc::test::TempDir dir;
