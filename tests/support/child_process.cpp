@@ -109,11 +109,16 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const ChildOpti
     : m_program(argv.at(0)) {
     // What the child's standard input, output and error become.
     std::array<int, 3> childEnds{-1, -1, -1};
+    // The child reports a failed exec through this pipe; a successful exec
+    // closes it unwritten.
+    std::array<int, 2> execReport{-1, -1};
     auto cleanUp = [&] {
         for (int& fd : childEnds)
             closeFd(fd);
+        closeFd(execReport[1]);
     };
     try {
+        execReport = makePipe();
         if (options.pipedInput) {
             auto ends = makePipe();
             childEnds[0] = ends[0];
@@ -158,9 +163,8 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const ChildOpti
         }
     } catch (...) {
         cleanUp();
-        closeFd(m_input);
-        closeFd(m_output);
-        closeFd(m_error);
+        closeFd(execReport[0]);
+        closePipes();
         throw;
     }
 
@@ -168,9 +172,6 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const ChildOpti
     std::vector<std::string> environment = childEnvironment(options.environment);
     std::vector<char*> argumentPointers = pointers(arguments);
     std::vector<char*> environmentPointers = pointers(environment);
-    // The child reports a failed exec through this pipe; a successful exec
-    // closes it unwritten.
-    auto execReport = makePipe();
 
     m_pid = ::fork();
     if (m_pid == 0) {
@@ -185,12 +186,9 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const ChildOpti
     }
     const int forkError = errno;
     cleanUp();
-    ::close(execReport[1]);
     if (m_pid < 0) {
         ::close(execReport[0]);
-        closeFd(m_input);
-        closeFd(m_output);
-        closeFd(m_error);
+        closePipes();
         throw std::runtime_error("cannot start " + m_program + ": " + std::strerror(forkError));
     }
     int execError = 0;
@@ -200,15 +198,14 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const ChildOpti
     while (got < 0 && errno == EINTR);
     ::close(execReport[0]);
     if (got == static_cast<ssize_t>(sizeof execError)) {
+        closePipes();
         wait();
         throw std::runtime_error("cannot start " + m_program + ": " + std::strerror(execError));
     }
 }
 
 ChildProcess::~ChildProcess() {
-    closeInput();
-    closeFd(m_output);
-    closeFd(m_error);
+    closePipes();
     if (m_pid > 0 && !m_status)
         kill();
 }
@@ -235,6 +232,12 @@ void ChildProcess::closeOutput() {
 
 void ChildProcess::closeInput() {
     closeFd(m_input);
+}
+
+void ChildProcess::closePipes() {
+    closeFd(m_input);
+    closeFd(m_output);
+    closeFd(m_error);
 }
 
 CommandResult ChildProcess::finish(const std::string& input, std::chrono::milliseconds timeout) {

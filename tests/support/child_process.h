@@ -107,6 +107,7 @@ public:
 private:
     [[noreturn]] void giveUp(const std::string& waitingFor);
     void closeInput();
+    void closePipes();
 
     std::string m_program;
     pid_t m_pid = -1;

@@ -114,6 +114,24 @@ TEST(Launcher, ProgramThatCannotStartIsNamed) {
     }
 }
 
+std::size_t openDescriptors() {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++count;
+    return count;
+}
+
+TEST(Launcher, EveryWayOfEndingClosesTheTestsDescriptors) {
+    const std::size_t before = openDescriptors();
+    runCommand({"/bin/sh", "-c", "echo x; echo y >&2"}, {}, "input");
+    EXPECT_THROW(ChildProcess({"/nonexistent/dbcompare-program"}), std::runtime_error);
+    EXPECT_THROW(ChildProcess({"sleep", "30"}, ChildOptions::interleaved())
+                     .wait(std::chrono::milliseconds(100)),
+                 std::runtime_error);
+    { ChildProcess abandoned({"sleep", "30"}); }
+    EXPECT_EQ(openDescriptors(), before);
+}
+
 TEST(Launcher, ServerLineIsReadAndLaterOutputDoesNotBlockTheChild) {
     ChildProcess child(
         {"/bin/sh", "-c", "echo listening; head -c 300000 /dev/zero 2>/dev/null; exit 0"},
