@@ -382,11 +382,4 @@ CommandResult runCommand(const std::vector<std::string>& argv,
     return ChildProcess(argv, ChildOptions::captured(environment)).finish(input);
 }
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
 } // namespace dbc::test

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/file_text.h"
+
 #include <chrono>
 #include <filesystem>
 #include <optional>
@@ -125,8 +127,5 @@ private:
 CommandResult runCommand(const std::vector<std::string>& argv,
                          const std::vector<std::string>& environment = {},
                          const std::string& input = {});
-
-// The whole content of a file, empty when it cannot be read.
-std::string readFile(const std::filesystem::path& path);
 
 } // namespace dbc::test

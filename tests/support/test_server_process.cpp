@@ -8,10 +8,6 @@ namespace dbc::test {
 
 namespace fs = std::filesystem;
 
-fs::path fixturesDir() {
-    return fs::path(DBCOMPARE_SOURCE_DIR) / "tests" / "fixtures";
-}
-
 void loadCatalog(const fs::path& dataDir, const std::string& name, const fs::path& script) {
     auto result = runCommand({DBCOMPARE_TESTSERVER_PATH, "--data", dataDir.string(), "--load",
                               name + "=" + script.string()});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tests/support/child_process.h"
+#include "tests/support/file_text.h"
 #include "tests/support/scratch_dir.h"
 
 #include <filesystem>
@@ -13,9 +14,6 @@ namespace dbc::test {
 
 // The scratch directory under the name the server tests know it by.
 using TempDir = ScratchDir;
-
-// The fixture scripts' folder (tests/fixtures in the source tree).
-std::filesystem::path fixturesDir();
 
 // Builds DIR/NAME.sqlite from a T-SQL script through the test server's
 // engine (dbcompare-testserver --load). Throws std::runtime_error with the
