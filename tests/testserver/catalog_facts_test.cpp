@@ -1,4 +1,5 @@
-// The catalog facts of keys, constraints, alias types and identity as ODBC
+// The catalog facts of keys, constraints, alias types, identity, computed
+// columns and extended properties as ODBC
 // clients and tsql read them from dbcompare-testserver, over catalogs that
 // --load builds from the fixture scripts. The queries and answers are cases
 // in cases/catalog_facts.cases.
@@ -24,6 +25,7 @@ protected:
         const auto scripts = dbc::test::fixturesDir() / "scripts";
         dbc::test::loadCatalog(s_dataDir->path(), "library", scripts / "library_sample.sql");
         dbc::test::loadCatalog(s_dataDir->path(), "helpdesk", scripts / "helpdesk_em.sql");
+        dbc::test::loadCatalog(s_dataDir->path(), "ticketing", scripts / "ticketing_em.sql");
         s_server = std::make_unique<dbc::test::TestServerProcess>(s_dataDir->path());
     }
     static void TearDownTestSuite() {

@@ -2,6 +2,8 @@
 
 #include "tests/testserver_engine/engine_test_support.h"
 
+#include "testserver/engine/catalog_db.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
@@ -46,6 +48,29 @@ TEST_F(SessionTest, UseOfUnknownDatabaseFailsWith911AndKeepsTheDatabase) {
               "Could not locate entry in sysdatabases for database 'nosuch'. No entry found with "
               "that name. Make sure that the name is entered correctly.");
     EXPECT_EQ(m_db.session->database(), "hrms");
+}
+
+// A catalog file written before extended properties, ROWGUIDCOL and
+// identity NOT FOR REPLICATION were kept opens with them added and keeps its
+// identity.
+TEST(CatalogUpgradeTest, AnEarlierCatalogGainsTheLaterTablesAndColumns) {
+    EngineWithSession db("CREATE TABLE T (id int IDENTITY (7, 3) NOT NULL)\nGO\n");
+    db.session.reset();
+    {
+        CatalogDb earlier(db.dir.path() / "hrms.sqlite", CatalogDb::Mode::OpenExisting);
+        earlier.execute("DROP TABLE sysproperties; DROP TABLE testserver_rowguidcol; ALTER TABLE "
+                        "testserver_identity DROP COLUMN not_for_replication");
+    }
+    db.session = db.engine->login("sa", "", "hrms");
+    db.exec("CREATE TABLE N (i int IDENTITY (1, 1) NOT FOR REPLICATION, g uniqueidentifier "
+            "ROWGUIDCOL NULL)\nexec sp_addextendedproperty 'Caption', 'N', 'user', 'dbo', "
+            "'table', 'N'");
+    EXPECT_EQ(rowsAsText(db.query(
+                  "select IDENT_SEED('T'), COLUMNPROPERTY(object_id('T'), 'id', "
+                  "'IsIdNotForRepl'), COLUMNPROPERTY(object_id('N'), 'i', 'IsIdNotForRepl'), "
+                  "COLUMNPROPERTY(object_id('N'), 'g', 'IsRowGuidCol'), (select count(*) from "
+                  "sysproperties)")),
+              std::vector<std::string>{"7|0|1|1|1"});
 }
 
 TEST(EngineLoginTest, CredentialsAndDatabasesAreChecked) {

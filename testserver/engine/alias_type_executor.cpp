@@ -49,8 +49,9 @@ void DdlExecutor::execute(const AddType& statement) {
                                              "' already exists, or you are trying to define a "
                                              "type with a system type name."));
     if (!findBuiltinType(statement.base.name) || namesEqual(statement.base.name, "sysname"))
-        throw ServerError(messages::make(
-            15036, 16, "The data type '" + statement.base.name + "' does not exist."));
+        throw ServerError(messages::make(15036, 16,
+                                         "The data type '" + statement.base.name +
+                                             "' does not exist or you do not have permission."));
     ColumnTypeValues values = columnTypeValues(statement.base, statement.name, 1);
     std::optional<long long> highest =
         m_catalog.db().queryInteger("SELECT max(xusertype) FROM systypes");
@@ -84,9 +85,9 @@ void DdlExecutor::execute(const DropType& statement) {
     CatalogTransaction transaction(m_catalog.db());
     std::optional<AliasTypeRow> alias = m_catalog.findAliasType(statement.name);
     if (!alias)
-        throw ServerError(messages::make(15017, 16,
+        throw ServerError(messages::make(15036, 16,
                                          "The data type '" + statement.name +
-                                             "' does not exist or you do not own it."));
+                                             "' does not exist or you do not have permission."));
     auto used = m_catalog.db().prepare("SELECT 1 FROM syscolumns WHERE xusertype = ?");
     used.bind(1, alias->xusertype);
     if (used.step())

@@ -18,7 +18,7 @@ void DdlExecutor::execute(const BindObject& statement) {
     if (!statement.unbind) {
         std::optional<ObjectRow> object = m_catalog.findObject(objectPartOfName(statement.object));
         if (!object || object->xtype != (statement.rule ? "R" : "D") || object->parent != 0)
-            throw ServerError(messages::make(15016, 16,
+            throw ServerError(messages::make(statement.rule ? 15017 : 15016, 16,
                                              "The " + std::string(noun) + " '" + statement.object +
                                                  "' does not exist."));
         objectId = object->id;

@@ -227,23 +227,25 @@ std::vector<ForeignKeyRow> Catalog::foreignKeysOf(long long tableId) {
 }
 
 void Catalog::setIdentity(long long tableId, int colid, const std::string& seed,
-                          const std::string& increment) {
+                          const std::string& increment, bool notForReplication) {
     auto statement = m_db.prepare("INSERT OR REPLACE INTO testserver_identity (id, colid, seed, "
-                                  "increment) VALUES (?, ?, ?, ?)");
-    statement.bind(1, tableId).bind(2, colid).bind(3, seed).bind(4, increment).run();
+                                  "increment, not_for_replication) VALUES (?, ?, ?, ?, ?)");
+    statement.bind(1, tableId).bind(2, colid).bind(3, seed).bind(4, increment);
+    statement.bind(5, notForReplication ? 1 : 0).run();
 }
 
-void Catalog::insertComments(long long id, const std::string& text, bool encrypted) {
+void Catalog::insertComments(long long id, const std::string& text, bool encrypted, int number) {
     auto statement = m_db.prepare("INSERT INTO syscomments (id, number, colid, status, texttype, "
-                                  "encrypted, text) VALUES (?, 0, ?, ?, ?, ?, ?)");
+                                  "encrypted, text) VALUES (?, ?, ?, ?, ?, ?, ?)");
     int colid = 1;
     for (const std::string& piece : splitByUtf16Units(text, 4000)) {
-        statement.bind(1, id).bind(2, colid++);
-        statement.bind(3, encrypted ? 1 : 0).bind(4, encrypted ? 4 : 0).bind(5, encrypted ? 1 : 0);
+        statement.bind(1, id).bind(2, number);
+        statement.bind(3, colid++);
+        statement.bind(4, encrypted ? 1 : 0).bind(5, encrypted ? 4 : 0).bind(6, encrypted ? 1 : 0);
         if (encrypted)
-            statement.bindNull(6); // the clear text is not kept
+            statement.bindNull(7); // the clear text is not kept
         else
-            statement.bind(6, piece);
+            statement.bind(7, piece);
         statement.run();
         statement.reset();
     }
@@ -252,15 +254,22 @@ void Catalog::insertComments(long long id, const std::string& text, bool encrypt
 void Catalog::deleteObject(long long id) {
     for (const char* sql :
          {"DELETE FROM syscomments WHERE id = ?", "DELETE FROM sysconstraints WHERE constid = ?",
-          "DELETE FROM sysforeignkeys WHERE constid = ?", "DELETE FROM sysobjects WHERE id = ?"}) {
+          "DELETE FROM sysforeignkeys WHERE constid = ?", "DELETE FROM sysproperties WHERE id = ?",
+          "DELETE FROM sysobjects WHERE id = ?"}) {
         auto statement = m_db.prepare(sql);
         statement.bind(1, id).run();
     }
 }
 
 void Catalog::deleteColumn(long long tableId, int colid) {
-    for (const char* sql : {"DELETE FROM syscolumns WHERE id = ? AND colid = ?",
-                            "DELETE FROM testserver_identity WHERE id = ? AND colid = ?"}) {
+    // A computed column's text is kept under the table's id with the column's
+    // colid as `number`; a column's extended properties under its colid.
+    for (const char* sql :
+         {"DELETE FROM syscolumns WHERE id = ? AND colid = ?",
+          "DELETE FROM testserver_identity WHERE id = ? AND colid = ?",
+          "DELETE FROM testserver_rowguidcol WHERE id = ? AND colid = ?",
+          "DELETE FROM syscomments WHERE id = ? AND number = ?",
+          "DELETE FROM sysproperties WHERE id = ? AND smallid = ? AND type = 4"}) {
         auto statement = m_db.prepare(sql);
         statement.bind(1, tableId).bind(2, colid).run();
     }
@@ -312,6 +321,7 @@ void Catalog::insertIndex(long long tableId, int indid, const std::string& name,
 void Catalog::deleteIndex(long long tableId, int indid) {
     for (const char* sql : {"DELETE FROM sysindexkeys WHERE id = ? AND indid = ?",
                             "DELETE FROM testserver_descending_keys WHERE id = ? AND indid = ?",
+                            "DELETE FROM sysproperties WHERE id = ? AND smallid = ? AND type = 5",
                             "DELETE FROM sysindexes WHERE id = ? AND indid = ?"}) {
         auto statement = m_db.prepare(sql);
         statement.bind(1, tableId).bind(2, indid).run();

@@ -136,9 +136,10 @@ public:
 
     // IDENTITY (seed, increment) of a table's identity column.
     void setIdentity(long long tableId, int colid, const std::string& seed,
-                     const std::string& increment);
-    // Stores text in syscomments in pieces of at most 4000 characters.
-    void insertComments(long long id, const std::string& text, bool encrypted);
+                     const std::string& increment, bool notForReplication = false);
+    // Stores text in syscomments in pieces of at most 4000 characters, under
+    // `number` (a computed column's colid; 0 for an object's own text).
+    void insertComments(long long id, const std::string& text, bool encrypted, int number = 0);
     // Deletes the object with its text and its constraint rows.
     void deleteObject(long long id);
     // Deletes a table's column row and what belongs to it alone.

@@ -178,7 +178,23 @@ CREATE TABLE IF NOT EXISTS testserver_identity (
     id int NOT NULL PRIMARY KEY,
     colid smallint NOT NULL,
     seed numeric(38, 0) NOT NULL,
-    increment numeric(38, 0) NOT NULL
+    increment numeric(38, 0) NOT NULL,
+    not_for_replication bit NOT NULL DEFAULT 0
+);
+-- Extended properties (sp_addextendedproperty): type 3 an object, 4 a column
+-- (smallid its colid), 5 an index (smallid its indid), 2 a parameter.
+CREATE TABLE IF NOT EXISTS sysproperties (
+    id int NOT NULL,
+    smallid smallint NOT NULL DEFAULT 0,
+    type tinyint NOT NULL,
+    name nvarchar(128) COLLATE NOCASE NOT NULL,
+    value sql_variant NULL,
+    PRIMARY KEY (id, type, smallid, name)
+);
+-- The test server's own: the ROWGUIDCOL column of a table (one at most).
+CREATE TABLE IF NOT EXISTS testserver_rowguidcol (
+    id int NOT NULL PRIMARY KEY,
+    colid smallint NOT NULL
 );
 CREATE TABLE IF NOT EXISTS testserver_descending_keys (
     id int NOT NULL,
@@ -223,10 +239,19 @@ int sysstatOf(std::string_view xtype) {
 void ensureLaterTables(CatalogDb& db) {
     std::optional<long long> present = db.queryInteger(
         "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN ('sysconstraints', "
-        "'sysforeignkeys', 'testserver_identity', 'testserver_descending_keys')");
-    if (present && *present == 4)
+        "'sysforeignkeys', 'testserver_identity', 'testserver_descending_keys', "
+        "'sysproperties', 'testserver_rowguidcol')");
+    std::optional<long long> identityFlags = db.queryInteger(
+        "SELECT count(*) FROM pragma_table_info('testserver_identity') WHERE name = "
+        "'not_for_replication'");
+    if (present && *present == 6 && identityFlags && *identityFlags == 1)
         return;
     CatalogTransaction transaction(db);
+    bool identityTable = present && db.queryInteger("SELECT count(*) FROM sqlite_master WHERE "
+                                                    "name = 'testserver_identity'") == 1LL;
+    if (identityTable && identityFlags && *identityFlags == 0)
+        db.execute("ALTER TABLE testserver_identity ADD COLUMN not_for_replication bit NOT NULL "
+                   "DEFAULT 0");
     db.execute(kLaterTables);
     db.execute("UPDATE sysobjects SET sysstat = CASE upper(trim(xtype)) WHEN 'S' THEN 1 "
                "WHEN 'V' THEN 2 WHEN 'U' THEN 3 WHEN 'P' THEN 4 WHEN 'D' THEN 6 WHEN 'R' THEN 7 "

@@ -52,6 +52,16 @@ struct ForeignKeyConstraint {
 struct IdentityDeclaration {
     std::string seed = "1";
     std::string increment = "1";
+    bool notForReplication = false;
+};
+
+// c AS expression: a computed column.
+struct ComputedDefinition {
+    std::string text;               // as syscomments stores it: "(expression)"
+    std::vector<std::string> names; // the identifiers its expression uses
+    // Only column names, whole numbers, parentheses and + - * / %.
+    bool plainArithmetic = true;
+    bool wholeNumbers = false; // whole numbers among its operands
 };
 
 struct ColumnDefinition {
@@ -60,6 +70,8 @@ struct ColumnDefinition {
     std::optional<std::string> collation;
     std::optional<IdentityDeclaration> identity;
     std::optional<bool> nullable; // when NULL / NOT NULL is written
+    std::optional<ComputedDefinition> computed;
+    bool rowGuidCol = false;
 };
 
 struct TableElements {
@@ -113,7 +125,8 @@ struct CreateIndex {
     std::vector<std::string> columns;
     std::vector<bool> descending; // per column: DESC written
     int fillFactor = 0;
-    long long statusBits = 0; // of WITH PAD_INDEX, IGNORE_DUP_KEY, STATISTICS_NORECOMPUTE
+    long long statusBits = 0;  // of WITH PAD_INDEX, IGNORE_DUP_KEY, STATISTICS_NORECOMPUTE
+    bool dropExisting = false; // WITH DROP_EXISTING: replaces the index of that name
 };
 
 struct DropIndexes {
@@ -148,6 +161,7 @@ struct CreateModule {
     std::string text; // the whole batch as sent
     bool encrypted = false;
     std::string triggerTable;
+    bool insteadOf = false;    // an INSTEAD OF trigger, which a view may have
     std::string functionXtype; // FN scalar, IF inline table, TF table
 };
 
@@ -235,6 +249,27 @@ struct NoCatalogChange {
     std::vector<std::string> objects;
 };
 
+// sp_addextendedproperty, sp_updateextendedproperty, sp_dropextendedproperty.
+struct ExtendedPropertyCall {
+    enum class Action { Add, Update, Drop } action = Action::Add;
+    std::string name;
+    std::optional<std::string> value;
+    // level 0 (USER), 1 (TABLE, VIEW, ...) and 2 (COLUMN, INDEX, ...): type and name
+    std::vector<std::pair<std::string, std::string>> levels;
+};
+
+// sp_rename 'object' | 'table.column' | 'table.index', 'new name' [, 'OBJECT' | 'COLUMN' | 'INDEX']
+struct RenameObject {
+    std::string object;
+    std::string newName;
+    std::string type; // upper case; empty when not given
+};
+
+// sp_recompile 'object'
+struct Recompile {
+    std::string object;
+};
+
 struct Command;
 
 struct IfStatement {
@@ -253,7 +288,7 @@ struct Command {
                  RaiseError, NoCatalogChange, IfStatement, Block, CreateTable, AlterTableAdd,
                  SetConstraintsEnabled, AlterColumn, DropColumns, DropConstraints, CreateIndex,
                  DropIndexes, CreateModule, DropObjects, CreateDatabase, AddType, DropType,
-                 BindObject, DatabaseOption>
+                 BindObject, DatabaseOption, ExtendedPropertyCall, RenameObject, Recompile>
         action;
     int line = 1;
 };

@@ -406,6 +406,8 @@ private:
                 messages::make(137, 15, "Must declare the variable '" + cursor.peek().text + "'."),
                 true);
         QualifiedName procedure = cursor.qualifiedName();
+        if (isCatalogProcedure(procedure.last()))
+            return parseCatalogProcedure(procedure.last(), cursor);
         std::vector<std::string> arguments;
         while (!cursor.atEnd()) {
             if (!arguments.empty())

@@ -17,5 +17,9 @@ std::vector<Command> parseBatch(std::string_view batch);
 Command parseTableStatement(TokenCursor& cursor); // CREATE TABLE, ALTER TABLE
 Command parseObjectStatement(TokenCursor& cursor, const std::string& batchText,
                              bool firstInBatch); // indexes, modules, DROP, CREATE DATABASE
+// sp_addextendedproperty, sp_updateextendedproperty, sp_dropextendedproperty,
+// sp_rename and sp_recompile, starting at their first argument.
+bool isCatalogProcedure(std::string_view procedure);
+Command parseCatalogProcedure(std::string_view procedure, TokenCursor& cursor);
 
 } // namespace testserver

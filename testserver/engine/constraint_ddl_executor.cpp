@@ -167,6 +167,12 @@ void DdlExecutor::checkDependents(const ObjectRow& table, const ColumnRow& colum
         if (child.xtype == "C" && (child.info == column.colid || checkUses(child.id, column.name)))
             dependent("object", child.name);
     }
+    auto computed = m_catalog.db().prepare(
+        "SELECT colid, name FROM syscolumns WHERE id = ? AND iscomputed = 1 AND colid <> ?");
+    computed.bind(1, table.id).bind(2, column.colid);
+    while (computed.step())
+        if (checkUses(table.id, column.name, static_cast<int>(computed.integer(0))))
+            dependent("column", computed.text(1));
     for (const ForeignKeyRow& key : m_catalog.foreignKeysOf(table.id))
         for (auto [fkey, rkey] : key.columns)
             if (fkey == column.colid) {
@@ -185,9 +191,10 @@ void DdlExecutor::checkDependents(const ObjectRow& table, const ColumnRow& colum
     throw ServerError(std::move(found), false);
 }
 
-bool DdlExecutor::checkUses(long long checkId, std::string_view column) {
-    auto text = m_catalog.db().prepare("SELECT text FROM syscomments WHERE id = ? ORDER BY colid");
-    text.bind(1, checkId);
+bool DdlExecutor::checkUses(long long checkId, std::string_view column, int number) {
+    auto text = m_catalog.db().prepare(
+        "SELECT text FROM syscomments WHERE id = ? AND number = ? ORDER BY colid");
+    text.bind(1, checkId).bind(2, number);
     std::string expression;
     while (text.step())
         expression += text.text(0);

@@ -14,6 +14,8 @@ struct ResolvedColumn {
     bool identity = false;
     IdentityDeclaration identityDeclaration;
     std::optional<std::string> collation;
+    std::optional<ComputedDefinition> computed;
+    bool rowGuidCol = false;
 };
 
 // The built-in type an alias type stands for, with its length or precision.
@@ -41,13 +43,20 @@ public:
     void execute(const DropIndexes& statement);
     void execute(const CreateModule& statement);
     void execute(const DropObjects& statement);
+    void execute(const ExtendedPropertyCall& statement);
+    void execute(const RenameObject& statement);
 
 private:
     ResolvedColumn resolveColumn(const ColumnDefinition& column, int columnNumber,
                                  bool primaryKeyMember, const std::string& table);
     void insertColumn(long long tableId, int colid, const ResolvedColumn& column);
-    // A column new to the table, with its identity seed and increment.
+    // A column new to the table, with its identity seed and increment and a
+    // computed column's text.
     void insertNewColumn(long long tableId, int colid, const ResolvedColumn& column);
+    // Gives the computed columns among `added` their types, from the table's
+    // other columns (`existing` of an ALTER TABLE ADD, and `added`), and
+    // refuses a second ROWGUIDCOL (8196) or one on another type.
+    void completeColumns(const ObjectRow* table, std::vector<ResolvedColumn>& added);
     void addKeyConstraint(const ObjectRow& table, const KeyConstraint& key, bool inCreate);
     void addDefault(const ObjectRow& table, const DefaultDefinition& definition);
     void addCheck(const ObjectRow& table, const CheckConstraint& check, bool noCheck);
@@ -66,10 +75,15 @@ private:
     void dropModule(DropKind kind, const std::string& name);
     // Refuses with 3725 + 3727 a key that a FOREIGN KEY references.
     void dropConstraint(const ObjectRow& table, const ObjectRow& constraint);
+    // CREATE INDEX ... WITH DROP_EXISTING: drops the index it replaces (7999
+    // when there is none) and takes it out of `indexes`.
+    void dropReplacedIndex(const ObjectRow& table, const std::string& name,
+                           std::vector<IndexRow>& indexes);
     // A FOREIGN KEY that references exactly the index's columns.
     std::optional<ForeignKeyRow> foreignKeyUsing(long long tableId, const IndexRow& index);
-    // Whether a CHECK constraint's expression names the column.
-    bool checkUses(long long checkId, std::string_view column);
+    // Whether a CHECK constraint's expression (or the computed column
+    // `number` of a table) names the column.
+    bool checkUses(long long checkId, std::string_view column, int number = 0);
     std::string systemName(std::string_view prefix, std::string_view table, std::string_view column,
                            long long id) const;
 

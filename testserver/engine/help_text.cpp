@@ -1,6 +1,7 @@
 #include "testserver/engine/help_text.h"
 
 #include "testserver/engine/catalog_db.h"
+#include "testserver/engine/name_collation.h"
 #include "testserver/engine/server_error.h"
 #include "testserver/engine/utf8_text.h"
 
@@ -56,11 +57,15 @@ std::string objectPartOfName(std::string_view name) {
 
 ResultSet helpText(CatalogDb& db, std::string_view objectName, std::string_view database) {
     std::string name = objectPartOfName(objectName);
-    auto find = db.prepare("SELECT id FROM sysobjects WHERE name = ?");
+    auto find = db.prepare("SELECT id, xtype FROM sysobjects WHERE name = ?");
     find.bind(1, name);
     if (!find.step())
         throw messages::objectMissingInDatabase(objectName, database);
     long long id = find.integer(0);
+    // A table's syscomments rows are its computed columns' texts, which
+    // sp_helptext does not show for the table.
+    if (namesEqual(find.text(1), "U"))
+        throw messages::noText(objectName);
 
     auto pieces =
         db.prepare("SELECT text, encrypted FROM syscomments WHERE id = ? ORDER BY number, colid");

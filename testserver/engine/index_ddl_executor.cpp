@@ -12,9 +12,15 @@ namespace testserver {
 void DdlExecutor::execute(const CreateIndex& statement) {
     CatalogTransaction transaction(m_catalog.db());
     std::optional<ObjectRow> table = m_catalog.findTable(statement.table);
-    if (!table)
+    if (!table) {
+        std::optional<ObjectRow> view = m_catalog.findObject(statement.table);
+        if (view && view->xtype == "V")
+            throw messages::notSupported("indexes on views");
         throw messages::indexTableMissing(statement.table, m_catalog.databaseName());
+    }
     std::vector<IndexRow> indexes = m_catalog.indexes(table->id);
+    if (statement.dropExisting)
+        dropReplacedIndex(*table, statement.name, indexes);
     for (const IndexRow& index : indexes)
         if (namesEqual(index.name, statement.name)) {
             if (statement.statistics)
@@ -69,6 +75,24 @@ void DdlExecutor::execute(const CreateIndex& statement) {
     if (indid == 1)
         m_catalog.setHeapRow(table->id, false);
     transaction.commit();
+}
+
+void DdlExecutor::dropReplacedIndex(const ObjectRow& table, const std::string& name,
+                                    std::vector<IndexRow>& indexes) {
+    auto found = std::find_if(indexes.begin(), indexes.end(), [&](const IndexRow& index) {
+        return namesEqual(index.name, name) && (index.status & indexstatus::kStatisticsBit) == 0;
+    });
+    if (found == indexes.end())
+        throw ServerError(messages::make(7999, 16,
+                                         "Could not find any index named '" + name +
+                                             "' for table '" + table.name + "'."));
+    if (found->status & (indexstatus::kPrimaryKey | indexstatus::kUniqueConstraint))
+        throw messages::notSupported("DROP_EXISTING on the index of a PRIMARY KEY or UNIQUE "
+                                     "constraint");
+    m_catalog.deleteIndex(table.id, found->indid);
+    if (found->indid == 1)
+        m_catalog.setHeapRow(table.id, true);
+    indexes.erase(found);
 }
 
 std::optional<ForeignKeyRow> DdlExecutor::foreignKeyUsing(long long tableId,

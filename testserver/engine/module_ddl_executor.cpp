@@ -62,10 +62,17 @@ void DdlExecutor::execute(const CreateModule& statement) {
                                   : std::string(moduleXtype(statement.kind));
     long long parent = 0;
     if (statement.kind == ModuleKind::Trigger) {
+        // A view takes INSTEAD OF triggers only.
         std::optional<ObjectRow> table = m_catalog.findTable(statement.triggerTable);
-        if (!table)
+        std::optional<ObjectRow> target = statement.insteadOf && !table
+                                              ? m_catalog.findObject(statement.triggerTable)
+                                              : std::nullopt;
+        if (table)
+            parent = table->id;
+        else if (target && target->xtype == "V")
+            parent = target->id;
+        else
             throw messages::triggerTableMissing(statement.triggerTable, m_catalog.databaseName());
-        parent = table->id;
     }
     if (statement.alter) {
         bool sameKind = existing && (existing->xtype == xtype ||
@@ -116,14 +123,18 @@ void DdlExecutor::dropModule(DropKind kind, const std::string& name) {
         bound.bind(1, object->id);
         if (bound.step())
             throw ServerError(messages::make(3716, 16,
-                                             "Cannot drop the " + std::string(words.noun) + " '" +
+                                             "The " + std::string(words.noun) + " '" +
                                                  object->name +
-                                                 "' because it is bound to one or more column."));
+                                                 "' cannot be dropped because it is bound to one "
+                                                 "or more column."));
     }
-    if (kind == DropKind::Table)
+    if (kind == DropKind::Table) {
         dropTable(*object);
-    else
-        m_catalog.deleteObject(object->id);
+        return;
+    }
+    for (const ObjectRow& child : m_catalog.childObjects(object->id))
+        m_catalog.deleteObject(child.id); // a view's INSTEAD OF triggers
+    m_catalog.deleteObject(object->id);
 }
 
 void DdlExecutor::execute(const DropObjects& statement) {

@@ -139,9 +139,10 @@ private:
                 break;
             } else if (depth == 0 && token.is("with"))
                 inWith = true;
-            else if (depth == 0 && (token.is("for") || token.is("after") || token.is("instead")))
+            else if (depth == 0 && (token.is("for") || token.is("after") || token.is("instead"))) {
                 inWith = false;
-            else if (inWith && token.is("encryption"))
+                module.insteadOf = module.insteadOf || token.is("instead");
+            } else if (inWith && token.is("encryption"))
                 module.encrypted = true;
         }
         if (!sawAs || m_cursor.atEnd())
@@ -170,9 +171,19 @@ private:
         m_cursor.expect("on");
         create.table = m_cursor.qualifiedName().last();
         keyColumns(create);
-        if (m_cursor.accept("with"))
-            while (!m_cursor.atEnd())
-                m_cursor.next(); // FULLSCAN, SAMPLE n PERCENT, NORECOMPUTE
+        if (m_cursor.accept("with")) {
+            do {
+                if (m_cursor.accept("norecompute")) {
+                    create.statusBits |= indexstatus::kNoRecompute;
+                } else if (m_cursor.accept("sample")) {
+                    m_cursor.integer();
+                    if (!m_cursor.accept("percent"))
+                        m_cursor.expect("rows");
+                } else {
+                    m_cursor.expect("fullscan");
+                }
+            } while (m_cursor.acceptSymbol(","));
+        }
         m_cursor.expectEnd();
         return Command{create, 1};
     }
@@ -202,7 +213,7 @@ private:
                 } else if (option.is("statistics_norecompute")) {
                     create.statusBits |= indexstatus::kNoRecompute;
                 } else if (option.is("drop_existing")) {
-                    throw messages::notSupported("DROP_EXISTING");
+                    create.dropExisting = true;
                 } else if (!option.is("sort_in_tempdb")) { // leaves nothing behind
                     throw TokenCursor::unexpected(option);
                 }

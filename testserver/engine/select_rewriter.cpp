@@ -1,5 +1,7 @@
 #include "testserver/engine/select_rewriter.h"
 
+#include "testserver/engine/extended_property_listing.h"
+
 #include "testserver/engine/catalog_db.h"
 #include "testserver/engine/lexer.h"
 #include "testserver/engine/name_collation.h"
@@ -7,8 +9,6 @@
 #include "testserver/engine/token_cursor.h"
 
 namespace testserver {
-
-namespace {
 
 std::string sqliteString(std::string_view value) {
     std::string out = "'";
@@ -19,6 +19,8 @@ std::string sqliteString(std::string_view value) {
     }
     return out + "'";
 }
+
+namespace {
 
 std::string sqliteName(std::string_view value) {
     std::string out = "\"";
@@ -97,7 +99,18 @@ std::string rewriteForSqlite(std::string_view sql, const SessionVariables& varia
         else if (token.isSymbol(")"))
             --depth;
 
-        if (token.kind == TokenKind::UnicodeString || token.kind == TokenKind::String) {
+        std::size_t callEnd = 0;
+        std::size_t nameAt =
+            token.isSymbol(":") && at(i + 1) && at(i + 1)->isSymbol(":") ? i + 2 : i;
+        std::optional<std::string> listing;
+        if (nameAt < tokens.size())
+            listing = extendedPropertyListing(tokens, nameAt, callEnd);
+        if (listing) {
+            // ::fn_listextendedproperty(...) becomes a subquery.
+            out += *listing;
+            copied = tokens[callEnd].end();
+            i = callEnd;
+        } else if (token.kind == TokenKind::UnicodeString || token.kind == TokenKind::String) {
             out += sqliteString(token.value);
         } else if (token.isWord() && token.text.rfind("@@", 0) == 0) {
             out += globalVariable(token, variables);

@@ -16,6 +16,9 @@ class ServerError;
 // becomes LIMIT n. Throws ServerError for an undeclared @variable.
 std::string rewriteForSqlite(std::string_view sql, const SessionVariables& variables);
 
+// A string literal for SQLite: the text in single quotes, quotes doubled.
+std::string sqliteString(std::string_view value);
+
 // SQL Server's message for a statement SQLite refused.
 ServerError translateSqliteError(const CatalogDbError& error);
 

@@ -252,6 +252,25 @@ void SessionImpl::run(const CreateDatabase& statement, StatementOutcome&) {
     m_directory.create(statement.name, statement.collation);
 }
 
+void SessionImpl::run(const RenameObject& statement, StatementOutcome& outcome) {
+    beginChange();
+    DdlExecutor(*m_db, m_databaseName).execute(statement);
+    outcome.messages.push_back(messages::make(
+        15477, 10,
+        "Caution: Changing any part of an object name could break scripts and stored "
+        "procedures."));
+}
+
+void SessionImpl::run(const Recompile& statement, StatementOutcome& outcome) {
+    auto find = m_db->prepare("SELECT name FROM sysobjects WHERE name = ? AND xtype IN ('U', "
+                              "'P', 'TR', 'V', 'FN', 'IF', 'TF')");
+    find.bind(1, objectPartOfName(statement.object));
+    if (!find.step())
+        throw messages::objectMissingInDatabase(statement.object, m_databaseName);
+    outcome.messages.push_back(messages::make(
+        15070, 10, "Object '" + statement.object + "' was successfully marked for recompilation."));
+}
+
 template <typename Ddl> void SessionImpl::run(const Ddl& statement, StatementOutcome&) {
     beginChange();
     DdlExecutor executor(*m_db, m_databaseName);

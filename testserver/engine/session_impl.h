@@ -43,6 +43,8 @@ private:
     void run(const RaiseError& statement, StatementOutcome& outcome);
     void run(const NoCatalogChange& statement, StatementOutcome& outcome);
     void run(const CreateDatabase& statement, StatementOutcome& outcome);
+    void run(const RenameObject& statement, StatementOutcome& outcome);
+    void run(const Recompile& statement, StatementOutcome& outcome);
     template <typename Ddl> void run(const Ddl& statement, StatementOutcome& outcome);
 
     void setResult(ResultSet result, StatementOutcome& outcome);

@@ -1,6 +1,7 @@
 #include "testserver/engine/sql_functions.h"
 
 #include "testserver/engine/catalog_db.h"
+#include "testserver/engine/column_property.h"
 #include "testserver/engine/help_text.h"
 #include "testserver/engine/name_collation.h"
 #include "testserver/engine/property_functions.h"
@@ -152,6 +153,7 @@ void registerSqlFunctions(CatalogDb& db, const SessionVariables& variables) {
         {"ident_incr", 1, identityIncrement},
         {"indexproperty", 3, indexProperty},
         {"indexkey_property", 4, indexKeyProperty},
+        {"columnproperty", 3, columnProperty},
         {"col_name", 2, columnName},
         {"db_name", 0, databaseName},
         {"db_name", 1, databaseName},

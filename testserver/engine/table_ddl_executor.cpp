@@ -1,5 +1,6 @@
 // CREATE TABLE, ALTER TABLE ADD / ALTER COLUMN / DROP COLUMN and DROP TABLE.
 
+#include "testserver/engine/computed_column.h"
 #include "testserver/engine/ddl_executor.h"
 #include "testserver/engine/syscolumns_row.h"
 
@@ -50,6 +51,13 @@ ResolvedColumn DdlExecutor::resolveColumn(const ColumnDefinition& column, int co
                                           bool primaryKeyMember, const std::string& table) {
     ResolvedColumn resolved;
     resolved.name = column.name;
+    resolved.rowGuidCol = column.rowGuidCol;
+    if (column.computed) {
+        // Typed by completeColumns once the table's other columns are known.
+        resolved.computed = column.computed;
+        resolved.nullable = true;
+        return resolved;
+    }
     std::optional<AliasTypeRow> alias;
     if (!findBuiltinType(column.type.name) && !namesEqual(column.type.name, "dec") &&
         !namesEqual(column.type.name, "integer") && !namesEqual(column.type.name, "character"))
@@ -115,13 +123,84 @@ void DdlExecutor::insertColumn(long long tableId, int colid, const ResolvedColum
     bindSyscolumnsRow(insert, {column.name, tableId, colid, column.values, column.nullable,
                                column.identity, column.collation});
     insert.run();
+    if (column.computed) {
+        auto flag = m_catalog.db().prepare(
+            "UPDATE syscolumns SET iscomputed = 1 WHERE id = ? AND colid = ?");
+        flag.bind(1, tableId).bind(2, colid).run();
+    }
 }
 
 void DdlExecutor::insertNewColumn(long long tableId, int colid, const ResolvedColumn& column) {
     insertColumn(tableId, colid, column);
     if (column.identity)
         m_catalog.setIdentity(tableId, colid, column.identityDeclaration.seed,
-                              column.identityDeclaration.increment);
+                              column.identityDeclaration.increment,
+                              column.identityDeclaration.notForReplication);
+    if (column.computed)
+        m_catalog.insertComments(tableId, column.computed->text, false, colid);
+    if (column.rowGuidCol) {
+        auto flag =
+            m_catalog.db().prepare("INSERT INTO testserver_rowguidcol (id, colid) VALUES (?, ?)");
+        flag.bind(1, tableId).bind(2, colid).run();
+    }
+}
+
+void DdlExecutor::completeColumns(const ObjectRow* table, std::vector<ResolvedColumn>& added) {
+    std::vector<TypedColumn> typed;
+    int rowGuidColumns = 0;
+    if (table) {
+        auto existing = m_catalog.db().prepare(
+            "SELECT name, xtype, xusertype, length, prec, scale, xprec, xscale, typestat, "
+            "collation FROM syscolumns WHERE id = ? AND iscomputed = 0");
+        existing.bind(1, table->id);
+        while (existing.step()) {
+            ColumnTypeValues values;
+            values.xtype = static_cast<int>(existing.integer(1));
+            values.xusertype = static_cast<int>(existing.integer(2));
+            values.length = static_cast<int>(existing.integer(3));
+            if (!existing.isNull(4))
+                values.prec = static_cast<int>(existing.integer(4));
+            if (!existing.isNull(5))
+                values.scale = static_cast<int>(existing.integer(5));
+            values.xprec = static_cast<int>(existing.integer(6));
+            values.xscale = static_cast<int>(existing.integer(7));
+            values.typestat = static_cast<int>(existing.integer(8));
+            values.character = !existing.isNull(9);
+            std::optional<std::string> collation;
+            if (!existing.isNull(9))
+                collation = existing.text(9);
+            typed.push_back({existing.text(0), values, collation});
+        }
+        rowGuidColumns = static_cast<int>(
+            m_catalog.db()
+                .queryInteger("SELECT count(*) FROM testserver_rowguidcol WHERE id = " +
+                              std::to_string(table->id))
+                .value_or(0));
+    }
+    for (const ResolvedColumn& column : added)
+        if (!column.computed)
+            typed.push_back({column.name, column.values, column.collation});
+    for (ResolvedColumn& column : added) {
+        if (column.rowGuidCol) {
+            if (column.computed || column.values.xtype != 36)
+                throw messages::notSupported("ROWGUIDCOL on a column that is not "
+                                             "uniqueidentifier");
+            if (++rowGuidColumns > 1)
+                throw ServerError(
+                    messages::make(8196, 16, "Duplicate column specified as ROWGUIDCOL."));
+        }
+        if (!column.computed)
+            continue;
+        ComputedColumnType type = computedColumnType(*column.computed, typed);
+        column.values = type.values;
+        column.collation = type.collation;
+        const BuiltinType* builtin = nullptr;
+        for (const BuiltinType& candidate : builtinTypes())
+            if (candidate.xtype == column.values.xtype &&
+                candidate.xusertype == column.values.xusertype)
+                builtin = &candidate;
+        column.typeName = builtin ? std::string(builtin->name) : std::string();
+    }
 }
 
 void DdlExecutor::execute(const CreateTable& statement) {
@@ -154,6 +233,7 @@ void DdlExecutor::execute(const CreateTable& statement) {
         if (column.identity && ++identities > 1)
             throw messages::secondIdentity(statement.table);
     }
+    completeColumns(nullptr, columns);
 
     const ObjectRow table{m_catalog.newObjectId(), statement.table, std::string(1, 'U'), 0, 0};
     m_catalog.insertObject(table.name, table.id, "U");
@@ -177,6 +257,7 @@ void DdlExecutor::execute(const AlterTableAdd& statement) {
         hasIdentity = hasIdentity || column.identity;
     }
     const TableElements& elements = statement.elements;
+    std::vector<ResolvedColumn> added;
     for (std::size_t i = 0; i < elements.columns.size(); ++i) {
         const ColumnDefinition& column = elements.columns[i];
         for (const ColumnRow& row : existing)
@@ -208,8 +289,11 @@ void DdlExecutor::execute(const AlterTableAdd& statement) {
                     column.name + "' cannot be added to table '" + table->name +
                     "' because it does not allow nulls and does not specify a DEFAULT "
                     "definition."));
-        insertNewColumn(table->id, ++colid, resolved);
+        added.push_back(std::move(resolved));
     }
+    completeColumns(&*table, added);
+    for (const ResolvedColumn& column : added)
+        insertNewColumn(table->id, ++colid, column);
     addConstraints(*table, elements, false, statement.noCheck);
     transaction.commit();
 }
@@ -222,11 +306,15 @@ void DdlExecutor::execute(const AlterColumn& statement) {
     std::optional<ColumnRow> column = m_catalog.findColumn(table->id, statement.column.name);
     if (!column)
         throw messages::alterMissingColumn(statement.column.name, table->name);
-    if (isLargeObject(column->xtype) || column->xtype == 189)
-        throw ServerError(messages::make(4928, 16,
-                                         "Cannot alter column '" + column->name +
-                                             "' because it is '" + typeNameOf(column->xtype) +
-                                             "'."));
+    bool computed =
+        m_catalog.db().queryInteger(
+            "SELECT iscomputed FROM syscolumns WHERE id = " + std::to_string(table->id) +
+            " AND colid = " + std::to_string(column->colid)) == 1LL;
+    if (isLargeObject(column->xtype) || column->xtype == 189 || computed)
+        throw ServerError(
+            messages::make(4928, 16,
+                           "Cannot alter column '" + column->name + "' because it is '" +
+                               (computed ? "COMPUTED" : typeNameOf(column->xtype)) + "'."));
     ResolvedColumn resolved = resolveColumn(statement.column, column->colid, false, table->name);
     resolved.name = column->name;
     // The column keeps its identity property; SQL Server 2000 keeps it too.
@@ -276,6 +364,7 @@ void DdlExecutor::dropTable(const ObjectRow& table) {
     for (const char* sql :
          {"DELETE FROM sysindexkeys WHERE id = ?", "DELETE FROM sysindexes WHERE id = ?",
           "DELETE FROM syscolumns WHERE id = ?", "DELETE FROM testserver_identity WHERE id = ?",
+          "DELETE FROM testserver_rowguidcol WHERE id = ?",
           "DELETE FROM testserver_descending_keys WHERE id = ?"}) {
         auto statement = m_catalog.db().prepare(sql);
         statement.bind(1, table.id).run();

@@ -273,7 +273,7 @@ private:
             declared.increment = signedNumber();
             m_cursor.expectSymbol(")");
         }
-        notForReplication();
+        declared.notForReplication = notForReplication();
         return declared;
     }
 
@@ -312,12 +312,17 @@ private:
     void column(TableElements& elements) {
         ColumnDefinition column;
         column.name = m_cursor.name();
-        if (m_cursor.peek().is("as"))
-            throw messages::notSupported("computed columns");
-        column.type = dataType();
+        if (m_cursor.accept("as"))
+            column.computed = computedExpression();
+        else
+            column.type = dataType();
         while (!m_cursor.atEnd() && !m_cursor.peek().isSymbol(",") &&
                !m_cursor.peek().isSymbol(")")) {
-            if (m_cursor.accept("collate")) {
+            if (column.computed && !startsColumnConstraint(m_cursor.peek()))
+                throw m_cursor.unexpected(); // a computed column has no type, NULL or IDENTITY
+            if (m_cursor.accept("rowguidcol")) {
+                column.rowGuidCol = true;
+            } else if (m_cursor.accept("collate")) {
                 column.collation = m_cursor.name();
             } else if (m_cursor.accept("identity")) {
                 column.identity = identity();
@@ -371,9 +376,74 @@ private:
             elements.foreignKeys.push_back(std::move(key));
             return;
         }
-        if (m_cursor.peek().is("rowguidcol"))
-            throw messages::notSupported("ROWGUIDCOL");
         throw m_cursor.unexpected();
+    }
+
+    // The expression of `c AS expression`: up to the comma or parenthesis that
+    // ends the column, or a constraint written on it.
+    ComputedDefinition computedExpression() {
+        ComputedDefinition computed;
+        std::size_t begin = m_cursor.position();
+        int depth = 0;
+        while (!m_cursor.atEnd()) {
+            const Token& token = m_cursor.peek();
+            if (depth == 0 && (token.isSymbol(",") || token.isSymbol(")") ||
+                               (m_cursor.position() > begin &&
+                                (startsColumnConstraint(token) || token.is("default") ||
+                                 token.is("identity") || nullAfterOperand(token)))))
+                break;
+            if (token.isSymbol("("))
+                ++depth;
+            else if (token.isSymbol(")"))
+                --depth;
+            else if (usedName(token))
+                computed.names.push_back(token.value);
+            else if (token.kind == TokenKind::Number)
+                computed.wholeNumbers = true;
+            if (!usedName(token) && !token.isSymbol("(") && !token.isSymbol(")") &&
+                !(token.kind == TokenKind::Number &&
+                  token.text.find_first_of(".eE") == std::string::npos) &&
+                !token.isSymbol("+") && !token.isSymbol("-") && !token.isSymbol("*") &&
+                !token.isSymbol("/") && !token.isSymbol("%"))
+                computed.plainArithmetic = false;
+            m_cursor.next();
+        }
+        if (m_cursor.position() == begin || depth != 0)
+            throw m_cursor.unexpected();
+        computed.text = storedDefaultText(m_cursor.textOf(begin, m_cursor.position()));
+        return computed;
+    }
+
+    // Whether the token at the cursor names a column in an expression: an
+    // identifier that is not a keyword, a variable, a function (followed by
+    // "(") or a type named in CAST / CONVERT.
+    bool usedName(const Token& token) const {
+        if (!token.isName() || (token.isWord() && isReservedKeyword(token.text)) ||
+            token.text.front() == '@')
+            return false;
+        if (m_cursor.hasAhead(1) && m_cursor.peek(1).isSymbol("("))
+            return false;
+        return token.kind == TokenKind::QuotedName || !findBuiltinType(token.text);
+    }
+
+    // NULL or NOT NULL right after an operand: a nullability that a computed
+    // column does not take, not part of its expression.
+    bool nullAfterOperand(const Token& token) const {
+        bool nullability = token.is("null") ||
+                           (token.is("not") && m_cursor.hasAhead(1) && m_cursor.peek(1).is("null"));
+        if (!nullability)
+            return false;
+        const Token& previous = m_cursor.tokens()[m_cursor.position() - 1];
+        bool operand =
+            previous.isName() && !(previous.isWord() && isReservedKeyword(previous.text));
+        return operand || previous.isSymbol(")") || previous.kind == TokenKind::Number ||
+               previous.isString();
+    }
+
+    static bool startsColumnConstraint(const Token& token) {
+        return token.is("constraint") || token.is("primary") || token.is("unique") ||
+               token.is("check") || token.is("references") || token.is("foreign") ||
+               token.is("rowguidcol");
     }
 
     std::string defaultExpression() {
@@ -398,8 +468,13 @@ private:
 
     DeclaredType dataType() {
         DeclaredType type;
-        QualifiedName name = m_cursor.qualifiedName();
-        type.name = name.last();
+        // NATIONAL and DOUBLE are reserved keywords, so they are not read as names.
+        if (m_cursor.accept("national"))
+            type.name = "national";
+        else if (m_cursor.accept("double"))
+            type.name = "double";
+        else
+            type.name = m_cursor.qualifiedName().last();
         if (namesEqual(type.name, "double") && m_cursor.accept("precision"))
             type.name = "float";
         else if (namesEqual(type.name, "national")) {
