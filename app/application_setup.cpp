@@ -1,4 +1,4 @@
-#include "application_setup.h"
+#include "app/application_setup.h"
 
 #include <QGuiApplication>
 #include <QLibraryInfo>

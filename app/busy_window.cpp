@@ -1,4 +1,4 @@
-#include "busy_window.h"
+#include "app/busy_window.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -1,4 +1,4 @@
-#include "button_face.h"
+#include "app/button_face.h"
 
 #include <QColor>
 #include <QImage>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture.h"
+#include "snapshot/capture.h"
 
 #include <string>
 

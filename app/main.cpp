@@ -1,8 +1,8 @@
-#include "application_setup.h"
-#include "command_line.h"
-#include "odbc_driver.h"
-#include "snapshot_store.h"
-#include "tbtn_exec.h"
+#include "app/application_setup.h"
+#include "app/tbtn_exec.h"
+#include "cli/command_line.h"
+#include "cli/odbc_driver.h"
+#include "snapshot/snapshot_store.h"
 
 #include <QApplication>
 

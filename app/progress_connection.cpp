@@ -1,4 +1,4 @@
-#include "progress_connection.h"
+#include "app/progress_connection.h"
 
 #include <utility>
 

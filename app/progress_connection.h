@@ -1,6 +1,6 @@
 #pragma once
 
-#include "connection.h"
+#include "data/connection.h"
 
 #include <functional>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "script_view.h"
+#include "app/script_view.h"
 
 #include <QListWidget>
 #include <QPlainTextEdit>

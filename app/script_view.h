@@ -1,6 +1,6 @@
 #pragma once
 
-#include "script_buffer.h"
+#include "script/script_buffer.h"
 
 class QListWidget;
 class QPlainTextEdit;

@@ -1,4 +1,4 @@
-#include "source_table_model.h"
+#include "app/source_table_model.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "result.h"
+#include "data/result.h"
 
 #include <QAbstractTableModel>
 

@@ -1,10 +1,10 @@
-#include "tbtn_exec.h"
+#include "app/tbtn_exec.h"
 
-#include "application_setup.h"
-#include "error_box.h"
-#include "progress_connection.h"
-#include "source_table_model.h"
-#include "window_messages.h"
+#include "app/application_setup.h"
+#include "app/error_box.h"
+#include "app/progress_connection.h"
+#include "app/source_table_model.h"
+#include "app/window_messages.h"
 
 #include <QLabel>
 #include <QMoveEvent>

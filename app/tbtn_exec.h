@@ -1,10 +1,10 @@
 #pragma once
 
-#include "connection.h"
-#include "script_view.h"
-#include "snapshot_store.h"
-#include "sql_server_connection.h"
-#include "workflow.h"
+#include "app/script_view.h"
+#include "data/connection.h"
+#include "data/sql_server_connection.h"
+#include "snapshot/snapshot_store.h"
+#include "workflow/workflow.h"
 
 #include <QWidget>
 

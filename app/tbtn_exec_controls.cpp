@@ -1,9 +1,9 @@
 // Builds the controls of the window TbtnExec at their fixed positions.
-#include "tbtn_exec.h"
+#include "app/tbtn_exec.h"
 
-#include "button_face.h"
-#include "help_text.h"
-#include "source_table_model.h"
+#include "app/button_face.h"
+#include "app/help_text.h"
+#include "app/source_table_model.h"
 
 #include <QDir>
 #include <QHeaderView>

@@ -3,18 +3,18 @@
 // text box's text as one command). Each runs with the window busy: buttons
 // disabled, input dropped, the bar showing from the start.
 
-#include "tbtn_exec.h"
+#include "app/tbtn_exec.h"
 
-#include "busy_window.h"
-#include "capture_message.h"
-#include "database_error.h"
-#include "error_box.h"
-#include "executor.h"
-#include "snapshot_replacement.h"
-#include "source_table_model.h"
-#include "window_capture_observer.h"
-#include "window_messages.h"
-#include "window_progress.h"
+#include "app/busy_window.h"
+#include "app/capture_message.h"
+#include "app/error_box.h"
+#include "app/source_table_model.h"
+#include "app/window_capture_observer.h"
+#include "app/window_messages.h"
+#include "app/window_progress.h"
+#include "data/database_error.h"
+#include "script/executor.h"
+#include "snapshot/snapshot_replacement.h"
 
 #include <QLineEdit>
 #include <QListWidget>

@@ -1,6 +1,6 @@
-#include "window_capture_observer.h"
+#include "app/window_capture_observer.h"
 
-#include "window_progress.h"
+#include "app/window_progress.h"
 
 #include <utility>
 

@@ -1,6 +1,6 @@
-#include "window_messages.h"
+#include "app/window_messages.h"
 
-#include "error_box.h"
+#include "app/error_box.h"
 
 #include <QMessageBox>
 #include <QPushButton>

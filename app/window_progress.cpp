@@ -1,6 +1,6 @@
-#include "window_progress.h"
+#include "app/window_progress.h"
 
-#include "busy_window.h"
+#include "app/busy_window.h"
 
 #include <QProgressBar>
 

@@ -1,4 +1,4 @@
-#include "name_key.h"
+#include "catalog/name_key.h"
 
 namespace dbc {
 

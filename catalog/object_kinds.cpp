@@ -1,6 +1,6 @@
-#include "object_kinds.h"
+#include "catalog/object_kinds.h"
 
-#include "catalog_queries.h"
+#include "catalog/catalog_queries.h"
 
 namespace dbc {
 

@@ -1,10 +1,10 @@
-#include "server_reader.h"
+#include "catalog/server_reader.h"
 
-#include "catalog_queries.h"
-#include "database_error.h"
-#include "key_position.h"
-#include "sql_names.h"
-#include "sql_text.h"
+#include "catalog/catalog_queries.h"
+#include "catalog/key_position.h"
+#include "data/database_error.h"
+#include "data/sql_names.h"
+#include "data/sql_text.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "catalog_model.h"
-#include "connection.h"
-#include "object_kinds.h"
+#include "catalog/catalog_model.h"
+#include "catalog/object_kinds.h"
+#include "data/connection.h"
 
 #include <functional>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sql_server_connection.h"
+#include "data/sql_server_connection.h"
 
 #include <stdexcept>
 #include <string>

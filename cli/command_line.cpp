@@ -1,8 +1,8 @@
-#include "command_line.h"
+#include "cli/command_line.h"
 
-#include "argument_parser.h"
-#include "commands.h"
-#include "exit_status.h"
+#include "cli/argument_parser.h"
+#include "cli/commands.h"
+#include "cli/exit_status.h"
 
 #include <csignal>
 #include <iostream>

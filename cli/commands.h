@@ -1,8 +1,8 @@
 #pragma once
 
-#include "argument_parser.h"
-#include "script_buffer.h"
-#include "workflow.h"
+#include "cli/argument_parser.h"
+#include "script/script_buffer.h"
+#include "workflow/workflow.h"
 
 #include <filesystem>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "odbc_driver.h"
+#include "cli/odbc_driver.h"
 
-#include "sql_server_connection.h"
+#include "data/sql_server_connection.h"
 
 #include <cstdlib>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workflow_observer.h"
+#include "workflow/workflow_observer.h"
 
 #include <cstdio>
 

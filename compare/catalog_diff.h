@@ -1,8 +1,8 @@
 #pragma once
 
-#include "catalog_model.h"
-#include "change.h"
-#include "object_kinds.h"
+#include "catalog/catalog_model.h"
+#include "catalog/object_kinds.h"
+#include "script/change.h"
 
 #include <set>
 #include <string>

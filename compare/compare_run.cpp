@@ -1,9 +1,9 @@
-#include "compare_run.h"
+#include "compare/compare_run.h"
 
-#include "catalog_diff.h"
-#include "dependency_pass.h"
-#include "server_reader.h"
-#include "store_reader.h"
+#include "catalog/server_reader.h"
+#include "compare/catalog_diff.h"
+#include "compare/dependency_pass.h"
+#include "snapshot/store_reader.h"
 
 namespace dbc {
 
@@ -87,7 +87,6 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
     // dependency pass; a failure part way leaves the changes found so far,
     // without the pass.
     DependencyFacts facts;
-    facts.defaultsCompared = true;
     facts.snapshotDefaults = snapshotDefaults;
     facts.targetDefaults = targetDefaults;
     compareIndexPart(store, target, out, &facts);

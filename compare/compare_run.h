@@ -1,11 +1,11 @@
 #pragma once
 
-#include "catalog_diff.h"
-#include "change.h"
-#include "connection.h"
-#include "dependency_pass.h"
-#include "object_kinds.h"
-#include "script_buffer.h"
+#include "catalog/object_kinds.h"
+#include "compare/catalog_diff.h"
+#include "compare/dependency_pass.h"
+#include "data/connection.h"
+#include "script/change.h"
+#include "script/script_buffer.h"
 
 #include <set>
 #include <string>

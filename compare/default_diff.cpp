@@ -1,6 +1,6 @@
-#include "catalog_diff.h"
+#include "compare/catalog_diff.h"
 
-#include "name_key.h"
+#include "catalog/name_key.h"
 
 #include <algorithm>
 

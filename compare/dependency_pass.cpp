@@ -1,7 +1,7 @@
-#include "dependency_pass.h"
+#include "compare/dependency_pass.h"
 
-#include "index_pairing.h"
-#include "name_key.h"
+#include "catalog/name_key.h"
+#include "compare/index_pairing.h"
 
 #include <algorithm>
 #include <map>
@@ -346,12 +346,6 @@ void DependencyPass::placeDefaults() {
         m_before[wrapped.first].push_back(
             {Rank::Default, dropped.name, {DropDefault{dropped.table, dropped.name}}});
         m_takenDefaults.insert(nameKey(dropped.name));
-        if (!m_facts.defaultsCompared) {
-            if (!wrapped.goneWithColumn)
-                m_after[wrapped.last].push_back(
-                    {Rank::RecreatedDefault, dropped.name, {AddDefault{dropped}}});
-            continue;
-        }
         for (const DefaultConstraint& s : snapshot) {
             const bool sameColumn = !wrapped.goneWithColumn && sameTable(s.table, dropped.table) &&
                                     sameName(s.column, dropped.column);

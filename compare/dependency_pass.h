@@ -1,7 +1,7 @@
 #pragma once
 
-#include "catalog_model.h"
-#include "change.h"
+#include "catalog/catalog_model.h"
+#include "script/change.h"
 
 #include <vector>
 
@@ -11,15 +11,14 @@ namespace dbc {
 // column): the indexes and defaults the diffs have read, and the target's
 // foreign keys.
 struct DependencyFacts {
-    // False when the run ended before the index diff looked at the snapshot's
-    // indexes (or the snapshot has none): the target's indexes are then
-    // nobody's to change, and what the pass drops it puts back in the
+    // False when the snapshot holds no index: the index diff then leaves the
+    // target's indexes alone, and what the pass drops it puts back in the
     // target's own form.
     bool indexesCompared = false;
     std::vector<TableIndexes> snapshotIndexes;
     std::vector<TableIndexes> targetIndexes;
-    // Likewise for the default constraints.
-    bool defaultsCompared = false;
+    // The default diff always runs, so the snapshot's defaults are the ones
+    // put back.
     std::vector<DefaultConstraint> snapshotDefaults;
     std::vector<DefaultConstraint> targetDefaults;
     std::vector<ForeignKey> foreignKeys;

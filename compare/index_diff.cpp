@@ -1,8 +1,8 @@
-#include "catalog_diff.h"
-#include "index_pairing.h"
+#include "compare/catalog_diff.h"
+#include "compare/index_pairing.h"
 
-#include "key_position.h"
-#include "name_key.h"
+#include "catalog/key_position.h"
+#include "catalog/name_key.h"
 
 #include <algorithm>
 #include <functional>

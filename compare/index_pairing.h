@@ -1,6 +1,6 @@
 #pragma once
 
-#include "catalog_model.h"
+#include "catalog/catalog_model.h"
 
 #include <optional>
 #include <vector>

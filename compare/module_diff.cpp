@@ -1,7 +1,7 @@
-#include "catalog_diff.h"
+#include "compare/catalog_diff.h"
 
-#include "name_key.h"
-#include "sql_text.h"
+#include "catalog/name_key.h"
+#include "data/sql_text.h"
 
 #include <algorithm>
 #include <string>

@@ -1,4 +1,4 @@
-#include "batched_replies.h"
+#include "data/batched_replies.h"
 
 #include <algorithm>
 #include <optional>

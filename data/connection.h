@@ -1,7 +1,7 @@
 #pragma once
 
-#include "database_error.h"
-#include "result.h"
+#include "data/database_error.h"
+#include "data/result.h"
 
 #include <cstddef>
 #include <functional>

@@ -1,8 +1,8 @@
-#include "odbc_connection.h"
+#include "data/odbc_connection.h"
 
-#include "batched_replies.h"
-#include "odbc_diagnostics.h"
-#include "utf16.h"
+#include "data/batched_replies.h"
+#include "data/odbc_diagnostics.h"
+#include "data/utf16.h"
 
 #include <sqlucode.h>
 

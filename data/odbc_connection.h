@@ -1,8 +1,8 @@
 #pragma once
 
-#include "connection.h"
-#include "database_error.h"
-#include "odbc_handle.h"
+#include "data/connection.h"
+#include "data/database_error.h"
+#include "data/odbc_handle.h"
 
 #include <string>
 #include <vector>

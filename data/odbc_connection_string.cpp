@@ -1,7 +1,7 @@
-#include "odbc_connection_string.h"
+#include "data/odbc_connection_string.h"
 
-#include "database_error.h"
-#include "result.h"
+#include "data/database_error.h"
+#include "data/result.h"
 
 namespace dbc {
 

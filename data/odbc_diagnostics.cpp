@@ -1,6 +1,6 @@
-#include "odbc_diagnostics.h"
+#include "data/odbc_diagnostics.h"
 
-#include "utf16.h"
+#include "data/utf16.h"
 
 #include <algorithm>
 #include <sqlext.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "database_error.h"
+#include "data/database_error.h"
 
 #include <sql.h>
 #include <string>

@@ -1,6 +1,6 @@
-#include "result.h"
+#include "data/result.h"
 
-#include "database_error.h"
+#include "data/database_error.h"
 
 namespace dbc {
 

@@ -1,6 +1,6 @@
-#include "sql_names.h"
+#include "data/sql_names.h"
 
-#include "reserved_keywords.h"
+#include "data/reserved_keywords.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,8 +1,8 @@
-#include "sql_server_connection.h"
+#include "data/sql_server_connection.h"
 
-#include "database_error.h"
-#include "odbc_connection.h"
-#include "result.h"
+#include "data/database_error.h"
+#include "data/odbc_connection.h"
+#include "data/result.h"
 
 #include <string_view>
 
@@ -111,11 +111,6 @@ std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& propert
                                                        timeouts.loginSeconds);
     connection->setQueryTimeout(timeouts.querySeconds);
     return connection;
-}
-
-std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& properties,
-                                             const ConnectionTimeouts& timeouts) {
-    return connectSqlServer(properties, defaultOdbcDriver, timeouts);
 }
 
 } // namespace dbc

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "connection.h"
-#include "odbc_connection_string.h"
+#include "data/connection.h"
+#include "data/odbc_connection_string.h"
 
 #include <memory>
 #include <string>
@@ -48,10 +48,6 @@ struct ConnectionTimeouts {
 // would take the login's default database instead.
 std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& properties,
                                              const std::string& driverName,
-                                             const ConnectionTimeouts& timeouts = {});
-
-// Connects with the default driver, FreeTDS.
-std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& properties,
                                              const ConnectionTimeouts& timeouts = {});
 
 // True when `database` names no database: empty or only blanks, which SQL

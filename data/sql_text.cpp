@@ -1,4 +1,4 @@
-#include "sql_text.h"
+#include "data/sql_text.h"
 
 namespace dbc {
 

@@ -1,6 +1,6 @@
-#include "sqlite_connection.h"
+#include "data/sqlite_connection.h"
 
-#include "database_error.h"
+#include "data/database_error.h"
 
 #include <sqlite3.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "connection.h"
-#include "sqlite_statement.h"
+#include "data/connection.h"
+#include "data/sqlite_statement.h"
 
 #include <filesystem>
 #include <memory>

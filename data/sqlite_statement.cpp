@@ -1,6 +1,6 @@
-#include "sqlite_statement.h"
+#include "data/sqlite_statement.h"
 
-#include "database_error.h"
+#include "data/database_error.h"
 
 #include <climits>
 #include <cstring>

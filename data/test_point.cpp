@@ -1,4 +1,4 @@
-#include "test_point.h"
+#include "data/test_point.h"
 
 namespace dbc {
 

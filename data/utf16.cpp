@@ -1,4 +1,4 @@
-#include "utf16.h"
+#include "data/utf16.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "catalog_model.h"
-#include "object_kinds.h"
+#include "catalog/catalog_model.h"
+#include "catalog/object_kinds.h"
 
 #include <optional>
 #include <string>

@@ -1,4 +1,4 @@
-#include "column_type.h"
+#include "script/column_type.h"
 
 #include <algorithm>
 #include <array>

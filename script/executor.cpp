@@ -1,7 +1,7 @@
-#include "executor.h"
+#include "script/executor.h"
 
-#include "database_error.h"
-#include "test_point.h"
+#include "data/database_error.h"
+#include "data/test_point.h"
 
 #include <exception>
 

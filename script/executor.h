@@ -1,7 +1,7 @@
 #pragma once
 
-#include "connection.h"
-#include "script_buffer.h"
+#include "data/connection.h"
+#include "script/script_buffer.h"
 
 #include <cstddef>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "script_buffer.h"
+#include "script/script_buffer.h"
 
-#include "statement_text.h"
+#include "script/statement_text.h"
 
 namespace dbc {
 

@@ -1,8 +1,8 @@
-#include "statement_text.h"
+#include "script/statement_text.h"
 
-#include "column_type.h"
-#include "sql_names.h"
-#include "sql_text.h"
+#include "data/sql_names.h"
+#include "data/sql_text.h"
+#include "script/column_type.h"
 
 #include <initializer_list>
 #include <string_view>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "change.h"
+#include "script/change.h"
 
 #include <string>
 

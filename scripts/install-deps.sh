@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config
+    cmake ninja-build g++ pkg-config python3
     qt6-base-dev libgl-dev qt6-translations-l10n
     unixodbc-dev tdsodbc freetds-bin
     libsqlite3-dev sqlite3 libsqliteodbc

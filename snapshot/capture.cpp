@@ -1,8 +1,8 @@
-#include "capture.h"
+#include "snapshot/capture.h"
 
-#include "server_reader.h"
-#include "snapshot_store.h"
-#include "sql_text.h"
+#include "catalog/server_reader.h"
+#include "data/sql_text.h"
+#include "snapshot/snapshot_store.h"
 
 namespace dbc {
 

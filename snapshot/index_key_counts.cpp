@@ -1,6 +1,6 @@
-#include "index_key_counts.h"
+#include "snapshot/index_key_counts.h"
 
-#include "store_queries.h"
+#include "snapshot/store_queries.h"
 
 namespace dbc {
 

@@ -1,8 +1,8 @@
-#include "snapshot_info.h"
+#include "snapshot/snapshot_info.h"
 
-#include "connection.h"
-#include "store_queries.h"
-#include "store_schema.h"
+#include "data/connection.h"
+#include "snapshot/store_queries.h"
+#include "snapshot/store_schema.h"
 
 #include <ctime>
 

@@ -1,11 +1,11 @@
-#include "snapshot_replacement.h"
+#include "snapshot/snapshot_replacement.h"
 
-#include "snapshot_store.h"
-#include "sqlite_connection.h"
-#include "store_file.h"
-#include "store_queries.h"
-#include "store_schema.h"
-#include "test_point.h"
+#include "data/sqlite_connection.h"
+#include "data/test_point.h"
+#include "snapshot/snapshot_store.h"
+#include "snapshot/store_file.h"
+#include "snapshot/store_queries.h"
+#include "snapshot/store_schema.h"
 
 #include <cerrno>
 #include <csignal>

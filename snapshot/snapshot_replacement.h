@@ -1,6 +1,6 @@
 #pragma once
 
-#include "snapshot_info.h"
+#include "snapshot/snapshot_info.h"
 
 #include <filesystem>
 #include <memory>

@@ -1,12 +1,12 @@
-#include "snapshot_store.h"
+#include "snapshot/snapshot_store.h"
 
-#include "database_error.h"
-#include "result.h"
-#include "snapshot_info.h"
-#include "sqlite_connection.h"
-#include "store_connection.h"
-#include "store_file.h"
-#include "store_schema.h"
+#include "data/database_error.h"
+#include "data/result.h"
+#include "data/sqlite_connection.h"
+#include "snapshot/snapshot_info.h"
+#include "snapshot/store_connection.h"
+#include "snapshot/store_file.h"
+#include "snapshot/store_schema.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "catalog_model.h"
-#include "connection.h"
-#include "object_kinds.h"
-#include "result.h"
+#include "catalog/catalog_model.h"
+#include "catalog/object_kinds.h"
+#include "data/connection.h"
+#include "data/result.h"
 
 #include <filesystem>
 #include <memory>

@@ -1,7 +1,7 @@
-#include "store_connection.h"
+#include "snapshot/store_connection.h"
 
-#include "database_error.h"
-#include "snapshot_store.h"
+#include "data/database_error.h"
+#include "snapshot/snapshot_store.h"
 
 #include <sqlite3.h>
 

@@ -1,8 +1,8 @@
-#include "store_file.h"
+#include "snapshot/store_file.h"
 
-#include "snapshot_store.h"
-#include "sqlite_connection.h"
-#include "store_schema.h"
+#include "data/sqlite_connection.h"
+#include "snapshot/snapshot_store.h"
+#include "snapshot/store_schema.h"
 
 #include <array>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "object_kinds.h"
+#include "catalog/object_kinds.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
-#include "store_reader.h"
+#include "snapshot/store_reader.h"
 
-#include "name_key.h"
-#include "store_queries.h"
+#include "catalog/name_key.h"
+#include "snapshot/store_queries.h"
 
 #include <unordered_map>
 #include <unordered_set>

@@ -1,7 +1,7 @@
-#include "snapshot_store.h"
+#include "snapshot/snapshot_store.h"
 
-#include "sqlite_connection.h"
-#include "store_queries.h"
+#include "data/sqlite_connection.h"
+#include "snapshot/store_queries.h"
 
 namespace dbc {
 

@@ -1,7 +1,7 @@
-#include "store_schema.h"
+#include "snapshot/store_schema.h"
 
-#include "result.h"
-#include "sqlite_connection.h"
+#include "data/result.h"
+#include "data/sqlite_connection.h"
 
 namespace dbc {
 

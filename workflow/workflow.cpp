@@ -1,10 +1,10 @@
-#include "workflow.h"
+#include "workflow/workflow.h"
 
-#include "compare_run.h"
-#include "database_error.h"
-#include "snapshot_info.h"
-#include "snapshot_replacement.h"
-#include "snapshot_store.h"
+#include "compare/compare_run.h"
+#include "data/database_error.h"
+#include "snapshot/snapshot_info.h"
+#include "snapshot/snapshot_replacement.h"
+#include "snapshot/snapshot_store.h"
 
 namespace dbc {
 

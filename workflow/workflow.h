@@ -1,11 +1,11 @@
 #pragma once
 
-#include "capture.h"
-#include "connection.h"
-#include "executor.h"
-#include "script_buffer.h"
-#include "sql_server_connection.h"
-#include "workflow_observer.h"
+#include "data/connection.h"
+#include "data/sql_server_connection.h"
+#include "script/executor.h"
+#include "script/script_buffer.h"
+#include "snapshot/capture.h"
+#include "workflow/workflow_observer.h"
 
 #include <functional>
 #include <memory>

@@ -1,20 +1,20 @@
 // bench_capture: a capture of large synthetic source databases through the
 // test server, against the floor of fetching the same catalog rows alone.
 
-#include "capture.h"
-#include "capture_floor.h"
-#include "catalog_file_writer.h"
-#include "cpu_clock.h"
-#include "report_table.h"
-#include "side_by_side.h"
-#include "snapshot_replacement.h"
-#include "snapshot_store.h"
-#include "sql_server_connection.h"
-#include "stopwatch.h"
-#include "synthetic_schema.h"
-#include "test_server_process.h"
-#include "timed_connection.h"
-#include "timing_cells.h"
+#include "bench/capture/capture_floor.h"
+#include "bench/support/catalog_file_writer.h"
+#include "bench/support/cpu_clock.h"
+#include "bench/support/report_table.h"
+#include "bench/support/side_by_side.h"
+#include "bench/support/stopwatch.h"
+#include "bench/support/synthetic_schema.h"
+#include "bench/support/timed_connection.h"
+#include "bench/support/timing_cells.h"
+#include "data/sql_server_connection.h"
+#include "snapshot/capture.h"
+#include "snapshot/snapshot_replacement.h"
+#include "snapshot/snapshot_store.h"
+#include "tests/support/test_server_process.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -96,7 +96,8 @@ int run(const std::vector<std::size_t>& sizes) {
     const CpuClock cpu;
     GrowthTracker growth;
     for (std::size_t size : sizes) {
-        auto source = connectSqlServer({server.serverName(), databaseName(size), "sa", ""});
+        auto source = connectSqlServer({server.serverName(), databaseName(size), "sa", ""},
+                                       defaultOdbcDriver);
         const int repetitions = size >= 100000 ? 2 : 5;
         CaptureRows fetched;
         const SideBySide timing = measureSideBySide(

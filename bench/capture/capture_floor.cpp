@@ -1,8 +1,8 @@
-#include "capture_floor.h"
+#include "bench/capture/capture_floor.h"
 
-#include "capture.h"
-#include "catalog_queries.h"
-#include "sql_text.h"
+#include "catalog/catalog_queries.h"
+#include "data/sql_text.h"
+#include "snapshot/capture.h"
 
 namespace dbc::bench {
 

@@ -2,22 +2,22 @@
 // targets served by the test server, against the floor of fetching the same
 // snapshot and target rows alone.
 
-#include "catalog_file_writer.h"
-#include "compare_floor.h"
-#include "compare_run.h"
-#include "cpu_clock.h"
-#include "out_of_date_copy.h"
-#include "report_table.h"
-#include "script_buffer.h"
-#include "side_by_side.h"
-#include "snapshot_store.h"
-#include "snapshot_writer.h"
-#include "sql_server_connection.h"
-#include "stopwatch.h"
-#include "synthetic_schema.h"
-#include "test_server_process.h"
-#include "timed_connection.h"
-#include "timing_cells.h"
+#include "bench/compare/compare_floor.h"
+#include "bench/compare/out_of_date_copy.h"
+#include "bench/compare/snapshot_writer.h"
+#include "bench/support/catalog_file_writer.h"
+#include "bench/support/cpu_clock.h"
+#include "bench/support/report_table.h"
+#include "bench/support/side_by_side.h"
+#include "bench/support/stopwatch.h"
+#include "bench/support/synthetic_schema.h"
+#include "bench/support/timed_connection.h"
+#include "bench/support/timing_cells.h"
+#include "compare/compare_run.h"
+#include "data/sql_server_connection.h"
+#include "script/script_buffer.h"
+#include "snapshot/snapshot_store.h"
+#include "tests/support/test_server_process.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -123,7 +123,8 @@ int run(const std::vector<CompareCase>& selected) {
     GrowthTracker growth;
     for (const PreparedCase& c : cases) {
         auto store = SnapshotStore::open(c.storePath);
-        auto target = connectSqlServer({server.serverName(), c.database, "sa", ""});
+        auto target =
+            connectSqlServer({server.serverName(), c.database, "sa", ""}, defaultOdbcDriver);
         std::size_t statements = 0;
         const SideBySide timing = measureSideBySide(
             c.compareCase.repetitions,

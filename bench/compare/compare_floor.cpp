@@ -1,10 +1,10 @@
-#include "compare_floor.h"
+#include "bench/compare/compare_floor.h"
 
-#include "catalog_queries.h"
-#include "database_error.h"
-#include "object_kinds.h"
-#include "sql_text.h"
-#include "store_queries.h"
+#include "catalog/catalog_queries.h"
+#include "catalog/object_kinds.h"
+#include "data/database_error.h"
+#include "data/sql_text.h"
+#include "snapshot/store_queries.h"
 
 #include <string>
 

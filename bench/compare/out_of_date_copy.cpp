@@ -1,4 +1,4 @@
-#include "out_of_date_copy.h"
+#include "bench/compare/out_of_date_copy.h"
 
 #include <algorithm>
 #include <cctype>

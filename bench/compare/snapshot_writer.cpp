@@ -1,7 +1,7 @@
-#include "snapshot_writer.h"
+#include "bench/compare/snapshot_writer.h"
 
-#include "column_values.h"
-#include "snapshot_store.h"
+#include "bench/support/column_values.h"
+#include "snapshot/snapshot_store.h"
 #include "testserver/engine/help_text.h"
 
 #include <optional>

@@ -3,23 +3,23 @@
 // milliseconds, as a wide-area link would; batched per-object look-ups
 // against their floor and against one request per object.
 
-#include "capture.h"
-#include "capture_floor.h"
-#include "catalog_file_writer.h"
-#include "compare_floor.h"
-#include "compare_run.h"
-#include "cpu_clock.h"
-#include "out_of_date_copy.h"
-#include "report_table.h"
-#include "script_buffer.h"
-#include "side_by_side.h"
-#include "snapshot_store.h"
-#include "snapshot_writer.h"
-#include "sql_server_connection.h"
-#include "stopwatch.h"
-#include "synthetic_schema.h"
-#include "test_server_process.h"
-#include "timed_connection.h"
+#include "bench/capture/capture_floor.h"
+#include "bench/compare/compare_floor.h"
+#include "bench/compare/out_of_date_copy.h"
+#include "bench/compare/snapshot_writer.h"
+#include "bench/support/catalog_file_writer.h"
+#include "bench/support/cpu_clock.h"
+#include "bench/support/report_table.h"
+#include "bench/support/side_by_side.h"
+#include "bench/support/stopwatch.h"
+#include "bench/support/synthetic_schema.h"
+#include "bench/support/timed_connection.h"
+#include "compare/compare_run.h"
+#include "data/sql_server_connection.h"
+#include "script/script_buffer.h"
+#include "snapshot/capture.h"
+#include "snapshot/snapshot_store.h"
+#include "tests/support/test_server_process.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -122,8 +122,10 @@ public:
         const CpuClock cpu;
         const int repetitions = latencyMs == 0 ? 3 : 2;
         for (std::size_t objects : m_options.objects) {
-            auto source = connectSqlServer({server.serverName(), sourceName(objects), "sa", ""});
-            auto target = connectSqlServer({server.serverName(), targetName(objects), "sa", ""});
+            auto source = connectSqlServer({server.serverName(), sourceName(objects), "sa", ""},
+                                           defaultOdbcDriver);
+            auto target = connectSqlServer({server.serverName(), targetName(objects), "sa", ""},
+                                           defaultOdbcDriver);
             auto snapshot = SnapshotStore::open(snapshotPath(objects));
 
             Run floor, work;

@@ -1,6 +1,6 @@
-#include "catalog_file_writer.h"
+#include "bench/support/catalog_file_writer.h"
 
-#include "column_values.h"
+#include "bench/support/column_values.h"
 #include "testserver/engine/catalog.h"
 #include "testserver/engine/catalog_db.h"
 #include "testserver/engine/catalog_schema.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "synthetic_schema.h"
+#include "bench/support/synthetic_schema.h"
 
 #include <filesystem>
 #include <string>

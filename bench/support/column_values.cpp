@@ -1,4 +1,4 @@
-#include "column_values.h"
+#include "bench/support/column_values.h"
 
 #include "testserver/engine/sql_type.h"
 

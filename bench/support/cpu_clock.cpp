@@ -1,4 +1,4 @@
-#include "cpu_clock.h"
+#include "bench/support/cpu_clock.h"
 
 #include <fstream>
 #include <string>

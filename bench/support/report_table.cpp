@@ -1,4 +1,4 @@
-#include "report_table.h"
+#include "bench/support/report_table.h"
 
 #include <cstdio>
 #include <iomanip>

@@ -1,4 +1,4 @@
-#include "side_by_side.h"
+#include "bench/support/side_by_side.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "cpu_clock.h"
-#include "stopwatch.h"
+#include "bench/support/cpu_clock.h"
+#include "bench/support/stopwatch.h"
 
 #include <functional>
 

@@ -1,4 +1,4 @@
-#include "synthetic_schema.h"
+#include "bench/support/synthetic_schema.h"
 
 #include <algorithm>
 #include <cstdio>

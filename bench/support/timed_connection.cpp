@@ -1,7 +1,7 @@
-#include "timed_connection.h"
+#include "bench/support/timed_connection.h"
 
-#include "batched_replies.h"
-#include "stopwatch.h"
+#include "bench/support/stopwatch.h"
+#include "data/batched_replies.h"
 
 namespace dbc::bench {
 

@@ -1,4 +1,4 @@
-#include "timing_cells.h"
+#include "bench/support/timing_cells.h"
 
 namespace dbc::bench {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "report_table.h"
-#include "side_by_side.h"
+#include "bench/support/report_table.h"
+#include "bench/support/side_by_side.h"
 
 #include <string>
 #include <vector>

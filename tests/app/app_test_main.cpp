@@ -1,6 +1,6 @@
 // Entry of the window tests: one QApplication for all of them, set up as the
 // program sets itself up (names, Qt's Chinese texts).
-#include "application_setup.h"
+#include "app/application_setup.h"
 
 #include <QApplication>
 

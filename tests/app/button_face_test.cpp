@@ -1,5 +1,5 @@
 // The picture under the flat buttons.
-#include "button_face.h"
+#include "app/button_face.h"
 
 #include <QImage>
 

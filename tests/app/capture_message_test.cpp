@@ -1,4 +1,4 @@
-#include "capture_message.h"
+#include "app/capture_message.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The application's error box and the full-stop rule of its message.
-#include "database_error.h"
-#include "error_box.h"
-#include "modal_box_watcher.h"
-#include "qstring_printer.h"
+#include "app/error_box.h"
+#include "data/database_error.h"
+#include "tests/app/modal_box_watcher.h"
+#include "tests/app/qstring_printer.h"
 
 #include <QWidget>
 

@@ -1,4 +1,4 @@
-#include "modal_box_watcher.h"
+#include "tests/app/modal_box_watcher.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,7 +1,7 @@
 // The script buffer's two faces in the window: Memo1's text and ListView1's
 // items.
-#include "qstring_printer.h"
-#include "script_view.h"
+#include "app/script_view.h"
+#include "tests/app/qstring_printer.h"
 
 #include <QListWidget>
 #include <QPlainTextEdit>

@@ -1,7 +1,7 @@
 // The grid's model over the rows of "Select * From SourceTable".
-#include "database_error.h"
-#include "qstring_printer.h"
-#include "source_table_model.h"
+#include "app/source_table_model.h"
+#include "data/database_error.h"
+#include "tests/app/qstring_printer.h"
 
 #include <QElapsedTimer>
 #include <QScrollBar>

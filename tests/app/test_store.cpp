@@ -1,6 +1,6 @@
-#include "test_store.h"
+#include "tests/app/test_store.h"
 
-#include "snapshot_store.h"
+#include "snapshot/snapshot_store.h"
 
 #include <cstdlib>
 #include <fstream>

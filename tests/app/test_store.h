@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 
 #include <filesystem>
 #include <string>

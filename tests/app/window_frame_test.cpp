@@ -1,10 +1,10 @@
 // The window on a real X server with a window manager's frame (run by
 // run_framed.sh under xvfb-run): the frame, not the inner area, measures
 // 740 x 531 and is centred, also when an error box was shown at start.
-#include "application_setup.h"
-#include "modal_box_watcher.h"
-#include "tbtn_exec.h"
-#include "test_store.h"
+#include "app/application_setup.h"
+#include "app/tbtn_exec.h"
+#include "tests/app/modal_box_watcher.h"
+#include "tests/app/test_store.h"
 
 #include <QApplication>
 #include <QScreen>

@@ -1,9 +1,9 @@
 // The four working buttons driven as a user drives them, against the
 // project's test server: capture, compare, execute and execute one.
-#include "modal_box_watcher.h"
-#include "qstring_printer.h"
-#include "tbtn_exec.h"
-#include "test_server_process.h"
+#include "app/tbtn_exec.h"
+#include "tests/app/modal_box_watcher.h"
+#include "tests/app/qstring_printer.h"
+#include "tests/support/test_server_process.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,10 +1,10 @@
 // The window driven from the keyboard, and the texts Qt itself draws in it:
 // focus and Tab order with a full grid, the buttons' shortcuts, Chinese
 // standard texts.
-#include "modal_box_watcher.h"
-#include "qstring_printer.h"
-#include "tbtn_exec.h"
-#include "test_store.h"
+#include "app/tbtn_exec.h"
+#include "tests/app/modal_box_watcher.h"
+#include "tests/app/qstring_printer.h"
+#include "tests/app/test_store.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,9 +1,9 @@
 // The window as drawn: every control's kind, name, position, text and
 // settings, the tab order and the help text.
-#include "help_text.h"
-#include "qstring_printer.h"
-#include "tbtn_exec.h"
-#include "test_store.h"
+#include "app/help_text.h"
+#include "app/tbtn_exec.h"
+#include "tests/app/qstring_printer.h"
+#include "tests/app/test_store.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -5,9 +5,9 @@
 //   dbc_window_screenshot STORE.mdb OUTPUT.png SERVER DATABASE USER PASSWORD
 // STORE.mdb is created with sample rows when missing. Run it under an X
 // server (xvfb-run) so fonts and the frame are drawn as on a desktop.
-#include "application_setup.h"
-#include "snapshot_store.h"
-#include "tbtn_exec.h"
+#include "app/application_setup.h"
+#include "app/tbtn_exec.h"
+#include "snapshot/snapshot_store.h"
 
 #include <QApplication>
 #include <QLineEdit>

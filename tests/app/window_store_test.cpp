@@ -1,10 +1,10 @@
 // The window over a store: FormShow on first show, the count label, the bad
 // store's error box, the close button.
-#include "modal_box_watcher.h"
-#include "qstring_printer.h"
-#include "source_table_model.h"
-#include "tbtn_exec.h"
-#include "test_store.h"
+#include "app/source_table_model.h"
+#include "app/tbtn_exec.h"
+#include "tests/app/modal_box_watcher.h"
+#include "tests/app/qstring_printer.h"
+#include "tests/app/test_store.h"
 
 #include <QApplication>
 #include <QLabel>

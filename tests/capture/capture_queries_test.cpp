@@ -2,10 +2,10 @@
 // queries as SQL Server tools send them, blanks included, and object names
 // as quoted literals.
 
-#include "capture.h"
-#include "fake_connection.h"
-#include "snapshot_store.h"
-#include "test_server_process.h"
+#include "snapshot/capture.h"
+#include "snapshot/snapshot_store.h"
+#include "tests/script/fake_connection.h"
+#include "tests/support/test_server_process.h"
 
 #include <gtest/gtest.h>
 

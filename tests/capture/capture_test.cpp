@@ -1,11 +1,12 @@
 // End-to-end tests of a capture: a source database served by the project's
 // test server, read through unixODBC + FreeTDS into a snapshot file.
 
-#include "capture.h"
-#include "database_error.h"
-#include "snapshot_store.h"
-#include "sql_server_connection.h"
-#include "test_server_process.h"
+#include "data/database_error.h"
+#include "data/sql_server_connection.h"
+#include "snapshot/capture.h"
+#include "snapshot/snapshot_store.h"
+#include "tests/support/result_lines.h"
+#include "tests/support/test_server_process.h"
 
 #include <gtest/gtest.h>
 
@@ -17,15 +18,9 @@ namespace dbc {
 namespace {
 
 namespace fs = std::filesystem;
+using test::readFile;
 using test::TempDir;
 using test::TestServerProcess;
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
 
 void writeFile(const fs::path& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
@@ -78,22 +73,15 @@ protected:
     }
     std::unique_ptr<Connection> connect(const std::string& database,
                                         const std::string& password = "") {
-        return connectSqlServer({m_server->serverName(), database, "sa", password});
+        return connectSqlServer({m_server->serverName(), database, "sa", password},
+                                defaultOdbcDriver);
     }
     std::unique_ptr<SnapshotStore> openStore() { return SnapshotStore::open(storePath()); }
     fs::path storePath() const { return m_dir.path() / "Source.mdb"; }
 
     // Every row of a store table as "a|b|c" lines, in the store's order.
     std::vector<std::string> rows(SnapshotStore& store, const std::string& sql) {
-        Result result = store.connection().open(sql);
-        std::vector<std::string> lines;
-        for (const auto& row : result.rows()) {
-            std::string line;
-            for (std::size_t i = 0; i < row.size(); ++i)
-                line += (i ? "|" : "") + row[i];
-            lines.push_back(line);
-        }
-        return lines;
+        return test::rowsOf(store.connection(), sql);
     }
 
     TempDir m_dir;

@@ -1,6 +1,6 @@
 // The command-line parser over the cases of argument_cases.txt.
 
-#include "argument_parser.h"
+#include "cli/argument_parser.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // The command line run as a user runs it: a child process without a display,
 // against the project's test server.
 
-#include "compare_run.h"
-#include "snapshot_store.h"
-#include "sql_server_connection.h"
-#include "test_server_process.h"
+#include "compare/compare_run.h"
+#include "data/sql_server_connection.h"
+#include "snapshot/snapshot_store.h"
+#include "tests/support/test_server_process.h"
 
 #include <gtest/gtest.h>
 
@@ -16,17 +16,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::CommandResult;
+using test::readFile;
 using test::TempDir;
 using test::TestServerProcess;
 
 const std::string password = "s3cr;et=pw";
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
 
 fs::path sourceDir() {
     return fs::path(DBCOMPARE_SOURCE_DIR);
@@ -115,7 +109,8 @@ TEST_F(CommandLineTest, CompareWritesExactlyWhatTheWindowShows) {
 
     // The same run in-process, as the window makes it.
     auto snapshot = SnapshotStore::open(store());
-    auto target = connectSqlServer({s_server->serverName(), "old", "sa", password});
+    auto target =
+        connectSqlServer({s_server->serverName(), "old", "sa", password}, defaultOdbcDriver);
     ScriptBuffer buffer;
     runCompare(snapshot->connection(), *target, "old", buffer);
     ASSERT_FALSE(buffer.statements().empty());

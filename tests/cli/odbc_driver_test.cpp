@@ -1,5 +1,5 @@
-#include "environment_guard.h"
-#include "odbc_driver.h"
+#include "cli/odbc_driver.h"
+#include "tests/data/environment_guard.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // the test build of the program (dbcompare-testpoints) is killed or stopped
 // at chosen points, against the project's test server.
 
-#include "child_process.h"
-#include "snapshot_store.h"
-#include "sqlite_connection.h"
-#include "test_server_process.h"
+#include "data/sqlite_connection.h"
+#include "snapshot/snapshot_store.h"
+#include "tests/support/child_process.h"
+#include "tests/support/test_server_process.h"
 
 #include <gtest/gtest.h>
 
@@ -86,10 +86,9 @@ protected:
     std::unique_ptr<ChildProcess> start(std::vector<std::string> args, const std::string& stopAt) {
         args.insert(args.begin(), DBCOMPARE_TESTPOINTS_PATH);
         return std::make_unique<ChildProcess>(
-            args,
-            std::vector<std::string>{"DBCOMPARE_PASSWORD", "DBCOMPARE_TEST_POINT=" + stopAt,
-                                     "DBCOMPARE_TEST_ACTION=stop"},
-            m_dir.path());
+            args, test::ChildOptions::inFiles(m_dir.path(), {"DBCOMPARE_PASSWORD",
+                                                             "DBCOMPARE_TEST_POINT=" + stopAt,
+                                                             "DBCOMPARE_TEST_ACTION=stop"}));
     }
 
     static std::vector<std::string> on(const std::string& server, const std::string& database,

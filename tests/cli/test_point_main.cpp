@@ -5,8 +5,8 @@
 // "stop" (SIGSTOP, so a test can act while the program waits, then let it
 // go on with SIGCONT). Built only for the tests.
 
-#include "command_line.h"
-#include "test_point.h"
+#include "cli/command_line.h"
+#include "data/test_point.h"
 
 #include <csignal>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "catalog_rows.h"
+#include "tests/compare/catalog_rows.h"
 
 namespace dbc::test {
 

@@ -1,6 +1,6 @@
-#include "statement_text.h"
+#include "script/statement_text.h"
 
-#include "tsv_cases.h"
+#include "tests/support/tsv_cases.h"
 
 #include <gtest/gtest.h>
 

@@ -18,8 +18,8 @@
 //   [snapshot defaults] [target defaults]   name|table|column|value
 //   [script]                        "Go" or one statement per line
 
-#include "compare_catalogs.h"
-#include "compare_run.h"
+#include "compare/compare_run.h"
+#include "tests/compare/compare_catalogs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "compare_catalogs.h"
+#include "tests/compare/compare_catalogs.h"
 
-#include "compare_run.h"
+#include "compare/compare_run.h"
 
 #include <set>
 

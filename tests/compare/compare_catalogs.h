@@ -1,10 +1,10 @@
 #pragma once
 
-#include "catalog_rows.h"
-#include "change.h"
-#include "fake_connection.h"
-#include "object_kinds.h"
-#include "script_buffer.h"
+#include "catalog/object_kinds.h"
+#include "script/change.h"
+#include "script/script_buffer.h"
+#include "tests/compare/catalog_rows.h"
+#include "tests/script/fake_connection.h"
 
 #include <optional>
 #include <string>

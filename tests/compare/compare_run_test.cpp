@@ -1,6 +1,6 @@
-#include "compare_catalogs.h"
-#include "compare_run.h"
-#include "database_error.h"
+#include "compare/compare_run.h"
+#include "data/database_error.h"
+#include "tests/compare/compare_catalogs.h"
 
 #include <gtest/gtest.h>
 

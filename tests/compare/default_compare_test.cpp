@@ -1,4 +1,4 @@
-#include "compare_catalogs.h"
+#include "tests/compare/compare_catalogs.h"
 
 #include <gtest/gtest.h>
 

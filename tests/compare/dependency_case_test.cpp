@@ -20,120 +20,47 @@
 //   foreign keys (the target's):
 //       name | table | columns | referenced table | referenced columns | cascades
 //       (columns joined by ","; cascades "delete", "update", both or nothing)
-//   no procedures: the snapshot holds no procedure, so the run ends after the
-//       indexes; otherwise every run holds one procedure, view and trigger
-//       equal on both sides and reaches the defaults.
+//   no procedures: the snapshot holds no procedure; otherwise every run
+//       holds one procedure, view and trigger equal on both sides. Either
+//       way the run goes on to the defaults.
 //
 // Every run must send each query at most once: the pass reads what it needs
 // of the target in a fixed number of queries, whatever the number of columns.
-#include "compare_catalogs.h"
-#include "compare_run.h"
-#include "tsv_cases.h"
+#include "compare/compare_run.h"
+#include "tests/compare/compare_catalogs.h"
+#include "tests/support/section_cases.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <map>
 #include <set>
-#include <sstream>
 
 namespace dbc {
 namespace {
 
-struct DependencyCase {
-    std::string name;
-    std::map<std::string, std::vector<std::vector<std::string>>> sections;
-    bool procedures = true;
-    std::vector<std::string> expected;
+const SectionFormat dependencyCaseFormat{{
+                                             {"snapshot columns", 7},
+                                             {"target columns", 7},
+                                             {"snapshot indexes", 8},
+                                             {"target indexes", 8},
+                                             {"snapshot defaults", 4},
+                                             {"target defaults", 4},
+                                             {"foreign keys", 6},
+                                         },
+                                         {"no procedures"}};
 
-    const std::vector<std::vector<std::string>>& rows(const std::string& section) const {
-        static const std::vector<std::vector<std::string>> none;
-        const auto found = sections.find(section);
-        return found == sections.end() ? none : found->second;
-    }
-};
-
-std::ostream& operator<<(std::ostream& out, const DependencyCase& c) {
-    return out << c.name;
+std::vector<SectionCase> allCases() {
+    return readSectionCases(DBC_DEPENDENCY_CASES_DIR, dependencyCaseFormat);
 }
 
-const std::map<std::string, std::size_t> sectionWidths = {
-    {"snapshot columns", 7}, {"target columns", 7},    {"snapshot indexes", 8},
-    {"target indexes", 8},   {"snapshot defaults", 4}, {"target defaults", 4},
-    {"foreign keys", 6},
-};
-
-std::string trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-std::vector<std::string> splitFields(const std::string& line, char separator) {
-    std::vector<std::string> fields;
-    std::stringstream in(line);
-    for (std::string field; std::getline(in, field, separator);)
-        fields.push_back(trimmed(field));
-    if (!line.empty() && line.back() == separator)
-        fields.emplace_back();
-    return fields;
-}
-
-std::vector<DependencyCase> readCases(const std::filesystem::path& path) {
-    std::vector<DependencyCase> cases;
-    std::ifstream in(path);
-    std::string section;
-    int number = 0;
-    for (std::string line; std::getline(in, line);) {
-        ++number;
-        const std::string where = path.filename().string() + ":" + std::to_string(number);
-        if (line.rfind("case ", 0) == 0) {
-            cases.emplace_back();
-            cases.back().name = path.stem().string() + "_" + line.substr(5);
-            section.clear();
-        } else if (trimmed(line).empty() || line.front() == '#') {
-            continue;
-        } else if (cases.empty()) {
-            throw std::runtime_error(where + ": text before the first case");
-        } else if (line == "no procedures") {
-            cases.back().procedures = false;
-        } else if (line == "expect" || sectionWidths.count(line)) {
-            section = line;
-        } else if (section == "expect") {
-            cases.back().expected.push_back(line);
-        } else if (!section.empty()) {
-            auto fields = splitFields(line, '|');
-            if (fields.size() != sectionWidths.at(section))
-                throw std::runtime_error(where + ": a row of " + section + " has " +
-                                         std::to_string(sectionWidths.at(section)) + " fields");
-            cases.back().sections[section].push_back(std::move(fields));
-        } else {
-            throw std::runtime_error(where + ": a line outside any section");
-        }
-    }
-    return cases;
-}
-
-std::vector<DependencyCase> allCases() {
-    std::vector<DependencyCase> cases;
-    for (const auto& file : caseFilesIn(DBC_DEPENDENCY_CASES_DIR, ".cases")) {
-        auto more = readCases(file);
-        cases.insert(cases.end(), more.begin(), more.end());
-    }
-    return cases;
-}
-
-std::vector<test::Col> columns(const DependencyCase& c, const std::string& section) {
+std::vector<test::Col> columns(const SectionCase& c, const std::string& section) {
     std::vector<test::Col> result;
     for (const auto& f : c.rows(section))
         result.push_back({f[0], f[1], f[2], f[3], f[4], "", f[5], f[6]});
     return result;
 }
 
-std::vector<test::Df> defaults(const DependencyCase& c, const std::string& section) {
+std::vector<test::Df> defaults(const SectionCase& c, const std::string& section) {
     std::vector<test::Df> result;
     for (const auto& f : c.rows(section))
         result.push_back({f[0], f[1], f[2], f[3]});
@@ -149,7 +76,7 @@ std::vector<std::string> firstSeenTables(const std::vector<std::vector<std::stri
     return tables;
 }
 
-void answerIndexes(const DependencyCase& c, test::Catalogs& catalogs) {
+void answerIndexes(const SectionCase& c, test::Catalogs& catalogs) {
     Result snapshot({"TableName", "IndexName", "IndexField", "IndexFieldOrder", "Status",
                      "IsUnique", "KeyConstraint", "IsDescending"},
                     {});
@@ -167,13 +94,13 @@ void answerIndexes(const DependencyCase& c, test::Catalogs& catalogs) {
     catalogs.target.answer(test::targetIndexQuery, target);
 }
 
-void answerForeignKeys(const DependencyCase& c, test::Catalogs& catalogs) {
+void answerForeignKeys(const SectionCase& c, test::Catalogs& catalogs) {
     Result keys({"FKName", "TableName", "FieldName", "RefTableName", "RefFieldName", "KeyOrder",
                  "DeleteCascade", "UpdateCascade"},
                 {});
     for (const auto& f : c.rows("foreign keys")) {
-        const auto from = splitFields(f[2], ',');
-        const auto to = splitFields(f[4], ',');
+        const auto from = splitTrimmed(f[2], ',');
+        const auto to = splitTrimmed(f[4], ',');
         if (from.size() != to.size())
             throw std::runtime_error(c.name + ": " + f[0] + " pairs unequal column lists");
         const std::string onDelete = f[5].find("delete") != std::string::npos ? "1" : "0";
@@ -204,16 +131,16 @@ void addEqualObjects(test::Catalogs& catalogs, bool procedures) {
     }
 }
 
-class DependencyCaseFiles : public ::testing::TestWithParam<DependencyCase> {};
+class DependencyCaseFiles : public ::testing::TestWithParam<SectionCase> {};
 
 TEST_P(DependencyCaseFiles, WritesExactlyTheExpectedScript) {
-    const DependencyCase& c = GetParam();
+    const SectionCase& c = GetParam();
     test::Catalogs catalogs;
     catalogs.setColumns(columns(c, "snapshot columns"), columns(c, "target columns"));
     answerIndexes(c, catalogs);
     catalogs.setDefaults(defaults(c, "snapshot defaults"), defaults(c, "target defaults"));
     answerForeignKeys(c, catalogs);
-    addEqualObjects(catalogs, c.procedures);
+    addEqualObjects(catalogs, !c.flags.count("no procedures"));
 
     ScriptBuffer buffer;
     runCompare(catalogs.store, catalogs.target, "hrms", buffer);
@@ -229,7 +156,7 @@ TEST_P(DependencyCaseFiles, WritesExactlyTheExpectedScript) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Dependencies, DependencyCaseFiles, ::testing::ValuesIn(allCases()),
-                         [](const auto& param) { return param.param.name; });
+                         SectionCaseName());
 
 } // namespace
 } // namespace dbc

@@ -1,7 +1,7 @@
-#include "fake_connection.h"
-#include "name_key.h"
-#include "sql_text.h"
-#include "store_reader.h"
+#include "catalog/name_key.h"
+#include "data/sql_text.h"
+#include "snapshot/store_reader.h"
+#include "tests/script/fake_connection.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "compare_catalogs.h"
-#include "statement_text.h"
+#include "script/statement_text.h"
+#include "tests/compare/compare_catalogs.h"
 
 #include <gtest/gtest.h>
 

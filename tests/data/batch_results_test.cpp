@@ -2,13 +2,13 @@
 // every result set and every statement's error comes back in order, and the
 // batched per-object look-ups answer exactly as one request per statement.
 
-#include "batched_replies.h"
-#include "database_error.h"
-#include "environment_guard.h"
-#include "one_request_each.h"
-#include "sql_server_connection.h"
-#include "sql_text.h"
-#include "test_server_process.h"
+#include "data/batched_replies.h"
+#include "data/database_error.h"
+#include "data/sql_server_connection.h"
+#include "data/sql_text.h"
+#include "tests/data/environment_guard.h"
+#include "tests/support/one_request_each.h"
+#include "tests/support/test_server_process.h"
 
 #include <gtest/gtest.h>
 
@@ -52,7 +52,8 @@ protected:
     void SetUp() override {
         test::loadCatalog(m_dir.path(), "hrms", test::fixturesDir() / "hrms_old.sql");
         m_server = std::make_unique<test::TestServerProcess>(m_dir.path());
-        m_connection = connectSqlServer({m_server->serverName(), "hrms", "sa", ""});
+        m_connection =
+            connectSqlServer({m_server->serverName(), "hrms", "sa", ""}, defaultOdbcDriver);
     }
 
     // The procedure, view and trigger names of the catalog, and two more:
@@ -128,7 +129,8 @@ TEST_F(BatchResults, ALostConnectionIsThrownNotAnswered) {
     };
     for (const auto& [way, run] : ways) {
         m_server = std::make_unique<test::TestServerProcess>(m_dir.path());
-        m_connection = connectSqlServer({m_server->serverName(), "hrms", "sa", ""});
+        m_connection =
+            connectSqlServer({m_server->serverName(), "hrms", "sa", ""}, defaultOdbcDriver);
         m_server->kill();
         try {
             run(*m_connection);

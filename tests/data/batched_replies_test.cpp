@@ -1,7 +1,7 @@
 // How batched replies are tied to their statements, against a connection that
 // answers each request with scripted results and errors.
 
-#include "batched_replies.h"
+#include "data/batched_replies.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "database_error.h"
-#include "sql_server_connection.h"
+#include "data/database_error.h"
+#include "data/sql_server_connection.h"
 
 #include <gtest/gtest.h>
 

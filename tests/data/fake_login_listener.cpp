@@ -1,6 +1,6 @@
-#include "fake_login_listener.h"
+#include "tests/data/fake_login_listener.h"
 
-#include "utf16.h"
+#include "data/utf16.h"
 
 #include <arpa/inet.h>
 #include <chrono>

@@ -1,7 +1,7 @@
-#include "database_error.h"
-#include "environment_guard.h"
-#include "fake_login_listener.h"
-#include "sql_server_connection.h"
+#include "data/database_error.h"
+#include "data/sql_server_connection.h"
+#include "tests/data/environment_guard.h"
+#include "tests/data/fake_login_listener.h"
 
 #include <gtest/gtest.h>
 
@@ -37,7 +37,7 @@ TEST_P(FreeTdsLogin, ReachesTheServerAsTyped) {
     ConnectionProperties properties{serverBox(c.serverForm, listener.port()), c.database, c.user,
                                     c.password};
     // The listener hangs up after the login, so the connection fails.
-    EXPECT_THROW(connectSqlServer(properties), DatabaseError);
+    EXPECT_THROW(connectSqlServer(properties, defaultOdbcDriver), DatabaseError);
     test::LoginRecord login = listener.login();
     EXPECT_EQ(login.userName, c.user);
     EXPECT_EQ(login.password, c.password);

@@ -1,4 +1,4 @@
-#include "odbc_diagnostics.h"
+#include "data/odbc_diagnostics.h"
 
 #include <gtest/gtest.h>
 

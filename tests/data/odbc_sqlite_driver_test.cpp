@@ -1,11 +1,11 @@
 // The ODBC code path against a real driver: unixODBC with the SQLite ODBC
 // driver ("SQLite3", package libsqliteodbc) over a scratch database file.
 
-#include "database_error.h"
-#include "odbc_connection.h"
-#include "odbc_connection_string.h"
-#include "scratch_dir.h"
-#include "sqlite_connection.h"
+#include "data/database_error.h"
+#include "data/odbc_connection.h"
+#include "data/odbc_connection_string.h"
+#include "data/sqlite_connection.h"
+#include "tests/support/scratch_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "sql_names.h"
+#include "data/sql_names.h"
 
-#include "tsv_cases.h"
+#include "tests/support/tsv_cases.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 // connection string, unixODBC and FreeTDS carry it to a TDS server in this
 // process whose answers the test sets.
 
-#include "database_error.h"
-#include "environment_guard.h"
-#include "fake_session_provider.h"
-#include "in_process_server.h"
-#include "sql_server_connection.h"
+#include "data/database_error.h"
+#include "data/sql_server_connection.h"
+#include "tests/data/environment_guard.h"
+#include "tests/testserver/fake_session_provider.h"
+#include "tests/testserver/in_process_server.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +31,8 @@ protected:
 
     std::unique_ptr<Connection> connect(const std::string& password = kPassword,
                                         const std::string& database = "hrms") {
-        return connectSqlServer({".," + std::to_string(m_server.port()), database, "sa", password});
+        return connectSqlServer({".," + std::to_string(m_server.port()), database, "sa", password},
+                                defaultOdbcDriver);
     }
 
     test::EnvironmentGuard m_driver;

@@ -1,6 +1,6 @@
-#include "database_error.h"
-#include "scratch_dir.h"
-#include "sqlite_connection.h"
+#include "data/database_error.h"
+#include "data/sqlite_connection.h"
+#include "tests/support/scratch_dir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

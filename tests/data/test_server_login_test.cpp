@@ -2,10 +2,10 @@
 // process (dbcompare-testserver) with one login whose password holds the
 // characters a connection string is made of.
 
-#include "database_error.h"
-#include "environment_guard.h"
-#include "sql_server_connection.h"
-#include "test_server_process.h"
+#include "data/database_error.h"
+#include "data/sql_server_connection.h"
+#include "tests/data/environment_guard.h"
+#include "tests/support/test_server_process.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -36,7 +36,7 @@ protected:
 
     std::unique_ptr<Connection> connect(const std::string& server,
                                         const std::string& password = kPassword) {
-        return connectSqlServer({server, "hrms", "sa", password});
+        return connectSqlServer({server, "hrms", "sa", password}, defaultOdbcDriver);
     }
     std::string dotServer() const { return ".," + std::to_string(s_server->port()); }
 

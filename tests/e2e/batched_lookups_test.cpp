@@ -4,10 +4,10 @@
 // batches per kind, and when an object is dropped between the name list and
 // its text request.
 
-#include "capture.h"
-#include "compare_run.h"
-#include "one_request_each.h"
-#include "served_databases.h"
+#include "compare/compare_run.h"
+#include "snapshot/capture.h"
+#include "tests/e2e/served_databases.h"
+#include "tests/support/one_request_each.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 // equal tests/fixtures/hrms_demo.golden, so a reshaping of the capture, the
 // compare or the statement texts cannot change a byte unnoticed.
 
-#include "executor.h"
-#include "served_databases.h"
+#include "script/executor.h"
+#include "tests/e2e/served_databases.h"
 
 #include <gtest/gtest.h>
 
@@ -29,13 +29,6 @@ std::string escaped(const std::string& text) {
             out += c;
     }
     return out;
-}
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 TEST(DemoGolden, CaptureCompareAndExecuteGiveTheRecordedBytes) {
@@ -66,7 +59,7 @@ TEST(DemoGolden, CaptureCompareAndExecuteGiveTheRecordedBytes) {
         std::ofstream(golden.string() + ".actual", std::ios::binary) << actual.str();
         FAIL() << golden << " is missing; the output is in " << golden << ".actual";
     }
-    EXPECT_EQ(actual.str(), readFile(golden));
+    EXPECT_EQ(actual.str(), test::readFile(golden));
 }
 
 } // namespace

@@ -16,9 +16,9 @@
 // the target is in line with the source. The query shows what a compare does
 // not: the foreign keys the execute put back.
 
-#include "executor.h"
-#include "served_databases.h"
-#include "tsv_cases.h"
+#include "script/executor.h"
+#include "tests/e2e/served_databases.h"
+#include "tests/support/tsv_cases.h"
 
 #include <gtest/gtest.h>
 

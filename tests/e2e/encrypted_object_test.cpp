@@ -2,8 +2,8 @@
 // their text, so a compare drops and re-creates them from the snapshot and
 // goes on with the rest of the run.
 
-#include "executor.h"
-#include "served_databases.h"
+#include "script/executor.h"
+#include "tests/e2e/served_databases.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // "执 行" and "执行一条" through ODBC against the test server: what runs,
 // what the server refuses, and the report the text box shows afterwards.
 
-#include "database_error.h"
-#include "executor.h"
-#include "served_databases.h"
+#include "data/database_error.h"
+#include "script/executor.h"
+#include "tests/e2e/served_databases.h"
 
 #include <gtest/gtest.h>
 

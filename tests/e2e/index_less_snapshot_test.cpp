@@ -2,8 +2,8 @@
 // still has its procedures, views, triggers and defaults compared: every
 // category runs whatever the others hold.
 
-#include "executor.h"
-#include "served_databases.h"
+#include "script/executor.h"
+#include "tests/e2e/served_databases.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 // reason outside the index definitions is left: a key that a foreign key of
 // the target references cannot be dropped.
 
-#include "executor.h"
-#include "served_databases.h"
+#include "script/executor.h"
+#include "tests/e2e/served_databases.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // blanks, Chinese characters and a table name with a trailing blank, and
 // names that would be SQL of their own if a compare spliced them into a query.
 
-#include "executor.h"
-#include "served_databases.h"
+#include "script/executor.h"
+#include "tests/e2e/served_databases.h"
 
 #include <gtest/gtest.h>
 

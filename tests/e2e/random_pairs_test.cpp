@@ -3,8 +3,8 @@
 // on their column. For each pair the script of one compare executes without
 // a refusal and a second compare finds nothing left to do.
 
-#include "executor.h"
-#include "served_databases.h"
+#include "script/executor.h"
+#include "tests/e2e/served_databases.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,8 @@
 // The script executes, and a second compare finds only the one column that a
 // SQL Server cannot add: NOT NULL without a default in the source either.
 
-#include "executor.h"
-#include "served_databases.h"
+#include "script/executor.h"
+#include "tests/e2e/served_databases.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // after the execution is named here statement by statement, with the reason
 // a SQL Server keeps it.
 
-#include "executor.h"
-#include "served_databases.h"
+#include "script/executor.h"
+#include "tests/e2e/served_databases.h"
 
 #include <gtest/gtest.h>
 

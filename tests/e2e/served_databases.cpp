@@ -1,8 +1,8 @@
-#include "served_databases.h"
+#include "tests/e2e/served_databases.h"
 
-#include "capture.h"
-#include "compare_run.h"
-#include "sql_server_connection.h"
+#include "compare/compare_run.h"
+#include "data/sql_server_connection.h"
+#include "snapshot/capture.h"
 
 #include <fstream>
 #include <stdexcept>
@@ -58,7 +58,7 @@ void ServedDatabases::start() {
 std::unique_ptr<Connection> ServedDatabases::connect(const std::string& database) const {
     if (!m_server)
         throw std::logic_error("the test server has not been started");
-    return connectSqlServer({m_server->serverName(), database, "sa", ""});
+    return connectSqlServer({m_server->serverName(), database, "sa", ""}, defaultOdbcDriver);
 }
 
 std::unique_ptr<SnapshotStore> ServedDatabases::capture(const std::string& database,
@@ -77,18 +77,6 @@ CompareOutcome compareWith(const ServedDatabases& served, SnapshotStore& store,
     outcome.target = served.connect(database);
     runCompare(store.connection(), *outcome.target, database, outcome.script);
     return outcome;
-}
-
-std::vector<std::string> rowsOf(Connection& connection, const std::string& sql) {
-    const Result result = connection.open(sql);
-    std::vector<std::string> lines;
-    for (const auto& row : result.rows()) {
-        std::string line;
-        for (std::size_t i = 0; i < row.size(); ++i)
-            line += (i ? "|" : "") + row[i];
-        lines.push_back(line);
-    }
-    return lines;
 }
 
 std::string storedText(SnapshotStore& store, const std::string& table, const std::string& nameField,

@@ -5,10 +5,11 @@
 // program's own client stack (unixODBC + FreeTDS, the snapshot store, the
 // compare run and the executor) on top.
 
-#include "connection.h"
-#include "script_buffer.h"
-#include "snapshot_store.h"
-#include "test_server_process.h"
+#include "data/connection.h"
+#include "script/script_buffer.h"
+#include "snapshot/snapshot_store.h"
+#include "tests/support/result_lines.h"
+#include "tests/support/test_server_process.h"
 
 #include <filesystem>
 #include <memory>
@@ -56,8 +57,7 @@ struct CompareOutcome {
 CompareOutcome compareWith(const ServedDatabases& served, SnapshotStore& store,
                            const std::string& database);
 
-// Every row of `sql` as one text, its fields joined by "|".
-std::vector<std::string> rowsOf(Connection& connection, const std::string& sql);
+using test::rowsOf;
 
 // The stored text of one object: its rows of `table` joined in stored order,
 // as a compare re-creates it.

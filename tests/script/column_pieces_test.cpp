@@ -1,6 +1,6 @@
-#include "column_type.h"
+#include "script/column_type.h"
 
-#include "tsv_cases.h"
+#include "tests/support/tsv_cases.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "database_error.h"
-#include "executor.h"
-#include "fake_connection.h"
-#include "script_buffer.h"
+#include "data/database_error.h"
+#include "script/executor.h"
+#include "script/script_buffer.h"
+#include "tests/script/fake_connection.h"
 
 #include <gtest/gtest.h>
 

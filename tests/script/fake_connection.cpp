@@ -1,6 +1,6 @@
-#include "fake_connection.h"
+#include "tests/script/fake_connection.h"
 
-#include "database_error.h"
+#include "data/database_error.h"
 
 namespace dbc::test {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "connection.h"
-#include "result.h"
+#include "data/connection.h"
+#include "data/result.h"
 
 #include <map>
 #include <string>

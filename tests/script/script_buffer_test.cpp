@@ -1,4 +1,4 @@
-#include "script_buffer.h"
+#include "script/script_buffer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "directory_snapshot.h"
+#include "tests/snapshot/directory_snapshot.h"
 
 #include <fstream>
 #include <iterator>

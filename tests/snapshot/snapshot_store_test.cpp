@@ -1,10 +1,10 @@
-#include "database_error.h"
-#include "directory_snapshot.h"
-#include "index_key_counts.h"
-#include "scratch_dir.h"
-#include "snapshot_store.h"
-#include "sqlite_connection.h"
-#include "store_schema.h"
+#include "data/database_error.h"
+#include "data/sqlite_connection.h"
+#include "snapshot/index_key_counts.h"
+#include "snapshot/snapshot_store.h"
+#include "snapshot/store_schema.h"
+#include "tests/snapshot/directory_snapshot.h"
+#include "tests/support/scratch_dir.h"
 
 #include <chrono>
 #include <gtest/gtest.h>

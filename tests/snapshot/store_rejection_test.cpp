@@ -1,11 +1,11 @@
 // A file that exists but is not a snapshot store is reported and left
 // exactly as it was: same bytes, no side files beside it.
 
-#include "directory_snapshot.h"
-#include "scratch_dir.h"
-#include "snapshot_store.h"
-#include "sqlite_connection.h"
-#include "store_schema.h"
+#include "data/sqlite_connection.h"
+#include "snapshot/snapshot_store.h"
+#include "snapshot/store_schema.h"
+#include "tests/snapshot/directory_snapshot.h"
+#include "tests/support/scratch_dir.h"
 
 #include <fstream>
 #include <functional>

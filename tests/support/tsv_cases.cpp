@@ -1,4 +1,4 @@
-#include "tsv_cases.h"
+#include "tests/support/tsv_cases.h"
 
 #include <algorithm>
 #include <fstream>

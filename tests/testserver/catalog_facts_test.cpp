@@ -4,10 +4,9 @@
 // --load builds from the fixture scripts. The queries and answers are cases
 // in cases/catalog_facts.cases.
 
-#include "../testserver_engine/case_file.h" // not tests/support/case_file.h
-#include "child_process.h"
-#include "odbc_client.h"
-#include "test_server_process.h"
+#include "tests/support/test_server_process.h"
+#include "tests/testserver/odbc_client.h"
+#include "tests/testserver_engine/case_file.h"
 
 #include <gtest/gtest.h>
 
@@ -40,10 +39,13 @@ protected:
     }
 
     // FreeTDS's tsql run against the server with the input typed in.
-    static ChildResult tsql(const std::string& database, const std::string& input) {
-        return runChild({"tsql", "-H", "127.0.0.1", "-p", std::to_string(s_server->port()), "-U",
-                         "sa", "-P", "", "-D", database},
-                        input, {"TDSVER=7.4", "LANG=C.UTF-8", "FREETDSCONF=/dev/null"});
+    static dbc::test::CommandResult tsql(const std::string& database, const std::string& input) {
+        dbc::test::ChildProcess child({"tsql", "-H", "127.0.0.1", "-p",
+                                       std::to_string(s_server->port()), "-U", "sa", "-P", "", "-D",
+                                       database},
+                                      dbc::test::ChildOptions::interleaved(
+                                          {"TDSVER=7.4", "LANG=C.UTF-8", "FREETDSCONF=/dev/null"}));
+        return child.finish(input);
     }
 
     static std::unique_ptr<dbc::test::TempDir> s_dataDir;
@@ -87,7 +89,7 @@ TEST_F(CatalogFactsTest, DataStatementsAreRefusedWithTheReason) {
 }
 
 TEST_F(CatalogFactsTest, TsqlReadsIdentityAndRaisedErrors) {
-    ChildResult result = tsql(
+    dbc::test::CommandResult result = tsql(
         "helpdesk",
         "select IDENT_SEED('Tickets'), OBJECTPROPERTY(object_id('FK_Replies_Tickets'), "
         "'CnstIsDeleteCascade')\ngo\nraiserror('Stopped at step %d of %s', 16, 2, 7, 'setup')\ngo\n"
@@ -100,7 +102,7 @@ TEST_F(CatalogFactsTest, TsqlReadsIdentityAndRaisedErrors) {
 // A batch's variables reach RAISERROR's arguments and EXEC's string over
 // the wire, and end with the batch.
 TEST_F(CatalogFactsTest, TsqlRunsBatchesWithVariables) {
-    ChildResult result = tsql(
+    dbc::test::CommandResult result = tsql(
         "helpdesk",
         "declare @db sysname, @n int\nselect @db = db_name(), @n = count(*) from sysobjects where "
         "xtype = 'U'\nraiserror('%s has %d tables', 16, 1, @db, @n)\nexec ('print ''inner ' + "
@@ -121,12 +123,9 @@ TEST_F(CatalogFactsTest, DatabaseInUseIsNotDroppedAndTsqlListsDatabases) {
     } catch (const OdbcError& error) {
         EXPECT_EQ(error.nativeError(), 3702);
     }
-    ChildResult result = runChild(
-        {"tsql", "-H", "127.0.0.1", "-p", std::to_string(s_server->port()), "-U", "sa", "-P", "",
-         "-D", "helpdesk"},
-        "USE master\ngo\nselect name, dbid from sysdatabases where dbid > 4 and dbid < 7 order by "
-        "dbid\ngo\nexit\n",
-        {"TDSVER=7.4", "LANG=C.UTF-8", "FREETDSCONF=/dev/null"});
+    dbc::test::CommandResult result =
+        tsql("helpdesk", "USE master\ngo\nselect name, dbid from sysdatabases where dbid > 4 and "
+                         "dbid < 7 order by dbid\ngo\nexit\n");
     EXPECT_NE(result.out.find("library\t5"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("helpdesk\t6"), std::string::npos) << result.out;
 }

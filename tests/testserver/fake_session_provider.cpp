@@ -1,4 +1,4 @@
-#include "fake_session_provider.h"
+#include "tests/testserver/fake_session_provider.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "raw_tds_client.h"
+#include "tests/testserver/raw_tds_client.h"
 #include "testserver/tds/login7.h"
 #include "testserver/tds/prelogin.h"
 #include "testserver/tds/protocol_error.h"

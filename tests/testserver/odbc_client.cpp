@@ -1,4 +1,4 @@
-#include "odbc_client.h"
+#include "tests/testserver/odbc_client.h"
 
 #include <memory>
 
@@ -138,6 +138,14 @@ std::vector<OdbcResult> OdbcConnection::execute(const std::string& sql) {
         check(rc, SQL_HANDLE_STMT, stmt.handle, "SQLMoreResults");
     }
     return results;
+}
+
+std::string OdbcConnection::currentCatalog() const {
+    char catalog[256] = {};
+    SQLINTEGER length = 0;
+    check(SQLGetConnectAttr(m_dbc, SQL_ATTR_CURRENT_CATALOG, catalog, sizeof catalog, &length),
+          SQL_HANDLE_DBC, m_dbc, "SQLGetConnectAttr");
+    return catalog;
 }
 
 std::vector<std::vector<std::optional<std::string>>>

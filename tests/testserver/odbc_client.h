@@ -57,6 +57,9 @@ public:
     std::vector<std::vector<std::optional<std::string>>> fetchSomeThenClose(const std::string& sql,
                                                                             int rows);
 
+    // The database the driver reports as current (SQL_ATTR_CURRENT_CATALOG).
+    std::string currentCatalog() const;
+
     SQLHDBC handle() const noexcept { return m_dbc; }
 
 private:

@@ -1,4 +1,4 @@
-#include "raw_tds_client.h"
+#include "tests/testserver/raw_tds_client.h"
 
 #include <arpa/inet.h>
 #include <cerrno>

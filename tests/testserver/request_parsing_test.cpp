@@ -1,4 +1,4 @@
-#include "raw_tds_client.h"
+#include "tests/testserver/raw_tds_client.h"
 #include "testserver/tds/protocol_error.h"
 #include "testserver/tds/rpc_request.h"
 #include "testserver/tds/sql_batch.h"

@@ -1,11 +1,12 @@
 // DONE chaining: which DONE bits, counts and tokens each kind of statement
 // outcome produces, read back through a socket pair.
 
+#include "tests/testserver/fake_session_provider.h"
+#include "tests/testserver/token_scanner.h"
 #include "testserver/tds/packet_channel.h"
 #include "testserver/tds/response_stream.h"
 #include "testserver/tds/result_encoder.h"
 #include "testserver/tds/tds_constants.h"
-#include "token_scanner.h"
 
 #include <gtest/gtest.h>
 
@@ -94,16 +95,11 @@ StatementOutcome rows(int count) {
 }
 
 StatementOutcome counted(long long n) {
-    StatementOutcome s;
-    s.rowCount = n;
-    return s;
+    return test::countOutcome(n);
 }
 
 StatementOutcome failed(int number) {
-    StatementOutcome s;
-    s.messages.push_back(ServerMessage{number, 1, 16, "x", 1});
-    s.failed = true;
-    return s;
+    return test::errorOutcome(number, "x");
 }
 
 StatementOutcome useDatabase(const std::string& name) {

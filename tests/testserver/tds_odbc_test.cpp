@@ -2,9 +2,10 @@
 // fake SessionProvider in place of the SQL engine. Every case runs with TDS
 // 7.1 (SQL Server 2000's own version) and 7.4 (ALL_HEADERS, 8-byte counts).
 
-#include "fake_session_provider.h"
-#include "in_process_server.h"
-#include "odbc_client.h"
+#include "tests/testserver/fake_session_provider.h"
+#include "tests/testserver/in_process_server.h"
+#include "tests/testserver/odbc_client.h"
+#include "tests/testserver/tds_versions.h"
 
 #include <gtest/gtest.h>
 
@@ -210,11 +211,7 @@ TEST_P(OdbcProtocolTest, IntegerValueOutOfRangeFailsTheStatementInsteadOfSending
 TEST_P(OdbcProtocolTest, UseChangesTheCurrentCatalogTheDriverReports) {
     OdbcConnection connection(connectionString());
     connection.execute("use hrms_old");
-    char catalog[256] = {};
-    SQLINTEGER length = 0;
-    ASSERT_TRUE(SQL_SUCCEEDED(SQLGetConnectAttr(connection.handle(), SQL_ATTR_CURRENT_CATALOG,
-                                                catalog, sizeof catalog, &length)));
-    EXPECT_STREQ(catalog, "hrms_old");
+    EXPECT_EQ(connection.currentCatalog(), "hrms_old");
 }
 
 TEST_P(OdbcProtocolTest, UnknownDatabaseInUseGivesError911) {
@@ -309,12 +306,7 @@ TEST_P(OdbcProtocolTest, PreparedStatementIsRefusedWithAnErrorAndTheConnectionGo
     EXPECT_EQ(connection.execute("select 1").at(0).rows.at(0).at(0), "1");
 }
 
-INSTANTIATE_TEST_SUITE_P(TdsVersions, OdbcProtocolTest, ::testing::Values("7.1", "7.4"),
-                         [](const auto& paramInfo) {
-                             std::string name = "Tds" + paramInfo.param;
-                             name.erase(name.find('.'), 1);
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(TdsVersions, OdbcProtocolTest, tdsVersions(), TdsVersionName());
 
 } // namespace
 } // namespace testserver::test

@@ -1,9 +1,10 @@
 // The test server's protocol side as FreeTDS's command-line client `tsql`
 // sees it, run as a child process against a server in this process.
 
-#include "child_process.h"
-#include "fake_session_provider.h"
-#include "in_process_server.h"
+#include "tests/support/child_process.h"
+#include "tests/testserver/fake_session_provider.h"
+#include "tests/testserver/in_process_server.h"
+#include "tests/testserver/tds_versions.h"
 
 #include <gtest/gtest.h>
 
@@ -22,10 +23,16 @@ protected:
                           BatchResult{{errorOutcome(208, "Invalid object name 'nosuch'.")}});
     }
 
-    ChildResult tsql(const std::string& input, const std::string& password = "secret") const {
-        return runChild({"tsql", "-H", "127.0.0.1", "-p", std::to_string(m_server.port()), "-U",
-                         "sa", "-P", password, "-D", "hrms"},
-                        input, {"TDSVER=" + GetParam(), "LANG=C.UTF-8", "FREETDSCONF=/dev/null"});
+    // What tsql prints, its messages and the server's interleaved as a
+    // terminal shows them.
+    dbc::test::CommandResult tsql(const std::string& input,
+                                  const std::string& password = "secret") const {
+        return dbc::test::ChildProcess(
+                   {"tsql", "-H", "127.0.0.1", "-p", std::to_string(m_server.port()), "-U", "sa",
+                    "-P", password, "-D", "hrms"},
+                   dbc::test::ChildOptions::interleaved(
+                       {"TDSVER=" + GetParam(), "LANG=C.UTF-8", "FREETDSCONF=/dev/null"}))
+            .finish(input);
     }
 
     FakeSessionProvider m_provider;
@@ -33,7 +40,7 @@ protected:
 };
 
 TEST_P(TsqlProtocolTest, QueryPrintsColumnNamesValuesAndNulls) {
-    ChildResult result = tsql("select TableName, colid from cols\ngo\nexit\n");
+    auto result = tsql("select TableName, colid from cols\ngo\nexit\n");
     EXPECT_EQ(result.exitCode, 0) << result.out;
     EXPECT_NE(result.out.find("TableName"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("员工"), std::string::npos) << result.out;
@@ -44,23 +51,18 @@ TEST_P(TsqlProtocolTest, QueryPrintsColumnNamesValuesAndNulls) {
 }
 
 TEST_P(TsqlProtocolTest, RefusedLoginPrintsTheServerMessage) {
-    ChildResult result = tsql("exit\n", "wrong");
+    auto result = tsql("exit\n", "wrong");
     EXPECT_NE(result.exitCode, 0);
     EXPECT_NE(result.out.find("Login failed for user 'sa'."), std::string::npos) << result.out;
 }
 
 TEST_P(TsqlProtocolTest, ErrorPrintsNumberAndText) {
-    ChildResult result = tsql("select * from nosuch\ngo\nexit\n");
+    auto result = tsql("select * from nosuch\ngo\nexit\n");
     EXPECT_NE(result.out.find("Msg 208"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("Invalid object name 'nosuch'."), std::string::npos) << result.out;
 }
 
-INSTANTIATE_TEST_SUITE_P(TdsVersions, TsqlProtocolTest, ::testing::Values("7.1", "7.4"),
-                         [](const auto& paramInfo) {
-                             std::string name = "Tds" + paramInfo.param;
-                             name.erase(name.find('.'), 1);
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(TdsVersions, TsqlProtocolTest, tdsVersions(), TdsVersionName());
 
 } // namespace
 } // namespace testserver::test

@@ -2,10 +2,10 @@
 // raw client: login response, packet sizes, requests cut into small packets,
 // DONE chaining, cancel and clients that misbehave or vanish.
 
-#include "fake_session_provider.h"
-#include "in_process_server.h"
-#include "raw_tds_client.h"
-#include "token_scanner.h"
+#include "tests/testserver/fake_session_provider.h"
+#include "tests/testserver/in_process_server.h"
+#include "tests/testserver/raw_tds_client.h"
+#include "tests/testserver/token_scanner.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // dbcompare-testserver end to end: catalogs built from the hrms fixtures with
 // --load, served to the FreeTDS ODBC driver and tsql, stopped by signal.
 
-#include "child_process.h"
-#include "odbc_client.h"
-#include "test_server_process.h"
+#include "tests/support/test_server_process.h"
+#include "tests/testserver/odbc_client.h"
+#include "tests/testserver/tds_versions.h"
 
 #include <gtest/gtest.h>
 
@@ -104,11 +104,7 @@ TEST_P(SmokeTest, WrongPasswordIsRefusedWith18456) {
 TEST_P(SmokeTest, UseSwitchesToTheOlderRelease) {
     OdbcConnection connection(connectionString());
     connection.execute("use hrms_old");
-    char catalog[256] = {};
-    SQLINTEGER length = 0;
-    ASSERT_TRUE(SQL_SUCCEEDED(SQLGetConnectAttr(connection.handle(), SQL_ATTR_CURRENT_CATALOG,
-                                                catalog, sizeof catalog, &length)));
-    EXPECT_STREQ(catalog, "hrms_old");
+    EXPECT_EQ(connection.currentCatalog(), "hrms_old");
     EXPECT_FALSE(connection.execute(kColumnQuery).at(0).rows.empty());
 }
 
@@ -126,22 +122,18 @@ TEST_P(SmokeTest, ManualCommitSessionWorks) {
 }
 
 TEST_P(SmokeTest, TsqlRunsTheCatalogQuery) {
-    ChildResult result =
-        runChild({"tsql", "-H", "127.0.0.1", "-p", std::to_string(s_server->port()), "-U", "sa",
-                  "-P", "pw", "-D", "hrms"},
-                 "Select Name From SysObjects where xtype='V' and Status>=0\n"
-                 "go\nexit\n",
-                 {"TDSVER=" + GetParam(), "LANG=C.UTF-8", "FREETDSCONF=/dev/null"});
+    dbc::test::ChildProcess tsql(
+        {"tsql", "-H", "127.0.0.1", "-p", std::to_string(s_server->port()), "-U", "sa", "-P", "pw",
+         "-D", "hrms"},
+        dbc::test::ChildOptions::interleaved(
+            {"TDSVER=" + GetParam(), "LANG=C.UTF-8", "FREETDSCONF=/dev/null"}));
+    const auto result =
+        tsql.finish("Select Name From SysObjects where xtype='V' and Status>=0\ngo\nexit\n");
     EXPECT_EQ(result.exitCode, 0) << result.out;
     EXPECT_NE(result.out.find("v_EmployeeDept"), std::string::npos) << result.out;
 }
 
-INSTANTIATE_TEST_SUITE_P(TdsVersions, SmokeTest, ::testing::Values("7.1", "7.4"),
-                         [](const auto& paramInfo) {
-                             std::string name = "Tds" + paramInfo.param;
-                             name.erase(name.find('.'), 1);
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(TdsVersions, SmokeTest, tdsVersions(), TdsVersionName());
 
 TEST(Loader, NeverOverwritesAnExistingCatalog) {
     dbc::test::TempDir dir;
@@ -254,44 +246,12 @@ class SignalStop : public ::testing::TestWithParam<int> {};
 TEST_P(SignalStop, StopsCleanlyWithAClientConnected) {
     dbc::test::TempDir dir;
     dbc::test::loadCatalog(dir.path(), "hrms", dbc::test::fixturesDir() / "hrms_old.sql");
-    int out[2];
-    ASSERT_EQ(::pipe(out), 0);
-    pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        ::dup2(out[1], 1);
-        ::close(out[0]);
-        ::close(out[1]);
-        std::string data = dir.path().string();
-        ::execl(DBCOMPARE_TESTSERVER_PATH, DBCOMPARE_TESTSERVER_PATH, "--data", data.c_str(),
-                "--port", "0", static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ::close(out[1]);
-    std::string line;
-    char c = 0;
-    while (::read(out[0], &c, 1) == 1 && c != '\n')
-        line += c;
-    ::close(out[0]);
-    ASSERT_EQ(line.rfind("listening on 127.0.0.1:", 0), 0u) << line;
-    int port = std::stoi(line.substr(line.rfind(':') + 1));
+    dbc::test::TestServerProcess server(dir.path());
     {
-        OdbcConnection idle(freeTdsConnectionString(port, "sa", "", "hrms"));
-        ::kill(pid, GetParam());
-        int status = -1;
-        bool ended = false;
-        for (int i = 0; i < 100 && !ended; ++i) {
-            ended = ::waitpid(pid, &status, WNOHANG) == pid;
-            if (!ended)
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        if (!ended) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, &status, 0);
-        }
-        EXPECT_TRUE(ended) << "the server did not stop within 5 s";
-        EXPECT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), 0);
+        OdbcConnection idle(freeTdsConnectionString(server.port(), "sa", "", "hrms"));
+        const std::optional<int> status = server.stop(GetParam(), std::chrono::seconds(5));
+        EXPECT_TRUE(status.has_value()) << "the server did not stop within 5 s";
+        EXPECT_EQ(status.value_or(-1), 0);
     }
 }
 

@@ -1,4 +1,4 @@
-#include "token_scanner.h"
+#include "tests/testserver/token_scanner.h"
 
 #include "data/utf16.h"
 

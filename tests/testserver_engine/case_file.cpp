@@ -1,4 +1,4 @@
-#include "case_file.h"
+#include "tests/testserver_engine/case_file.h"
 
 #include <fstream>
 #include <sstream>

@@ -1,7 +1,7 @@
 // The compare tool's catalog queries, sent exactly as it sends them, against
 // the hrms fixture.
 
-#include "engine_test_support.h"
+#include "tests/testserver_engine/engine_test_support.h"
 
 #include <gtest/gtest.h>
 

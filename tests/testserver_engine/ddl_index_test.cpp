@@ -1,6 +1,6 @@
 // CREATE INDEX, CREATE STATISTICS and DROP INDEX change what the index query returns.
 
-#include "ddl_test_support.h"
+#include "tests/testserver_engine/ddl_test_support.h"
 
 #include <gtest/gtest.h>
 

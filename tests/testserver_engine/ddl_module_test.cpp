@@ -1,6 +1,6 @@
 // CREATE/ALTER/DROP of procedures, views and triggers.
 
-#include "ddl_test_support.h"
+#include "tests/testserver_engine/ddl_test_support.h"
 
 #include <gtest/gtest.h>
 

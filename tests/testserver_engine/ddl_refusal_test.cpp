@@ -1,6 +1,6 @@
 // Every refusal: SQL Server's numbers and text, and the catalog unchanged.
 
-#include "ddl_test_support.h"
+#include "tests/testserver_engine/ddl_test_support.h"
 
 #include <gtest/gtest.h>
 

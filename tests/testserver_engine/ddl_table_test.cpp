@@ -1,6 +1,6 @@
 // CREATE TABLE, ALTER TABLE and DROP TABLE change what the catalog queries return.
 
-#include "ddl_test_support.h"
+#include "tests/testserver_engine/ddl_test_support.h"
 
 #include <gtest/gtest.h>
 

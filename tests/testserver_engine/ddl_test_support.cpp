@@ -1,4 +1,4 @@
-#include "ddl_test_support.h"
+#include "tests/testserver_engine/ddl_test_support.h"
 
 namespace testserver::test {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine_test_support.h"
+#include "tests/testserver_engine/engine_test_support.h"
 
 #include <string>
 #include <vector>

@@ -1,42 +1,10 @@
-#include "engine_test_support.h"
+#include "tests/testserver_engine/engine_test_support.h"
 
 #include "testserver/engine/script_splitter.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 namespace testserver::test {
-
-namespace fs = std::filesystem;
-
-ScratchDir::ScratchDir() {
-    std::string pattern = (fs::temp_directory_path() / "engine-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error(std::string("mkdtemp: ") + std::strerror(errno));
-    m_path = pattern;
-}
-
-ScratchDir::~ScratchDir() {
-    std::error_code ignored;
-    fs::remove_all(m_path, ignored);
-}
-
-fs::path fixturesDir() {
-    return fs::path(DBCOMPARE_SOURCE_DIR) / "tests" / "fixtures";
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw std::runtime_error("cannot read " + path.string());
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 void loadScript(Engine& engine, const std::string& name, const std::string& script) {
     engine.runScript("CREATE DATABASE [" + name + "]\nGO\nUSE [" + name + "]\nGO\n" +

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/file_text.h"
+#include "tests/support/scratch_dir.h"
 #include "testserver/engine/engine.h"
 
 #include <filesystem>
@@ -9,22 +11,9 @@
 
 namespace testserver::test {
 
-// A scratch data directory removed with its files when the object dies.
-class ScratchDir {
-public:
-    ScratchDir();
-    ~ScratchDir();
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    const std::filesystem::path& path() const noexcept { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
-
-// The fixture scripts' folder.
-std::filesystem::path fixturesDir();
-std::string readFile(const std::filesystem::path& path);
+using dbc::test::fixturesDir;
+using dbc::test::readFile;
+using dbc::test::ScratchDir;
 
 // Builds NAME.sqlite from a script as the server's --load does.
 void loadScript(Engine& engine, const std::string& name, const std::string& script);

@@ -1,6 +1,6 @@
 // sp_helptext through a session, in the forms the compare tool sends.
 
-#include "engine_test_support.h"
+#include "tests/testserver_engine/engine_test_support.h"
 #include "testserver/engine/script_splitter.h"
 #include "testserver/engine/utf8_text.h"
 

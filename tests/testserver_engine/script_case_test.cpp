@@ -5,8 +5,8 @@
 // the cases in cases/statements.cases, cases/variables.cases and
 // cases/server.cases run against the helpdesk fixture.
 
-#include "case_file.h"
-#include "ddl_test_support.h"
+#include "tests/testserver_engine/case_file.h"
+#include "tests/testserver_engine/ddl_test_support.h"
 
 #include "testserver/engine/script_splitter.h"
 

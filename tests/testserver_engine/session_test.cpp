@@ -1,6 +1,6 @@
 // Sessions: logins, use, connect-time chatter, batches and their failures.
 
-#include "engine_test_support.h"
+#include "tests/testserver_engine/engine_test_support.h"
 
 #include "testserver/engine/catalog_db.h"
 

@@ -1,6 +1,6 @@
-#include "database_error.h"
-#include "fake_connection.h"
-#include "workflow.h"
+#include "data/database_error.h"
+#include "tests/script/fake_connection.h"
+#include "workflow/workflow.h"
 
 #include <gtest/gtest.h>
 
