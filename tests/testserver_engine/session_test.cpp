@@ -210,12 +210,24 @@ TEST_F(SessionTest, IfExistsRunsItsStatementOnlyWhenTrue) {
     EXPECT_EQ(m_db.query("select * from sysobjects where name = 'T2'").rows.size(), 1u);
 }
 
-TEST_F(SessionTest, RowsOfUserTablesAreRefusedPlainly) {
-    StatementOutcome outcome = m_db.run("select * from T");
-    EXPECT_TRUE(outcome.failed);
-    ASSERT_EQ(outcome.messages.size(), 1u);
-    EXPECT_EQ(outcome.messages[0].number, 50000);
-    EXPECT_NE(outcome.messages[0].text.find("'T'"), std::string::npos);
+// A user table never holds a row here, so it reads as an empty table with its
+// own columns; a view's definition is not compiled, so its rows are refused
+// plainly rather than as an invalid object.
+TEST_F(SessionTest, UserTablesReadEmptyAndViewsAreRefusedPlainly) {
+    StatementOutcome table = m_db.run("select * from T");
+    EXPECT_FALSE(table.failed);
+    ASSERT_TRUE(table.resultSet.has_value());
+    ASSERT_EQ(table.resultSet->columns.size(), 1u);
+    EXPECT_EQ(table.resultSet->columns[0].name, "id");
+    EXPECT_EQ(table.resultSet->columns[0].type, ColumnType::Int);
+    EXPECT_TRUE(table.resultSet->rows.empty());
+
+    m_db.exec("CREATE VIEW V AS SELECT id FROM T");
+    StatementOutcome view = m_db.run("select * from V");
+    EXPECT_TRUE(view.failed);
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].number, 50000);
+    EXPECT_NE(view.messages[0].text.find("'V'"), std::string::npos);
 }
 
 TEST_F(SessionTest, PrintGivesAnInfoMessage) {

@@ -3,6 +3,7 @@
 #include "testserver/engine/select_rewriter.h"
 
 #include "testserver/engine/catalog_db.h"
+#include "testserver/engine/empty_table_stand_ins.h"
 #include "testserver/engine/lexer.h"
 #include "testserver/engine/name_collation.h"
 #include "testserver/engine/server_error.h"
@@ -101,18 +102,19 @@ std::set<std::string> selectListAliases(std::string_view sql) {
     return aliases;
 }
 
-// The catalog keeps no table data: a SELECT from a user table is refused
-// plainly rather than as an invalid object.
-void refuseUserTable(CatalogDb& db, const CatalogDbError& error) {
+// A user table reads as the empty table it is (see EmptyTableStandIns); a
+// view's definition is not compiled here, so reading one is refused plainly
+// rather than as an invalid object.
+void refuseView(CatalogDb& db, const CatalogDbError& error) {
     std::string message = error.what();
     const std::string prefix = "no such table: ";
     if (message.rfind(prefix, 0) != 0)
         return;
     std::string table = message.substr(prefix.size());
-    auto find = db.prepare("SELECT name FROM sysobjects WHERE name = ? AND xtype IN ('U', 'V')");
+    auto find = db.prepare("SELECT name FROM sysobjects WHERE name = ? AND xtype = 'V'");
     find.bind(1, table);
     if (find.step())
-        throw messages::notSupported("reading rows of user tables and views ('" + find.text(0) +
+        throw messages::notSupported("reading rows of views ('" + find.text(0) +
                                      "'); the catalog holds no table data");
 }
 
@@ -122,8 +124,9 @@ ResultSet runSelect(CatalogDb& db, std::string_view sql, const SessionVariables&
                     bool formatOnly) {
     std::string rewritten = rewriteForSqlite(sql, variables);
     ResultSet result;
+    EmptyTableStandIns standIns(db);
     try {
-        CatalogStatement statement = db.prepare(rewritten);
+        CatalogStatement statement = standIns.prepare(rewritten);
         for (char c : statement.tail())
             if (static_cast<unsigned char>(c) > ' ' && c != ';')
                 throw messages::syntaxNear(statement.tail());
@@ -190,7 +193,7 @@ ResultSet runSelect(CatalogDb& db, std::string_view sql, const SessionVariables&
             }
         }
     } catch (const CatalogDbError& error) {
-        refuseUserTable(db, error);
+        refuseView(db, error);
         throw translateSqliteError(error);
     }
     return result;
@@ -200,8 +203,9 @@ std::vector<std::vector<SqlValue>> selectValues(CatalogDb& db, std::string_view 
                                                 const SessionVariables& variables) {
     std::string rewritten = rewriteForSqlite(sql, variables);
     std::vector<std::vector<SqlValue>> rows;
+    EmptyTableStandIns standIns(db);
     try {
-        CatalogStatement statement = db.prepare(rewritten);
+        CatalogStatement statement = standIns.prepare(rewritten);
         for (char c : statement.tail())
             if (static_cast<unsigned char>(c) > ' ' && c != ';')
                 throw messages::syntaxNear(statement.tail());
@@ -219,7 +223,7 @@ std::vector<std::vector<SqlValue>> selectValues(CatalogDb& db, std::string_view 
             rows.push_back(std::move(row));
         }
     } catch (const CatalogDbError& error) {
-        refuseUserTable(db, error);
+        refuseView(db, error);
         throw translateSqliteError(error);
     }
     return rows;

@@ -186,6 +186,7 @@ private:
             definition.text = defaultExpression();
             m_cursor.expect("for");
             definition.column = m_cursor.name();
+            acceptWithValues();
             elements.defaults.push_back(std::move(definition));
             return;
         }
@@ -349,6 +350,7 @@ private:
             definition.name = name;
             definition.text = defaultExpression();
             definition.column = columnName;
+            acceptWithValues();
             elements.defaults.push_back(std::move(definition));
             return;
         }
@@ -444,6 +446,15 @@ private:
         return token.is("constraint") || token.is("primary") || token.is("unique") ||
                token.is("check") || token.is("references") || token.is("foreign") ||
                token.is("rowguidcol");
+    }
+
+    // DEFAULT ... WITH VALUES also fills the default into existing rows; the
+    // test server keeps no rows, so it changes nothing here.
+    void acceptWithValues() {
+        if (m_cursor.hasAhead(1) && m_cursor.peek().is("with") && m_cursor.peek(1).is("values")) {
+            m_cursor.next();
+            m_cursor.next();
+        }
     }
 
     std::string defaultExpression() {

@@ -1,0 +1,91 @@
+#include "testserver/engine/empty_table_stand_ins.h"
+
+namespace testserver {
+
+namespace {
+
+std::string quoted(const std::string& name) {
+    std::string text = "\"";
+    for (char c : name) {
+        text += c;
+        if (c == '"')
+            text += '"';
+    }
+    return text + "\"";
+}
+
+// The declared type as SQL Server names it, which the result's column
+// metadata reads: `varchar(50)`, `int`, `decimal(9,2)`.
+std::string declaredType(const std::string& type, std::optional<std::string> prec,
+                         std::optional<std::string> scale) {
+    static const char* const kSized[] = {"char",     "varchar", "nchar",
+                                         "nvarchar", "binary",  "varbinary"};
+    for (const char* sized : kSized)
+        if (type == sized && prec)
+            return type + "(" + *prec + ")";
+    if ((type == "decimal" || type == "numeric") && prec)
+        return type + "(" + *prec + "," + scale.value_or("0") + ")";
+    return type;
+}
+
+} // namespace
+
+EmptyTableStandIns::~EmptyTableStandIns() {
+    for (const std::string& table : m_created) {
+        try {
+            m_db.execute("DROP TABLE IF EXISTS temp." + quoted(table));
+        } catch (const CatalogDbError&) {
+            // The connection is closing or the statement failed with it; a
+            // temp table ends with its connection anyway.
+        }
+    }
+}
+
+CatalogStatement EmptyTableStandIns::prepare(const std::string& sql) {
+    for (;;) {
+        try {
+            return m_db.prepare(sql);
+        } catch (const CatalogDbError& error) {
+            if (!standIn(error))
+                throw;
+        }
+    }
+}
+
+bool EmptyTableStandIns::standIn(const CatalogDbError& error) {
+    const std::string message = error.what();
+    const std::string prefix = "no such table: ";
+    if (message.rfind(prefix, 0) != 0)
+        return false;
+    const std::string name = message.substr(prefix.size());
+    auto table = m_db.prepare("SELECT id, name FROM sysobjects WHERE name = ? AND xtype = 'U'");
+    table.bind(1, name);
+    if (!table.step())
+        return false;
+    const long long id = table.integer(0);
+    const std::string tableName = table.text(1);
+    for (const std::string& created : m_created)
+        if (created == tableName)
+            return false; // stood in already: SQLite misses it for another reason
+    auto columns = m_db.prepare("SELECT c.name, t.name, c.prec, c.scale FROM syscolumns c "
+                                "JOIN systypes t ON t.xusertype = c.xtype WHERE c.id = ? "
+                                "ORDER BY c.colid");
+    columns.bind(1, id);
+    std::string create = "CREATE TEMP TABLE " + quoted(tableName) + " (";
+    bool first = true;
+    while (columns.step()) {
+        auto optionalText = [&](int i) {
+            return columns.isNull(i) ? std::nullopt : std::optional<std::string>(columns.text(i));
+        };
+        create += (first ? "" : ", ") + quoted(columns.text(0)) + " " +
+                  declaredType(columns.text(1), optionalText(2), optionalText(3));
+        first = false;
+    }
+    if (first)
+        return false;
+    m_db.execute(create + ")");
+    m_created.push_back(tableName);
+    return true;
+}
+
+} // namespace testserver
