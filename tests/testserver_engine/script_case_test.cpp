@@ -2,8 +2,8 @@
 // catalogs: every fixture under tests/fixtures/scripts (UTF-8, or UTF-16 as
 // Enterprise Manager saves "Unicode" scripts) loads with no statement
 // refused, and loads again over itself (its guards drop first);
-// the cases in cases/statements.cases, cases/variables.cases and
-// cases/server.cases run against the helpdesk fixture.
+// the cases in cases/statements.cases, cases/variables.cases,
+// cases/cursors.cases and cases/server.cases run against the helpdesk fixture.
 
 #include "tests/testserver_engine/case_file.h"
 #include "tests/testserver_engine/ddl_test_support.h"
@@ -121,6 +121,12 @@ INSTANTIATE_TEST_SUITE_P(
     Variables, StatementCaseTest,
     ::testing::ValuesIn(readCaseFile(fs::path(DBCOMPARE_SOURCE_DIR) /
                                      "tests/testserver_engine/cases/variables.cases")),
+    [](const auto& paramInfo) { return caseName(paramInfo.param); });
+
+INSTANTIATE_TEST_SUITE_P(
+    Cursors, StatementCaseTest,
+    ::testing::ValuesIn(readCaseFile(fs::path(DBCOMPARE_SOURCE_DIR) /
+                                     "tests/testserver_engine/cases/cursors.cases")),
     [](const auto& paramInfo) { return caseName(paramInfo.param); });
 
 // Databases, master's server tables, logins, users and roles.

@@ -48,9 +48,12 @@ std::string globalVariable(const Token& token, const SessionVariables& variables
         return sqliteString("MSSQLSERVER");
     if (name == "@@language")
         return sqliteString("us_english");
-    if (name == "@@langid" || name == "@@procid" || name == "@@nestlevel" ||
-        name == "@@fetch_status")
+    if (name == "@@langid" || name == "@@procid" || name == "@@nestlevel")
         return "0";
+    if (name == "@@fetch_status")
+        return std::to_string(variables.fetchStatus);
+    if (name == "@@cursor_rows")
+        return std::to_string(variables.cursorRows);
     if (name == "@@max_precision")
         return "38";
     if (name == "@@datefirst")

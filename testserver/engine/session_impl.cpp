@@ -8,6 +8,7 @@
 #include "testserver/engine/ddl_executor.h"
 #include "testserver/engine/help_text.h"
 #include "testserver/engine/lexer.h"
+#include "testserver/engine/local_variables.h"
 #include "testserver/engine/name_collation.h"
 #include "testserver/engine/select_executor.h"
 #include "testserver/engine/select_rewriter.h"
@@ -28,6 +29,9 @@ SessionImpl::SessionImpl(DatabaseDirectory& directory, const std::optional<Datab
     m_variables.user = std::move(user);
     m_variables.directory = &directory;
     m_variables.spid = spid;
+    m_variables.cursorStatus = [this](const std::string& scope, const std::string& name) {
+        return m_cursors.status(scope, name);
+    };
     open(database);
 }
 
@@ -106,6 +110,7 @@ constexpr int kMaxNesting = 32;
 BatchResult SessionImpl::executeBatch(const std::string& sql) {
     BatchResult batch;
     m_variables.locals.clear();
+    m_cursors.endBatch({}); // the last batch's LOCAL cursors are gone
     runBatch(sql, batch.statements);
     if (batch.statements.empty())
         batch.statements.emplace_back(); // an empty batch still ends with DONE
@@ -367,6 +372,79 @@ void SessionImpl::run(const FlowControl& statement, StatementOutcome&) {
     }
 }
 
+void SessionImpl::run(const DeclareCursor& statement, StatementOutcome&) {
+    // The query keeps the variables' values of this moment.
+    m_cursors.declare(statement, withValues(statement.select, m_variables.locals));
+}
+
+namespace {
+
+ServerError cursorNotOpen() {
+    return ServerError(messages::make(16917, 16, "Cursor is not open."));
+}
+
+} // namespace
+
+void SessionImpl::run(const CursorStatement& statement, StatementOutcome&) {
+    using Kind = CursorStatement::Kind;
+    if (statement.kind == Kind::Deallocate)
+        return m_cursors.deallocate(statement.name, statement.global);
+    SessionCursor& cursor = m_cursors.find(statement.name, statement.global);
+    if (statement.kind == Kind::Close) {
+        if (!cursor.open)
+            throw cursorNotOpen();
+        cursor.open = false;
+        cursor.rows = ResultSet();
+        return;
+    }
+    if (cursor.open)
+        throw ServerError(messages::make(16905, 16, "The cursor is already open."));
+    refreshServerTables(cursor.select);
+    cursor.rows = runSelect(*m_db, cursor.select, m_variables);
+    cursor.open = true;
+    cursor.position = -1;
+    m_variables.cursorRows = static_cast<long long>(cursor.rows.rows.size());
+}
+
+void SessionImpl::run(const FetchCursor& statement, StatementOutcome& outcome) {
+    // A FETCH that fails answers -1 too, so that a loop over a cursor whose
+    // OPEN failed ends.
+    m_variables.fetchStatus = -1;
+    SessionCursor& cursor = m_cursors.find(statement.name, statement.global);
+    if (!cursor.open)
+        throw cursorNotOpen();
+    const std::vector<ColumnInfo>& columns = cursor.rows.columns;
+    if (!statement.into.empty() && statement.into.size() != columns.size())
+        throw ServerError(messages::make(16924, 16,
+                                         "Cursorfetch: The number of variables declared in the "
+                                         "INTO list must match that of selected columns."));
+    long long offset = 0;
+    if (!statement.offset.empty()) {
+        SqlValue value = evaluate("CONVERT(int, " + statement.offset + ")");
+        if (!value.text)
+            throw messages::syntaxNear(statement.offset);
+        offset = std::stoll(*value.text);
+    }
+    std::optional<std::size_t> row = moveCursor(cursor, statement.direction, offset);
+    m_variables.fetchStatus = row ? 0 : -1;
+    if (statement.into.empty()) {
+        // Without INTO the row comes back as a result set; past either end
+        // the result has no row.
+        ResultSet result;
+        result.columns = columns;
+        if (row)
+            result.rows.push_back(cursor.rows.rows[*row]);
+        setResult(std::move(result), outcome);
+        return;
+    }
+    if (!row)
+        return;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        bool number = columns[i].type != ColumnType::NVarChar;
+        m_variables.locals.assign(statement.into[i], SqlValue{cursor.rows.rows[*row][i], number});
+    }
+}
+
 void SessionImpl::runLoop(const WhileLoop& loop, int line,
                           std::vector<StatementOutcome>& outcomes) {
     for (int iteration = 0;; ++iteration) {
@@ -407,18 +485,22 @@ void SessionImpl::runString(const ExecString& statement, int line,
         outcomes.push_back(std::move(evaluation));
         return;
     }
-    // The string is a batch of its own, with its own variables.
+    // The string is a batch of its own, with its own variables and LOCAL
+    // cursors.
     LocalVariables outer = std::move(m_variables.locals);
     m_variables.locals = LocalVariables();
+    SessionCursors::Scope outerCursors = m_cursors.beginBatch();
     ++m_nesting;
     struct Restore {
         SessionImpl& session;
         LocalVariables& outer;
+        SessionCursors::Scope& outerCursors;
         ~Restore() {
             --session.m_nesting;
             session.m_variables.locals = std::move(outer);
+            session.m_cursors.endBatch(std::move(outerCursors));
         }
-    } restore{*this, outer};
+    } restore{*this, outer, outerCursors};
     std::vector<std::string> parameters;
     StatementOutcome binding =
         guarded(line, [&](StatementOutcome&) { parameters = declareParameters(statement); });
