@@ -3,7 +3,8 @@
 // Enterprise Manager saves "Unicode" scripts) loads with no statement
 // refused, and loads again over itself (its guards drop first);
 // the cases in cases/statements.cases, cases/variables.cases,
-// cases/cursors.cases and cases/server.cases run against the helpdesk fixture.
+// cases/cursors.cases, cases/temporary_tables.cases and cases/server.cases run against the helpdesk
+// fixture.
 
 #include "tests/testserver_engine/case_file.h"
 #include "tests/testserver_engine/ddl_test_support.h"
@@ -127,6 +128,12 @@ INSTANTIATE_TEST_SUITE_P(
     Cursors, StatementCaseTest,
     ::testing::ValuesIn(readCaseFile(fs::path(DBCOMPARE_SOURCE_DIR) /
                                      "tests/testserver_engine/cases/cursors.cases")),
+    [](const auto& paramInfo) { return caseName(paramInfo.param); });
+
+INSTANTIATE_TEST_SUITE_P(
+    TemporaryTables, StatementCaseTest,
+    ::testing::ValuesIn(readCaseFile(fs::path(DBCOMPARE_SOURCE_DIR) /
+                                     "tests/testserver_engine/cases/temporary_tables.cases")),
     [](const auto& paramInfo) { return caseName(paramInfo.param); });
 
 // Databases, master's server tables, logins, users and roles.

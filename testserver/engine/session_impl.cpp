@@ -32,6 +32,9 @@ SessionImpl::SessionImpl(DatabaseDirectory& directory, const std::optional<Datab
     m_variables.cursorStatus = [this](const std::string& scope, const std::string& name) {
         return m_cursors.status(scope, name);
     };
+    m_variables.temporaryObjectId = [this](std::string_view name) {
+        return m_temporary.objectId(name);
+    };
     open(database);
 }
 
@@ -244,6 +247,7 @@ void SessionImpl::setResult(ResultSet result, StatementOutcome& outcome) {
 }
 
 void SessionImpl::run(const Select& statement, StatementOutcome& outcome) {
+    refuseTemporaryTableData(statement.sql);
     refreshServerTables(statement.sql);
     setResult(runSelect(*m_db, statement.sql, m_variables, m_formatOnly), outcome);
 }
@@ -350,6 +354,7 @@ void SessionImpl::run(const SetVariable& statement, StatementOutcome&) {
 }
 
 void SessionImpl::run(const SelectAssign& statement, StatementOutcome&) {
+    refuseTemporaryTableData(statement.sql);
     std::vector<std::vector<SqlValue>> rows = selectValues(*m_db, statement.sql, m_variables);
     // The last row's values stay; no row leaves the variables as they were.
     if (!rows.empty() && !statement.assignsWhileRunning)
@@ -400,6 +405,7 @@ void SessionImpl::run(const CursorStatement& statement, StatementOutcome&) {
     if (cursor.open)
         throw ServerError(messages::make(16905, 16, "The cursor is already open."));
     refreshServerTables(cursor.select);
+    refuseTemporaryTableData(cursor.select);
     cursor.rows = runSelect(*m_db, cursor.select, m_variables);
     cursor.open = true;
     cursor.position = -1;
@@ -664,9 +670,16 @@ void SessionImpl::run(const Recompile& statement, StatementOutcome& outcome) {
 }
 
 template <typename Ddl> void SessionImpl::run(const Ddl& statement, StatementOutcome&) {
+    // Temporary tables change the session's own catalog, never the database's.
+    Ddl rest = statement;
+    bool restRemains = true;
+    if (std::optional<Ddl> temporary = takeTemporaryPart(rest, restRemains))
+        DdlExecutor(m_temporary.catalog(), "tempdb").execute(*temporary);
+    if (!restRemains)
+        return;
     beginChange();
     DdlExecutor executor(*m_db, m_databaseName);
-    executor.execute(statement);
+    executor.execute(rest);
 }
 
 } // namespace testserver

@@ -7,6 +7,7 @@
 #include "testserver/engine/server_catalog.h"
 #include "testserver/engine/session_cursors.h"
 #include "testserver/engine/session_variables.h"
+#include "testserver/engine/temporary_tables.h"
 
 #include <memory>
 
@@ -92,6 +93,7 @@ private:
     DatabaseUse m_use; // the current database cannot be dropped
     SessionVariables m_variables;
     SessionCursors m_cursors;
+    TemporaryTables m_temporary;
     bool m_writeTransaction = false; // SQLite transaction opened for a client's transaction
     bool m_noCount = false;
     bool m_formatOnly = false;

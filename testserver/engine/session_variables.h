@@ -3,7 +3,9 @@
 #include "testserver/engine/local_variables.h"
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace testserver {
 
@@ -22,6 +24,8 @@ struct SessionVariables {
     long long cursorRows = 0; // rows of the cursor opened last
     // CURSOR_STATUS(scope, name)
     std::function<int(const std::string&, const std::string&)> cursorStatus;
+    // OBJECT_ID of a temporary table (#t, tempdb..#t)
+    std::function<std::optional<long long>(std::string_view)> temporaryObjectId;
     LocalVariables locals;                        // the running batch's @variables
     const DatabaseDirectory* directory = nullptr; // for DB_ID
 };

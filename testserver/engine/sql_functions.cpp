@@ -7,6 +7,7 @@
 #include "testserver/engine/name_collation.h"
 #include "testserver/engine/property_functions.h"
 #include "testserver/engine/sql_function_support.h"
+#include "testserver/engine/temporary_tables.h"
 
 #include <sqlite3.h>
 
@@ -26,8 +27,17 @@ const SessionVariables& variablesOf(sqlite3_context* context) {
 void objectId(sqlite3_context* context, int, sqlite3_value** arguments) {
     std::optional<std::string> name = textArgument(arguments[0]);
     std::optional<std::string> id;
-    if (name)
+    const SessionVariables& variables = variablesOf(context);
+    if (name && isTemporaryName(*name)) {
+        // Temporary tables are tempdb's, not the current database's.
+        std::optional<long long> temporary;
+        if (variables.temporaryObjectId)
+            temporary = variables.temporaryObjectId(*name);
+        if (temporary)
+            id = std::to_string(*temporary);
+    } else if (name) {
         id = lookUp(context, "SELECT id FROM sysobjects WHERE name = ?", objectPartOfName(*name));
+    }
     if (id)
         sqlite3_result_int64(context, std::stoll(*id));
     else
