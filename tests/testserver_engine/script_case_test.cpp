@@ -112,36 +112,26 @@ TEST_P(StatementCaseTest, AnswersAsSqlServer) {
     EXPECT_EQ(rows, entry.rows);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, StatementCaseTest,
-    ::testing::ValuesIn(readCaseFile(fs::path(DBCOMPARE_SOURCE_DIR) /
-                                     "tests/testserver_engine/cases/statements.cases")),
-    [](const auto& paramInfo) { return caseName(paramInfo.param); });
+// The cases of one file under cases/.
+std::vector<CaseEntry> casesIn(const char* file) {
+    return readCaseFile(fs::path(DBCOMPARE_SOURCE_DIR) / "tests/testserver_engine/cases" / file);
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    Variables, StatementCaseTest,
-    ::testing::ValuesIn(readCaseFile(fs::path(DBCOMPARE_SOURCE_DIR) /
-                                     "tests/testserver_engine/cases/variables.cases")),
-    [](const auto& paramInfo) { return caseName(paramInfo.param); });
+std::string caseTestName(const ::testing::TestParamInfo<CaseEntry>& paramInfo) {
+    return caseName(paramInfo.param);
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    Cursors, StatementCaseTest,
-    ::testing::ValuesIn(readCaseFile(fs::path(DBCOMPARE_SOURCE_DIR) /
-                                     "tests/testserver_engine/cases/cursors.cases")),
-    [](const auto& paramInfo) { return caseName(paramInfo.param); });
-
-INSTANTIATE_TEST_SUITE_P(
-    TemporaryTables, StatementCaseTest,
-    ::testing::ValuesIn(readCaseFile(fs::path(DBCOMPARE_SOURCE_DIR) /
-                                     "tests/testserver_engine/cases/temporary_tables.cases")),
-    [](const auto& paramInfo) { return caseName(paramInfo.param); });
-
+INSTANTIATE_TEST_SUITE_P(Cases, StatementCaseTest, ::testing::ValuesIn(casesIn("statements.cases")),
+                         caseTestName);
+INSTANTIATE_TEST_SUITE_P(Variables, StatementCaseTest,
+                         ::testing::ValuesIn(casesIn("variables.cases")), caseTestName);
+INSTANTIATE_TEST_SUITE_P(Cursors, StatementCaseTest, ::testing::ValuesIn(casesIn("cursors.cases")),
+                         caseTestName);
+INSTANTIATE_TEST_SUITE_P(TemporaryTables, StatementCaseTest,
+                         ::testing::ValuesIn(casesIn("temporary_tables.cases")), caseTestName);
 // Databases, master's server tables, logins, users and roles.
-INSTANTIATE_TEST_SUITE_P(
-    ServerCases, StatementCaseTest,
-    ::testing::ValuesIn(readCaseFile(fs::path(DBCOMPARE_SOURCE_DIR) /
-                                     "tests/testserver_engine/cases/server.cases")),
-    [](const auto& paramInfo) { return caseName(paramInfo.param); });
+INSTANTIATE_TEST_SUITE_P(ServerCases, StatementCaseTest,
+                         ::testing::ValuesIn(casesIn("server.cases")), caseTestName);
 
 } // namespace
 } // namespace testserver::test
