@@ -66,6 +66,8 @@ void SessionImpl::open(const std::optional<DatabaseFile>& database) {
 }
 
 void SessionImpl::refreshServerTables(std::string_view sql) {
+    if (asciiLower(sql).find("tempdb") != std::string::npos)
+        m_temporary.copyInto(*m_db);
     if (!readsServerTables(sql))
         return;
     m_server.reconcile();
@@ -355,6 +357,7 @@ void SessionImpl::run(const SetVariable& statement, StatementOutcome&) {
 
 void SessionImpl::run(const SelectAssign& statement, StatementOutcome&) {
     refuseTemporaryTableData(statement.sql);
+    refreshServerTables(statement.sql);
     std::vector<std::vector<SqlValue>> rows = selectValues(*m_db, statement.sql, m_variables);
     // The last row's values stay; no row leaves the variables as they were.
     if (!rows.empty() && !statement.assignsWhileRunning)

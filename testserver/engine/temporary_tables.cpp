@@ -39,4 +39,25 @@ std::optional<long long> TemporaryTables::objectId(std::string_view name) {
     return std::stoll(find.text(0));
 }
 
+void TemporaryTables::copyInto(CatalogDb& session) {
+    static const char* const kTables[] = {"sysobjects", "syscolumns", "sysindexes"};
+    CatalogDb& source = catalog();
+    if (session.queryInteger("SELECT count(*) FROM pragma_database_list WHERE name = 'tempdb'")
+            .value_or(0) == 0) {
+        session.execute("ATTACH DATABASE ':memory:' AS tempdb");
+        for (const char* table : kTables) {
+            auto definition =
+                source.prepare("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?");
+            definition.bind(1, std::string(table));
+            if (!definition.step())
+                continue;
+            std::string sql = definition.text(0);
+            session.execute("CREATE TABLE tempdb." + std::string(table) + " " +
+                            sql.substr(sql.find('(')));
+        }
+    }
+    for (const char* table : kTables)
+        copyRows(source, table, session, "tempdb." + std::string(table));
+}
+
 } // namespace testserver

@@ -26,6 +26,9 @@ public:
     CatalogDb& catalog();
     // The id of the temporary table of that name, if the session has one.
     std::optional<long long> objectId(std::string_view name);
+    // Gives `session` a schema tempdb holding a copy of the temporary
+    // tables' sysobjects, syscolumns and sysindexes, for tempdb..sysobjects.
+    void copyInto(CatalogDb& session);
 
 private:
     std::unique_ptr<CatalogDb> m_db;
