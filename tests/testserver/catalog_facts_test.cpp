@@ -130,5 +130,30 @@ TEST_F(CatalogFactsTest, DatabaseInUseIsNotDroppedAndTsqlListsDatabases) {
     EXPECT_NE(result.out.find("helpdesk\t6"), std::string::npos) << result.out;
 }
 
+// A temporary table belongs to the connection that created it: another
+// connection neither sees it nor clashes with it, and it is gone after the
+// creator reconnects. The database's catalog never holds it.
+TEST_F(CatalogFactsTest, TemporaryTablesBelongToTheirConnection) {
+    const std::string probe = "select isnull(object_id('tempdb..#staging'), 0), (select count(*) "
+                              "from sysobjects where name like '#%')";
+    auto firstValues = [](const std::vector<OdbcResult>& results) {
+        const auto& row = results.back().rows.at(0);
+        return row.at(0).value_or("NULL") + "|" + row.at(1).value_or("NULL");
+    };
+    auto creator = std::make_unique<OdbcConnection>(connectionString("helpdesk"));
+    creator->execute("create table #staging (id int primary key, note varchar(20))");
+    std::string seen = firstValues(creator->execute(probe));
+    EXPECT_NE(seen.substr(0, 2), "0|") << "the creator does not see its table";
+    EXPECT_EQ(seen.substr(seen.find('|')), "|0") << "the table is in the database's sysobjects";
+
+    OdbcConnection other(connectionString("helpdesk"));
+    EXPECT_EQ(firstValues(other.execute(probe)), "0|0");
+    EXPECT_NO_THROW(other.execute("create table #staging (other_id int)"));
+
+    creator.reset();
+    OdbcConnection again(connectionString("helpdesk"));
+    EXPECT_EQ(firstValues(again.execute(probe)), "0|0");
+}
+
 } // namespace
 } // namespace testserver::test

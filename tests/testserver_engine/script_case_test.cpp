@@ -2,8 +2,9 @@
 // catalogs: every fixture under tests/fixtures/scripts (UTF-8, or UTF-16 as
 // Enterprise Manager saves "Unicode" scripts) loads with no statement
 // refused, and loads again over itself (its guards drop first);
-// the cases in cases/statements.cases, cases/variables.cases and
-// cases/server.cases run against the helpdesk fixture.
+// the cases in cases/statements.cases, cases/variables.cases,
+// cases/cursors.cases, cases/temporary_tables.cases and cases/server.cases run against the helpdesk
+// fixture.
 
 #include "tests/testserver_engine/case_file.h"
 #include "tests/testserver_engine/ddl_test_support.h"
@@ -111,24 +112,26 @@ TEST_P(StatementCaseTest, AnswersAsSqlServer) {
     EXPECT_EQ(rows, entry.rows);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, StatementCaseTest,
-    ::testing::ValuesIn(readCaseFile(fs::path(DBCOMPARE_SOURCE_DIR) /
-                                     "tests/testserver_engine/cases/statements.cases")),
-    [](const auto& paramInfo) { return caseName(paramInfo.param); });
+// The cases of one file under cases/.
+std::vector<CaseEntry> casesIn(const char* file) {
+    return readCaseFile(fs::path(DBCOMPARE_SOURCE_DIR) / "tests/testserver_engine/cases" / file);
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    Variables, StatementCaseTest,
-    ::testing::ValuesIn(readCaseFile(fs::path(DBCOMPARE_SOURCE_DIR) /
-                                     "tests/testserver_engine/cases/variables.cases")),
-    [](const auto& paramInfo) { return caseName(paramInfo.param); });
+std::string caseTestName(const ::testing::TestParamInfo<CaseEntry>& paramInfo) {
+    return caseName(paramInfo.param);
+}
 
+INSTANTIATE_TEST_SUITE_P(Cases, StatementCaseTest, ::testing::ValuesIn(casesIn("statements.cases")),
+                         caseTestName);
+INSTANTIATE_TEST_SUITE_P(Variables, StatementCaseTest,
+                         ::testing::ValuesIn(casesIn("variables.cases")), caseTestName);
+INSTANTIATE_TEST_SUITE_P(Cursors, StatementCaseTest, ::testing::ValuesIn(casesIn("cursors.cases")),
+                         caseTestName);
+INSTANTIATE_TEST_SUITE_P(TemporaryTables, StatementCaseTest,
+                         ::testing::ValuesIn(casesIn("temporary_tables.cases")), caseTestName);
 // Databases, master's server tables, logins, users and roles.
-INSTANTIATE_TEST_SUITE_P(
-    ServerCases, StatementCaseTest,
-    ::testing::ValuesIn(readCaseFile(fs::path(DBCOMPARE_SOURCE_DIR) /
-                                     "tests/testserver_engine/cases/server.cases")),
-    [](const auto& paramInfo) { return caseName(paramInfo.param); });
+INSTANTIATE_TEST_SUITE_P(ServerCases, StatementCaseTest,
+                         ::testing::ValuesIn(casesIn("server.cases")), caseTestName);
 
 } // namespace
 } // namespace testserver::test

@@ -224,4 +224,26 @@ void CatalogTransaction::commit() {
     m_done = true;
 }
 
+void copyRows(CatalogDb& source, const std::string& table, CatalogDb& target,
+              const std::string& targetTable) {
+    target.execute("DELETE FROM " + targetTable);
+    auto rows = source.prepare("SELECT * FROM " + table);
+    std::string placeholders;
+    for (int i = 0; i < rows.columnCount(); ++i)
+        placeholders += i == 0 ? "?" : ", ?";
+    auto insert = target.prepare("INSERT INTO " + targetTable + " VALUES (" + placeholders + ")");
+    while (rows.step()) {
+        for (int i = 0; i < rows.columnCount(); ++i) {
+            if (rows.isNull(i))
+                insert.bindNull(i + 1);
+            else if (rows.isInteger(i))
+                insert.bind(i + 1, rows.integer(i));
+            else
+                insert.bind(i + 1, rows.text(i));
+        }
+        insert.run();
+        insert.reset();
+    }
+}
+
 } // namespace testserver

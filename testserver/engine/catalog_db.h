@@ -126,4 +126,9 @@ private:
     bool m_done = false;
 };
 
+// Replaces the rows of `targetTable` in `target` with those of `table` in
+// `source`; both tables have the same columns in the same order.
+void copyRows(CatalogDb& source, const std::string& table, CatalogDb& target,
+              const std::string& targetTable);
+
 } // namespace testserver

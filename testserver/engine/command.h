@@ -347,6 +347,38 @@ struct Recompile {
     std::string object;
 };
 
+// DECLARE name CURSOR [LOCAL|GLOBAL] [options] FOR select [FOR READ ONLY|UPDATE ...]
+// and DECLARE name [INSENSITIVE] [SCROLL] CURSOR FOR select ...
+struct DeclareCursor {
+    std::string name;
+    std::optional<bool> global; // not written: GLOBAL
+    bool scroll = false;        // FETCH may go backwards and jump
+    std::string select;
+};
+
+// OPEN, CLOSE and DEALLOCATE [GLOBAL] name
+struct CursorStatement {
+    enum class Kind { Open, Close, Deallocate } kind = Kind::Open;
+    std::string name;
+    bool global = false;
+};
+
+// FETCH [NEXT|PRIOR|FIRST|LAST|ABSOLUTE n|RELATIVE n] [FROM] [GLOBAL] name [INTO @a, ...]
+struct FetchCursor {
+    enum class Direction {
+        Next,
+        Prior,
+        First,
+        Last,
+        Absolute,
+        Relative
+    } direction = Direction::Next;
+    std::string offset; // ABSOLUTE and RELATIVE: an expression
+    std::string name;
+    bool global = false;
+    std::vector<std::string> into;
+};
+
 struct Command;
 
 struct IfStatement {
@@ -372,7 +404,8 @@ struct Command {
                  DropIndexes, CreateModule, DropObjects, CreateDatabase, AddType, DropType,
                  BindObject, DatabaseOption, Declare, SetVariable, SelectAssign, ExecString,
                  WithVariables, FlowControl, WhileLoop, ExtendedPropertyCall, RenameObject,
-                 Recompile, DropDatabase, AlterDatabase, ServerProcedure>
+                 Recompile, DropDatabase, AlterDatabase, ServerProcedure, DeclareCursor,
+                 CursorStatement, FetchCursor>
         action;
     int line = 1;
 };

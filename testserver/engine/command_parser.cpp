@@ -1,5 +1,6 @@
 #include "testserver/engine/command_parser.h"
 
+#include "testserver/engine/cursor_statement_parser.h"
 #include "testserver/engine/lexer.h"
 #include "testserver/engine/name_collation.h"
 #include "testserver/engine/sql_value.h"
@@ -177,7 +178,11 @@ private:
         if (first.is("set") && cursor.hasAhead(1) && isLocalVariable(cursor.peek(1)))
             return parseSetVariable(cursor);
         if (first.is("declare"))
-            return parseDeclare(cursor);
+            return declaresCursor(cursor) ? parseDeclareCursor(cursor) : parseDeclare(cursor);
+        if (first.is("open") || first.is("close") || first.is("deallocate"))
+            return parseCursorStatement(cursor);
+        if (first.is("fetch"))
+            return parseFetch(cursor);
         if (first.is("while"))
             return parseWhile(cursor);
         if (first.is("break") || first.is("continue") || first.is("return"))
@@ -725,7 +730,9 @@ private:
                       token.is("grant") || token.is("revoke") || token.is("deny") ||
                       token.is("update") || token.is("insert") || token.is("delete") ||
                       token.is("declare") || token.is("setuser") || token.is("while") ||
-                      token.is("break") || token.is("continue") || token.is("return")))
+                      token.is("break") || token.is("continue") || token.is("return") ||
+                      token.is("open") || token.is("close") || token.is("fetch") ||
+                      token.is("deallocate")))
                 return i;
         }
         return cursor.end();

@@ -48,9 +48,12 @@ std::string globalVariable(const Token& token, const SessionVariables& variables
         return sqliteString("MSSQLSERVER");
     if (name == "@@language")
         return sqliteString("us_english");
-    if (name == "@@langid" || name == "@@procid" || name == "@@nestlevel" ||
-        name == "@@fetch_status")
+    if (name == "@@langid" || name == "@@procid" || name == "@@nestlevel")
         return "0";
+    if (name == "@@fetch_status")
+        return std::to_string(variables.fetchStatus);
+    if (name == "@@cursor_rows")
+        return std::to_string(variables.cursorRows);
     if (name == "@@max_precision")
         return "38";
     if (name == "@@datefirst")
@@ -125,11 +128,14 @@ std::string rewriteForSqlite(std::string_view tsql, const SessionVariables& vari
                    at(i + 2) &&
                    (at(i + 2)->isSymbol(".") ||
                     (isOwner(*at(i + 2)) && at(i + 3) && at(i + 3)->isSymbol("."))) &&
-                   namesEqual(token.value, "master") && !namesEqual(variables.database, "master")) {
+                   ((namesEqual(token.value, "master") &&
+                     !namesEqual(variables.database, "master")) ||
+                    namesEqual(token.value, "tempdb"))) {
             // master..name or master.dbo.name from another database: the
-            // session's copy of master's server tables.
+            // session's copy of master's server tables; tempdb..name: the
+            // copy of the session's temporary tables' system tables.
             std::size_t last = at(i + 2)->isSymbol(".") ? i + 2 : i + 3;
-            out += "master.";
+            out += namesEqual(token.value, "tempdb") ? "tempdb." : "master.";
             copied = tokens[last].end();
             i = last;
         } else if (!afterDot && token.isName() && at(i + 1) && at(i + 1)->isSymbol(".") &&

@@ -324,27 +324,8 @@ void ServerCatalog::copyInto(CatalogDb& session) {
 }
 
 void ServerCatalog::copyTables(CatalogDb& session) {
-    for (const char* table : kTableNames) {
-        session.execute(std::string("DELETE FROM master.") + table);
-        auto source = m_db.prepare(std::string("SELECT * FROM ") + table);
-        std::string placeholders;
-        for (int i = 0; i < source.columnCount(); ++i)
-            placeholders += i == 0 ? "?" : ", ?";
-        auto target = session.prepare(std::string("INSERT INTO master.") + table + " VALUES (" +
-                                      placeholders + ")");
-        while (source.step()) {
-            for (int i = 0; i < source.columnCount(); ++i) {
-                if (source.isNull(i))
-                    target.bindNull(i + 1);
-                else if (source.isInteger(i))
-                    target.bind(i + 1, source.integer(i));
-                else
-                    target.bind(i + 1, source.text(i));
-            }
-            target.run();
-            target.reset();
-        }
-    }
+    for (const char* table : kTableNames)
+        copyRows(m_db, table, session, std::string("master.") + table);
 }
 
 void attachServerTables(CatalogDb& session, const std::optional<int>& dbid) {

@@ -8,6 +8,7 @@
 #include "testserver/engine/ddl_executor.h"
 #include "testserver/engine/help_text.h"
 #include "testserver/engine/lexer.h"
+#include "testserver/engine/local_variables.h"
 #include "testserver/engine/name_collation.h"
 #include "testserver/engine/select_executor.h"
 #include "testserver/engine/select_rewriter.h"
@@ -28,6 +29,12 @@ SessionImpl::SessionImpl(DatabaseDirectory& directory, const std::optional<Datab
     m_variables.user = std::move(user);
     m_variables.directory = &directory;
     m_variables.spid = spid;
+    m_variables.cursorStatus = [this](const std::string& scope, const std::string& name) {
+        return m_cursors.status(scope, name);
+    };
+    m_variables.temporaryObjectId = [this](std::string_view name) {
+        return m_temporary.objectId(name);
+    };
     open(database);
 }
 
@@ -59,6 +66,8 @@ void SessionImpl::open(const std::optional<DatabaseFile>& database) {
 }
 
 void SessionImpl::refreshServerTables(std::string_view sql) {
+    if (asciiLower(sql).find("tempdb") != std::string::npos)
+        m_temporary.copyInto(*m_db);
     if (!readsServerTables(sql))
         return;
     m_server.reconcile();
@@ -106,6 +115,7 @@ constexpr int kMaxNesting = 32;
 BatchResult SessionImpl::executeBatch(const std::string& sql) {
     BatchResult batch;
     m_variables.locals.clear();
+    m_cursors.endBatch({}); // the last batch's LOCAL cursors are gone
     runBatch(sql, batch.statements);
     if (batch.statements.empty())
         batch.statements.emplace_back(); // an empty batch still ends with DONE
@@ -239,6 +249,7 @@ void SessionImpl::setResult(ResultSet result, StatementOutcome& outcome) {
 }
 
 void SessionImpl::run(const Select& statement, StatementOutcome& outcome) {
+    refuseTemporaryTableData(statement.sql);
     refreshServerTables(statement.sql);
     setResult(runSelect(*m_db, statement.sql, m_variables, m_formatOnly), outcome);
 }
@@ -345,6 +356,8 @@ void SessionImpl::run(const SetVariable& statement, StatementOutcome&) {
 }
 
 void SessionImpl::run(const SelectAssign& statement, StatementOutcome&) {
+    refuseTemporaryTableData(statement.sql);
+    refreshServerTables(statement.sql);
     std::vector<std::vector<SqlValue>> rows = selectValues(*m_db, statement.sql, m_variables);
     // The last row's values stay; no row leaves the variables as they were.
     if (!rows.empty() && !statement.assignsWhileRunning)
@@ -364,6 +377,80 @@ void SessionImpl::run(const FlowControl& statement, StatementOutcome&) {
     case FlowControl::Kind::Return:
         m_flow = Flow::Return;
         break;
+    }
+}
+
+void SessionImpl::run(const DeclareCursor& statement, StatementOutcome&) {
+    // The query keeps the variables' values of this moment.
+    m_cursors.declare(statement, withValues(statement.select, m_variables.locals));
+}
+
+namespace {
+
+ServerError cursorNotOpen() {
+    return ServerError(messages::make(16917, 16, "Cursor is not open."));
+}
+
+} // namespace
+
+void SessionImpl::run(const CursorStatement& statement, StatementOutcome&) {
+    using Kind = CursorStatement::Kind;
+    if (statement.kind == Kind::Deallocate)
+        return m_cursors.deallocate(statement.name, statement.global);
+    SessionCursor& cursor = m_cursors.find(statement.name, statement.global);
+    if (statement.kind == Kind::Close) {
+        if (!cursor.open)
+            throw cursorNotOpen();
+        cursor.open = false;
+        cursor.rows = ResultSet();
+        return;
+    }
+    if (cursor.open)
+        throw ServerError(messages::make(16905, 16, "The cursor is already open."));
+    refreshServerTables(cursor.select);
+    refuseTemporaryTableData(cursor.select);
+    cursor.rows = runSelect(*m_db, cursor.select, m_variables);
+    cursor.open = true;
+    cursor.position = -1;
+    m_variables.cursorRows = static_cast<long long>(cursor.rows.rows.size());
+}
+
+void SessionImpl::run(const FetchCursor& statement, StatementOutcome& outcome) {
+    // A FETCH that fails answers -1 too, so that a loop over a cursor whose
+    // OPEN failed ends.
+    m_variables.fetchStatus = -1;
+    SessionCursor& cursor = m_cursors.find(statement.name, statement.global);
+    if (!cursor.open)
+        throw cursorNotOpen();
+    const std::vector<ColumnInfo>& columns = cursor.rows.columns;
+    if (!statement.into.empty() && statement.into.size() != columns.size())
+        throw ServerError(messages::make(16924, 16,
+                                         "Cursorfetch: The number of variables declared in the "
+                                         "INTO list must match that of selected columns."));
+    long long offset = 0;
+    if (!statement.offset.empty()) {
+        SqlValue value = evaluate("CONVERT(int, " + statement.offset + ")");
+        if (!value.text)
+            throw messages::syntaxNear(statement.offset);
+        offset = std::stoll(*value.text);
+    }
+    std::optional<std::size_t> row = moveCursor(cursor, statement.direction, offset);
+    m_variables.fetchStatus = row ? 0 : -1;
+    if (statement.into.empty()) {
+        // Without INTO the row comes back as a result set; past either end
+        // the result has no row.
+        ResultSet result;
+        result.columns = columns;
+        if (row)
+            result.rows.push_back(cursor.rows.rows[*row]);
+        setResult(std::move(result), outcome);
+        return;
+    }
+    if (!row)
+        return;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        bool number = columns[i].type != ColumnType::NVarChar;
+        m_variables.locals.assign(statement.into[i], SqlValue{cursor.rows.rows[*row][i], number});
     }
 }
 
@@ -407,18 +494,22 @@ void SessionImpl::runString(const ExecString& statement, int line,
         outcomes.push_back(std::move(evaluation));
         return;
     }
-    // The string is a batch of its own, with its own variables.
+    // The string is a batch of its own, with its own variables and LOCAL
+    // cursors.
     LocalVariables outer = std::move(m_variables.locals);
     m_variables.locals = LocalVariables();
+    SessionCursors::Scope outerCursors = m_cursors.beginBatch();
     ++m_nesting;
     struct Restore {
         SessionImpl& session;
         LocalVariables& outer;
+        SessionCursors::Scope& outerCursors;
         ~Restore() {
             --session.m_nesting;
             session.m_variables.locals = std::move(outer);
+            session.m_cursors.endBatch(std::move(outerCursors));
         }
-    } restore{*this, outer};
+    } restore{*this, outer, outerCursors};
     std::vector<std::string> parameters;
     StatementOutcome binding =
         guarded(line, [&](StatementOutcome&) { parameters = declareParameters(statement); });
@@ -582,9 +673,16 @@ void SessionImpl::run(const Recompile& statement, StatementOutcome& outcome) {
 }
 
 template <typename Ddl> void SessionImpl::run(const Ddl& statement, StatementOutcome&) {
+    // Temporary tables change the session's own catalog, never the database's.
+    Ddl rest = statement;
+    bool restRemains = true;
+    if (std::optional<Ddl> temporary = takeTemporaryPart(rest, restRemains))
+        DdlExecutor(m_temporary.catalog(), "tempdb").execute(*temporary);
+    if (!restRemains)
+        return;
     beginChange();
     DdlExecutor executor(*m_db, m_databaseName);
-    executor.execute(statement);
+    executor.execute(rest);
 }
 
 } // namespace testserver

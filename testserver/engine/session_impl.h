@@ -5,7 +5,9 @@
 #include "testserver/engine/database_directory.h"
 #include "testserver/engine/engine.h"
 #include "testserver/engine/server_catalog.h"
+#include "testserver/engine/session_cursors.h"
 #include "testserver/engine/session_variables.h"
+#include "testserver/engine/temporary_tables.h"
 
 #include <memory>
 
@@ -48,6 +50,9 @@ private:
     void run(const SetVariable& statement, StatementOutcome& outcome);
     void run(const SelectAssign& statement, StatementOutcome& outcome);
     void run(const FlowControl& statement, StatementOutcome& outcome);
+    void run(const DeclareCursor& statement, StatementOutcome& outcome);
+    void run(const CursorStatement& statement, StatementOutcome& outcome);
+    void run(const FetchCursor& statement, StatementOutcome& outcome);
     // Statements that run other statements, each with its own outcome.
     void runLoop(const WhileLoop& loop, int line, std::vector<StatementOutcome>& outcomes);
     void runString(const ExecString& statement, int line, std::vector<StatementOutcome>& outcomes);
@@ -87,6 +92,8 @@ private:
     std::unique_ptr<CatalogDb> m_db;
     DatabaseUse m_use; // the current database cannot be dropped
     SessionVariables m_variables;
+    SessionCursors m_cursors;
+    TemporaryTables m_temporary;
     bool m_writeTransaction = false; // SQLite transaction opened for a client's transaction
     bool m_noCount = false;
     bool m_formatOnly = false;

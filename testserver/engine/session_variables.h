@@ -2,7 +2,10 @@
 
 #include "testserver/engine/local_variables.h"
 
+#include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace testserver {
 
@@ -17,6 +20,12 @@ struct SessionVariables {
     long long textsize = 4096;
     long long rowcount = 0;
     int error = 0;
+    int fetchStatus = 0;      // the last FETCH's on any cursor
+    long long cursorRows = 0; // rows of the cursor opened last
+    // CURSOR_STATUS(scope, name)
+    std::function<int(const std::string&, const std::string&)> cursorStatus;
+    // OBJECT_ID of a temporary table (#t, tempdb..#t)
+    std::function<std::optional<long long>(std::string_view)> temporaryObjectId;
     LocalVariables locals;                        // the running batch's @variables
     const DatabaseDirectory* directory = nullptr; // for DB_ID
 };

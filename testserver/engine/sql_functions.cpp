@@ -7,6 +7,7 @@
 #include "testserver/engine/name_collation.h"
 #include "testserver/engine/property_functions.h"
 #include "testserver/engine/sql_function_support.h"
+#include "testserver/engine/temporary_tables.h"
 
 #include <sqlite3.h>
 
@@ -26,10 +27,30 @@ const SessionVariables& variablesOf(sqlite3_context* context) {
 void objectId(sqlite3_context* context, int, sqlite3_value** arguments) {
     std::optional<std::string> name = textArgument(arguments[0]);
     std::optional<std::string> id;
-    if (name)
+    const SessionVariables& variables = variablesOf(context);
+    if (name && isTemporaryName(*name)) {
+        // Temporary tables are tempdb's, not the current database's.
+        std::optional<long long> temporary;
+        if (variables.temporaryObjectId)
+            temporary = variables.temporaryObjectId(*name);
+        if (temporary)
+            id = std::to_string(*temporary);
+    } else if (name) {
         id = lookUp(context, "SELECT id FROM sysobjects WHERE name = ?", objectPartOfName(*name));
+    }
     if (id)
         sqlite3_result_int64(context, std::stoll(*id));
+    else
+        sqlite3_result_null(context);
+}
+
+void objectName(sqlite3_context* context, int, sqlite3_value** arguments) {
+    std::optional<std::string> id = textArgument(arguments[0]);
+    std::optional<std::string> name;
+    if (id)
+        name = lookUp(context, "SELECT name FROM sysobjects WHERE id = ?", *id);
+    if (name)
+        resultText(context, *name);
     else
         sqlite3_result_null(context);
 }
@@ -118,11 +139,22 @@ void length(sqlite3_context* context, int, sqlite3_value** arguments) {
     sqlite3_result_int64(context, count);
 }
 
+void cursorStatus(sqlite3_context* context, int, sqlite3_value** arguments) {
+    std::optional<std::string> scope = textArgument(arguments[0]);
+    std::optional<std::string> name = textArgument(arguments[1]);
+    const SessionVariables& variables = variablesOf(context);
+    if (!scope || !name || !variables.cursorStatus)
+        sqlite3_result_null(context);
+    else
+        sqlite3_result_int(context, variables.cursorStatus(*scope, *name));
+}
+
 } // namespace
 
 void registerSqlFunctions(CatalogDb& db, const SessionVariables& variables) {
     static const SqlFunction functions[] = {
         {"object_id", 1, objectId},
+        {"object_name", 1, objectName},
         {"objectproperty", 2, objectProperty},
         {"ident_seed", 1, identitySeed},
         {"ident_incr", 1, identityIncrement},
@@ -139,6 +171,7 @@ void registerSqlFunctions(CatalogDb& db, const SessionVariables& variables) {
         {"isnull", 2, isNull},
         {"tsql_isnull", 2, isNull},
         {"len", 1, length},
+        {"cursor_status", 2, cursorStatus},
     };
     registerFunctions(db, functions, const_cast<SessionVariables*>(&variables));
     registerExpressionFunctions(db, variables);

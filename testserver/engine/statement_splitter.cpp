@@ -6,12 +6,13 @@ namespace testserver {
 
 namespace {
 
-constexpr std::array<std::string_view, 34> kStatementKeywords{
-    "select",     "use",    "set",      "create",  "alter",     "drop",     "exec",
-    "execute",    "insert", "update",   "delete",  "declare",   "print",    "if",
-    "begin",      "commit", "rollback", "save",    "while",     "return",   "grant",
-    "revoke",     "deny",   "truncate", "dbcc",    "raiserror", "waitfor",  "goto",
-    "checkpoint", "backup", "restore",  "setuser", "break",     "continue",
+constexpr std::array<std::string_view, 38> kStatementKeywords{
+    "select",     "use",    "set",        "create",  "alter",     "drop",     "exec",
+    "execute",    "insert", "update",     "delete",  "declare",   "print",    "if",
+    "begin",      "commit", "rollback",   "save",    "while",     "return",   "grant",
+    "revoke",     "deny",   "truncate",   "dbcc",    "raiserror", "waitfor",  "goto",
+    "checkpoint", "backup", "restore",    "setuser", "break",     "continue", "open",
+    "close",      "fetch",  "deallocate",
 };
 
 // Object kinds that DROP/ALTER name when they begin a statement of their own.
@@ -122,6 +123,9 @@ private:
         if ((first.is("grant") || first.is("revoke") || first.is("deny")) &&
             (previous.isSymbol(",") || previous.is("grant") || previous.is("revoke") ||
              previous.is("deny") || previous.is("for")))
+            return false;
+        // DECLARE c CURSOR FOR SELECT ... [FOR UPDATE]: the cursor's query.
+        if (first.is("declare") && previous.is("for"))
             return false;
         if (token.is("select"))
             return !(previous.is("union") || previous.is("all") || previous.is("except") ||
