@@ -118,6 +118,16 @@ void refuseView(CatalogDb& db, const CatalogDbError& error) {
                                      "'); the catalog holds no table data");
 }
 
+// Prepares a rewritten SELECT; anything after its one statement is a syntax
+// error, as SQL Server reports it.
+CatalogStatement prepareOneStatement(EmptyTableStandIns& standIns, const std::string& sql) {
+    CatalogStatement statement = standIns.prepare(sql);
+    for (char c : statement.tail())
+        if (static_cast<unsigned char>(c) > ' ' && c != ';')
+            throw messages::syntaxNear(statement.tail());
+    return statement;
+}
+
 } // namespace
 
 ResultSet runSelect(CatalogDb& db, std::string_view sql, const SessionVariables& variables,
@@ -126,10 +136,7 @@ ResultSet runSelect(CatalogDb& db, std::string_view sql, const SessionVariables&
     ResultSet result;
     EmptyTableStandIns standIns(db);
     try {
-        CatalogStatement statement = standIns.prepare(rewritten);
-        for (char c : statement.tail())
-            if (static_cast<unsigned char>(c) > ' ' && c != ';')
-                throw messages::syntaxNear(statement.tail());
+        CatalogStatement statement = prepareOneStatement(standIns, rewritten);
         std::set<std::string> aliases = selectListAliases(sql);
         int count = statement.columnCount();
         std::vector<ColumnShape> shapes;
@@ -205,10 +212,7 @@ std::vector<std::vector<SqlValue>> selectValues(CatalogDb& db, std::string_view 
     std::vector<std::vector<SqlValue>> rows;
     EmptyTableStandIns standIns(db);
     try {
-        CatalogStatement statement = standIns.prepare(rewritten);
-        for (char c : statement.tail())
-            if (static_cast<unsigned char>(c) > ' ' && c != ';')
-                throw messages::syntaxNear(statement.tail());
+        CatalogStatement statement = prepareOneStatement(standIns, rewritten);
         int count = statement.columnCount();
         while (statement.step()) {
             std::vector<SqlValue> row;
