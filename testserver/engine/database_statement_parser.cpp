@@ -40,7 +40,7 @@ long long pages(TokenCursor& cursor, bool* percent = nullptr) {
 }
 
 struct FileOptions {
-    DatabaseFileSpec spec;
+    DatabaseFileSpec file;
     bool nameGiven = false;
     bool filenameGiven = false;
     bool sizeGiven = false;
@@ -56,22 +56,22 @@ FileOptions fileSpec(TokenCursor& cursor) {
         const Token& option = cursor.next();
         cursor.expectSymbol("=");
         if (option.is("name")) {
-            options.spec.name = valueOf(cursor.next());
+            options.file.name = valueOf(cursor.next());
             options.nameGiven = true;
         } else if (option.is("filename")) {
             const Token& file = cursor.next();
             if (!file.isString())
                 throw TokenCursor::unexpected(file);
-            options.spec.filename = file.value;
+            options.file.filename = file.value;
             options.filenameGiven = true;
         } else if (option.is("size")) {
-            options.spec.size = pages(cursor);
+            options.file.size = pages(cursor);
             options.sizeGiven = true;
         } else if (option.is("maxsize")) {
-            options.spec.maxsize = cursor.accept("unlimited") ? -1 : pages(cursor);
+            options.file.maxsize = cursor.accept("unlimited") ? -1 : pages(cursor);
             options.maxsizeGiven = true;
         } else if (option.is("filegrowth")) {
-            options.spec.growth = pages(cursor, &options.spec.growthInPercent);
+            options.file.growth = pages(cursor, &options.file.growthInPercent);
             options.growthGiven = true;
         } else if (option.is("newname")) {
             throw messages::notSupported("renaming a database file");
@@ -90,10 +90,10 @@ DatabaseFileSpec declaredFile(TokenCursor& cursor, const std::string& database, 
         throw ServerError(messages::make(
             5105, 16, "Device activation error. The physical file name '' may be incorrect."));
     if (!options.nameGiven)
-        options.spec.name = log ? database + "_log" : database;
-    options.spec.log = log;
-    options.spec.groupid = log ? 0 : groupid;
-    return options.spec;
+        options.file.name = log ? database + "_log" : database;
+    options.file.log = log;
+    options.file.groupid = log ? 0 : groupid;
+    return options.file;
 }
 
 // ALTER DATABASE ... SET options as the sp_dboption options they stand for.
@@ -213,7 +213,7 @@ Command parseDatabaseStatement(TokenCursor& cursor) {
                     5035, 16, "ALTER DATABASE MODIFY FILE requires the NAME of the file."));
             if (options.filenameGiven)
                 throw messages::notSupported("moving a database file (MODIFY FILE ... FILENAME)");
-            alter.modifiedFile = options.spec;
+            alter.modifiedFile = options.file;
             alter.sizeGiven = options.sizeGiven;
             alter.maxsizeGiven = options.maxsizeGiven;
             alter.growthGiven = options.growthGiven;

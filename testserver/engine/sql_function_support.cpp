@@ -75,5 +75,4 @@ std::optional<std::string> lookUp(sqlite3_context* context, const char* sql,
     return result;
 }
 
-
 } // namespace testserver
