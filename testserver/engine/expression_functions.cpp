@@ -7,6 +7,7 @@
 #include "testserver/engine/name_collation.h"
 #include "testserver/engine/sql_function_support.h"
 #include "testserver/engine/sql_value.h"
+#include "testserver/engine/utf8_text.h"
 
 #include <sqlite3.h>
 
@@ -293,7 +294,7 @@ void quoteName(sqlite3_context* context, int count, sqlite3_value** arguments) {
     std::optional<std::string> name = textArgument(arguments[0]);
     std::string quote = count > 1 ? textArgument(arguments[1]).value_or("") : "[";
     if (!name || quote.size() != 1 ||
-        std::string_view("[]'\"").find(quote[0]) == std::string::npos || name->size() > 128) {
+        std::string_view("[]'\"").find(quote[0]) == std::string::npos || utf16Length(*name) > 128) {
         sqlite3_result_null(context);
         return;
     }
