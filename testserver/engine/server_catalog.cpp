@@ -342,12 +342,11 @@ void attachServerTables(CatalogDb& session, const std::optional<int>& dbid) {
                     id);
 }
 
-bool readsServerTables(std::string_view sql) {
-    std::string lower = asciiLower(sql);
+bool readsServerTables(std::string_view lowerCaseSql) {
     for (std::string_view name :
          {"sysdatabases", "sysaltfiles", "syslogins", "syslanguages", "sysfiles", "sysfilegroups",
           "db_id", "db_name", "databaseproperty", "suser_sid", "suser_sname"})
-        if (lower.find(name) != std::string::npos)
+        if (lowerCaseSql.find(name) != std::string::npos)
             return true;
     return false;
 }

@@ -44,9 +44,9 @@ private:
 // and sysfilegroups as views over it.
 void attachServerTables(CatalogDb& session, const std::optional<int>& dbid);
 
-// Whether a statement reads server-level tables or functions, so that the
-// session's copy must be refreshed first.
-bool readsServerTables(std::string_view sql);
+// Whether a statement, given in lower case, reads server-level tables or
+// functions, so that the session's copy must be refreshed first.
+bool readsServerTables(std::string_view lowerCaseSql);
 
 // The default files of a database: NAME.mdf and NAME_log.ldf in the data
 // directory.

@@ -66,9 +66,10 @@ void SessionImpl::open(const std::optional<DatabaseFile>& database) {
 }
 
 void SessionImpl::refreshServerTables(std::string_view sql) {
-    if (asciiLower(sql).find("tempdb") != std::string::npos)
+    const std::string lower = asciiLower(sql);
+    if (lower.find("tempdb") != std::string::npos)
         m_temporary.copyInto(*m_db);
-    if (!readsServerTables(sql))
+    if (!readsServerTables(lower))
         return;
     m_server.reconcile();
     m_server.copyInto(*m_db);
