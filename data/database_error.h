@@ -29,4 +29,11 @@ private:
     long m_nativeError;
 };
 
+// The user asked a running step to stop (Ctrl-C, the window's cancel); it
+// stopped at a point where nothing was left half done.
+class OperationStopped : public std::runtime_error {
+public:
+    OperationStopped() : std::runtime_error("stopped on request") {}
+};
+
 } // namespace dbc

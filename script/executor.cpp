@@ -8,10 +8,15 @@
 namespace dbc {
 
 ExecutionReport runStatements(Connection& target, const std::vector<std::string>& statements,
-                              const std::function<void(std::size_t number)>& before) {
+                              const std::function<void(std::size_t number)>& before,
+                              const std::function<bool()>& stopRequested) {
     ExecutionReport report;
     report.statementCount = statements.size();
     for (std::size_t i = 0; i < statements.size(); ++i) {
+        if (stopRequested && stopRequested()) {
+            report.stoppedBefore = i + 1;
+            break;
+        }
         if (before)
             before(i + 1);
         testPoint("execute-statement");

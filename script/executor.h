@@ -34,15 +34,21 @@ struct ExecutionReport {
     // The number (from 1) of the statement at which the connection to the
     // server was lost, 0 when it held. The statements after it were not run.
     std::size_t connectionLostAt = 0;
+    // The number (from 1) of the first statement not run because a stop was
+    // requested before it, 0 when the run was not stopped.
+    std::size_t stoppedBefore = 0;
 };
 
 // Executes the statements on `target` in list order, each as one command,
 // calling `before` with the statement's number (from 1) first. A statement
 // the server refuses is recorded and execution goes on with the next; a lost
 // connection (SQLSTATE class 08) is recorded as that statement's failure and
-// ends the run, since nothing more can reach the server.
+// ends the run, since nothing more can reach the server. `stopRequested` is
+// asked before each statement; when it answers true the run ends there, with
+// that statement's number in stoppedBefore.
 ExecutionReport runStatements(Connection& target, const std::vector<std::string>& statements,
-                              const std::function<void(std::size_t number)>& before = {});
+                              const std::function<void(std::size_t number)>& before = {},
+                              const std::function<bool()>& stopRequested = {});
 
 // runStatements(), its failures only.
 std::vector<ExecutionFailure>

@@ -1,6 +1,7 @@
 #include "snapshot/capture.h"
 
 #include "catalog/server_reader.h"
+#include "data/database_error.h"
 #include "data/sql_text.h"
 #include "snapshot/snapshot_store.h"
 
@@ -14,6 +15,14 @@ enum StoreTable { SourceTable, SourceIndex, SourceSp, SourceView, SourceTR, Sour
 int lastPosition(std::size_t count, bool countIsMaximum) {
     auto n = static_cast<int>(count);
     return countIsMaximum ? n : n - 1;
+}
+
+// One row or object is done: tells the observer, then stops the capture when
+// asked to. The store transaction is then rolled back by its owner.
+void advance(CaptureObserver& observer) {
+    observer.advanced();
+    if (observer.stopRequested())
+        throw OperationStopped();
 }
 
 void startStep(CaptureObserver& observer, CaptureStep step, std::size_t count,
@@ -34,7 +43,7 @@ std::size_t captureColumns(Connection& source, SnapshotStore& store, CaptureObse
             // The store keeps table names without control bytes at their ends.
             column.table = std::string(trimControl(column.table));
             store.appendColumn(column);
-            observer.advanced();
+            advance(observer);
         }
     }
     return count;
@@ -53,7 +62,7 @@ std::size_t captureIndexKeys(Connection& source, SnapshotStore& store, CaptureOb
         for (const Index& index : table.indexes) {
             for (const IndexKey& key : index.keys) {
                 store.appendIndexKey(index, key);
-                observer.advanced();
+                advance(observer);
             }
         }
     }
@@ -67,7 +76,7 @@ std::size_t captureModules(Connection& source, SnapshotStore& store, CaptureObse
     const std::vector<std::string> names = readModuleNames(source, kind);
     startStep(observer, step, names.size(), true);
     const std::vector<ModuleText> modules =
-        readModuleTexts(source, names, unreadable, [&observer] { observer.advanced(); });
+        readModuleTexts(source, names, unreadable, [&observer] { advance(observer); });
     std::size_t written = 0;
     for (const ModuleText& module : modules) {
         for (const std::string& row : module.rows)
@@ -85,7 +94,7 @@ std::size_t captureDefaults(Connection& source, SnapshotStore& store, CaptureObs
         // The store keeps a definition without control bytes at its ends.
         constraint.value = std::string(trimControl(constraint.value));
         store.appendDefault(constraint);
-        observer.advanced();
+        advance(observer);
     }
     return defaults.size();
 }

@@ -26,6 +26,9 @@ public:
     virtual void advanced() = 0;
     // The column rows are written (the count label may be refreshed).
     virtual void columnRowsWritten() {}
+    // Asked between rows and objects: true stops the capture, which then
+    // throws OperationStopped and leaves the previous snapshot as it was.
+    virtual bool stopRequested() { return false; }
 };
 
 // What a finished capture wrote.

@@ -58,9 +58,10 @@ ExecutionReport Workflow::execute(ScriptBuffer& script, WorkflowObserver& observ
         return {};
     m_connection->setQueryTimeout(m_statementTimeoutSeconds);
     const auto& statements = script.statements();
-    ExecutionReport report = runStatements(*m_connection, statements, [&](std::size_t number) {
-        observer.executingStatement(number, statements.size());
-    });
+    ExecutionReport report = runStatements(
+        *m_connection, statements,
+        [&](std::size_t number) { observer.executingStatement(number, statements.size()); },
+        [&] { return observer.stopRequested(); });
     script.setDisplayText(failureReport(report));
     return report;
 }
