@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fstream>
 #include <thread>
 
 namespace dbc {
@@ -162,6 +163,45 @@ TEST_F(InterruptedRun, APasswordTypedAtThePromptIsUsed) {
     EXPECT_NE(result.out.find("echo=on"), std::string::npos) << result.out;
     EXPECT_EQ(result.out.find("Login failed"), std::string::npos) << result.out;
     EXPECT_EQ(result.out.find(password), std::string::npos) << "the password was echoed";
+}
+
+// A capture whose snapshot's disk fills up: the store's failure, naming the
+// folder whose disk is full, never the source's. The disk is a small tmpfs in
+// a mount namespace of the program's own.
+TEST(CaptureOnAFullDisk, NamesTheSnapshotsDiskNotTheSource) {
+    TempDir dir;
+    const fs::path script = dir.path() / "many.sql";
+    {
+        std::ofstream out(script);
+        for (int i = 0; i < 200; ++i) {
+            out << "CREATE PROCEDURE p" << i << " AS\n  SELECT 0";
+            for (int j = 1; j < 300; ++j)
+                out << ", " << j;
+            out << "\nGO\n";
+        }
+    }
+    test::loadCatalog(dir.path() / "data", "many", script);
+    TestServerProcess server(dir.path() / "data", {"--user", "sa", "--password", password});
+    const fs::path small = dir.path() / "small";
+    fs::create_directory(small);
+    auto full = test::runCommand(
+        {"unshare", "--mount", "/bin/sh", "-c",
+         "mount -t tmpfs -o size=64k tmpfs \"$1\" || exit 99; shift; exec \"$@\"", "sh", small,
+         DBCOMPARE_TESTPOINTS_PATH, "capture", "-S", server.serverName(), "-d", "many", "-U", "sa",
+         "-P", password, "--store", small / "Source.mdb"},
+        {"DBCOMPARE_PASSWORD"});
+    if (full.exitCode == 99 || full.err.find("unshare: ") == 0)
+        GTEST_SKIP() << "needs a mount namespace to make a small disk: " << full.err;
+    EXPECT_EQ(full.exitCode, 3) << full.err;
+    EXPECT_NE(full.err.find("the snapshot is unchanged: the snapshot file " +
+                            (small / "Source.mdb").string() +
+                            " cannot be written: the disk "
+                            "that holds " +
+                            small.string() + " is full"),
+              std::string::npos)
+        << full.err;
+    EXPECT_EQ(full.err.find("reading the source"), std::string::npos) << full.err;
+    EXPECT_EQ(lineCount(full.err), 1u) << full.err;
 }
 
 } // namespace
