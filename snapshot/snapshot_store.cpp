@@ -250,11 +250,7 @@ void SnapshotStore::addMissingColumns() {
 }
 
 void SnapshotStore::execute(const std::string& sql) {
-    try {
-        m_connection->execute(sql);
-    } catch (const DatabaseError& e) {
-        throw StoreError(storeFaultMessage(m_nameInMessages, e));
-    }
+    m_connection->execute(sql);
 }
 
 SnapshotStore::Transaction::Transaction(SnapshotStore& store) : m_store(store) {
