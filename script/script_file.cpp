@@ -65,27 +65,54 @@ bool isUseStatement(const std::string& statement) {
            !isLetter(statement[i + 3]) && statement[i + 3] != '_';
 }
 
+// The most UTF-16 code units one literal holds: 4,000 is what an nvarchar
+// literal holds on every SQL Server version; EXEC joins the literals
+// without a limit.
+constexpr std::size_t kLiteralUnits = 4000;
+
+// How many UTF-16 code units the character whose UTF-8 form starts with
+// `lead` takes: 2 beyond the Basic Multilingual Plane, 0 for a continuation
+// byte (counted with its lead).
+std::size_t utf16Units(char lead) {
+    const auto byte = static_cast<unsigned char>(lead);
+    if ((byte & 0xC0) == 0x80)
+        return 0;
+    return byte >= 0xF0 ? 2 : 1;
+}
+
 // EXEC (N'...' + N'...'): the statement's characters in literals, each
 // quote doubled. A literal ends after each line end (CR, LF or CR LF), so
 // the next line of the file begins with the quote that closes it; before a
 // line end that follows a backslash, which would join the two lines inside
-// a literal; and between "$" and "(".
+// a literal; between "$" and "("; and before it would exceed 4,000 code
+// units, never inside a character.
 std::string execForm(const std::string& statement) {
     std::string out = "EXEC (N'";
-    const auto nextLiteral = [&out] { out += "' + N'"; };
+    std::size_t units = 0;
+    const auto nextLiteral = [&out, &units] {
+        out += "' + N'";
+        units = 0;
+    };
+    const auto append = [&](char c) {
+        const std::size_t size = utf16Units(c);
+        if (size > 0 && units + size > kLiteralUnits)
+            nextLiteral();
+        units += size;
+        out += c;
+    };
     for (std::size_t i = 0; i < statement.size(); ++i) {
         const char c = statement[i];
         if (c == '\r' || c == '\n') {
             if (i > 0 && statement[i - 1] == '\\')
                 nextLiteral();
-            out += c;
+            append(c);
             if (c == '\r' && i + 1 < statement.size() && statement[i + 1] == '\n')
-                out += statement[++i];
+                append(statement[++i]);
             if (i + 1 < statement.size())
                 nextLiteral();
             continue;
         }
-        out += c;
+        append(c);
         if (c == '\'')
             out += '\'';
         else if (c == '$' && i + 1 < statement.size() && statement[i + 1] == '(')

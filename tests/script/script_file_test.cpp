@@ -63,6 +63,75 @@ TEST(ScriptFile, NoLineButItsOwnSeparatorsReadsAsAClientCommand) {
     EXPECT_EQ(text.rfind("use hrms\nGo\n", 0), 0u);
 }
 
+// The literals of an EXEC (N'...' + N'...') form, quotes undoubled; empty
+// when `form` is not one.
+std::vector<std::string> literalsOf(const std::string& form) {
+    std::vector<std::string> literals;
+    if (form.rfind("EXEC (N'", 0) != 0)
+        return literals;
+    std::size_t i = 8;
+    for (;;) {
+        std::string literal;
+        while (i < form.size()) {
+            if (form[i] == '\'' && i + 1 < form.size() && form[i + 1] == '\'') {
+                literal += '\'';
+                i += 2;
+            } else if (form[i] == '\'') {
+                break;
+            } else {
+                literal += form[i++];
+            }
+        }
+        literals.push_back(literal);
+        if (form.compare(i, 6, "' + N'") == 0) {
+            i += 6;
+            continue;
+        }
+        EXPECT_EQ(form.substr(i), "')");
+        return literals;
+    }
+}
+
+std::size_t utf16Length(const std::string& text) {
+    std::size_t units = 0;
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte & 0xC0) != 0x80)
+            units += byte >= 0xF0 ? 2 : 1;
+    }
+    return units;
+}
+
+// What the server receives is the statement itself, in literals an nvarchar
+// constant holds on every version, each a whole number of characters.
+TEST(ScriptFile, TheExecFormCarriesTheStatementUnchanged) {
+    std::vector<std::string> statements;
+    for (const CaseLine& c : cases()) {
+        if (c.fields[0] == "form")
+            statements.push_back(c.fields[1]);
+    }
+    const std::string wide = "\xf0\x9f\x98\x80"; // beyond the BMP: two units
+    statements.push_back("CREATE PROCEDURE p AS\nGO\n-- " + std::string(3995, 'x') + wide +
+                         std::string(5000, '\'') + "\n" + std::string(4000, 'y'));
+    std::size_t execForms = 0;
+    for (const std::string& statement : statements) {
+        const std::string form = fileFormOfStatement(statement);
+        const auto literals = literalsOf(form);
+        if (literals.empty()) {
+            EXPECT_EQ(form, statement);
+            continue;
+        }
+        ++execForms;
+        std::string joined;
+        for (const std::string& literal : literals) {
+            EXPECT_LE(utf16Length(literal), 4000u);
+            joined += literal;
+        }
+        EXPECT_EQ(joined, statement);
+    }
+    EXPECT_GE(execForms, 5u);
+}
+
 TEST(ScriptFile, NoStatementsMakeAnEmptyFile) {
     EXPECT_EQ(scriptFileText({}), "");
 }
