@@ -53,7 +53,12 @@ std::string visibleControls(std::string_view text, bool keepLineBreaks) {
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         const auto c = static_cast<unsigned char>(text[i]);
-        if (c == '\t' || (c == '\n' && keepLineBreaks) || (c >= 0x20 && c < 0x7F)) {
+        // A CR right before a LF ends a line as the LF does (a script's
+        // CR LF); alone it would let the text overwrite its own line.
+        const bool lineEnd =
+            keepLineBreaks &&
+            (c == '\n' || (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n'));
+        if (c == '\t' || lineEnd || (c >= 0x20 && c < 0x7F)) {
             out += text[i++];
             continue;
         }
