@@ -48,7 +48,8 @@ constexpr std::array kOptions{
     OptionSpec{Option::Store, 0, "store", "FILE",
                "snapshot file (default: Source.mdb beside the program)"},
     OptionSpec{Option::Output, 'o', "output", "FILE",
-               "write the script to FILE, not to standard output"},
+               "write the script to FILE, not to standard output; either way each "
+               "statement is its own batch, for sqlcmd, osql or tsql"},
     OptionSpec{Option::DryRun, 0, "dry-run", "", "print the statements instead of running them"},
     OptionSpec{Option::Input, 'i', "input", "FILE", "read the command text from FILE"},
     OptionSpec{Option::LoginTimeout, 0, "login-timeout", "S",
@@ -297,11 +298,15 @@ std::string programHelp() {
             "process list;\n--password-file FILE (readable by its owner only) or the "
             "environment variable\nDBCOMPARE_PASSWORD are not; without any of them it is "
             "asked for at the terminal.\n";
-    text += "\nExit status: 0 success; 1 the server refused one or more statements; 2 usage "
-            "error,\nor the script file cannot be written; 3 connection, login, timeout or "
-            "snapshot file\nfailure, or a connection lost during execute; 4 standard output "
-            "cannot be written\n(a full disk, a closed pipe); 5 stopped on request (Ctrl-C or "
-            "SIGTERM during\nexecute, Ctrl-C or Ctrl-D at the password prompt).\n";
+    text += "\nExit status:\n"
+            "  0  success\n"
+            "  1  the server refused one or more statements\n"
+            "  2  usage error, a refused password file, or the script file cannot be written\n"
+            "  3  connection, login, timeout or snapshot file failure, or a connection lost\n"
+            "     during execute\n"
+            "  4  standard output cannot be written (a full disk, a closed pipe)\n"
+            "  5  stopped on request: Ctrl-C or SIGTERM during execute, Ctrl-C or Ctrl-D at\n"
+            "     the password prompt\n";
     return text;
 }
 
