@@ -23,7 +23,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <iostream>
 #include <optional>
 #include <sstream>
 
