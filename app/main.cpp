@@ -6,7 +6,23 @@
 
 #include <QApplication>
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace {
+
+bool setInEnvironment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+// Qt ends the program with an abort when it finds no display to show the
+// window on; the user is told instead, and pointed at the command line. A
+// platform chosen in QT_QPA_PLATFORM (offscreen, vnc) is left to Qt.
+bool noDisplay() {
+    return !setInEnvironment("QT_QPA_PLATFORM") && !setInEnvironment("DISPLAY") &&
+           !setInEnvironment("WAYLAND_DISPLAY");
+}
 
 // The window program: the application object, the main window btnExec over
 // Source.mdb beside the executable, and the event loop until the window is
@@ -25,5 +41,12 @@ int main(int argc, char* argv[]) {
     // Subcommands run without a display, before any QApplication exists.
     if (argc > 1)
         return dbc::runCommandLine(argc, argv);
+    if (noDisplay()) {
+        std::fputs("dbcompare: there is no display to open the window on (neither DISPLAY nor "
+                   "WAYLAND_DISPLAY is set); to work without one, give a subcommand: see "
+                   "dbcompare --help\n",
+                   stderr);
+        return 2;
+    }
     return runWindow(argc, argv);
 }

@@ -15,6 +15,7 @@ enum class Option {
     Database,
     User,
     Password,
+    PasswordFile,
     Store,
     Output,
     DryRun,
@@ -39,11 +40,16 @@ constexpr std::array kOptions{
     OptionSpec{Option::Database, 'd', "database", "NAME", "database name (default hrms)"},
     OptionSpec{Option::User, 'U', "user", "LOGIN", "login name (default Sa)"},
     OptionSpec{Option::Password, 'P', "password", "PASSWORD",
-               "password (else $DBCOMPARE_PASSWORD, else asked at the terminal)"},
+               "password; other users can see it in the process list, so prefer "
+               "--password-file, $DBCOMPARE_PASSWORD or the prompt at the terminal"},
+    OptionSpec{Option::PasswordFile, 0, "password-file", "FILE",
+               "read the password from the first line of FILE, which only its owner may "
+               "read (chmod 600)"},
     OptionSpec{Option::Store, 0, "store", "FILE",
                "snapshot file (default: Source.mdb beside the program)"},
     OptionSpec{Option::Output, 'o', "output", "FILE",
-               "write the script to FILE, not to standard output"},
+               "write the script to FILE, not to standard output; either way each "
+               "statement is its own batch, for sqlcmd, osql or tsql"},
     OptionSpec{Option::DryRun, 0, "dry-run", "", "print the statements instead of running them"},
     OptionSpec{Option::Input, 'i', "input", "FILE", "read the command text from FILE"},
     OptionSpec{Option::LoginTimeout, 0, "login-timeout", "S",
@@ -69,23 +75,25 @@ const std::vector<SubcommandSpec>& subcommands() {
         {Subcommand::Capture,
          "capture",
          "read the source database's catalog into the snapshot file",
-         {Server, Database, User, Password, Store, LoginTimeout, QueryTimeout, Help},
+         {Server, Database, User, Password, PasswordFile, Store, LoginTimeout, QueryTimeout, Help},
          {}},
         {Subcommand::Compare,
          "compare",
          "compare the target database with the snapshot and write the script",
-         {Server, Database, User, Password, Store, Output, LoginTimeout, QueryTimeout, Help},
+         {Server, Database, User, Password, PasswordFile, Store, Output, LoginTimeout, QueryTimeout,
+          Help},
          {}},
         {Subcommand::Execute,
          "execute",
          "compare, then run the script's statements against the target",
-         {Server, Database, User, Password, Store, DryRun, LoginTimeout, QueryTimeout,
+         {Server, Database, User, Password, PasswordFile, Store, DryRun, LoginTimeout, QueryTimeout,
           StatementTimeout, Help},
          {}},
         {Subcommand::ExecOne,
          "exec-one",
          "run one command against the database",
-         {Server, Database, User, Password, Input, LoginTimeout, StatementTimeout, Help},
+         {Server, Database, User, Password, PasswordFile, Input, LoginTimeout, StatementTimeout,
+          Help},
          "SQL"},
         {Subcommand::Show, "show", "tell what the snapshot file holds", {Store, Help}, {}},
     };
@@ -221,6 +229,12 @@ void setOption(ParsedCommand& parsed, const OptionSpec& known, const std::string
         c.password = value;
         c.passwordGiven = true;
         break;
+    case Option::PasswordFile:
+        if (value.empty())
+            throw CommandLineError("the password file (--password-file) is empty (" +
+                                   argumentNumber(index) + ")");
+        c.passwordFile = value;
+        break;
     case Option::Store:
         parsed.store = value;
         break;
@@ -280,6 +294,19 @@ std::string programHelp() {
         text += "  " + name + std::string(sub.summary) + "\n";
     }
     text += "\nOptions: -h, --help (also after a subcommand), --version\n";
+    text += "\nThe password: -P PASSWORD is visible to other users of this machine in the "
+            "process list;\n--password-file FILE (readable by its owner only) or the "
+            "environment variable\nDBCOMPARE_PASSWORD are not; without any of them it is "
+            "asked for at the terminal.\n";
+    text += "\nExit status:\n"
+            "  0  success\n"
+            "  1  the server refused one or more statements\n"
+            "  2  usage error, a refused password file, or the script file cannot be written\n"
+            "  3  connection, login, timeout or snapshot file failure, or a connection lost\n"
+            "     during execute\n"
+            "  4  standard output cannot be written (a full disk, a closed pipe)\n"
+            "  5  stopped on request: Ctrl-C or SIGTERM during execute, Ctrl-C or Ctrl-D at\n"
+            "     the password prompt\n";
     return text;
 }
 
@@ -373,6 +400,8 @@ ParsedCommand parseArguments(const std::vector<std::string>& arguments) {
         setOption(parsed, *known, *value, i);
     }
 
+    if (parsed.connection.passwordGiven && !parsed.connection.passwordFile.empty())
+        throw CommandLineError(context + "give the password with -P or --password-file, not both");
     if (parsed.subcommand == Subcommand::ExecOne) {
         if (sqlGiven && !parsed.inputFile.empty())
             throw CommandLineError(context + "give the command text or -i FILE, not both");

@@ -15,6 +15,7 @@ struct ConnectionOptions {
     std::string user = "Sa";
     std::string password;
     bool passwordGiven = false;
+    std::string passwordFile; // --password-file: read when connecting
     ConnectionTimeouts timeouts;
     // For the statements execute and exec-one run; 0: no limit.
     int statementTimeoutSeconds = 0;

@@ -3,33 +3,50 @@
 #include "cli/argument_parser.h"
 #include "cli/commands.h"
 #include "cli/exit_status.h"
+#include "cli/standard_output.h"
 
 #include <csignal>
-#include <iostream>
+#include <string>
 
 namespace dbc {
+
+namespace {
+
+int printed(const std::string& text) {
+    try {
+        cli::writeStandardOutput(text);
+        return cli::Success;
+    } catch (const cli::StandardOutputError& error) {
+        cli::writeStandardError("dbcompare: " + std::string(error.what()) + "\n");
+        return cli::OutputFailure;
+    }
+}
+
+} // namespace
 
 int runCommandLine(int argc, char** argv) {
     // Beyond the file size limit a write then fails with its reason
     // ("File too large") instead of the signal ending the program mid-file.
     std::signal(SIGXFSZ, SIG_IGN);
+    // A reader that went away (a closed pipe) makes a write fail with its
+    // reason, reported like any other failed write, instead of ending the
+    // program silently.
+    std::signal(SIGPIPE, SIG_IGN);
     std::vector<std::string> arguments(argv + 1, argv + argc);
     cli::ParsedCommand command;
     try {
         command = cli::parseArguments(arguments);
     } catch (const cli::CommandLineError& error) {
-        std::cerr << "dbcompare: " << error.what() << '\n';
+        cli::writeStandardError("dbcompare: " + std::string(error.what()) + "\n");
         return cli::UsageError;
     }
 
     cli::Commands commands(command.connection, command.store);
     switch (command.subcommand) {
     case cli::Subcommand::Help:
-        std::cout << command.helpText;
-        return cli::Success;
+        return printed(command.helpText);
     case cli::Subcommand::Version:
-        std::cout << "dbcompare " << DBCOMPARE_VERSION << '\n';
-        return cli::Success;
+        return printed("dbcompare " DBCOMPARE_VERSION "\n");
     case cli::Subcommand::Capture:
         return commands.capture();
     case cli::Subcommand::Compare:

@@ -3,11 +3,16 @@
 #include "cli/exit_status.h"
 #include "cli/odbc_driver.h"
 #include "cli/output_file.h"
+#include "cli/password_file.h"
 #include "cli/password_prompt.h"
+#include "cli/standard_output.h"
+#include "cli/stop_signals.h"
 #include "cli/terminal_progress.h"
+#include "cli/terminal_text.h"
 #include "data/database_error.h"
 #include "data/test_point.h"
 #include "script/executor.h"
+#include "script/script_file.h"
 #include "snapshot/index_key_counts.h"
 #include "snapshot/snapshot_info.h"
 #include "snapshot/snapshot_replacement.h"
@@ -18,7 +23,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <iostream>
 #include <optional>
 #include <sstream>
 
@@ -41,17 +45,24 @@ std::string oneLine(std::string text) {
 }
 
 [[noreturn]] void fail(int status, const std::string& what, const std::string& message) {
-    std::cerr << "dbcompare: " << what << ": " << oneLine(message) << '\n';
+    writeStandardError("dbcompare: " + oneLine(what) + ": " + oneLine(message) + "\n");
     throw CommandFailed{status};
 }
 
-std::string describeServer(const ConnectionOptions& options) {
-    return "database '" + options.database + "' on server '" + options.server + "'";
+// A name from a database or the command line in a one-line report: every
+// control character, line breaks included, written visibly.
+std::string shownName(const std::string& name) {
+    return visibleControls(name, false);
 }
 
-void writeLines(std::ostream& out, const std::string& text) {
+std::string describeServer(const ConnectionOptions& options) {
+    return "database '" + shownName(options.database) + "' on server '" +
+           shownName(options.server) + "'";
+}
+
+void writeLines(const std::string& text) {
     if (!text.empty())
-        out << text << '\n';
+        writeStandardOutput(text + "\n");
 }
 
 // The keys among the snapshot's indexes, for `show`.
@@ -63,6 +74,12 @@ std::string indexKeysLine(const std::optional<IndexKeyCounts>& counts) {
            std::to_string(counts->uniqueConstraints) + " unique constraints, " +
            std::to_string(counts->uniqueIndexes) + " unique indexes";
 }
+
+// Execute's progress: asks to stop when Ctrl-C or SIGTERM came.
+class ExecuteObserver : public WorkflowObserver {
+public:
+    bool stopRequested() override { return StopOnSignals::requested(); }
+};
 
 // The capture's progress on the terminal, with a test point after each row
 // or object.
@@ -86,6 +103,9 @@ template <typename Body> int guarded(Body&& body) {
         return body();
     } catch (const CommandFailed& failed) {
         return failed.status;
+    } catch (const StandardOutputError& error) {
+        writeStandardError("dbcompare: " + std::string(error.what()) + "\n");
+        return int(OutputFailure);
     }
 }
 
@@ -121,10 +141,18 @@ std::unique_ptr<SnapshotStore> Commands::openCapturedStore() {
 void Commands::connect() {
     // The password is asked for only now, when a connection is made.
     if (!m_connection.passwordGiven) {
-        if (const char* fromEnvironment = std::getenv("DBCOMPARE_PASSWORD"))
-            m_connection.password = fromEnvironment;
-        else if (standardInputIsTerminal())
-            m_connection.password = promptPassword("Password: ");
+        try {
+            if (!m_connection.passwordFile.empty())
+                m_connection.password = readPasswordFile(m_connection.passwordFile);
+            else if (const char* fromEnvironment = std::getenv("DBCOMPARE_PASSWORD"))
+                m_connection.password = fromEnvironment;
+            else if (standardInputIsTerminal())
+                m_connection.password = promptPassword("Password: ");
+        } catch (const PasswordFileError& error) {
+            fail(UsageError, "--password-file", error.what());
+        } catch (const PasswordPromptCancelled& error) {
+            fail(StoppedOnRequest, "no password", error.what());
+        }
         m_connection.passwordGiven = true;
     }
     ConnectionProperties properties{m_connection.server, m_connection.database, m_connection.user,
@@ -165,15 +193,15 @@ int Commands::capture() {
                                                  "SourceView",  "SourceTR",    "SourceDF"};
         std::ostringstream line;
         line << "captured " << describeServer(m_connection) << " into "
-             << replacement->target().string() << ":";
+             << shownName(replacement->target().string()) << ":";
         for (std::size_t i = 0; i < 6; ++i)
             line << (i ? ", " : " ") << tables[i] << ' ' << summary.rows[i];
         if (!summary.objectsWithoutText.empty()) {
             line << "; without readable text:";
             for (std::size_t i = 0; i < summary.objectsWithoutText.size(); ++i)
-                line << (i ? ", " : " ") << summary.objectsWithoutText[i];
+                line << (i ? ", " : " ") << shownName(summary.objectsWithoutText[i]);
         }
-        std::cout << line.str() << '\n';
+        writeStandardOutput(line.str() + "\n");
         return int(Success);
     });
 }
@@ -199,21 +227,27 @@ ScriptBuffer Commands::compareTarget() {
 
 int Commands::compare(const std::string& outputFile) {
     return guarded([&] {
-        if (!outputFile.empty() && sameFile(outputFile, storePath()))
+        if (!outputFile.empty() && belongsToStore(outputFile, storePath()))
             fail(UsageError, "-o " + outputFile,
-                 "that is the snapshot file; give another file for the script");
+                 "that is the snapshot file or a file that belongs to it; give another file for "
+                 "the script");
         const ScriptBuffer script = compareTarget();
+        // The file form, which a query tool runs with exactly the effect of
+        // execute, whether it goes to a file or through standard output.
+        std::string text;
+        try {
+            text = scriptFileText(script.statements());
+        } catch (const ScriptFileError& error) {
+            fail(UsageError, "cannot write the script", error.what());
+        }
         if (outputFile.empty()) {
-            writeLines(std::cout, script.displayText());
+            writeStandardOutput(text);
             return int(Success);
         }
-        std::string text = script.displayText();
-        if (!text.empty())
-            text += '\n';
         try {
             writeFileWhole(outputFile, text);
         } catch (const OutputFileError& error) {
-            std::cerr << "dbcompare: " << oneLine(error.what()) << '\n';
+            writeStandardError("dbcompare: " + oneLine(error.what()) + "\n");
             return int(UsageError);
         }
         return int(Success);
@@ -224,20 +258,40 @@ int Commands::execute(bool dryRun) {
     return guarded([&] {
         ScriptBuffer script = compareTarget();
         if (dryRun) {
+            std::string text;
             for (const auto& statement : script.statements())
-                std::cout << statement << '\n';
+                text += statement + '\n';
+            writeStandardOutput(text);
             return int(Success);
         }
-        const ExecutionReport report = m_workflow.execute(script, m_quiet);
-        writeLines(std::cout, failureReport(report));
+        ExecutionReport report;
+        {
+            // Ctrl-C or SIGTERM stops the run between statements; a second
+            // one ends the program at once.
+            StopOnSignals stopOnSignals;
+            ExecuteObserver observer;
+            report = m_workflow.execute(script, observer);
+        }
+        writeLines(failureReport(report));
         if (report.connectionLostAt != 0) {
-            std::cerr << "dbcompare: the connection to " << describeServer(m_connection)
-                      << " was lost at statement " << report.connectionLostAt << " of "
-                      << report.statementCount << "; the statements after it were not run: "
-                      << oneLine(report.failures.back().message) << '\n';
+            writeStandardError("dbcompare: the connection to " + describeServer(m_connection) +
+                               " was lost at statement " + std::to_string(report.connectionLostAt) +
+                               " of " + std::to_string(report.statementCount) +
+                               " while it ran; whether it took effect is unknown; the "
+                               "statements after it were not run: " +
+                               oneLine(report.connectionLostMessage) + "\n");
             return int(ConnectionOrStoreFailure);
         }
-        std::cout << executeAllDoneMessage << '\n';
+        if (report.stoppedBefore != 0) {
+            writeStandardError("dbcompare: stopped on request before statement " +
+                               std::to_string(report.stoppedBefore) + " of " +
+                               std::to_string(report.statementCount) + ": " +
+                               std::to_string(report.stoppedBefore - 1) + " run, " +
+                               std::to_string(report.failures.size()) +
+                               " of them refused; the rest were not run\n");
+            return int(StoppedOnRequest);
+        }
+        writeStandardOutput(std::string(executeAllDoneMessage) + "\n");
         return int(report.failures.empty() ? Success : StatementsRefused);
     });
 }
@@ -256,6 +310,11 @@ int Commands::execOne(const std::string& sql, const std::string& inputFile) {
             text = content.str();
             if (text.find_first_not_of(" \t\r\n") == std::string::npos)
                 fail(UsageError, inputFile, "the file holds no command text");
+            // The driver would send only the text before a NUL.
+            if (const auto nul = text.find('\0'); nul != std::string::npos)
+                fail(UsageError, inputFile,
+                     "the file holds a NUL character (at byte " + std::to_string(nul + 1) +
+                         "); a command text cannot hold one, so nothing was run");
         }
         connect();
         try {
@@ -267,7 +326,7 @@ int Commands::execOne(const std::string& sql, const std::string& inputFile) {
                      error.what());
             fail(StatementsRefused, "the server refused the command", error.what());
         }
-        std::cout << executeOneDoneMessage << '\n';
+        writeStandardOutput(std::string(executeOneDoneMessage) + "\n");
         return int(Success);
     });
 }
@@ -285,11 +344,12 @@ int Commands::show() {
                 "columns of %zu tables", "index keys of %zu tables",
                 "%zu procedures",        "%zu views",
                 "%zu triggers",          "%zu defaults"};
-            out << "snapshot " << store->path().string() << '\n';
+            out << "snapshot " << shownName(store->path().string()) << '\n';
             const CaptureState state = readCaptureState(store->connection());
             if (state.described)
-                out << "captured database '" << state.info.database << "' on server '"
-                    << state.info.server << "' at " << state.info.capturedAt << " UTC\n";
+                out << "captured database '" << shownName(state.info.database) << "' on server '"
+                    << shownName(state.info.server) << "' at " << shownName(state.info.capturedAt)
+                    << " UTC\n";
             const auto counts = store->counts();
             for (std::size_t i = 0; i < counts.size(); ++i) {
                 char names[64];
@@ -301,7 +361,7 @@ int Commands::show() {
         } catch (const std::exception& error) {
             fail(ConnectionOrStoreFailure, "snapshot file " + store->path().string(), error.what());
         }
-        std::cout << out.str();
+        writeStandardOutput(out.str());
         return int(Success);
     });
 }

@@ -7,6 +7,11 @@ enum ExitStatus : int {
     StatementsRefused = 1,
     UsageError = 2,
     ConnectionOrStoreFailure = 3,
+    // Standard output could not be written (a full disk, a closed pipe).
+    OutputFailure = 4,
+    // Stopped on request: Ctrl-C or SIGTERM during execute, Ctrl-C or Ctrl-D
+    // at the password prompt.
+    StoppedOnRequest = 5,
 };
 
 } // namespace dbc::cli

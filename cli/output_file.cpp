@@ -6,6 +6,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace dbc::cli {
 
@@ -83,6 +84,33 @@ bool sameFile(const fs::path& a, const fs::path& b) {
     struct stat second {};
     return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
            first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+bool belongsToStore(const fs::path& file, const fs::path& store) {
+    if (sameFile(file, store))
+        return true;
+    std::error_code error;
+    const fs::path named = fs::weakly_canonical(file, error);
+    if (error)
+        return false;
+    std::vector<fs::path> stores{fs::absolute(store, error).lexically_normal()};
+    stores.push_back(fs::weakly_canonical(store, error));
+    if (error)
+        stores.pop_back();
+    for (const fs::path& storePath : stores) {
+        const fs::path folder = fs::weakly_canonical(storePath.parent_path(), error);
+        const std::string name = storePath.filename().string();
+        if (error || named.parent_path() != folder)
+            continue;
+        const std::string candidate = named.filename().string();
+        for (const char* suffix : {"", "-journal", "-wal", "-shm"}) {
+            if (candidate == name + suffix)
+                return true;
+        }
+        if (candidate.rfind("." + name + ".capture-", 0) == 0)
+            return true;
+    }
+    return false;
 }
 
 void writeFileWhole(const fs::path& path, std::string_view text) {

@@ -24,4 +24,12 @@ void writeFileWhole(const std::filesystem::path& path, std::string_view text);
 // True when `a` and `b` name the same existing file (links followed).
 bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
+// True when `file` is the snapshot file `store` or one of the files that
+// belong to it, existing or not: its SQLite journal, WAL and shared-memory
+// files ("-journal", "-wal", "-shm") and a capture's scratch file
+// (".NAME.capture-PID" in its folder), beside the store as named and beside
+// the file a symbolic link names. Such a file is removed or replaced by the
+// store's next use.
+bool belongsToStore(const std::filesystem::path& file, const std::filesystem::path& store);
+
 } // namespace dbc::cli

@@ -1,13 +1,51 @@
 #include "cli/password_prompt.h"
 
-#include <cstdio>
-#include <iostream>
+#include "cli/standard_output.h"
+
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <termios.h>
 #include <unistd.h>
 
 namespace dbc::cli {
 
 namespace {
+
+std::atomic<int> g_interruptedBy{0};
+
+extern "C" void onPromptSignal(int signal) {
+    g_interruptedBy.store(signal);
+}
+
+// While it lives, Ctrl-C, SIGTERM, SIGHUP and SIGQUIT only interrupt the
+// read of the prompt (no SA_RESTART), so the terminal can be put back before
+// the program ends.
+class PromptSignals {
+public:
+    PromptSignals() {
+        g_interruptedBy.store(0);
+        struct sigaction action {};
+        action.sa_handler = onPromptSignal;
+        sigemptyset(&action.sa_mask);
+        for (std::size_t i = 0; i < kSignals.size(); ++i)
+            sigaction(kSignals[i], &action, &m_previous[i]);
+    }
+    ~PromptSignals() {
+        for (std::size_t i = 0; i < kSignals.size(); ++i)
+            sigaction(kSignals[i], &m_previous[i], nullptr);
+    }
+    PromptSignals(const PromptSignals&) = delete;
+    PromptSignals& operator=(const PromptSignals&) = delete;
+
+    static int interruptedBy() noexcept { return g_interruptedBy.load(); }
+
+private:
+    static constexpr std::array<int, 4> kSignals = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+    std::array<struct sigaction, 4> m_previous{};
+};
 
 // Turns terminal echo off for its lifetime.
 class EchoOff {
@@ -21,7 +59,7 @@ public:
     }
     ~EchoOff() {
         if (m_active)
-            tcsetattr(STDIN_FILENO, TCSAFLUSH, &m_saved);
+            tcsetattr(STDIN_FILENO, TCSANOW, &m_saved);
     }
     EchoOff(const EchoOff&) = delete;
     EchoOff& operator=(const EchoOff&) = delete;
@@ -30,6 +68,43 @@ private:
     termios m_saved{};
     bool m_active = false;
 };
+
+std::string signalName(int signal) {
+    switch (signal) {
+    case SIGINT:
+        return "Ctrl-C";
+    case SIGTERM:
+        return "SIGTERM";
+    case SIGHUP:
+        return "the terminal hung up";
+    default:
+        return "a signal";
+    }
+}
+
+std::string readHidden() {
+    PromptSignals signals;
+    EchoOff echoOff;
+    std::string password;
+    for (;;) {
+        if (const int signal = PromptSignals::interruptedBy())
+            throw PasswordPromptCancelled("the password prompt was cancelled (" +
+                                          signalName(signal) + "); nothing was done");
+        char c = 0;
+        const ssize_t got = ::read(STDIN_FILENO, &c, 1);
+        if (got == 1) {
+            if (c == '\n')
+                return password;
+            password += c;
+        } else if (got == 0) {
+            throw PasswordPromptCancelled(
+                "the password prompt was cancelled (end of input, Ctrl-D); nothing was done");
+        } else if (errno != EINTR) {
+            throw PasswordPromptCancelled(std::string("the password could not be read: ") +
+                                          std::strerror(errno));
+        }
+    }
+}
 
 } // namespace
 
@@ -40,14 +115,15 @@ bool standardInputIsTerminal() {
 std::string promptPassword(const char* prompt) {
     if (!standardInputIsTerminal())
         return {};
-    std::cerr << prompt << std::flush;
-    std::string password;
-    {
-        EchoOff echoOff;
-        std::getline(std::cin, password);
+    writeStandardError(prompt);
+    try {
+        std::string password = readHidden();
+        writeStandardError("\n");
+        return password;
+    } catch (...) {
+        writeStandardError("\n");
+        throw;
     }
-    std::cerr << '\n';
-    return password;
 }
 
 } // namespace dbc::cli

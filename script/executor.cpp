@@ -23,11 +23,13 @@ ExecutionReport runStatements(Connection& target, const std::vector<std::string>
         try {
             target.execute(statements[i]);
         } catch (const DatabaseError& error) {
-            report.failures.push_back({statements[i], error.what()});
             if (error.connectionLost()) {
                 report.connectionLostAt = i + 1;
+                report.inFlightStatement = statements[i];
+                report.connectionLostMessage = error.what();
                 break;
             }
+            report.failures.push_back({statements[i], error.what()});
         } catch (const std::exception& error) {
             report.failures.push_back({statements[i], error.what()});
         }
@@ -44,7 +46,14 @@ std::vector<ExecutionFailure> executeAll(Connection& target,
 std::string connectionLostLine(const ExecutionReport& report) {
     return "执行第 " + std::to_string(report.connectionLostAt) + " 条语句(共 " +
            std::to_string(report.statementCount) +
-           " 条)时与服务器的连接已断开,其后的语句没有执行。";
+           " 条)时与服务器的连接已断开,不知道这条语句是否已生效,其后的语句没有执行。";
+}
+
+std::string stoppedLine(const ExecutionReport& report) {
+    const std::size_t ran = report.stoppedBefore - 1;
+    return "已按要求在第 " + std::to_string(report.stoppedBefore) + " 条语句(共 " +
+           std::to_string(report.statementCount) + " 条)之前停止:已执行 " + std::to_string(ran) +
+           " 条,其中 " + std::to_string(report.failures.size()) + " 条被拒绝,其后的语句没有执行。";
 }
 
 std::vector<std::string> failureReportLines(const std::vector<ExecutionFailure>& failures) {
@@ -75,8 +84,18 @@ std::string failureReport(const std::vector<ExecutionFailure>& failures) {
 
 std::string failureReport(const ExecutionReport& report) {
     std::string text = failureReport(report.failures);
-    if (report.connectionLostAt != 0)
-        text += "\n" + connectionLostLine(report);
+    const auto addLine = [&text](const std::string& line) {
+        if (!text.empty())
+            text += '\n';
+        text += line;
+    };
+    if (report.connectionLostAt != 0) {
+        addLine(report.inFlightStatement);
+        addLine(report.connectionLostMessage);
+        addLine(connectionLostLine(report));
+    }
+    if (report.stoppedBefore != 0)
+        addLine(stoppedLine(report));
     return text;
 }
 

@@ -32,8 +32,14 @@ struct ExecutionReport {
     std::vector<ExecutionFailure> failures;
     std::size_t statementCount = 0;
     // The number (from 1) of the statement at which the connection to the
-    // server was lost, 0 when it held. The statements after it were not run.
+    // server was lost, 0 when it held. That statement is not among the
+    // failures: it may have taken effect before the connection went. The
+    // statements after it were not run.
     std::size_t connectionLostAt = 0;
+    // That statement's text and the driver's message about the lost
+    // connection.
+    std::string inFlightStatement;
+    std::string connectionLostMessage;
     // The number (from 1) of the first statement not run because a stop was
     // requested before it, 0 when the run was not stopped.
     std::size_t stoppedBefore = 0;
@@ -42,8 +48,9 @@ struct ExecutionReport {
 // Executes the statements on `target` in list order, each as one command,
 // calling `before` with the statement's number (from 1) first. A statement
 // the server refuses is recorded and execution goes on with the next; a lost
-// connection (SQLSTATE class 08) is recorded as that statement's failure and
-// ends the run, since nothing more can reach the server. `stopRequested` is
+// connection (SQLSTATE class 08) is recorded apart (connectionLostAt: whether
+// the statement in flight took effect is unknown) and ends the run, since
+// nothing more can reach the server. `stopRequested` is
 // asked before each statement; when it answers true the run ends there, with
 // that statement's number in stoppedBefore.
 ExecutionReport runStatements(Connection& target, const std::vector<std::string>& statements,
@@ -58,6 +65,10 @@ executeAll(Connection& target, const std::vector<std::string>& statements,
 // The line that ends the report of a run cut short by a lost connection.
 std::string connectionLostLine(const ExecutionReport& report);
 
+// The line that ends the report of a run stopped on request: before which
+// statement, how many ran and how many of those were refused.
+std::string stoppedLine(const ExecutionReport& report);
+
 // The lines of the report the text box shows after "执 行": for each failure
 // the lines of its statement (whole, line breaks included) and then of its
 // message, split as the script buffer splits a statement; when there are
@@ -68,8 +79,9 @@ std::vector<std::string> failureReportLines(const std::vector<ExecutionFailure>&
 // The same report as one text, its lines joined by "\n".
 std::string failureReport(const std::vector<ExecutionFailure>& failures);
 
-// The report of `report`: its failures as above, and when the connection was
-// lost, the line that says at which statement.
+// The report of `report`: its failures as above; when the connection was
+// lost, the statement in flight and the driver's message, then the line that
+// says at which statement; when it was stopped, the line that says where.
 std::string failureReport(const ExecutionReport& report);
 
 // "执 行" on the script buffer: clears the display text, executes the

@@ -27,25 +27,29 @@ std::vector<std::string> splitLines(const std::string& text) {
 }
 
 void ScriptBuffer::addStatement(const std::string& text) {
+    m_afterModuleText = false;
     for (auto& line : splitLines(text))
         m_displayLines.push_back(std::move(line));
     m_statements.push_back(text);
 }
 
 void ScriptBuffer::addSeparator() {
+    m_afterModuleText = false;
     m_displayLines.emplace_back(separator);
 }
 
 void ScriptBuffer::setDisplayText(const std::string& text) {
+    m_afterModuleText = false;
     m_displayLines.clear();
     if (!text.empty())
         m_displayLines = splitLines(text);
 }
 
 void ScriptBuffer::add(const Change& change) {
-    if (change.goBefore)
+    if (change.goBefore || m_afterModuleText)
         addSeparator();
     addStatement(statementText(change));
+    m_afterModuleText = std::holds_alternative<CreateModule>(change.record);
 }
 
 std::string ScriptBuffer::displayText() const {

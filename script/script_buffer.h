@@ -15,7 +15,10 @@ public:
     static constexpr const char* separator = "Go";
 
     void clearStatements() { m_statements.clear(); }
-    void clearDisplay() { m_displayLines.clear(); }
+    void clearDisplay() {
+        m_displayLines.clear();
+        m_afterModuleText = false;
+    }
 
     // Appends `text` to the display text (as one or more lines) and as one
     // item to the statement list.
@@ -24,7 +27,9 @@ public:
     // Appends the line "Go" to the display text only.
     void addSeparator();
 
-    // Appends a change: its "Go" line when it has one, then its statement.
+    // Appends a change: its "Go" line when it has one, or when it follows a
+    // procedure's, view's or trigger's text (whose body would otherwise take
+    // it in when the text is run in a query tool), then its statement.
     void add(const Change& change);
 
     // Replaces the display text, e.g. with what the user has in the text box.
@@ -39,6 +44,7 @@ public:
 private:
     std::vector<std::string> m_statements;
     std::vector<std::string> m_displayLines;
+    bool m_afterModuleText = false;
 };
 
 // Splits text at "\r\n", "\n" and "\r" into lines, as a text box shows them.

@@ -205,7 +205,11 @@ void SnapshotStore::appendRow(std::string_view table, const std::vector<Field>& 
             if (!storeTable)
                 throw DatabaseError("the snapshot store has no table " + std::string(table));
             InsertPlan plan = insertPlan(*storeTable, fields);
-            plan.statement = &m_connection->cachedStatement(plan.sql);
+            try {
+                plan.statement = &m_connection->cachedStatement(plan.sql);
+            } catch (const DatabaseError& e) {
+                throw StoreError(storeFaultMessage(m_nameInMessages, e));
+            }
             found = m_statements->plans.emplace(key, std::move(plan)).first;
         }
         m_statements->last = &found->second;
@@ -250,7 +254,11 @@ void SnapshotStore::execute(const std::string& sql) {
 }
 
 SnapshotStore::Transaction::Transaction(SnapshotStore& store) : m_store(store) {
-    m_store.m_connection->beginTransaction();
+    try {
+        m_store.m_connection->beginTransaction();
+    } catch (const DatabaseError& e) {
+        throw StoreError(storeFaultMessage(m_store.m_nameInMessages, e));
+    }
 }
 
 SnapshotStore::Transaction::~Transaction() {
@@ -267,7 +275,13 @@ SnapshotStore::Transaction::~Transaction() {
 void SnapshotStore::Transaction::commit() {
     if (m_done)
         throw DatabaseError("the transaction has ended already");
-    m_store.m_connection->commitTransaction();
+    // A commit writes the pages kept in memory so far: a full disk shows
+    // here, and is the store's failure, not the source's.
+    try {
+        m_store.m_connection->commitTransaction();
+    } catch (const DatabaseError& e) {
+        throw StoreError(storeFaultMessage(m_store.m_nameInMessages, e));
+    }
     m_done = true;
 }
 

@@ -26,8 +26,14 @@ std::string storeFaultMessage(const std::filesystem::path& path, const DatabaseE
         return "the snapshot file " + file + " is read-only: " + sqliteText;
     case SQLITE_CANTOPEN:
         return "the snapshot file " + file + " cannot be opened: " + sqliteText;
+    case SQLITE_FULL: {
+        // The local disk, not the source: say which one.
+        std::error_code ignored;
+        const std::filesystem::path folder = std::filesystem::absolute(path, ignored).parent_path();
+        return "the snapshot file " + file + " cannot be written: the disk that holds " +
+               folder.string() + " is full: " + sqliteText;
+    }
     case SQLITE_IOERR:
-    case SQLITE_FULL:
         return "the snapshot file " + file + " cannot be read or written: " + sqliteText;
     default:
         return "the snapshot file " + file + ": " + sqliteText;

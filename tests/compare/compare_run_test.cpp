@@ -63,6 +63,7 @@ TEST(CompareRun, CategoriesRunInOrderIntoBothFaces) {
         "Go",
         "CREATE TRIGGER tr ON Emp FOR INSERT AS",
         "RETURN",
+        "Go",
         "ALTER TABLE Emp WITH NOCHECK ADD CONSTRAINT DF_Emp_Age DEFAULT (0) FOR Age"};
     EXPECT_EQ(buffer.displayLines(), display);
 }

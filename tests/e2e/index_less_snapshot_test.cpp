@@ -59,7 +59,7 @@ GO
         "ALTER TABLE A Drop DF_A_a",
     };
     EXPECT_EQ(outcome.script.statements(), expected);
-    EXPECT_EQ(separatorCount(outcome.script), 4u);
+    EXPECT_EQ(separatorCount(outcome.script), 5u); // and after the trigger's text
 
     const auto failures = executeScript(*outcome.target, outcome.script);
     for (const auto& failure : failures)

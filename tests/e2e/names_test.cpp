@@ -159,9 +159,9 @@ TEST_F(NamesTest, AnEqualDatabaseGetsOnlyTheUseStatement) {
 TEST_F(NamesTest, DifferencesGetTheirStatementsUnderTheNamesAsStored) {
     const CompareOutcome outcome = compareWith(m_served, *m_store, "names_tgt");
     EXPECT_EQ(outcome.script.statements(), expectedStatements());
-    // One "Go" before each object text and each object drop, in the display
-    // text only.
-    EXPECT_EQ(separatorCount(outcome.script), 8u);
+    // One "Go" before each object text and each object drop, and after the
+    // last object text when more follows, in the display text only.
+    EXPECT_EQ(separatorCount(outcome.script), 9u);
     EXPECT_EQ(displayWithoutSeparators(outcome.script),
               linesOfStatements(outcome.script.statements()));
 }

@@ -135,8 +135,9 @@ protected:
             {"drop TRigger [dbo].tr_Employee_Insert", true},
             {storedText(*m_store, "SourceTR", "TRName", "TRText", "tr_Employee_Insert"), true},
             // Defaults, by name over the whole database, but for those
-            // written around the Alters above.
-            {"ALTER TABLE OldLog Drop DF_OldLog_LoggedAt"},
+            // written around the Alters above; a "Go" ends the trigger's
+            // text before them.
+            {"ALTER TABLE OldLog Drop DF_OldLog_LoggedAt", true},
             {"ALTER TABLE SysParameter WITH NOCHECK ADD CONSTRAINT DF_SysParameter_UpdatedAt "
              "DEFAULT (getdate()) FOR UpdatedAt"},
         };

@@ -55,15 +55,33 @@ TEST(ExecuteAll, ALostConnectionEndsTheRunAtThatStatement) {
     EXPECT_EQ(target.sent(), (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(report.connectionLostAt, 2u);
     EXPECT_EQ(report.statementCount, 4u);
-    EXPECT_EQ(failureReport(report), "a\nrefused\nb\nCommunication link failure\n\n" + closingNote +
-                                         "\n执行第 2 条语句(共 4 条)时与服务器的连接已断开,"
-                                         "其后的语句没有执行。");
+    // The statement in flight may have taken effect: it is not listed as
+    // refused, but after the refused ones, with the driver's message.
+    EXPECT_EQ(report.failures, (std::vector<ExecutionFailure>{{"a", "refused"}}));
+    EXPECT_EQ(report.inFlightStatement, "b");
+    EXPECT_EQ(failureReport(report), "a\nrefused\n\n" + closingNote +
+                                         "\nb\nCommunication link failure\n"
+                                         "执行第 2 条语句(共 4 条)时与服务器的连接已断开,"
+                                         "不知道这条语句是否已生效,其后的语句没有执行。");
 
     // A timeout or a refusal is no lost connection: the run goes on.
     FakeConnection slow;
     slow.fail("a", "Query timeout expired", "HYT00");
     EXPECT_EQ(runStatements(slow, {"a", "b"}).connectionLostAt, 0u);
     EXPECT_EQ(slow.sent(), (std::vector<std::string>{"a", "b"}));
+}
+
+TEST(ExecuteAll, AStopEndsTheRunBetweenStatementsAndItsReportSaysHowFar) {
+    FakeConnection target;
+    target.fail("b", "refused");
+    int asked = 0;
+    const ExecutionReport report =
+        runStatements(target, {"a", "b", "c", "d"}, {}, [&asked] { return ++asked == 3; });
+    EXPECT_EQ(target.sent(), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(report.stoppedBefore, 3u);
+    EXPECT_EQ(failureReport(report), "b\nrefused\n\n" + closingNote +
+                                         "\n已按要求在第 3 条语句(共 4 条)之前停止:已执行 2 "
+                                         "条,其中 1 条被拒绝,其后的语句没有执行。");
 }
 
 TEST(ExecuteAll, AnyStandardExceptionCountsAsAFailureOfThatStatement) {

@@ -1,5 +1,7 @@
 #include "script/script_buffer.h"
 
+#include "catalog/object_kinds.h"
+
 #include <gtest/gtest.h>
 
 namespace dbc {
@@ -27,6 +29,22 @@ TEST(ScriptBuffer, GoIsNeverAListItem) {
     EXPECT_EQ(buffer.statements(), items);
     EXPECT_EQ(buffer.displayText(),
               "use hrms\nGo\ncreate view v as select 1 as a\nGo\ndrop procedure [dbo].p2");
+}
+
+// Run in a query tool, a statement after a module's text in the same batch
+// would become part of the module's body.
+TEST(ScriptBuffer, AModulesTextIsFollowedByGoWhenMoreFollows) {
+    ScriptBuffer buffer;
+    buffer.add({UseDatabase{"hrms"}});
+    buffer.add(
+        {CreateModule{&triggerKind, "tr", "CREATE TRIGGER tr ON T FOR INSERT AS\nSELECT 1"}, true});
+    buffer.add({DropDefault{"T", "DF_T_a"}});
+    buffer.add({DropModule{&viewKind, "v"}, true});
+    buffer.add({CreateModule{&viewKind, "v", "CREATE VIEW v AS SELECT 1 AS a"}, true});
+    EXPECT_EQ(buffer.displayText(), "use hrms\nGo\nCREATE TRIGGER tr ON T FOR INSERT AS\nSELECT "
+                                    "1\nGo\nALTER TABLE T Drop DF_T_a\nGo\ndrop View "
+                                    "[dbo].v\nGo\nCREATE VIEW v AS SELECT 1 AS a");
+    EXPECT_EQ(buffer.statements().size(), 5u);
 }
 
 TEST(ScriptBuffer, ClearingOneFaceLeavesTheOther) {
