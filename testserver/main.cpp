@@ -19,6 +19,7 @@
 #include <optional>
 #include <pthread.h>
 #include <sstream>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -136,6 +137,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> loads;
     bool verbose = false;
     int latencyMs = 0;
+    std::string version = "2000";
     app.add_option("--data", dataDir, "directory of the catalog files")->required();
     app.add_option("--port", port, "TCP port on 127.0.0.1; 0 picks a free one")
         ->check(CLI::Range(0, 65535));
@@ -152,6 +154,17 @@ int main(int argc, char** argv) {
                    "hold every response N ms before sending it, as a slow link would")
         ->check(CLI::Range(0, 60000))
         ->type_name("N");
+    app.add_option("--version", version,
+                   "the SQL Server release to answer as: its @@VERSION and catalog views")
+        ->check([](const std::string& text) -> std::string {
+            try {
+                testserver::serverVersion(text);
+                return {};
+            } catch (const std::invalid_argument& e) {
+                return e.what();
+            }
+        })
+        ->type_name(testserver::serverVersionChoices());
     CLI11_PARSE(app, argc, argv);
 
     std::signal(SIGPIPE, SIG_IGN);
@@ -159,7 +172,7 @@ int main(int argc, char** argv) {
         std::optional<testserver::Credentials> credentials;
         if (!userOption->empty())
             credentials = testserver::Credentials{user, password};
-        testserver::Engine engine(dataDir, credentials);
+        testserver::Engine engine(dataDir, credentials, testserver::serverVersion(version));
 
         if (!loads.empty()) {
             for (const auto& assignment : loads)

@@ -242,6 +242,9 @@ TEST_F(WindowHandlers, RefusedConnectionLeavesAnEmptyListBesideTheOldText) {
     test::ModalBoxWatcher boxes;
     click("BtnCompare");
     EXPECT_TRUE(boxes.seen());
+    EXPECT_EQ(boxes.icon(), QMessageBox::Critical);
+    EXPECT_TRUE(boxes.text().contains(QStringLiteral("Login failed for user 'sa'.")))
+        << boxes.text().toStdString();
     EXPECT_TRUE(statements().isEmpty());
     EXPECT_EQ(memo(), script);
 }

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <stdexcept>
 
 namespace dbc::cli {
 namespace {
@@ -47,24 +48,56 @@ std::vector<std::string> words(const std::string& text) {
     return result;
 }
 
+// Every line is a comment, blank or a case: a file that cannot be read or a
+// line without "=>" throws, failing the suite.
 std::vector<ArgumentCase> loadCases() {
-    std::ifstream in(std::string(DBCOMPARE_SOURCE_DIR) + "/tests/cli/argument_cases.txt");
+    const std::string file = std::string(DBCOMPARE_SOURCE_DIR) + "/tests/cli/argument_cases.txt";
+    std::ifstream in(file);
+    if (!in)
+        throw std::runtime_error("cannot read " + file);
     std::vector<ArgumentCase> cases;
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
-        auto arrow = line.find("=>");
-        if (line.empty() || line[0] == '#' || arrow == std::string::npos)
+        if (line.empty() || line[0] == '#')
             continue;
+        auto arrow = line.find("=>");
+        if (arrow == std::string::npos)
+            throw std::runtime_error(file + ":" + std::to_string(number) + ": no \"=>\": " + line);
         std::string expected = line.substr(arrow + 2);
         expected.erase(0, expected.find_first_not_of(' '));
+        if (expected.empty())
+            throw std::runtime_error(file + ":" + std::to_string(number) + ": nothing after =>");
         cases.push_back({number, words(line.substr(0, arrow)), expected});
     }
+    if (cases.empty())
+        throw std::runtime_error(file + " holds no case");
     return cases;
+}
+
+std::string subcommandName(Subcommand subcommand) {
+    switch (subcommand) {
+    case Subcommand::Help:
+        return "help";
+    case Subcommand::Version:
+        return "version";
+    case Subcommand::Capture:
+        return "capture";
+    case Subcommand::Compare:
+        return "compare";
+    case Subcommand::Execute:
+        return "execute";
+    case Subcommand::ExecOne:
+        return "exec-one";
+    case Subcommand::Show:
+        return "show";
+    }
+    return "?";
 }
 
 std::map<std::string, std::string> fields(const ParsedCommand& parsed) {
     const ConnectionOptions& c = parsed.connection;
-    return {{"server", c.server},
+    return {{"command", subcommandName(parsed.subcommand)},
+            {"server", c.server},
             {"database", c.database},
             {"user", c.user},
             {"password", c.password},
@@ -113,14 +146,20 @@ class ArgumentParser : public testing::TestWithParam<ArgumentCase> {};
 
 TEST_P(ArgumentParser, ReadsTheCase) {
     const ArgumentCase& c = GetParam();
-    if (c.expected.rfind("ok", 0) == 0) {
+    if (c.expected.rfind("ok ", 0) == 0) {
         ParsedCommand parsed;
         ASSERT_NO_THROW(parsed = parseArguments(c.arguments));
-        auto actual = fields(parsed);
-        for (const std::string& assignment : words(c.expected.substr(2))) {
+        const auto actual = fields(parsed);
+        const std::vector<std::string> expected = words(c.expected.substr(3));
+        ASSERT_FALSE(expected.empty()) << "an ok case names the command parsed";
+        EXPECT_EQ(actual.at("command"), expected.front()) << "the command parsed";
+        for (std::size_t i = 1; i < expected.size(); ++i) {
+            const std::string& assignment = expected[i];
             auto eq = assignment.find('=');
             ASSERT_NE(eq, std::string::npos) << assignment;
-            EXPECT_EQ(actual[assignment.substr(0, eq)], assignment.substr(eq + 1)) << assignment;
+            auto field = actual.find(assignment.substr(0, eq));
+            ASSERT_NE(field, actual.end()) << "no such field: " << assignment;
+            EXPECT_EQ(field->second, assignment.substr(eq + 1)) << assignment;
         }
         return;
     }

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <netinet/in.h>
 #include <sstream>
+#include <stdexcept>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <thread>
@@ -148,16 +149,30 @@ std::ostream& operator<<(std::ostream& out, const CrashPoint& c) {
     return out << c.point;
 }
 
+// The cases of crash_points.txt: a point and "old" or "new" a line. A file
+// that cannot be read or a line of another form throws, failing the suite.
 std::vector<CrashPoint> crashPoints() {
-    std::ifstream in(sourceDir() / "tests/cli/crash_points.txt");
+    const fs::path file = sourceDir() / "tests/cli/crash_points.txt";
+    std::ifstream in(file);
+    if (!in)
+        throw std::runtime_error("cannot read " + file.string());
     std::vector<CrashPoint> points;
+    int number = 0;
     for (std::string line; std::getline(in, line);) {
+        ++number;
+        if (line.find_first_not_of(' ') == std::string::npos || line[0] == '#')
+            continue;
         std::istringstream words(line);
         CrashPoint c;
-        if (line.empty() || line[0] == '#' || !(words >> c.point >> c.expected))
-            continue;
+        std::string extra;
+        if (!(words >> c.point >> c.expected) || (words >> extra) ||
+            (c.expected != "old" && c.expected != "new"))
+            throw std::runtime_error(file.string() + ":" + std::to_string(number) +
+                                     ": not \"point old\" or \"point new\": " + line);
         points.push_back(c);
     }
+    if (points.empty())
+        throw std::runtime_error(file.string() + " holds no case");
     return points;
 }
 

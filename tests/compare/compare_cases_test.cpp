@@ -51,22 +51,60 @@ std::vector<std::string> splitFields(const std::string& line) {
     return fields;
 }
 
+// The sections a case may hold, with the field counts a row of each may have.
+const std::map<std::string, std::vector<std::size_t>>& sectionWidths() {
+    static const std::map<std::string, std::vector<std::size_t>> widths = {
+        {"database", {1}},
+        {"snapshot columns", {8, 9, 11}},
+        {"target columns", {8, 9}},
+        {"earlier store layout", {}},
+        {"snapshot indexes", {5}},
+        {"target indexes", {5}},
+        {"snapshot procedures", {2}},
+        {"snapshot views", {2}},
+        {"snapshot triggers", {2}},
+        {"target procedures", {1, 2}},
+        {"target views", {1, 2}},
+        {"target triggers", {1, 2}},
+        {"snapshot defaults", {4}},
+        {"target defaults", {4}},
+        {"script", {1}},
+    };
+    return widths;
+}
+
+// Throws, naming the file and line, on a section the format does not know, a
+// section given twice, a row before the first section or a row of another
+// field count than its section allows.
 std::map<std::string, Rows> readSections(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in)
         throw std::runtime_error("cannot read " + file.string());
     std::map<std::string, Rows> sections;
     Rows* current = nullptr;
+    const std::vector<std::size_t>* widths = nullptr;
     std::string line;
-    while (std::getline(in, line)) {
+    for (int number = 1; std::getline(in, line); ++number) {
+        const std::string where = file.string() + ":" + std::to_string(number) + ": ";
         if (line.empty() || line.front() == '#')
             continue;
         if (line.front() == '[' && line.back() == ']') {
-            current = &sections[line.substr(1, line.size() - 2)];
+            const std::string name = line.substr(1, line.size() - 2);
+            const auto known = sectionWidths().find(name);
+            if (known == sectionWidths().end())
+                throw std::runtime_error(where + "no such section: " + line);
+            if (sections.count(name))
+                throw std::runtime_error(where + "the section is given twice: " + line);
+            current = &sections[name];
+            widths = &known->second;
         } else if (!current) {
-            throw std::runtime_error(file.string() + ": a row before the first section");
+            throw std::runtime_error(where + "a row before the first section");
         } else {
-            current->push_back(splitFields(line));
+            auto fields = splitFields(line);
+            if (std::find(widths->begin(), widths->end(), fields.size()) == widths->end())
+                throw std::runtime_error(where + "a row of " + std::to_string(fields.size()) +
+                                         " fields, which its section does not take: " + line);
+            current->push_back(std::move(fields));
         }
     }
     return sections;

@@ -18,6 +18,29 @@ bool isGo(std::string line) {
     return line == "GO" || line == "go" || line == "Go";
 }
 
+// The message numbers of a "!! " or "!? " line; throws on anything else.
+std::vector<int> messageNumbers(const std::string& text, const std::string& where) {
+    std::istringstream numbers(text);
+    std::vector<int> values;
+    std::string word;
+    while (numbers >> word) {
+        if (word.find_first_not_of("0123456789") != std::string::npos)
+            throw std::runtime_error(where + "not a message number: " + word);
+        values.push_back(std::stoi(word));
+    }
+    if (values.empty())
+        throw std::runtime_error(where + "no message number");
+    return values;
+}
+
+// A line that starts like an expectation but is not one of the forms above.
+bool looksLikeMalformedExpectation(const std::string& line) {
+    for (const char* start : {"->", "!!", "!?", ">>", "=>", "=="})
+        if (startsWith(line, start))
+            return true;
+    return line == "!";
+}
+
 } // namespace
 
 std::vector<CaseEntry> readCaseFile(const std::filesystem::path& path) {
@@ -35,26 +58,39 @@ std::vector<CaseEntry> readCaseFile(const std::filesystem::path& path) {
     int number = 0;
     while (std::getline(in, line)) {
         ++number;
+        const std::string where = path.string() + ":" + std::to_string(number) + ": ";
         if (startsWith(line, "== ")) {
             endBatch();
             cases.emplace_back();
             cases.back().title = line.substr(3);
             cases.back().line = number;
-        } else if (line.empty() || startsWith(line, "#") || cases.empty()) {
+        } else if (line.empty() || startsWith(line, "#")) {
             continue;
+        } else if (cases.empty()) {
+            throw std::runtime_error(where + "text before the first case");
+        } else if (startsWith(line, "version ")) {
+            try {
+                cases.back().version = std::stoi(line.substr(8));
+            } catch (const std::exception&) {
+                throw std::runtime_error(where + "not a year: " + line);
+            }
         } else if (startsWith(line, "use ")) {
             cases.back().database = line.substr(4);
         } else if (startsWith(line, "-> ")) {
             cases.back().rows.push_back(line.substr(3));
         } else if (startsWith(line, "!! ") || startsWith(line, "!? ")) {
-            std::istringstream numbers(line.substr(3));
-            for (int value = 0; numbers >> value;)
-                cases.back().refusal.push_back(value);
+            if (!cases.back().refusal.empty())
+                throw std::runtime_error(where + "a second refusal line");
+            cases.back().refusal = messageNumbers(line.substr(3), where);
             cases.back().refusalBeforeLast = startsWith(line, "!?");
         } else if (startsWith(line, "! ")) {
             cases.back().refusalText = line.substr(2);
         } else if (startsWith(line, ">> ")) {
             cases.back().infoMessages.push_back(line.substr(3));
+        } else if (line == "=> no rows") {
+            cases.back().noRows = true;
+        } else if (looksLikeMalformedExpectation(line)) {
+            throw std::runtime_error(where + "not a case line: " + line);
         } else if (isGo(line)) {
             endBatch();
         } else {
@@ -62,10 +98,22 @@ std::vector<CaseEntry> readCaseFile(const std::filesystem::path& path) {
         }
     }
     endBatch();
-    for (const CaseEntry& entry : cases)
+    if (cases.empty())
+        throw std::runtime_error(path.string() + " holds no case");
+    for (const CaseEntry& entry : cases) {
+        const std::string where =
+            path.string() + ":" + std::to_string(entry.line) + ": '" + entry.title + "' ";
         if (entry.batches.empty())
-            throw std::runtime_error(path.string() + ":" + std::to_string(entry.line) + ": '" +
-                                     entry.title + "' has no SQL");
+            throw std::runtime_error(where + "has no SQL");
+        if (entry.rows.empty() && entry.refusal.empty() && entry.infoMessages.empty() &&
+            !entry.noRows)
+            throw std::runtime_error(where +
+                                     "states no expectation (->, !!, !?, >> or => no rows)");
+        if (entry.noRows && !entry.rows.empty())
+            throw std::runtime_error(where + "expects rows and no rows");
+        if (entry.refusalText && entry.refusal.empty())
+            throw std::runtime_error(where + "has a message text (!) without its numbers (!!)");
+    }
     return cases;
 }
 

@@ -11,8 +11,9 @@ void loadScript(Engine& engine, const std::string& name, const std::string& scri
                      scriptTextAsUtf8(script));
 }
 
-EngineWithSession::EngineWithSession(const std::string& script, const std::string& name) {
-    engine = std::make_unique<Engine>(dir.path(), std::nullopt);
+EngineWithSession::EngineWithSession(const std::string& script, const std::string& name,
+                                     int version) {
+    engine = std::make_unique<Engine>(dir.path(), std::nullopt, serverVersion(version));
     loadScript(*engine, name, script);
     session = engine->login("sa", "", name);
 }

@@ -25,7 +25,8 @@ struct EngineWithSession {
     std::unique_ptr<Engine> engine;
     std::unique_ptr<Session> session;
 
-    explicit EngineWithSession(const std::string& script, const std::string& name = "hrms");
+    explicit EngineWithSession(const std::string& script, const std::string& name = "hrms",
+                               int version = 2000);
 
     // Runs a batch that must produce one result set and succeed.
     ResultSet query(const std::string& sql);

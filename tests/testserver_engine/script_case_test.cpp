@@ -3,8 +3,8 @@
 // Enterprise Manager saves "Unicode" scripts) loads with no statement
 // refused, and loads again over itself (its guards drop first);
 // the cases in cases/statements.cases, cases/variables.cases,
-// cases/cursors.cases, cases/temporary_tables.cases and cases/server.cases run against the helpdesk
-// fixture.
+// cases/cursors.cases, cases/temporary_tables.cases, cases/server.cases and
+// cases/server_versions.cases run against the helpdesk fixture.
 
 #include "tests/testserver_engine/case_file.h"
 #include "tests/testserver_engine/ddl_test_support.h"
@@ -82,7 +82,8 @@ class StatementCaseTest : public ::testing::TestWithParam<CaseEntry> {};
 TEST_P(StatementCaseTest, AnswersAsSqlServer) {
     const CaseEntry& entry = GetParam();
     ASSERT_FALSE(entry.database) << "these cases run in helpdesk; write USE as a statement";
-    EngineWithSession db(readFile(fixturesDir() / "scripts" / "helpdesk_em.sql"), "helpdesk");
+    EngineWithSession db(readFile(fixturesDir() / "scripts" / "helpdesk_em.sql"), "helpdesk",
+                         entry.version);
     for (std::size_t i = 0; i + 1 < entry.batches.size(); ++i)
         db.exec(entry.batches[i]);
     std::vector<std::string> before = catalogSnapshot(db);
@@ -132,6 +133,9 @@ INSTANTIATE_TEST_SUITE_P(TemporaryTables, StatementCaseTest,
 // Databases, master's server tables, logins, users and roles.
 INSTANTIATE_TEST_SUITE_P(ServerCases, StatementCaseTest,
                          ::testing::ValuesIn(casesIn("server.cases")), caseTestName);
+// The release answered (--version) and the sys catalog views of 2005 and later.
+INSTANTIATE_TEST_SUITE_P(ServerVersions, StatementCaseTest,
+                         ::testing::ValuesIn(casesIn("server_versions.cases")), caseTestName);
 
 } // namespace
 } // namespace testserver::test

@@ -12,11 +12,13 @@
 namespace testserver {
 
 struct Engine::Impl {
-    Impl(std::filesystem::path dataDir, std::optional<Credentials> login)
-        : directory(std::move(dataDir)), credentials(std::move(login)) {}
+    Impl(std::filesystem::path dataDir, std::optional<Credentials> login,
+         const ServerVersion& serverVersion)
+        : directory(std::move(dataDir)), credentials(std::move(login)), version(serverVersion) {}
 
     DatabaseDirectory directory;
     std::optional<Credentials> credentials;
+    const ServerVersion& version;
     std::atomic<int> nextSpid{51};
 
     std::unique_ptr<Session> open(const std::string& user, const std::string& database) {
@@ -33,7 +35,7 @@ struct Engine::Impl {
                                                       database + "'. Login fails."));
         }
         try {
-            return std::make_unique<SessionImpl>(directory, file, user, nextSpid++);
+            return std::make_unique<SessionImpl>(directory, file, user, nextSpid++, version);
         } catch (const ServerError&) {
             // Dropped by another session while this login looked it up.
             throw LoginRefused(messages::make(4060, 11,
@@ -43,10 +45,11 @@ struct Engine::Impl {
     }
 };
 
-Engine::Engine(std::filesystem::path dataDir, std::optional<Credentials> credentials) {
+Engine::Engine(std::filesystem::path dataDir, std::optional<Credentials> credentials,
+               const ServerVersion& version) {
     std::error_code ignored;
     std::filesystem::create_directories(dataDir, ignored);
-    m_impl = std::make_unique<Impl>(std::move(dataDir), std::move(credentials));
+    m_impl = std::make_unique<Impl>(std::move(dataDir), std::move(credentials), version);
 }
 
 Engine::~Engine() = default;

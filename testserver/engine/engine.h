@@ -5,6 +5,8 @@
 // of Engine/Session and turns the returned outcomes into TDS tokens; the engine
 // side never sees a byte of TDS.
 
+#include "testserver/engine/server_version.h"
+
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -105,8 +107,10 @@ public:
 class Engine : public SessionProvider {
 public:
     // `dataDir` holds one NAME.sqlite file per database. Without credentials
-    // every login is accepted.
-    Engine(std::filesystem::path dataDir, std::optional<Credentials> credentials);
+    // every login is accepted. `version` is the release the server answers
+    // as (server_version.h).
+    Engine(std::filesystem::path dataDir, std::optional<Credentials> credentials,
+           const ServerVersion& version = defaultServerVersion());
     ~Engine() override;
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;

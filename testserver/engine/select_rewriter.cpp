@@ -37,7 +37,7 @@ std::string sqliteName(std::string_view value) {
 std::string globalVariable(const Token& token, const SessionVariables& variables) {
     std::string name = asciiLower(token.text);
     if (name == "@@version")
-        return sqliteString(kVersionText);
+        return sqliteString(variables.version->versionText);
     if (name == "@@spid")
         return std::to_string(variables.spid);
     if (name == "@@trancount")
@@ -73,7 +73,7 @@ std::string globalVariable(const Token& token, const SessionVariables& variables
     if (name == "@@max_connections")
         return "32767";
     if (name == "@@microsoftversion")
-        return "134219767"; // 8.00.2039
+        return std::to_string(variables.version->microsoftVersion);
     throw ServerError(messages::make(137, 15, "Must declare the variable '" + token.text + "'."),
                       true);
 }
@@ -147,6 +147,13 @@ std::string rewriteForSqlite(std::string_view tsql, const SessionVariables& vari
             std::size_t last = at(i + 2)->isSymbol(".") ? i + 2 : i + 3;
             copied = tokens[last].end();
             i = last;
+        } else if (!afterDot && variables.version->hasCatalogViews() && token.isName() &&
+                   namesEqual(token.value, "sys") && at(i + 1) && at(i + 1)->isSymbol(".") &&
+                   at(i + 2) && at(i + 2)->isName()) {
+            // sys.name: the catalog view's TEMP view (catalog_views.h).
+            out += sqliteName("sys_" + at(i + 2)->value);
+            copied = at(i + 2)->end();
+            i += 2;
         } else if (!afterDot && isOwner(token) && at(i + 1) && at(i + 1)->isSymbol(".") &&
                    at(i + 2) && at(i + 2)->isName()) {
             copied = at(i + 1)->end(); // dbo.name: SQLite knows no owners

@@ -2,6 +2,7 @@
 
 #include "testserver/engine/catalog.h"
 #include "testserver/engine/catalog_schema.h"
+#include "testserver/engine/catalog_views.h"
 #include "testserver/engine/command_parser.h"
 #include "testserver/engine/database_functions.h"
 #include "testserver/engine/database_principals.h"
@@ -24,9 +25,10 @@
 namespace testserver {
 
 SessionImpl::SessionImpl(DatabaseDirectory& directory, const std::optional<DatabaseFile>& database,
-                         std::string user, int spid)
+                         std::string user, int spid, const ServerVersion& version)
     : m_directory(directory), m_server(directory) {
     m_variables.user = std::move(user);
+    m_variables.version = &version;
     m_variables.directory = &directory;
     m_variables.spid = spid;
     m_variables.cursorStatus = [this](const std::string& scope, const std::string& name) {
@@ -61,6 +63,7 @@ void SessionImpl::open(const std::optional<DatabaseFile>& database) {
     m_variables.database = m_databaseName;
     registerSqlFunctions(*db, m_variables);
     registerDatabaseFunctions(*db, m_variables);
+    createCatalogViews(*db, *m_variables.version);
     m_db = std::move(db);
     m_use = std::move(use);
 }

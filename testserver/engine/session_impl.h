@@ -20,7 +20,7 @@ namespace testserver {
 class SessionImpl : public Session {
 public:
     SessionImpl(DatabaseDirectory& directory, const std::optional<DatabaseFile>& database,
-                std::string user, int spid);
+                std::string user, int spid, const ServerVersion& version = defaultServerVersion());
 
     std::string database() const override;
     BatchResult executeBatch(const std::string& sql) override;

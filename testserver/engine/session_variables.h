@@ -1,6 +1,7 @@
 #pragma once
 
 #include "testserver/engine/local_variables.h"
+#include "testserver/engine/server_version.h"
 
 #include <functional>
 #include <optional>
@@ -28,14 +29,11 @@ struct SessionVariables {
     std::function<std::optional<long long>(std::string_view)> temporaryObjectId;
     LocalVariables locals;                        // the running batch's @variables
     const DatabaseDirectory* directory = nullptr; // for DB_ID
+    // The release @@VERSION and SERVERPROPERTY answer, and whose catalog views exist.
+    const ServerVersion* version = &defaultServerVersion();
 };
 
 // The server this engine pretends to be.
 inline constexpr const char* kServerName = "DBCOMPARE-TEST";
-inline constexpr const char* kProductVersion = "8.00.2039";
-inline constexpr const char* kVersionText =
-    "Microsoft SQL Server  2000 - 8.00.2039 (Intel X86) \n\tMay  3 2005 23:18:38 \n\t"
-    "Copyright (c) 1988-2003 Microsoft Corporation\n\tDeveloper Edition on Windows NT 5.2 "
-    "(Build 3790: Service Pack 2)\n";
 
 } // namespace testserver

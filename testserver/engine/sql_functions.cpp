@@ -89,7 +89,6 @@ void serverProperty(sqlite3_context* context, int, sqlite3_value** arguments) {
         int number; // used when text is null
     };
     static const Answer answers[] = {
-        {"ProductVersion", kProductVersion, 0},   {"ProductLevel", "SP4", 0},
         {"Edition", "Developer Edition", 0},      {"EngineEdition", nullptr, 3},
         {"ServerName", kServerName, 0},           {"MachineName", kServerName, 0},
         {"Collation", "Chinese_PRC_CI_AS", 0},    {"IsCaseSensitive", nullptr, 0},
@@ -97,6 +96,13 @@ void serverProperty(sqlite3_context* context, int, sqlite3_value** arguments) {
         {"IsFullTextInstalled", nullptr, 0},      {"IsSingleUser", nullptr, 0},
         {"LicenseType", "DISABLED", 0},
     };
+    // The release's own: server_version.h.
+    const ServerVersion& version = *variablesOf(context).version;
+    if (namesEqual(*property, "ProductVersion") || namesEqual(*property, "ProductLevel")) {
+        resultText(context, namesEqual(*property, "ProductVersion") ? version.productVersion
+                                                                    : version.productLevel);
+        return;
+    }
     for (const Answer& answer : answers)
         if (namesEqual(answer.name, *property)) {
             if (answer.text)
