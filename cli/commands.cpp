@@ -4,6 +4,7 @@
 #include "cli/odbc_driver.h"
 #include "cli/output_file.h"
 #include "cli/password_prompt.h"
+#include "cli/report_file.h"
 #include "cli/terminal_progress.h"
 #include "data/database_error.h"
 #include "data/test_point.h"
@@ -90,6 +91,19 @@ template <typename Body> int guarded(Body&& body) {
 }
 
 } // namespace
+
+void Commands::writeReport(const std::string& reportFile, const ScriptBuffer& script) {
+    report::TargetReport target;
+    target.server = m_connection.server;
+    target.database = m_connection.database;
+    target.differences = report::differencesOf(script.changes());
+    target.statementsWritten = script.statements().size();
+    try {
+        writeReportFile(reportFile, reportSourceOf(storePath(), storePath()), {target});
+    } catch (const std::exception& error) {
+        fail(UsageError, "--report " + reportFile, error.what());
+    }
+}
 
 Commands::Commands(ConnectionOptions connection, std::string storePath)
     : m_connection(std::move(connection)), m_storePath(std::move(storePath)),
@@ -197,12 +211,17 @@ ScriptBuffer Commands::compareTarget() {
     return script;
 }
 
-int Commands::compare(const std::string& outputFile) {
+int Commands::compare(const std::string& outputFile, const std::string& reportFile) {
     return guarded([&] {
         if (!outputFile.empty() && sameFile(outputFile, storePath()))
             fail(UsageError, "-o " + outputFile,
                  "that is the snapshot file; give another file for the script");
+        if (!reportFile.empty() && sameFile(reportFile, storePath()))
+            fail(UsageError, "--report " + reportFile,
+                 "that is the snapshot file; give another file for the report");
         const ScriptBuffer script = compareTarget();
+        if (!reportFile.empty())
+            writeReport(reportFile, script);
         if (outputFile.empty()) {
             writeLines(std::cout, script.displayText());
             return int(Success);

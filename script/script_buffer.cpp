@@ -46,6 +46,7 @@ void ScriptBuffer::add(const Change& change) {
     if (change.goBefore)
         addSeparator();
     addStatement(statementText(change));
+    m_changes.push_back(change);
 }
 
 std::string ScriptBuffer::displayText() const {

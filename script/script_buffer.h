@@ -14,7 +14,10 @@ class ScriptBuffer {
 public:
     static constexpr const char* separator = "Go";
 
-    void clearStatements() { m_statements.clear(); }
+    void clearStatements() {
+        m_statements.clear();
+        m_changes.clear();
+    }
     void clearDisplay() { m_displayLines.clear(); }
 
     // Appends `text` to the display text (as one or more lines) and as one
@@ -25,6 +28,7 @@ public:
     void addSeparator();
 
     // Appends a change: its "Go" line when it has one, then its statement.
+    // The change is kept (changes()) for reports of the compare.
     void add(const Change& change);
 
     // Replaces the display text, e.g. with what the user has in the text box.
@@ -32,6 +36,8 @@ public:
 
     const std::vector<std::string>& statements() const noexcept { return m_statements; }
     const std::vector<std::string>& displayLines() const noexcept { return m_displayLines; }
+    // The changes added since the statement list was last cleared.
+    const ChangeList& changes() const noexcept { return m_changes; }
 
     // The display lines joined by "\n", without a line end after the last.
     std::string displayText() const;
@@ -39,6 +45,7 @@ public:
 private:
     std::vector<std::string> m_statements;
     std::vector<std::string> m_displayLines;
+    ChangeList m_changes;
 };
 
 // Splits text at "\r\n", "\n" and "\r" into lines, as a text box shows them.

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "report/difference.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dbc::report {
+
+// What came of running the script on a target.
+struct ExecutionFacts {
+    std::size_t statements = 0;
+    std::size_t refused = 0;
+    // Where the run ended early (numbers from 1; 0: it did not).
+    std::size_t connectionLostAt = 0;
+    std::size_t stoppedBefore = 0;
+};
+
+// One target's compare as a report shows it.
+struct TargetReport {
+    std::string server;
+    std::string database;
+    // Why the target could not be compared (the connection or the compare
+    // failed); the differences found before a failure are still listed.
+    std::optional<std::string> error = std::nullopt;
+    bool reachable = true;
+    std::vector<Difference> differences = {};
+    std::size_t statementsWritten = 0;
+    std::optional<ExecutionFacts> execution = std::nullopt;
+};
+
+// The report's heading: what the targets were compared with.
+struct ReportSource {
+    std::string snapshotFile;
+    std::string server;   // the captured database's server, empty if unknown
+    std::string database; // the captured database, empty if unknown
+    std::string capturedAt;
+    std::string generatedAt; // when the report was made, UTC
+};
+
+// How many differences of each kind a target has.
+std::size_t countOf(const TargetReport& target, DifferenceKind kind);
+
+} // namespace dbc::report
