@@ -16,7 +16,7 @@ const char* stateWord(TargetState state) {
     case TargetState::Executed:
         return "executed";
     case TargetState::Unreachable:
-        return "unreachable";
+        return "connection error";
     case TargetState::Failed:
         return "failed";
     case TargetState::Stopped:

@@ -18,8 +18,9 @@ inline constexpr DifferenceKind differenceKinds[] = {
 // Which side has the object. `Rebuilt`: both sides have it alike, but it is
 // dropped and put back around a change it depends on.
 enum class Presence { OnlyInSource, OnlyInTarget, Different, Rebuilt };
-inline constexpr Presence presences[] = {Presence::OnlyInSource, Presence::OnlyInTarget,
-                                         Presence::Different, Presence::Rebuilt};
+// The order a report lists them in: what differs first.
+inline constexpr Presence presences[] = {Presence::Different, Presence::OnlyInSource,
+                                         Presence::OnlyInTarget, Presence::Rebuilt};
 
 // One part of a definition on each side (empty where a side lacks the
 // object), and whether the two differ.

@@ -46,29 +46,44 @@ th{background:#eef}td.n{text-align:right}.failed{color:#b00}.ok{color:#070}
 .difference{border-left:4px solid #36c;padding:.3em .8em;margin:.6em 0;background:#fafafa}
 .only-source{border-color:#2a2}.only-target{border-color:#c33}.different{border-color:#e90}.rebuilt{border-color:#999}
 .object{font-weight:bold}.type{color:#555;margin-right:.5em}
-tr.differs td{background:#fff0c0}tr.differs td:first-child::after{content:" ≠";color:#c60;font-weight:bold}
+td.differs{background:#ffe08a;font-weight:bold}td.differs::after{content:" ≠";color:#c60}
 pre{font-family:"DejaVu Sans Mono",monospace;font-size:.85em;white-space:pre-wrap;margin:.3em 0;padding:.4em;background:#f4f4f4;border:1px solid #ddd}
 pre.diff span{display:block}pre.diff .add{background:#d8f5d8;color:#060}pre.diff .del{background:#fadada;color:#900}
-.note{color:#666;font-size:.9em}
+.note{color:#666;font-size:.9em}.note .add{color:#060}.note .del{color:#900}.fields{margin:.2em 0}.field{color:#36c}
 )";
 
 void writeFields(std::ostream& out, const Difference& d) {
     if (d.fields.empty())
         return;
-    const bool bothSides = d.presence == Presence::Different || d.presence == Presence::Rebuilt;
+    // One side only (or both alike): its definition on one line.
+    if (d.presence != Presence::Different) {
+        out << "<div class=\"fields\">";
+        bool first = true;
+        for (const DefinitionField& field : d.fields) {
+            const std::string& value =
+                d.presence == Presence::OnlyInTarget ? field.target : field.source;
+            if (value.empty())
+                continue;
+            // A new table's fields are its columns, named as they are.
+            const std::string label =
+                d.kind == DifferenceKind::Table ? field.name : fieldLabel(field.name);
+            out << (first ? "" : " · ") << "<span class=\"field\">" << escaped(label) << "</span> "
+                << escaped(valueLabel(value));
+            first = false;
+        }
+        out << "</div>\n";
+        return;
+    }
+    // Both sides: a row each under the parts' labels, differing parts marked.
     out << "<table class=\"definition\"><tr><th></th>";
-    if (d.presence != Presence::OnlyInTarget)
-        out << "<th>源数据库</th>";
-    if (bothSides || d.presence == Presence::OnlyInTarget)
-        out << "<th>目标数据库</th>";
+    for (const DefinitionField& field : d.fields)
+        out << "<th>" << escaped(fieldLabel(field.name)) << "</th>";
     out << "</tr>\n";
-    for (const DefinitionField& field : d.fields) {
-        out << "<tr" << (field.differs ? " class=\"differs\"" : "") << "><td>"
-            << escaped(fieldLabel(field.name)) << "</td>";
-        if (d.presence != Presence::OnlyInTarget)
-            out << "<td>" << escaped(valueLabel(field.source)) << "</td>";
-        if (bothSides || d.presence == Presence::OnlyInTarget)
-            out << "<td>" << escaped(valueLabel(field.target)) << "</td>";
+    for (const bool source : {true, false}) {
+        out << "<tr><th>" << (source ? "源数据库" : "目标数据库") << "</th>";
+        for (const DefinitionField& field : d.fields)
+            out << "<td" << (field.differs ? " class=\"differs\"" : "") << ">"
+                << escaped(valueLabel(source ? field.source : field.target)) << "</td>";
         out << "</tr>\n";
     }
     out << "</table>\n";
@@ -143,9 +158,12 @@ void writeOverview(std::ostream& out, const std::vector<TargetReport>& targets) 
             out << "<td class=\"failed\">" << (t.reachable ? "比对失败" : "无法连接") << "</td>";
         else
             out << "<td class=\"ok\">" << (t.differences.empty() ? "一致" : "有差异") << "</td>";
+        // A target that was not compared has no counts, not counts of 0.
         for (DifferenceKind kind : differenceKinds)
-            out << "<td class=\"n\">" << countOf(t, kind) << "</td>";
-        out << "<td class=\"n\">" << t.statementsWritten << "</td>";
+            out << "<td class=\"n\">" << (t.error ? "-" : std::to_string(countOf(t, kind)))
+                << "</td>";
+        out << "<td class=\"n\">" << (t.error ? "-" : std::to_string(t.statementsWritten))
+            << "</td>";
         if (executed)
             out << "<td class=\"n\">"
                 << (t.execution ? std::to_string(t.execution->refused) : std::string("-"))
@@ -169,7 +187,8 @@ void writeTarget(std::ostream& out, const TargetReport& t, std::size_t number) {
     for (DifferenceKind kind : differenceKinds) {
         if (countOf(t, kind) == 0)
             continue;
-        out << "<h3>" << kindLabel(kind) << " (" << countOf(t, kind) << ")</h3>\n";
+        out << "<h3 id=\"target-" << number << "-" << kindKey(kind) << "\">" << kindLabel(kind)
+            << " (" << countOf(t, kind) << ")</h3>\n";
         for (Presence presence : presences) {
             std::size_t count = 0;
             for (const Difference& d : t.differences)
