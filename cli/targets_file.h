@@ -26,7 +26,8 @@ public:
 // Reads a targets file's text: one target a line as "-S server -d database
 // -U user" (also --server, --database, --user, attached or apart, with "="
 // for the long ones); a value with blanks in double quotes (a quote inside
-// one doubled: ""); "#" outside quotes starts a comment; blank lines are
+// one doubled: ""); "#" at the start of a word (outside quotes) starts a
+// comment, so names such as db#1 stay whole; blank lines are
 // skipped. A password option is refused, as is any other word, a target
 // given twice, or a file without targets. `fileName` is named in messages.
 std::vector<TargetLine> parseTargets(const std::string& text, const std::string& fileName);
