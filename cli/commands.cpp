@@ -93,11 +93,8 @@ template <typename Body> int guarded(Body&& body) {
 } // namespace
 
 void Commands::writeReport(const std::string& reportFile, const ScriptBuffer& script) {
-    report::TargetReport target;
-    target.server = m_connection.server;
-    target.database = m_connection.database;
-    target.differences = report::differencesOf(script.changes());
-    target.statementsWritten = script.statements().size();
+    const report::TargetReport target =
+        report::compareReport(m_connection.server, m_connection.database, script);
     try {
         writeReportFile(reportFile, reportSourceOf(storePath(), storePath()), {target});
     } catch (const std::exception& error) {

@@ -71,8 +71,7 @@ TargetOutcome runTargetJob(const TargetLine& target, const std::string& password
         return failWith(TargetState::Failed, ConnectionOrStoreFailure,
                         std::string("compare failed: ") + error.what());
     }
-    outcome.report.differences = report::differencesOf(script.changes());
-    outcome.report.statementsWritten = script.statements().size();
+    outcome.report = report::compareReport(target.server, target.database, script);
 
     try {
         const auto scriptFile = settings.outDir / (stem + ".sql");

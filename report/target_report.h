@@ -1,6 +1,7 @@
 #pragma once
 
 #include "report/difference.h"
+#include "script/script_buffer.h"
 
 #include <cstddef>
 #include <optional>
@@ -39,6 +40,11 @@ struct ReportSource {
     std::string capturedAt;
     std::string generatedAt; // when the report was made, UTC
 };
+
+// The report of the compare that filled `script` (its changes and
+// statements), for the target named by `server` and `database`: what both
+// front ends hand to the renderers after a compare.
+TargetReport compareReport(std::string server, std::string database, const ScriptBuffer& script);
 
 // How many differences of each kind a target has.
 std::size_t countOf(const TargetReport& target, DifferenceKind kind);

@@ -312,5 +312,36 @@ TEST_F(ManyTargetsTest, APasswordsFileOthersCanReadIsRefused) {
     EXPECT_FALSE(fs::exists(out));
 }
 
+TEST_F(ManyTargetsTest, OneTargetsReportBesideItsScript) {
+    capture();
+    const std::vector<std::string> target{
+        "compare", "-S",   s_server->serverName(), "-d", "old01", "-U", "sa", "-P", password,
+        "--store", store()};
+    auto withReport = [&](const std::string& report) {
+        auto args = target;
+        args.insert(args.end(), {"--report", report, "-o", (m_dir.path() / "s.sql").string()});
+        return run(args);
+    };
+    auto html = withReport((m_dir.path() / "r.html").string());
+    ASSERT_EQ(html.exitCode, 0) << html.err;
+    EXPECT_EQ(readFile(m_dir.path() / "s.sql"), singleScript("old01"));
+    const std::string page = readFile(m_dir.path() / "r.html");
+    EXPECT_NE(page.find("<h2>目标数据库 " + s_server->serverName() + " / old01</h2>"),
+              std::string::npos);
+    // The surplus index of cli_target.sql, with the statement that drops it.
+    EXPECT_NE(page.find("仅目标数据库有"), std::string::npos);
+    EXPECT_NE(page.find("IX_Emp_Old"), std::string::npos);
+
+    auto json = withReport((m_dir.path() / "r.JSON").string());
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    EXPECT_EQ(readFile(m_dir.path() / "r.JSON").rfind("{\n  \"format\": \"dbcompare-report\"", 0),
+              0u);
+
+    // A report that cannot be written fails the command with its reason.
+    auto unwritable = withReport((m_dir.path() / "no-such-folder" / "r.html").string());
+    EXPECT_EQ(unwritable.exitCode, 2);
+    EXPECT_NE(unwritable.err.find("--report"), std::string::npos) << unwritable.err;
+}
+
 } // namespace
 } // namespace dbc
