@@ -298,6 +298,31 @@ TEST_F(ManyTargetsTest, CtrlCLeavesFinishedTargetsWholeAndNamesTheOthers) {
     EXPECT_NE(child.out().find(name("old", 6) + "@" + slow.serverName(), at), std::string::npos);
 }
 
+TEST_F(ManyTargetsTest, CtrlCStopsAnExecutionBeforeItsNextStatement) {
+    capture();
+    test::loadCatalog(s_dir->path() / "data", "stop1", source("tests/cli/cli_target.sql"));
+    TestServerProcess slow(s_dir->path() / "data",
+                           {"--user", "sa", "--password", password, "--latency-ms", "100"});
+    const fs::path out = m_dir.path() / "out";
+    auto environment = environmentWithout();
+    environment.push_back("DBCOMPARE_PASSWORD=" + password);
+    ChildProcess child({DBCOMPARE_PROGRAM_PATH, "execute", "--targets",
+                        write("t.txt", "-S " + slow.serverName() + " -d stop1 -U sa\n"), "--out",
+                        out, "--store", store()},
+                       ChildOptions::inFiles(m_dir.path(), environment));
+    // The script file is written once the compare is done, before the first
+    // statement runs.
+    const fs::path script = out / ("stop1@" + slow.serverName() + ".sql");
+    for (int waited = 0; waited < 600 && !fs::exists(script); ++waited)
+        std::this_thread::sleep_for(20ms);
+    child.signal(SIGINT);
+    EXPECT_EQ(child.wait(), 130) << child.out() << child.err();
+    const std::string report = readFile(out / ("stop1@" + slow.serverName() + ".execute.txt"));
+    EXPECT_NE(report.find("stopped before statement "), std::string::npos) << report;
+    EXPECT_EQ(report.find("执行完毕!"), std::string::npos) << report;
+    EXPECT_EQ(row(child.out(), "stop1@" + slow.serverName())[0], "stopped") << child.out();
+}
+
 TEST_F(ManyTargetsTest, APasswordsFileOthersCanReadIsRefused) {
     capture();
     const fs::path passwords =
