@@ -8,6 +8,7 @@
 #include "cli/terminal_progress.h"
 #include "data/database_error.h"
 #include "data/test_point.h"
+#include "report/report_source.h"
 #include "script/executor.h"
 #include "snapshot/index_key_counts.h"
 #include "snapshot/snapshot_info.h"
@@ -96,7 +97,7 @@ void Commands::writeReport(const std::string& reportFile, const ScriptBuffer& sc
     const report::TargetReport target =
         report::compareReport(m_connection.server, m_connection.database, script);
     try {
-        writeReportFile(reportFile, reportSourceOf(storePath(), storePath()), {target});
+        writeReportFile(reportFile, report::reportSourceOf(storePath(), storePath()), {target});
     } catch (const std::exception& error) {
         fail(UsageError, "--report " + reportFile, error.what());
     }

@@ -9,6 +9,7 @@
 #include "cli/snapshot_copy.h"
 #include "cli/target_job.h"
 #include "cli/targets_summary.h"
+#include "report/report_source.h"
 #include "snapshot/snapshot_store.h"
 
 #include <algorithm>
@@ -145,7 +146,7 @@ int runManyTargets(const ManyTargetsRun& run) {
         report::ReportSource source;
         try {
             snapshot.emplace(store);
-            source = reportSourceOf(snapshot->path(), store);
+            source = report::reportSourceOf(snapshot->path(), store);
         } catch (const std::exception& failure) {
             fail(ConnectionOrStoreFailure,
                  "snapshot file " + store.string() + ": " + failure.what());

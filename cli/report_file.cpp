@@ -3,8 +3,6 @@
 #include "cli/output_file.h"
 #include "report/html_report.h"
 #include "report/json_report.h"
-#include "snapshot/snapshot_info.h"
-#include "snapshot/snapshot_store.h"
 
 #include <algorithm>
 #include <cctype>
@@ -24,21 +22,6 @@ bool endsWith(std::string text, const std::string& ending) {
 
 bool isReportFileName(const std::string& path) {
     return endsWith(path, ".html") || endsWith(path, ".json");
-}
-
-report::ReportSource reportSourceOf(const std::filesystem::path& snapshot,
-                                    const std::filesystem::path& shownPath) {
-    report::ReportSource source;
-    source.snapshotFile = shownPath.string();
-    auto store = SnapshotStore::openForReading(snapshot);
-    const CaptureState state = readCaptureState(store->connection());
-    if (state.described) {
-        source.server = state.info.server;
-        source.database = state.info.database;
-        source.capturedAt = state.info.capturedAt;
-    }
-    source.generatedAt = utcNow();
-    return source;
 }
 
 void writeReportFile(const std::filesystem::path& path, const report::ReportSource& source,

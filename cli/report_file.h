@@ -12,11 +12,6 @@ namespace dbc::cli {
 // or ".json" (letter case aside).
 bool isReportFileName(const std::string& path);
 
-// The report's heading for the snapshot at `snapshot` (read from it), naming
-// the file as `shownPath`, with the current time.
-report::ReportSource reportSourceOf(const std::filesystem::path& snapshot,
-                                    const std::filesystem::path& shownPath);
-
 // Writes the HTML or the JSON report (by the file name's ending) whole or
 // not at all; OutputFileError when it cannot be written.
 void writeReportFile(const std::filesystem::path& path, const report::ReportSource& source,
