@@ -185,7 +185,8 @@ void writeTarget(std::ostream& out, const TargetReport& t, std::size_t number) {
         out << "<p>执行了 " << t.execution->statements << " 条语句，其中 " << t.execution->refused
             << " 条被拒绝。</p>\n";
     for (DifferenceKind kind : differenceKinds) {
-        if (countOf(t, kind) == 0)
+        if (std::none_of(t.differences.begin(), t.differences.end(),
+                         [&](const Difference& d) { return d.kind == kind; }))
             continue;
         out << "<h3 id=\"target-" << number << "-" << kindKey(kind) << "\">" << kindLabel(kind)
             << " (" << countOf(t, kind) << ")</h3>\n";

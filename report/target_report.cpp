@@ -14,8 +14,9 @@ TargetReport compareReport(std::string server, std::string database, const Scrip
 }
 
 std::size_t countOf(const TargetReport& target, DifferenceKind kind) {
-    return std::size_t(std::count_if(target.differences.begin(), target.differences.end(),
-                                     [&](const Difference& d) { return d.kind == kind; }));
+    return std::size_t(std::count_if(
+        target.differences.begin(), target.differences.end(),
+        [&](const Difference& d) { return d.kind == kind && d.presence != Presence::Rebuilt; }));
 }
 
 } // namespace dbc::report

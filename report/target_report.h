@@ -46,7 +46,8 @@ struct ReportSource {
 // front ends hand to the renderers after a compare.
 TargetReport compareReport(std::string server, std::string database, const ScriptBuffer& script);
 
-// How many differences of each kind a target has.
+// How many differences of each kind a target has; objects only rebuilt
+// around another change are alike on both sides and not counted.
 std::size_t countOf(const TargetReport& target, DifferenceKind kind);
 
 } // namespace dbc::report

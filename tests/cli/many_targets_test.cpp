@@ -129,13 +129,14 @@ TestServerProcess* ManyTargetsTest::s_server = nullptr;
 TEST_F(ManyTargetsTest, TwentyTargetsEachFileAsASingleRunAndTheSummaryRight) {
     capture();
     // A second server whose password the passwords file gives wrong, and a
-    // slow third one killed while its target runs.
+    // slow third one killed while its target runs (its login and compare
+    // take a dozen round trips of 400 ms; it is killed after 1.5 s).
     TempDir otherData;
     test::loadCatalog(otherData.path(), "old", source("tests/cli/cli_target.sql"));
     TestServerProcess wrongPassword(otherData.path(),
                                     {"--user", "sa", "--password", otherPassword});
     TestServerProcess slow(otherData.path(),
-                           {"--user", "sa", "--password", password, "--latency-ms", "150"});
+                           {"--user", "sa", "--password", password, "--latency-ms", "400"});
 
     const std::string main = s_server->serverName();
     std::string targets = "# twenty targets\n-S " + slow.serverName() + " -d old -U sa\n";
