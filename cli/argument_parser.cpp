@@ -1,5 +1,7 @@
 #include "cli/argument_parser.h"
 
+#include "cli/report_file.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -23,6 +25,11 @@ enum class Option {
     LoginTimeout,
     QueryTimeout,
     StatementTimeout,
+    Targets,
+    Passwords,
+    Jobs,
+    OutDir,
+    Report,
     Help,
 };
 
@@ -58,6 +65,17 @@ constexpr std::array kOptions{
                "give up a catalog query after S seconds (default 120, 0: wait for ever)"},
     OptionSpec{Option::StatementTimeout, 0, "statement-timeout", "S",
                "give up a statement after S seconds (default: no limit)"},
+    OptionSpec{Option::Targets, 0, "targets", "FILE",
+               "run for every target FILE lists, one a line: -S server -d database -U user"},
+    OptionSpec{Option::Passwords, 0, "passwords", "FILE",
+               "with --targets: passwords as server<TAB>login<TAB>password lines, in a file "
+               "only its owner can read (else $DBCOMPARE_PASSWORD)"},
+    OptionSpec{Option::Jobs, 0, "jobs", "N", "with --targets: targets handled at once (default 8)"},
+    OptionSpec{Option::OutDir, 0, "out", "DIR",
+               "with --targets: write each target's files into DIR, named "
+               "database@server.sql (.execute.txt)"},
+    OptionSpec{Option::Report, 0, "report", "FILE",
+               "write the difference report to FILE.html (one page) or FILE.json"},
     OptionSpec{Option::Help, 'h', "help", "", "show this help"},
 };
 
@@ -80,14 +98,14 @@ const std::vector<SubcommandSpec>& subcommands() {
         {Subcommand::Compare,
          "compare",
          "compare the target database with the snapshot and write the script",
-         {Server, Database, User, Password, PasswordFile, Store, Output, LoginTimeout, QueryTimeout,
-          Help},
+         {Server, Database, User, Password, PasswordFile, Store, Output, Report, Targets, Passwords,
+          Jobs, OutDir, LoginTimeout, QueryTimeout, Help},
          {}},
         {Subcommand::Execute,
          "execute",
          "compare, then run the script's statements against the target",
-         {Server, Database, User, Password, PasswordFile, Store, DryRun, LoginTimeout, QueryTimeout,
-          StatementTimeout, Help},
+         {Server, Database, User, Password, PasswordFile, Store, DryRun, Targets, Passwords, Jobs,
+          OutDir, LoginTimeout, QueryTimeout, StatementTimeout, Help},
          {}},
         {Subcommand::ExecOne,
          "exec-one",
@@ -148,6 +166,11 @@ const OptionSpec* findShort(char name) {
     return nullptr;
 }
 
+const OptionSpec& findOptionSpec(Option option) {
+    return *std::find_if(kOptions.begin(), kOptions.end(),
+                         [&](const auto& s) { return s.option == option; });
+}
+
 bool accepts(const SubcommandSpec& sub, Option option) {
     return std::find(sub.options.begin(), sub.options.end(), option) != sub.options.end();
 }
@@ -205,8 +228,9 @@ int seconds(const std::string& value, const OptionSpec& known, std::size_t index
         !value.empty() && value.size() <= 6 &&
         std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
     if (!digits)
-        throw CommandLineError("--" + std::string(known.longName) +
-                               " needs a whole number of seconds (" + argumentNumber(index) + ")");
+        throw CommandLineError("--" + std::string(known.longName) + " needs a whole number" +
+                               (known.option == Option::Jobs ? "" : " of seconds") + " (" +
+                               argumentNumber(index) + ")");
     return std::stoi(value);
 }
 
@@ -260,9 +284,65 @@ void setOption(ParsedCommand& parsed, const OptionSpec& known, const std::string
     case Option::DryRun:
         parsed.dryRun = true;
         break;
+    case Option::Targets:
+    case Option::Passwords:
+    case Option::OutDir:
+    case Option::Report:
+        if (value.empty())
+            throw CommandLineError("--" + std::string(known.longName) + " is empty (" +
+                                   argumentNumber(index) + ")");
+        (known.option == Option::Targets     ? parsed.targetsFile
+         : known.option == Option::Passwords ? parsed.passwordsFile
+         : known.option == Option::OutDir    ? parsed.outDir
+                                             : parsed.reportFile) = value;
+        break;
+    case Option::Jobs:
+        parsed.jobs = seconds(value, known, index);
+        if (parsed.jobs < 1 || parsed.jobs > 256)
+            throw CommandLineError("--jobs needs a number from 1 to 256 (" + argumentNumber(index) +
+                                   ")");
+        break;
     case Option::Help:
         break;
     }
+}
+
+constexpr const char* exitStatusHelp =
+    "\nExit status:\n"
+    "  0  success\n"
+    "  1  the server refused one or more statements\n"
+    "  2  usage error, a refused password file, or the script file cannot be written\n"
+    "  3  connection, login, timeout or snapshot file failure, or a connection lost\n"
+    "     during execute\n"
+    "  4  standard output cannot be written (a full disk, a closed pipe)\n"
+    "  5  stopped on request: Ctrl-C or SIGTERM during execute, Ctrl-C or Ctrl-D at\n"
+    "     the password prompt, Ctrl-C during a --targets run\n"
+    "With --targets: the worst of the targets' statuses (5 when one did not run).\n";
+
+// --targets takes the connection from its file and writes into --out; the
+// options of a many-targets run are refused without it.
+void checkManyTargets(const ParsedCommand& parsed, const std::vector<Option>& seen,
+                      const std::string& context) {
+    auto given = [&](Option o) { return std::find(seen.begin(), seen.end(), o) != seen.end(); };
+    if (!parsed.reportFile.empty() && !isReportFileName(parsed.reportFile))
+        throw CommandLineError(context + "--report needs a file ending in .html or .json");
+    if (parsed.targetsFile.empty()) {
+        for (Option o : {Option::Passwords, Option::Jobs, Option::OutDir}) {
+            if (given(o))
+                throw CommandLineError(context + "--" + std::string(findOptionSpec(o).longName) +
+                                       " applies only with --targets FILE");
+        }
+        return;
+    }
+    for (Option o : {Option::Server, Option::Database, Option::User, Option::Password,
+                     Option::Output, Option::DryRun}) {
+        if (given(o))
+            throw CommandLineError(context + "option " + optionName(findOptionSpec(o)) +
+                                   " does not go with --targets: the targets file names the "
+                                   "targets and each gets its own file in --out");
+    }
+    if (parsed.outDir.empty())
+        throw CommandLineError(context + "--targets needs --out DIR for the targets' files");
 }
 
 std::string subcommandHelp(const SubcommandSpec& sub) {
@@ -281,6 +361,8 @@ std::string subcommandHelp(const SubcommandSpec& sub) {
         names.resize(std::max<std::size_t>(names.size() + 2, 32), ' ');
         text += "  " + names + std::string(known.help) + "\n";
     }
+    if (sub.subcommand == Subcommand::Compare || sub.subcommand == Subcommand::Execute)
+        text += exitStatusHelp;
     return text;
 }
 
@@ -298,15 +380,7 @@ std::string programHelp() {
             "process list;\n--password-file FILE (readable by its owner only) or the "
             "environment variable\nDBCOMPARE_PASSWORD are not; without any of them it is "
             "asked for at the terminal.\n";
-    text += "\nExit status:\n"
-            "  0  success\n"
-            "  1  the server refused one or more statements\n"
-            "  2  usage error, a refused password file, or the script file cannot be written\n"
-            "  3  connection, login, timeout or snapshot file failure, or a connection lost\n"
-            "     during execute\n"
-            "  4  standard output cannot be written (a full disk, a closed pipe)\n"
-            "  5  stopped on request: Ctrl-C or SIGTERM during execute, Ctrl-C or Ctrl-D at\n"
-            "     the password prompt\n";
+    text += exitStatusHelp;
     return text;
 }
 
@@ -402,6 +476,7 @@ ParsedCommand parseArguments(const std::vector<std::string>& arguments) {
 
     if (parsed.connection.passwordGiven && !parsed.connection.passwordFile.empty())
         throw CommandLineError(context + "give the password with -P or --password-file, not both");
+    checkManyTargets(parsed, seen, context);
     if (parsed.subcommand == Subcommand::ExecOne) {
         if (sqlGiven && !parsed.inputFile.empty())
             throw CommandLineError(context + "give the command text or -i FILE, not both");

@@ -33,6 +33,12 @@ struct ParsedCommand {
     bool dryRun = false;    // execute --dry-run
     std::string sql;        // exec-one's command text
     std::string inputFile;  // exec-one -i
+    // Many targets (compare and execute --targets): see many_targets.h.
+    std::string targetsFile;
+    std::string passwordsFile;
+    std::string outDir;
+    int jobs = 0;           // 0: the default
+    std::string reportFile; // compare --report
 };
 
 // A command line that cannot be run. The message names the option or the

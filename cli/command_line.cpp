@@ -3,6 +3,7 @@
 #include "cli/argument_parser.h"
 #include "cli/commands.h"
 #include "cli/exit_status.h"
+#include "cli/many_targets.h"
 #include "cli/standard_output.h"
 
 #include <csignal>
@@ -41,6 +42,18 @@ int runCommandLine(int argc, char** argv) {
         return cli::UsageError;
     }
 
+    if (!command.targetsFile.empty()) {
+        cli::ManyTargetsRun run{command.targetsFile,
+                                command.passwordsFile,
+                                command.outDir,
+                                command.reportFile,
+                                command.store,
+                                command.jobs,
+                                command.subcommand == cli::Subcommand::Execute,
+                                command.connection.timeouts,
+                                command.connection.statementTimeoutSeconds};
+        return cli::runManyTargets(run);
+    }
     cli::Commands commands(command.connection, command.store);
     switch (command.subcommand) {
     case cli::Subcommand::Help:
@@ -50,7 +63,7 @@ int runCommandLine(int argc, char** argv) {
     case cli::Subcommand::Capture:
         return commands.capture();
     case cli::Subcommand::Compare:
-        return commands.compare(command.outputFile);
+        return commands.compare(command.outputFile, command.reportFile);
     case cli::Subcommand::Execute:
         return commands.execute(command.dryRun);
     case cli::Subcommand::ExecOne:

@@ -5,12 +5,14 @@
 #include "cli/output_file.h"
 #include "cli/password_file.h"
 #include "cli/password_prompt.h"
+#include "cli/report_file.h"
 #include "cli/standard_output.h"
 #include "cli/stop_signals.h"
 #include "cli/terminal_progress.h"
 #include "cli/terminal_text.h"
 #include "data/database_error.h"
 #include "data/test_point.h"
+#include "report/report_source.h"
 #include "script/executor.h"
 #include "script/script_file.h"
 #include "snapshot/index_key_counts.h"
@@ -110,6 +112,16 @@ template <typename Body> int guarded(Body&& body) {
 }
 
 } // namespace
+
+void Commands::writeReport(const std::string& reportFile, const ScriptBuffer& script) {
+    const report::TargetReport target =
+        report::compareReport(m_connection.server, m_connection.database, script);
+    try {
+        writeReportFile(reportFile, report::reportSourceOf(storePath(), storePath()), {target});
+    } catch (const std::exception& error) {
+        fail(UsageError, "--report " + reportFile, error.what());
+    }
+}
 
 Commands::Commands(ConnectionOptions connection, std::string storePath)
     : m_connection(std::move(connection)), m_storePath(std::move(storePath)),
@@ -225,12 +237,16 @@ ScriptBuffer Commands::compareTarget() {
     return script;
 }
 
-int Commands::compare(const std::string& outputFile) {
+int Commands::compare(const std::string& outputFile, const std::string& reportFile) {
     return guarded([&] {
         if (!outputFile.empty() && belongsToStore(outputFile, storePath()))
             fail(UsageError, "-o " + outputFile,
                  "that is the snapshot file or a file that belongs to it; give another file for "
                  "the script");
+        if (!reportFile.empty() && belongsToStore(reportFile, storePath()))
+            fail(UsageError, "--report " + reportFile,
+                 "that is the snapshot file or a file that belongs to it; give another file for "
+                 "the report");
         const ScriptBuffer script = compareTarget();
         // The file form, which a query tool runs with exactly the effect of
         // execute, whether it goes to a file or through standard output.
@@ -240,6 +256,8 @@ int Commands::compare(const std::string& outputFile) {
         } catch (const ScriptFileError& error) {
             fail(UsageError, "cannot write the script", error.what());
         }
+        if (!reportFile.empty())
+            writeReport(reportFile, script);
         if (outputFile.empty()) {
             writeStandardOutput(text);
             return int(Success);

@@ -21,7 +21,8 @@ public:
     Commands(ConnectionOptions connection, std::string storePath);
 
     int capture();
-    int compare(const std::string& outputFile);
+    // `reportFile`, when given, receives the difference report (report_file.h).
+    int compare(const std::string& outputFile, const std::string& reportFile = {});
     int execute(bool dryRun);
     int execOne(const std::string& sql, const std::string& inputFile);
     int show();
@@ -35,6 +36,9 @@ private:
     // no captured database, ends the command with status 3.
     std::unique_ptr<SnapshotStore> openCapturedStore();
     void connect();
+    // Writes the report of the compare that made `script`; a failure ends
+    // the command with status 2.
+    void writeReport(const std::string& reportFile, const ScriptBuffer& script);
 
     ConnectionOptions m_connection;
     std::string m_storePath;

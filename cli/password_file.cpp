@@ -20,30 +20,29 @@ struct Descriptor {
     }
 };
 
-[[noreturn]] void refuse(const std::filesystem::path& path, const std::string& why) {
-    throw PasswordFileError("the password file " + path.string() + " " + why);
-}
-
 } // namespace
 
-std::string readPasswordFile(const std::filesystem::path& path) {
+std::string readOwnerOnlyFile(const std::filesystem::path& path, const std::string& what) {
+    const auto refuse = [&](const std::string& why) {
+        throw PasswordFileError(what + " " + path.string() + " " + why);
+    };
     // The checks are made on the file opened, so it cannot be swapped
     // between the check and the read.
     Descriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)};
     if (file.fd < 0)
-        refuse(path, std::string("cannot be read: ") + std::strerror(errno));
+        refuse(std::string("cannot be read: ") + std::strerror(errno));
     struct stat info {};
     if (::fstat(file.fd, &info) != 0)
-        refuse(path, std::string("cannot be read: ") + std::strerror(errno));
+        refuse(std::string("cannot be read: ") + std::strerror(errno));
     if (!S_ISREG(info.st_mode))
-        refuse(path, "is not a regular file");
+        refuse("is not a regular file");
     if (info.st_uid != ::geteuid())
-        refuse(path, "belongs to another user; use a file of your own that only you can read");
+        refuse("belongs to another user; use a file of your own that only you can read");
     if ((info.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
         char mode[8];
         std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
-        refuse(path, std::string("can be read or written by other users (mode ") + mode +
-                         "); make it readable by its owner only: chmod 600 " + path.string());
+        refuse(std::string("can be read or written by other users (mode ") + mode +
+               "); make it readable by its owner only: chmod 600 " + path.string());
     }
     std::string text;
     char buffer[4096];
@@ -52,14 +51,19 @@ std::string readPasswordFile(const std::filesystem::path& path) {
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            refuse(path, std::string("cannot be read: ") + std::strerror(errno));
+            refuse(std::string("cannot be read: ") + std::strerror(errno));
         }
         if (got == 0)
             break;
         text.append(buffer, static_cast<std::size_t>(got));
-        if (text.find('\n') != std::string::npos || text.size() > 65536)
-            break;
+        if (text.size() > (1 << 20))
+            refuse("is larger than a password file can be (1 MiB)");
     }
+    return text;
+}
+
+std::string readPasswordFile(const std::filesystem::path& path) {
+    std::string text = readOwnerOnlyFile(path, "the password file");
     text = text.substr(0, text.find('\n'));
     if (!text.empty() && text.back() == '\r')
         text.pop_back();

@@ -19,4 +19,8 @@ public:
 // read, throws PasswordFileError.
 std::string readPasswordFile(const std::filesystem::path& path);
 
+// The whole of `path` under the same checks, for files of passwords;
+// `what` names the file in messages ("the passwords file").
+std::string readOwnerOnlyFile(const std::filesystem::path& path, const std::string& what);
+
 } // namespace dbc::cli

@@ -114,7 +114,7 @@ void replace(const std::string& dropTable, const Index* s, const Index* g, Chang
         out.push_back({dropOf(dropTable, *g, sameName ? s->name : g->name)});
     }
     if (s)
-        out.push_back({CreateIndex{*s}});
+        out.push_back({CreateIndex{*s, g ? std::optional<Index>(*g) : std::nullopt}});
 }
 
 std::vector<const Index*> without(const std::vector<Index>& indexes,

@@ -58,6 +58,8 @@ void diffModules(const ObjectKind& kind, const std::vector<ModuleText>& snapshot
         if (found.text && comparisonForm(stored.rows) == comparisonForm(*found.text))
             continue;
         out.push_back({DropModule{&kind, stored.name, !found.text}, true});
+        if (found.text)
+            create.targetText = joinedText(*found.text);
         out.push_back({std::move(create), true});
     }
 }

@@ -80,7 +80,7 @@ void mergeColumns(const ColumnRefs& snapshot, const ColumnRefs& target, const Co
                 Column withTargetIdentity = *snapshot[s];
                 withTargetIdentity.colStat = target[g]->colStat;
                 const bool identityOnly = !definitionsDiffer(withTargetIdentity, *target[g]);
-                out.push_back({AlterColumn{*snapshot[s], identityOnly}});
+                out.push_back({AlterColumn{*snapshot[s], identityOnly, *target[g]}});
             }
             ++s;
             ++g;

@@ -39,6 +39,8 @@ struct AddColumn {
 struct AlterColumn {
     Column column;
     bool identityOnly = false;
+    // The target's column, for reports that show both definitions.
+    std::optional<Column> targetColumn = std::nullopt;
 };
 
 // A column only the target has. `trailing` marks one found after the
@@ -55,6 +57,9 @@ struct DropColumn {
 // its keys in key order.
 struct CreateIndex {
     Index index;
+    // The target's index of that name when it differs and is re-created,
+    // for reports that show both definitions.
+    std::optional<Index> targetIndex = std::nullopt;
 };
 
 // An index to drop: the table as the snapshot spells it, the index's name as
@@ -71,6 +76,9 @@ struct CreateModule {
     const ObjectKind* kind;
     std::string name;
     std::string text; // the stored rows joined, nothing trimmed
+    // The target's text (rows joined) when its object differs, for reports
+    // that show a line diff.
+    std::optional<std::string> targetText = std::nullopt;
 };
 
 // A procedure, view or trigger to drop before it is created anew.

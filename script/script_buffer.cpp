@@ -50,6 +50,7 @@ void ScriptBuffer::add(const Change& change) {
         addSeparator();
     addStatement(statementText(change));
     m_afterModuleText = std::holds_alternative<CreateModule>(change.record);
+    m_changes.push_back(change);
 }
 
 std::string ScriptBuffer::displayText() const {

@@ -14,7 +14,10 @@ class ScriptBuffer {
 public:
     static constexpr const char* separator = "Go";
 
-    void clearStatements() { m_statements.clear(); }
+    void clearStatements() {
+        m_statements.clear();
+        m_changes.clear();
+    }
     void clearDisplay() {
         m_displayLines.clear();
         m_afterModuleText = false;
@@ -29,7 +32,8 @@ public:
 
     // Appends a change: its "Go" line when it has one, or when it follows a
     // procedure's, view's or trigger's text (whose body would otherwise take
-    // it in when the text is run in a query tool), then its statement.
+    // it in when the text is run in a query tool), then its statement. The
+    // change is kept (changes()) for reports of the compare.
     void add(const Change& change);
 
     // Replaces the display text, e.g. with what the user has in the text box.
@@ -37,6 +41,8 @@ public:
 
     const std::vector<std::string>& statements() const noexcept { return m_statements; }
     const std::vector<std::string>& displayLines() const noexcept { return m_displayLines; }
+    // The changes added since the statement list was last cleared.
+    const ChangeList& changes() const noexcept { return m_changes; }
 
     // The display lines joined by "\n", without a line end after the last.
     std::string displayText() const;
@@ -45,6 +51,7 @@ private:
     std::vector<std::string> m_statements;
     std::vector<std::string> m_displayLines;
     bool m_afterModuleText = false;
+    ChangeList m_changes;
 };
 
 // Splits text at "\r\n", "\n" and "\r" into lines, as a text box shows them.

@@ -9,6 +9,7 @@ packages=(
     unixodbc-dev tdsodbc freetds-bin
     libsqlite3-dev sqlite3 libsqliteodbc
     libgtest-dev libcli11-dev
+    nlohmann-json3-dev libdtl-dev python3-jsonschema
     fonts-wqy-microhei xvfb xauth openbox
 )
 

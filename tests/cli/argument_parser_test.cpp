@@ -109,7 +109,12 @@ std::map<std::string, std::string> fields(const ParsedCommand& parsed) {
             {"dryrun", parsed.dryRun ? "1" : "0"},
             {"login", std::to_string(c.timeouts.loginSeconds)},
             {"query", std::to_string(c.timeouts.querySeconds)},
-            {"statement", std::to_string(c.statementTimeoutSeconds)}};
+            {"statement", std::to_string(c.statementTimeoutSeconds)},
+            {"targets", parsed.targetsFile},
+            {"passwords", parsed.passwordsFile},
+            {"out", parsed.outDir},
+            {"jobs", std::to_string(parsed.jobs)},
+            {"report", parsed.reportFile}};
 }
 
 // Subcommand names and option names may appear in an error; nothing else
@@ -131,6 +136,11 @@ bool mayBeEchoed(const std::string& argument) {
                                                 "--login-timeout",
                                                 "--query-timeout",
                                                 "--statement-timeout",
+                                                "--targets",
+                                                "--passwords",
+                                                "--jobs",
+                                                "--out",
+                                                "--report",
                                                 "--password",
                                                 "--password-file",
                                                 "--database",
