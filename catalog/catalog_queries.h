@@ -8,6 +8,11 @@
 
 namespace dbc::catalog {
 
+// The compare's question for the target database's default collation, read
+// once per run: it decides how names are matched (name_key.h).
+inline constexpr const char* targetCollation =
+    "SELECT DATABASEPROPERTYEX(DB_NAME(), 'Collation') AS Collation";
+
 // One row per column of every user table, with its scale. The type is joined
 // by the column's declared type (xusertype), so a column of an alias type
 // reads once, under the alias's name; sysname (256) reads as its base type

@@ -48,6 +48,11 @@ std::vector<std::string> columnValues(const Result& result, std::string_view fie
 
 } // namespace
 
+std::string readTargetCollation(Connection& server) {
+    const Result rows = server.open(catalog::targetCollation);
+    return rows.empty() ? std::string() : rows.field(0, "Collation");
+}
+
 std::vector<Table> readServerTables(Connection& server, CatalogSide side) {
     const Result rows = server.open(pick(side, catalog::captureColumns, catalog::targetColumns));
     std::vector<Table> tables;

@@ -45,6 +45,11 @@ void ScriptBuffer::setDisplayText(const std::string& text) {
 void ScriptBuffer::add(const Change& change) {
     if (change.goBefore)
         addSeparator();
+    if (isCommentOnly(change)) {
+        for (auto& line : splitLines(statementText(change)))
+            m_displayLines.push_back(std::move(line));
+        return;
+    }
     addStatement(statementText(change));
 }
 

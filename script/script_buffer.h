@@ -24,7 +24,9 @@ public:
     // Appends the line "Go" to the display text only.
     void addSeparator();
 
-    // Appends a change: its "Go" line when it has one, then its statement.
+    // Appends a change: its "Go" line when it has one, then its statement. A
+    // comment-only change (a difference the script cannot make) goes to the
+    // display text alone: it is never a statement to run.
     void add(const Change& change);
 
     // Replaces the display text, e.g. with what the user has in the text box.

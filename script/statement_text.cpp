@@ -200,6 +200,26 @@ std::string addForeignKeyStatement(const AddForeignKey& change) {
                    key.updateCascade ? " ON UPDATE CASCADE" : ""});
 }
 
+std::string unscriptedChangeComment(const UnscriptedChange& change) {
+    std::string line = "-- ";
+    for (char c : change.object + ": " + change.reason) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 32 && byte != 127) {
+            line += c;
+            continue;
+        }
+        static constexpr char hex[] = "0123456789ABCDEF";
+        line += "\\x";
+        line += hex[byte >> 4];
+        line += hex[byte & 15];
+    }
+    return line;
+}
+
+std::string columnObjectName(const std::string& table, const std::string& column) {
+    return concat({sqlName(table), ".", sqlName(column)});
+}
+
 namespace {
 
 struct Render {
@@ -216,6 +236,7 @@ struct Render {
     std::string operator()(const DropDefault& c) const { return dropDefaultStatement(c); }
     std::string operator()(const DropForeignKey& c) const { return dropForeignKeyStatement(c); }
     std::string operator()(const AddForeignKey& c) const { return addForeignKeyStatement(c); }
+    std::string operator()(const UnscriptedChange& c) const { return unscriptedChangeComment(c); }
 };
 
 } // namespace

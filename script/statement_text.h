@@ -80,6 +80,13 @@ std::string dropForeignKeyStatement(const DropForeignKey& change);
 // the key has them.
 std::string addForeignKeyStatement(const AddForeignKey& change);
 
+// "-- <object>: <reason>", one line: every byte below 32 (a line break in a
+// name) and 127 written as \xHH, so no part of it reads as a statement.
+std::string unscriptedChangeComment(const UnscriptedChange& change);
+
+// "<table>.<column>" as the script writes the two names.
+std::string columnObjectName(const std::string& table, const std::string& column);
+
 // The text of any change.
 std::string statementText(const Change& change);
 

@@ -47,6 +47,9 @@ const std::string targetForeignKeyQuery =
     "rc.id = k.rkeyid AND rc.colid = k.rkey WHERE t.xtype = 'U' AND r.xtype = 'U' ORDER BY "
     "FKName, KeyOrder";
 
+const std::string targetCollationQuery =
+    "SELECT DATABASEPROPERTYEX(DB_NAME(), 'Collation') AS Collation";
+
 namespace {
 
 std::string quoted(const std::string& name) {
@@ -87,6 +90,7 @@ Catalogs::Catalogs() {
     for (const ObjectTables* tables : {&procedureTables, &viewTables, &triggerTables})
         setObjects(*tables, {}, {});
     setDefaults({}, {});
+    setTargetCollation("Chinese_PRC_CI_AS");
     target.answer(targetForeignKeyQuery,
                   makeResult({"FKName", "TableName", "FieldName", "RefTableName", "RefFieldName",
                               "KeyOrder", "DeleteCascade", "UpdateCascade"}));
@@ -142,6 +146,10 @@ void Catalogs::setObjects(const ObjectTables& tables, const std::vector<StoredOb
 void Catalogs::setDefaults(const std::vector<Df>& snapshot, const std::vector<Df>& targetSide) {
     store.answer("Select * From SourceDF Order by DFName", snapshotDefaults(snapshot));
     target.answer(targetDefaultQuery, targetDefaults(targetSide));
+}
+
+void Catalogs::setTargetCollation(const std::string& collation) {
+    target.answer(targetCollationQuery, makeResult({"Collation"}, {{collation}}));
 }
 
 namespace {
