@@ -91,6 +91,8 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
     // dependency pass; a failure part way leaves the changes found so far,
     // without the pass.
     DependencyFacts facts;
+    facts.snapshotTables = &snapshotTables;
+    facts.targetTables = &targetTables;
     facts.snapshotDefaults = snapshotDefaults;
     facts.targetDefaults = targetDefaults;
     compareIndexPart(store, target, out, &facts);

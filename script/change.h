@@ -104,6 +104,11 @@ struct AddForeignKey {
     ForeignKey key;
 };
 
+// A foreign key put back that the target had disabled: disabled again.
+struct DisableForeignKey {
+    ForeignKey key;
+};
+
 // A difference the script cannot make: `object` names what stays as the
 // target has it (as the script writes names, "Emp.Salary"), `reason` says
 // why. It stands in the script as a comment line where the statement would
@@ -113,9 +118,10 @@ struct UnscriptedChange {
     std::string reason;
 };
 
-using ChangeRecord = std::variant<UseDatabase, CreateTable, AddColumn, AlterColumn, DropColumn,
-                                  CreateIndex, DropIndex, CreateModule, DropModule, AddDefault,
-                                  DropDefault, DropForeignKey, AddForeignKey, UnscriptedChange>;
+using ChangeRecord =
+    std::variant<UseDatabase, CreateTable, AddColumn, AlterColumn, DropColumn, CreateIndex,
+                 DropIndex, CreateModule, DropModule, AddDefault, DropDefault, DropForeignKey,
+                 AddForeignKey, DisableForeignKey, UnscriptedChange>;
 
 // One change in script order; `goBefore` puts a "Go" line before its text in
 // the display (the statement list has no such lines).

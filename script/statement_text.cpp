@@ -193,11 +193,19 @@ std::string dropForeignKeyStatement(const DropForeignKey& change) {
 
 std::string addForeignKeyStatement(const AddForeignKey& change) {
     const ForeignKey& key = change.key;
-    return concat({"ALTER TABLE ", sqlName(key.table), " ADD CONSTRAINT ", sqlName(key.name),
-                   " FOREIGN KEY (", bracketedList(key.columns), ") REFERENCES ",
-                   sqlName(key.referencedTable), " (", bracketedList(key.referencedColumns), ")",
+    const bool unchecked = key.notTrusted || key.disabled;
+    return concat({"ALTER TABLE ", sqlName(key.table), unchecked ? " WITH NOCHECK" : "",
+                   " ADD CONSTRAINT ", sqlName(key.name), " FOREIGN KEY (",
+                   bracketedList(key.columns), ") REFERENCES ", sqlName(key.referencedTable), " (",
+                   bracketedList(key.referencedColumns), ")",
                    key.deleteCascade ? " ON DELETE CASCADE" : "",
-                   key.updateCascade ? " ON UPDATE CASCADE" : ""});
+                   key.updateCascade ? " ON UPDATE CASCADE" : "",
+                   key.notForReplication ? " NOT FOR REPLICATION" : ""});
+}
+
+std::string disableForeignKeyStatement(const DisableForeignKey& change) {
+    return concat({"ALTER TABLE ", sqlName(change.key.table), " NOCHECK CONSTRAINT ",
+                   sqlName(change.key.name)});
 }
 
 std::string unscriptedChangeComment(const UnscriptedChange& change) {
@@ -236,6 +244,9 @@ struct Render {
     std::string operator()(const DropDefault& c) const { return dropDefaultStatement(c); }
     std::string operator()(const DropForeignKey& c) const { return dropForeignKeyStatement(c); }
     std::string operator()(const AddForeignKey& c) const { return addForeignKeyStatement(c); }
+    std::string operator()(const DisableForeignKey& c) const {
+        return disableForeignKeyStatement(c);
+    }
     std::string operator()(const UnscriptedChange& c) const { return unscriptedChangeComment(c); }
 };
 

@@ -41,7 +41,10 @@ const std::string targetForeignKeyQuery =
     "SELECT o.name AS FKName, t.name AS TableName, tc.name AS FieldName, r.name AS RefTableName, "
     "rc.name AS RefFieldName, k.keyno AS KeyOrder, OBJECTPROPERTY(k.constid, "
     "'CnstIsDeleteCascade') AS DeleteCascade, OBJECTPROPERTY(k.constid, 'CnstIsUpdateCascade') "
-    "AS UpdateCascade FROM sysforeignkeys k INNER JOIN sysobjects o ON o.id = k.constid INNER "
+    "AS UpdateCascade, OBJECTPROPERTY(k.constid, 'CnstIsDisabled') AS IsDisabled, "
+    "OBJECTPROPERTY(k.constid, 'CnstIsNotRepl') AS NotForReplication, OBJECTPROPERTY(k.constid, "
+    "'CnstIsNotTrusted') AS NotTrusted FROM sysforeignkeys k INNER JOIN sysobjects o ON o.id = "
+    "k.constid INNER "
     "JOIN sysobjects t ON t.id = k.fkeyid INNER JOIN syscolumns tc ON tc.id = k.fkeyid AND "
     "tc.colid = k.fkey INNER JOIN sysobjects r ON r.id = k.rkeyid INNER JOIN syscolumns rc ON "
     "rc.id = k.rkeyid AND rc.colid = k.rkey WHERE t.xtype = 'U' AND r.xtype = 'U' ORDER BY "
@@ -93,7 +96,8 @@ Catalogs::Catalogs() {
     setTargetCollation("Chinese_PRC_CI_AS");
     target.answer(targetForeignKeyQuery,
                   makeResult({"FKName", "TableName", "FieldName", "RefTableName", "RefFieldName",
-                              "KeyOrder", "DeleteCascade", "UpdateCascade"}));
+                              "KeyOrder", "DeleteCascade", "UpdateCascade", "IsDisabled",
+                              "NotForReplication", "NotTrusted"}));
 }
 
 void Catalogs::setColumns(const std::vector<Col>& snapshot, const std::vector<Col>& targetSide,
