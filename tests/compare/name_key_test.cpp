@@ -64,7 +64,7 @@ TEST(ObjectKey, IgnoresTrailingBlanksOnly) {
 TEST(NameCaseRule, FollowsTheTargetsCollation) {
     EXPECT_EQ(nameCaseOfCollation("Chinese_PRC_CI_AS"), NameCase::Ignored);
     EXPECT_EQ(nameCaseOfCollation("SQL_Latin1_General_CP1_CI_AS"), NameCase::Ignored);
-    EXPECT_EQ(nameCaseOfCollation("Latin1_General_CI_AI_KS_WS"), NameCase::Ignored);
+    EXPECT_EQ(nameCaseOfCollation("Latin1_General_CI_AI_KS_WS"), NameCase::IgnoredWithAccents);
     EXPECT_EQ(nameCaseOfCollation(""), NameCase::Ignored);
     EXPECT_EQ(nameCaseOfCollation("Chinese_PRC_CS_AS"), NameCase::Exact);
     EXPECT_EQ(nameCaseOfCollation("Latin1_General_BIN"), NameCase::Exact);
@@ -77,6 +77,15 @@ TEST(NameCaseRule, FollowsTheTargetsCollation) {
         EXPECT_LT(compareNameKeys("B", "a"), 0);
     }
     EXPECT_EQ(compareNameKeys("Emp", "emp"), 0);
+    EXPECT_NE(compareNameKeys("Prénom", "PRENOM"), 0);
+    {
+        // An accent-insensitive collation: accents do not count either.
+        const NameCaseScope withoutAccents(NameCase::IgnoredWithAccents);
+        EXPECT_EQ(compareNameKeys("Prénom", "PRENOM"), 0);
+        EXPECT_EQ(nameKey("ÀÉÎÕÜ_Ñ"), "aeiou_n");
+        EXPECT_EQ(nameKey("员工"), "员工");
+        EXPECT_LT(compareNameKeys("Ab", "áC"), 0);
+    }
 }
 
 TEST(SnapshotNames, KeepTheFirstOfNamesEqualByObjectKeyWithTheirRowsInStoredOrder) {
