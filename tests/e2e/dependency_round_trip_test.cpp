@@ -7,6 +7,8 @@
 //
 //   -- source          T-SQL that builds the source (batches split by GO)
 //   -- target          T-SQL that builds the target
+//   -- earlier store   (optional, no lines) the snapshot is made to look as an
+//                      earlier version wrote it: no FieldScale column
 //   -- first script    (optional) the first compare's script as displayed,
 //                      after its use line ("Go" and comment lines included)
 //   -- refused         the statements the execute may see refused, one a line
@@ -35,6 +37,7 @@ struct RoundTripCase {
     std::string name;
     std::string source;
     std::string target;
+    bool earlierStore = false;
     std::optional<std::vector<std::string>> firstScript;
     std::vector<std::string> refused;
     std::vector<std::string> second;
@@ -56,8 +59,9 @@ RoundTripCase readCase(const std::filesystem::path& path) {
     for (std::string line; std::getline(in, line);) {
         if (line == "-- source" || line == "-- target" || line == "-- refused" ||
             line == "-- second compare" || line == "-- query" || line == "-- rows" ||
-            line == "-- first script") {
+            line == "-- first script" || line == "-- earlier store") {
             part = line;
+            c.earlierStore = c.earlierStore || part == "-- earlier store";
             if (part == "-- first script")
                 c.firstScript.emplace();
         } else if (!line.empty() && part == "-- first script") {
@@ -97,6 +101,8 @@ TEST_P(DependencyRoundTrip, OneExecuteBringsTheTargetInLine) {
     served.load("target", c.target);
     served.start();
     const auto store = served.capture("source", "Source.mdb");
+    if (c.earlierStore)
+        store->connection().execute("ALTER TABLE SourceTable DROP COLUMN FieldScale");
 
     CompareOutcome first = compareWith(served, *store, "target");
     ASSERT_GT(first.script.statements().size(), 1u) << "the first compare found nothing to do";
