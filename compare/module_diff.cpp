@@ -103,7 +103,9 @@ void diffModules(const ObjectKind& kind, const std::vector<ModuleText>& snapshot
         // another.
         std::optional<std::string> text = textUnderName(storedText, stored.name);
         if (!text) {
-            out.push_back({unreadableHeader(kind, stored.name)});
+            // After a "Go" like the statements around it, so that in a file
+            // run by a query tool it is no part of the previous object's text.
+            out.push_back({unreadableHeader(kind, stored.name), true});
             continue;
         }
         CreateModule create{&kind, stored.name, std::move(*text)};
