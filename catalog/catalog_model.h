@@ -105,8 +105,9 @@ struct DefaultConstraint {
 };
 
 // A foreign key of the target: the referencing table and columns and the
-// referenced table and columns, pairwise in key order, and its cascading
-// actions.
+// referenced table and columns, pairwise in key order, its cascading actions
+// and its state: disabled (NOCHECK CONSTRAINT), NOT FOR REPLICATION, and not
+// trusted (added or enabled WITH NOCHECK, its rows never checked).
 struct ForeignKey {
     std::string name;
     std::string table;
@@ -115,6 +116,9 @@ struct ForeignKey {
     std::vector<std::string> referencedColumns;
     bool deleteCascade = false;
     bool updateCascade = false;
+    bool disabled = false;
+    bool notForReplication = false;
+    bool notTrusted = false;
 };
 
 } // namespace dbc

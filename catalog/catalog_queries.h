@@ -8,6 +8,11 @@
 
 namespace dbc::catalog {
 
+// The compare's question for the target database's default collation, read
+// once per run: it decides how names are matched (name_key.h).
+inline constexpr const char* targetCollation =
+    "SELECT DATABASEPROPERTYEX(DB_NAME(), 'Collation') AS Collation";
+
 // One row per column of every user table, with its scale. The type is joined
 // by the column's declared type (xusertype), so a column of an alias type
 // reads once, under the alias's name; sysname (256) reads as its base type
@@ -72,12 +77,16 @@ inline constexpr const char* targetDefaults =
 
 // The compare's reading of the target's foreign keys: one row per key column
 // of every foreign key between user tables, with the referenced column of the
-// same position and the key's cascading actions.
+// same position, the key's cascading actions and its state (disabled, NOT FOR
+// REPLICATION, not trusted).
 inline constexpr const char* targetForeignKeys =
     "SELECT o.name AS FKName, t.name AS TableName, tc.name AS FieldName, r.name AS "
     "RefTableName, rc.name AS RefFieldName, k.keyno AS KeyOrder, "
     "OBJECTPROPERTY(k.constid, 'CnstIsDeleteCascade') AS DeleteCascade, "
-    "OBJECTPROPERTY(k.constid, 'CnstIsUpdateCascade') AS UpdateCascade FROM sysforeignkeys k "
+    "OBJECTPROPERTY(k.constid, 'CnstIsUpdateCascade') AS UpdateCascade, "
+    "OBJECTPROPERTY(k.constid, 'CnstIsDisabled') AS IsDisabled, "
+    "OBJECTPROPERTY(k.constid, 'CnstIsNotRepl') AS NotForReplication, "
+    "OBJECTPROPERTY(k.constid, 'CnstIsNotTrusted') AS NotTrusted FROM sysforeignkeys k "
     "INNER JOIN sysobjects o ON o.id = k.constid INNER JOIN sysobjects t ON t.id = k.fkeyid "
     "INNER JOIN syscolumns tc ON tc.id = k.fkeyid AND tc.colid = k.fkey INNER JOIN sysobjects "
     "r ON r.id = k.rkeyid INNER JOIN syscolumns rc ON rc.id = k.rkeyid AND rc.colid = k.rkey "

@@ -48,6 +48,11 @@ std::vector<std::string> columnValues(const Result& result, std::string_view fie
 
 } // namespace
 
+std::string readTargetCollation(Connection& server) {
+    const Result rows = server.open(catalog::targetCollation);
+    return rows.empty() ? std::string() : rows.field(0, "Collation");
+}
+
 std::vector<Table> readServerTables(Connection& server, CatalogSide side) {
     const Result rows = server.open(pick(side, catalog::captureColumns, catalog::targetColumns));
     std::vector<Table> tables;
@@ -169,6 +174,9 @@ std::vector<ForeignKey> readTargetForeignKeys(Connection& server) {
     const auto order = rows.columnIndex("KeyOrder");
     const auto onDelete = rows.columnIndex("DeleteCascade");
     const auto onUpdate = rows.columnIndex("UpdateCascade");
+    const auto disabled = rows.columnIndex("IsDisabled");
+    const auto notForReplication = rows.columnIndex("NotForReplication");
+    const auto notTrusted = rows.columnIndex("NotTrusted");
 
     // Rows of one key stay together whatever order the server returns them
     // in; a key's name is exact (a database holds one constraint of a name).
@@ -188,7 +196,10 @@ std::vector<ForeignKey> readTargetForeignKeys(Connection& server) {
                             (*row)[refTable],
                             {},
                             (*row)[onDelete] == "1",
-                            (*row)[onUpdate] == "1"});
+                            (*row)[onUpdate] == "1",
+                            (*row)[disabled] == "1",
+                            (*row)[notForReplication] == "1",
+                            (*row)[notTrusted] == "1"});
         }
         keys.back().columns.push_back((*row)[field]);
         keys.back().referencedColumns.push_back((*row)[refField]);

@@ -17,6 +17,10 @@ namespace dbc {
 // changes, so the groups keep the server's row order exactly.
 enum class CatalogSide { Capture, Target };
 
+// The target database's default collation ("Chinese_PRC_CI_AS"), or the
+// empty text when the server gives none.
+std::string readTargetCollation(Connection& server);
+
 // The columns of every user table, with their scales. For a capture also
 // each identity column's seed and increment (readIdentitySeeds).
 std::vector<Table> readServerTables(Connection& server, CatalogSide side);

@@ -252,7 +252,7 @@ int Commands::compare(const std::string& outputFile, const std::string& reportFi
         // execute, whether it goes to a file or through standard output.
         std::string text;
         try {
-            text = scriptFileText(script.statements());
+            text = scriptFileText(script);
         } catch (const ScriptFileError& error) {
             fail(UsageError, "cannot write the script", error.what());
         }

@@ -77,7 +77,7 @@ TargetOutcome runTargetJob(const TargetLine& target, const std::string& password
     try {
         const auto scriptFile = settings.outDir / (stem + ".sql");
         // The file form a single compare writes, runnable in a query tool.
-        writeFileWhole(scriptFile, scriptFileText(script.statements()));
+        writeFileWhole(scriptFile, scriptFileText(script));
         outcome.scriptFile = scriptFile;
     } catch (const std::exception& error) {
         return failWith(TargetState::Failed, UsageError, error.what());

@@ -57,9 +57,15 @@ void diffModules(const ObjectKind& kind, const std::vector<ModuleText>& snapshot
 // `carried`), drops a target constraint whose name the snapshot lacks. A name
 // on both sides yields nothing, whatever its value, table or column. Every
 // drop comes first, then every add, each in name-key order, so a column's
-// old default is gone before its new one is added.
+// old default is gone before its new one is added. With `heldTables` (the
+// name keys of the snapshot's tables), a target constraint on a table the
+// snapshot lacks is never dropped: such a table is left alone.
 void diffDefaults(const std::vector<DefaultConstraint>& snapshot,
                   const std::vector<DefaultConstraint>& target,
-                  const std::set<std::string>& carried, ChangeList& out);
+                  const std::set<std::string>& carried, ChangeList& out,
+                  const std::set<std::string>* heldTables = nullptr);
+
+// The name keys of the tables a snapshot holds (those with column rows).
+std::set<std::string> heldTableKeys(const std::vector<Table>& snapshot);
 
 } // namespace dbc

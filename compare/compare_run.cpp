@@ -1,5 +1,6 @@
 #include "compare/compare_run.h"
 
+#include "catalog/name_key.h"
 #include "catalog/server_reader.h"
 #include "compare/catalog_diff.h"
 #include "compare/dependency_pass.h"
@@ -69,6 +70,9 @@ void wrapDependencies(Connection& target, DependencyFacts& facts, ChangeList& ch
 
 bool compareWithSnapshot(Connection& store, Connection& target, const std::string& databaseName,
                          ChangeList& out) {
+    // Names are matched as the target database compares them, from the
+    // snapshot's grouping of its rows on.
+    const NameCaseScope nameRule(nameCaseOfCollation(readTargetCollation(target)));
     const std::vector<Table> snapshotTables = readSnapshotTables(store);
     const std::vector<Table> targetTables = readServerTables(target, CatalogSide::Target);
     if (snapshotTables.empty())
@@ -87,12 +91,16 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
     // dependency pass; a failure part way leaves the changes found so far,
     // without the pass.
     DependencyFacts facts;
+    facts.snapshotTables = &snapshotTables;
+    facts.targetTables = &targetTables;
     facts.snapshotDefaults = snapshotDefaults;
     facts.targetDefaults = targetDefaults;
     compareIndexPart(store, target, out, &facts);
     for (const ObjectKind* kind : objectKinds)
         compareModulePart(*kind, store, target, out);
-    diffDefaults(snapshotDefaults, targetDefaults, carried, out);
+    // Defaults of tables only the target has are left alone with their tables.
+    const std::set<std::string> heldTables = heldTableKeys(snapshotTables);
+    diffDefaults(snapshotDefaults, targetDefaults, carried, out, &heldTables);
     wrapDependencies(target, facts, out);
     return true;
 }

@@ -22,12 +22,26 @@ std::vector<const DefaultConstraint*> byNameKey(const std::vector<DefaultConstra
 
 } // namespace
 
+std::set<std::string> heldTableKeys(const std::vector<Table>& snapshot) {
+    std::set<std::string> keys;
+    for (const Table& table : snapshot) {
+        if (!table.columns.empty())
+            keys.insert(nameKey(table.name));
+    }
+    return keys;
+}
+
 void diffDefaults(const std::vector<DefaultConstraint>& snapshot,
                   const std::vector<DefaultConstraint>& target,
-                  const std::set<std::string>& carried, ChangeList& out) {
+                  const std::set<std::string>& carried, ChangeList& out,
+                  const std::set<std::string>* heldTables) {
     const auto s = byNameKey(snapshot);
     const auto g = byNameKey(target);
     std::vector<const DefaultConstraint*> adds;
+    auto drop = [&](const DefaultConstraint* constraint) {
+        if (!heldTables || heldTables->contains(nameKey(constraint->table)))
+            out.push_back({DropDefault{constraint->table, constraint->name}});
+    };
     auto add = [&](const DefaultConstraint* constraint) {
         if (!carried.contains(nameKey(constraint->name)))
             adds.push_back(constraint);
@@ -42,12 +56,11 @@ void diffDefaults(const std::vector<DefaultConstraint>& snapshot,
         } else if (order < 0) {
             add(s[i++]);
         } else {
-            out.push_back({DropDefault{g[j]->table, g[j]->name}});
-            ++j;
+            drop(g[j++]);
         }
     }
     for (; j < g.size(); ++j)
-        out.push_back({DropDefault{g[j]->table, g[j]->name}});
+        drop(g[j]);
     for (; i < s.size(); ++i)
         add(s[i]);
     for (const DefaultConstraint* constraint : adds)

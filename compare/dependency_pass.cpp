@@ -26,6 +26,7 @@ enum class Rank {
     RecreatedPrimaryKey,
     RecreatedIndex,
     RecreatedForeignKey,
+    DisabledForeignKey,
 };
 
 struct Placed {
@@ -170,9 +171,12 @@ private:
     void placeIndexes();
     void placeDefaults();
     void placeForeignKeys();
+    static void putBack(const ForeignKey& key, std::vector<Placed>& after);
     const Index* counterpart(const std::string& table, const Index& target) const;
     bool removed(const About& change) const;
     bool keyRemainsFor(const ForeignKey& key) const;
+    bool typesStillMatch(const ForeignKey& key) const;
+    const Column* columnAfter(const std::string& table, const std::string& column) const;
     bool canWrap(const About& change) const;
 
     const ChangeList& m_changes;
@@ -270,10 +274,50 @@ bool DependencyPass::keyRemainsFor(const ForeignKey& key) const {
                        [&](const Index& index) { return isKeyOver(index, key.referencedColumns); });
 }
 
+// The definition a column will have once the script has run: the
+// snapshot's where the snapshot holds the table and column (the table diff
+// brings it into line), else the target's; null where neither side says.
+const Column* DependencyPass::columnAfter(const std::string& table,
+                                          const std::string& column) const {
+    for (const std::vector<Table>* side : {m_facts.snapshotTables, m_facts.targetTables}) {
+        if (!side)
+            continue;
+        for (const Table& t : *side) {
+            if (!sameTable(t.name, table))
+                continue;
+            for (const Column& c : t.columns) {
+                if (sameName(c.name, column))
+                    return &c;
+            }
+        }
+    }
+    return nullptr;
+}
+
+// True when each column of the foreign key and the column it references will
+// be of the same type, length and scale after the script (SQL Server adds
+// the key back only then: 1753). Unknown where the columns are not given.
+bool DependencyPass::typesStillMatch(const ForeignKey& key) const {
+    if (!m_facts.snapshotTables || !m_facts.targetTables)
+        return true;
+    for (std::size_t i = 0; i < key.columns.size() && i < key.referencedColumns.size(); ++i) {
+        const Column* from = columnAfter(key.table, key.columns[i]);
+        const Column* to = columnAfter(key.referencedTable, key.referencedColumns[i]);
+        if (!from || !to)
+            continue;
+        const bool scalesKnown = from->scaleKnown && to->scaleKnown;
+        if (compareNameKeys(from->type, to->type) != 0 || from->length != to->length ||
+            (scalesKnown && from->scale != to->scale))
+            return false;
+    }
+    return true;
+}
+
 // An Alter is wrapped only where everything dropped around it comes back: a
 // foreign key whose referenced key the snapshot changes into one it cannot
-// stand on would be lost for good (foreign keys are not compared, so no
-// later compare would show it). A Drop takes what involves its column along.
+// stand on, or whose columns would no longer be of the referenced columns'
+// type, would be lost for good (foreign keys are not compared, so no later
+// compare would show it). A Drop takes what involves its column along.
 bool DependencyPass::canWrap(const About& change) const {
     if (change.identityBound)
         return false;
@@ -281,7 +325,8 @@ bool DependencyPass::canWrap(const About& change) const {
         return true;
     const auto& keys = m_facts.foreignKeys;
     return std::all_of(keys.begin(), keys.end(), [&](const ForeignKey& key) {
-        return !involves(key, change.table, change.name) || keyRemainsFor(key);
+        return !involves(key, change.table, change.name) ||
+               (keyRemainsFor(key) && typesStillMatch(key));
     });
 }
 
@@ -370,9 +415,15 @@ void DependencyPass::placeForeignKeys() {
         const ForeignKey& key = m_facts.foreignKeys[index];
         m_before[wrapped.first].push_back({Rank::ForeignKey, key.name, {DropForeignKey{key}}});
         if (!wrapped.goneWithColumn)
-            m_after[wrapped.last].push_back(
-                {Rank::RecreatedForeignKey, key.name, {AddForeignKey{key}}});
+            putBack(key, m_after[wrapped.last]);
     }
+}
+
+// A foreign key comes back as the target had it: disabled again where it was.
+void DependencyPass::putBack(const ForeignKey& key, std::vector<Placed>& after) {
+    after.push_back({Rank::RecreatedForeignKey, key.name, {AddForeignKey{key}}});
+    if (key.disabled)
+        after.push_back({Rank::DisabledForeignKey, key.name, {DisableForeignKey{key}}});
 }
 
 void DependencyPass::wrapKeyDrops() {
@@ -403,8 +454,7 @@ void DependencyPass::wrapKeyDrops() {
             continue;
         for (std::size_t i : referencing) {
             m_before[p].push_back({Rank::ForeignKey, keys[i].name, {DropForeignKey{keys[i]}}});
-            m_after[end].push_back(
-                {Rank::RecreatedForeignKey, keys[i].name, {AddForeignKey{keys[i]}}});
+            putBack(keys[i], m_after[end]);
         }
     }
 }

@@ -22,6 +22,12 @@ struct DependencyFacts {
     std::vector<DefaultConstraint> snapshotDefaults;
     std::vector<DefaultConstraint> targetDefaults;
     std::vector<ForeignKey> foreignKeys;
+    // Both sides' columns, when given: a foreign key is only dropped around
+    // an Alter where its columns and the referenced ones will still be of one
+    // type, length and scale afterwards (else SQL Server refuses to put it
+    // back, 1753).
+    const std::vector<Table>* snapshotTables = nullptr;
+    const std::vector<Table>* targetTables = nullptr;
 };
 
 // True when `changes` hold a column Alter or Drop or an index drop: only then
@@ -51,8 +57,11 @@ bool mayNeedDependencyPass(const ChangeList& changes);
 //
 // An Alter that carries IDENTITY or differs only in the identity flag is left
 // alone (ALTER COLUMN cannot do it whatever is dropped around it), and so is
-// an Alter or key drop after which a foreign key could not come back: the
-// change stays refused and reported rather than the foreign key lost unseen.
+// an Alter or key drop after which a foreign key could not come back (its
+// referenced key gone, or its columns no longer of the referenced columns'
+// type, length and scale): the change stays refused and reported rather than
+// the foreign key lost unseen. A foreign key put back keeps the target's
+// state: disabled, NOT FOR REPLICATION, not trusted (WITH NOCHECK).
 //
 // What the pass drops and re-creates, the index and default diffs no longer
 // write: their changes for those indexes and defaults leave the list. An

@@ -42,13 +42,13 @@ std::vector<Index> mergeOrder(const std::vector<const Index*>& indexes) {
 }
 
 // Two indexes define the same index, their names aside: the same key columns
-// in the same order, byte for byte, the same clustered marking and, where
-// both sides know them, the same uniqueness, key constraint and directions.
+// in the same order (names matched as the target compares them), the same clustered marking and,
+// where both sides know them, the same uniqueness, key constraint and directions.
 bool equalDefinitions(const Index& a, const Index& b) {
     const bool factsCompared = a.carriesKeyFacts && b.carriesKeyFacts;
     const bool sameKeys = std::equal(a.keys.begin(), a.keys.end(), b.keys.begin(), b.keys.end(),
                                      [&](const IndexKey& x, const IndexKey& y) {
-                                         return x.column == y.column &&
+                                         return compareNameKeys(x.column, y.column) == 0 &&
                                                 (!factsCompared || x.descending == y.descending);
                                      });
     return sameKeys && a.clustered() == b.clustered() &&

@@ -18,8 +18,8 @@ namespace dbc {
 std::vector<Index> mergeOrder(const std::vector<const Index*>& indexes);
 
 // Two indexes define the same index, their names aside: the same key columns
-// in the same order, byte for byte, the same clustered marking and, where
-// both sides know them, the same uniqueness, key constraint and directions.
+// in the same order (names matched as the target compares them), the same clustered marking and,
+// where both sides know them, the same uniqueness, key constraint and directions.
 bool equalDefinitions(const Index& a, const Index& b);
 
 // The target's indexes as a snapshot without key facts sees them: compared

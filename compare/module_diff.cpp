@@ -1,7 +1,7 @@
 #include "compare/catalog_diff.h"
 
-#include "catalog/name_key.h"
-#include "data/sql_text.h"
+#include "compare/module_header.h"
+#include "data/sql_names.h"
 
 #include <algorithm>
 #include <string>
@@ -18,15 +18,58 @@ std::string joinedText(const std::vector<std::string>& rows) {
     return text;
 }
 
-// The form in which two texts are compared: every row trimmed of bytes of
-// value 32 or below at both ends, the rows concatenated, then the ASCII
-// capitals lowered. Texts differing only in letter case or in white space at
-// row edges have the same form; one blank more inside a row does not.
-std::string comparisonForm(const std::vector<std::string>& rows) {
-    std::string trimmed;
-    for (const std::string& row : rows)
-        trimmed.append(trimControl(row));
-    return nameKey(trimmed);
+// The form in which two texts are compared: the text as it is, but for the
+// line-end style (CR LF read as LF) and the blanks and tabs at the end of
+// each line and of the text. Letter case, blanks inside or at the start of a
+// line, and every line break count: "--" + line break + "WHERE" is not
+// "--WHERE".
+std::string comparisonForm(std::string_view text) {
+    std::string form;
+    form.reserve(text.size());
+    auto dropLineEndBlanks = [&form] {
+        while (!form.empty() && (form.back() == ' ' || form.back() == '\t'))
+            form.pop_back();
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        if (c == '\n')
+            dropLineEndBlanks();
+        form += c;
+    }
+    dropLineEndBlanks();
+    return form;
+}
+
+// The same object's two texts say the same, also when the header of either
+// names the object under an earlier name (sp_rename leaves the text alone).
+bool sameText(const std::string& name, const std::string& stored, const std::string& found) {
+    if (comparisonForm(stored) == comparisonForm(found))
+        return true;
+    const std::optional<std::string> storedUnderName = textUnderName(stored, name);
+    const std::optional<std::string> foundUnderName = textUnderName(found, name);
+    return storedUnderName && foundUnderName &&
+           comparisonForm(*storedUnderName) == comparisonForm(*foundUnderName);
+}
+
+const char* singular(const ObjectKind& kind) {
+    switch (kind.id) {
+    case ObjectKind::Procedure:
+        return "procedure";
+    case ObjectKind::View:
+        return "view";
+    case ObjectKind::Trigger:
+        break;
+    }
+    return "trigger";
+}
+
+UnscriptedChange unreadableHeader(const ObjectKind& kind, const std::string& name) {
+    return {sqlName(name), std::string("not re-created: the snapshot's text of this ") +
+                               singular(kind) +
+                               " does not begin with a CREATE statement naming it that can be "
+                               "read; the target's object is left as it is"};
 }
 
 } // namespace
@@ -50,14 +93,24 @@ void diffModules(const ObjectKind& kind, const std::vector<ModuleText>& snapshot
         if (answer == target.size())
             break;
         const TargetModule& found = target[answer++];
-        CreateModule create{&kind, stored.name, joinedText(stored.rows)};
-        if (!found.exists) {
-            out.push_back({std::move(create), true});
+        const std::string storedText = joinedText(stored.rows);
+        if (found.exists && found.text &&
+            sameText(stored.name, storedText, joinedText(*found.text)))
+            continue;
+        // Created under the object's own name, never under the one an
+        // earlier sp_rename left in its text; a header that cannot be read
+        // leaves the target's object alone rather than drop one and create
+        // another.
+        std::optional<std::string> text = textUnderName(storedText, stored.name);
+        if (!text) {
+            // After a "Go" like the statements around it, so that in a file
+            // run by a query tool it is no part of the previous object's text.
+            out.push_back({unreadableHeader(kind, stored.name), true});
             continue;
         }
-        if (found.text && comparisonForm(stored.rows) == comparisonForm(*found.text))
-            continue;
-        out.push_back({DropModule{&kind, stored.name, !found.text}, true});
+        CreateModule create{&kind, stored.name, std::move(*text)};
+        if (found.exists)
+            out.push_back({DropModule{&kind, stored.name, !found.text}, true});
         if (found.text)
             create.targetText = joinedText(*found.text);
         out.push_back({std::move(create), true});

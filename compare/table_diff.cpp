@@ -1,6 +1,9 @@
 #include "compare/catalog_diff.h"
 
 #include "catalog/name_key.h"
+#include "data/sql_names.h"
+#include "script/column_type.h"
+#include "script/statement_text.h"
 
 #include <algorithm>
 #include <string>
@@ -35,6 +38,29 @@ bool definitionsDiffer(const Column& snapshot, const Column& target) {
            snapshot.nullable != target.nullable || snapshot.collation != target.collation ||
            snapshot.colStat != target.colStat ||
            (snapshot.scaleKnown && target.scaleKnown && snapshot.scale != target.scale);
+}
+
+// A decimal or numeric column read from a snapshot written before scales
+// were kept: no statement can write it without losing its scale (the type
+// alone makes numeric(18,0) and rounds every value).
+bool scaleMissing(const Column& column) {
+    return !column.scaleKnown && typeKindOf(column.type) == TypeKind::ExactNumeric;
+}
+
+constexpr const char* captureAgain =
+    "the snapshot does not hold its scale (written by an earlier version); capture the source "
+    "again to compare it";
+
+UnscriptedChange scaleUnknown(const Column& column) {
+    return {columnObjectName(column.table, column.name), captureAgain};
+}
+
+// A table the target lacks is created whole or not at all.
+UnscriptedChange tableScaleUnknown(const Column& column) {
+    return {sqlName(column.table),
+            "not created: the snapshot does not hold the scale of its column " +
+                sqlName(column.name) +
+                " (written by an earlier version); capture the source again to create it"};
 }
 
 // Adds a column, with its default when the snapshot has one for it and the
@@ -80,12 +106,16 @@ void mergeColumns(const ColumnRefs& snapshot, const ColumnRefs& target, const Co
                 Column withTargetIdentity = *snapshot[s];
                 withTargetIdentity.colStat = target[g]->colStat;
                 const bool identityOnly = !definitionsDiffer(withTargetIdentity, *target[g]);
-                out.push_back({AlterColumn{*snapshot[s], identityOnly, *target[g]}});
+                if (scaleMissing(*snapshot[s]))
+                    out.push_back({scaleUnknown(*snapshot[s])});
+                else
+                    out.push_back({AlterColumn{*snapshot[s], identityOnly, *target[g]}});
             }
             ++s;
             ++g;
         } else if (order < 0) {
-            out.push_back({add(*snapshot[s])});
+            out.push_back(scaleMissing(*snapshot[s]) ? Change{scaleUnknown(*snapshot[s])}
+                                                     : Change{add(*snapshot[s])});
             ++s;
         } else {
             out.push_back({DropColumn{snapshot[s]->table, target[g]->name, false}});
@@ -95,7 +125,8 @@ void mergeColumns(const ColumnRefs& snapshot, const ColumnRefs& target, const Co
     for (; g < target.size(); ++g)
         out.push_back({DropColumn{target[g]->table, target[g]->name, true}});
     for (; s < snapshot.size(); ++s)
-        out.push_back({add(*snapshot[s])});
+        out.push_back(scaleMissing(*snapshot[s]) ? Change{scaleUnknown(*snapshot[s])}
+                                                 : Change{add(*snapshot[s])});
 }
 
 } // namespace
@@ -117,7 +148,12 @@ void diffTables(const std::vector<Table>& snapshot, const std::vector<Table>& ta
             CreateTable create{table.name, {}};
             for (const Column* column : sortedColumns(snapshotRefs))
                 create.columns.push_back(*column);
-            out.push_back({std::move(create)});
+            const auto unknown =
+                std::find_if(create.columns.begin(), create.columns.end(), scaleMissing);
+            if (unknown != create.columns.end())
+                out.push_back({tableScaleUnknown(*unknown)});
+            else
+                out.push_back({std::move(create)});
         } else {
             mergeColumns(sortedColumns(snapshotRefs), sortedColumns(found->second), add, out);
         }

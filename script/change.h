@@ -112,9 +112,24 @@ struct AddForeignKey {
     ForeignKey key;
 };
 
-using ChangeRecord = std::variant<UseDatabase, CreateTable, AddColumn, AlterColumn, DropColumn,
-                                  CreateIndex, DropIndex, CreateModule, DropModule, AddDefault,
-                                  DropDefault, DropForeignKey, AddForeignKey>;
+// A foreign key put back that the target had disabled: disabled again.
+struct DisableForeignKey {
+    ForeignKey key;
+};
+
+// A difference the script cannot make: `object` names what stays as the
+// target has it (as the script writes names, "Emp.Salary"), `reason` says
+// why. It stands in the script as a comment line where the statement would
+// stand, and is never sent to the server.
+struct UnscriptedChange {
+    std::string object;
+    std::string reason;
+};
+
+using ChangeRecord =
+    std::variant<UseDatabase, CreateTable, AddColumn, AlterColumn, DropColumn, CreateIndex,
+                 DropIndex, CreateModule, DropModule, AddDefault, DropDefault, DropForeignKey,
+                 AddForeignKey, DisableForeignKey, UnscriptedChange>;
 
 // One change in script order; `goBefore` puts a "Go" line before its text in
 // the display (the statement list has no such lines).
@@ -124,5 +139,10 @@ struct Change {
 };
 
 using ChangeList = std::vector<Change>;
+
+// True for a change that is a comment line of the script, not a statement.
+inline bool isCommentOnly(const Change& change) noexcept {
+    return std::holds_alternative<UnscriptedChange>(change.record);
+}
 
 } // namespace dbc

@@ -48,9 +48,16 @@ void ScriptBuffer::setDisplayText(const std::string& text) {
 void ScriptBuffer::add(const Change& change) {
     if (change.goBefore || m_afterModuleText)
         addSeparator();
+    m_changes.push_back(change);
+    if (isCommentOnly(change)) {
+        const std::string text = statementText(change);
+        for (auto& line : splitLines(text))
+            m_displayLines.push_back(std::move(line));
+        m_notes.push_back({m_statements.size(), text});
+        return;
+    }
     addStatement(statementText(change));
     m_afterModuleText = std::holds_alternative<CreateModule>(change.record);
-    m_changes.push_back(change);
 }
 
 std::string ScriptBuffer::displayText() const {

@@ -17,6 +17,7 @@ public:
     void clearStatements() {
         m_statements.clear();
         m_changes.clear();
+        m_notes.clear();
     }
     void clearDisplay() {
         m_displayLines.clear();
@@ -32,8 +33,10 @@ public:
 
     // Appends a change: its "Go" line when it has one, or when it follows a
     // procedure's, view's or trigger's text (whose body would otherwise take
-    // it in when the text is run in a query tool), then its statement. The
-    // change is kept (changes()) for reports of the compare.
+    // it in when the text is run in a query tool), then its statement. A
+    // comment-only change (a difference the script cannot make) goes to the
+    // display text alone: it is never a statement to run. The change is kept
+    // (changes()) for reports of the compare.
     void add(const Change& change);
 
     // Replaces the display text, e.g. with what the user has in the text box.
@@ -44,6 +47,14 @@ public:
     // The changes added since the statement list was last cleared.
     const ChangeList& changes() const noexcept { return m_changes; }
 
+    // A comment line of a difference the script cannot make, and the number
+    // of statements before it: where it stands among them.
+    struct Note {
+        std::size_t afterStatements = 0;
+        std::string text;
+    };
+    const std::vector<Note>& notes() const noexcept { return m_notes; }
+
     // The display lines joined by "\n", without a line end after the last.
     std::string displayText() const;
 
@@ -52,6 +63,7 @@ private:
     std::vector<std::string> m_displayLines;
     bool m_afterModuleText = false;
     ChangeList m_changes;
+    std::vector<Note> m_notes;
 };
 
 // Splits text at "\r\n", "\n" and "\r" into lines, as a text box shows them.

@@ -163,13 +163,36 @@ std::string fileFormOfStatement(const std::string& statement) {
     return execForm(statement);
 }
 
+namespace {
+
+void appendStatement(std::string& text, const std::string& statement) {
+    text += fileFormOfStatement(statement);
+    text += '\n';
+    text += ScriptBuffer::separator;
+    text += '\n';
+}
+
+} // namespace
+
 std::string scriptFileText(const std::vector<std::string>& statements) {
     std::string text;
-    for (const std::string& statement : statements) {
-        text += fileFormOfStatement(statement);
-        text += '\n';
-        text += ScriptBuffer::separator;
-        text += '\n';
+    for (const std::string& statement : statements)
+        appendStatement(text, statement);
+    return text;
+}
+
+std::string scriptFileText(const ScriptBuffer& script) {
+    const auto& statements = script.statements();
+    const auto& notes = script.notes();
+    std::string text;
+    auto note = notes.begin();
+    for (std::size_t i = 0; i <= statements.size(); ++i) {
+        // A note's text is one line starting "-- ", control bytes escaped,
+        // so it can never read as a separator.
+        for (; note != notes.end() && note->afterStatements == i; ++note)
+            text += note->text + '\n';
+        if (i < statements.size())
+            appendStatement(text, statements[i]);
     }
     return text;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "script/script_buffer.h"
+
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -42,5 +44,9 @@ std::string fileFormOfStatement(const std::string& statement);
 // The whole file: each statement in its file form followed by a line "Go",
 // every line ended by "\n". Empty for no statements.
 std::string scriptFileText(const std::vector<std::string>& statements);
+
+// The file of a compare's script: its statements as above, and the comment
+// lines of the differences it cannot make where they stand among them.
+std::string scriptFileText(const ScriptBuffer& script);
 
 } // namespace dbc

@@ -193,11 +193,39 @@ std::string dropForeignKeyStatement(const DropForeignKey& change) {
 
 std::string addForeignKeyStatement(const AddForeignKey& change) {
     const ForeignKey& key = change.key;
-    return concat({"ALTER TABLE ", sqlName(key.table), " ADD CONSTRAINT ", sqlName(key.name),
-                   " FOREIGN KEY (", bracketedList(key.columns), ") REFERENCES ",
-                   sqlName(key.referencedTable), " (", bracketedList(key.referencedColumns), ")",
+    const bool unchecked = key.notTrusted || key.disabled;
+    return concat({"ALTER TABLE ", sqlName(key.table), unchecked ? " WITH NOCHECK" : "",
+                   " ADD CONSTRAINT ", sqlName(key.name), " FOREIGN KEY (",
+                   bracketedList(key.columns), ") REFERENCES ", sqlName(key.referencedTable), " (",
+                   bracketedList(key.referencedColumns), ")",
                    key.deleteCascade ? " ON DELETE CASCADE" : "",
-                   key.updateCascade ? " ON UPDATE CASCADE" : ""});
+                   key.updateCascade ? " ON UPDATE CASCADE" : "",
+                   key.notForReplication ? " NOT FOR REPLICATION" : ""});
+}
+
+std::string disableForeignKeyStatement(const DisableForeignKey& change) {
+    return concat({"ALTER TABLE ", sqlName(change.key.table), " NOCHECK CONSTRAINT ",
+                   sqlName(change.key.name)});
+}
+
+std::string unscriptedChangeComment(const UnscriptedChange& change) {
+    std::string line = "-- ";
+    for (char c : change.object + ": " + change.reason) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 32 && byte != 127) {
+            line += c;
+            continue;
+        }
+        static constexpr char hex[] = "0123456789ABCDEF";
+        line += "\\x";
+        line += hex[byte >> 4];
+        line += hex[byte & 15];
+    }
+    return line;
+}
+
+std::string columnObjectName(const std::string& table, const std::string& column) {
+    return concat({sqlName(table), ".", sqlName(column)});
 }
 
 namespace {
@@ -216,6 +244,10 @@ struct Render {
     std::string operator()(const DropDefault& c) const { return dropDefaultStatement(c); }
     std::string operator()(const DropForeignKey& c) const { return dropForeignKeyStatement(c); }
     std::string operator()(const AddForeignKey& c) const { return addForeignKeyStatement(c); }
+    std::string operator()(const DisableForeignKey& c) const {
+        return disableForeignKeyStatement(c);
+    }
+    std::string operator()(const UnscriptedChange& c) const { return unscriptedChangeComment(c); }
 };
 
 } // namespace

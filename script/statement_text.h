@@ -76,9 +76,21 @@ std::string dropDefaultStatement(const DropDefault& change);
 std::string dropForeignKeyStatement(const DropForeignKey& change);
 
 // ALTER TABLE <table> ADD CONSTRAINT <name> FOREIGN KEY ([a],[b]) REFERENCES
-// <table> ([x],[y]), with " ON DELETE CASCADE" and " ON UPDATE CASCADE" where
-// the key has them.
+// <table> ([x],[y]), with " ON DELETE CASCADE", " ON UPDATE CASCADE" and
+// " NOT FOR REPLICATION" where the key has them, and "WITH NOCHECK " before
+// ADD for a key the target did not trust (or had disabled): its rows were
+// never checked, so they are not checked now either.
 std::string addForeignKeyStatement(const AddForeignKey& change);
+
+// ALTER TABLE <table> NOCHECK CONSTRAINT <name>.
+std::string disableForeignKeyStatement(const DisableForeignKey& change);
+
+// "-- <object>: <reason>", one line: every byte below 32 (a line break in a
+// name) and 127 written as \xHH, so no part of it reads as a statement.
+std::string unscriptedChangeComment(const UnscriptedChange& change);
+
+// "<table>.<column>" as the script writes the two names.
+std::string columnObjectName(const std::string& table, const std::string& column);
 
 // The text of any change.
 std::string statementText(const Change& change);

@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build g++ pkg-config python3
     qt6-base-dev libgl-dev qt6-translations-l10n
     unixodbc-dev tdsodbc freetds-bin
-    libsqlite3-dev sqlite3 libsqliteodbc
+    libsqlite3-dev sqlite3 libsqliteodbc libicu-dev
     libgtest-dev libcli11-dev
     nlohmann-json3-dev libdtl-dev python3-jsonschema
     fonts-wqy-microhei xvfb xauth openbox

@@ -16,7 +16,10 @@
 //   [target procedures] (views, triggers)   name|text row; a name alone: the
 //       object exists and its text cannot be read
 //   [snapshot defaults] [target defaults]   name|table|column|value
-//   [script]                        "Go" or one statement per line
+//   [target collation]              the target database's collation
+//                                   (Chinese_PRC_CI_AS when absent)
+//   [script]                        "Go" or one statement per line; a line
+//       beginning "-- " is a comment line of the display, never a statement
 
 #include "compare/compare_run.h"
 #include "tests/compare/compare_catalogs.h"
@@ -198,6 +201,8 @@ TEST_P(CompareCase, GivesTheRecordedScript) {
     }
     catalogs.setDefaults(defaultsOf(sections["snapshot defaults"]),
                          defaultsOf(sections["target defaults"]));
+    if (const Rows& collation = sections["target collation"]; !collation.empty())
+        catalogs.setTargetCollation(fieldOf(collation.front(), 0));
     const Rows& database = sections["database"];
     const std::string databaseName = database.empty() ? "db" : fieldOf(database.front(), 0);
 
@@ -205,7 +210,7 @@ TEST_P(CompareCase, GivesTheRecordedScript) {
     std::vector<std::string> display;
     for (const auto& row : sections["script"]) {
         const std::string line = fieldOf(row, 0);
-        if (line == ScriptBuffer::separator) {
+        if (line == ScriptBuffer::separator || line.starts_with("-- ")) {
             display.push_back(line);
             continue;
         }

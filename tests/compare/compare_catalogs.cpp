@@ -41,11 +41,17 @@ const std::string targetForeignKeyQuery =
     "SELECT o.name AS FKName, t.name AS TableName, tc.name AS FieldName, r.name AS RefTableName, "
     "rc.name AS RefFieldName, k.keyno AS KeyOrder, OBJECTPROPERTY(k.constid, "
     "'CnstIsDeleteCascade') AS DeleteCascade, OBJECTPROPERTY(k.constid, 'CnstIsUpdateCascade') "
-    "AS UpdateCascade FROM sysforeignkeys k INNER JOIN sysobjects o ON o.id = k.constid INNER "
+    "AS UpdateCascade, OBJECTPROPERTY(k.constid, 'CnstIsDisabled') AS IsDisabled, "
+    "OBJECTPROPERTY(k.constid, 'CnstIsNotRepl') AS NotForReplication, OBJECTPROPERTY(k.constid, "
+    "'CnstIsNotTrusted') AS NotTrusted FROM sysforeignkeys k INNER JOIN sysobjects o ON o.id = "
+    "k.constid INNER "
     "JOIN sysobjects t ON t.id = k.fkeyid INNER JOIN syscolumns tc ON tc.id = k.fkeyid AND "
     "tc.colid = k.fkey INNER JOIN sysobjects r ON r.id = k.rkeyid INNER JOIN syscolumns rc ON "
     "rc.id = k.rkeyid AND rc.colid = k.rkey WHERE t.xtype = 'U' AND r.xtype = 'U' ORDER BY "
     "FKName, KeyOrder";
+
+const std::string targetCollationQuery =
+    "SELECT DATABASEPROPERTYEX(DB_NAME(), 'Collation') AS Collation";
 
 namespace {
 
@@ -87,9 +93,11 @@ Catalogs::Catalogs() {
     for (const ObjectTables* tables : {&procedureTables, &viewTables, &triggerTables})
         setObjects(*tables, {}, {});
     setDefaults({}, {});
+    setTargetCollation("Chinese_PRC_CI_AS");
     target.answer(targetForeignKeyQuery,
                   makeResult({"FKName", "TableName", "FieldName", "RefTableName", "RefFieldName",
-                              "KeyOrder", "DeleteCascade", "UpdateCascade"}));
+                              "KeyOrder", "DeleteCascade", "UpdateCascade", "IsDisabled",
+                              "NotForReplication", "NotTrusted"}));
 }
 
 void Catalogs::setColumns(const std::vector<Col>& snapshot, const std::vector<Col>& targetSide,
@@ -142,6 +150,10 @@ void Catalogs::setObjects(const ObjectTables& tables, const std::vector<StoredOb
 void Catalogs::setDefaults(const std::vector<Df>& snapshot, const std::vector<Df>& targetSide) {
     store.answer("Select * From SourceDF Order by DFName", snapshotDefaults(snapshot));
     target.answer(targetDefaultQuery, targetDefaults(targetSide));
+}
+
+void Catalogs::setTargetCollation(const std::string& collation) {
+    target.answer(targetCollationQuery, makeResult({"Collation"}, {{collation}}));
 }
 
 namespace {

@@ -50,9 +50,11 @@ extern const std::string targetColumnQuery;
 extern const std::string targetIndexQuery;
 extern const std::string targetDefaultQuery;
 extern const std::string targetForeignKeyQuery;
+extern const std::string targetCollationQuery;
 
 // The snapshot store and the target of a compare run. Every category's
-// queries are answered with empty results until a test sets rows.
+// queries are answered with empty results until a test sets rows; the
+// target's collation is Chinese_PRC_CI_AS until a test sets another.
 struct Catalogs {
     FakeConnection store;
     FakeConnection target;
@@ -64,6 +66,7 @@ struct Catalogs {
     void setObjects(const ObjectTables& tables, const std::vector<StoredObject>& snapshot,
                     const std::vector<TargetObject>& targetSide);
     void setDefaults(const std::vector<Df>& snapshot, const std::vector<Df>& targetSide);
+    void setTargetCollation(const std::string& collation);
 };
 
 // One part of a compare run over the catalogs, its changes added to

@@ -89,7 +89,9 @@ TEST(CompareRun, EmptySnapshotLeavesTheDisplayTextAndRunsNoCategory) {
         "Select * From SourceTable Order by TableName,FieldName",
         "Select TableName From SourceTable Group by TableName"};
     EXPECT_EQ(catalogs.store.sent(), storeSent);
-    EXPECT_EQ(catalogs.target.sent(), std::vector<std::string>{test::targetColumnQuery});
+    const std::vector<std::string> targetSent = {test::targetCollationQuery,
+                                                 test::targetColumnQuery};
+    EXPECT_EQ(catalogs.target.sent(), targetSent);
 }
 
 struct EmptyCategoryCase {

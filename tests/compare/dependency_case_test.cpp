@@ -18,8 +18,10 @@
 //   snapshot defaults, target defaults:
 //       name | table | column | value
 //   foreign keys (the target's):
-//       name | table | columns | referenced table | referenced columns | cascades
-//       (columns joined by ","; cascades "delete", "update", both or nothing)
+//       name | table | columns | referenced table | referenced columns | state
+//       (columns joined by ","; state: any of the words "delete", "update"
+//       (cascades), "disabled", "notrepl" (NOT FOR REPLICATION) and
+//       "untrusted", or nothing)
 //   no procedures: the snapshot holds no procedure; otherwise every run
 //       holds one procedure, view and trigger equal on both sides. Either
 //       way the run goes on to the defaults.
@@ -96,19 +98,20 @@ void answerIndexes(const SectionCase& c, test::Catalogs& catalogs) {
 
 void answerForeignKeys(const SectionCase& c, test::Catalogs& catalogs) {
     Result keys({"FKName", "TableName", "FieldName", "RefTableName", "RefFieldName", "KeyOrder",
-                 "DeleteCascade", "UpdateCascade"},
+                 "DeleteCascade", "UpdateCascade", "IsDisabled", "NotForReplication", "NotTrusted"},
                 {});
     for (const auto& f : c.rows("foreign keys")) {
         const auto from = splitTrimmed(f[2], ',');
         const auto to = splitTrimmed(f[4], ',');
         if (from.size() != to.size())
             throw std::runtime_error(c.name + ": " + f[0] + " pairs unequal column lists");
-        const std::string onDelete = f[5].find("delete") != std::string::npos ? "1" : "0";
-        const std::string onUpdate = f[5].find("update") != std::string::npos ? "1" : "0";
+        const auto flag = [&](const char* word) {
+            return f[5].find(word) != std::string::npos ? "1" : "0";
+        };
         // Key columns from the last, so the reader has to order them.
         for (std::size_t i = from.size(); i-- > 0;)
-            keys.addRow(
-                {f[0], f[1], from[i], f[3], to[i], std::to_string(i + 1), onDelete, onUpdate});
+            keys.addRow({f[0], f[1], from[i], f[3], to[i], std::to_string(i + 1), flag("delete"),
+                         flag("update"), flag("disabled"), flag("notrepl"), flag("untrusted")});
     }
     catalogs.target.answer(test::targetForeignKeyQuery, keys);
 }

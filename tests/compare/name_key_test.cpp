@@ -37,16 +37,55 @@ INSTANTIATE_TEST_SUITE_P(
                       // '_' (0x5F) after 'Z' (0x5A) but before 'z': letters are lowered first.
                       OrderCase{"a_", "aZ", -1},
                       // Bytes of double-byte characters are unsigned and above ASCII.
-                      OrderCase{"z", "\xE5\x90\x8D", -1}, OrderCase{"\xC3\x80", "\xC3\xA0", -1}));
+                      OrderCase{"z", "\xE5\x90\x8D", -1},
+                      // Every letter's case is ignored: À/à, Prénom/PRÉNOM, Имя/ИМЯ.
+                      OrderCase{"\xC3\x80", "\xC3\xA0", 0}, OrderCase{"Prénom", "PRÉNOM", 0},
+                      OrderCase{"Имя", "ИМЯ", 0}, OrderCase{"Prenom", "Prénom", -1},
+                      // Trailing blanks never count; leading ones do.
+                      OrderCase{"Name ", "name", 0}, OrderCase{" a", "a", -1},
+                      // Bytes that are not UTF-8 stay as they are.
+                      OrderCase{"\xFF", "\xC3\x80", 1}));
 
-TEST(NameKey, LowersOnlyAsciiCapitals) {
-    EXPECT_EQ(nameKey("AbZ_\xC3\x80@[`"), "abz_\xC3\x80@[`");
+TEST(NameKey, FoldsEveryLetterByUnicodeSimpleCaseFolding) {
+    EXPECT_EQ(nameKey("AbZ_\xC3\x80@[`"), "abz_\xC3\xA0@[`");
+    EXPECT_EQ(nameKey("ΣΑΣ"), "σασ");
+    EXPECT_EQ(nameKey("STRASSE"), "strasse");
+    EXPECT_EQ(nameKey("Straße"), "straße"); // one letter folds to one letter
 }
 
 TEST(ObjectKey, IgnoresTrailingBlanksOnly) {
     EXPECT_EQ(objectKey("Emp  "), "emp");
     EXPECT_EQ(objectKey(" Emp"), " emp");
     EXPECT_EQ(objectKey("Emp\t"), "emp\t");
+}
+
+// A target whose collation tells letter case apart matches names exactly,
+// trailing blanks still aside; the rule holds until its scope ends.
+TEST(NameCaseRule, FollowsTheTargetsCollation) {
+    EXPECT_EQ(nameCaseOfCollation("Chinese_PRC_CI_AS"), NameCase::Ignored);
+    EXPECT_EQ(nameCaseOfCollation("SQL_Latin1_General_CP1_CI_AS"), NameCase::Ignored);
+    EXPECT_EQ(nameCaseOfCollation("Latin1_General_CI_AI_KS_WS"), NameCase::IgnoredWithAccents);
+    EXPECT_EQ(nameCaseOfCollation(""), NameCase::Ignored);
+    EXPECT_EQ(nameCaseOfCollation("Chinese_PRC_CS_AS"), NameCase::Exact);
+    EXPECT_EQ(nameCaseOfCollation("Latin1_General_BIN"), NameCase::Exact);
+    EXPECT_EQ(nameCaseOfCollation("Latin1_General_BIN2"), NameCase::Exact);
+    {
+        const NameCaseScope exact(NameCase::Exact);
+        EXPECT_NE(compareNameKeys("Emp", "emp"), 0);
+        EXPECT_EQ(compareNameKeys("Emp ", "Emp"), 0);
+        EXPECT_EQ(nameKey("Prénom  "), "Prénom");
+        EXPECT_LT(compareNameKeys("B", "a"), 0);
+    }
+    EXPECT_EQ(compareNameKeys("Emp", "emp"), 0);
+    EXPECT_NE(compareNameKeys("Prénom", "PRENOM"), 0);
+    {
+        // An accent-insensitive collation: accents do not count either.
+        const NameCaseScope withoutAccents(NameCase::IgnoredWithAccents);
+        EXPECT_EQ(compareNameKeys("Prénom", "PRENOM"), 0);
+        EXPECT_EQ(nameKey("ÀÉÎÕÜ_Ñ"), "aeiou_n");
+        EXPECT_EQ(nameKey("员工"), "员工");
+        EXPECT_LT(compareNameKeys("Ab", "áC"), 0);
+    }
 }
 
 TEST(SnapshotNames, KeepTheFirstOfNamesEqualByObjectKeyWithTheirRowsInStoredOrder) {

@@ -51,13 +51,20 @@ const ObjectCase objectCases[] = {
      {},
      {"Go", "CREATE PROCEDURE p AS", "  SELECT 1"},
      {pText}},
-    {"EqualUpToCaseAndRowEdgeWhiteSpace",
+    {"EqualUpToLineEndStyleAndBlanksAtLineEnds",
      &procedureKind,
      &test::procedureTables,
      {p},
-     {{"p", std::vector<std::string>{"create procedure P as", "\tSELECT 1 \n"}}},
+     {{"p", std::vector<std::string>{"CREATE PROCEDURE p AS \t\n", "  SELECT 1  \n"}}},
      {},
      {}},
+    {"LetterCaseOrLeadingBlanksDropAndRecreate",
+     &procedureKind,
+     &test::procedureTables,
+     {p},
+     {{"p", std::vector<std::string>{"create procedure P as\r\n", "\tSELECT 1\r\n"}}},
+     {"Go", "drop procedure [dbo].p", "Go", "CREATE PROCEDURE p AS", "  SELECT 1"},
+     {"drop procedure [dbo].p", pText}},
     {"OneInnerBlankMoreDropsAndRecreates",
      &procedureKind,
      &test::procedureTables,
@@ -104,7 +111,7 @@ const ObjectCase objectCases[] = {
      &viewKind,
      &test::viewTables,
      {v},
-     {{"v", std::vector<std::string>{"create view v as", "select a from t"}},
+     {{"v", std::vector<std::string>{"CREATE VIEW v AS\n", "SELECT a FROM t\n"}},
       {"old_view", std::vector<std::string>{"CREATE VIEW old_view AS SELECT 1"}}},
      {},
      {}},
@@ -144,7 +151,7 @@ const ObjectCase objectCases[] = {
      &test::viewTables,
      {{"\xE8\xA7\x86\xE5\x9B\xBE", {"CREATE VIEW \xE8\xA7\x86\xE5\x9B\xBE AS SELECT 1"}}},
      {{"\xE8\xA7\x86\xE5\x9B\xBE",
-       std::vector<std::string>{"create view \xE8\xA7\x86\xE5\x9B\xBE as select 1"}}},
+       std::vector<std::string>{"CREATE VIEW \xE8\xA7\x86\xE5\x9B\xBE AS SELECT 1"}}},
      {},
      {}},
     {"ApostropheInNameIsComparedLikeAnyOther",
@@ -190,21 +197,23 @@ TEST(ObjectCompare, FailurePartWayKeepsOnlyTheObjectsDecidedBefore) {
         std::vector<std::string> statementsKept;
     };
     const Failure failures[] = {
-        {test::textQuery("p3"), "08S01", {"CREATE p1", "drop procedure [dbo].p2", "CREATE p2"}},
+        {test::textQuery("p3"),
+         "08S01",
+         {"CREATE PROC p1", "drop procedure [dbo].p2", "CREATE PROC p2"}},
         {test::existenceQuery("P", "p3"),
          "42000",
-         {"CREATE p1", "drop procedure [dbo].p2", "CREATE p2"}},
-        {test::textQuery("p2"), "08S01", {"CREATE p1"}},
+         {"CREATE PROC p1", "drop procedure [dbo].p2", "CREATE PROC p2"}},
+        {test::textQuery("p2"), "08S01", {"CREATE PROC p1"}},
     };
     for (const Failure& f : failures) {
         test::Catalogs catalogs;
         catalogs.setObjects(test::procedureTables,
-                            {{"p1", {"CREATE p1"}},
-                             {"p2", {"CREATE p2"}},
-                             {"p3", {"CREATE p3"}},
-                             {"p4", {"CREATE p4"}}},
-                            {{"p2", std::vector<std::string>{"CREATE p2 changed"}},
-                             {"p3", std::vector<std::string>{"CREATE p3"}}});
+                            {{"p1", {"CREATE PROC p1"}},
+                             {"p2", {"CREATE PROC p2"}},
+                             {"p3", {"CREATE PROC p3"}},
+                             {"p4", {"CREATE PROC p4"}}},
+                            {{"p2", std::vector<std::string>{"CREATE PROC p2 changed"}},
+                             {"p3", std::vector<std::string>{"CREATE PROC p3"}}});
         catalogs.target.fail(f.query, "the failure", f.sqlState);
         ChangeList changes;
         try {
@@ -239,12 +248,12 @@ TEST(ObjectCompare, OtherTypeOrNegativeStatusInTargetCountsAsMissing) {
     };
     for (const Expect& e : expects) {
         test::Catalogs catalogs;
-        catalogs.setObjects(*e.tables, {{"x", {"CREATE x"}}}, {});
+        catalogs.setObjects(*e.tables, {{"x", {"CREATE PROC x"}}}, {});
         ScriptBuffer buffer;
         test::compareObjects(*e.category, catalogs.store, catalogs.target, buffer);
         EXPECT_EQ(catalogs.target.sent(), std::vector<std::string>{e.query});
-        EXPECT_EQ(buffer.statements(), std::vector<std::string>{"CREATE x"});
-        EXPECT_EQ(buffer.displayLines(), (std::vector<std::string>{"Go", "CREATE x"}));
+        EXPECT_EQ(buffer.statements(), std::vector<std::string>{"CREATE PROC x"});
+        EXPECT_EQ(buffer.displayLines(), (std::vector<std::string>{"Go", "CREATE PROC x"}));
     }
 }
 
@@ -259,14 +268,16 @@ TEST(ObjectCompare, EmptyNameListAsksTheTargetNothing) {
 
 TEST(ObjectCompare, StoredRowsOfAnObjectAreFoundWhateverTheirPlaceInTheTable) {
     test::Catalogs catalogs;
-    catalogs.setObjects(test::procedureTables, {{"a", {"A1\r\n"}}, {"b", {"B1\r\n"}}}, {});
+    catalogs.setObjects(test::procedureTables,
+                        {{"a", {"CREATE PROC a\r\n"}}, {"b", {"CREATE PROC b\r\n"}}}, {});
     // Rows of a and b interleaved as a store might return them.
     catalogs.store.answer(
         "Select * From SourceSp ",
-        test::textRows("SpName", "SpText", {{"a", "A1\r\n"}, {"b", "B1\r\n"}, {"A", "A2\r\n"}}));
+        test::textRows("SpName", "SpText",
+                       {{"a", "CREATE PROC a\r\n"}, {"b", "CREATE PROC b\r\n"}, {"A", "A2\r\n"}}));
     ScriptBuffer buffer;
     test::compareObjects(procedureKind, catalogs.store, catalogs.target, buffer);
-    const std::vector<std::string> statements = {"A1\r\nA2\r\n", "B1\r\n"};
+    const std::vector<std::string> statements = {"CREATE PROC a\r\nA2\r\n", "CREATE PROC b\r\n"};
     EXPECT_EQ(buffer.statements(), statements);
 }
 
@@ -275,8 +286,8 @@ TEST(ObjectCompare, ALostConnectionOrTimeoutWhileReadingTextEndsTheRun) {
     // connection that is gone says nothing about the object.
     for (const char* sqlState : {"08S01", "HYT00"}) {
         test::Catalogs catalogs;
-        catalogs.setObjects(test::procedureTables, {{"p", {"CREATE p"}}},
-                            {{"p", std::vector<std::string>{"CREATE p"}}});
+        catalogs.setObjects(test::procedureTables, {{"p", {"CREATE PROC p"}}},
+                            {{"p", std::vector<std::string>{"CREATE PROC p"}}});
         catalogs.target.fail("Exec sp_helpText N'p'", "gone", sqlState);
         ScriptBuffer buffer;
         EXPECT_THROW(test::compareObjects(procedureKind, catalogs.store, catalogs.target, buffer),
@@ -288,7 +299,7 @@ TEST(ObjectCompare, ALostConnectionOrTimeoutWhileReadingTextEndsTheRun) {
 
 TEST(ObjectCompare, ConnectionFailureOfTheExistenceQueryEndsTheRun) {
     test::Catalogs catalogs;
-    catalogs.setObjects(test::procedureTables, {{"p", {"CREATE p"}}}, {});
+    catalogs.setObjects(test::procedureTables, {{"p", {"CREATE PROC p"}}}, {});
     catalogs.target.fail(test::existenceQuery("P", "p"), "Communication link failure");
     ScriptBuffer buffer;
     EXPECT_THROW(test::compareObjects(procedureKind, catalogs.store, catalogs.target, buffer),

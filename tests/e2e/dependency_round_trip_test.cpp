@@ -7,6 +7,10 @@
 //
 //   -- source          T-SQL that builds the source (batches split by GO)
 //   -- target          T-SQL that builds the target
+//   -- earlier store   (optional, no lines) the snapshot is made to look as an
+//                      earlier version wrote it: no FieldScale column
+//   -- first script    (optional) the first compare's script as displayed,
+//                      after its use line ("Go" and comment lines included)
 //   -- refused         the statements the execute may see refused, one a line
 //   -- second compare  what the second compare writes after its use line
 //   -- query           (optional) a catalog query run on the target at the end
@@ -23,6 +27,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 namespace dbc::e2e {
@@ -32,6 +37,8 @@ struct RoundTripCase {
     std::string name;
     std::string source;
     std::string target;
+    bool earlierStore = false;
+    std::optional<std::vector<std::string>> firstScript;
     std::vector<std::string> refused;
     std::vector<std::string> second;
     std::string query;
@@ -51,8 +58,14 @@ RoundTripCase readCase(const std::filesystem::path& path) {
     std::string part;
     for (std::string line; std::getline(in, line);) {
         if (line == "-- source" || line == "-- target" || line == "-- refused" ||
-            line == "-- second compare" || line == "-- query" || line == "-- rows") {
+            line == "-- second compare" || line == "-- query" || line == "-- rows" ||
+            line == "-- first script" || line == "-- earlier store") {
             part = line;
+            c.earlierStore = c.earlierStore || part == "-- earlier store";
+            if (part == "-- first script")
+                c.firstScript.emplace();
+        } else if (!line.empty() && part == "-- first script") {
+            c.firstScript->push_back(line);
         } else if (part == "-- source") {
             c.source += line + "\n";
         } else if (part == "-- target") {
@@ -88,9 +101,15 @@ TEST_P(DependencyRoundTrip, OneExecuteBringsTheTargetInLine) {
     served.load("target", c.target);
     served.start();
     const auto store = served.capture("source", "Source.mdb");
+    if (c.earlierStore)
+        store->connection().execute("ALTER TABLE SourceTable DROP COLUMN FieldScale");
 
     CompareOutcome first = compareWith(served, *store, "target");
     ASSERT_GT(first.script.statements().size(), 1u) << "the first compare found nothing to do";
+    if (c.firstScript) {
+        const auto& lines = first.script.displayLines();
+        EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.end()), *c.firstScript);
+    }
     const auto failures = executeScript(*first.target, first.script);
     std::vector<std::string> refused;
     for (const ExecutionFailure& failure : failures)
@@ -107,6 +126,19 @@ TEST_P(DependencyRoundTrip, OneExecuteBringsTheTargetInLine) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, DependencyRoundTrip, ::testing::ValuesIn(allCases()),
+                         [](const auto& param) { return param.param.name; });
+
+// Names and module texts, in the same form: what a name or text difference
+// must not cost (a column's data, an object under its own name).
+std::vector<RoundTripCase> nameAndTextCases() {
+    std::vector<RoundTripCase> cases;
+    for (const auto& file : caseFilesIn(DBC_NAME_TEXT_E2E_CASES_DIR, ".case"))
+        cases.push_back(readCase(file));
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(NamesAndTexts, DependencyRoundTrip,
+                         ::testing::ValuesIn(nameAndTextCases()),
                          [](const auto& param) { return param.param.name; });
 
 } // namespace

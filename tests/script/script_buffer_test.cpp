@@ -1,3 +1,4 @@
+#include "script/change.h"
 #include "script/script_buffer.h"
 
 #include "catalog/object_kinds.h"
@@ -65,6 +66,19 @@ TEST(ScriptBuffer, EditedDisplayTextNeverReachesTheStatementList) {
     buffer.setDisplayText("drop table Emp");
     const std::vector<std::string> items = {"use hrms"};
     EXPECT_EQ(buffer.statements(), items);
+}
+
+// A difference the script cannot make is one comment line of the display,
+// never a statement: a line break or other control byte in a name is written
+// visibly, so no part of the name stands on a line of its own.
+TEST(ScriptBuffer, AnUnscriptedChangeIsOneCommentLineAndNoStatement) {
+    ScriptBuffer buffer;
+    buffer.add({UseDatabase{"hrms"}});
+    buffer.add({UnscriptedChange{"[Emp\nGO\r\nDROP TABLE x].Salary", "why\x1b[2J"}, true});
+    EXPECT_EQ(buffer.statements(), std::vector<std::string>{"use hrms"});
+    const std::vector<std::string> lines = {
+        "use hrms", "Go", "-- [Emp\\x0AGO\\x0D\\x0ADROP TABLE x].Salary: why\\x1B[2J"};
+    EXPECT_EQ(buffer.displayLines(), lines);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // file may hold: a line other than its own "Go" lines that a query tool
 // would read as its own.
 
+#include "script/change.h"
 #include "script/script_buffer.h"
 #include "script/script_file.h"
 #include "tests/support/tsv_cases.h"
@@ -133,7 +134,18 @@ TEST(ScriptFile, TheExecFormCarriesTheStatementUnchanged) {
 }
 
 TEST(ScriptFile, NoStatementsMakeAnEmptyFile) {
-    EXPECT_EQ(scriptFileText({}), "");
+    EXPECT_EQ(scriptFileText(std::vector<std::string>{}), "");
+}
+
+// A difference the script cannot make keeps its comment line in the file,
+// where it stands among the statements, and never becomes a batch.
+TEST(ScriptFile, CommentLinesOfUnscriptedChangesStandWhereTheyStood) {
+    ScriptBuffer buffer;
+    buffer.add({UseDatabase{"hrms"}});
+    buffer.add({UnscriptedChange{"Emp.Salary\nGO", "why"}, true});
+    buffer.add({DropColumn{"Emp", "Old"}, true});
+    EXPECT_EQ(scriptFileText(buffer),
+              "use hrms\nGo\n-- Emp.Salary\\x0AGO: why\nAlter Table Emp Drop Column Old \nGo\n");
 }
 
 } // namespace

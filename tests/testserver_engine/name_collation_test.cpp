@@ -7,12 +7,15 @@
 namespace testserver {
 namespace {
 
-TEST(NameCollationTest, IgnoresAsciiCaseAndTrailingBlanksOnly) {
+TEST(NameCollationTest, IgnoresCaseOfEveryLetterAndTrailingBlanksOnly) {
     EXPECT_EQ(compareNames("Emp", "EMP"), 0);
     EXPECT_EQ(compareNames("Contract ", "contract"), 0);
     EXPECT_EQ(compareNames("Contract   ", "Contract "), 0);
     EXPECT_NE(compareNames(" Emp", "Emp"), 0); // leading blanks count
-    EXPECT_NE(compareNames("Émp", "émp"), 0);  // only ASCII letters fold
+    EXPECT_EQ(compareNames("Prénom", "PRÉNOM"), 0);
+    EXPECT_EQ(compareNames("Имя ", "ИМЯ"), 0);
+    EXPECT_NE(compareNames("Prénom", "Prenom"), 0);  // accents count
+    EXPECT_NE(compareNames("straße", "STRASSE"), 0); // one letter folds to one
     EXPECT_EQ(compareNames("员工档案", "员工档案 "), 0);
 }
 
@@ -22,6 +25,8 @@ TEST(NameCollationTest, OrdersByFoldedBytesWithPrefixFirst) {
     EXPECT_LT(compareNames("Z_x", "员工"), 0); // UTF-8 bytes above ASCII sort last
     EXPECT_GT(compareNames("b", "A"), 0);
     EXPECT_LT(compareNames("IX_1", "IX_a"), 0);
+    EXPECT_LT(compareNames("ÉA", "éb"), 0); // folded first, then ordered
+    EXPECT_LT(compareNames("Emp", "Émp"), 0);
 }
 
 struct RewriteCase {

@@ -6,10 +6,11 @@
 namespace testserver {
 
 // Names in the catalog compare as SQL Server compares sysname values under a
-// case-insensitive collation: ASCII letters ignore case and trailing blanks do
-// not count ("Emp " equals "emp"). Other bytes (Chinese names in UTF-8)
-// compare as unsigned bytes, so the order agrees with SQLite's built-in
-// NOCASE for every pair of names that differ before any trailing blank.
+// case-insensitive collation: letter case does not count for any letter
+// ("PRÉNOM" equals "prénom", "ИМЯ" equals "имя": Unicode simple case folding
+// by ICU) and trailing blanks do not count ("Emp " equals "emp"). The folded
+// names compare as unsigned bytes (Chinese names in UTF-8 included); for
+// ASCII names the order agrees with SQLite's built-in NOCASE.
 int compareNames(std::string_view a, std::string_view b) noexcept;
 
 inline bool namesEqual(std::string_view a, std::string_view b) noexcept {

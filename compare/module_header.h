@@ -1,0 +1,33 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The name a procedure, view or trigger's stored text gives it in its CREATE
+// header. sp_rename renames the object but leaves its text as it was, so the
+// text of a renamed object still says CREATE PROCEDURE p_old.
+
+namespace dbc {
+
+// Where the object's own name stands in the header "CREATE PROC[EDURE] |
+// VIEW | TRIGGER [owner.]name": the byte range of the name part (its
+// brackets or quotes included) and the name it reads as.
+struct HeaderName {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    std::string name;
+};
+
+// Reads the header, skipping blanks, line breaks, "--" comments and nested
+// "/* */" comments before and between its words. Nothing when the text does
+// not begin that way or a comment, bracket or quote is not closed.
+std::optional<HeaderName> findHeaderName(std::string_view text);
+
+// The text that creates the object under `name`: unchanged when the header
+// already names it (as names compare, name_key.h), else with the header's
+// name part replaced by `name` as a statement writes it, the owner prefix
+// kept. Nothing when the header cannot be read.
+std::optional<std::string> textUnderName(const std::string& text, std::string_view name);
+
+} // namespace dbc
