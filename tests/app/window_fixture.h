@@ -4,6 +4,7 @@
 // suite, a fresh window over a fresh store for each test, and the user's
 // gestures (boxes filled, buttons clicked, typing) as helpers.
 #include "app/tbtn_exec.h"
+#include "tests/app/modal_box_watcher.h"
 #include "tests/support/test_server_process.h"
 
 #include <QCoreApplication>
@@ -44,6 +45,8 @@ protected:
     }
 
     void SetUp() override {
+        // Answers every box a test does not watch itself.
+        m_anyBox = std::make_unique<ModalBoxWatcher>();
         m_window = std::make_unique<TbtnExec>(m_dir.path() / "Source.mdb");
         m_window->show();
         setBoxes(s_server->serverName(), "src", "sa", "pw");
@@ -110,6 +113,7 @@ protected:
     static inline TempDir* s_dir = nullptr;
     static inline TestServerProcess* s_server = nullptr;
     TempDir m_dir;
+    std::unique_ptr<ModalBoxWatcher> m_anyBox;
     std::unique_ptr<TbtnExec> m_window;
 };
 
