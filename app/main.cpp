@@ -18,7 +18,8 @@ int runWindow(int& argc, char** argv) {
     QApplication application(argc, argv);
     dbc::setUpApplication(application);
     dbc::TbtnExec btnExec(dbc::defaultStorePath(), nullptr, dbc::odbcDriverFromEnvironment());
-    btnExec.rememberIn(std::make_unique<QSettings>());
+    btnExec.rememberIn(
+        std::make_unique<QSettings>(QStringLiteral("dbcompare"), QStringLiteral("dbcompare")));
     btnExec.show();
     return QApplication::exec();
 }

@@ -176,7 +176,7 @@ QString saveFailedMessage(const QString& path, const QString& reason) {
 QString snapshotSourceText(const CaptureState& state) {
     if (!state.described)
         return {};
-    return QStringLiteral("源数据来自 %1 上的 %2，读取于 %3（UTC）")
+    return QStringLiteral("来自 %1 上的 %2，读于 %3（UTC）")
         .arg(qs(state.info.server), qs(state.info.database), qs(state.info.capturedAt));
 }
 

@@ -186,7 +186,7 @@ TEST_F(WindowWalk, ShowsWhereTheSnapshotCameFrom) {
     EXPECT_EQ(child<QLabel>("LblSource")->text(), QString());
     click("BtnReadSource");
     const QString origin = child<QLabel>("LblSource")->text();
-    EXPECT_TRUE(origin.startsWith(QStringLiteral("源数据来自 %1 上的 src，读取于 ")
+    EXPECT_TRUE(origin.startsWith(QStringLiteral("来自 %1 上的 src，读于 ")
                                       .arg(QString::fromStdString(s_server->serverName()))))
         << origin.toStdString();
     EXPECT_TRUE(origin.endsWith(QStringLiteral("（UTC）"))) << origin.toStdString();
