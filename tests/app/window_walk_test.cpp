@@ -209,6 +209,25 @@ TEST_F(WindowWalk, EscapeStopsACaptureAndKeepsTheOldFile) {
     EXPECT_TRUE(m_window->isVisible());
 }
 
+// Escape during a compare: it stops before its next query, shows nothing
+// new and leaves nothing to execute.
+TEST_F(WindowWalk, EscapeStopsACompare) {
+    click("BtnReadSource");
+    const std::string target = freshTarget("w_walk_cmp_stop");
+    setBoxes(s_server->serverName(), target, "sa", "pw");
+    const QString help = memo();
+    postEscape();
+    test::ModalBoxWatcher boxes(QStringLiteral("停止"));
+    click("BtnCompare");
+    ASSERT_EQ(boxes.texts().size(), 2) << boxes.texts().join(QStringLiteral(" / ")).toStdString();
+    EXPECT_EQ(boxes.text(), QStringLiteral("已停止比对：没有产生语句，目标数据库没有改动。"));
+    EXPECT_TRUE(statements().isEmpty());
+    EXPECT_EQ(memo(), help);
+    click("SpeedButton1");
+    EXPECT_TRUE(boxes.text().startsWith(QStringLiteral("没有可执行的语句")))
+        << boxes.text().toStdString();
+}
+
 // Closing the window during a capture asks; stopped, the window closes and
 // the old snapshot file stays whole.
 TEST_F(WindowWalk, ClosingDuringACaptureStopsItThenCloses) {
