@@ -2,7 +2,11 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
+#include <QTimer>
 #include <QWidget>
+
+#include <utility>
 
 namespace dbc {
 
@@ -41,7 +45,9 @@ bool isInputEvent(const QEvent& event) {
     }
 }
 
-BusyWindow::BusyWindow(QWidget& window, QList<QWidget*> controls) : m_window(window) {
+BusyWindow::BusyWindow(QWidget& window, QList<QWidget*> controls, StopQuestion askStop,
+                       QList<QWidget*> passThrough)
+    : m_window(window), m_passThrough(std::move(passThrough)), m_askStop(std::move(askStop)) {
     m_focus = QApplication::focusWidget();
     for (QWidget* control : controls) {
         if (control->isEnabled()) {
@@ -80,6 +86,14 @@ void BusyWindow::release() {
         if (control)
             control->setEnabled(true);
     }
+    // The close the user confirmed, now that nothing runs any more.
+    if (m_closeConfirmed) {
+        QPointer<QWidget> window(&m_window);
+        QTimer::singleShot(0, &m_window, [window] {
+            if (window)
+                window->close();
+        });
+    }
     // Disabling the focused control moved the focus on; it goes back.
     if (m_focus && m_focus->isEnabled() && m_focus->isVisible())
         m_focus->setFocus();
@@ -91,9 +105,36 @@ bool BusyWindow::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = static_cast<QWidget*>(watched);
     if (widget != &m_window && !m_window.isAncestorOf(widget))
         return false;
-    // A close request is refused rather than left for later.
+    for (QWidget* open : m_passThrough) {
+        if (widget == open || open->isAncestorOf(widget))
+            return false;
+    }
+    if (m_askStop && !m_stopConfirmed) {
+        if (event->type() == QEvent::Close && widget == &m_window)
+            m_pending = Request::Close;
+        else if (event->type() == QEvent::KeyPress &&
+                 static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+                 m_pending == Request::None)
+            m_pending = Request::Stop;
+    }
+    // A close request is refused rather than left for later; the work asks
+    // about stopping at its next stopping point.
     event->ignore();
     return true;
+}
+
+bool BusyWindow::stopRequested() {
+    if (m_active && m_pending == Request::None)
+        letEventsRunNowAndThen();
+    if (m_pending != Request::None && !m_stopConfirmed && m_askStop) {
+        const bool closing = m_pending == Request::Close;
+        m_pending = Request::None;
+        if (m_askStop(closing)) {
+            m_stopConfirmed = true;
+            m_closeConfirmed = closing;
+        }
+    }
+    return m_stopConfirmed;
 }
 
 } // namespace dbc

@@ -18,6 +18,12 @@ QString withFullStop(const QString& message) {
     if (size >= 2 && message.at(size - 1).isLowSurrogate() &&
         message.at(size - 2).isHighSurrogate())
         last = QChar::surrogateToUcs4(message.at(size - 2), message.at(size - 1));
+    // Chinese text ends with the full-width full stop; full-width marks end
+    // a sentence already.
+    if ((last >= 0x3000 && last <= 0x303F) || (last >= 0xFF00 && last <= 0xFF65))
+        return message;
+    if ((last >= 0x3400 && last <= 0x9FFF) || (last >= 0xF900 && last <= 0xFAFF) || last == 0x201D)
+        return message + QChar(0x3002);
     if (last > U'.')
         return message + QLatin1Char('.');
     return message;

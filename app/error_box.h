@@ -9,13 +9,15 @@ class QWidget;
 
 namespace dbc {
 
-// The message as the error box shows it: a full stop is appended when the
-// last character sorts after "." by code point (a letter, a digit, a Chinese
-// character, ...). An empty message stays empty.
+// The message as the error box shows it: after a Chinese character or a
+// closing Chinese quote the full-width full stop "。" is appended, after a
+// full-width mark nothing, and otherwise "." when the last character sorts
+// after "." by code point (a letter, a digit, ...). An empty message stays
+// empty.
 QString withFullStop(const QString& message);
 
 // Titles a message box of the program with the application's display name
-// and gives it a minimum width, so that a short text ("执行完毕!") does not
+// and gives it a minimum width, so that a short text ("执行完毕！") does not
 // leave a box too narrow for its own title.
 void prepareMessageBox(QMessageBox& box);
 

@@ -5,13 +5,13 @@
 
 namespace dbc {
 
-// The 32 lines of help that the text box Memo1 shows at start-up. The breaks
-// fall where the original text box wrapped them, also inside words; line 11
-// and line 32 are empty.
+// The lines of help that the text box Memo1 shows at start-up. The text box
+// does not wrap lines, so each line is broken by hand after a mark, never
+// inside a word, and fits the text box at its default size; the last line is
+// empty.
 QStringList helpTextLines();
 
-// The help lines joined by "\n": 32 lines in a plain text box, the last one
-// empty.
+// The help lines joined by "\n".
 QString helpText();
 
 } // namespace dbc

@@ -5,6 +5,9 @@
 #include "snapshot/snapshot_store.h"
 
 #include <QApplication>
+#include <QSettings>
+
+#include <memory>
 
 #include <cstdio>
 #include <cstdlib>
@@ -25,12 +28,14 @@ bool noDisplay() {
 }
 
 // The window program: the application object, the main window btnExec over
-// Source.mdb beside the executable, and the event loop until the window is
-// closed.
+// Source.mdb beside the executable (its size, place and boxes remembered in
+// the user's settings), and the event loop until the window is closed.
 int runWindow(int& argc, char** argv) {
     QApplication application(argc, argv);
     dbc::setUpApplication(application);
     dbc::TbtnExec btnExec(dbc::defaultStorePath(), nullptr, dbc::odbcDriverFromEnvironment());
+    btnExec.rememberIn(
+        std::make_unique<QSettings>(QStringLiteral("dbcompare"), QStringLiteral("dbcompare")));
     btnExec.show();
     return QApplication::exec();
 }

@@ -24,15 +24,21 @@ private:
 } // namespace
 
 ProgressConnection::ProgressConnection(std::unique_ptr<Connection> inner,
-                                       std::function<void()> afterEach)
-    : m_inner(std::move(inner)), m_afterEach(std::move(afterEach)) {}
+                                       std::function<void()> afterEach,
+                                       std::function<void()> beforeEach)
+    : m_inner(std::move(inner)), m_afterEach(std::move(afterEach)),
+      m_beforeEach(std::move(beforeEach)) {}
 
 Result ProgressConnection::open(const std::string& sql) {
+    if (m_beforeEach)
+        m_beforeEach();
     AfterCall after(m_afterEach);
     return m_inner->open(sql);
 }
 
 void ProgressConnection::execute(const std::string& sql) {
+    if (m_beforeEach)
+        m_beforeEach();
     AfterCall after(m_afterEach);
     m_inner->execute(sql);
 }

@@ -2,6 +2,7 @@
 
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 
 namespace dbc {
 
@@ -10,6 +11,8 @@ ScriptView::ScriptView(QPlainTextEdit& display, QListWidget& statements)
 
 void ScriptView::show(const ScriptBuffer& buffer) {
     m_display.setPlainText(QString::fromStdString(buffer.displayText()));
+    // Shown by the program, not typed: "执行一条" does not send it.
+    m_display.document()->setModified(false);
     m_statements.clear();
     for (const auto& statement : buffer.statements())
         m_statements.addItem(QString::fromStdString(statement));

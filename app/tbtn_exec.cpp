@@ -5,13 +5,22 @@
 #include "app/progress_connection.h"
 #include "app/source_table_model.h"
 #include "app/window_messages.h"
+#include "data/database_error.h"
+#include "snapshot/snapshot_info.h"
 
+#include <QCloseEvent>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMoveEvent>
+#include <QResizeEvent>
 #include <QScreen>
+#include <QSettings>
 #include <QShowEvent>
+#include <QTableView>
 #include <QWindow>
 
+#include <algorithm>
 #include <utility>
 
 namespace dbc {
@@ -30,11 +39,18 @@ constexpr int kMinimumInnerHeight = 501;
 TbtnExec::TbtnExec(std::filesystem::path storePath, QWidget* parent, std::string odbcDriver)
     : QWidget(parent), m_storePath(std::move(storePath)),
       m_workflow([this, driver = std::move(odbcDriver)](const ConnectionProperties& properties) {
-          return std::make_unique<ProgressConnection>(connectSqlServer(properties, driver), [this] {
-              if (m_afterDatabaseCall)
-                  m_afterDatabaseCall();
-          });
-      }) {
+          return std::make_unique<ProgressConnection>(
+              connectSqlServer(properties, driver),
+              [this] {
+                  if (m_afterDatabaseCall)
+                      m_afterDatabaseCall();
+              },
+              [this] {
+                  if (m_stopBetweenCalls && m_stopBetweenCalls())
+                      throw OperationStopped();
+              });
+      }),
+      m_layout(QSize(kOuterWidth, kOuterHeight)) {
     setObjectName(QStringLiteral("btnExec"));
     setWindowTitle(programTitle());
     setMinimumSize(minimumInnerSize());
@@ -71,7 +87,9 @@ void TbtnExec::showEvent(QShowEvent* event) {
     if (m_formShown || event->spontaneous())
         return;
     m_formShown = true;
-    m_frameKnown = placeOnScreen();
+    // A size and place remembered from the last start stand; otherwise the
+    // window is centred at its default size.
+    m_frameKnown = m_geometryRestored || placeOnScreen();
     runGuarded([this] { FormShow(); });
 }
 
@@ -124,10 +142,80 @@ void TbtnExec::FormShow() {
     try {
         m_store = SnapshotStore::openForReading(m_storePath);
     } catch (const StoreError& error) {
-        throw StoreError(storeFailedMessage(error).toStdString());
+        throw StoreError(storeFailedMessage(m_storePath, error).toStdString());
     }
     m_sourceRows->setResult(m_store->gridRows(false));
     ShowSDbMsg();
+    showSnapshotSource();
+    fitGridColumns();
+}
+
+void TbtnExec::showSnapshotSource() {
+    QString text;
+    if (m_store) {
+        try {
+            text = snapshotSourceText(readCaptureState(m_store->connection()));
+        } catch (const std::exception&) {
+            // A store that cannot say where it came from shows no origin.
+        }
+    }
+    m_LblSource->setText(text);
+    m_LblSource->setToolTip(text);
+}
+
+void TbtnExec::fitGridColumns() {
+    // Each column at least as wide as at the default size, wider when its
+    // caption or the rows in view need it.
+    const int defaults[] = {83, m_dxDBGrid1->horizontalHeader()->defaultSectionSize(), 106, 88};
+    for (int column = 0; column < SourceTableModel::ColumnCount; ++column) {
+        m_dxDBGrid1->resizeColumnToContents(column);
+        m_dxDBGrid1->setColumnWidth(column,
+                                    std::max(defaults[column], m_dxDBGrid1->columnWidth(column)));
+    }
+}
+
+void TbtnExec::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    m_layout.apply(size(), m_splitShift);
+}
+
+void TbtnExec::closeEvent(QCloseEvent* event) {
+    saveSettings();
+    QWidget::closeEvent(event);
+}
+
+void TbtnExec::rememberIn(std::unique_ptr<QSettings> settings) {
+    m_settings = std::move(settings);
+    restoreSettings();
+}
+
+void TbtnExec::restoreSettings() {
+    if (!m_settings)
+        return;
+    QSettings& settings = *m_settings;
+    const std::pair<const char*, QLineEdit*> boxes[] = {
+        {"server", m_EdtDataSource}, {"database", m_EdtDataBase}, {"user", m_EdtUserNo}};
+    for (const auto& [key, box] : boxes) {
+        const QVariant value = settings.value(QStringLiteral("boxes/") + QLatin1String(key));
+        if (value.isValid())
+            box->setText(value.toString());
+    }
+    m_splitShift = settings.value(QStringLiteral("window/split"), 0).toInt();
+    const QByteArray geometry = settings.value(QStringLiteral("window/geometry")).toByteArray();
+    m_geometryRestored = !geometry.isEmpty() && restoreGeometry(geometry);
+    m_layout.apply(size(), m_splitShift);
+}
+
+void TbtnExec::saveSettings() const {
+    if (!m_settings)
+        return;
+    QSettings& settings = *m_settings;
+    settings.setValue(QStringLiteral("boxes/server"), m_EdtDataSource->text());
+    settings.setValue(QStringLiteral("boxes/database"), m_EdtDataBase->text());
+    settings.setValue(QStringLiteral("boxes/user"), m_EdtUserNo->text());
+    settings.setValue(QStringLiteral("window/split"), m_splitShift);
+    settings.setValue(QStringLiteral("window/geometry"), saveGeometry());
+    settings.sync();
 }
 
 void TbtnExec::ShowSDbMsg() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/script_view.h"
+#include "app/window_layout.h"
 #include "data/connection.h"
 #include "data/sql_server_connection.h"
 #include "snapshot/snapshot_store.h"
@@ -12,7 +13,10 @@
 #include <functional>
 #include <memory>
 
+class QCloseEvent;
 class QLabel;
+class QResizeEvent;
+class QSettings;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
@@ -24,12 +28,14 @@ class QTableView;
 
 namespace dbc {
 
+class BusyWindow;
 class SourceTableModel;
 
 // The program's one window, btnExec: the snapshot's column rows in the grid
 // dxDBGrid1, the four connection boxes, the text box Memo1 for help and the
-// generated script, and the five flat buttons. Controls sit at fixed pixel
-// positions and keep them when the window is resized.
+// generated script, and the five flat buttons. At the default size the
+// controls sit at their fixed pixel positions; a larger window gives the
+// space gained to the grid and the text box (see WindowLayout).
 class TbtnExec : public QWidget {
     Q_OBJECT
 
@@ -69,22 +75,63 @@ public:
     // The connection properties as the four boxes hold them now.
     ConnectionProperties connectionProperties() const;
 
+    // What "执 行" may run: nothing before a compare; after a compare that
+    // produced statements, those, against the server and database compared
+    // (Ready) until they run (Executed) or a capture replaces the snapshot
+    // (Outdated).
+    enum class ScriptState { None, Ready, NothingDiffers, Executed, Outdated };
+    ScriptState scriptState() const noexcept { return m_scriptState; }
+
+    // The text "保存脚本..." writes: the script of the last compare as the
+    // text box showed it. Empty when no compare produced a script.
+    QString scriptTextToSave() const;
+
+    // Writes scriptTextToSave() to `path` (whole or not at all); refuses the
+    // store file and its companion files. Throws std::runtime_error with the
+    // window's message.
+    void saveScriptTo(const QString& path) const;
+
+    // Keeps the window's size and place, the split and the server, database
+    // and user boxes (never the password) in `settings` between starts, and
+    // takes them from there now (before the first show).
+    void rememberIn(std::unique_ptr<QSettings> settings);
+
 public slots:
     void BtnReadSourceClick();
     void BtnCompareClick();
     void SpeedButton1Click();
     void SpeedButton2Click();
     void BtnCloseClick();
+    // "保存脚本...": asks for a file name, then saveScriptTo().
+    void saveScriptAs();
 
 protected:
     void showEvent(QShowEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void createControls();
     void createButtons();
     void setTabOrderOfControls();
+    // The rules by which the controls follow a larger window.
+    void layOutRules();
+    // The context menu of the text box, with "保存脚本...".
+    void showMemoMenu(const QPoint& position);
+    // Lets the buttons' shortcuts through the boxes that would take the keys.
+    void keepShortcutsInBoxes();
+    // Shows where the snapshot came from beside the grid.
+    void showSnapshotSource();
+    // The grid's columns as wide as their captions and contents need.
+    void fitGridColumns();
+    void restoreSettings();
+    void saveSettings() const;
+    // Connects to the server and database of the shown script for "执 行".
+    void connectToScriptTarget();
+    // The window's BusyWindow for a handler, with the stop question.
+    std::unique_ptr<BusyWindow> makeBusy();
     // Sizes the window to its outer size and centres it on its screen.
     // Returns false while the platform does not know the frame yet.
     bool placeOnScreen();
@@ -111,10 +158,27 @@ private:
     // Run after every call on ConSql while a handler wants the window kept
     // alive (repainted) between the calls; empty otherwise.
     std::function<void()> m_afterDatabaseCall;
+    // Asked before every call on ConSql while a handler can be stopped
+    // between calls; true ends the handler's work with OperationStopped.
+    std::function<bool()> m_stopBetweenCalls;
     SourceTableModel* m_sourceRows = nullptr;
     // The text box's text as the last compare left it: "执 行" asks first
     // when the box shows something else.
     QString m_comparedText;
+    // The same script as a file a query tool runs with the effect of "执 行":
+    // what "保存脚本..." writes.
+    QString m_comparedFileText;
+    ScriptState m_scriptState = ScriptState::None;
+    // The server, database and login the shown script was compared against;
+    // the password stays in memory only.
+    ConnectionProperties m_scriptTarget;
+    WindowLayout m_layout;
+    int m_splitShift = 0;
+    std::unique_ptr<QSettings> m_settings;
+    bool m_geometryRestored = false;
+    // The running handler's busy state, asked between calls whether the user
+    // wants the work stopped; null while no handler runs.
+    BusyWindow* m_busy = nullptr;
     bool m_formShown = false;
     bool m_frameKnown = false;
 
@@ -134,6 +198,8 @@ private:
     QPushButton* m_BtnClose = nullptr;
     QPushButton* m_SpeedButton2 = nullptr;
     QLabel* m_Label6 = nullptr;
+    QLabel* m_LblSource = nullptr;
+    SplitHandle* m_splitHandle = nullptr;
     std::unique_ptr<ScriptView> m_scriptView;
 };
 

@@ -1,16 +1,22 @@
-// Builds the controls of the window TbtnExec at their fixed positions.
+// Builds the controls of the window TbtnExec at their default positions, the
+// rules by which they follow a larger window, the tab order and the keys.
 #include "app/tbtn_exec.h"
 
+#include "app/busy_window.h"
 #include "app/button_face.h"
 #include "app/help_text.h"
 #include "app/source_table_model.h"
+#include "app/window_messages.h"
 
+#include <QAction>
 #include <QDir>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -45,8 +51,9 @@ QLineEdit* placeEdit(QWidget* parent, const char* name, int top, const QString& 
 }
 
 // A flat button drawn over its image box: a 58 x 22 label at the same left
-// and top showing the button-face picture cut to the box. The button takes
-// no focus; its keyboard shortcut is named at the end of its tooltip.
+// and top showing the button-face picture cut to the box. Tab reaches the
+// button (a click does not take the focus from the boxes); its keyboard
+// shortcut is named at the end of its tooltip.
 QPushButton* placeFlatButton(QWidget* parent, const char* name, const char* imageName, int left,
                              const QString& text, const QPixmap& face, const QString& tip,
                              const QKeySequence& shortcut) {
@@ -57,12 +64,47 @@ QPushButton* placeFlatButton(QWidget* parent, const char* name, const char* imag
     auto* button = place<QPushButton>(parent, name, left, 448, 57, 22);
     button->setText(text);
     button->setFlat(true);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::TabFocus);
     button->setAutoFillBackground(false);
     button->setShortcut(shortcut);
     button->setToolTip(tip + QStringLiteral(" (") + shortcut.toString(QKeySequence::NativeText) +
                        QLatin1Char(')'));
     return button;
+}
+
+// Lets the window's shortcuts through a box that would take the keys for
+// itself (a line edit takes Ctrl+E as "end of line" on X11).
+class ShortcutKeeper : public QObject {
+public:
+    ShortcutKeeper(QObject* parent, QList<QKeySequence> keys)
+        : QObject(parent), m_keys(std::move(keys)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::ShortcutOverride)
+            return QObject::eventFilter(watched, event);
+        const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
+        if (!m_keys.contains(pressed))
+            return false;
+        // Not accepted: the shortcut map gives the key to the button.
+        event->ignore();
+        return true;
+    }
+
+private:
+    QList<QKeySequence> m_keys;
+};
+
+// The text box's font: fixed pitch with Chinese glyphs.
+QFont scriptFont() {
+    QFont font(QStringLiteral("WenQuanYi Micro Hei Mono"));
+    font.setFamilies({QStringLiteral("WenQuanYi Micro Hei Mono"),
+                      QStringLiteral("Noto Sans Mono CJK SC"), QStringLiteral("NSimSun"),
+                      QStringLiteral("DejaVu Sans Mono"), QStringLiteral("monospace")});
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPixelSize(12);
+    return font;
 }
 
 } // namespace
@@ -102,13 +144,29 @@ void TbtnExec::createControls() {
     // own mask character is.
     m_EdtPassword->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
 
+    m_LblSource = placeLabel(this, "LblSource", 8, 287, 361, 15, QString());
+    m_LblSource->setTextFormat(Qt::PlainText);
+
     m_Memo1 = place<QPlainTextEdit>(this, "Memo1", 384, 20, 321, 393);
     m_Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    m_Memo1->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    m_Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // A statement keeps its lines; long ones scroll sideways.
+    m_Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_Memo1->setFont(scriptFont());
     m_Memo1->setTabChangesFocus(true);
     m_Memo1->setPlainText(helpText());
+    m_Memo1->document()->setModified(false);
+    m_Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_Memo1, &QPlainTextEdit::customContextMenuRequested, this, &TbtnExec::showMemoMenu);
+
+    m_splitHandle = new SplitHandle(this);
+    m_splitHandle->setObjectName(QStringLiteral("SplitHandle"));
+    m_splitHandle->setGeometry(370, 20, 13, 393);
+    connect(m_splitHandle, &SplitHandle::dragged, this, [this](int dx) {
+        m_splitShift =
+            m_layout.leftGrowth(size(), m_splitShift + dx) - std::max(0, width() - 740) / 2;
+        m_layout.apply(size(), m_splitShift);
+    });
 
     m_ListView1 = place<QListWidget>(this, "ListView1", 296, 192, 33, 25);
     m_ListView1->hide();
@@ -135,13 +193,23 @@ void TbtnExec::createButtons() {
                                  QStringLiteral("关闭本工具"), QKeySequence(Qt::CTRL | Qt::Key_Q));
     m_SpeedButton2 =
         placeFlatButton(this, "SpeedButton2", "Image4", 634, QStringLiteral("执行一条"), face,
-                        QStringLiteral("在上框中输入一条语句，然后按此按钮即执行"),
+                        QStringLiteral("在右侧的文本框中输入一条语句，然后按此按钮即执行"),
                         QKeySequence(Qt::CTRL | Qt::Key_Return));
 
     m_Label6 =
         placeLabel(this, "Label6", 48, 477, 649, 16,
                    QStringLiteral("源数据文件: ") +
                        QDir::toNativeSeparators(QString::fromStdString(m_storePath.string())));
+
+    auto* save = new QAction(QStringLiteral("保存脚本..."), this);
+    save->setObjectName(QStringLiteral("SaveScriptAction"));
+    save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    save->setShortcutContext(Qt::WindowShortcut);
+    addAction(save);
+    connect(save, &QAction::triggered, this, [this] { runGuarded([this] { saveScriptAs(); }); });
+
+    layOutRules();
+    keepShortcutsInBoxes();
 
     connect(m_BtnReadSource, &QPushButton::clicked, this,
             [this] { runGuarded([this] { BtnReadSourceClick(); }); });
@@ -155,18 +223,75 @@ void TbtnExec::createButtons() {
             [this] { runGuarded([this] { BtnCloseClick(); }); });
 }
 
+void TbtnExec::layOutRules() {
+    const std::pair<QWidget*, unsigned> rules[] = {
+        {m_LblSDbMsg, GrowsWithLeft},
+        {m_dxDBGrid1, GrowsWithLeft | GrowsDown},
+        {m_LblSource, GrowsWithLeft | MovesDown},
+        {findChild<QWidget*>(QStringLiteral("Label1")), MovesDown},
+        {findChild<QWidget*>(QStringLiteral("Label2")), MovesDown},
+        {findChild<QWidget*>(QStringLiteral("Label3")), MovesDown},
+        {findChild<QWidget*>(QStringLiteral("Label4")), MovesDown},
+        {m_EdtDataSource, GrowsWithLeft | MovesDown},
+        {m_EdtDataBase, GrowsWithLeft | MovesDown},
+        {m_EdtUserNo, GrowsWithLeft | MovesDown},
+        {m_EdtPassword, GrowsWithLeft | MovesDown},
+        {m_splitHandle, FollowsLeft | GrowsDown},
+        {m_Memo1, FollowsLeft | GrowsWithRight | GrowsDown},
+        {m_PB1, GrowsAcross | MovesDown},
+        {m_Label6, GrowsAcross | MovesDown},
+    };
+    for (const auto& [control, rule] : rules)
+        m_layout.add(control, rule);
+    for (const char* name : {"BtnReadSource", "BtnCompare", "SpeedButton1", "BtnClose",
+                             "SpeedButton2", "Image3", "Image5", "Image2", "Image1", "Image4"})
+        m_layout.add(findChild<QWidget*>(QString::fromLatin1(name)), MovesDown | SpreadsAcross);
+}
+
+void TbtnExec::keepShortcutsInBoxes() {
+    QList<QKeySequence> keys;
+    for (QPushButton* button :
+         {m_BtnReadSource, m_BtnCompare, m_SpeedButton1, m_BtnClose, m_SpeedButton2})
+        keys.append(button->shortcut());
+    keys.append(QKeySequence(Qt::CTRL | Qt::Key_S));
+    auto* keeper = new ShortcutKeeper(this, keys);
+    for (QWidget* box : QWidgetList{m_EdtDataSource, m_EdtDataBase, m_EdtUserNo, m_EdtPassword,
+                                    m_Memo1, m_dxDBGrid1})
+        box->installEventFilter(keeper);
+}
+
+void TbtnExec::showMemoMenu(const QPoint& position) {
+    std::unique_ptr<QMenu> menu(m_Memo1->createStandardContextMenu());
+    menu->setObjectName(QStringLiteral("MemoMenu"));
+    menu->addSeparator();
+    QAction* save = findChild<QAction*>(QStringLiteral("SaveScriptAction"));
+    save->setEnabled(!scriptTextToSave().isEmpty());
+    menu->addAction(save);
+    menu->exec(m_Memo1->viewport()->mapToGlobal(position));
+}
+
 void TbtnExec::setTabOrderOfControls() {
-    // The connection boxes come first, where the user starts typing; the
-    // hidden list and the bar never take the focus.
-    const QWidgetList order = {m_EdtDataSource, m_EdtDataBase, m_EdtUserNo, m_EdtPassword,
-                               m_Memo1,         m_dxDBGrid1,   m_ListView1, m_PB1};
+    // The connection boxes come first, where the user starts typing, then
+    // the text box, the grid and the buttons; the hidden list and the bar
+    // never take the focus.
+    const QWidgetList order = {
+        m_EdtDataSource, m_EdtDataBase,   m_EdtUserNo,  m_EdtPassword,  m_Memo1,
+        m_dxDBGrid1,     m_BtnReadSource, m_BtnCompare, m_SpeedButton1, m_BtnClose,
+        m_SpeedButton2,  m_ListView1,     m_PB1};
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order[i], order[i + 1]);
     m_EdtDataSource->setFocus();
 }
 
 QList<QWidget*> TbtnExec::controlsDisabledWhileBusy() const {
-    return {m_BtnReadSource, m_BtnCompare, m_SpeedButton1, m_BtnClose, m_SpeedButton2};
+    // "关 闭" stays: during the work it asks whether to stop and close.
+    return {m_BtnReadSource, m_BtnCompare, m_SpeedButton1, m_SpeedButton2};
+}
+
+std::unique_ptr<BusyWindow> TbtnExec::makeBusy() {
+    return std::make_unique<BusyWindow>(
+        *this, controlsDisabledWhileBusy(),
+        [this](bool closing) { return confirmStop(this, closing); }, QList<QWidget*>{m_BtnClose});
 }
 
 } // namespace dbc

@@ -30,6 +30,15 @@ void WindowProgress::setRange(int minimum, int maximum, const QString& format) {
     m_bar.repaint();
 }
 
+void WindowProgress::setStage(const QString& text) {
+    // A range of 0..1 at 0 with the stage's name drawn on it.
+    m_bar.setRange(0, 1);
+    m_bar.setValue(0);
+    m_bar.setFormat(text);
+    m_bar.setTextVisible(true);
+    m_bar.repaint();
+}
+
 void WindowProgress::advance() {
     // QProgressBar keeps the value within its range; the last step of a
     // range of n - 1 lands on n, as the capture's bar always did.
@@ -44,9 +53,18 @@ void WindowProgress::keepWindowAlive() {
 void WindowExecuteObserver::executingStatement(std::size_t number, std::size_t count) {
     QProgressBar& bar = m_progress.bar();
     if (number == 1 || bar.maximum() != static_cast<int>(count))
-        m_progress.setRange(0, static_cast<int>(count), QStringLiteral("%v/%m"));
+        m_progress.setRange(0, static_cast<int>(count),
+                            QStringLiteral("正在执行第 %v 条语句，共 %m 条"));
     bar.setValue(static_cast<int>(number));
     m_progress.keepWindowAlive();
+}
+
+} // namespace dbc
+
+namespace dbc {
+
+bool WindowExecuteObserver::stopRequested() {
+    return m_busy.stopRequested();
 }
 
 } // namespace dbc

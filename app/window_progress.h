@@ -25,6 +25,8 @@ public:
     // A counted stretch of work: the bar shows `minimum`..`maximum` at
     // `minimum`; `format` ("%v/%m") is drawn on the bar when not empty.
     void setRange(int minimum, int maximum, const QString& format = {});
+    // Names the stage of uncounted work on the bar ("正在比对").
+    void setStage(const QString& text);
     // One unit of the counted work is done; the bar stays within its range.
     void advance();
     // Lets the window repaint now and then (the bar's "working" motion too).
@@ -37,14 +39,18 @@ private:
     BusyWindow& m_busy;
 };
 
-// Shows "执 行" in the bar: statement i of n.
+// Shows "执 行" in the bar: statement i of n; stops between statements when
+// the user asked to.
 class WindowExecuteObserver : public WorkflowObserver {
 public:
-    explicit WindowExecuteObserver(WindowProgress& progress) : m_progress(progress) {}
+    WindowExecuteObserver(WindowProgress& progress, BusyWindow& busy)
+        : m_progress(progress), m_busy(busy) {}
     void executingStatement(std::size_t number, std::size_t count) override;
+    bool stopRequested() override;
 
 private:
     WindowProgress& m_progress;
+    BusyWindow& m_busy;
 };
 
 } // namespace dbc

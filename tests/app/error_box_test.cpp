@@ -34,7 +34,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FullStopRow{"", ""},                                  // nothing to end
                       FullStopRow{"Login failed", "Login failed."},         // letter
                       FullStopRow{"Error 208", "Error 208."},               // digit
-                      FullStopRow{"对象名无效", "对象名无效."},             // Chinese
+                      FullStopRow{"对象名无效", "对象名无效。"},            // Chinese
+                      FullStopRow{"完毕。", "完毕。"},                      // full-width mark
+                      FullStopRow{"按“执行一条”", "按“执行一条”。"},        // closing quote
                       FullStopRow{"Done.", "Done."},                        // the full stop itself
                       FullStopRow{"Is it?", "Is it?."},                     // '?' sorts after '.'
                       FullStopRow{"path /", "path /."},                     // '/' is U+002F
@@ -65,7 +67,7 @@ TEST(ErrorBox, ShortMessagesGetABoxWideEnoughForTheTitle) {
     QWidget parent;
     for (const auto& show : {showInformation, showError}) {
         test::ModalBoxWatcher boxes;
-        show(&parent, QStringLiteral("执行完毕!"));
+        show(&parent, QStringLiteral("执行完毕！"));
         ASSERT_TRUE(boxes.seen());
         EXPECT_EQ(boxes.title(), QStringLiteral("数据库比对工具"));
         EXPECT_GE(boxes.width(), messageBoxMinimumWidth);

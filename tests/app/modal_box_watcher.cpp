@@ -7,13 +7,30 @@
 
 namespace dbc::test {
 
-ModalBoxWatcher::ModalBoxWatcher(QString answer) : m_answer(std::move(answer)) {
+namespace {
+QList<ModalBoxWatcher*>& watchers() {
+    static QList<ModalBoxWatcher*> alive;
+    return alive;
+}
+} // namespace
+
+ModalBoxWatcher::ModalBoxWatcher(QString answer)
+    : ModalBoxWatcher(answer.isEmpty() ? QStringList{} : QStringList{std::move(answer)}) {}
+
+ModalBoxWatcher::ModalBoxWatcher(QStringList answers) : m_answers(std::move(answers)) {
+    watchers().append(this);
     m_timer.setInterval(10);
     QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
     m_timer.start();
 }
 
+ModalBoxWatcher::~ModalBoxWatcher() {
+    watchers().removeOne(this);
+}
+
 void ModalBoxWatcher::poll() {
+    if (watchers().isEmpty() || watchers().last() != this)
+        return;
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         auto* box = qobject_cast<QMessageBox*>(widget);
         if (box == nullptr || !box->isVisible())
@@ -28,7 +45,7 @@ void ModalBoxWatcher::poll() {
         m_width = box->width();
         m_texts.append(m_text);
         for (QAbstractButton* button : box->buttons()) {
-            if (!m_answer.isEmpty() && button->text() == m_answer) {
+            if (m_answers.contains(button->text())) {
                 button->click();
                 return;
             }

@@ -8,12 +8,17 @@
 namespace dbc::test {
 
 // Watches for a modal message box while a test runs something that opens
-// one, records what it shows and presses its OK button (or the button whose
-// text is `answer`, else the box's escape button), so that the code under
-// test goes on.
+// one, records what it shows and presses the button whose text is one of
+// `answers` (else its OK button, else the box's escape button), so that the
+// code under test goes on. Of several watchers alive at once only the one
+// made last acts, so a test's own watcher takes over from its fixture's.
 class ModalBoxWatcher {
 public:
     explicit ModalBoxWatcher(QString answer = {});
+    explicit ModalBoxWatcher(QStringList answers);
+    ~ModalBoxWatcher();
+    ModalBoxWatcher(const ModalBoxWatcher&) = delete;
+    ModalBoxWatcher& operator=(const ModalBoxWatcher&) = delete;
 
     bool seen() const noexcept { return m_seen; }
     int count() const noexcept { return m_count; }
@@ -29,7 +34,7 @@ public:
 private:
     void poll();
 
-    QString m_answer;
+    QStringList m_answers;
     QTimer m_timer;
     QStringList m_texts;
     int m_width = 0;

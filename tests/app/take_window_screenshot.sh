@@ -5,6 +5,8 @@
 #   window.png          the window over a store of a few rows, as at start-up
 #   window-capture.png  the window during a capture from the test server, its
 #                       progress bar part way through the column rows
+#   window-maximised.png  the window maximised after a capture and a compare
+#                       with an older database, the script in the text box
 #   tests/app/take_window_screenshot.sh BUILD_DIR [OUTPUT_DIR]
 # BUILD_DIR must hold the targets dbc_window_screenshot and
 # dbcompare-testserver; OUTPUT_DIR defaults to docs.
@@ -40,6 +42,7 @@ mkdir -p "$work/data"
     done
 } > "$work/hrms.sql"
 "$server" --data "$work/data" --load "hrms=$work/hrms.sql" >/dev/null
+"$server" --data "$work/data" --load "hrms_old=$source_dir/tests/fixtures/hrms_old.sql" >/dev/null
 
 "$server" --data "$work/data" --port 0 --user sa --password pw > "$work/server.out" &
 server_pid=$!
@@ -56,14 +59,18 @@ xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
     if command -v openbox >/dev/null 2>&1; then
         openbox >/dev/null 2>&1 &
         wm=$!
-        sleep 1
+        until xprop -root _NET_WORKAREA 2>/dev/null | grep -q "="; do sleep 0.05; done
     fi
     status=0
     "$0" "$1/start.mdb" "$2/window.png" || status=$?
     if [ "$status" -eq 0 ]; then
         "$0" "$1/capture.mdb" "$2/window-capture.png" "127.0.0.1,$3" hrms sa pw || status=$?
     fi
+    if [ "$status" -eq 0 ]; then
+        "$0" "$1/maximised.mdb" "$2/window-maximised.png" "127.0.0.1,$3" hrms sa pw hrms_old ||
+            status=$?
+    fi
     if [ -n "$wm" ]; then kill "$wm"; fi
     exit "$status"
 ' "$tool" "$work" "$outdir" "$port"
-echo "wrote $outdir/window.png and $outdir/window-capture.png"
+echo "wrote $outdir/window.png, $outdir/window-capture.png and $outdir/window-maximised.png"

@@ -40,13 +40,17 @@ TEST_P(FramedWindow, FrameIsCentredOnTheScreen) {
     const QRect area = window.screen()->availableGeometry();
     const QRect wanted(area.x() + (area.width() - 740) / 2, area.y() + (area.height() - 531) / 2,
                        740, 531);
-    // The window manager frames the window some time after it is mapped.
+    // The window manager frames the window some time after it is mapped:
+    // wait for the mapping, then for the frame and the place, each as the
+    // condition itself (the bound only keeps a broken setup from hanging).
+    constexpr int kNeverOnAWorkingDesktop = 60000;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, kNeverOnAWorkingDesktop));
     const bool placed = QTest::qWaitFor(
         [&] {
             return !window.windowHandle()->frameMargins().isNull() &&
                    window.frameGeometry() == wanted;
         },
-        3000);
+        kNeverOnAWorkingDesktop);
     EXPECT_TRUE(placed);
     ASSERT_FALSE(window.windowHandle()->frameMargins().isNull())
         << "no window manager framed the window";

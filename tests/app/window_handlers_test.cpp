@@ -3,7 +3,8 @@
 #include "app/tbtn_exec.h"
 #include "tests/app/modal_box_watcher.h"
 #include "tests/app/qstring_printer.h"
-#include "tests/support/test_server_process.h"
+#include "tests/app/test_store.h"
+#include "tests/app/window_fixture.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -24,96 +25,19 @@ namespace dbc {
 namespace {
 
 namespace fs = std::filesystem;
-
-fs::path sourceDir() {
-    return fs::path(DBCOMPARE_SOURCE_DIR);
-}
-
-class WindowHandlers : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        s_dir = new test::TempDir;
-        test::loadCatalog(s_dir->path() / "data", "src",
-                          sourceDir() / "tests/capture/capture_source.sql");
-        s_server = new test::TestServerProcess(s_dir->path() / "data",
-                                               {"--user", "sa", "--password", "pw"});
-    }
-    static void TearDownTestSuite() {
-        delete s_server;
-        delete s_dir;
-    }
-
-    void SetUp() override {
-        m_window = std::make_unique<TbtnExec>(m_dir.path() / "Source.mdb");
-        m_window->show();
-        setBoxes(s_server->serverName(), "src", "sa", "pw");
-    }
-
-    template <typename T> T* child(const char* name) {
-        auto* widget = m_window->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
-    }
-    void setBoxes(const std::string& server, const std::string& database, const std::string& user,
-                  const std::string& password) {
-        child<QLineEdit>("EdtDataSource")->setText(QString::fromStdString(server));
-        child<QLineEdit>("EdtDataBase")->setText(QString::fromStdString(database));
-        child<QLineEdit>("EdtUserNo")->setText(QString::fromStdString(user));
-        child<QLineEdit>("EdtPassword")->setText(QString::fromStdString(password));
-    }
-    void click(const char* button) { child<QPushButton>(button)->click(); }
-    // A mouse click and a typed "x" as the platform would queue them.
-    void postClick(const char* button) {
-        QWidget* target = child<QPushButton>(button);
-        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
-            QCoreApplication::postEvent(target, new QMouseEvent(type, QPointF(5, 5), QPointF(5, 5),
-                                                                Qt::LeftButton, Qt::LeftButton,
-                                                                Qt::NoModifier));
-    }
-    void postTyping(const char* box) {
-        QCoreApplication::postEvent(
-            child<QWidget>(box),
-            new QKeyEvent(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x")));
-    }
-    QString memo() { return child<QPlainTextEdit>("Memo1")->toPlainText(); }
-    QStringList statements() {
-        QStringList items;
-        auto* list = child<QListWidget>("ListView1");
-        for (int i = 0; i < list->count(); ++i)
-            items << list->item(i)->text();
-        return items;
-    }
-    int gridRows() { return child<QTableView>("dxDBGrid1")->model()->rowCount(); }
-    QString countLabel() { return child<QLabel>("LblSDbMsg")->text(); }
-
-    // A copy of the older database that a test may change.
-    std::string freshTarget(const std::string& name) {
-        test::loadCatalog(s_dir->path() / "data", name, sourceDir() / "tests/cli/cli_target.sql");
-        return name;
-    }
-    // Captures the source, then compares a fresh target `name` with it; the
-    // boxes are left on the target.
-    std::string capturedAndCompared(const std::string& name) {
-        click("BtnReadSource");
-        const std::string target = freshTarget(name);
-        setBoxes(s_server->serverName(), target, "sa", "pw");
-        click("BtnCompare");
-        return target;
-    }
-
-    static test::TempDir* s_dir;
-    static test::TestServerProcess* s_server;
-    test::TempDir m_dir;
-    std::unique_ptr<TbtnExec> m_window;
-};
-
-test::TempDir* WindowHandlers::s_dir = nullptr;
-test::TestServerProcess* WindowHandlers::s_server = nullptr;
+using test::sourceDir;
+using test::WindowHandlers;
 
 TEST_F(WindowHandlers, CaptureFillsTheGridAndHidesTheBar) {
     test::ModalBoxWatcher boxes;
     click("BtnReadSource");
-    EXPECT_FALSE(boxes.seen()) << boxes.text().toStdString();
+    // The capture says what it read, from where.
+    EXPECT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.text().startsWith(
+        QStringLiteral("已读取服务器 %1 上的数据库 src：").arg(s_server->serverName().c_str())))
+        << boxes.text().toStdString();
+    EXPECT_TRUE(boxes.text().contains(QStringLiteral("2 个表，7 个字段")))
+        << boxes.text().toStdString();
     EXPECT_EQ(gridRows(), 7);
     EXPECT_EQ(countLabel(), QStringLiteral("共有字段:7"));
     EXPECT_FALSE(child<QProgressBar>("PB1")->isVisible());
@@ -131,7 +55,7 @@ TEST_F(WindowHandlers, CaptureReplacesTheFileAndTheWindowFollowsIt) {
     setBoxes(s_server->serverName(), "w_other", "sa", "pw");
     test::ModalBoxWatcher boxes;
     click("BtnReadSource");
-    EXPECT_FALSE(boxes.seen()) << boxes.text().toStdString();
+    EXPECT_TRUE(boxes.text().contains(QStringLiteral("w_other"))) << boxes.text().toStdString();
     struct stat second {};
     ::stat(store.c_str(), &second);
     EXPECT_NE(first.st_ino, second.st_ino) << "a new file took the old one's place";
@@ -155,6 +79,7 @@ TEST_F(WindowHandlers, AnEmptyDatabaseNameIsRefusedAndCreatesNothing) {
 TEST_F(WindowHandlers, RefusedLoginKeepsThePreviousSnapshot) {
     click("BtnReadSource");
     ASSERT_EQ(gridRows(), 7);
+    const std::string before = test::fileBytes(m_dir.path() / "Source.mdb");
     setBoxes(s_server->serverName(), "src", "sa", "wrong");
     test::ModalBoxWatcher boxes;
     click("BtnReadSource");
@@ -164,6 +89,8 @@ TEST_F(WindowHandlers, RefusedLoginKeepsThePreviousSnapshot) {
         << boxes.text().toStdString();
     EXPECT_EQ(gridRows(), 7);
     EXPECT_EQ(countLabel(), QStringLiteral("共有字段:7"));
+    // The file itself, not only what the window shows, is the old snapshot.
+    EXPECT_EQ(test::fileBytes(m_dir.path() / "Source.mdb"), before);
 }
 
 TEST_F(WindowHandlers, CompareFillsBothFacesAndExecuteRunsTheList) {
@@ -175,7 +102,7 @@ TEST_F(WindowHandlers, CompareFillsBothFacesAndExecuteRunsTheList) {
         click("BtnCompare");
         EXPECT_FALSE(boxes.seen()) << boxes.text().toStdString();
     }
-    QStringList list = statements();
+    const QStringList list = statements();
     ASSERT_FALSE(list.isEmpty());
     EXPECT_EQ(list.front(), QStringLiteral("use w_exec"));
     EXPECT_TRUE(memo().startsWith(QStringLiteral("use w_exec\n"))) << memo().toStdString();
@@ -190,7 +117,9 @@ TEST_F(WindowHandlers, CompareFillsBothFacesAndExecuteRunsTheList) {
     click("SpeedButton1");
     ASSERT_EQ(answered.texts().size(), 2);
     EXPECT_TRUE(answered.texts().front().contains(QStringLiteral("执行一条")));
-    EXPECT_EQ(answered.text(), QStringLiteral("执行完毕!"));
+    EXPECT_TRUE(
+        answered.text().startsWith(QStringLiteral("执行完毕！共 %1 条语句：").arg(list.size())))
+        << answered.text().toStdString();
     EXPECT_EQ(statements(), list) << "the list stays for another run";
     // The identity column's Alter is refused; the report says so.
     EXPECT_TRUE(memo().contains(QStringLiteral("IDENTITY"))) << memo().toStdString();
@@ -206,7 +135,7 @@ TEST_F(WindowHandlers, CompareFillsBothFacesAndExecuteRunsTheList) {
 TEST_F(WindowHandlers, ExecuteOneShowsTheServersRefusal) {
     std::string target = freshTarget("w_one");
     setBoxes(s_server->serverName(), target, "sa", "pw");
-    child<QPlainTextEdit>("Memo1")->setPlainText(QStringLiteral("CREATE TABLE Added (x int NULL)"));
+    typeIntoMemo(QStringLiteral("CREATE TABLE Added (x int NULL)"));
     {
         test::ModalBoxWatcher boxes;
         click("SpeedButton2");
@@ -219,16 +148,21 @@ TEST_F(WindowHandlers, ExecuteOneShowsTheServersRefusal) {
     EXPECT_TRUE(boxes.text().contains(QStringLiteral("Added"))) << boxes.text().toStdString();
 }
 
+// Without a snapshot, "比 对" says so and connects nowhere; "执 行" then
+// says there is nothing to run and changes nothing on screen.
 TEST_F(WindowHandlers, CompareWithAnEmptySnapshotLeavesTheTextAlone) {
-    QString help = memo();
+    const QString help = memo();
     test::ModalBoxWatcher boxes;
     click("BtnCompare");
-    EXPECT_FALSE(boxes.seen()) << boxes.text().toStdString();
+    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral(
+                                 "还没有源数据：请先填好源数据库的服务器名、数据库名、用户名和"
+                                 "密码，按“读源数据”，然后再比对。")});
     EXPECT_EQ(memo(), help);
     EXPECT_TRUE(statements().isEmpty());
     click("SpeedButton1");
-    EXPECT_EQ(boxes.text(), QStringLiteral("执行完毕!"));
-    EXPECT_EQ(memo(), QString());
+    EXPECT_TRUE(boxes.text().startsWith(QStringLiteral("没有可执行的语句")))
+        << boxes.text().toStdString();
+    EXPECT_EQ(memo(), help);
 }
 
 TEST_F(WindowHandlers, RefusedConnectionLeavesAnEmptyListBesideTheOldText) {
@@ -247,6 +181,11 @@ TEST_F(WindowHandlers, RefusedConnectionLeavesAnEmptyListBesideTheOldText) {
         << boxes.text().toStdString();
     EXPECT_TRUE(statements().isEmpty());
     EXPECT_EQ(memo(), script);
+    // The failed compare leaves nothing to execute.
+    click("SpeedButton1");
+    EXPECT_TRUE(boxes.text().startsWith(QStringLiteral("没有可执行的语句")))
+        << boxes.text().toStdString();
+    EXPECT_EQ(memo(), script);
 }
 
 // How the window looked the first time the running handler let events run.
@@ -264,7 +203,7 @@ struct BusyCase {
     bool needsCompare;
     const char* memoText; // typed before the press, when not null
     const char* clickedMeanwhile;
-    std::vector<const char*> boxes; // the boxes the handler itself shows
+    std::vector<const char*> boxes; // how the boxes the handler itself shows begin
 };
 
 class WindowBusy : public WindowHandlers, public ::testing::WithParamInterface<BusyCase> {};
@@ -283,33 +222,45 @@ TEST_P(WindowBusy, InputDuringAHandlerIsDropped) {
         ASSERT_FALSE(statements().isEmpty());
     }
     if (row.memoText != nullptr)
-        child<QPlainTextEdit>("Memo1")->setPlainText(QString::fromUtf8(row.memoText));
+        typeIntoMemo(QString::fromUtf8(row.memoText));
     const QString databaseBox = child<QLineEdit>("EdtDataBase")->text();
     const int statementCount = static_cast<int>(statements().size());
 
+    // Once the work runs (after any question before it), and for "执 行" once
+    // its statements are counted, the probe looks at the window and the
+    // user clicks and types.
+    const bool counted = std::string_view(row.button) == "SpeedButton1";
     BusyProbe probe;
-    QTimer::singleShot(0, m_window.get(), [&] {
+    QTimer probeTimer;
+    probeTimer.setInterval(1);
+    QObject::connect(&probeTimer, &QTimer::timeout, [&] {
+        const bool busy = QApplication::overrideCursor() != nullptr;
+        if (probe.ran || !busy || (counted && child<QProgressBar>("PB1")->maximum() <= 0))
+            return;
         probe.ran = true;
-        probe.waitCursor = QApplication::overrideCursor() != nullptr &&
-                           QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        probe.waitCursor = QApplication::overrideCursor()->shape() == Qt::WaitCursor;
         probe.buttonsDisabled = true;
-        for (const char* name :
-             {"BtnReadSource", "BtnCompare", "SpeedButton1", "BtnClose", "SpeedButton2"})
+        // "关 闭" stays enabled: it asks whether to stop the work.
+        for (const char* name : {"BtnReadSource", "BtnCompare", "SpeedButton1", "SpeedButton2"})
             probe.buttonsDisabled = probe.buttonsDisabled && !child<QPushButton>(name)->isEnabled();
         probe.barVisible = child<QProgressBar>("PB1")->isVisible();
         probe.barMaximum = child<QProgressBar>("PB1")->maximum();
+        postClick(row.clickedMeanwhile);
+        postTyping("EdtDataBase");
     });
-    postClick(row.clickedMeanwhile);
-    postTyping("EdtDataBase");
-    test::ModalBoxWatcher boxes;
+    probeTimer.start();
+    test::ModalBoxWatcher boxes(QStringLiteral("执行比对语句"));
     click(row.button);
     for (int i = 0; i < 5; ++i)
         QCoreApplication::processEvents();
 
-    QStringList expected;
-    for (const char* text : row.boxes)
-        expected << QString::fromUtf8(text);
-    EXPECT_EQ(boxes.texts(), expected) << "a click made meanwhile ran afterwards";
+    ASSERT_EQ(boxes.texts().size(), static_cast<qsizetype>(row.boxes.size()))
+        << "a click made meanwhile ran afterwards: "
+        << boxes.texts().join(QStringLiteral(" / ")).toStdString();
+    for (std::size_t i = 0; i < row.boxes.size(); ++i)
+        EXPECT_TRUE(
+            boxes.texts()[static_cast<qsizetype>(i)].startsWith(QString::fromUtf8(row.boxes[i])))
+            << boxes.texts()[static_cast<qsizetype>(i)].toStdString();
     EXPECT_EQ(child<QLineEdit>("EdtDataBase")->text(), databaseBox);
     ASSERT_TRUE(probe.ran);
     EXPECT_TRUE(probe.waitCursor);
@@ -329,9 +280,9 @@ TEST_P(WindowBusy, InputDuringAHandlerIsDropped) {
 }
 
 const BusyCase kBusyCases[] = {
-    {"BtnReadSource", false, false, nullptr, "SpeedButton1", {}},
+    {"BtnReadSource", false, false, nullptr, "SpeedButton1", {"已读取服务器"}},
     {"BtnCompare", true, false, nullptr, "SpeedButton1", {}},
-    {"SpeedButton1", true, true, nullptr, "SpeedButton2", {"执行完毕!"}},
+    {"SpeedButton1", true, true, nullptr, "SpeedButton2", {"将在服务器", "执行完毕！"}},
     {"SpeedButton2",
      false,
      false,
@@ -366,30 +317,32 @@ TEST_F(WindowHandlers, ExecuteAsksFirstWhenTheTextWasEdited) {
     EXPECT_EQ(statements(), list);
 }
 
-// "执 行" after "执行一条" failed to connect: it connects anew; a failure to
-// connect is shown as such and keeps the text; once it connects the report
-// and the closing message follow.
-TEST_F(WindowHandlers, ExecuteReconnectsAfterAFailedConnection) {
+// "执 行" runs with the compare's own login, whatever the boxes hold now:
+// after "执行一条" failed to connect with a wrong password, it still runs on
+// the compared database, and the report and the closing message follow.
+TEST_F(WindowHandlers, ExecuteUsesTheComparesLoginNotTheBoxes) {
     const std::string target = capturedAndCompared("w_reconnect");
-    const QString script = memo();
     ASSERT_FALSE(statements().isEmpty());
 
     setBoxes(s_server->serverName(), target, "sa", "wrong");
+    typeIntoMemo(QStringLiteral("select 1"));
     const QString tried = QStringLiteral("无法连接到服务器 127.0.0.1,%1：").arg(s_server->port());
-    for (const char* button : {"SpeedButton2", "SpeedButton1"}) {
+    {
         test::ModalBoxWatcher boxes;
-        click(button);
-        ASSERT_EQ(boxes.texts().size(), 1) << button;
+        click("SpeedButton2");
+        ASSERT_EQ(boxes.texts().size(), 1);
         EXPECT_TRUE(boxes.text().startsWith(tried)) << boxes.text().toStdString();
         EXPECT_TRUE(boxes.text().contains(QStringLiteral("Login failed")))
             << boxes.text().toStdString();
-        EXPECT_EQ(memo(), script) << button;
+        EXPECT_EQ(memo(), QStringLiteral("select 1"));
     }
-
-    setBoxes(s_server->serverName(), target, "sa", "pw");
-    test::ModalBoxWatcher boxes;
+    test::ModalBoxWatcher boxes(QStringLiteral("执行比对语句"));
     click("SpeedButton1");
-    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("执行完毕!")});
+    ASSERT_EQ(boxes.texts().size(), 2) << boxes.texts().join(QStringLiteral(" / ")).toStdString();
+    EXPECT_TRUE(boxes.texts().front().contains(QStringLiteral("执行一条")))
+        << "the text box was edited";
+    EXPECT_TRUE(boxes.text().startsWith(QStringLiteral("执行完毕！")))
+        << boxes.text().toStdString();
     EXPECT_TRUE(memo().contains(QStringLiteral("以上是不能处理的语句"))) << memo().toStdString();
 }
 

@@ -44,9 +44,12 @@ protected:
 
 TEST_F(WindowKeyboard, FocusStartsInTheServerBoxAndTabCyclesOnceRound) {
     EXPECT_EQ(focusName(), QStringLiteral("EdtDataSource"));
-    const QStringList expected = {QStringLiteral("EdtDataBase"), QStringLiteral("EdtUserNo"),
-                                  QStringLiteral("EdtPassword"), QStringLiteral("Memo1"),
-                                  QStringLiteral("dxDBGrid1"),   QStringLiteral("EdtDataSource")};
+    const QStringList expected = {QStringLiteral("EdtDataBase"),  QStringLiteral("EdtUserNo"),
+                                  QStringLiteral("EdtPassword"),  QStringLiteral("Memo1"),
+                                  QStringLiteral("dxDBGrid1"),    QStringLiteral("BtnReadSource"),
+                                  QStringLiteral("BtnCompare"),   QStringLiteral("SpeedButton1"),
+                                  QStringLiteral("BtnClose"),     QStringLiteral("SpeedButton2"),
+                                  QStringLiteral("EdtDataSource")};
     QStringList met;
     for (qsizetype i = 0; i < expected.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -83,14 +86,18 @@ TEST_P(ButtonShortcutPress, RunsTheHandler) {
 }
 
 const ShortcutCase kShortcutPresses[] = {
-    // Nothing compared: "执 行" runs no statement and says it is done.
-    {"EdtDataSource", Qt::CTRL | Qt::Key_E, "", "执行完毕!"},
-    {"Memo1", Qt::CTRL | Qt::Key_E, "select 1", "执行完毕!"},
+    // Nothing compared: "执 行" runs no statement and says so.
+    {"EdtDataSource", Qt::CTRL | Qt::Key_E, "",
+     "没有可执行的语句：请先按“比 对”，比对产生语句后再按“执 行”。"},
+    {"Memo1", Qt::CTRL | Qt::Key_E, "select 1",
+     "没有可执行的语句：请先按“比 对”，比对产生语句后再按“执 行”。"},
     // "执行一条" with nothing typed says so before connecting anywhere.
     {"Memo1", Qt::CTRL | Qt::Key_Return, "  \n ",
-     "上框中没有语句：请先输入一条语句，再按“执行一条”."},
+     "文本框中没有您输入的语句：请先在右侧的文本框中输入或修改一条语句，再按“执行一条”。"
+     "帮助文字和程序显示的脚本不会被执行。"},
     {"EdtPassword", Qt::CTRL | Qt::Key_Return, "",
-     "上框中没有语句：请先输入一条语句，再按“执行一条”."},
+     "文本框中没有您输入的语句：请先在右侧的文本框中输入或修改一条语句，再按“执行一条”。"
+     "帮助文字和程序显示的脚本不会被执行。"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Window, ButtonShortcutPress, ::testing::ValuesIn(kShortcutPresses));

@@ -119,8 +119,12 @@ TEST_F(WindowOverStore, EachHandlerReopensAStoreThatFailedAtStart) {
     for (const char* button : {"BtnCompare", "BtnReadSource"}) {
         test::ModalBoxWatcher boxes;
         window.findChild<QPushButton*>(QString::fromLatin1(button))->click();
-        EXPECT_TRUE(boxes.text().startsWith(QStringLiteral("无法使用源数据文件：")))
+        // In Chinese, with the file's path and a way out.
+        EXPECT_TRUE(boxes.text().startsWith(QStringLiteral("无法使用源数据文件 %1：")
+                                                .arg(QString::fromStdString(storePath().string()))))
             << button << ": " << boxes.text().toStdString();
+        EXPECT_TRUE(boxes.text().contains(QStringLiteral("请把它移到别处或改名")))
+            << boxes.text().toStdString();
         EXPECT_TRUE(boxes.text().contains(QStringLiteral("Source.mdb"))) << button;
     }
 

@@ -1,0 +1,103 @@
+// "执 行": runs the statements of the last compare, only against the server
+// and database they were compared against, once, after the user has seen
+// where and how many.
+
+#include "app/tbtn_exec.h"
+
+#include "app/busy_window.h"
+#include "app/error_box.h"
+#include "app/execution_report_view.h"
+#include "app/tbtn_exec_busy_scope.h"
+#include "app/window_messages.h"
+#include "app/window_progress.h"
+#include "data/database_error.h"
+
+#include <QPlainTextEdit>
+
+#include <cctype>
+
+namespace dbc {
+
+namespace {
+
+bool isUseStatement(const std::string& statement) {
+    return statement.size() > 4 && std::tolower(static_cast<unsigned char>(statement[0])) == 'u' &&
+           std::tolower(static_cast<unsigned char>(statement[1])) == 's' &&
+           std::tolower(static_cast<unsigned char>(statement[2])) == 'e' &&
+           std::isspace(static_cast<unsigned char>(statement[3]));
+}
+
+// SQL Server's "Database '%.*ls' does not exist", which ODBC drivers report
+// under SQLSTATE 08004 although the connection stays open.
+constexpr long kNoSuchDatabase = 911;
+
+} // namespace
+
+void TbtnExec::connectToScriptTarget() {
+    WorkflowObserver quiet;
+    try {
+        m_workflow.connect(m_scriptTarget, quiet);
+    } catch (const std::exception& error) {
+        throw DatabaseError(connectionFailedMessage(m_scriptTarget, error).toStdString());
+    }
+}
+
+void TbtnExec::SpeedButton1Click() {
+    runGuarded([this] {
+        switch (m_scriptState) {
+        case ScriptState::None:
+            showInformation(this, nothingComparedMessage());
+            return;
+        case ScriptState::NothingDiffers:
+            showInformation(this, nothingDiffersToRunMessage());
+            return;
+        case ScriptState::Executed:
+            showInformation(this, alreadyExecutedMessage());
+            return;
+        case ScriptState::Outdated:
+            showInformation(this, outdatedByCaptureMessage());
+            return;
+        case ScriptState::Ready:
+            break;
+        }
+        ScriptBuffer buffer = scriptView().read();
+        const ExecuteQuestion question{m_scriptTarget, buffer.statements().size(),
+                                       connectionProperties(),
+                                       m_Memo1->toPlainText() != m_comparedText};
+        if (buffer.statements().empty() || !confirmExecute(this, question))
+            return;
+        ExecutionReport report;
+        {
+            std::unique_ptr<BusyWindow> busy = makeBusy();
+            BusyScope scope(m_busy, *busy);
+            WindowProgress progress(*m_PB1, *busy);
+            RepaintBetweenCalls repaint(m_afterDatabaseCall, progress);
+            connectToScriptTarget();
+            // The script's "use" runs first on its own: refused, nothing else
+            // runs, since the statements after it would land in the login's
+            // default database.
+            const std::string& first = buffer.statements().front();
+            if (isUseStatement(first)) {
+                try {
+                    m_workflow.executeOne(first);
+                } catch (const DatabaseError& error) {
+                    if (!error.connectionLost() || error.nativeError() == kNoSuchDatabase)
+                        throw DatabaseError(
+                            useRefusedMessage(QString::fromStdString(m_scriptTarget.database),
+                                              error)
+                                .toStdString());
+                    throw;
+                }
+            }
+            WindowExecuteObserver observer(progress, *busy);
+            report = m_workflow.execute(buffer, observer);
+            m_scriptState = ScriptState::Executed;
+            scriptView().show(buffer);
+            showExecutionReport(*m_Memo1, executionReportText(report));
+            busy->release();
+        }
+        showInformation(this, executeDoneMessage(report));
+    });
+}
+
+} // namespace dbc
