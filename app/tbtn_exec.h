@@ -28,6 +28,10 @@ class QTableView;
 
 namespace dbc {
 
+namespace report {
+struct TargetReport;
+}
+
 class BusyWindow;
 class SourceTableModel;
 
@@ -91,6 +95,14 @@ public:
     // window's message.
     void saveScriptTo(const QString& path) const;
 
+    // Whether the last compare left a difference report to save.
+    bool hasReportToSave() const noexcept { return m_comparedReport != nullptr; }
+
+    // Writes the difference report of the last compare to `path`: JSON when
+    // the name ends in ".json", else the self-contained HTML page. Refuses
+    // the store's files as saveScriptTo() does.
+    void saveReportTo(const QString& path) const;
+
     // Keeps the window's size and place, the split and the server, database
     // and user boxes (never the password) in `settings` between starts, and
     // takes them from there now (before the first show).
@@ -104,6 +116,8 @@ public slots:
     void BtnCloseClick();
     // "保存脚本...": asks for a file name, then saveScriptTo().
     void saveScriptAs();
+    // "保存差异报告...": asks for a file name, then saveReportTo().
+    void saveReportAs();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -168,6 +182,8 @@ private:
     // The same script as a file a query tool runs with the effect of "执 行":
     // what "保存脚本..." writes.
     QString m_comparedFileText;
+    // The difference report of the last compare that produced a script.
+    std::shared_ptr<const report::TargetReport> m_comparedReport;
     ScriptState m_scriptState = ScriptState::None;
     // The server, database and login the shown script was compared against;
     // the password stays in memory only.

@@ -208,6 +208,14 @@ void TbtnExec::createButtons() {
     addAction(save);
     connect(save, &QAction::triggered, this, [this] { runGuarded([this] { saveScriptAs(); }); });
 
+    auto* saveReport = new QAction(QStringLiteral("保存差异报告..."), this);
+    saveReport->setObjectName(QStringLiteral("SaveReportAction"));
+    saveReport->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    saveReport->setShortcutContext(Qt::WindowShortcut);
+    addAction(saveReport);
+    connect(saveReport, &QAction::triggered, this,
+            [this] { runGuarded([this] { saveReportAs(); }); });
+
     layOutRules();
     keepShortcutsInBoxes();
 
@@ -254,6 +262,7 @@ void TbtnExec::keepShortcutsInBoxes() {
          {m_BtnReadSource, m_BtnCompare, m_SpeedButton1, m_BtnClose, m_SpeedButton2})
         keys.append(button->shortcut());
     keys.append(QKeySequence(Qt::CTRL | Qt::Key_S));
+    keys.append(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     auto* keeper = new ShortcutKeeper(this, keys);
     for (QWidget* box : QWidgetList{m_EdtDataSource, m_EdtDataBase, m_EdtUserNo, m_EdtPassword,
                                     m_Memo1, m_dxDBGrid1})
@@ -267,6 +276,9 @@ void TbtnExec::showMemoMenu(const QPoint& position) {
     QAction* save = findChild<QAction*>(QStringLiteral("SaveScriptAction"));
     save->setEnabled(!scriptTextToSave().isEmpty());
     menu->addAction(save);
+    QAction* saveReport = findChild<QAction*>(QStringLiteral("SaveReportAction"));
+    saveReport->setEnabled(hasReportToSave());
+    menu->addAction(saveReport);
     menu->exec(m_Memo1->viewport()->mapToGlobal(position));
 }
 

@@ -14,6 +14,10 @@
 #include "app/window_messages.h"
 #include "app/window_progress.h"
 #include "data/database_error.h"
+#include "report/html_report.h"
+#include "report/json_report.h"
+#include "report/report_source.h"
+#include "report/target_report.h"
 #include "script/script_file.h"
 #include "snapshot/snapshot_info.h"
 #include "snapshot/snapshot_replacement.h"
@@ -145,6 +149,8 @@ void TbtnExec::BtnCompareClick() {
                 // A database name no query tool could take: nothing to save.
                 m_comparedFileText.clear();
             }
+            m_comparedReport = std::make_shared<const report::TargetReport>(
+                report::compareReport(target.server, target.database, buffer));
         };
         try {
             StopBetweenCalls stop(m_stopBetweenCalls, *busy);
@@ -196,28 +202,71 @@ QString TbtnExec::scriptTextToSave() const {
     return m_comparedFileText;
 }
 
-void TbtnExec::saveScriptTo(const QString& path) const {
+namespace {
+
+// The store, its journal files and a capture's scratch file belong to the
+// store: nothing the window saves may land on them.
+bool belongsToStore(const QString& path, const std::filesystem::path& storePath) {
     const std::filesystem::path chosen = std::filesystem::absolute(path.toStdString());
-    const std::filesystem::path store = std::filesystem::absolute(m_storePath);
-    // The store, its journal files and a capture's scratch file belong to
-    // the store.
+    const std::filesystem::path store = std::filesystem::absolute(storePath);
     const std::string name = chosen.lexically_normal().string();
     const std::string storeName = store.lexically_normal().string();
-    bool ofStore = false;
-    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
-        ofStore = ofStore || name == storeName + suffix;
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"}) {
+        if (name == storeName + suffix)
+            return true;
+    }
     std::error_code same;
-    ofStore =
-        ofStore || std::filesystem::equivalent(chosen, store, same) ||
-        chosen.filename().string().rfind("." + store.filename().string() + ".capture", 0) == 0;
-    if (ofStore)
-        throw std::runtime_error(saveOntoStoreRefusedMessage(path).toStdString());
-    // Written whole beside the file and renamed over it, so a failure leaves
-    // the old file as it was.
+    return std::filesystem::equivalent(chosen, store, same) ||
+           chosen.filename().string().rfind("." + store.filename().string() + ".capture", 0) == 0;
+}
+
+// Written whole beside the file and renamed over it, so a failure leaves the
+// old file as it was; returns the error text, empty on success.
+QString writeWhole(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
-    const QByteArray bytes = scriptTextToSave().toUtf8();
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw std::runtime_error(saveFailedMessage(path, file.errorString()).toStdString());
+        return file.errorString();
+    return {};
+}
+
+} // namespace
+
+void TbtnExec::saveScriptTo(const QString& path) const {
+    if (belongsToStore(path, m_storePath))
+        throw std::runtime_error(saveOntoStoreRefusedMessage(path).toStdString());
+    const QString failed = writeWhole(path, scriptTextToSave().toUtf8());
+    if (!failed.isEmpty())
+        throw std::runtime_error(saveFailedMessage(path, failed).toStdString());
+}
+
+void TbtnExec::saveReportTo(const QString& path) const {
+    if (!m_comparedReport)
+        throw std::runtime_error(nothingComparedMessage().toStdString());
+    if (belongsToStore(path, m_storePath))
+        throw std::runtime_error(saveReportOntoStoreRefusedMessage(path).toStdString());
+    const report::ReportSource source = report::reportSourceOf(m_storePath, m_storePath);
+    const std::vector<report::TargetReport> targets{*m_comparedReport};
+    const std::string text = path.endsWith(QStringLiteral(".json"), Qt::CaseInsensitive)
+                                 ? report::renderJsonReport(source, targets)
+                                 : report::renderHtmlReport(source, targets);
+    const QString failed = writeWhole(path, QByteArray::fromStdString(text));
+    if (!failed.isEmpty())
+        throw std::runtime_error(saveReportFailedMessage(path, failed).toStdString());
+}
+
+void TbtnExec::saveReportAs() {
+    if (m_busy != nullptr)
+        return;
+    if (!m_comparedReport)
+        throw std::runtime_error(nothingComparedMessage().toStdString());
+    // The dialog asks before it overwrites an existing file.
+    const QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("保存差异报告"), QString(),
+        QStringLiteral("HTML 报告 (*.html);;JSON (*.json);;所有文件 (*)"));
+    if (path.isEmpty())
+        return;
+    saveReportTo(path);
+    showInformation(this, reportSavedMessage(QDir::toNativeSeparators(path)));
 }
 
 void TbtnExec::saveScriptAs() {

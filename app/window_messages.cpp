@@ -173,6 +173,19 @@ QString saveFailedMessage(const QString& path, const QString& reason) {
     return QStringLiteral("无法保存脚本到 %1：%2").arg(path, reason);
 }
 
+QString reportSavedMessage(const QString& path) {
+    return QStringLiteral("差异报告已保存到 %1。").arg(path);
+}
+
+QString saveReportOntoStoreRefusedMessage(const QString& path) {
+    return QStringLiteral("%1 是源数据文件或它的附属文件，不能用来保存差异报告：请另选文件名。")
+        .arg(path);
+}
+
+QString saveReportFailedMessage(const QString& path, const QString& reason) {
+    return QStringLiteral("无法保存差异报告到 %1：%2").arg(path, reason);
+}
+
 QString snapshotSourceText(const CaptureState& state) {
     if (!state.described)
         return {};
@@ -269,6 +282,9 @@ QStringList windowMessageSamples() {
             scriptSavedMessage(QStringLiteral("a.sql")),
             saveOntoStoreRefusedMessage(QStringLiteral("Source.mdb")),
             saveFailedMessage(QStringLiteral("a.sql"), QStringLiteral("reason")),
+            reportSavedMessage(QStringLiteral("a.html")),
+            saveReportOntoStoreRefusedMessage(QStringLiteral("Source.mdb")),
+            saveReportFailedMessage(QStringLiteral("a.html"), QStringLiteral("reason")),
             snapshotSourceText(state),
             executeQuestionText({target, 3, other, true})};
 }

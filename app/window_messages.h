@@ -75,6 +75,9 @@ QString useRefusedMessage(const QString& database, const std::exception& error);
 QString scriptSavedMessage(const QString& path);
 QString saveOntoStoreRefusedMessage(const QString& path);
 QString saveFailedMessage(const QString& path, const QString& reason);
+QString reportSavedMessage(const QString& path);
+QString saveReportOntoStoreRefusedMessage(const QString& path);
+QString saveReportFailedMessage(const QString& path, const QString& reason);
 
 // Where the shown snapshot came from, for the line beside the grid; empty
 // when the store does not say (a store of an earlier version, or none).

@@ -302,6 +302,33 @@ TEST_F(WindowWalk, SavesTheScriptAndNeverOverTheStore) {
     EXPECT_EQ(action->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
 }
 
+// The difference report of the compare shown, as HTML or JSON; never onto
+// the store's own files.
+TEST_F(WindowWalk, SavesTheDifferenceReportOfTheCompareShown) {
+    EXPECT_FALSE(m_window->hasReportToSave());
+    EXPECT_THROW(
+        m_window->saveReportTo(QString::fromStdString((m_dir.path() / "none.html").string())),
+        std::runtime_error);
+    capturedAndCompared("w_walk_report");
+    ASSERT_TRUE(m_window->hasReportToSave());
+    const fs::path html = m_dir.path() / "report.html";
+    const fs::path json = m_dir.path() / "report.json";
+    m_window->saveReportTo(QString::fromStdString(html.string()));
+    m_window->saveReportTo(QString::fromStdString(json.string()));
+    const std::string page = test::fileBytes(html);
+    EXPECT_NE(page.find("<html"), std::string::npos);
+    EXPECT_NE(page.find("w_walk_report"), std::string::npos) << "names the target database";
+    EXPECT_EQ(test::fileBytes(json).rfind("{", 0), 0u);
+    const std::string before = test::fileBytes(storeFile());
+    EXPECT_THROW(m_window->saveReportTo(QString::fromStdString(storeFile().string())),
+                 std::runtime_error);
+    EXPECT_EQ(test::fileBytes(storeFile()), before);
+    auto* action = m_window->findChild<QAction*>(QStringLiteral("SaveReportAction"));
+    ASSERT_NE(action, nullptr);
+    EXPECT_EQ(action->text(), QStringLiteral("保存差异报告..."));
+    EXPECT_EQ(action->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+}
+
 // Item 8: maximised, the grid and the text box take the space gained; the
 // rest keeps its order and stays inside.
 TEST_F(WindowWalk, MaximisedTheGridAndTextBoxGrow) {
