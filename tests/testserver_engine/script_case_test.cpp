@@ -3,8 +3,8 @@
 // Enterprise Manager saves "Unicode" scripts) loads with no statement
 // refused, and loads again over itself (its guards drop first);
 // the cases in cases/statements.cases, cases/variables.cases,
-// cases/cursors.cases, cases/temporary_tables.cases and cases/server.cases run against the helpdesk
-// fixture.
+// cases/cursors.cases, cases/temporary_tables.cases, cases/server.cases and
+// cases/rows.cases run against the helpdesk fixture.
 
 #include "tests/testserver_engine/case_file.h"
 #include "tests/testserver_engine/ddl_test_support.h"
@@ -132,6 +132,10 @@ INSTANTIATE_TEST_SUITE_P(TemporaryTables, StatementCaseTest,
 // Databases, master's server tables, logins, users and roles.
 INSTANTIATE_TEST_SUITE_P(ServerCases, StatementCaseTest,
                          ::testing::ValuesIn(casesIn("server.cases")), caseTestName);
+// Rows of user tables: INSERT, UPDATE, DELETE, constraints, transactions and
+// DDL over rows.
+INSTANTIATE_TEST_SUITE_P(Rows, StatementCaseTest, ::testing::ValuesIn(casesIn("rows.cases")),
+                         caseTestName);
 
 } // namespace
 } // namespace testserver::test
