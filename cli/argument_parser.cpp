@@ -18,6 +18,7 @@ enum class Option {
     Store,
     Output,
     DryRun,
+    Transaction,
     Input,
     LoginTimeout,
     QueryTimeout,
@@ -45,6 +46,9 @@ constexpr std::array kOptions{
     OptionSpec{Option::Output, 'o', "output", "FILE",
                "write the script to FILE, not to standard output"},
     OptionSpec{Option::DryRun, 0, "dry-run", "", "print the statements instead of running them"},
+    OptionSpec{Option::Transaction, 0, "transaction", "",
+               "run the whole script in one transaction: the first refused statement rolls "
+               "everything back"},
     OptionSpec{Option::Input, 'i', "input", "FILE", "read the command text from FILE"},
     OptionSpec{Option::LoginTimeout, 0, "login-timeout", "S",
                "give up a login after S seconds (default 15, 0: the driver's own limit)"},
@@ -79,7 +83,7 @@ const std::vector<SubcommandSpec>& subcommands() {
         {Subcommand::Execute,
          "execute",
          "compare, then run the script's statements against the target",
-         {Server, Database, User, Password, Store, DryRun, LoginTimeout, QueryTimeout,
+         {Server, Database, User, Password, Store, DryRun, Transaction, LoginTimeout, QueryTimeout,
           StatementTimeout, Help},
          {}},
         {Subcommand::ExecOne,
@@ -245,6 +249,9 @@ void setOption(ParsedCommand& parsed, const OptionSpec& known, const std::string
         break;
     case Option::DryRun:
         parsed.dryRun = true;
+        break;
+    case Option::Transaction:
+        parsed.allOrNothing = true;
         break;
     case Option::Help:
         break;

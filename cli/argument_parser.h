@@ -27,11 +27,12 @@ struct ParsedCommand {
     Subcommand subcommand = Subcommand::Help;
     std::string helpText; // Help: what to print
     ConnectionOptions connection;
-    std::string store;      // --store, empty: Source.mdb beside the program
-    std::string outputFile; // compare -o
-    bool dryRun = false;    // execute --dry-run
-    std::string sql;        // exec-one's command text
-    std::string inputFile;  // exec-one -i
+    std::string store;         // --store, empty: Source.mdb beside the program
+    std::string outputFile;    // compare -o
+    bool dryRun = false;       // execute --dry-run
+    bool allOrNothing = false; // execute --transaction
+    std::string sql;           // exec-one's command text
+    std::string inputFile;     // exec-one -i
 };
 
 // A command line that cannot be run. The message names the option or the

@@ -220,7 +220,7 @@ int Commands::compare(const std::string& outputFile) {
     });
 }
 
-int Commands::execute(bool dryRun) {
+int Commands::execute(bool dryRun, bool allOrNothing) {
     return guarded([&] {
         ScriptBuffer script = compareTarget();
         if (dryRun) {
@@ -228,7 +228,9 @@ int Commands::execute(bool dryRun) {
                 std::cout << statement << '\n';
             return int(Success);
         }
-        const ExecutionReport report = m_workflow.execute(script, m_quiet);
+        const ExecutionReport report = m_workflow.execute(
+            script, m_quiet,
+            allOrNothing ? ExecutionMode::AllOrNothing : ExecutionMode::StatementByStatement);
         writeLines(std::cout, failureReport(report));
         if (report.connectionLostAt != 0) {
             std::cerr << "dbcompare: the connection to " << describeServer(m_connection)

@@ -22,7 +22,8 @@ public:
 
     int capture();
     int compare(const std::string& outputFile);
-    int execute(bool dryRun);
+    // `allOrNothing`: the whole script in one transaction (--transaction).
+    int execute(bool dryRun, bool allOrNothing = false);
     int execOne(const std::string& sql, const std::string& inputFile);
     int show();
 

@@ -77,6 +77,8 @@ std::string failureReport(const ExecutionReport& report) {
     std::string text = failureReport(report.failures);
     if (report.connectionLostAt != 0)
         text += "\n" + connectionLostLine(report);
+    if (report.rolledBack)
+        text += (text.empty() ? "" : "\n") + rolledBackLine(report);
     return text;
 }
 

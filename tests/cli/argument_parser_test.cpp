@@ -73,6 +73,7 @@ std::map<std::string, std::string> fields(const ParsedCommand& parsed) {
             {"input", parsed.inputFile},
             {"sql", parsed.sql.substr(0, parsed.sql.find(' '))},
             {"dryrun", parsed.dryRun ? "1" : "0"},
+            {"transaction", parsed.allOrNothing ? "1" : "0"},
             {"login", std::to_string(c.timeouts.loginSeconds)},
             {"query", std::to_string(c.timeouts.querySeconds)},
             {"statement", std::to_string(c.statementTimeoutSeconds)}};
@@ -94,6 +95,7 @@ bool mayBeEchoed(const std::string& argument) {
                                                 "-i",
                                                 "--store",
                                                 "--dry-run",
+                                                "--transaction",
                                                 "--login-timeout",
                                                 "--query-timeout",
                                                 "--statement-timeout",

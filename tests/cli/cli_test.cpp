@@ -141,6 +141,26 @@ TEST_F(CommandLineTest, ExecuteReportsRefusedStatementsWithStatusOne) {
     EXPECT_NE(result.out.find("执行完毕!\n"), std::string::npos) << result.out;
 }
 
+// --transaction: the refused identity Alter in the middle rolls back every
+// statement before it, so a compare afterwards finds the same differences.
+TEST_F(CommandLineTest, ExecuteAsOneTransactionLeavesTheTargetAsItWasAtARefusal) {
+    capture();
+    test::loadCatalog(s_dir->path() / "data", "exec2", sourceDir() / "tests/cli/cli_target.sql");
+    auto before = run(with(with({"compare"}, connection("exec2")), {"--store", store()}));
+    ASSERT_EQ(before.exitCode, 0) << before.err;
+
+    auto result =
+        run(with(with({"execute", "--transaction"}, connection("exec2")), {"--store", store()}));
+    EXPECT_EQ(result.exitCode, 1) << result.out << result.err;
+    EXPECT_NE(result.out.find("IDENTITY"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("全部语句已回滚,数据库没有任何改变。"), std::string::npos)
+        << result.out;
+
+    auto after = run(with(with({"compare"}, connection("exec2")), {"--store", store()}));
+    ASSERT_EQ(after.exitCode, 0) << after.err;
+    EXPECT_EQ(after.out, before.out);
+}
+
 TEST_F(CommandLineTest, ExecOneRunsOneCommand) {
     test::loadCatalog(s_dir->path() / "data", "one", sourceDir() / "tests/cli/cli_target.sql");
     auto good =
