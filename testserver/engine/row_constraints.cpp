@@ -87,7 +87,10 @@ std::vector<RowConstraints::Check> RowConstraints::checks(std::optional<long lon
 }
 
 void RowConstraints::checkRows(const Check& check, std::string_view verb, bool changedOnly) {
-    std::string sql = "SELECT TOP 1 1 FROM [" + m_table + "] WHERE ";
+    std::string bracketed = "[";
+    for (char c : m_table)
+        bracketed += c == ']' ? std::string("]]") : std::string(1, c);
+    std::string sql = "SELECT TOP 1 1 FROM " + bracketed + "] WHERE ";
     if (changedOnly)
         sql += "testserver_rowid IN (SELECT r FROM testserver_changed) AND ";
     sql += "NOT (" + check.text + ")";

@@ -273,6 +273,7 @@ void SessionImpl::run(const Use& statement, StatementOutcome& outcome) {
         throw messages::notSupported("changing the database inside a transaction that changed "
                                      "the catalog");
     open(file);
+    m_identityInsert.reset(); // it named a table of the database left
     outcome.newDatabase = m_databaseName;
     outcome.messages.push_back(messages::databaseChanged(m_databaseName));
 }
