@@ -21,6 +21,7 @@ enum class Option {
     Store,
     Output,
     DryRun,
+    Transaction,
     Input,
     LoginTimeout,
     QueryTimeout,
@@ -58,6 +59,9 @@ constexpr std::array kOptions{
                "write the script to FILE, not to standard output; either way each "
                "statement is its own batch, for sqlcmd, osql or tsql"},
     OptionSpec{Option::DryRun, 0, "dry-run", "", "print the statements instead of running them"},
+    OptionSpec{Option::Transaction, 0, "transaction", "",
+               "run the whole script in one transaction: the first refused statement rolls "
+               "everything back"},
     OptionSpec{Option::Input, 'i', "input", "FILE", "read the command text from FILE"},
     OptionSpec{Option::LoginTimeout, 0, "login-timeout", "S",
                "give up a login after S seconds (default 15, 0: the driver's own limit)"},
@@ -104,8 +108,8 @@ const std::vector<SubcommandSpec>& subcommands() {
         {Subcommand::Execute,
          "execute",
          "compare, then run the script's statements against the target",
-         {Server, Database, User, Password, PasswordFile, Store, DryRun, Targets, Passwords, Jobs,
-          OutDir, LoginTimeout, QueryTimeout, StatementTimeout, Help},
+         {Server, Database, User, Password, PasswordFile, Store, DryRun, Transaction, Targets,
+          Passwords, Jobs, OutDir, LoginTimeout, QueryTimeout, StatementTimeout, Help},
          {}},
         {Subcommand::ExecOne,
          "exec-one",
@@ -302,6 +306,9 @@ void setOption(ParsedCommand& parsed, const OptionSpec& known, const std::string
             throw CommandLineError("--jobs needs a number from 1 to 256 (" + argumentNumber(index) +
                                    ")");
         break;
+    case Option::Transaction:
+        parsed.allOrNothing = true;
+        break;
     case Option::Help:
         break;
     }
@@ -335,7 +342,7 @@ void checkManyTargets(const ParsedCommand& parsed, const std::vector<Option>& se
         return;
     }
     for (Option o : {Option::Server, Option::Database, Option::User, Option::Password,
-                     Option::Output, Option::DryRun}) {
+                     Option::Output, Option::DryRun, Option::Transaction}) {
         if (given(o))
             throw CommandLineError(context + "option " + optionName(findOptionSpec(o)) +
                                    " does not go with --targets: the targets file names the "

@@ -272,7 +272,7 @@ int Commands::compare(const std::string& outputFile, const std::string& reportFi
     });
 }
 
-int Commands::execute(bool dryRun) {
+int Commands::execute(bool dryRun, bool allOrNothing) {
     return guarded([&] {
         ScriptBuffer script = compareTarget();
         if (dryRun) {
@@ -288,7 +288,9 @@ int Commands::execute(bool dryRun) {
             // one ends the program at once.
             StopOnSignals stopOnSignals;
             ExecuteObserver observer;
-            report = m_workflow.execute(script, observer);
+            report = m_workflow.execute(script, observer,
+                                        allOrNothing ? ExecutionMode::AllOrNothing
+                                                     : ExecutionMode::StatementByStatement);
         }
         writeLines(failureReport(report));
         if (report.connectionLostAt != 0) {

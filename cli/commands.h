@@ -23,7 +23,8 @@ public:
     int capture();
     // `reportFile`, when given, receives the difference report (report_file.h).
     int compare(const std::string& outputFile, const std::string& reportFile = {});
-    int execute(bool dryRun);
+    // `allOrNothing`: the whole script in one transaction (--transaction).
+    int execute(bool dryRun, bool allOrNothing = false);
     int execOne(const std::string& sql, const std::string& inputFile);
     int show();
 

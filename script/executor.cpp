@@ -96,6 +96,8 @@ std::string failureReport(const ExecutionReport& report) {
     }
     if (report.stoppedBefore != 0)
         addLine(stoppedLine(report));
+    if (report.rolledBack)
+        addLine(rolledBackLine(report));
     return text;
 }
 

@@ -19,6 +19,12 @@ inline constexpr const char* failureReportNote =
     "以上是不能处理的语句,请到企业管理器中更改,如果提示 索引xx依赖于列xx "
     ",那么这些字段(列)属性只能在企业管理中的设计表中修改!";
 
+// How "执 行" runs the statement list.
+enum class ExecutionMode {
+    StatementByStatement, // a refused statement is reported and the next one runs
+    AllOrNothing,         // one transaction: the first refusal rolls everything back
+};
+
 // A statement the target refused, with the server's or driver's message.
 struct ExecutionFailure {
     std::string statement;
@@ -43,6 +49,9 @@ struct ExecutionReport {
     // The number (from 1) of the first statement not run because a stop was
     // requested before it, 0 when the run was not stopped.
     std::size_t stoppedBefore = 0;
+    // An all-or-nothing run that a refusal (or a stop) rolled back: nothing
+    // the statements did stays in the database.
+    bool rolledBack = false;
 };
 
 // Executes the statements on `target` in list order, each as one command,
@@ -56,6 +65,19 @@ struct ExecutionReport {
 ExecutionReport runStatements(Connection& target, const std::vector<std::string>& statements,
                               const std::function<void(std::size_t number)>& before = {},
                               const std::function<bool()>& stopRequested = {});
+
+// Executes the statements as runStatements() does, inside one transaction
+// (all_or_nothing.cpp): BEGIN TRANSACTION first, COMMIT TRANSACTION after the
+// last statement. At the first refusal, or when a stop is requested, the
+// run ends and the transaction is rolled back, so the database is left as
+// it was; the report names the refused statement with its message and has
+// rolledBack set.
+ExecutionReport runAllOrNothing(Connection& target, const std::vector<std::string>& statements,
+                                const std::function<void(std::size_t number)>& before = {},
+                                const std::function<bool()>& stopRequested = {});
+
+// The line that ends the report of an all-or-nothing run rolled back.
+std::string rolledBackLine(const ExecutionReport& report);
 
 // runStatements(), its failures only.
 std::vector<ExecutionFailure>
@@ -81,7 +103,9 @@ std::string failureReport(const std::vector<ExecutionFailure>& failures);
 
 // The report of `report`: its failures as above; when the connection was
 // lost, the statement in flight and the driver's message, then the line that
-// says at which statement; when it was stopped, the line that says where.
+// says at which statement; when it was stopped, the line that says where;
+// when an all-or-nothing run was rolled back, the line that says nothing was
+// changed.
 std::string failureReport(const ExecutionReport& report);
 
 // "执 行" on the script buffer: clears the display text, executes the

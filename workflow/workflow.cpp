@@ -50,7 +50,8 @@ void Workflow::compare(SnapshotStore& store, const std::string& databaseName,
     runCompare(store.connection(), target, databaseName, script);
 }
 
-ExecutionReport Workflow::execute(ScriptBuffer& script, WorkflowObserver& observer) {
+ExecutionReport Workflow::execute(ScriptBuffer& script, WorkflowObserver& observer,
+                                  ExecutionMode mode) {
     if (!m_connection && !script.statements().empty())
         throw DatabaseError(kClosed);
     script.clearDisplay();
@@ -58,10 +59,13 @@ ExecutionReport Workflow::execute(ScriptBuffer& script, WorkflowObserver& observ
         return {};
     m_connection->setQueryTimeout(m_statementTimeoutSeconds);
     const auto& statements = script.statements();
-    ExecutionReport report = runStatements(
-        *m_connection, statements,
-        [&](std::size_t number) { observer.executingStatement(number, statements.size()); },
-        [&] { return observer.stopRequested(); });
+    auto before = [&](std::size_t number) {
+        observer.executingStatement(number, statements.size());
+    };
+    auto stopRequested = [&] { return observer.stopRequested(); };
+    ExecutionReport report = mode == ExecutionMode::AllOrNothing
+                                 ? runAllOrNothing(*m_connection, statements, before, stopRequested)
+                                 : runStatements(*m_connection, statements, before, stopRequested);
     script.setDisplayText(failureReport(report));
     return report;
 }

@@ -60,8 +60,10 @@ public:
     // (the failures; where a lost connection stopped the run).
     // Without a connection a non-empty list is refused ("Operation is not
     // allowed when the object is closed") and an empty one only clears the
-    // display text.
-    ExecutionReport execute(ScriptBuffer& script, WorkflowObserver& observer);
+    // display text. AllOrNothing runs the list in one transaction (see
+    // runAllOrNothing).
+    ExecutionReport execute(ScriptBuffer& script, WorkflowObserver& observer,
+                            ExecutionMode mode = ExecutionMode::StatementByStatement);
 
     // "执行一条": executes `text` whole as one command on the connection.
     void executeOne(const std::string& text);

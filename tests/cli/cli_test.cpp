@@ -3,6 +3,7 @@
 
 #include "compare/compare_run.h"
 #include "data/sql_server_connection.h"
+#include "script/executor.h"
 #include "script/script_file.h"
 #include "snapshot/snapshot_store.h"
 #include "tests/support/test_server_process.h"
@@ -141,6 +142,43 @@ TEST_F(CommandLineTest, ExecuteReportsRefusedStatementsWithStatusOne) {
     EXPECT_NE(result.out.find("IDENTITY"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("以上是不能处理的语句"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("执行完毕!\n"), std::string::npos) << result.out;
+}
+
+// --transaction: the refused identity Alter in the middle rolls back every
+// statement before it, so a compare afterwards finds the same differences.
+TEST_F(CommandLineTest, ExecuteAsOneTransactionLeavesTheTargetAsItWasAtARefusal) {
+    capture();
+    test::loadCatalog(s_dir->path() / "data", "exec2", sourceDir() / "tests/cli/cli_target.sql");
+    auto before = run(with(with({"compare"}, connection("exec2")), {"--store", store()}));
+    ASSERT_EQ(before.exitCode, 0) << before.err;
+
+    auto result =
+        run(with(with({"execute", "--transaction"}, connection("exec2")), {"--store", store()}));
+    EXPECT_EQ(result.exitCode, 1) << result.out << result.err;
+    EXPECT_NE(result.out.find("IDENTITY"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("全部语句已回滚,数据库没有任何改变。"), std::string::npos)
+        << result.out;
+
+    auto after = run(with(with({"compare"}, connection("exec2")), {"--store", store()}));
+    ASSERT_EQ(after.exitCode, 0) << after.err;
+    EXPECT_EQ(after.out, before.out);
+
+    // Changes to the catalog and to rows ahead of the refusal go too.
+    auto target =
+        connectSqlServer({s_server->serverName(), "exec2", "sa", password}, defaultOdbcDriver);
+    target->execute("CREATE TABLE Kept (x int NULL) INSERT Kept VALUES (1)");
+    const ExecutionReport report =
+        runAllOrNothing(*target, {"CREATE TABLE Added (x int NULL)", "INSERT Kept VALUES (2)",
+                                  "DELETE Kept WHERE x = 1", "ALTER TABLE Kept ADD y int NOT NULL",
+                                  "CREATE TABLE Never (x int NULL)"});
+    EXPECT_TRUE(report.rolledBack);
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].statement, "ALTER TABLE Kept ADD y int NOT NULL");
+    Result state =
+        target->open("select (select count(*) from sysobjects where name in ('Added', "
+                     "'Never')), (select count(*) from Kept), (select min(x) from Kept)");
+    ASSERT_EQ(state.size(), 1u);
+    EXPECT_EQ(state.rows()[0], (Result::Row{"0", "1", "1"}));
 }
 
 TEST_F(CommandLineTest, ExecOneRunsOneCommand) {

@@ -106,6 +106,47 @@ TEST(ExecuteAll, EmptyListRunsNothingAndReportsNothing) {
     EXPECT_EQ(failureReport(failures), "");
 }
 
+TEST(AllOrNothing, EveryStatementRunsInOneTransactionThatIsCommitted) {
+    FakeConnection target;
+    const ExecutionReport report = runAllOrNothing(target, {"a", "b"});
+    EXPECT_EQ(target.sent(),
+              (std::vector<std::string>{"BEGIN TRANSACTION", "a", "b", "COMMIT TRANSACTION"}));
+    EXPECT_FALSE(report.rolledBack);
+    EXPECT_EQ(failureReport(report), "");
+}
+
+TEST(AllOrNothing, TheFirstRefusalRollsEverythingBackAndEndsTheRun) {
+    FakeConnection target;
+    target.fail("b", "refused");
+    target.fail("c", "refused too");
+    const ExecutionReport report = runAllOrNothing(target, {"a", "b", "c"});
+    EXPECT_EQ(target.sent(), (std::vector<std::string>{"BEGIN TRANSACTION", "a", "b",
+                                                       "IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION"}));
+    EXPECT_TRUE(report.rolledBack);
+    EXPECT_EQ(failureReport(report), "b\nrefused\n\n" + closingNote +
+                                         "\n以上语句执行失败,全部语句已回滚,数据库没有任何改变。");
+}
+
+TEST(AllOrNothing, AStopRollsBackWhatRan) {
+    FakeConnection target;
+    int asked = 0;
+    const ExecutionReport report =
+        runAllOrNothing(target, {"a", "b"}, {}, [&] { return ++asked == 2; });
+    EXPECT_EQ(target.sent(), (std::vector<std::string>{"BEGIN TRANSACTION", "a",
+                                                       "IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION"}));
+    EXPECT_EQ(report.stoppedBefore, 2u);
+    EXPECT_TRUE(report.rolledBack);
+}
+
+TEST(AllOrNothing, ALostConnectionSendsNothingMore) {
+    FakeConnection target;
+    target.fail("a", "Communication link failure", "08S01");
+    const ExecutionReport report = runAllOrNothing(target, {"a", "b"});
+    EXPECT_EQ(target.sent(), (std::vector<std::string>{"BEGIN TRANSACTION", "a"}));
+    EXPECT_EQ(report.connectionLostAt, 1u);
+    EXPECT_TRUE(report.rolledBack);
+}
+
 TEST(ExecuteScript, MultiLineFailureIsReportedWholeBeforeItsMessage) {
     const std::string procedure = "CREATE PROCEDURE p AS\r\n  SELECT 1\r\n";
     FakeConnection target;

@@ -78,16 +78,39 @@ INSTANTIATE_TEST_SUITE_P(Cases, CatalogFactsTest, ::testing::ValuesIn(readCaseFi
                          [](const auto& paramInfo) { return caseName(paramInfo.param); });
 
 // What the test server does not model is refused, never passed over.
-TEST_F(CatalogFactsTest, DataStatementsAreRefusedWithTheReason) {
+TEST_F(CatalogFactsTest, ReadingAViewsRowsIsRefusedWithTheReason) {
     OdbcConnection connection(connectionString("library"));
     try {
-        connection.execute("insert into books (isbn, title) values ('9780000000002', 'x')");
-        FAIL() << "the INSERT succeeded";
+        connection.execute("select * from current_loans");
+        FAIL() << "the view was read";
     } catch (const OdbcError& error) {
         EXPECT_EQ(error.nativeError(), 50000);
-        EXPECT_NE(std::string(error.what()).find("keeps no table data"), std::string::npos)
+        EXPECT_NE(std::string(error.what()).find("reading rows of views"), std::string::npos)
             << error.what();
     }
+}
+
+// Rows go in and come back over ODBC; a refusal arrives with SQL Server's
+// number and a rolled back transaction leaves the rows as they were.
+TEST_F(CatalogFactsTest, RowsGoInAndComeBackOverOdbc) {
+    OdbcConnection connection(connectionString("helpdesk"));
+    connection.execute("create table odbc_rows (id int identity (1, 1) primary key, "
+                       "name nvarchar(20) not null, price decimal(9, 2) null)");
+    connection.execute("insert odbc_rows (name, price) values (N'员工', 12.5)\n"
+                       "insert odbc_rows (name) values ('b')");
+    using Row = std::vector<std::optional<std::string>>;
+    EXPECT_EQ(connection.execute("select id, name, price from odbc_rows order by id").back().rows,
+              (std::vector<Row>{{"1", "员工", "12.5"}, {"2", "b", std::nullopt}}));
+    try {
+        connection.execute("insert odbc_rows (name) values (null)");
+        FAIL() << "a NULL went into a NOT NULL column";
+    } catch (const OdbcError& error) {
+        EXPECT_EQ(error.nativeError(), 515);
+    }
+    connection.execute("begin tran delete odbc_rows update odbc_rows set name = 'x' rollback");
+    EXPECT_EQ(connection.execute("select count(*), min(name) from odbc_rows").back().rows,
+              (std::vector<Row>{{"2", "b"}}));
+    connection.execute("drop table odbc_rows");
 }
 
 TEST_F(CatalogFactsTest, TsqlReadsIdentityAndRaisedErrors) {

@@ -4,7 +4,8 @@
 // refused, and loads again over itself (its guards drop first);
 // the cases in cases/statements.cases, cases/variables.cases,
 // cases/cursors.cases, cases/temporary_tables.cases, cases/server.cases and
-// cases/server_versions.cases run against the helpdesk fixture.
+// cases/server_versions.cases and cases/rows.cases run against the helpdesk
+// fixture.
 
 #include "tests/testserver_engine/case_file.h"
 #include "tests/testserver_engine/ddl_test_support.h"
@@ -136,6 +137,10 @@ INSTANTIATE_TEST_SUITE_P(ServerCases, StatementCaseTest,
 // The release answered (--version) and the sys catalog views of 2005 and later.
 INSTANTIATE_TEST_SUITE_P(ServerVersions, StatementCaseTest,
                          ::testing::ValuesIn(casesIn("server_versions.cases")), caseTestName);
+// Rows of user tables: INSERT, UPDATE, DELETE, constraints, transactions and
+// DDL over rows.
+INSTANTIATE_TEST_SUITE_P(Rows, StatementCaseTest, ::testing::ValuesIn(casesIn("rows.cases")),
+                         caseTestName);
 
 } // namespace
 } // namespace testserver::test

@@ -190,6 +190,23 @@ TEST_F(SessionTest, TransactionsCountAndRollBack) {
     EXPECT_EQ(m_db.query("select * from sysobjects where name = 'Temp2'").rows.size(), 1u);
 }
 
+// With XACT_ABORT ON a refused statement ends the batch and rolls the whole
+// transaction back; with it OFF only the statement is undone.
+TEST_F(SessionTest, XactAbortRollsTheTransactionBackAtARefusal) {
+    BatchResult aborted = m_db.session->executeBatch(
+        "SET XACT_ABORT ON BEGIN TRAN INSERT T VALUES (1) INSERT T VALUES (NULL) "
+        "INSERT T VALUES (2)");
+    EXPECT_TRUE(aborted.statements.back().failed);
+    EXPECT_EQ(rowsAsText(m_db.query("select @@trancount, count(*) from T")),
+              std::vector<std::string>{"0|0"});
+    m_db.exec("SET XACT_ABORT OFF");
+    m_db.session->executeBatch(
+        "BEGIN TRAN INSERT T VALUES (1) INSERT T VALUES (NULL) INSERT T VALUES (2)");
+    EXPECT_EQ(rowsAsText(m_db.query("select @@trancount, count(*) from T")),
+              std::vector<std::string>{"1|2"});
+    m_db.exec("COMMIT");
+}
+
 TEST_F(SessionTest, AnOpenTransactionThatOnlyReadsBlocksNobody) {
     // ODBC in manual-commit mode keeps a transaction open between statements.
     m_db.exec("BEGIN TRANSACTION");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "testserver/engine/database_file_spec.h"
+#include "testserver/engine/row_statements.h"
 #include "testserver/engine/sql_type.h"
 #include "testserver/engine/sql_value.h"
 
@@ -405,7 +406,8 @@ struct Command {
                  BindObject, DatabaseOption, Declare, SetVariable, SelectAssign, ExecString,
                  WithVariables, FlowControl, WhileLoop, ExtendedPropertyCall, RenameObject,
                  Recompile, DropDatabase, AlterDatabase, ServerProcedure, DeclareCursor,
-                 CursorStatement, FetchCursor>
+                 CursorStatement, FetchCursor, InsertRows, UpdateRows, DeleteRows,
+                 SetIdentityInsert>
         action;
     int line = 1;
 };

@@ -3,6 +3,7 @@
 #include "testserver/engine/cursor_statement_parser.h"
 #include "testserver/engine/lexer.h"
 #include "testserver/engine/name_collation.h"
+#include "testserver/engine/row_statement_parser.h"
 #include "testserver/engine/sql_value.h"
 #include "testserver/engine/statement_splitter.h"
 #include "testserver/engine/variable_scope.h"
@@ -61,9 +62,6 @@ bool isSetOption(std::string_view word) {
 // rather than as syntax errors.
 constexpr std::array<std::string_view, 6> kUnsupportedStatements{"dbcc",   "waitfor", "goto",
                                                                  "backup", "restore", "truncate"};
-
-// Statements on table data, which the catalog does not hold.
-constexpr std::array<std::string_view, 3> kDataStatements{"insert", "update", "delete"};
 
 // RAISERROR's message text with its arguments in place of the printf-style
 // fields (%s, %d, %i, %u, %o, %x, %X with flags, width and precision).
@@ -229,9 +227,8 @@ private:
         for (std::string_view statement : kUnsupportedStatements)
             if (first.is(statement))
                 throw messages::notSupported(asciiUpper(first.text) + " statements");
-        for (std::string_view statement : kDataStatements)
-            if (first.is(statement))
-                throw messages::noTableData(asciiUpper(first.text));
+        if (first.is("insert") || first.is("update") || first.is("delete"))
+            return parseRowStatement(cursor);
         throw cursor.unexpected();
     }
 
@@ -437,13 +434,8 @@ private:
                     true);
             throw TokenCursor::unexpected(option);
         }
-        if (option.is("identity_insert")) {
-            NoCatalogChange statement{"SET IDENTITY_INSERT", {cursor.qualifiedName().last()}, {}};
-            if (!cursor.accept("on"))
-                cursor.expect("off");
-            cursor.expectEnd();
-            return Command{statement, 1};
-        }
+        if (option.is("identity_insert"))
+            return parseSetIdentityInsert(cursor);
         if (option.is("transaction")) {
             // SET TRANSACTION ISOLATION LEVEL ...: accepted, the engine has one level.
             while (!cursor.atEnd())

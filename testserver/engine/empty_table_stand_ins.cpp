@@ -1,5 +1,9 @@
 #include "testserver/engine/empty_table_stand_ins.h"
 
+#include "testserver/engine/row_store.h"
+
+#include <algorithm>
+
 namespace testserver {
 
 namespace {
@@ -33,7 +37,9 @@ std::string declaredType(const std::string& type, std::optional<std::string> pre
 EmptyTableStandIns::~EmptyTableStandIns() {
     for (const std::string& table : m_created) {
         try {
-            m_db.execute("DROP TABLE IF EXISTS temp." + quoted(table));
+            bool view = std::find(m_views.begin(), m_views.end(), table) != m_views.end();
+            m_db.execute((view ? "DROP VIEW IF EXISTS temp." : "DROP TABLE IF EXISTS temp.") +
+                         quoted(table));
         } catch (const CatalogDbError&) {
             // The connection is closing or the statement failed with it; a
             // temp table ends with its connection anyway.
@@ -67,6 +73,16 @@ bool EmptyTableStandIns::standIn(const CatalogDbError& error) {
     for (const std::string& created : m_created)
         if (created == tableName)
             return false; // stood in already: SQLite misses it for another reason
+    RowStore rows(m_db);
+    if (m_withRowIds)
+        rows.ensure(id);
+    if (rows.exists(id)) {
+        m_db.execute("CREATE TEMP VIEW " + quoted(tableName) + " AS " +
+                     rows.viewSelect(id, m_withRowIds));
+        m_created.push_back(tableName);
+        m_views.push_back(tableName);
+        return true;
+    }
     auto columns = m_db.prepare("SELECT c.name, t.name, c.prec, c.scale FROM syscolumns c "
                                 "JOIN systypes t ON t.xusertype = c.xtype WHERE c.id = ? "
                                 "ORDER BY c.colid");

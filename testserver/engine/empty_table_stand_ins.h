@@ -7,18 +7,22 @@
 
 namespace testserver {
 
-// The test server keeps no table data, so a user table holds no rows: a
-// SELECT that reads one (`IF EXISTS (SELECT * FROM dbo.T)` in a table
-// designer's change script) gets the empty table it is. User tables exist only
-// as catalog rows, so a SELECT that names one is prepared against a stand-in:
-// an empty table of the connection's own temp schema with the table's columns
-// and declared types, created when SQLite reports the table missing and
-// dropped when this object goes, so no stand-in outlives the statement or
-// reaches the catalog file. Views are not stood in for (their definitions are
-// not compiled), so reading one stays refused.
+// User tables exist as catalog rows, their rows in RowStore's tables under
+// their ids, so a statement that names a user table is prepared against a
+// stand-in of the connection's own temp schema, created when SQLite reports
+// the table missing and dropped when this object goes, so no stand-in
+// outlives the statement or reaches the catalog file: a view giving the
+// table's rows under its column names, or, for a table that never held a
+// row, an empty table with its columns and declared types (`IF EXISTS
+// (SELECT * FROM dbo.T)` in a table designer's change script). Views of the
+// catalog are not stood in for (their definitions are not compiled), so
+// reading one stays refused.
 class EmptyTableStandIns {
 public:
-    explicit EmptyTableStandIns(CatalogDb& db) : m_db(db) {}
+    // `withRowIds`: the stand-ins give each row's rowid as testserver_rowid,
+    // by which UPDATE and DELETE find the rows they change.
+    explicit EmptyTableStandIns(CatalogDb& db, bool withRowIds = false)
+        : m_db(db), m_withRowIds(withRowIds) {}
     ~EmptyTableStandIns();
     EmptyTableStandIns(const EmptyTableStandIns&) = delete;
     EmptyTableStandIns& operator=(const EmptyTableStandIns&) = delete;
@@ -31,7 +35,9 @@ private:
     bool standIn(const CatalogDbError& error);
 
     CatalogDb& m_db;
+    bool m_withRowIds = false;
     std::vector<std::string> m_created;
+    std::vector<std::string> m_views;
 };
 
 } // namespace testserver

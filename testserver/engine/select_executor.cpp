@@ -207,10 +207,11 @@ ResultSet runSelect(CatalogDb& db, std::string_view sql, const SessionVariables&
 }
 
 std::vector<std::vector<SqlValue>> selectValues(CatalogDb& db, std::string_view sql,
-                                                const SessionVariables& variables) {
+                                                const SessionVariables& variables,
+                                                bool withRowIds) {
     std::string rewritten = rewriteForSqlite(sql, variables);
     std::vector<std::vector<SqlValue>> rows;
-    EmptyTableStandIns standIns(db);
+    EmptyTableStandIns standIns(db, withRowIds);
     try {
         CatalogStatement statement = prepareOneStatement(standIns, rewritten);
         int count = statement.columnCount();

@@ -20,9 +20,11 @@ ResultSet runSelect(CatalogDb& db, std::string_view sql, const SessionVariables&
                     bool formatOnly = false);
 
 // Runs a SELECT for the values it gives (an assignment's, PRINT's, EXEC's),
-// each marked as a number or text as SQLite computed it.
+// each marked as a number or text as SQLite computed it. `withRowIds`: user
+// tables give their rows' rowids as testserver_rowid (see EmptyTableStandIns).
 std::vector<std::vector<SqlValue>> selectValues(CatalogDb& db, std::string_view sql,
-                                                const SessionVariables& variables);
+                                                const SessionVariables& variables,
+                                                bool withRowIds = false);
 
 // Evaluates an IF condition (e.g. EXISTS (SELECT ...), @@TRANCOUNT > 0).
 bool evaluateCondition(CatalogDb& db, std::string_view condition,

@@ -11,6 +11,7 @@
 #include "testserver/engine/lexer.h"
 #include "testserver/engine/local_variables.h"
 #include "testserver/engine/name_collation.h"
+#include "testserver/engine/row_ddl.h"
 #include "testserver/engine/select_executor.h"
 #include "testserver/engine/select_rewriter.h"
 #include "testserver/engine/server_error.h"
@@ -193,7 +194,11 @@ void SessionImpl::executeInto(const Command& command, std::vector<StatementOutco
 }
 
 StatementOutcome SessionImpl::execute(const Command& command) {
-    return guarded(command.line, [&](StatementOutcome& outcome) { run(command, outcome); });
+    StatementOutcome outcome =
+        guarded(command.line, [&](StatementOutcome& step) { run(command, step); });
+    if (outcome.failed && m_xactAbort)
+        abortTransaction();
+    return outcome;
 }
 
 template <typename Step> StatementOutcome SessionImpl::guarded(int line, Step step) {
@@ -209,7 +214,9 @@ template <typename Step> StatementOutcome SessionImpl::guarded(int line, Step st
         outcome.failed = true;
         outcome.resultSet.reset();
         outcome.rowCount.reset();
-        m_variables.error = error.messages().back().number;
+        for (const ServerMessage& message : error.messages())
+            if (message.severity > 10)
+                m_variables.error = message.number;
     } catch (const CatalogDbError& error) {
         ServerError translated = translateSqliteError(error);
         outcome.messages = translated.messages();
@@ -269,6 +276,7 @@ void SessionImpl::run(const Use& statement, StatementOutcome& outcome) {
         throw messages::notSupported("changing the database inside a transaction that changed "
                                      "the catalog");
     open(file);
+    m_identityInsert.reset(); // it named a table of the database left
     outcome.newDatabase = m_databaseName;
     outcome.messages.push_back(messages::databaseChanged(m_databaseName));
 }
@@ -277,6 +285,8 @@ void SessionImpl::run(const SetOption& statement, StatementOutcome&) {
     bool on = statement.value == "on";
     if (statement.option == "nocount")
         m_noCount = on;
+    else if (statement.option == "xact_abort")
+        m_xactAbort = on;
     else if (statement.option == "fmtonly")
         m_formatOnly = on;
     else if (statement.option == "textsize") {
@@ -685,8 +695,14 @@ template <typename Ddl> void SessionImpl::run(const Ddl& statement, StatementOut
     if (!restRemains)
         return;
     beginChange();
+    // The statement and what it does to the table's rows are one change.
+    CatalogTransaction change(*m_db);
+    RowDdl rows(*m_db, m_variables, m_databaseName);
+    rows.before(rest);
     DdlExecutor executor(*m_db, m_databaseName);
     executor.execute(rest);
+    rows.after(rest);
+    change.commit();
 }
 
 } // namespace testserver

@@ -76,6 +76,15 @@ private:
     void run(const RenameObject& statement, StatementOutcome& outcome);
     void run(const Recompile& statement, StatementOutcome& outcome);
     template <typename Ddl> void run(const Ddl& statement, StatementOutcome& outcome);
+    // Statements on rows (session_rows.cpp).
+    void run(const InsertRows& statement, StatementOutcome& outcome);
+    void run(const UpdateRows& statement, StatementOutcome& outcome);
+    void run(const DeleteRows& statement, StatementOutcome& outcome);
+    void run(const SetIdentityInsert& statement, StatementOutcome& outcome);
+    void countRows(long long rows, StatementOutcome& outcome);
+    // With SET XACT_ABORT ON a refused statement rolls the client's
+    // transaction back and ends the batch.
+    void abortTransaction();
 
     void setResult(ResultSet result, StatementOutcome& outcome);
     // Inside a client's transaction, the first change opens the SQLite
@@ -96,6 +105,8 @@ private:
     TemporaryTables m_temporary;
     bool m_writeTransaction = false; // SQLite transaction opened for a client's transaction
     bool m_noCount = false;
+    bool m_xactAbort = false;
+    std::optional<long long> m_identityInsert; // SET IDENTITY_INSERT ... ON
     bool m_formatOnly = false;
     // Where BREAK, CONTINUE or RETURN sent the running batch.
     enum class Flow { Next, Break, Continue, Return } m_flow = Flow::Next;

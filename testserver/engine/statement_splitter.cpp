@@ -1,6 +1,7 @@
 #include "testserver/engine/statement_splitter.h"
 
 #include <array>
+#include <initializer_list>
 
 namespace testserver {
 
@@ -115,6 +116,21 @@ private:
         return end;
     }
 
+    // Whether one of the keywords stands outside parentheses in [begin, end).
+    bool hasKeywordOutside(std::size_t begin, std::size_t end,
+                           std::initializer_list<std::string_view> keywords) const {
+        int depth = 0;
+        for (std::size_t j = begin; j < end; ++j) {
+            const Token& token = m_tokens[j];
+            depth += token.isSymbol("(") ? 1 : token.isSymbol(")") ? -1 : 0;
+            if (depth == 0)
+                for (std::string_view keyword : keywords)
+                    if (token.is(keyword))
+                        return true;
+        }
+        return false;
+    }
+
     bool startsNewStatement(std::size_t begin, std::size_t i) const {
         const Token& token = m_tokens[i];
         const Token& previous = m_tokens[i - 1];
@@ -127,13 +143,16 @@ private:
         // DECLARE c CURSOR FOR SELECT ... [FOR UPDATE]: the cursor's query.
         if (first.is("declare") && previous.is("for"))
             return false;
+        // INSERT ... SELECT: the rows' source, unless the INSERT has its
+        // source (VALUES, DEFAULT VALUES, a SELECT) already.
         if (token.is("select"))
             return !(previous.is("union") || previous.is("all") || previous.is("except") ||
-                     previous.is("intersect") || first.is("insert"));
+                     previous.is("intersect") ||
+                     (first.is("insert") && !hasKeywordOutside(begin, i, {"values", "select"})));
         if ((token.is("delete") || token.is("update")) && previous.is("on"))
             return false;
-        if (token.is("set") &&
-            (first.is("update") || previous.is("delete") || previous.is("update")))
+        if (token.is("set") && ((first.is("update") && !hasKeywordOutside(begin, i, {"set"})) ||
+                                previous.is("delete") || previous.is("update")))
             return false;
         // ALTER DATABASE ... WITH ROLLBACK IMMEDIATE: how other users' work ends.
         if (token.is("rollback") && previous.is("with"))
