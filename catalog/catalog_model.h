@@ -104,9 +104,9 @@ struct DefaultConstraint {
     std::string value; // the definition, e.g. "(0)" or "(getdate())"
 };
 
-// A foreign key of the target: the referencing table and columns and the
-// referenced table and columns, pairwise in key order, and its cascading
-// actions.
+// A foreign key: the referencing table and columns and the referenced table
+// and columns, pairwise in key order, its cascading actions, whether it is
+// NOT FOR REPLICATION and whether it is disabled (NOCHECK CONSTRAINT).
 struct ForeignKey {
     std::string name;
     std::string table;
@@ -115,6 +115,20 @@ struct ForeignKey {
     std::vector<std::string> referencedColumns;
     bool deleteCascade = false;
     bool updateCascade = false;
+    bool notForReplication = false;
+    bool disabled = false;
+};
+
+// A CHECK constraint: its table, the column it was declared on (empty for a
+// table-level one), its definition as the server keeps it (the text rows
+// joined), NOT FOR REPLICATION and whether it is disabled.
+struct CheckConstraint {
+    std::string name;
+    std::string table;
+    std::string column;
+    std::string definition;
+    bool notForReplication = false;
+    bool disabled = false;
 };
 
 } // namespace dbc

@@ -70,18 +70,34 @@ inline constexpr const char* targetDefaults =
     "(a.status >= 0) AND (b.type = 'U') AND (b.status >= 0)  and a.parent_obj=d.id and  "
     "a.info=d.colid   order by a.name";
 
-// The compare's reading of the target's foreign keys: one row per key column
-// of every foreign key between user tables, with the referenced column of the
-// same position and the key's cascading actions.
+// The foreign keys between user tables: one row per key column, with the
+// referenced column of the same position, the key's cascading actions, NOT
+// FOR REPLICATION and whether it is disabled. The capture and the compare ask
+// the same question.
 inline constexpr const char* targetForeignKeys =
     "SELECT o.name AS FKName, t.name AS TableName, tc.name AS FieldName, r.name AS "
     "RefTableName, rc.name AS RefFieldName, k.keyno AS KeyOrder, "
     "OBJECTPROPERTY(k.constid, 'CnstIsDeleteCascade') AS DeleteCascade, "
-    "OBJECTPROPERTY(k.constid, 'CnstIsUpdateCascade') AS UpdateCascade FROM sysforeignkeys k "
+    "OBJECTPROPERTY(k.constid, 'CnstIsUpdateCascade') AS UpdateCascade, "
+    "OBJECTPROPERTY(k.constid, 'CnstIsNotRepl') AS NotForReplication, "
+    "OBJECTPROPERTY(k.constid, 'CnstIsDisabled') AS Disabled FROM sysforeignkeys k "
     "INNER JOIN sysobjects o ON o.id = k.constid INNER JOIN sysobjects t ON t.id = k.fkeyid "
     "INNER JOIN syscolumns tc ON tc.id = k.fkeyid AND tc.colid = k.fkey INNER JOIN sysobjects "
     "r ON r.id = k.rkeyid INNER JOIN syscolumns rc ON rc.id = k.rkeyid AND rc.colid = k.rkey "
     "WHERE t.xtype = 'U' AND r.xtype = 'U' ORDER BY FKName, KeyOrder";
+inline constexpr const char* captureForeignKeys = targetForeignKeys;
+
+// The CHECK constraints of user tables: one row per text row of each, with the
+// column a column-level one was declared on (NULL for a table-level one), NOT
+// FOR REPLICATION and whether it is disabled. The capture and the compare ask
+// the same question.
+inline constexpr const char* checkConstraints =
+    "SELECT o.name AS CKName, t.name AS TableName, c.name AS FieldName, m.text AS CKText, "
+    "m.colid AS TextOrder, OBJECTPROPERTY(o.id, 'CnstIsNotRepl') AS NotForReplication, "
+    "OBJECTPROPERTY(o.id, 'CnstIsDisabled') AS Disabled FROM sysobjects o INNER JOIN "
+    "sysobjects t ON t.id = o.parent_obj INNER JOIN syscomments m ON m.id = o.id INNER JOIN "
+    "sysconstraints s ON s.constid = o.id LEFT OUTER JOIN syscolumns c ON c.id = s.id AND "
+    "c.colid = s.colid WHERE o.xtype = 'C' AND t.xtype = 'U' ORDER BY CKName, TextOrder";
 
 // The capture's lists of procedures, views and triggers.
 inline constexpr const char* captureProcedureNames =

@@ -156,8 +156,9 @@ std::vector<DefaultConstraint> readServerDefaults(Connection& server, CatalogSid
     return defaults;
 }
 
-std::vector<ForeignKey> readTargetForeignKeys(Connection& server) {
-    const Result rows = server.open(catalog::targetForeignKeys);
+std::vector<ForeignKey> readServerForeignKeys(Connection& server, CatalogSide side) {
+    const Result rows =
+        server.open(pick(side, catalog::captureForeignKeys, catalog::targetForeignKeys));
     std::vector<ForeignKey> keys;
     if (rows.empty())
         return keys;
@@ -169,6 +170,8 @@ std::vector<ForeignKey> readTargetForeignKeys(Connection& server) {
     const auto order = rows.columnIndex("KeyOrder");
     const auto onDelete = rows.columnIndex("DeleteCascade");
     const auto onUpdate = rows.columnIndex("UpdateCascade");
+    const auto notForReplication = rows.columnIndex("NotForReplication");
+    const auto disabled = rows.columnIndex("Disabled");
 
     // Rows of one key stay together whatever order the server returns them
     // in; a key's name is exact (a database holds one constraint of a name).
@@ -188,12 +191,40 @@ std::vector<ForeignKey> readTargetForeignKeys(Connection& server) {
                             (*row)[refTable],
                             {},
                             (*row)[onDelete] == "1",
-                            (*row)[onUpdate] == "1"});
+                            (*row)[onUpdate] == "1",
+                            (*row)[notForReplication] == "1",
+                            (*row)[disabled] == "1"});
         }
         keys.back().columns.push_back((*row)[field]);
         keys.back().referencedColumns.push_back((*row)[refField]);
     }
     return keys;
+}
+
+std::vector<CheckConstraint> readServerChecks(Connection& server) {
+    const Result rows = server.open(catalog::checkConstraints);
+    std::vector<CheckConstraint> checks;
+    if (rows.empty())
+        return checks;
+    const auto name = rows.columnIndex("CKName");
+    const auto table = rows.columnIndex("TableName");
+    const auto column = rows.columnIndex("FieldName");
+    const auto text = rows.columnIndex("CKText");
+    const auto notForReplication = rows.columnIndex("NotForReplication");
+    const auto disabled = rows.columnIndex("Disabled");
+    // The server returns them in name order, text rows in order.
+    for (const auto& row : rows.rows()) {
+        if (checks.empty() || checks.back().name != row[name]) {
+            checks.push_back({row[name],
+                              row[table],
+                              row[column],
+                              {},
+                              row[notForReplication] == "1",
+                              row[disabled] == "1"});
+        }
+        checks.back().definition += row[text];
+    }
+    return checks;
 }
 
 std::vector<std::string> readModuleNames(Connection& server, const ObjectKind& kind) {

@@ -37,11 +37,15 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
 // target's, and appends its changes (see catalog_diff.h); each but the last
 // returns false, appending nothing, when the snapshot has no names in its
 // part. The default part on its own carries nothing into Adds. `facts`, when
-// given, receives what the index part read, for the dependency pass.
+// given, receives what the index part read, for the dependency pass. Given
+// the snapshot's tables, the index part also compares those without index
+// rows (their target indexes are surplus), when the snapshot has index rows
+// at all.
 bool compareTablePart(Connection& store, Connection& target, const DefaultSides& defaults,
                       std::set<std::string>& carried, ChangeList& out);
 bool compareIndexPart(Connection& store, Connection& target, ChangeList& out,
-                      DependencyFacts* facts = nullptr);
+                      DependencyFacts* facts = nullptr,
+                      const std::vector<Table>* snapshotTables = nullptr);
 bool compareModulePart(const ObjectKind& kind, Connection& store, Connection& target,
                        ChangeList& out);
 void compareDefaultPart(Connection& store, Connection& target, ChangeList& out);

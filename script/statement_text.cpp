@@ -197,7 +197,57 @@ std::string addForeignKeyStatement(const AddForeignKey& change) {
                    " FOREIGN KEY (", bracketedList(key.columns), ") REFERENCES ",
                    sqlName(key.referencedTable), " (", bracketedList(key.referencedColumns), ")",
                    key.deleteCascade ? " ON DELETE CASCADE" : "",
-                   key.updateCascade ? " ON UPDATE CASCADE" : ""});
+                   key.updateCascade ? " ON UPDATE CASCADE" : "",
+                   key.notForReplication ? " NOT FOR REPLICATION" : ""});
+}
+
+std::string constraintCheckingStatement(const SetConstraintChecking& change) {
+    return concat({"ALTER TABLE ", sqlName(change.table),
+                   change.enabled ? " CHECK CONSTRAINT " : " NOCHECK CONSTRAINT ",
+                   sqlName(change.name)});
+}
+
+namespace {
+
+// True when the text's first "(" closes at its last character (parentheses
+// in string literals and bracketed names aside).
+bool whollyParenthesized(std::string_view text) {
+    if (text.size() < 2 || text.front() != '(' || text.back() != ')')
+        return false;
+    int depth = 0;
+    char quote = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+        } else if (c == '\'' || c == '"') {
+            quote = c;
+        } else if (c == '[') {
+            quote = ']';
+        } else if (c == '(') {
+            ++depth;
+        } else if (c == ')' && --depth == 0 && i + 1 != text.size()) {
+            return false;
+        }
+    }
+    return depth == 0;
+}
+
+} // namespace
+
+std::string addCheckStatement(const AddCheck& change) {
+    const CheckConstraint& check = change.check;
+    const std::string_view definition = trimControl(check.definition);
+    const bool wrap = !whollyParenthesized(definition);
+    return concat({"ALTER TABLE ", sqlName(check.table), " ADD CONSTRAINT ", sqlName(check.name),
+                   check.notForReplication ? " CHECK NOT FOR REPLICATION " : " CHECK ",
+                   wrap ? "(" : "", definition, wrap ? ")" : ""});
+}
+
+std::string dropCheckStatement(const DropCheck& change) {
+    return concat(
+        {"ALTER TABLE ", sqlName(change.table), " DROP CONSTRAINT ", sqlName(change.name)});
 }
 
 namespace {
@@ -216,6 +266,11 @@ struct Render {
     std::string operator()(const DropDefault& c) const { return dropDefaultStatement(c); }
     std::string operator()(const DropForeignKey& c) const { return dropForeignKeyStatement(c); }
     std::string operator()(const AddForeignKey& c) const { return addForeignKeyStatement(c); }
+    std::string operator()(const AddCheck& c) const { return addCheckStatement(c); }
+    std::string operator()(const DropCheck& c) const { return dropCheckStatement(c); }
+    std::string operator()(const SetConstraintChecking& c) const {
+        return constraintCheckingStatement(c);
+    }
 };
 
 } // namespace

@@ -76,9 +76,21 @@ std::string dropDefaultStatement(const DropDefault& change);
 std::string dropForeignKeyStatement(const DropForeignKey& change);
 
 // ALTER TABLE <table> ADD CONSTRAINT <name> FOREIGN KEY ([a],[b]) REFERENCES
-// <table> ([x],[y]), with " ON DELETE CASCADE" and " ON UPDATE CASCADE" where
-// the key has them.
+// <table> ([x],[y]), with " ON DELETE CASCADE", " ON UPDATE CASCADE" and
+// " NOT FOR REPLICATION" where the key has them.
 std::string addForeignKeyStatement(const AddForeignKey& change);
+
+// ALTER TABLE <table> ADD CONSTRAINT <name> CHECK <definition>, or CHECK NOT
+// FOR REPLICATION <definition>: the definition without blanks and line ends
+// at its ends, put in parentheses when it is not wholly in a pair already.
+std::string addCheckStatement(const AddCheck& change);
+
+// ALTER TABLE <table> DROP CONSTRAINT <name>.
+std::string dropCheckStatement(const DropCheck& change);
+
+// ALTER TABLE <table> CHECK CONSTRAINT <name>, or NOCHECK CONSTRAINT to
+// disable it.
+std::string constraintCheckingStatement(const SetConstraintChecking& change);
 
 // The text of any change.
 std::string statementText(const Change& change);

@@ -142,4 +142,50 @@ std::vector<DefaultConstraint> readSnapshotDefaults(Connection& store) {
     return defaults;
 }
 
+std::optional<std::vector<ForeignKey>> readSnapshotForeignKeys(Connection& store) {
+    if (store.open(store_sql::tableExists(store_sql::foreignKeyTable)).empty())
+        return std::nullopt;
+    const Result rows = store.open(store_sql::foreignKeys);
+    std::vector<ForeignKey> keys;
+    if (rows.empty())
+        return keys;
+    const Field name(rows, "FKName"), table(rows, "TableName"), field(rows, "FieldName"),
+        refTable(rows, "RefTableName"), refField(rows, "RefFieldName"),
+        onDelete(rows, "DeleteCascade"), onUpdate(rows, "UpdateCascade"),
+        notForReplication(rows, "NotForReplication"), disabled(rows, "Disabled");
+    for (const auto& row : rows.rows()) {
+        if (keys.empty() || keys.back().name != name.of(row)) {
+            keys.push_back({name.of(row),
+                            table.of(row),
+                            {},
+                            refTable.of(row),
+                            {},
+                            onDelete.of(row) == "1",
+                            onUpdate.of(row) == "1",
+                            notForReplication.of(row) == "1",
+                            disabled.of(row) == "1"});
+        }
+        keys.back().columns.push_back(field.of(row));
+        keys.back().referencedColumns.push_back(refField.of(row));
+    }
+    return keys;
+}
+
+std::optional<std::vector<CheckConstraint>> readSnapshotChecks(Connection& store) {
+    if (store.open(store_sql::tableExists(store_sql::checkTable)).empty())
+        return std::nullopt;
+    const Result rows = store.open(store_sql::checks);
+    std::vector<CheckConstraint> checks;
+    if (rows.empty())
+        return checks;
+    const Field name(rows, "CKName"), table(rows, "TableName"), column(rows, "FieldName"),
+        text(rows, "CKText"), notForReplication(rows, "NotForReplication"),
+        disabled(rows, "Disabled");
+    for (const auto& row : rows.rows()) {
+        checks.push_back({name.of(row), table.of(row), column.of(row), text.of(row),
+                          notForReplication.of(row) == "1", disabled.of(row) == "1"});
+    }
+    return checks;
+}
+
 } // namespace dbc

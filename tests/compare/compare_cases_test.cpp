@@ -16,6 +16,13 @@
 //   [target procedures] (views, triggers)   name|text row; a name alone: the
 //       object exists and its text cannot be read
 //   [snapshot defaults] [target defaults]   name|table|column|value
+//   [snapshot foreign keys] [target foreign keys]   one row per key column:
+//       name|table|column|referenced table|referenced column[|delete cascade
+//       |update cascade|not for replication|disabled] (flags "1" or "0");
+//       without a [snapshot foreign keys] section the store predates SourceFK
+//   [snapshot checks] [target checks]   name|table|column|definition[|not for
+//       replication|disabled]; without [snapshot checks] the store predates
+//       SourceCK
 //   [script]                        "Go" or one statement per line
 
 #include "compare/compare_run.h"
@@ -27,6 +34,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 
 namespace dbc {
 namespace {
@@ -160,6 +168,14 @@ TEST_P(CompareCase, GivesTheRecordedScript) {
     }
     catalogs.setDefaults(defaultsOf(sections["snapshot defaults"]),
                          defaultsOf(sections["target defaults"]));
+    std::optional<Rows> snapshotKeys;
+    if (sections.contains("snapshot foreign keys"))
+        snapshotKeys = sections["snapshot foreign keys"];
+    catalogs.setForeignKeys(snapshotKeys, sections["target foreign keys"]);
+    std::optional<Rows> snapshotChecks;
+    if (sections.contains("snapshot checks"))
+        snapshotChecks = sections["snapshot checks"];
+    catalogs.setChecks(snapshotChecks, sections["target checks"]);
     const Rows& database = sections["database"];
     const std::string databaseName = database.empty() ? "db" : fieldOf(database.front(), 0);
 

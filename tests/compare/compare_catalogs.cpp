@@ -2,6 +2,7 @@
 
 #include "compare/compare_run.h"
 
+#include <map>
 #include <set>
 
 namespace dbc::test {
@@ -41,11 +42,20 @@ const std::string targetForeignKeyQuery =
     "SELECT o.name AS FKName, t.name AS TableName, tc.name AS FieldName, r.name AS RefTableName, "
     "rc.name AS RefFieldName, k.keyno AS KeyOrder, OBJECTPROPERTY(k.constid, "
     "'CnstIsDeleteCascade') AS DeleteCascade, OBJECTPROPERTY(k.constid, 'CnstIsUpdateCascade') "
-    "AS UpdateCascade FROM sysforeignkeys k INNER JOIN sysobjects o ON o.id = k.constid INNER "
-    "JOIN sysobjects t ON t.id = k.fkeyid INNER JOIN syscolumns tc ON tc.id = k.fkeyid AND "
-    "tc.colid = k.fkey INNER JOIN sysobjects r ON r.id = k.rkeyid INNER JOIN syscolumns rc ON "
-    "rc.id = k.rkeyid AND rc.colid = k.rkey WHERE t.xtype = 'U' AND r.xtype = 'U' ORDER BY "
-    "FKName, KeyOrder";
+    "AS UpdateCascade, OBJECTPROPERTY(k.constid, 'CnstIsNotRepl') AS NotForReplication, "
+    "OBJECTPROPERTY(k.constid, 'CnstIsDisabled') AS Disabled FROM sysforeignkeys k INNER JOIN "
+    "sysobjects o ON o.id = k.constid INNER JOIN sysobjects t ON t.id = k.fkeyid INNER JOIN "
+    "syscolumns tc ON tc.id = k.fkeyid AND tc.colid = k.fkey INNER JOIN sysobjects r ON r.id = "
+    "k.rkeyid INNER JOIN syscolumns rc ON rc.id = k.rkeyid AND rc.colid = k.rkey WHERE t.xtype "
+    "= 'U' AND r.xtype = 'U' ORDER BY FKName, KeyOrder";
+
+const std::string checkQuery =
+    "SELECT o.name AS CKName, t.name AS TableName, c.name AS FieldName, m.text AS CKText, "
+    "m.colid AS TextOrder, OBJECTPROPERTY(o.id, 'CnstIsNotRepl') AS NotForReplication, "
+    "OBJECTPROPERTY(o.id, 'CnstIsDisabled') AS Disabled FROM sysobjects o INNER JOIN sysobjects "
+    "t ON t.id = o.parent_obj INNER JOIN syscomments m ON m.id = o.id INNER JOIN sysconstraints "
+    "s ON s.constid = o.id LEFT OUTER JOIN syscolumns c ON c.id = s.id AND c.colid = s.colid "
+    "WHERE o.xtype = 'C' AND t.xtype = 'U' ORDER BY CKName, TextOrder";
 
 namespace {
 
@@ -87,9 +97,8 @@ Catalogs::Catalogs() {
     for (const ObjectTables* tables : {&procedureTables, &viewTables, &triggerTables})
         setObjects(*tables, {}, {});
     setDefaults({}, {});
-    target.answer(targetForeignKeyQuery,
-                  makeResult({"FKName", "TableName", "FieldName", "RefTableName", "RefFieldName",
-                              "KeyOrder", "DeleteCascade", "UpdateCascade"}));
+    setForeignKeys(std::nullopt, {});
+    setChecks(std::nullopt, {});
 }
 
 void Catalogs::setColumns(const std::vector<Col>& snapshot, const std::vector<Col>& targetSide,
@@ -142,6 +151,66 @@ void Catalogs::setObjects(const ObjectTables& tables, const std::vector<StoredOb
 void Catalogs::setDefaults(const std::vector<Df>& snapshot, const std::vector<Df>& targetSide) {
     store.answer("Select * From SourceDF Order by DFName", snapshotDefaults(snapshot));
     target.answer(targetDefaultQuery, targetDefaults(targetSide));
+}
+
+namespace {
+
+Result foreignKeyRows(const std::vector<std::vector<std::string>>& rows) {
+    Result result({"FKName", "TableName", "FieldName", "RefTableName", "RefFieldName", "KeyOrder",
+                   "DeleteCascade", "UpdateCascade", "NotForReplication", "Disabled"},
+                  {});
+    std::map<std::string, int> positions;
+    for (const auto& row : rows) {
+        auto field = [&](std::size_t i, const char* otherwise) {
+            return i < row.size() && !row[i].empty() ? row[i] : std::string(otherwise);
+        };
+        result.addRow({field(0, ""), field(1, ""), field(2, ""), field(3, ""), field(4, ""),
+                       std::to_string(++positions[field(0, "")]), field(5, "0"), field(6, "0"),
+                       field(7, "0"), field(8, "0")});
+    }
+    return result;
+}
+
+} // namespace
+
+void Catalogs::setForeignKeys(const std::optional<std::vector<std::vector<std::string>>>& snapshot,
+                              const std::vector<std::vector<std::string>>& targetSide) {
+    store.answer("SELECT name FROM sqlite_master WHERE type = 'table' AND name = 'SourceFK' "
+                 "COLLATE NOCASE",
+                 snapshot ? nameList("name", {"SourceFK"}) : nameList("name", {}));
+    store.answer("Select * From SourceFK Order by FKName,KeyOrder",
+                 foreignKeyRows(snapshot.value_or(std::vector<std::vector<std::string>>{})));
+    target.answer(targetForeignKeyQuery, foreignKeyRows(targetSide));
+}
+
+void Catalogs::setChecks(const std::optional<std::vector<std::vector<std::string>>>& snapshot,
+                         const std::vector<std::vector<std::string>>& targetSide) {
+    auto rows = [](const std::vector<std::vector<std::string>>& from, bool targetSide) {
+        Result result(
+            {"CKName", "TableName", "FieldName", "CKText", "NotForReplication", "Disabled"}, {});
+        if (targetSide)
+            result = Result({"CKName", "TableName", "FieldName", "CKText", "TextOrder",
+                             "NotForReplication", "Disabled"},
+                            {});
+        for (const auto& row : from) {
+            auto field = [&](std::size_t i, const char* otherwise) {
+                return i < row.size() && !row[i].empty() ? row[i] : std::string(otherwise);
+            };
+            if (targetSide)
+                result.addRow({field(0, ""), field(1, ""), field(2, ""), field(3, ""), "1",
+                               field(4, "0"), field(5, "0")});
+            else
+                result.addRow({field(0, ""), field(1, ""), field(2, ""), field(3, ""),
+                               field(4, "0"), field(5, "0")});
+        }
+        return result;
+    };
+    store.answer("SELECT name FROM sqlite_master WHERE type = 'table' AND name = 'SourceCK' "
+                 "COLLATE NOCASE",
+                 snapshot ? nameList("name", {"SourceCK"}) : nameList("name", {}));
+    store.answer("Select * From SourceCK Order by CKName",
+                 rows(snapshot.value_or(std::vector<std::vector<std::string>>{}), false));
+    target.answer(checkQuery, rows(targetSide, true));
 }
 
 namespace {

@@ -96,7 +96,7 @@ void answerIndexes(const SectionCase& c, test::Catalogs& catalogs) {
 
 void answerForeignKeys(const SectionCase& c, test::Catalogs& catalogs) {
     Result keys({"FKName", "TableName", "FieldName", "RefTableName", "RefFieldName", "KeyOrder",
-                 "DeleteCascade", "UpdateCascade"},
+                 "DeleteCascade", "UpdateCascade", "NotForReplication", "Disabled"},
                 {});
     for (const auto& f : c.rows("foreign keys")) {
         const auto from = splitTrimmed(f[2], ',');
@@ -105,10 +105,13 @@ void answerForeignKeys(const SectionCase& c, test::Catalogs& catalogs) {
             throw std::runtime_error(c.name + ": " + f[0] + " pairs unequal column lists");
         const std::string onDelete = f[5].find("delete") != std::string::npos ? "1" : "0";
         const std::string onUpdate = f[5].find("update") != std::string::npos ? "1" : "0";
+        const std::string notForReplication =
+            f[5].find("replication") != std::string::npos ? "1" : "0";
+        const std::string disabled = f[5].find("disabled") != std::string::npos ? "1" : "0";
         // Key columns from the last, so the reader has to order them.
         for (std::size_t i = from.size(); i-- > 0;)
-            keys.addRow(
-                {f[0], f[1], from[i], f[3], to[i], std::to_string(i + 1), onDelete, onUpdate});
+            keys.addRow({f[0], f[1], from[i], f[3], to[i], std::to_string(i + 1), onDelete,
+                         onUpdate, notForReplication, disabled});
     }
     catalogs.target.answer(test::targetForeignKeyQuery, keys);
 }
