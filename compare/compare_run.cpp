@@ -4,6 +4,7 @@
 #include "catalog/server_reader.h"
 #include "compare/catalog_diff.h"
 #include "compare/dependency_pass.h"
+#include "snapshot/store_queries.h"
 #include "snapshot/store_reader.h"
 
 #include <optional>
@@ -90,6 +91,14 @@ void wrapDependencies(Connection& target, DependencyFacts& facts,
     applyDependencyPass(changes, facts);
 }
 
+bool holdsModules(Connection& store) {
+    for (const ObjectKind* kind : objectKinds) {
+        if (!store.open(store_sql::moduleNames(*kind)).empty())
+            return true;
+    }
+    return false;
+}
+
 std::set<std::string> tableKeys(const std::vector<Table>& tables) {
     std::set<std::string> keys;
     for (const Table& table : tables)
@@ -103,7 +112,10 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
                          ChangeList& out) {
     const std::vector<Table> snapshotTables = readSnapshotTables(store);
     const std::vector<Table> targetTables = readServerTables(target, CatalogSide::Target);
-    if (snapshotTables.empty())
+    // A snapshot without tables is compared when it holds procedures, views
+    // or triggers; one holding none of them either holds nothing.
+    const bool tablesHeld = !snapshotTables.empty();
+    if (!tablesHeld && !holdsModules(store))
         return false;
     // Both sides' defaults first: an Add of a column carries its default.
     const std::vector<DefaultConstraint> snapshotDefaults = readSnapshotDefaults(store);
@@ -145,7 +157,8 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
     compareIndexPart(store, target, out, &facts, &snapshotTables);
     for (const ObjectKind* kind : objectKinds)
         compareModulePart(*kind, store, target, out);
-    {
+    // Without tables the snapshot says nothing of the target's defaults.
+    if (tablesHeld) {
         std::vector<DefaultConstraint> snapshotSide = snapshotDefaults;
         std::vector<DefaultConstraint> targetSide = targetDefaults;
         setAsideMatchedSystemNamedDefaults(snapshotSide, targetSide);

@@ -17,8 +17,10 @@ namespace dbc {
 // that bring the target into line with the snapshot. Nothing is executed on
 // the target.
 //
-// When the snapshot holds no column rows the run ends before it appends
-// anything and returns false. Otherwise the default constraints of both sides
+// When the snapshot holds no column rows and no procedure, view or trigger
+// the run ends before it appends anything and returns false. Otherwise (a
+// snapshot of only views and procedures too; its defaults are then not
+// compared) the default constraints of both sides
 // are read (an Add carries its column's default), the first change is "use "
 // + `databaseName`, and every part follows in order, whatever the others
 // hold: tables and columns, indexes, procedures, views, triggers, default

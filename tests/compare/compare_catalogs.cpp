@@ -185,10 +185,10 @@ void Catalogs::setForeignKeys(const std::optional<std::vector<std::vector<std::s
 
 void Catalogs::setChecks(const std::optional<std::vector<std::vector<std::string>>>& snapshot,
                          const std::vector<std::vector<std::string>>& targetSide) {
-    auto rows = [](const std::vector<std::vector<std::string>>& from, bool targetSide) {
+    auto rows = [](const std::vector<std::vector<std::string>>& from, bool fromTarget) {
         Result result(
             {"CKName", "TableName", "FieldName", "CKText", "NotForReplication", "Disabled"}, {});
-        if (targetSide)
+        if (fromTarget)
             result = Result({"CKName", "TableName", "FieldName", "CKText", "TextOrder",
                              "NotForReplication", "Disabled"},
                             {});
@@ -196,7 +196,7 @@ void Catalogs::setChecks(const std::optional<std::vector<std::vector<std::string
             auto field = [&](std::size_t i, const char* otherwise) {
                 return i < row.size() && !row[i].empty() ? row[i] : std::string(otherwise);
             };
-            if (targetSide)
+            if (fromTarget)
                 result.addRow({field(0, ""), field(1, ""), field(2, ""), field(3, ""), "1",
                                field(4, "0"), field(5, "0")});
             else

@@ -79,6 +79,9 @@ TEST(CompareRun, DatabaseNameIsBracketedWhereItNeedsIt) {
 TEST(CompareRun, EmptySnapshotLeavesTheDisplayTextAndRunsNoCategory) {
     Catalogs catalogs = fullCatalogs();
     catalogs.setColumns({}, {emp});
+    for (const test::ObjectTables* tables :
+         {&test::procedureTables, &test::viewTables, &test::triggerTables})
+        catalogs.setObjects(*tables, {}, {});
     ScriptBuffer buffer;
     buffer.setDisplayText("help text\nsecond line");
     runCompare(catalogs.store, catalogs.target, "hrms", buffer);
@@ -86,7 +89,8 @@ TEST(CompareRun, EmptySnapshotLeavesTheDisplayTextAndRunsNoCategory) {
     EXPECT_EQ(buffer.displayText(), "help text\nsecond line");
     const std::vector<std::string> storeSent = {
         "Select * From SourceTable Order by TableName,FieldName",
-        "Select TableName From SourceTable Group by TableName"};
+        "Select TableName From SourceTable Group by TableName", test::procedureTables.nameListQuery,
+        test::viewTables.nameListQuery, test::triggerTables.nameListQuery};
     EXPECT_EQ(catalogs.store.sent(), storeSent);
     EXPECT_EQ(catalogs.target.sent(), std::vector<std::string>{test::targetColumnQuery});
 }
