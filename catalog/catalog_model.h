@@ -30,6 +30,10 @@ struct Column {
     // written before they were kept.
     std::string identSeed;
     std::string identIncr;
+    // ROWGUIDCOL, and IDENTITY ... NOT FOR REPLICATION, as the source
+    // declared them: written by Create Table and Add, never compared.
+    bool rowGuidCol = false;
+    bool identityNotForReplication = false;
 };
 
 // A table and its columns, in the order they were read.

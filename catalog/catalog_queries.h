@@ -32,6 +32,15 @@ inline constexpr const char* identitySeedBefore = "SELECT IDENT_SEED(";
 inline constexpr const char* identitySeedBetween = ") AS IdentSeed, IDENT_INCR(";
 inline constexpr const char* identitySeedAfter = ") AS IdentIncr";
 
+// The capture's question for the columns of user tables that are ROWGUIDCOL
+// or IDENTITY ... NOT FOR REPLICATION: one row each.
+inline constexpr const char* captureColumnMarks =
+    "SELECT o.name AS TableName, c.name AS FieldName, COLUMNPROPERTY(c.id, c.name, "
+    "'IsRowGuidCol') AS IsRowGuidCol, COLUMNPROPERTY(c.id, c.name, 'IsIdNotForRepl') AS "
+    "IsIdNotForRepl FROM syscolumns c INNER JOIN sysobjects o ON o.id = c.id WHERE o.xtype = "
+    "'U' AND (COLUMNPROPERTY(c.id, c.name, 'IsRowGuidCol') = 1 OR COLUMNPROPERTY(c.id, c.name, "
+    "'IsIdNotForRepl') = 1)";
+
 // One row per key column of every index of a user table, with the index's
 // uniqueness and key constraint (sysindexes.status bits 2, 2048 and 4096) and
 // the key column's direction.

@@ -82,9 +82,33 @@ std::vector<Table> readServerTables(Connection& server, CatalogSide side) {
                                          {},
                                          {}});
     }
-    if (side == CatalogSide::Capture)
+    if (side == CatalogSide::Capture) {
         readIdentitySeeds(server, tables);
+        readColumnMarks(server, tables);
+    }
     return tables;
+}
+
+void readColumnMarks(Connection& server, std::vector<Table>& tables) {
+    const Result rows = server.open(catalog::captureColumnMarks);
+    if (rows.empty())
+        return;
+    const auto table = rows.columnIndex("TableName");
+    const auto field = rows.columnIndex("FieldName");
+    const auto rowGuid = rows.columnIndex("IsRowGuidCol");
+    const auto notForReplication = rows.columnIndex("IsIdNotForRepl");
+    for (const auto& row : rows.rows()) {
+        for (Table& t : tables) {
+            if (t.name != row[table])
+                continue;
+            for (Column& column : t.columns) {
+                if (column.name == row[field]) {
+                    column.rowGuidCol = row[rowGuid] == "1";
+                    column.identityNotForReplication = row[notForReplication] == "1";
+                }
+            }
+        }
+    }
 }
 
 void readIdentitySeeds(Connection& server, std::vector<Table>& tables) {

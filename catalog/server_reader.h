@@ -25,6 +25,10 @@ std::vector<Table> readServerTables(Connection& server, CatalogSide side);
 // `tables` (one question per identity column, naming its table).
 void readIdentitySeeds(Connection& server, std::vector<Table>& tables);
 
+// Asks the server once for the ROWGUIDCOL and IDENTITY ... NOT FOR
+// REPLICATION columns and marks them in `tables`.
+void readColumnMarks(Connection& server, std::vector<Table>& tables);
+
 // The indexes of every user table with their key columns.
 std::vector<TableIndexes> readServerIndexes(Connection& server, CatalogSide side);
 

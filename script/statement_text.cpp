@@ -54,14 +54,19 @@ std::string typeArguments(const Column& column) {
     return {};
 }
 
-std::string columnAttributes(const Column& column) {
+std::string columnAttributes(const Column& column, bool creating) {
     std::string suffix;
-    if (column.colStat == "1")
+    if (column.colStat == "1") {
         suffix += identityPiece(column.identSeed, column.identIncr);
+        if (creating && column.identityNotForReplication)
+            suffix += "NOT FOR REPLICATION ";
+    }
     if (column.typeStat == "2" && takesLengthPiece(column))
         suffix += concat({"(", column.length, ") "});
     if (!column.collation.empty())
         suffix += concat({" COLLATE ", column.collation});
+    if (creating && column.rowGuidCol)
+        suffix += " ROWGUIDCOL";
     suffix += column.nullable == "0" ? " Not NULL" : " NULL";
     return suffix;
 }
@@ -78,7 +83,7 @@ std::string createTableStatement(const CreateTable& change) {
         const Column& column = change.columns[i];
         text += concat({"[", bracketedNameBody(column.name), "] [", bracketedNameBody(column.type),
                         "]", typeArguments(column)});
-        text += columnAttributes(column);
+        text += columnAttributes(column, true);
     }
     text += ") ON [PRIMARY]";
     return text;
@@ -87,7 +92,7 @@ std::string createTableStatement(const CreateTable& change) {
 std::string addColumnStatement(const AddColumn& change) {
     const Column& column = change.column;
     std::string text = concat({"Alter Table ", sqlName(column.table), " Add ", sqlName(column.name),
-                               " ", typeText(column), columnAttributes(column)});
+                               " ", typeText(column), columnAttributes(column, true)});
     if (change.carriedDefault) {
         const DefaultConstraint& carried = *change.carriedDefault;
         text += concat(

@@ -24,7 +24,10 @@ std::string typeArguments(const Column& column);
 // (<length>) and a blank when the type takes a length (never for an alias
 // type, nor for decimal or numeric written with their scale), a blank and
 // COLLATE <collation> when there is one, then a blank and Not NULL or NULL.
-std::string columnAttributes(const Column& column);
+// `creating`: as Create Table and Add write them, with NOT FOR REPLICATION
+// after the identity and a blank and ROWGUIDCOL before the nullability where
+// the source has them (ALTER COLUMN can set neither).
+std::string columnAttributes(const Column& column, bool creating = false);
 
 // use <database>.
 std::string useStatement(const UseDatabase& change);

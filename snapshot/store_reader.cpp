@@ -70,7 +70,8 @@ std::vector<Table> readSnapshotTables(Connection& store) {
     const Field table(rows, "TableName"), name(rows, "FieldName"), type(rows, "FieldType"),
         length(rows, "FieldLength"), nullable(rows, "IsNullable"), collation(rows, "Collation"),
         typeStat(rows, "TypeStat"), colStat(rows, "colStat"), scale(rows, "FieldScale"),
-        seed(rows, "IdentSeed"), increment(rows, "IdentIncr");
+        seed(rows, "IdentSeed"), increment(rows, "IdentIncr"), rowGuid(rows, "RowGuidCol"),
+        notForReplication(rows, "IdentNotForRepl");
     return groupByList<Table>(
         rows, list, "TableName", [&](const std::string& listed, const auto& numbers) {
             Table entry{listed, {}};
@@ -79,7 +80,8 @@ std::vector<Table> readSnapshotTables(Connection& store) {
                 entry.columns.push_back({table.of(row), name.of(row), type.of(row), length.of(row),
                                          nullable.of(row), collation.of(row), typeStat.of(row),
                                          colStat.of(row), scale.of(row), scale.present(),
-                                         seed.of(row), increment.of(row)});
+                                         seed.of(row), increment.of(row), rowGuid.of(row) == "1",
+                                         notForReplication.of(row) == "1"});
             }
             return entry;
         });

@@ -32,7 +32,9 @@ void SnapshotStore::appendColumn(const Column& column) {
                               {"colStat", column.colStat},
                               {"FieldScale", column.scale},
                               {"IdentSeed", column.identSeed},
-                              {"IdentIncr", column.identIncr}});
+                              {"IdentIncr", column.identIncr},
+                              {"RowGuidCol", column.rowGuidCol ? "1" : "0"},
+                              {"IdentNotForRepl", column.identityNotForReplication ? "1" : "0"}});
 }
 
 void SnapshotStore::appendIndexKey(const Index& index, const IndexKey& key) {

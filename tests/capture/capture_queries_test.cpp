@@ -57,6 +57,13 @@ const std::string checksQuery =
     "s ON s.constid = o.id LEFT OUTER JOIN syscolumns c ON c.id = s.id AND c.colid = s.colid "
     "WHERE o.xtype = 'C' AND t.xtype = 'U' ORDER BY CKName, TextOrder";
 
+const std::string columnMarksQuery =
+    "SELECT o.name AS TableName, c.name AS FieldName, COLUMNPROPERTY(c.id, c.name, "
+    "'IsRowGuidCol') AS IsRowGuidCol, COLUMNPROPERTY(c.id, c.name, 'IsIdNotForRepl') AS "
+    "IsIdNotForRepl FROM syscolumns c INNER JOIN sysobjects o ON o.id = c.id WHERE o.xtype = 'U' "
+    "AND (COLUMNPROPERTY(c.id, c.name, 'IsRowGuidCol') = 1 OR COLUMNPROPERTY(c.id, c.name, "
+    "'IsIdNotForRepl') = 1)";
+
 // The identity seed of a table whose name holds an apostrophe and a "]".
 const std::string seedQuery = "SELECT IDENT_SEED(N'[O''Neil]]s]') AS IdentSeed, "
                               "IDENT_INCR(N'[O''Neil]]s]') AS IdentIncr";
@@ -77,6 +84,9 @@ protected:
                         {"Pay", "1977", "10", "2", "108", "1", "0", "", "0", "numeric", "T"},
                         {"No", "1978", "10", "0", "56", "0", "0", "", "1", "int", "O'Neil]s"}}));
         m_source.answer(seedQuery, makeResult({"IdentSeed", "IdentIncr"}, {{"-100", "-5"}}));
+        m_source.answer(columnMarksQuery,
+                        makeResult({"TableName", "FieldName", "IsRowGuidCol", "IsIdNotForRepl"},
+                                   {{"O'Neil]s", "No", "0", "1"}}));
         // A key column whose direction the server does not know (NULL) is
         // stored as ascending.
         m_source.answer(
@@ -117,9 +127,10 @@ TEST_F(CaptureQueries, SendsTheCatalogQueriesTextForText) {
     NullObserver observer;
     captureSource(m_source, *m_store, observer);
     std::vector<std::string> expected{
-        columnsQuery,        seedQuery, indexQuery,   procedureNames, "sp_helpText N'O''Brien'",
-        "sp_helpText N'p2'", viewNames, triggerNames, defaultsQuery,  foreignKeysQuery,
-        checksQuery};
+        columnsQuery,        seedQuery,        columnMarksQuery,
+        indexQuery,          procedureNames,   "sp_helpText N'O''Brien'",
+        "sp_helpText N'p2'", viewNames,        triggerNames,
+        defaultsQuery,       foreignKeysQuery, checksQuery};
     EXPECT_EQ(m_source.sent(), expected);
 }
 
@@ -138,6 +149,9 @@ TEST_F(CaptureQueries, StoresValuesAsTheStoreExpectsThem) {
     EXPECT_EQ(column.field(1, "IdentSeed"), "");
     EXPECT_EQ(column.field(2, "IdentSeed"), "-100");
     EXPECT_EQ(column.field(2, "IdentIncr"), "-5");
+    EXPECT_EQ(column.field(2, "IdentNotForRepl"), "1");
+    EXPECT_EQ(column.field(2, "RowGuidCol"), "0");
+    EXPECT_EQ(column.field(1, "IdentNotForRepl"), "0");
     Result text = store.open("Select SpText From SourceSp where SpName='O''Brien'");
     EXPECT_EQ(text.size(), 2u);
     Result defaults = store.open("Select * From SourceDF");

@@ -8,7 +8,8 @@
 //   [database]                      the database name ("db" when absent)
 //   [snapshot columns] [target columns]
 //       table|column|type|length|nullable|collation|typeStat|colStat[|scale
-//       [|identity seed|identity increment]] (seed and increment: snapshot)
+//       [|identity seed|identity increment[|rowguidcol|identity not for
+//       replication]]] (from the seed on: snapshot side only; flags "1")
 //   [earlier store layout]          (no rows) the snapshot store predates
 //       FieldScale, IdentSeed and IdentIncr
 //   [snapshot indexes] [target indexes]     table|index|column|position|status
@@ -90,7 +91,8 @@ std::vector<test::Col> columnsOf(const Rows& rows) {
     for (const auto& r : rows) {
         columns.push_back({fieldOf(r, 0), fieldOf(r, 1), fieldOf(r, 2), fieldOf(r, 3),
                            fieldOf(r, 4), fieldOf(r, 5), fieldOf(r, 6), fieldOf(r, 7),
-                           fieldOf(r, 8), fieldOf(r, 9), fieldOf(r, 10)});
+                           fieldOf(r, 8), fieldOf(r, 9), fieldOf(r, 10), fieldOf(r, 11),
+                           fieldOf(r, 12)});
     }
     return columns;
 }
