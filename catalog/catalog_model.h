@@ -30,6 +30,10 @@ struct Column {
     // written before they were kept.
     std::string identSeed;
     std::string identIncr;
+    // ROWGUIDCOL, and IDENTITY ... NOT FOR REPLICATION, as the source
+    // declared them: written by Create Table and Add, never compared.
+    bool rowGuidCol = false;
+    bool identityNotForReplication = false;
 };
 
 // A table and its columns, in the order they were read.
@@ -104,10 +108,10 @@ struct DefaultConstraint {
     std::string value; // the definition, e.g. "(0)" or "(getdate())"
 };
 
-// A foreign key of the target: the referencing table and columns and the
-// referenced table and columns, pairwise in key order, its cascading actions
-// and its state: disabled (NOCHECK CONSTRAINT), NOT FOR REPLICATION, and not
-// trusted (added or enabled WITH NOCHECK, its rows never checked).
+// A foreign key: the referencing table and columns and the referenced table
+// and columns, pairwise in key order, its cascading actions and its state:
+// disabled (NOCHECK CONSTRAINT), NOT FOR REPLICATION, and not trusted (added
+// or enabled WITH NOCHECK, its rows never checked; read of the target only).
 struct ForeignKey {
     std::string name;
     std::string table;
@@ -116,9 +120,21 @@ struct ForeignKey {
     std::vector<std::string> referencedColumns;
     bool deleteCascade = false;
     bool updateCascade = false;
-    bool disabled = false;
     bool notForReplication = false;
+    bool disabled = false;
     bool notTrusted = false;
+};
+
+// A CHECK constraint: its table, the column it was declared on (empty for a
+// table-level one), its definition as the server keeps it (the text rows
+// joined), NOT FOR REPLICATION and whether it is disabled.
+struct CheckConstraint {
+    std::string name;
+    std::string table;
+    std::string column;
+    std::string definition;
+    bool notForReplication = false;
+    bool disabled = false;
 };
 
 } // namespace dbc

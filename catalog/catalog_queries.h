@@ -37,6 +37,15 @@ inline constexpr const char* identitySeedBefore = "SELECT IDENT_SEED(";
 inline constexpr const char* identitySeedBetween = ") AS IdentSeed, IDENT_INCR(";
 inline constexpr const char* identitySeedAfter = ") AS IdentIncr";
 
+// The capture's question for the columns of user tables that are ROWGUIDCOL
+// or IDENTITY ... NOT FOR REPLICATION: one row each.
+inline constexpr const char* captureColumnMarks =
+    "SELECT o.name AS TableName, c.name AS FieldName, COLUMNPROPERTY(c.id, c.name, "
+    "'IsRowGuidCol') AS IsRowGuidCol, COLUMNPROPERTY(c.id, c.name, 'IsIdNotForRepl') AS "
+    "IsIdNotForRepl FROM syscolumns c INNER JOIN sysobjects o ON o.id = c.id WHERE o.xtype = "
+    "'U' AND (COLUMNPROPERTY(c.id, c.name, 'IsRowGuidCol') = 1 OR COLUMNPROPERTY(c.id, c.name, "
+    "'IsIdNotForRepl') = 1)";
+
 // One row per key column of every index of a user table, with the index's
 // uniqueness and key constraint (sysindexes.status bits 2, 2048 and 4096) and
 // the key column's direction.
@@ -75,10 +84,10 @@ inline constexpr const char* targetDefaults =
     "(a.status >= 0) AND (b.type = 'U') AND (b.status >= 0)  and a.parent_obj=d.id and  "
     "a.info=d.colid   order by a.name";
 
-// The compare's reading of the target's foreign keys: one row per key column
-// of every foreign key between user tables, with the referenced column of the
-// same position, the key's cascading actions and its state (disabled, NOT FOR
-// REPLICATION, not trusted).
+// The foreign keys between user tables: one row per key column, with the
+// referenced column of the same position, the key's cascading actions and its
+// state (disabled, NOT FOR REPLICATION, not trusted). The capture and the
+// compare ask the same question.
 inline constexpr const char* targetForeignKeys =
     "SELECT o.name AS FKName, t.name AS TableName, tc.name AS FieldName, r.name AS "
     "RefTableName, rc.name AS RefFieldName, k.keyno AS KeyOrder, "
@@ -91,6 +100,19 @@ inline constexpr const char* targetForeignKeys =
     "INNER JOIN syscolumns tc ON tc.id = k.fkeyid AND tc.colid = k.fkey INNER JOIN sysobjects "
     "r ON r.id = k.rkeyid INNER JOIN syscolumns rc ON rc.id = k.rkeyid AND rc.colid = k.rkey "
     "WHERE t.xtype = 'U' AND r.xtype = 'U' ORDER BY FKName, KeyOrder";
+inline constexpr const char* captureForeignKeys = targetForeignKeys;
+
+// The CHECK constraints of user tables: one row per text row of each, with the
+// column a column-level one was declared on (NULL for a table-level one), NOT
+// FOR REPLICATION and whether it is disabled. The capture and the compare ask
+// the same question.
+inline constexpr const char* checkConstraints =
+    "SELECT o.name AS CKName, t.name AS TableName, c.name AS FieldName, m.text AS CKText, "
+    "m.colid AS TextOrder, OBJECTPROPERTY(o.id, 'CnstIsNotRepl') AS NotForReplication, "
+    "OBJECTPROPERTY(o.id, 'CnstIsDisabled') AS Disabled FROM sysobjects o INNER JOIN "
+    "sysobjects t ON t.id = o.parent_obj INNER JOIN syscomments m ON m.id = o.id INNER JOIN "
+    "sysconstraints s ON s.constid = o.id LEFT OUTER JOIN syscolumns c ON c.id = s.id AND "
+    "c.colid = s.colid WHERE o.xtype = 'C' AND t.xtype = 'U' ORDER BY CKName, TextOrder";
 
 // The capture's lists of procedures, views and triggers.
 inline constexpr const char* captureProcedureNames =

@@ -87,9 +87,33 @@ std::vector<Table> readServerTables(Connection& server, CatalogSide side) {
                                          {},
                                          {}});
     }
-    if (side == CatalogSide::Capture)
+    if (side == CatalogSide::Capture) {
         readIdentitySeeds(server, tables);
+        readColumnMarks(server, tables);
+    }
     return tables;
+}
+
+void readColumnMarks(Connection& server, std::vector<Table>& tables) {
+    const Result rows = server.open(catalog::captureColumnMarks);
+    if (rows.empty())
+        return;
+    const auto table = rows.columnIndex("TableName");
+    const auto field = rows.columnIndex("FieldName");
+    const auto rowGuid = rows.columnIndex("IsRowGuidCol");
+    const auto notForReplication = rows.columnIndex("IsIdNotForRepl");
+    for (const auto& row : rows.rows()) {
+        for (Table& t : tables) {
+            if (t.name != row[table])
+                continue;
+            for (Column& column : t.columns) {
+                if (column.name == row[field]) {
+                    column.rowGuidCol = row[rowGuid] == "1";
+                    column.identityNotForReplication = row[notForReplication] == "1";
+                }
+            }
+        }
+    }
 }
 
 void readIdentitySeeds(Connection& server, std::vector<Table>& tables) {
@@ -161,8 +185,9 @@ std::vector<DefaultConstraint> readServerDefaults(Connection& server, CatalogSid
     return defaults;
 }
 
-std::vector<ForeignKey> readTargetForeignKeys(Connection& server) {
-    const Result rows = server.open(catalog::targetForeignKeys);
+std::vector<ForeignKey> readServerForeignKeys(Connection& server, CatalogSide side) {
+    const Result rows =
+        server.open(pick(side, catalog::captureForeignKeys, catalog::targetForeignKeys));
     std::vector<ForeignKey> keys;
     if (rows.empty())
         return keys;
@@ -197,14 +222,40 @@ std::vector<ForeignKey> readTargetForeignKeys(Connection& server) {
                             {},
                             (*row)[onDelete] == "1",
                             (*row)[onUpdate] == "1",
-                            (*row)[disabled] == "1",
                             (*row)[notForReplication] == "1",
+                            (*row)[disabled] == "1",
                             (*row)[notTrusted] == "1"});
         }
         keys.back().columns.push_back((*row)[field]);
         keys.back().referencedColumns.push_back((*row)[refField]);
     }
     return keys;
+}
+
+std::vector<CheckConstraint> readServerChecks(Connection& server) {
+    const Result rows = server.open(catalog::checkConstraints);
+    std::vector<CheckConstraint> checks;
+    if (rows.empty())
+        return checks;
+    const auto name = rows.columnIndex("CKName");
+    const auto table = rows.columnIndex("TableName");
+    const auto column = rows.columnIndex("FieldName");
+    const auto text = rows.columnIndex("CKText");
+    const auto notForReplication = rows.columnIndex("NotForReplication");
+    const auto disabled = rows.columnIndex("Disabled");
+    // The server returns them in name order, text rows in order.
+    for (const auto& row : rows.rows()) {
+        if (checks.empty() || checks.back().name != row[name]) {
+            checks.push_back({row[name],
+                              row[table],
+                              row[column],
+                              {},
+                              row[notForReplication] == "1",
+                              row[disabled] == "1"});
+        }
+        checks.back().definition += row[text];
+    }
+    return checks;
 }
 
 std::vector<std::string> readModuleNames(Connection& server, const ObjectKind& kind) {

@@ -29,15 +29,23 @@ std::vector<Table> readServerTables(Connection& server, CatalogSide side);
 // `tables` (one question per identity column, naming its table).
 void readIdentitySeeds(Connection& server, std::vector<Table>& tables);
 
+// Asks the server once for the ROWGUIDCOL and IDENTITY ... NOT FOR
+// REPLICATION columns and marks them in `tables`.
+void readColumnMarks(Connection& server, std::vector<Table>& tables);
+
 // The indexes of every user table with their key columns.
 std::vector<TableIndexes> readServerIndexes(Connection& server, CatalogSide side);
 
 // The default constraints on columns of user tables.
 std::vector<DefaultConstraint> readServerDefaults(Connection& server, CatalogSide side);
 
-// The target's foreign keys, each key's columns in key order, keys in name
-// order; one query for the whole database.
-std::vector<ForeignKey> readTargetForeignKeys(Connection& server);
+// The foreign keys between user tables, each key's columns in key order,
+// keys in name order; one query for the whole database.
+std::vector<ForeignKey> readServerForeignKeys(Connection& server, CatalogSide side);
+
+// The CHECK constraints of user tables, in name order, each definition's text
+// rows joined; one query for the whole database.
+std::vector<CheckConstraint> readServerChecks(Connection& server);
 
 // The capture's list of the procedures, views or triggers of the source.
 std::vector<std::string> readModuleNames(Connection& server, const ObjectKind& kind);

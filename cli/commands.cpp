@@ -25,6 +25,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <sstream>
 
@@ -360,10 +361,15 @@ int Commands::show() {
         try {
             SnapshotStore::Transaction readOnce(*store);
             // What each table's distinct names are, as the compare walks them.
-            static constexpr const char* what[] = {
-                "columns of %zu tables", "index keys of %zu tables",
-                "%zu procedures",        "%zu views",
-                "%zu triggers",          "%zu defaults"};
+            static const std::map<std::string, const char*> what = {
+                {"SourceTable", "columns of %zu tables"},
+                {"SourceIndex", "index keys of %zu tables"},
+                {"SourceSp", "%zu procedures"},
+                {"SourceView", "%zu views"},
+                {"SourceTR", "%zu triggers"},
+                {"SourceDF", "%zu defaults"},
+                {"SourceFK", "%zu foreign keys"},
+                {"SourceCK", "%zu CHECK constraints"}};
             out << "snapshot " << shownName(store->path().string()) << '\n';
             const CaptureState state = readCaptureState(store->connection());
             if (state.described)
@@ -373,7 +379,8 @@ int Commands::show() {
             const auto counts = store->counts();
             for (std::size_t i = 0; i < counts.size(); ++i) {
                 char names[64];
-                std::snprintf(names, sizeof names, what[i], counts[i].distinctNames);
+                std::snprintf(names, sizeof names, what.at(counts[i].table),
+                              counts[i].distinctNames);
                 out << counts[i].table << ' ' << counts[i].rows << " rows: " << names << '\n';
                 if (counts[i].table == "SourceIndex")
                     out << indexKeysLine(countIndexKeys(store->connection())) << '\n';

@@ -33,10 +33,10 @@ struct DefaultSides {
 void diffTables(const std::vector<Table>& snapshot, const std::vector<Table>& target,
                 const DefaultSides& defaults, std::set<std::string>& carried, ChangeList& out);
 
-// For each snapshot table that has indexes: creates the indexes the target
-// lacks, drops the ones the snapshot lacks, and drops and re-creates those
-// whose key columns or clustered marking differ. Tables without snapshot
-// indexes are left alone.
+// For each snapshot table listed (one without indexes too: its target
+// indexes are all dropped): creates the indexes the target lacks, drops the
+// ones the snapshot lacks, and drops and re-creates those whose key columns or
+// clustered marking differ. Tables not listed are left alone.
 void diffIndexes(const std::vector<TableIndexes>& snapshot, const std::vector<TableIndexes>& target,
                  ChangeList& out);
 
@@ -55,7 +55,9 @@ void diffModules(const ObjectKind& kind, const std::vector<ModuleText>& snapshot
 // Over the whole database: adds a snapshot constraint whose name the target
 // lacks (unless an Add of its column carried it: its name key is in
 // `carried`), drops a target constraint whose name the snapshot lacks. A name
-// on both sides yields nothing, whatever its value, table or column. Every
+// on both sides whose values differ (control bytes and blanks at their ends
+// aside; a target value not read is not compared) is dropped and added; one
+// with the same value yields nothing, whatever its table or column. Every
 // drop comes first, then every add, each in name-key order, so a column's
 // old default is gone before its new one is added. With `heldTables` (the
 // name keys of the snapshot's tables), a target constraint on a table the
@@ -67,5 +69,59 @@ void diffDefaults(const std::vector<DefaultConstraint>& snapshot,
 
 // The name keys of the tables a snapshot holds (those with column rows).
 std::set<std::string> heldTableKeys(const std::vector<Table>& snapshot);
+
+// What the foreign key diff writes: the drops go before every other change of
+// the run (a key goes before any column, key or table it involves), the adds
+// and enablings after every other change (once the tables, columns and
+// referenced keys exist). `kept` are the target's keys left standing, which
+// the dependency pass may have to wrap.
+struct ForeignKeyChanges {
+    ChangeList drops;
+    ChangeList adds;
+    std::vector<ForeignKey> kept;
+};
+
+// The foreign keys of the tables the snapshot holds (`snapshotTables`: their
+// object keys; keys of other tables are left alone). A key the snapshot names
+// is matched by name key, one whose name SQL Server made up by the table and
+// columns it links (constraint_names.h). A snapshot key without a partner is
+// added; one whose partner links other columns or differs in its actions or
+// NOT FOR REPLICATION replaces it (dropped, then added); a partner enabled or
+// disabled unlike the snapshot's key is switched. A target key without a
+// partner is dropped. An added key the snapshot has disabled is disabled
+// after it is added. Drops and adds each in name-key order.
+ForeignKeyChanges diffForeignKeys(const std::vector<ForeignKey>& snapshot,
+                                  const std::vector<ForeignKey>& target,
+                                  const std::set<std::string>& snapshotTables);
+
+// The drops and adds of a constraint diff, placed as ForeignKeyChanges'.
+struct ConstraintChanges {
+    ChangeList drops;
+    ChangeList adds;
+};
+
+// The CHECK constraints of the tables the snapshot holds (`snapshotTables`:
+// their object keys). A named constraint is matched by name key, one whose
+// name SQL Server made up by table and definition. Definitions are compared
+// as the server keeps them, control bytes and blanks at both ends aside; the
+// column a constraint was declared on is not compared (SQL Server makes every
+// CHECK added by ALTER TABLE a table-level one). Without a partner: added
+// (then disabled when the snapshot has it so); other definition or NOT FOR
+// REPLICATION: dropped, then added; only the enabled state differs: switched
+// in place; target-only: dropped. A target constraint declared on or naming a
+// column that `columnChanges` alter or drop is dropped before them and, where
+// the snapshot has it, added after them.
+ConstraintChanges diffChecks(const std::vector<CheckConstraint>& snapshot,
+                             const std::vector<CheckConstraint>& target,
+                             const std::set<std::string>& snapshotTables,
+                             const ChangeList& columnChanges);
+
+// Takes out of both lists the defaults a snapshot default with a name SQL
+// Server made up (constraint_names.h) is matched with by what it is: a target
+// default on the same table and column with the same value (a made-up name
+// on the target's side first). Such a pair needs no statement, whatever the
+// names; what is left goes to diffDefaults.
+void setAsideMatchedSystemNamedDefaults(std::vector<DefaultConstraint>& snapshot,
+                                        std::vector<DefaultConstraint>& target);
 
 } // namespace dbc

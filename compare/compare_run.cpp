@@ -4,7 +4,10 @@
 #include "catalog/server_reader.h"
 #include "compare/catalog_diff.h"
 #include "compare/dependency_pass.h"
+#include "snapshot/store_queries.h"
 #include "snapshot/store_reader.h"
+
+#include <optional>
 
 namespace dbc {
 
@@ -18,11 +21,30 @@ bool compareTablePart(Connection& store, Connection& target, const DefaultSides&
     return true;
 }
 
+namespace {
+
+// The snapshot's tables without index rows, listed without indexes: a
+// snapshot that records indexes records that these have none.
+void listTablesWithoutIndexes(std::vector<TableIndexes>& indexes,
+                              const std::vector<Table>& tables) {
+    std::set<std::string> listed;
+    for (const TableIndexes& table : indexes)
+        listed.insert(objectKey(table.table));
+    for (const Table& table : tables) {
+        if (listed.insert(objectKey(table.name)).second)
+            indexes.push_back({table.name, {}});
+    }
+}
+
+} // namespace
+
 bool compareIndexPart(Connection& store, Connection& target, ChangeList& out,
-                      DependencyFacts* facts) {
+                      DependencyFacts* facts, const std::vector<Table>* snapshotTables) {
     std::vector<TableIndexes> snapshot = readSnapshotIndexes(store);
     std::vector<TableIndexes> targetIndexes = readServerIndexes(target, CatalogSide::Target);
     const bool compared = !snapshot.empty();
+    if (compared && snapshotTables)
+        listTablesWithoutIndexes(snapshot, *snapshotTables);
     if (compared)
         diffIndexes(snapshot, targetIndexes, out);
     if (facts) {
@@ -57,13 +79,31 @@ void compareDefaultPart(Connection& store, Connection& target, ChangeList& out) 
 
 namespace {
 
-// Reads what the pass needs of the target beyond what the parts have read
-// (the foreign keys) and runs it over the changes.
-void wrapDependencies(Connection& target, DependencyFacts& facts, ChangeList& changes) {
+// Runs the dependency pass over the changes with the target's foreign keys
+// that the run leaves standing: `kept` when the foreign key diff ran, else
+// all of them, read here only when the pass may have work.
+void wrapDependencies(Connection& target, DependencyFacts& facts,
+                      std::optional<std::vector<ForeignKey>> kept, ChangeList& changes) {
     if (!mayNeedDependencyPass(changes))
         return;
-    facts.foreignKeys = readTargetForeignKeys(target);
+    facts.foreignKeys =
+        kept ? std::move(*kept) : readServerForeignKeys(target, CatalogSide::Target);
     applyDependencyPass(changes, facts);
+}
+
+bool holdsModules(Connection& store) {
+    for (const ObjectKind* kind : objectKinds) {
+        if (!store.open(store_sql::moduleNames(*kind)).empty())
+            return true;
+    }
+    return false;
+}
+
+std::set<std::string> tableKeys(const std::vector<Table>& tables) {
+    std::set<std::string> keys;
+    for (const Table& table : tables)
+        keys.insert(objectKey(table.name));
+    return keys;
 }
 
 } // namespace
@@ -75,15 +115,39 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
     const NameCaseScope nameRule(nameCaseOfCollation(readTargetCollation(target)));
     const std::vector<Table> snapshotTables = readSnapshotTables(store);
     const std::vector<Table> targetTables = readServerTables(target, CatalogSide::Target);
-    if (snapshotTables.empty())
+    // A snapshot without tables is compared when it holds procedures, views
+    // or triggers; one holding none of them either holds nothing.
+    const bool tablesHeld = !snapshotTables.empty();
+    if (!tablesHeld && !holdsModules(store))
         return false;
     // Both sides' defaults first: an Add of a column carries its default.
     const std::vector<DefaultConstraint> snapshotDefaults = readSnapshotDefaults(store);
     const std::vector<DefaultConstraint> targetDefaults =
         readServerDefaults(target, CatalogSide::Target);
+    // Foreign keys only where the snapshot records them. Their drops come
+    // before everything, their adds after everything.
+    ForeignKeyChanges keyChanges;
+    std::optional<std::vector<ForeignKey>> keptKeys;
+    if (const auto snapshotKeys = readSnapshotForeignKeys(store)) {
+        keyChanges =
+            diffForeignKeys(*snapshotKeys, readServerForeignKeys(target, CatalogSide::Target),
+                            tableKeys(snapshotTables));
+        keptKeys = std::move(keyChanges.kept);
+    }
     out.push_back({UseDatabase{databaseName}});
+    out.insert(out.end(), keyChanges.drops.begin(), keyChanges.drops.end());
     std::set<std::string> carried;
+    const std::size_t columnChangesAt = out.size();
     diffTables(snapshotTables, targetTables, {snapshotDefaults, targetDefaults}, carried, out);
+    // CHECK constraints where the snapshot records them; one in the way of a
+    // column change is dropped before it.
+    ConstraintChanges checkChanges;
+    if (const auto snapshotChecks = readSnapshotChecks(store)) {
+        checkChanges =
+            diffChecks(*snapshotChecks, readServerChecks(target), tableKeys(snapshotTables), out);
+        out.insert(out.begin() + static_cast<std::ptrdiff_t>(columnChangesAt),
+                   checkChanges.drops.begin(), checkChanges.drops.end());
+    }
 
     // Every part runs whatever the others hold: a snapshot without indexes or
     // triggers still has its procedures, views and defaults compared.
@@ -95,13 +159,21 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
     facts.targetTables = &targetTables;
     facts.snapshotDefaults = snapshotDefaults;
     facts.targetDefaults = targetDefaults;
-    compareIndexPart(store, target, out, &facts);
+    compareIndexPart(store, target, out, &facts, &snapshotTables);
     for (const ObjectKind* kind : objectKinds)
         compareModulePart(*kind, store, target, out);
-    // Defaults of tables only the target has are left alone with their tables.
-    const std::set<std::string> heldTables = heldTableKeys(snapshotTables);
-    diffDefaults(snapshotDefaults, targetDefaults, carried, out, &heldTables);
-    wrapDependencies(target, facts, out);
+    // Without tables the snapshot says nothing of the target's defaults;
+    // defaults of tables only the target has are left alone with their tables.
+    if (tablesHeld) {
+        std::vector<DefaultConstraint> snapshotSide = snapshotDefaults;
+        std::vector<DefaultConstraint> targetSide = targetDefaults;
+        setAsideMatchedSystemNamedDefaults(snapshotSide, targetSide);
+        const std::set<std::string> heldTables = heldTableKeys(snapshotTables);
+        diffDefaults(snapshotSide, targetSide, carried, out, &heldTables);
+    }
+    out.insert(out.end(), keyChanges.adds.begin(), keyChanges.adds.end());
+    out.insert(out.end(), checkChanges.adds.begin(), checkChanges.adds.end());
+    wrapDependencies(target, facts, std::move(keptKeys), out);
     return true;
 }
 

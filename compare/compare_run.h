@@ -17,8 +17,10 @@ namespace dbc {
 // that bring the target into line with the snapshot. Nothing is executed on
 // the target.
 //
-// When the snapshot holds no column rows the run ends before it appends
-// anything and returns false. Otherwise the default constraints of both sides
+// When the snapshot holds no column rows and no procedure, view or trigger
+// the run ends before it appends anything and returns false. Otherwise (a
+// snapshot of only views and procedures too; its defaults are then not
+// compared) the default constraints of both sides
 // are read (an Add carries its column's default), the first change is "use "
 // + `databaseName`, and every part follows in order, whatever the others
 // hold: tables and columns, indexes, procedures, views, triggers, default
@@ -37,11 +39,15 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
 // target's, and appends its changes (see catalog_diff.h); each but the last
 // returns false, appending nothing, when the snapshot has no names in its
 // part. The default part on its own carries nothing into Adds. `facts`, when
-// given, receives what the index part read, for the dependency pass.
+// given, receives what the index part read, for the dependency pass. Given
+// the snapshot's tables, the index part also compares those without index
+// rows (their target indexes are surplus), when the snapshot has index rows
+// at all.
 bool compareTablePart(Connection& store, Connection& target, const DefaultSides& defaults,
                       std::set<std::string>& carried, ChangeList& out);
 bool compareIndexPart(Connection& store, Connection& target, ChangeList& out,
-                      DependencyFacts* facts = nullptr);
+                      DependencyFacts* facts = nullptr,
+                      const std::vector<Table>* snapshotTables = nullptr);
 bool compareModulePart(const ObjectKind& kind, Connection& store, Connection& target,
                        ChangeList& out);
 void compareDefaultPart(Connection& store, Connection& target, ChangeList& out);

@@ -1,6 +1,7 @@
 #include "compare/catalog_diff.h"
 
 #include "catalog/name_key.h"
+#include "data/sql_text.h"
 
 #include <algorithm>
 
@@ -18,6 +19,12 @@ std::vector<const DefaultConstraint*> byNameKey(const std::vector<DefaultConstra
                          return nameKeyLess(a->name, b->name);
                      });
     return sorted;
+}
+
+// True when the target's value is known and differs from the snapshot's,
+// control bytes and blanks at their ends aside.
+bool valueChanged(const DefaultConstraint& snapshot, const DefaultConstraint& target) {
+    return !target.value.empty() && trimControl(snapshot.value) != trimControl(target.value);
 }
 
 } // namespace
@@ -51,6 +58,12 @@ void diffDefaults(const std::vector<DefaultConstraint>& snapshot,
     while (i < s.size() && j < g.size()) {
         const int order = compareNameKeys(s[i]->name, g[j]->name);
         if (order == 0) {
+            // Same name, other value: dropped with the drops, added with the
+            // adds.
+            if (valueChanged(*s[i], *g[j])) {
+                out.push_back({DropDefault{g[j]->table, g[j]->name}});
+                adds.push_back(s[i]);
+            }
             ++i;
             ++j;
         } else if (order < 0) {

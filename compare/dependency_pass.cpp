@@ -128,6 +128,8 @@ using IndexesByTable = std::unordered_map<std::string, std::vector<Index>>;
 IndexesByTable byTable(const std::vector<TableIndexes>& tables, bool byIndexTable) {
     std::unordered_map<std::string, std::vector<const Index*>> groups;
     for (const TableIndexes& table : tables) {
+        if (!byIndexTable) // a table listed without indexes is one the index diff manages
+            groups.try_emplace(objectKey(table.table));
         for (const Index& index : table.indexes)
             groups[objectKey(byIndexTable ? index.table : table.table)].push_back(&index);
     }

@@ -176,11 +176,15 @@ void diffIndexes(const std::vector<TableIndexes>& snapshot, const std::vector<Ta
         std::vector<const Index*> snapshotIndexes;
         for (const Index& index : table.indexes)
             snapshotIndexes.push_back(&index);
-        // A listed table without index rows has nothing to compare, and
-        // nothing of the target's may be dropped.
-        if (snapshotIndexes.empty())
-            continue;
         const auto found = targetIndexes.find(objectKey(table.table));
+        // A table listed without indexes: every target index is surplus,
+        // dropped in the form the target's own facts call for.
+        if (snapshotIndexes.empty()) {
+            for (const Index& index :
+                 mergeOrder(found == targetIndexes.end() ? none : found->second))
+                out.push_back({dropOf(table.table, index, index.name)});
+            continue;
+        }
         mergeIndexes(mergeOrder(snapshotIndexes),
                      mergeOrder(found == targetIndexes.end() ? none : found->second), out);
     }

@@ -101,13 +101,15 @@ struct DropDefault {
     std::string name;
 };
 
-// A foreign key of the target dropped before a change of a column or key it
-// depends on.
+// A foreign key of the target dropped: one the snapshot lacks or has in
+// another form, or one dropped before a change of a column or key it depends
+// on.
 struct DropForeignKey {
     ForeignKey key;
 };
 
-// A foreign key put back in the target's own form after that change.
+// A foreign key added: the snapshot's one the target lacks or has in another
+// form, or the target's own put back after such a change.
 struct AddForeignKey {
     ForeignKey key;
 };
@@ -126,10 +128,29 @@ struct UnscriptedChange {
     std::string reason;
 };
 
-using ChangeRecord =
-    std::variant<UseDatabase, CreateTable, AddColumn, AlterColumn, DropColumn, CreateIndex,
-                 DropIndex, CreateModule, DropModule, AddDefault, DropDefault, DropForeignKey,
-                 AddForeignKey, DisableForeignKey, UnscriptedChange>;
+// A CHECK constraint added: the snapshot's.
+struct AddCheck {
+    CheckConstraint check;
+};
+
+// A CHECK constraint of the target dropped.
+struct DropCheck {
+    std::string table;
+    std::string name;
+};
+
+// A CHECK or FOREIGN KEY constraint enabled or disabled, as the snapshot has
+// it.
+struct SetConstraintChecking {
+    std::string table;
+    std::string name;
+    bool enabled = true;
+};
+
+using ChangeRecord = std::variant<UseDatabase, CreateTable, AddColumn, AlterColumn, DropColumn,
+                                  CreateIndex, DropIndex, CreateModule, DropModule, AddDefault,
+                                  DropDefault, DropForeignKey, AddForeignKey, DisableForeignKey,
+                                  SetConstraintChecking, AddCheck, DropCheck, UnscriptedChange>;
 
 // One change in script order; `goBefore` puts a "Go" line before its text in
 // the display (the statement list has no such lines).

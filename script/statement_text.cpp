@@ -54,14 +54,19 @@ std::string typeArguments(const Column& column) {
     return {};
 }
 
-std::string columnAttributes(const Column& column) {
+std::string columnAttributes(const Column& column, bool creating) {
     std::string suffix;
-    if (column.colStat == "1")
+    if (column.colStat == "1") {
         suffix += identityPiece(column.identSeed, column.identIncr);
+        if (creating && column.identityNotForReplication)
+            suffix += "NOT FOR REPLICATION ";
+    }
     if (column.typeStat == "2" && takesLengthPiece(column))
         suffix += concat({"(", column.length, ") "});
     if (!column.collation.empty())
         suffix += concat({" COLLATE ", column.collation});
+    if (creating && column.rowGuidCol)
+        suffix += " ROWGUIDCOL";
     suffix += column.nullable == "0" ? " Not NULL" : " NULL";
     return suffix;
 }
@@ -78,7 +83,7 @@ std::string createTableStatement(const CreateTable& change) {
         const Column& column = change.columns[i];
         text += concat({"[", bracketedNameBody(column.name), "] [", bracketedNameBody(column.type),
                         "]", typeArguments(column)});
-        text += columnAttributes(column);
+        text += columnAttributes(column, true);
     }
     text += ") ON [PRIMARY]";
     return text;
@@ -87,7 +92,7 @@ std::string createTableStatement(const CreateTable& change) {
 std::string addColumnStatement(const AddColumn& change) {
     const Column& column = change.column;
     std::string text = concat({"Alter Table ", sqlName(column.table), " Add ", sqlName(column.name),
-                               " ", typeText(column), columnAttributes(column)});
+                               " ", typeText(column), columnAttributes(column, true)});
     if (change.carriedDefault) {
         const DefaultConstraint& carried = *change.carriedDefault;
         text += concat(
@@ -228,6 +233,55 @@ std::string columnObjectName(const std::string& table, const std::string& column
     return concat({sqlName(table), ".", sqlName(column)});
 }
 
+std::string constraintCheckingStatement(const SetConstraintChecking& change) {
+    return concat({"ALTER TABLE ", sqlName(change.table),
+                   change.enabled ? " CHECK CONSTRAINT " : " NOCHECK CONSTRAINT ",
+                   sqlName(change.name)});
+}
+
+namespace {
+
+// True when the text's first "(" closes at its last character (parentheses
+// in string literals and bracketed names aside).
+bool whollyParenthesized(std::string_view text) {
+    if (text.size() < 2 || text.front() != '(' || text.back() != ')')
+        return false;
+    int depth = 0;
+    char quote = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+        } else if (c == '\'' || c == '"') {
+            quote = c;
+        } else if (c == '[') {
+            quote = ']';
+        } else if (c == '(') {
+            ++depth;
+        } else if (c == ')' && --depth == 0 && i + 1 != text.size()) {
+            return false;
+        }
+    }
+    return depth == 0;
+}
+
+} // namespace
+
+std::string addCheckStatement(const AddCheck& change) {
+    const CheckConstraint& check = change.check;
+    const std::string_view definition = trimControl(check.definition);
+    const bool wrap = !whollyParenthesized(definition);
+    return concat({"ALTER TABLE ", sqlName(check.table), " ADD CONSTRAINT ", sqlName(check.name),
+                   check.notForReplication ? " CHECK NOT FOR REPLICATION " : " CHECK ",
+                   wrap ? "(" : "", definition, wrap ? ")" : ""});
+}
+
+std::string dropCheckStatement(const DropCheck& change) {
+    return concat(
+        {"ALTER TABLE ", sqlName(change.table), " DROP CONSTRAINT ", sqlName(change.name)});
+}
+
 namespace {
 
 struct Render {
@@ -248,6 +302,11 @@ struct Render {
         return disableForeignKeyStatement(c);
     }
     std::string operator()(const UnscriptedChange& c) const { return unscriptedChangeComment(c); }
+    std::string operator()(const AddCheck& c) const { return addCheckStatement(c); }
+    std::string operator()(const DropCheck& c) const { return dropCheckStatement(c); }
+    std::string operator()(const SetConstraintChecking& c) const {
+        return constraintCheckingStatement(c);
+    }
 };
 
 } // namespace

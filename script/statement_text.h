@@ -24,7 +24,10 @@ std::string typeArguments(const Column& column);
 // (<length>) and a blank when the type takes a length (never for an alias
 // type, nor for decimal or numeric written with their scale), a blank and
 // COLLATE <collation> when there is one, then a blank and Not NULL or NULL.
-std::string columnAttributes(const Column& column);
+// `creating`: as Create Table and Add write them, with NOT FOR REPLICATION
+// after the identity and a blank and ROWGUIDCOL before the nullability where
+// the source has them (ALTER COLUMN can set neither).
+std::string columnAttributes(const Column& column, bool creating = false);
 
 // use <database>.
 std::string useStatement(const UseDatabase& change);
@@ -91,6 +94,18 @@ std::string unscriptedChangeComment(const UnscriptedChange& change);
 
 // "<table>.<column>" as the script writes the two names.
 std::string columnObjectName(const std::string& table, const std::string& column);
+
+// ALTER TABLE <table> ADD CONSTRAINT <name> CHECK <definition>, or CHECK NOT
+// FOR REPLICATION <definition>: the definition without blanks and line ends
+// at its ends, put in parentheses when it is not wholly in a pair already.
+std::string addCheckStatement(const AddCheck& change);
+
+// ALTER TABLE <table> DROP CONSTRAINT <name>.
+std::string dropCheckStatement(const DropCheck& change);
+
+// ALTER TABLE <table> CHECK CONSTRAINT <name>, or NOCHECK CONSTRAINT to
+// disable it.
+std::string constraintCheckingStatement(const SetConstraintChecking& change);
 
 // The text of any change.
 std::string statementText(const Change& change);

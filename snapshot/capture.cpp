@@ -99,6 +99,19 @@ std::size_t captureDefaults(Connection& source, SnapshotStore& store, CaptureObs
     return defaults.size();
 }
 
+// The foreign keys and CHECK constraints come in one query each; they are
+// written without a bar step of their own.
+void captureConstraints(Connection& source, SnapshotStore& store, CaptureObserver& observer) {
+    store.emptyTable("SourceFK");
+    for (const ForeignKey& key : readServerForeignKeys(source, CatalogSide::Capture))
+        store.appendForeignKey(key);
+    advance(observer);
+    store.emptyTable("SourceCK");
+    for (const CheckConstraint& check : readServerChecks(source))
+        store.appendCheck(check);
+    advance(observer);
+}
+
 } // namespace
 
 CaptureSummary captureSource(Connection& source, SnapshotStore& store, CaptureObserver& observer) {
@@ -115,6 +128,7 @@ CaptureSummary captureSource(Connection& source, SnapshotStore& store, CaptureOb
     summary.rows[SourceTR] = captureModules(source, store, observer, CaptureStep::Triggers,
                                             triggerKind, summary.objectsWithoutText);
     summary.rows[SourceDF] = captureDefaults(source, store, observer);
+    captureConstraints(source, store, observer);
     transaction.commit();
     return summary;
 }

@@ -36,6 +36,9 @@ CaptureState readCaptureState(Connection& store) {
             return state;
     }
     for (const auto& storeTable : storeTables()) {
+        // A store with an optional table was written with SnapshotInfo.
+        if (storeTable.optional)
+            continue;
         if (!store.open(store_sql::anyRow(std::string(storeTable.name))).empty()) {
             state.captured = true;
             break;

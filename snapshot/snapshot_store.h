@@ -95,12 +95,17 @@ public:
     void appendIndexKey(const Index& index, const IndexKey& key);
     void appendModuleRow(const ObjectKind& kind, const std::string& name, const std::string& text);
     void appendDefault(const DefaultConstraint& constraint);
+    // One SourceFK row per key column, KeyOrder counting from 1.
+    void appendForeignKey(const ForeignKey& key);
+    // One SourceCK row per constraint, its definition whole.
+    void appendCheck(const CheckConstraint& check);
 
     // The column rows the window's grid shows: in stored order, or ordered
     // by table and column name.
     Result gridRows(bool ordered);
 
-    // Rows and distinct names of the six tables, in capture order. Like
+    // Rows and distinct names of the tables, in capture order (an optional
+    // table the file lacks left out). Like
     // gridRows, a failure is a StoreError naming the file.
     std::vector<StoreTableCount> counts();
 

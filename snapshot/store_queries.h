@@ -41,6 +41,24 @@ inline constexpr const char* uniqueIndexRows =
 inline constexpr const char* defaults = "Select * From SourceDF Order by DFName";
 inline constexpr const char* defaultNames = "Select DFName From SourceDF Group by DFName";
 
+// Whether the store has an optional table (a file written before it was
+// added has not): one row when it has.
+inline std::string tableExists(const std::string& table) {
+    return "SELECT name FROM sqlite_master WHERE type = 'table' AND name = '" + table +
+           "' COLLATE NOCASE";
+}
+
+// The foreign key column rows, each key's in key order, and the distinct key
+// names.
+inline constexpr const char* foreignKeyTable = "SourceFK";
+inline constexpr const char* foreignKeys = "Select * From SourceFK Order by FKName,KeyOrder";
+inline constexpr const char* foreignKeyNames = "Select FKName From SourceFK Group by FKName";
+
+// The CHECK constraints, one row each, and their distinct names.
+inline constexpr const char* checkTable = "SourceCK";
+inline constexpr const char* checks = "Select * From SourceCK Order by CKName";
+inline constexpr const char* checkNames = "Select CKName From SourceCK Group by CKName";
+
 // A kind's distinct object names: "Select SpName From SourceSp Group by SpName".
 inline std::string moduleNames(const ObjectKind& kind) {
     return std::string("Select ") + kind.nameField + " From " + kind.storeTable + " Group by " +

@@ -70,7 +70,8 @@ std::vector<Table> readSnapshotTables(Connection& store) {
     const Field table(rows, "TableName"), name(rows, "FieldName"), type(rows, "FieldType"),
         length(rows, "FieldLength"), nullable(rows, "IsNullable"), collation(rows, "Collation"),
         typeStat(rows, "TypeStat"), colStat(rows, "colStat"), scale(rows, "FieldScale"),
-        seed(rows, "IdentSeed"), increment(rows, "IdentIncr");
+        seed(rows, "IdentSeed"), increment(rows, "IdentIncr"), rowGuid(rows, "RowGuidCol"),
+        notForReplication(rows, "IdentNotForRepl");
     return groupByList<Table>(
         rows, list, "TableName", [&](const std::string& listed, const auto& numbers) {
             Table entry{listed, {}};
@@ -79,7 +80,8 @@ std::vector<Table> readSnapshotTables(Connection& store) {
                 entry.columns.push_back({table.of(row), name.of(row), type.of(row), length.of(row),
                                          nullable.of(row), collation.of(row), typeStat.of(row),
                                          colStat.of(row), scale.of(row), scale.present(),
-                                         seed.of(row), increment.of(row)});
+                                         seed.of(row), increment.of(row), rowGuid.of(row) == "1",
+                                         notForReplication.of(row) == "1"});
             }
             return entry;
         });
@@ -140,6 +142,52 @@ std::vector<DefaultConstraint> readSnapshotDefaults(Connection& store) {
     for (const auto& row : rows.rows())
         defaults.push_back({name.of(row), table.of(row), column.of(row), value.of(row)});
     return defaults;
+}
+
+std::optional<std::vector<ForeignKey>> readSnapshotForeignKeys(Connection& store) {
+    if (store.open(store_sql::tableExists(store_sql::foreignKeyTable)).empty())
+        return std::nullopt;
+    const Result rows = store.open(store_sql::foreignKeys);
+    std::vector<ForeignKey> keys;
+    if (rows.empty())
+        return keys;
+    const Field name(rows, "FKName"), table(rows, "TableName"), field(rows, "FieldName"),
+        refTable(rows, "RefTableName"), refField(rows, "RefFieldName"),
+        onDelete(rows, "DeleteCascade"), onUpdate(rows, "UpdateCascade"),
+        notForReplication(rows, "NotForReplication"), disabled(rows, "Disabled");
+    for (const auto& row : rows.rows()) {
+        if (keys.empty() || keys.back().name != name.of(row)) {
+            keys.push_back({name.of(row),
+                            table.of(row),
+                            {},
+                            refTable.of(row),
+                            {},
+                            onDelete.of(row) == "1",
+                            onUpdate.of(row) == "1",
+                            notForReplication.of(row) == "1",
+                            disabled.of(row) == "1"});
+        }
+        keys.back().columns.push_back(field.of(row));
+        keys.back().referencedColumns.push_back(refField.of(row));
+    }
+    return keys;
+}
+
+std::optional<std::vector<CheckConstraint>> readSnapshotChecks(Connection& store) {
+    if (store.open(store_sql::tableExists(store_sql::checkTable)).empty())
+        return std::nullopt;
+    const Result rows = store.open(store_sql::checks);
+    std::vector<CheckConstraint> checks;
+    if (rows.empty())
+        return checks;
+    const Field name(rows, "CKName"), table(rows, "TableName"), column(rows, "FieldName"),
+        text(rows, "CKText"), notForReplication(rows, "NotForReplication"),
+        disabled(rows, "Disabled");
+    for (const auto& row : rows.rows()) {
+        checks.push_back({name.of(row), table.of(row), column.of(row), text.of(row),
+                          notForReplication.of(row) == "1", disabled.of(row) == "1"});
+    }
+    return checks;
 }
 
 } // namespace dbc

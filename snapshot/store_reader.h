@@ -4,6 +4,7 @@
 #include "catalog/object_kinds.h"
 #include "data/connection.h"
 
+#include <optional>
 #include <vector>
 
 namespace dbc {
@@ -32,5 +33,14 @@ std::vector<ModuleText> readSnapshotModules(Connection& store, const ObjectKind&
 
 // The default constraints (SourceDF) in the store's name order.
 std::vector<DefaultConstraint> readSnapshotDefaults(Connection& store);
+
+// The foreign keys (SourceFK), each key's columns in key order, keys in the
+// store's name order; std::nullopt for a store written before foreign keys
+// were kept, whose foreign keys are unknown.
+std::optional<std::vector<ForeignKey>> readSnapshotForeignKeys(Connection& store);
+
+// The CHECK constraints (SourceCK) in the store's name order; std::nullopt
+// for a store written before they were kept.
+std::optional<std::vector<CheckConstraint>> readSnapshotChecks(Connection& store);
 
 } // namespace dbc

@@ -2,6 +2,7 @@
 
 #include "data/sqlite_connection.h"
 #include "snapshot/store_queries.h"
+#include "snapshot/store_schema.h"
 
 namespace dbc {
 
@@ -31,7 +32,9 @@ void SnapshotStore::appendColumn(const Column& column) {
                               {"colStat", column.colStat},
                               {"FieldScale", column.scale},
                               {"IdentSeed", column.identSeed},
-                              {"IdentIncr", column.identIncr}});
+                              {"IdentIncr", column.identIncr},
+                              {"RowGuidCol", column.rowGuidCol ? "1" : "0"},
+                              {"IdentNotForRepl", column.identityNotForReplication ? "1" : "0"}});
 }
 
 void SnapshotStore::appendIndexKey(const Index& index, const IndexKey& key) {
@@ -59,6 +62,33 @@ void SnapshotStore::appendDefault(const DefaultConstraint& constraint) {
                            {"DFValue", constraint.value}});
 }
 
+void SnapshotStore::appendForeignKey(const ForeignKey& key) {
+    auto flag = [](bool set) { return std::string(set ? "1" : "0"); };
+    for (std::size_t i = 0; i < key.columns.size(); ++i) {
+        appendRow(store_sql::foreignKeyTable,
+                  {{"FKName", key.name},
+                   {"TableName", key.table},
+                   {"FieldName", key.columns[i]},
+                   {"RefTableName", key.referencedTable},
+                   {"RefFieldName",
+                    i < key.referencedColumns.size() ? key.referencedColumns[i] : std::string()},
+                   {"KeyOrder", std::to_string(i + 1)},
+                   {"DeleteCascade", flag(key.deleteCascade)},
+                   {"UpdateCascade", flag(key.updateCascade)},
+                   {"NotForReplication", flag(key.notForReplication)},
+                   {"Disabled", flag(key.disabled)}});
+    }
+}
+
+void SnapshotStore::appendCheck(const CheckConstraint& check) {
+    appendRow(store_sql::checkTable, {{"CKName", check.name},
+                                      {"TableName", check.table},
+                                      {"FieldName", check.column},
+                                      {"CKText", check.definition},
+                                      {"NotForReplication", check.notForReplication ? "1" : "0"},
+                                      {"Disabled", check.disabled ? "1" : "0"}});
+}
+
 Result SnapshotStore::gridRows(bool ordered) {
     // Through the named connection, so a damaged file's error names it.
     return connection().open(ordered ? store_sql::gridRowsOrdered : store_sql::gridRows);
@@ -76,9 +106,17 @@ std::vector<StoreTableCount> SnapshotStore::counts() {
         {viewKind.storeTable, store_sql::moduleNames(viewKind)},
         {triggerKind.storeTable, store_sql::moduleNames(triggerKind)},
         {"SourceDF", store_sql::defaultNames},
+        {store_sql::foreignKeyTable, store_sql::foreignKeyNames},
+        {store_sql::checkTable, store_sql::checkNames},
     };
     std::vector<StoreTableCount> counts;
     for (const Part& part : parts) {
+        // A store written before an optional table was added has no count
+        // for it.
+        const StoreTable* table = findStoreTable(part.table);
+        if (table && table->optional &&
+            connection().open(store_sql::tableExists(part.table)).empty())
+            continue;
         const std::size_t names = connection().open(part.distinctNames).size();
         const std::size_t rows = connection().open(store_sql::allRows(part.table)).size();
         counts.push_back({part.table, rows, names});

@@ -40,7 +40,9 @@ const std::vector<StoreTable>& storeTables() {
           {"colStat", "TEXT"},
           {"FieldScale", "TEXT", true},
           {"IdentSeed", "TEXT", true},
-          {"IdentIncr", "TEXT", true}}},
+          {"IdentIncr", "TEXT", true},
+          {"RowGuidCol", "TEXT", true},
+          {"IdentNotForRepl", "TEXT", true}}},
         {"SourceIndex",
          {{"TableName", "TEXT"},
           {"IndexName", "TEXT"},
@@ -55,6 +57,28 @@ const std::vector<StoreTable>& storeTables() {
         {"SourceTR", {{"TRName", "TEXT"}, {"TRText", "TEXT"}}, true},
         {"SourceDF",
          {{"DFName", "TEXT"}, {"TableName", "TEXT"}, {"FieldName", "TEXT"}, {"DFValue", "TEXT"}}},
+        {"SourceFK",
+         {{"FKName", "TEXT"},
+          {"TableName", "TEXT"},
+          {"FieldName", "TEXT"},
+          {"RefTableName", "TEXT"},
+          {"RefFieldName", "TEXT"},
+          {"KeyOrder", "INTEGER"},
+          {"DeleteCascade", "TEXT"},
+          {"UpdateCascade", "TEXT"},
+          {"NotForReplication", "TEXT"},
+          {"Disabled", "TEXT"}},
+         false,
+         true},
+        {"SourceCK",
+         {{"CKName", "TEXT"},
+          {"TableName", "TEXT"},
+          {"FieldName", "TEXT"},
+          {"CKText", "TEXT"},
+          {"NotForReplication", "TEXT"},
+          {"Disabled", "TEXT"}},
+         false,
+         true},
     };
     return tables;
 }
@@ -82,6 +106,10 @@ std::vector<std::string> missingColumnsSql(SqliteConnection& connection) {
     for (const auto& table : storeTables()) {
         const std::string name(table.name);
         Result info = connection.open("PRAGMA table_info(" + sqlLiteral(name) + ")");
+        if (table.optional && info.empty()) {
+            statements.push_back(createTableSql(table));
+            continue;
+        }
         for (const auto& column : table.columns) {
             if (column.optional && !hasColumn(info, column.name))
                 statements.push_back("ALTER TABLE " + name + " ADD COLUMN " +
@@ -97,6 +125,8 @@ std::string findSchemaFault(SqliteConnection& connection) {
         Result found =
             connection.open("SELECT type, sql FROM sqlite_master WHERE name = " + sqlLiteral(name) +
                             " COLLATE NOCASE AND type IN ('table', 'view')");
+        if (found.empty() && table.optional)
+            continue;
         if (found.empty())
             return "table " + name + " is missing";
         if (found.field(0, "type") != "table")

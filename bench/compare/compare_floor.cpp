@@ -62,6 +62,15 @@ CompareRows fetchCompareRows(Connection& store, Connection& target) {
     }
     rows.snapshotRows += store.open(store_sql::defaults).size();
     rows.targetRows += target.open(catalog::targetDefaults).size();
+    // Foreign keys and CHECK constraints, where the store records them.
+    if (!store.open(store_sql::tableExists(store_sql::foreignKeyTable)).empty()) {
+        rows.snapshotRows += store.open(store_sql::foreignKeys).size();
+        rows.targetRows += target.open(catalog::targetForeignKeys).size();
+    }
+    if (!store.open(store_sql::tableExists(store_sql::checkTable)).empty()) {
+        rows.snapshotRows += store.open(store_sql::checks).size();
+        rows.targetRows += target.open(catalog::checkConstraints).size();
+    }
     return rows;
 }
 

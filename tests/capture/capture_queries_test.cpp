@@ -39,6 +39,31 @@ const std::string defaultsQuery =
     "a.id=C.id inner join syscolumns d       on (a.type = 'D') AND (a.status >= 0) AND (b.type = "
     "'U') AND (b.status >= 0)  and a.parent_obj=d.id and a.info=d.colid  ";
 
+const std::string foreignKeysQuery =
+    "SELECT o.name AS FKName, t.name AS TableName, tc.name AS FieldName, r.name AS RefTableName, "
+    "rc.name AS RefFieldName, k.keyno AS KeyOrder, OBJECTPROPERTY(k.constid, "
+    "'CnstIsDeleteCascade') AS DeleteCascade, OBJECTPROPERTY(k.constid, 'CnstIsUpdateCascade') "
+    "AS UpdateCascade, OBJECTPROPERTY(k.constid, 'CnstIsNotRepl') AS NotForReplication, "
+    "OBJECTPROPERTY(k.constid, 'CnstIsDisabled') AS Disabled FROM sysforeignkeys k INNER JOIN "
+    "sysobjects o ON o.id = k.constid INNER JOIN sysobjects t ON t.id = k.fkeyid INNER JOIN "
+    "syscolumns tc ON tc.id = k.fkeyid AND tc.colid = k.fkey INNER JOIN sysobjects r ON r.id = "
+    "k.rkeyid INNER JOIN syscolumns rc ON rc.id = k.rkeyid AND rc.colid = k.rkey WHERE t.xtype "
+    "= 'U' AND r.xtype = 'U' ORDER BY FKName, KeyOrder";
+const std::string checksQuery =
+    "SELECT o.name AS CKName, t.name AS TableName, c.name AS FieldName, m.text AS CKText, "
+    "m.colid AS TextOrder, OBJECTPROPERTY(o.id, 'CnstIsNotRepl') AS NotForReplication, "
+    "OBJECTPROPERTY(o.id, 'CnstIsDisabled') AS Disabled FROM sysobjects o INNER JOIN sysobjects "
+    "t ON t.id = o.parent_obj INNER JOIN syscomments m ON m.id = o.id INNER JOIN sysconstraints "
+    "s ON s.constid = o.id LEFT OUTER JOIN syscolumns c ON c.id = s.id AND c.colid = s.colid "
+    "WHERE o.xtype = 'C' AND t.xtype = 'U' ORDER BY CKName, TextOrder";
+
+const std::string columnMarksQuery =
+    "SELECT o.name AS TableName, c.name AS FieldName, COLUMNPROPERTY(c.id, c.name, "
+    "'IsRowGuidCol') AS IsRowGuidCol, COLUMNPROPERTY(c.id, c.name, 'IsIdNotForRepl') AS "
+    "IsIdNotForRepl FROM syscolumns c INNER JOIN sysobjects o ON o.id = c.id WHERE o.xtype = 'U' "
+    "AND (COLUMNPROPERTY(c.id, c.name, 'IsRowGuidCol') = 1 OR COLUMNPROPERTY(c.id, c.name, "
+    "'IsIdNotForRepl') = 1)";
+
 // The identity seed of a table whose name holds an apostrophe and a "]".
 const std::string seedQuery = "SELECT IDENT_SEED(N'[O''Neil]]s]') AS IdentSeed, "
                               "IDENT_INCR(N'[O''Neil]]s]') AS IdentIncr";
@@ -59,6 +84,9 @@ protected:
                         {"Pay", "1977", "10", "2", "108", "1", "0", "", "0", "numeric", "T"},
                         {"No", "1978", "10", "0", "56", "0", "0", "", "1", "int", "O'Neil]s"}}));
         m_source.answer(seedQuery, makeResult({"IdentSeed", "IdentIncr"}, {{"-100", "-5"}}));
+        m_source.answer(columnMarksQuery,
+                        makeResult({"TableName", "FieldName", "IsRowGuidCol", "IsIdNotForRepl"},
+                                   {{"O'Neil]s", "No", "0", "1"}}));
         // A key column whose direction the server does not know (NULL) is
         // stored as ascending.
         m_source.answer(
@@ -72,6 +100,18 @@ protected:
         m_source.answer(triggerNames, makeResult({"Name"}));
         m_source.answer(defaultsQuery, makeResult({"DFName", "TableName", "DFValue", "FieldName"},
                                                   {{"DF_T", "T ", "\r\n (0) \r\n", "Name"}}));
+        // A two-column foreign key, its rows out of key order; a CHECK whose
+        // definition comes in two text rows.
+        m_source.answer(foreignKeysQuery,
+                        makeResult({"FKName", "TableName", "FieldName", "RefTableName",
+                                    "RefFieldName", "KeyOrder", "DeleteCascade", "UpdateCascade",
+                                    "NotForReplication", "Disabled"},
+                                   {{"FK_T", "T", "b", "O", "y", "2", "1", "0", "1", "1"},
+                                    {"FK_T", "T", "a", "O", "x", "1", "1", "0", "1", "1"}}));
+        m_source.answer(checksQuery, makeResult({"CKName", "TableName", "FieldName", "CKText",
+                                                 "TextOrder", "NotForReplication", "Disabled"},
+                                                {{"CK_T", "T", "", "([Name] <> ", "1", "0", "1"},
+                                                 {"CK_T", "T", "", "'')", "2", "0", "1"}}));
         m_source.answer("sp_helpText N'O''Brien'",
                         makeResult({"Text"}, {{"CREATE PROCEDURE [O'Brien]\r\n"}, {"AS 1"}}));
         m_source.fail("sp_helpText N'p2'", "The object comments have been encrypted.");
@@ -87,8 +127,10 @@ TEST_F(CaptureQueries, SendsTheCatalogQueriesTextForText) {
     NullObserver observer;
     captureSource(m_source, *m_store, observer);
     std::vector<std::string> expected{
-        columnsQuery,        seedQuery, indexQuery,   procedureNames, "sp_helpText N'O''Brien'",
-        "sp_helpText N'p2'", viewNames, triggerNames, defaultsQuery};
+        columnsQuery,        seedQuery,        columnMarksQuery,
+        indexQuery,          procedureNames,   "sp_helpText N'O''Brien'",
+        "sp_helpText N'p2'", viewNames,        triggerNames,
+        defaultsQuery,       foreignKeysQuery, checksQuery};
     EXPECT_EQ(m_source.sent(), expected);
 }
 
@@ -107,6 +149,9 @@ TEST_F(CaptureQueries, StoresValuesAsTheStoreExpectsThem) {
     EXPECT_EQ(column.field(1, "IdentSeed"), "");
     EXPECT_EQ(column.field(2, "IdentSeed"), "-100");
     EXPECT_EQ(column.field(2, "IdentIncr"), "-5");
+    EXPECT_EQ(column.field(2, "IdentNotForRepl"), "1");
+    EXPECT_EQ(column.field(2, "RowGuidCol"), "0");
+    EXPECT_EQ(column.field(1, "IdentNotForRepl"), "0");
     Result text = store.open("Select SpText From SourceSp where SpName='O''Brien'");
     EXPECT_EQ(text.size(), 2u);
     Result defaults = store.open("Select * From SourceDF");
@@ -120,6 +165,15 @@ TEST_F(CaptureQueries, StoresValuesAsTheStoreExpectsThem) {
     EXPECT_EQ(keys.rows()[1], (Result::Row{" T \t", "PK_T", "Name", "1", "1", "1", "PK", "0"}));
     EXPECT_EQ(keys.rows()[0], (Result::Row{" T \t", "IX_T", "Name", "1", "2", "0", "", "1"}));
     EXPECT_EQ(summary.rows, (std::array<std::size_t, 6>{3, 2, 2, 0, 0, 1}));
+    Result foreignKeys = store.open("Select * From SourceFK Order by KeyOrder");
+    ASSERT_EQ(foreignKeys.size(), 2u);
+    EXPECT_EQ(foreignKeys.rows()[0],
+              (Result::Row{"FK_T", "T", "a", "O", "x", "1", "1", "0", "1", "1"}));
+    EXPECT_EQ(foreignKeys.rows()[1],
+              (Result::Row{"FK_T", "T", "b", "O", "y", "2", "1", "0", "1", "1"}));
+    Result checks = store.open("Select * From SourceCK");
+    ASSERT_EQ(checks.size(), 1u);
+    EXPECT_EQ(checks.rows()[0], (Result::Row{"CK_T", "T", "", "([Name] <> '')", "0", "1"}));
 }
 
 } // namespace

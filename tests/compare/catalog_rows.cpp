@@ -6,13 +6,15 @@ Result snapshotColumns(const std::vector<Col>& columns, bool earlierLayout) {
     std::vector<std::string> names{"FieldName", "FieldLength", "FieldType", "TableName",
                                    "Collation", "IsNullable",  "TypeStat",  "colStat"};
     if (!earlierLayout)
-        names.insert(names.end(), {"FieldScale", "IdentSeed", "IdentIncr"});
+        names.insert(names.end(),
+                     {"FieldScale", "IdentSeed", "IdentIncr", "RowGuidCol", "IdentNotForRepl"});
     Result result(names, {});
     for (const Col& c : columns) {
         Result::Row row{c.name,      c.length,   c.type,     c.table,
                         c.collation, c.nullable, c.typeStat, c.colStat};
         if (!earlierLayout)
-            row.insert(row.end(), {c.scale, c.seed, c.increment});
+            row.insert(row.end(),
+                       {c.scale, c.seed, c.increment, c.rowGuidCol, c.identityNotForReplication});
         result.addRow(std::move(row));
     }
     return result;

@@ -20,6 +20,8 @@ struct Col {
     std::string scale = "";
     std::string seed = ""; // identity seed and increment: the snapshot side only
     std::string increment = "";
+    std::string rowGuidCol = ""; // "1": ROWGUIDCOL; the snapshot side only
+    std::string identityNotForReplication = "";
 };
 
 // SourceTable rows, with the store's column names; `earlierLayout`: as a

@@ -8,7 +8,8 @@
 //   [database]                      the database name ("db" when absent)
 //   [snapshot columns] [target columns]
 //       table|column|type|length|nullable|collation|typeStat|colStat[|scale
-//       [|identity seed|identity increment]] (seed and increment: snapshot)
+//       [|identity seed|identity increment[|rowguidcol|identity not for
+//       replication]]] (from the seed on: snapshot side only; flags "1")
 //   [earlier store layout]          (no rows) the snapshot store predates
 //       FieldScale, IdentSeed and IdentIncr
 //   [snapshot indexes] [target indexes]     table|index|column|position|status
@@ -18,6 +19,13 @@
 //   [snapshot defaults] [target defaults]   name|table|column|value
 //   [target collation]              the target database's collation
 //                                   (Chinese_PRC_CI_AS when absent)
+//   [snapshot foreign keys] [target foreign keys]   one row per key column:
+//       name|table|column|referenced table|referenced column[|delete cascade
+//       |update cascade|not for replication|disabled] (flags "1" or "0");
+//       without a [snapshot foreign keys] section the store predates SourceFK
+//   [snapshot checks] [target checks]   name|table|column|definition[|not for
+//       replication|disabled]; without [snapshot checks] the store predates
+//       SourceCK
 //   [script]                        "Go" or one statement per line; a line
 //       beginning "-- " is a comment line of the display, never a statement
 
@@ -30,6 +38,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 
 namespace dbc {
 namespace {
@@ -58,7 +67,7 @@ std::vector<std::string> splitFields(const std::string& line) {
 const std::map<std::string, std::vector<std::size_t>>& sectionWidths() {
     static const std::map<std::string, std::vector<std::size_t>> widths = {
         {"database", {1}},
-        {"snapshot columns", {8, 9, 11}},
+        {"snapshot columns", {8, 9, 11, 13}},
         {"target columns", {8, 9}},
         {"earlier store layout", {}},
         {"snapshot indexes", {5}},
@@ -71,6 +80,11 @@ const std::map<std::string, std::vector<std::size_t>>& sectionWidths() {
         {"target triggers", {1, 2}},
         {"snapshot defaults", {4}},
         {"target defaults", {4}},
+        {"target collation", {1}},
+        {"snapshot foreign keys", {5, 6, 7, 8, 9}},
+        {"target foreign keys", {5, 6, 7, 8, 9}},
+        {"snapshot checks", {4, 5, 6}},
+        {"target checks", {4, 5, 6}},
         {"script", {1}},
     };
     return widths;
@@ -123,7 +137,8 @@ std::vector<test::Col> columnsOf(const Rows& rows) {
     for (const auto& r : rows) {
         columns.push_back({fieldOf(r, 0), fieldOf(r, 1), fieldOf(r, 2), fieldOf(r, 3),
                            fieldOf(r, 4), fieldOf(r, 5), fieldOf(r, 6), fieldOf(r, 7),
-                           fieldOf(r, 8), fieldOf(r, 9), fieldOf(r, 10)});
+                           fieldOf(r, 8), fieldOf(r, 9), fieldOf(r, 10), fieldOf(r, 11),
+                           fieldOf(r, 12)});
     }
     return columns;
 }
@@ -203,6 +218,14 @@ TEST_P(CompareCase, GivesTheRecordedScript) {
                          defaultsOf(sections["target defaults"]));
     if (const Rows& collation = sections["target collation"]; !collation.empty())
         catalogs.setTargetCollation(fieldOf(collation.front(), 0));
+    std::optional<Rows> snapshotKeys;
+    if (sections.contains("snapshot foreign keys"))
+        snapshotKeys = sections["snapshot foreign keys"];
+    catalogs.setForeignKeys(snapshotKeys, sections["target foreign keys"]);
+    std::optional<Rows> snapshotChecks;
+    if (sections.contains("snapshot checks"))
+        snapshotChecks = sections["snapshot checks"];
+    catalogs.setChecks(snapshotChecks, sections["target checks"]);
     const Rows& database = sections["database"];
     const std::string databaseName = database.empty() ? "db" : fieldOf(database.front(), 0);
 

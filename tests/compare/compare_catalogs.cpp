@@ -2,6 +2,7 @@
 
 #include "compare/compare_run.h"
 
+#include <map>
 #include <set>
 
 namespace dbc::test {
@@ -94,10 +95,8 @@ Catalogs::Catalogs() {
         setObjects(*tables, {}, {});
     setDefaults({}, {});
     setTargetCollation("Chinese_PRC_CI_AS");
-    target.answer(targetForeignKeyQuery,
-                  makeResult({"FKName", "TableName", "FieldName", "RefTableName", "RefFieldName",
-                              "KeyOrder", "DeleteCascade", "UpdateCascade", "IsDisabled",
-                              "NotForReplication", "NotTrusted"}));
+    setForeignKeys(std::nullopt, {});
+    setChecks(std::nullopt, {});
 }
 
 void Catalogs::setColumns(const std::vector<Col>& snapshot, const std::vector<Col>& targetSide,
@@ -154,6 +153,78 @@ void Catalogs::setDefaults(const std::vector<Df>& snapshot, const std::vector<Df
 
 void Catalogs::setTargetCollation(const std::string& collation) {
     target.answer(targetCollationQuery, makeResult({"Collation"}, {{collation}}));
+}
+
+namespace {
+
+// The target's reading carries the key's state as the server reports it;
+// the store keeps NOT FOR REPLICATION and disabled.
+Result foreignKeyRows(const std::vector<std::vector<std::string>>& rows, bool fromTarget) {
+    std::vector<std::string> names{"FKName",       "TableName", "FieldName",     "RefTableName",
+                                   "RefFieldName", "KeyOrder",  "DeleteCascade", "UpdateCascade"};
+    if (fromTarget)
+        names.insert(names.end(), {"IsDisabled", "NotForReplication", "NotTrusted"});
+    else
+        names.insert(names.end(), {"NotForReplication", "Disabled"});
+    Result result(names, {});
+    std::map<std::string, int> positions;
+    for (const auto& row : rows) {
+        auto field = [&](std::size_t i, const char* otherwise) {
+            return i < row.size() && !row[i].empty() ? row[i] : std::string(otherwise);
+        };
+        std::vector<std::string> values{field(0, ""),  field(1, ""),
+                                        field(2, ""),  field(3, ""),
+                                        field(4, ""),  std::to_string(++positions[field(0, "")]),
+                                        field(5, "0"), field(6, "0")};
+        if (fromTarget)
+            values.insert(values.end(), {field(8, "0"), field(7, "0"), "0"});
+        else
+            values.insert(values.end(), {field(7, "0"), field(8, "0")});
+        result.addRow(values);
+    }
+    return result;
+}
+
+} // namespace
+
+void Catalogs::setForeignKeys(const std::optional<std::vector<std::vector<std::string>>>& snapshot,
+                              const std::vector<std::vector<std::string>>& targetSide) {
+    store.answer("SELECT name FROM sqlite_master WHERE type = 'table' AND name = 'SourceFK' "
+                 "COLLATE NOCASE",
+                 snapshot ? nameList("name", {"SourceFK"}) : nameList("name", {}));
+    store.answer("Select * From SourceFK Order by FKName,KeyOrder",
+                 foreignKeyRows(snapshot.value_or(std::vector<std::vector<std::string>>{}), false));
+    target.answer(targetForeignKeyQuery, foreignKeyRows(targetSide, true));
+}
+
+void Catalogs::setChecks(const std::optional<std::vector<std::vector<std::string>>>& snapshot,
+                         const std::vector<std::vector<std::string>>& targetSide) {
+    auto rows = [](const std::vector<std::vector<std::string>>& from, bool fromTarget) {
+        Result result(
+            {"CKName", "TableName", "FieldName", "CKText", "NotForReplication", "Disabled"}, {});
+        if (fromTarget)
+            result = Result({"CKName", "TableName", "FieldName", "CKText", "TextOrder",
+                             "NotForReplication", "Disabled"},
+                            {});
+        for (const auto& row : from) {
+            auto field = [&](std::size_t i, const char* otherwise) {
+                return i < row.size() && !row[i].empty() ? row[i] : std::string(otherwise);
+            };
+            if (fromTarget)
+                result.addRow({field(0, ""), field(1, ""), field(2, ""), field(3, ""), "1",
+                               field(4, "0"), field(5, "0")});
+            else
+                result.addRow({field(0, ""), field(1, ""), field(2, ""), field(3, ""),
+                               field(4, "0"), field(5, "0")});
+        }
+        return result;
+    };
+    store.answer("SELECT name FROM sqlite_master WHERE type = 'table' AND name = 'SourceCK' "
+                 "COLLATE NOCASE",
+                 snapshot ? nameList("name", {"SourceCK"}) : nameList("name", {}));
+    store.answer("Select * From SourceCK Order by CKName",
+                 rows(snapshot.value_or(std::vector<std::vector<std::string>>{}), false));
+    target.answer(checkQuery, rows(targetSide, true));
 }
 
 namespace {

@@ -51,6 +51,7 @@ extern const std::string targetIndexQuery;
 extern const std::string targetDefaultQuery;
 extern const std::string targetForeignKeyQuery;
 extern const std::string targetCollationQuery;
+extern const std::string checkQuery;
 
 // The snapshot store and the target of a compare run. Every category's
 // queries are answered with empty results until a test sets rows; the
@@ -67,6 +68,17 @@ struct Catalogs {
                     const std::vector<TargetObject>& targetSide);
     void setDefaults(const std::vector<Df>& snapshot, const std::vector<Df>& targetSide);
     void setTargetCollation(const std::string& collation);
+    // Foreign key column rows (name, table, column, referenced table,
+    // referenced column, then "1" or "0" for ON DELETE CASCADE, ON UPDATE
+    // CASCADE, NOT FOR REPLICATION and disabled; missing flags are "0"), key
+    // positions counted per name. No snapshot rows: a store without SourceFK.
+    void setForeignKeys(const std::optional<std::vector<std::vector<std::string>>>& snapshot,
+                        const std::vector<std::vector<std::string>>& targetSide);
+    // CHECK constraint rows (name, table, column, definition, then "1" or "0"
+    // for NOT FOR REPLICATION and disabled). No snapshot rows: a store
+    // without SourceCK.
+    void setChecks(const std::optional<std::vector<std::vector<std::string>>>& snapshot,
+                   const std::vector<std::vector<std::string>>& targetSide);
 };
 
 // One part of a compare run over the catalogs, its changes added to

@@ -80,6 +80,9 @@ TEST(CompareRun, DatabaseNameIsBracketedWhereItNeedsIt) {
 TEST(CompareRun, EmptySnapshotLeavesTheDisplayTextAndRunsNoCategory) {
     Catalogs catalogs = fullCatalogs();
     catalogs.setColumns({}, {emp});
+    for (const test::ObjectTables* tables :
+         {&test::procedureTables, &test::viewTables, &test::triggerTables})
+        catalogs.setObjects(*tables, {}, {});
     ScriptBuffer buffer;
     buffer.setDisplayText("help text\nsecond line");
     runCompare(catalogs.store, catalogs.target, "hrms", buffer);
@@ -87,7 +90,8 @@ TEST(CompareRun, EmptySnapshotLeavesTheDisplayTextAndRunsNoCategory) {
     EXPECT_EQ(buffer.displayText(), "help text\nsecond line");
     const std::vector<std::string> storeSent = {
         "Select * From SourceTable Order by TableName,FieldName",
-        "Select TableName From SourceTable Group by TableName"};
+        "Select TableName From SourceTable Group by TableName", test::procedureTables.nameListQuery,
+        test::viewTables.nameListQuery, test::triggerTables.nameListQuery};
     EXPECT_EQ(catalogs.store.sent(), storeSent);
     const std::vector<std::string> targetSent = {test::targetCollationQuery,
                                                  test::targetColumnQuery};
@@ -157,7 +161,8 @@ TEST(CompareRun, AnAddCarriesItsColumnsDefault) {
               "Alter Table Emp Add Age int Not NULL CONSTRAINT DF_Emp_Age DEFAULT (0)");
     EXPECT_EQ(buffer.statements().back(), "CREATE TRIGGER tr ON Emp FOR INSERT AS\r\nRETURN\r\n");
 
-    catalogs.setDefaults({dfAge}, {{"df_emp_age", "Dept", "No", "(1)"}});
+    // The target's constraint of that name, with the same value, stays as it is.
+    catalogs.setDefaults({dfAge}, {{"df_emp_age", "Dept", "No", "(0)"}});
     ScriptBuffer other;
     runCompare(catalogs.store, catalogs.target, "hrms", other);
     ASSERT_GE(other.statements().size(), 2u);

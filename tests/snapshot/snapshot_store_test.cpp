@@ -29,11 +29,12 @@ protected:
     std::unique_ptr<SnapshotStore> m_store;
 };
 
-TEST_F(SnapshotStoreTest, AMissingFileIsCreatedWithTheSixEmptyTables) {
+TEST_F(SnapshotStoreTest, AMissingFileIsCreatedWithEveryTableEmpty) {
     const std::vector<std::pair<std::string, std::vector<std::string>>> expected = {
         {"SourceTable",
          {"FieldName", "FieldLength", "FieldType", "TableName", "Collation", "IsNullable",
-          "TypeStat", "colStat", "FieldScale", "IdentSeed", "IdentIncr"}},
+          "TypeStat", "colStat", "FieldScale", "IdentSeed", "IdentIncr", "RowGuidCol",
+          "IdentNotForRepl"}},
         {"SourceIndex",
          {"TableName", "IndexName", "IndexField", "IndexFieldOrder", "Status", "IsUnique",
           "KeyConstraint", "IsDescending"}},
@@ -41,13 +42,18 @@ TEST_F(SnapshotStoreTest, AMissingFileIsCreatedWithTheSixEmptyTables) {
         {"SourceView", {"ViewName", "ViewText"}},
         {"SourceTR", {"TRName", "TRText"}},
         {"SourceDF", {"DFName", "TableName", "FieldName", "DFValue"}},
+        {"SourceFK",
+         {"FKName", "TableName", "FieldName", "RefTableName", "RefFieldName", "KeyOrder",
+          "DeleteCascade", "UpdateCascade", "NotForReplication", "Disabled"}},
+        {"SourceCK",
+         {"CKName", "TableName", "FieldName", "CKText", "NotForReplication", "Disabled"}},
     };
     for (const auto& [table, columns] : expected) {
         Result result = select("Select * From " + table);
         EXPECT_EQ(result.columns(), columns) << table;
         EXPECT_TRUE(result.empty()) << table;
     }
-    EXPECT_EQ(select("SELECT count(*) AS n FROM sqlite_master").field(0, "n"), "6");
+    EXPECT_EQ(select("SELECT count(*) AS n FROM sqlite_master").field(0, "n"), "8");
     // Nothing but the store is left in the directory.
     EXPECT_EQ(test::snapshotDirectory(m_dir.path()).size(), 1u);
 }
@@ -75,10 +81,16 @@ TEST_F(SnapshotStoreTest, AStoreWithoutTheKeyFactColumnsOpensAndGainsThemOnReque
     const std::string keys = "Select * From SourceIndex";
     EXPECT_EQ(store->connection().open(keys).columns().size(), 5u);
     EXPECT_FALSE(countIndexKeys(store->connection()));
+    const std::string hasConstraintTables = "SELECT name FROM sqlite_master WHERE name IN "
+                                            "('SourceFK', 'SourceCK') ORDER BY name";
+    EXPECT_TRUE(store->connection().open(hasConstraintTables).empty());
     store->addMissingColumns();
     store->addMissingColumns(); // a second time finds nothing to add
     EXPECT_EQ(store->connection().open(keys).rows(),
               (Rows{{"T", "PK_T", "Id", "1", "1", "", "", ""}}));
+    // The tables added later come with it.
+    EXPECT_EQ(store->connection().open(hasConstraintTables).rows(),
+              (Rows{{"SourceCK"}, {"SourceFK"}}));
     store->appendRow("SourceIndex", {{"TableName", "T"}, {"IsDescending", "1"}});
     EXPECT_EQ(store->connection().open(keys).field(1, "IsDescending"), "1");
 }
@@ -179,9 +191,9 @@ TEST_F(SnapshotStoreTest, IntegersAndFlagsReadBackAsTheSameDigits) {
                                        {"TypeStat", "2"},
                                        {"colStat", "0"}});
     Result result = select("Select * From SourceTable Order by TableName,FieldName");
-    EXPECT_EQ(result.rows(), (Rows{{"id", "10", "int", "t", "", "0", "0", "1", "", "", ""},
+    EXPECT_EQ(result.rows(), (Rows{{"id", "10", "int", "t", "", "0", "0", "1", "", "", "", "", ""},
                                    {"name", "8000", "varchar", "t", "Chinese_PRC_CI_AS", "1", "2",
-                                    "0", "", "", ""}}));
+                                    "0", "", "", "", "", ""}}));
     // Read back under other letter case, as the program does.
     EXPECT_EQ(result.field(0, "IsNullAble"), "0");
     EXPECT_EQ(result.field(0, "Colstat"), "1");
@@ -344,9 +356,9 @@ TEST(EarlierStoreLayout, OpensAsItWasAndGainsTheNewColumnsWhenAsked) {
     store->addMissingColumns();
     store->addMissingColumns();
     const Result widened = store->connection().open(all);
-    EXPECT_EQ(widened.columns().size(), 11u);
+    EXPECT_EQ(widened.columns().size(), 13u);
     EXPECT_EQ(widened.rows(),
-              (Rows{{"Salary", "10", "numeric", "Emp", "", "1", "0", "0", "", "", ""}}));
+              (Rows{{"Salary", "10", "numeric", "Emp", "", "1", "0", "0", "", "", "", "", ""}}));
     store->appendRow(
         "SourceTable",
         {{"FieldName", "Id"}, {"FieldScale", "0"}, {"IdentSeed", "-100"}, {"IdentIncr", "-5"}});

@@ -1,0 +1,173 @@
+#include "compare/catalog_diff.h"
+
+#include "catalog/constraint_names.h"
+#include "catalog/name_key.h"
+#include "data/sql_text.h"
+
+#include <algorithm>
+#include <set>
+#include <utility>
+
+namespace dbc {
+
+namespace {
+
+bool sameDefinition(const CheckConstraint& a, const CheckConstraint& b) {
+    return trimControl(a.definition) == trimControl(b.definition);
+}
+
+bool sameTable(const CheckConstraint& a, const CheckConstraint& b) {
+    return objectKey(a.table) == objectKey(b.table);
+}
+
+bool isNameStart(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == '@' || c == '#' ||
+           static_cast<unsigned char>(c) >= 0x80;
+}
+
+bool isNamePart(char c) {
+    return isNameStart(c) || (c >= '0' && c <= '9') || c == '$';
+}
+
+// The names a definition mentions: bracketed ones and bare words, outside
+// string literals.
+std::vector<std::string> namesIn(std::string_view text) {
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < text.size();) {
+        const char c = text[i];
+        if (c == '\'') {
+            const std::size_t end = text.find('\'', i + 1);
+            i = end == std::string_view::npos ? text.size() : end + 1;
+        } else if (c == '[') {
+            std::string name;
+            std::size_t j = i + 1;
+            for (; j < text.size(); ++j) {
+                if (text[j] == ']' && j + 1 < text.size() && text[j + 1] == ']') {
+                    name += ']';
+                    ++j;
+                } else if (text[j] == ']') {
+                    break;
+                } else {
+                    name += text[j];
+                }
+            }
+            names.push_back(std::move(name));
+            i = j + 1;
+        } else if (isNameStart(c)) {
+            std::size_t j = i;
+            while (j < text.size() && isNamePart(text[j]))
+                ++j;
+            names.emplace_back(text.substr(i, j - i));
+            i = j;
+        } else {
+            ++i;
+        }
+    }
+    return names;
+}
+
+// The columns the run alters or drops, as (table key, column name key).
+std::set<std::pair<std::string, std::string>> changedColumns(const ChangeList& changes) {
+    std::set<std::pair<std::string, std::string>> changed;
+    for (const Change& change : changes) {
+        if (const auto* alter = std::get_if<AlterColumn>(&change.record))
+            changed.insert({objectKey(alter->column.table), nameKey(alter->column.name)});
+        else if (const auto* drop = std::get_if<DropColumn>(&change.record))
+            changed.insert({objectKey(drop->table), nameKey(drop->column)});
+    }
+    return changed;
+}
+
+// True when the target's CHECK stands in the way of a column change: SQL
+// Server refuses to alter or drop a column a CHECK was declared on or names.
+bool blocksAChange(const CheckConstraint& check,
+                   const std::set<std::pair<std::string, std::string>>& changed) {
+    const std::string table = objectKey(check.table);
+    if (!check.column.empty() && changed.contains({table, nameKey(check.column)}))
+        return true;
+    const auto names = namesIn(check.definition);
+    return std::any_of(names.begin(), names.end(), [&](const std::string& name) {
+        return changed.contains({table, nameKey(name)});
+    });
+}
+
+std::vector<const CheckConstraint*> onTables(const std::vector<CheckConstraint>& checks,
+                                             const std::set<std::string>& tables) {
+    std::vector<const CheckConstraint*> held;
+    for (const CheckConstraint& check : checks) {
+        if (tables.contains(objectKey(check.table)))
+            held.push_back(&check);
+    }
+    std::stable_sort(held.begin(), held.end(),
+                     [](const CheckConstraint* a, const CheckConstraint* b) {
+                         return nameKeyLess(a->name, b->name);
+                     });
+    return held;
+}
+
+} // namespace
+
+ConstraintChanges diffChecks(const std::vector<CheckConstraint>& snapshot,
+                             const std::vector<CheckConstraint>& target,
+                             const std::set<std::string>& snapshotTables,
+                             const ChangeList& columnChanges) {
+    const auto s = onTables(snapshot, snapshotTables);
+    const auto g = onTables(target, snapshotTables);
+    constexpr std::size_t none = static_cast<std::size_t>(-1);
+    std::vector<std::size_t> partner(s.size(), none);
+    std::vector<bool> dropped(g.size(), true);
+    auto pair = [&](std::size_t i, auto matches) {
+        for (std::size_t j = 0; j < g.size() && partner[i] == none; ++j) {
+            if (dropped[j] && matches(*g[j])) {
+                partner[i] = j;
+                dropped[j] = false;
+            }
+        }
+    };
+    // Named constraints by name; then made-up names by table and definition,
+    // a made-up name on the target's side first.
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (!isSystemNamed(s[i]->name))
+            pair(i, [&](const CheckConstraint& c) {
+                return compareNameKeys(c.name, s[i]->name) == 0;
+            });
+    }
+    for (bool targetSystemNamed : {true, false}) {
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            if (partner[i] == none && isSystemNamed(s[i]->name))
+                pair(i, [&](const CheckConstraint& c) {
+                    return isSystemNamed(c.name) == targetSystemNamed && sameTable(*s[i], c) &&
+                           sameDefinition(*s[i], c);
+                });
+        }
+    }
+
+    const auto changed = changedColumns(columnChanges);
+    ConstraintChanges changes;
+    auto add = [&](const CheckConstraint& check) {
+        changes.adds.push_back({AddCheck{check}});
+        if (check.disabled)
+            changes.adds.push_back({SetConstraintChecking{check.table, check.name, false}});
+    };
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (partner[i] == none) {
+            add(*s[i]);
+            continue;
+        }
+        const CheckConstraint& t = *g[partner[i]];
+        if (!sameDefinition(*s[i], t) || s[i]->notForReplication != t.notForReplication ||
+            blocksAChange(t, changed)) {
+            dropped[partner[i]] = true;
+            add(*s[i]);
+        } else if (s[i]->disabled != t.disabled) {
+            changes.adds.push_back({SetConstraintChecking{t.table, t.name, !s[i]->disabled}});
+        }
+    }
+    for (std::size_t j = 0; j < g.size(); ++j) {
+        if (dropped[j])
+            changes.drops.push_back({DropCheck{g[j]->table, g[j]->name}});
+    }
+    return changes;
+}
+
+} // namespace dbc
