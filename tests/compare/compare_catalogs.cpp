@@ -51,6 +51,14 @@ const std::string targetForeignKeyQuery =
     "rc.id = k.rkeyid AND rc.colid = k.rkey WHERE t.xtype = 'U' AND r.xtype = 'U' ORDER BY "
     "FKName, KeyOrder";
 
+const std::string checkQuery =
+    "SELECT o.name AS CKName, t.name AS TableName, c.name AS FieldName, m.text AS CKText, "
+    "m.colid AS TextOrder, OBJECTPROPERTY(o.id, 'CnstIsNotRepl') AS NotForReplication, "
+    "OBJECTPROPERTY(o.id, 'CnstIsDisabled') AS Disabled FROM sysobjects o INNER JOIN sysobjects "
+    "t ON t.id = o.parent_obj INNER JOIN syscomments m ON m.id = o.id INNER JOIN sysconstraints "
+    "s ON s.constid = o.id LEFT OUTER JOIN syscolumns c ON c.id = s.id AND c.colid = s.colid "
+    "WHERE o.xtype = 'C' AND t.xtype = 'U' ORDER BY CKName, TextOrder";
+
 const std::string targetCollationQuery =
     "SELECT DATABASEPROPERTYEX(DB_NAME(), 'Collation') AS Collation";
 
