@@ -421,9 +421,13 @@ void DependencyPass::placeForeignKeys() {
     }
 }
 
-// A foreign key comes back as the target had it: disabled again where it was.
+// A foreign key comes back as the target had it: its rows left unchecked
+// where they never were checked (not trusted, or disabled), disabled again
+// where it was.
 void DependencyPass::putBack(const ForeignKey& key, std::vector<Placed>& after) {
-    after.push_back({Rank::RecreatedForeignKey, key.name, {AddForeignKey{key}}});
+    ForeignKey asItWas = key;
+    asItWas.notTrusted = key.notTrusted || key.disabled;
+    after.push_back({Rank::RecreatedForeignKey, key.name, {AddForeignKey{asItWas}}});
     if (key.disabled)
         after.push_back({Rank::DisabledForeignKey, key.name, {DisableForeignKey{key}}});
 }

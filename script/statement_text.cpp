@@ -198,8 +198,7 @@ std::string dropForeignKeyStatement(const DropForeignKey& change) {
 
 std::string addForeignKeyStatement(const AddForeignKey& change) {
     const ForeignKey& key = change.key;
-    const bool unchecked = key.notTrusted || key.disabled;
-    return concat({"ALTER TABLE ", sqlName(key.table), unchecked ? " WITH NOCHECK" : "",
+    return concat({"ALTER TABLE ", sqlName(key.table), key.notTrusted ? " WITH NOCHECK" : "",
                    " ADD CONSTRAINT ", sqlName(key.name), " FOREIGN KEY (",
                    bracketedList(key.columns), ") REFERENCES ", sqlName(key.referencedTable), " (",
                    bracketedList(key.referencedColumns), ")",

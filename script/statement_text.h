@@ -81,8 +81,9 @@ std::string dropForeignKeyStatement(const DropForeignKey& change);
 // ALTER TABLE <table> ADD CONSTRAINT <name> FOREIGN KEY ([a],[b]) REFERENCES
 // <table> ([x],[y]), with " ON DELETE CASCADE", " ON UPDATE CASCADE" and
 // " NOT FOR REPLICATION" where the key has them, and "WITH NOCHECK " before
-// ADD for a key the target did not trust (or had disabled): its rows were
-// never checked, so they are not checked now either.
+// ADD for a key put back that the target did not trust (or had disabled): its
+// rows were never checked, so they are not checked now either. A key the
+// compare adds is checked over the existing rows.
 std::string addForeignKeyStatement(const AddForeignKey& change);
 
 // ALTER TABLE <table> NOCHECK CONSTRAINT <name>.

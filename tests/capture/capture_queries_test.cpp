@@ -43,12 +43,13 @@ const std::string foreignKeysQuery =
     "SELECT o.name AS FKName, t.name AS TableName, tc.name AS FieldName, r.name AS RefTableName, "
     "rc.name AS RefFieldName, k.keyno AS KeyOrder, OBJECTPROPERTY(k.constid, "
     "'CnstIsDeleteCascade') AS DeleteCascade, OBJECTPROPERTY(k.constid, 'CnstIsUpdateCascade') "
-    "AS UpdateCascade, OBJECTPROPERTY(k.constid, 'CnstIsNotRepl') AS NotForReplication, "
-    "OBJECTPROPERTY(k.constid, 'CnstIsDisabled') AS Disabled FROM sysforeignkeys k INNER JOIN "
-    "sysobjects o ON o.id = k.constid INNER JOIN sysobjects t ON t.id = k.fkeyid INNER JOIN "
-    "syscolumns tc ON tc.id = k.fkeyid AND tc.colid = k.fkey INNER JOIN sysobjects r ON r.id = "
-    "k.rkeyid INNER JOIN syscolumns rc ON rc.id = k.rkeyid AND rc.colid = k.rkey WHERE t.xtype "
-    "= 'U' AND r.xtype = 'U' ORDER BY FKName, KeyOrder";
+    "AS UpdateCascade, OBJECTPROPERTY(k.constid, 'CnstIsDisabled') AS IsDisabled, "
+    "OBJECTPROPERTY(k.constid, 'CnstIsNotRepl') AS NotForReplication, OBJECTPROPERTY(k.constid, "
+    "'CnstIsNotTrusted') AS NotTrusted FROM sysforeignkeys k INNER JOIN sysobjects o ON o.id = "
+    "k.constid INNER JOIN sysobjects t ON t.id = k.fkeyid INNER JOIN syscolumns tc ON tc.id = "
+    "k.fkeyid AND tc.colid = k.fkey INNER JOIN sysobjects r ON r.id = k.rkeyid INNER JOIN "
+    "syscolumns rc ON rc.id = k.rkeyid AND rc.colid = k.rkey WHERE t.xtype = 'U' AND r.xtype = "
+    "'U' ORDER BY FKName, KeyOrder";
 const std::string checksQuery =
     "SELECT o.name AS CKName, t.name AS TableName, c.name AS FieldName, m.text AS CKText, "
     "m.colid AS TextOrder, OBJECTPROPERTY(o.id, 'CnstIsNotRepl') AS NotForReplication, "
@@ -105,9 +106,9 @@ protected:
         m_source.answer(foreignKeysQuery,
                         makeResult({"FKName", "TableName", "FieldName", "RefTableName",
                                     "RefFieldName", "KeyOrder", "DeleteCascade", "UpdateCascade",
-                                    "NotForReplication", "Disabled"},
-                                   {{"FK_T", "T", "b", "O", "y", "2", "1", "0", "1", "1"},
-                                    {"FK_T", "T", "a", "O", "x", "1", "1", "0", "1", "1"}}));
+                                    "IsDisabled", "NotForReplication", "NotTrusted"},
+                                   {{"FK_T", "T", "b", "O", "y", "2", "1", "0", "1", "1", "1"},
+                                    {"FK_T", "T", "a", "O", "x", "1", "1", "0", "1", "1", "1"}}));
         m_source.answer(checksQuery, makeResult({"CKName", "TableName", "FieldName", "CKText",
                                                  "TextOrder", "NotForReplication", "Disabled"},
                                                 {{"CK_T", "T", "", "([Name] <> ", "1", "0", "1"},

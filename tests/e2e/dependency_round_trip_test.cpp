@@ -8,7 +8,8 @@
 //   -- source          T-SQL that builds the source (batches split by GO)
 //   -- target          T-SQL that builds the target
 //   -- earlier store   (optional, no lines) the snapshot is made to look as an
-//                      earlier version wrote it: no FieldScale column
+//                      earlier version wrote it: no FieldScale column, no
+//                      SourceFK or SourceCK table
 //   -- first script    (optional) the first compare's script as displayed,
 //                      after its use line ("Go" and comment lines included)
 //   -- refused         the statements the execute may see refused, one a line
@@ -101,8 +102,13 @@ TEST_P(DependencyRoundTrip, OneExecuteBringsTheTargetInLine) {
     served.load("target", c.target);
     served.start();
     const auto store = served.capture("source", "Source.mdb");
-    if (c.earlierStore)
+    if (c.earlierStore) {
+        // As a version before scales, foreign keys and CHECK constraints were
+        // kept wrote it.
         store->connection().execute("ALTER TABLE SourceTable DROP COLUMN FieldScale");
+        store->connection().execute("DROP TABLE IF EXISTS SourceFK");
+        store->connection().execute("DROP TABLE IF EXISTS SourceCK");
+    }
 
     CompareOutcome first = compareWith(served, *store, "target");
     ASSERT_GT(first.script.statements().size(), 1u) << "the first compare found nothing to do";

@@ -138,9 +138,11 @@ protected:
             {storedText(*m_store, "SourceTR", "TRName", "TRText", "tr_Employee_Insert"), true},
             // Defaults, by name over the whole database, but for those
             // written around the Alters above; OldLog, a table only the
-            // older release has, keeps its default.
+            // older release has, keeps its default. A "Go" ends the
+            // trigger's text before them.
             {"ALTER TABLE SysParameter WITH NOCHECK ADD CONSTRAINT DF_SysParameter_UpdatedAt "
-             "DEFAULT (getdate()) FOR UpdatedAt"},
+             "DEFAULT (getdate()) FOR UpdatedAt",
+             true},
         };
     }
 
