@@ -77,7 +77,11 @@ void BusyWindow::release() {
     if (!m_active)
         return;
     // Input that reached the queue while the handler ran is delivered now,
-    // while the filter still drops it.
+    // while the filter still drops it; a second pass takes what arrived or
+    // was posted during the first (a timer's work, the window system's
+    // events read meanwhile), so a short run leaves nothing behind either.
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents();
     m_active = false;
     qApp->removeEventFilter(this);
