@@ -1,9 +1,6 @@
 #include "catalog/name_key.h"
 
-#include <unicode/uchar.h>
-#include <unicode/unorm2.h>
-#include <unicode/utf16.h>
-#include <unicode/utf8.h>
+#include "data/unicode_case.h"
 
 #include <algorithm>
 
@@ -26,64 +23,6 @@ bool isAscii(std::string_view text) noexcept {
 
 char lowerAscii(char c) noexcept {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-void appendUtf8(std::string& out, UChar32 c) {
-    uint8_t bytes[U8_MAX_LENGTH];
-    int32_t n = 0;
-    UBool error = false; // room for every code point: never set
-    U8_APPEND(bytes, n, U8_MAX_LENGTH, c, error);
-    static_cast<void>(error);
-    out.append(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(n));
-}
-
-// A folded code point without its accents: its canonical decomposition
-// without the combining marks (é is e + U+0301, so e).
-void appendWithoutAccents(std::string& out, UChar32 c) {
-    UErrorCode status = U_ZERO_ERROR;
-    const UNormalizer2* nfd = unorm2_getNFDInstance(&status);
-    UChar decomposition[32];
-    const int32_t length =
-        U_SUCCESS(status) ? unorm2_getDecomposition(nfd, c, decomposition, 32, &status) : -1;
-    if (length < 0 || U_FAILURE(status)) {
-        if (u_charType(c) != U_NON_SPACING_MARK)
-            appendUtf8(out, c);
-        return;
-    }
-    for (int32_t i = 0; i < length;) {
-        UChar32 part = 0;
-        U16_NEXT(decomposition, i, length, part);
-        if (u_charType(part) != U_NON_SPACING_MARK)
-            appendUtf8(out, u_foldCase(part, U_FOLD_CASE_DEFAULT));
-    }
-}
-
-// Every code point by ICU's simple case folding (one code point for one, so
-// no name grows into another: "ß" stays "ß"), without accents when
-// `withoutAccents`; a byte that does not start a valid UTF-8 sequence is kept
-// as it is.
-std::string foldedUtf8(std::string_view text, bool withoutAccents) {
-    std::string folded;
-    folded.reserve(text.size());
-    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-    const auto length = static_cast<int32_t>(text.size());
-    int32_t i = 0;
-    while (i < length) {
-        const int32_t start = i;
-        UChar32 c = 0;
-        U8_NEXT(bytes, i, length, c);
-        if (c < 0) {
-            folded.append(
-                text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(i - start)));
-            continue;
-        }
-        const UChar32 f = u_foldCase(c, U_FOLD_CASE_DEFAULT);
-        if (withoutAccents)
-            appendWithoutAccents(folded, f);
-        else
-            appendUtf8(folded, f);
-    }
-    return folded;
 }
 
 int compareBytes(std::string_view a, std::string_view b) noexcept {
@@ -146,7 +85,7 @@ std::string nameKey(std::string_view name) {
     if (t_nameCase == NameCase::Exact)
         return std::string(name);
     if (!isAscii(name))
-        return foldedUtf8(name, t_nameCase == NameCase::IgnoredWithAccents);
+        return caseFoldedUtf8(name, t_nameCase == NameCase::IgnoredWithAccents);
     std::string key(name);
     std::transform(key.begin(), key.end(), key.begin(), lowerAscii);
     return key;
@@ -160,7 +99,7 @@ int compareNameKeys(std::string_view a, std::string_view b) {
     if (isAscii(a) && isAscii(b))
         return compareAsciiFolded(a, b);
     const bool withoutAccents = t_nameCase == NameCase::IgnoredWithAccents;
-    return compareBytes(foldedUtf8(a, withoutAccents), foldedUtf8(b, withoutAccents));
+    return compareBytes(caseFoldedUtf8(a, withoutAccents), caseFoldedUtf8(b, withoutAccents));
 }
 
 std::string objectKey(std::string_view name) {

@@ -1,7 +1,6 @@
 #include "testserver/engine/name_collation.h"
 
-#include <unicode/uchar.h>
-#include <unicode/utf8.h>
+#include "data/unicode_case.h"
 
 #include <algorithm>
 
@@ -16,33 +15,6 @@ unsigned char foldAscii(unsigned char c) noexcept {
 bool isAscii(std::string_view text) noexcept {
     return std::all_of(text.begin(), text.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-// Each code point by Unicode simple case folding; a byte that does not start
-// valid UTF-8 stays as it is.
-std::string caseFolded(std::string_view text) {
-    std::string folded;
-    folded.reserve(text.size());
-    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-    const auto length = static_cast<int32_t>(text.size());
-    int32_t i = 0;
-    while (i < length) {
-        const int32_t start = i;
-        UChar32 c = 0;
-        U8_NEXT(bytes, i, length, c);
-        if (c < 0) {
-            folded.append(
-                text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(i - start)));
-            continue;
-        }
-        uint8_t out[U8_MAX_LENGTH];
-        int32_t n = 0;
-        UBool error = false; // room for every code point: never set
-        U8_APPEND(out, n, U8_MAX_LENGTH, u_foldCase(c, U_FOLD_CASE_DEFAULT), error);
-        static_cast<void>(error);
-        folded.append(reinterpret_cast<const char*>(out), static_cast<std::size_t>(n));
-    }
-    return folded;
 }
 
 int compareFoldedAscii(std::string_view a, std::string_view b) noexcept {
@@ -70,8 +42,8 @@ int compareNames(std::string_view a, std::string_view b) noexcept {
     if (isAscii(a) && isAscii(b))
         return compareFoldedAscii(a, b);
     // Folded bytes compare as unsigned chars, ASCII letters lowered alike.
-    const std::string x = caseFolded(a);
-    const std::string y = caseFolded(b);
+    const std::string x = dbc::caseFoldedUtf8(a);
+    const std::string y = dbc::caseFoldedUtf8(b);
     const int order = std::string_view(x).compare(std::string_view(y));
     return (order > 0) - (order < 0);
 }

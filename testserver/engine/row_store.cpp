@@ -112,11 +112,11 @@ std::optional<IdentitySpec> RowStore::identity(long long tableId) {
     statement.bind(1, tableId);
     if (!statement.step())
         return std::nullopt;
-    IdentitySpec spec;
-    spec.colid = static_cast<int>(statement.integer(0));
-    spec.seed = std::stoll(statement.text(1));
-    spec.increment = std::stoll(statement.text(2));
-    return spec;
+    IdentitySpec identity;
+    identity.colid = static_cast<int>(statement.integer(0));
+    identity.seed = std::stoll(statement.text(1));
+    identity.increment = std::stoll(statement.text(2));
+    return identity;
 }
 
 std::optional<long long> RowStore::currentIdentity(long long tableId) {
@@ -129,18 +129,18 @@ std::optional<long long> RowStore::currentIdentity(long long tableId) {
     return statement.integer(0);
 }
 
-long long RowStore::nextIdentity(long long tableId, const IdentitySpec& spec) {
+long long RowStore::nextIdentity(long long tableId, const IdentitySpec& identity) {
     std::optional<long long> current = currentIdentity(tableId);
-    long long value = current ? *current + spec.increment : spec.seed;
+    long long value = current ? *current + identity.increment : identity.seed;
     auto store = m_db.prepare(
         "INSERT OR REPLACE INTO testserver_identity_current (id, value) VALUES (?, ?)");
     store.bind(1, tableId).bind(2, value).run();
     return value;
 }
 
-void RowStore::noteIdentity(long long tableId, const IdentitySpec& spec, long long value) {
+void RowStore::noteIdentity(long long tableId, const IdentitySpec& identity, long long value) {
     std::optional<long long> current = currentIdentity(tableId);
-    bool beyond = !current || (spec.increment > 0 ? value > *current : value < *current);
+    bool beyond = !current || (identity.increment > 0 ? value > *current : value < *current);
     if (!beyond)
         return;
     auto store = m_db.prepare(

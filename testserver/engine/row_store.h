@@ -60,9 +60,9 @@ public:
     std::vector<StoredColumn> columns(long long tableId);
     std::optional<IdentitySpec> identity(long long tableId);
     // The next identity value (IDENTITY's seed for the first row).
-    long long nextIdentity(long long tableId, const IdentitySpec& spec);
+    long long nextIdentity(long long tableId, const IdentitySpec& identity);
     // An explicit identity value beyond the current one becomes the current.
-    void noteIdentity(long long tableId, const IdentitySpec& spec, long long value);
+    void noteIdentity(long long tableId, const IdentitySpec& identity, long long value);
     // The last identity value given, if any.
     std::optional<long long> currentIdentity(long long tableId);
 
