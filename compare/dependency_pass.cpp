@@ -429,7 +429,9 @@ void DependencyPass::putBack(const ForeignKey& key, std::vector<Placed>& after) 
     asItWas.notTrusted = key.notTrusted || key.disabled;
     after.push_back({Rank::RecreatedForeignKey, key.name, {AddForeignKey{asItWas}}});
     if (key.disabled)
-        after.push_back({Rank::DisabledForeignKey, key.name, {DisableForeignKey{key}}});
+        after.push_back({Rank::DisabledForeignKey,
+                         key.name,
+                         {SetConstraintChecking{key.table, key.name, false}}});
 }
 
 void DependencyPass::wrapKeyDrops() {

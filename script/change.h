@@ -114,11 +114,6 @@ struct AddForeignKey {
     ForeignKey key;
 };
 
-// A foreign key put back that the target had disabled: disabled again.
-struct DisableForeignKey {
-    ForeignKey key;
-};
-
 // A difference the script cannot make: `object` names what stays as the
 // target has it (as the script writes names, "Emp.Salary"), `reason` says
 // why. It stands in the script as a comment line where the statement would
@@ -140,17 +135,17 @@ struct DropCheck {
 };
 
 // A CHECK or FOREIGN KEY constraint enabled or disabled, as the snapshot has
-// it.
+// it (or, for a key put back around a column change, as the target had it).
 struct SetConstraintChecking {
     std::string table;
     std::string name;
     bool enabled = true;
 };
 
-using ChangeRecord = std::variant<UseDatabase, CreateTable, AddColumn, AlterColumn, DropColumn,
-                                  CreateIndex, DropIndex, CreateModule, DropModule, AddDefault,
-                                  DropDefault, DropForeignKey, AddForeignKey, DisableForeignKey,
-                                  SetConstraintChecking, AddCheck, DropCheck, UnscriptedChange>;
+using ChangeRecord =
+    std::variant<UseDatabase, CreateTable, AddColumn, AlterColumn, DropColumn, CreateIndex,
+                 DropIndex, CreateModule, DropModule, AddDefault, DropDefault, DropForeignKey,
+                 AddForeignKey, SetConstraintChecking, AddCheck, DropCheck, UnscriptedChange>;
 
 // One change in script order; `goBefore` puts a "Go" line before its text in
 // the display (the statement list has no such lines).

@@ -207,11 +207,6 @@ std::string addForeignKeyStatement(const AddForeignKey& change) {
                    key.notForReplication ? " NOT FOR REPLICATION" : ""});
 }
 
-std::string disableForeignKeyStatement(const DisableForeignKey& change) {
-    return concat({"ALTER TABLE ", sqlName(change.key.table), " NOCHECK CONSTRAINT ",
-                   sqlName(change.key.name)});
-}
-
 std::string unscriptedChangeComment(const UnscriptedChange& change) {
     std::string line = "-- ";
     for (char c : change.object + ": " + change.reason) {
@@ -297,9 +292,6 @@ struct Render {
     std::string operator()(const DropDefault& c) const { return dropDefaultStatement(c); }
     std::string operator()(const DropForeignKey& c) const { return dropForeignKeyStatement(c); }
     std::string operator()(const AddForeignKey& c) const { return addForeignKeyStatement(c); }
-    std::string operator()(const DisableForeignKey& c) const {
-        return disableForeignKeyStatement(c);
-    }
     std::string operator()(const UnscriptedChange& c) const { return unscriptedChangeComment(c); }
     std::string operator()(const AddCheck& c) const { return addCheckStatement(c); }
     std::string operator()(const DropCheck& c) const { return dropCheckStatement(c); }

@@ -86,9 +86,6 @@ std::string dropForeignKeyStatement(const DropForeignKey& change);
 // compare adds is checked over the existing rows.
 std::string addForeignKeyStatement(const AddForeignKey& change);
 
-// ALTER TABLE <table> NOCHECK CONSTRAINT <name>.
-std::string disableForeignKeyStatement(const DisableForeignKey& change);
-
 // "-- <object>: <reason>", one line: every byte below 32 (a line break in a
 // name) and 127 written as \xHH, so no part of it reads as a statement.
 std::string unscriptedChangeComment(const UnscriptedChange& change);
