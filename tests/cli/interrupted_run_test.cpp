@@ -70,6 +70,21 @@ protected:
     std::unique_ptr<TestServerProcess> m_server;
 };
 
+// Whether process `pid` is stopped (state T in /proc), waiting up to 5 s.
+bool processStopped(pid_t pid) {
+    const std::string statFile = "/proc/" + std::to_string(pid) + "/stat";
+    for (int waited = 0; waited < 500; ++waited) {
+        std::ifstream stat(statFile);
+        std::string line;
+        std::getline(stat, line);
+        const auto close = line.rfind(')');
+        if (close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'T')
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
 class StopSignal : public InterruptedRun, public testing::WithParamInterface<int> {};
 
 TEST_P(StopSignal, StopsExecuteBetweenStatementsAndSaysHowFarItGot) {
@@ -97,8 +112,10 @@ INSTANTIATE_TEST_SUITE_P(CtrlCAndTerm, StopSignal, testing::Values(SIGINT, SIGTE
 TEST_F(InterruptedRun, ASecondCtrlCEndsTheProgramAtOnce) {
     auto executing = executeUntilStatement(3);
     ASSERT_TRUE(executing->waitUntilStopped()) << executing->err();
-    // The server stops answering: statement 3 waits for it.
+    // The server stops answering: statement 3 waits for it. SIGSTOP takes
+    // effect when the kernel next schedules the server, so wait until it has.
     ::kill(m_server->pid(), SIGSTOP);
+    ASSERT_TRUE(processStopped(m_server->pid())) << "the test server did not stop";
     executing->signal(SIGINT);
     executing->resume();
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
