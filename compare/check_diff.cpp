@@ -1,7 +1,7 @@
 #include "compare/catalog_diff.h"
 
-#include "catalog/constraint_names.h"
 #include "catalog/name_key.h"
+#include "compare/constraint_pairing.h"
 #include "data/sql_text.h"
 
 #include <algorithm>
@@ -91,56 +91,19 @@ bool blocksAChange(const CheckConstraint& check,
     });
 }
 
-std::vector<const CheckConstraint*> onTables(const std::vector<CheckConstraint>& checks,
-                                             const std::set<std::string>& tables) {
-    std::vector<const CheckConstraint*> held;
-    for (const CheckConstraint& check : checks) {
-        if (tables.contains(objectKey(check.table)))
-            held.push_back(&check);
-    }
-    std::stable_sort(held.begin(), held.end(),
-                     [](const CheckConstraint* a, const CheckConstraint* b) {
-                         return nameKeyLess(a->name, b->name);
-                     });
-    return held;
-}
-
 } // namespace
 
 ConstraintChanges diffChecks(const std::vector<CheckConstraint>& snapshot,
                              const std::vector<CheckConstraint>& target,
                              const std::set<std::string>& snapshotTables,
                              const ChangeList& columnChanges) {
-    const auto s = onTables(snapshot, snapshotTables);
-    const auto g = onTables(target, snapshotTables);
-    constexpr std::size_t none = static_cast<std::size_t>(-1);
-    std::vector<std::size_t> partner(s.size(), none);
-    std::vector<bool> dropped(g.size(), true);
-    auto pair = [&](std::size_t i, auto matches) {
-        for (std::size_t j = 0; j < g.size() && partner[i] == none; ++j) {
-            if (dropped[j] && matches(*g[j])) {
-                partner[i] = j;
-                dropped[j] = false;
-            }
-        }
-    };
-    // Named constraints by name; then made-up names by table and definition,
-    // a made-up name on the target's side first.
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (!isSystemNamed(s[i]->name))
-            pair(i, [&](const CheckConstraint& c) {
-                return compareNameKeys(c.name, s[i]->name) == 0;
-            });
-    }
-    for (bool targetSystemNamed : {true, false}) {
-        for (std::size_t i = 0; i < s.size(); ++i) {
-            if (partner[i] == none && isSystemNamed(s[i]->name))
-                pair(i, [&](const CheckConstraint& c) {
-                    return isSystemNamed(c.name) == targetSystemNamed && sameTable(*s[i], c) &&
-                           sameDefinition(*s[i], c);
-                });
-        }
-    }
+    const auto s = constraintsOnTables(snapshot, snapshotTables);
+    const auto g = constraintsOnTables(target, snapshotTables);
+    auto [partner, dropped] =
+        pairConstraints(s, g, [](const CheckConstraint& a, const CheckConstraint& b) {
+            return sameTable(a, b) && sameDefinition(a, b);
+        });
+    constexpr std::size_t none = ConstraintPairs::none;
 
     const auto changed = changedColumns(columnChanges);
     ConstraintChanges changes;

@@ -1,7 +1,7 @@
 #include "compare/catalog_diff.h"
 
-#include "catalog/constraint_names.h"
 #include "catalog/name_key.h"
+#include "compare/constraint_pairing.h"
 
 #include <algorithm>
 #include <set>
@@ -33,51 +33,15 @@ bool sameDefinition(const ForeignKey& snapshot, const ForeignKey& target) {
            snapshot.notForReplication == target.notForReplication;
 }
 
-std::vector<const ForeignKey*> onTables(const std::vector<ForeignKey>& keys,
-                                        const std::set<std::string>& tables) {
-    std::vector<const ForeignKey*> held;
-    for (const ForeignKey& key : keys) {
-        if (tables.contains(objectKey(key.table)))
-            held.push_back(&key);
-    }
-    std::stable_sort(held.begin(), held.end(), [](const ForeignKey* a, const ForeignKey* b) {
-        return nameKeyLess(a->name, b->name);
-    });
-    return held;
-}
-
 } // namespace
 
 ForeignKeyChanges diffForeignKeys(const std::vector<ForeignKey>& snapshot,
                                   const std::vector<ForeignKey>& target,
                                   const std::set<std::string>& snapshotTables) {
-    const auto s = onTables(snapshot, snapshotTables);
-    const auto g = onTables(target, snapshotTables);
-    constexpr std::size_t none = static_cast<std::size_t>(-1);
-    std::vector<std::size_t> partner(s.size(), none);
-    std::vector<bool> dropped(g.size(), true);
-    auto pair = [&](std::size_t i, auto matches) {
-        for (std::size_t j = 0; j < g.size() && partner[i] == none; ++j) {
-            if (dropped[j] && matches(*g[j])) {
-                partner[i] = j;
-                dropped[j] = false;
-            }
-        }
-    };
-    // Named keys by name; then made-up names by what the key links, a
-    // made-up name on the target's side first.
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (!isSystemNamed(s[i]->name))
-            pair(i, [&](const ForeignKey& k) { return compareNameKeys(k.name, s[i]->name) == 0; });
-    }
-    for (bool targetSystemNamed : {true, false}) {
-        for (std::size_t i = 0; i < s.size(); ++i) {
-            if (partner[i] == none && isSystemNamed(s[i]->name))
-                pair(i, [&](const ForeignKey& k) {
-                    return isSystemNamed(k.name) == targetSystemNamed && sameLink(*s[i], k);
-                });
-        }
-    }
+    const auto s = constraintsOnTables(snapshot, snapshotTables);
+    const auto g = constraintsOnTables(target, snapshotTables);
+    auto [partner, dropped] = pairConstraints(s, g, sameLink);
+    constexpr std::size_t none = ConstraintPairs::none;
 
     ForeignKeyChanges changes;
     auto add = [&](const ForeignKey& key) {

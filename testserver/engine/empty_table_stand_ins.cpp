@@ -8,16 +8,6 @@ namespace testserver {
 
 namespace {
 
-std::string quoted(const std::string& name) {
-    std::string text = "\"";
-    for (char c : name) {
-        text += c;
-        if (c == '"')
-            text += '"';
-    }
-    return text + "\"";
-}
-
 // The declared type as SQL Server names it, which the result's column
 // metadata reads: `varchar(50)`, `int`, `decimal(9,2)`.
 std::string declaredType(const std::string& type, std::optional<std::string> prec,
@@ -39,7 +29,7 @@ EmptyTableStandIns::~EmptyTableStandIns() {
         try {
             bool view = std::find(m_views.begin(), m_views.end(), table) != m_views.end();
             m_db.execute((view ? "DROP VIEW IF EXISTS temp." : "DROP TABLE IF EXISTS temp.") +
-                         quoted(table));
+                         quotedSqliteName(table));
         } catch (const CatalogDbError&) {
             // The connection is closing or the statement failed with it; a
             // temp table ends with its connection anyway.
@@ -77,7 +67,7 @@ bool EmptyTableStandIns::standIn(const CatalogDbError& error) {
     if (m_withRowIds)
         rows.ensure(id);
     if (rows.exists(id)) {
-        m_db.execute("CREATE TEMP VIEW " + quoted(tableName) + " AS " +
+        m_db.execute("CREATE TEMP VIEW " + quotedSqliteName(tableName) + " AS " +
                      rows.viewSelect(id, m_withRowIds));
         m_created.push_back(tableName);
         m_views.push_back(tableName);
@@ -87,13 +77,13 @@ bool EmptyTableStandIns::standIn(const CatalogDbError& error) {
                                 "JOIN systypes t ON t.xusertype = c.xtype WHERE c.id = ? "
                                 "ORDER BY c.colid");
     columns.bind(1, id);
-    std::string create = "CREATE TEMP TABLE " + quoted(tableName) + " (";
+    std::string create = "CREATE TEMP TABLE " + quotedSqliteName(tableName) + " (";
     bool first = true;
     while (columns.step()) {
         auto optionalText = [&](int i) {
             return columns.isNull(i) ? std::nullopt : std::optional<std::string>(columns.text(i));
         };
-        create += (first ? "" : ", ") + quoted(columns.text(0)) + " " +
+        create += (first ? "" : ", ") + quotedSqliteName(columns.text(0)) + " " +
                   declaredType(columns.text(1), optionalText(2), optionalText(3));
         first = false;
     }

@@ -5,9 +5,7 @@
 
 namespace testserver {
 
-namespace {
-
-std::string quoted(const std::string& name) {
+std::string quotedSqliteName(const std::string& name) {
     std::string text = "\"";
     for (char c : name) {
         text += c;
@@ -16,6 +14,8 @@ std::string quoted(const std::string& name) {
     }
     return text + "\"";
 }
+
+namespace {
 
 bool isUnique(const IndexRow& index) {
     return (index.status & (indexstatus::kUnique | indexstatus::kPrimaryKey |
@@ -245,8 +245,8 @@ std::vector<SqlValue> RowStore::read(long long tableId, long long rowid,
 std::string RowStore::viewSelect(long long tableId, bool withRowIds) {
     std::string list;
     for (const StoredColumn& column : columns(tableId))
-        list +=
-            (list.empty() ? "" : ", ") + columnName(column.colid) + " AS " + quoted(column.name);
+        list += (list.empty() ? "" : ", ") + columnName(column.colid) + " AS " +
+                quotedSqliteName(column.name);
     if (withRowIds)
         list += ", rowid AS testserver_rowid";
     return "SELECT " + list + " FROM main." + rowsTable(tableId);

@@ -10,6 +10,9 @@
 
 namespace testserver {
 
+// `name` as a SQLite identifier: in double quotes, any '"' doubled.
+std::string quotedSqliteName(const std::string& name);
+
 // A column of a user table as its rows are stored and converted.
 struct StoredColumn {
     int colid = 0;
