@@ -61,6 +61,39 @@ void addFreeTdsServer(FreeTdsConnectionString& out, std::string_view server) {
     out.add("SERVER", hostName(server), what);
 }
 
+void addFreeTdsSecurity(FreeTdsConnectionString& out, const ConnectionSecurity& security) {
+    switch (security.encryption) {
+    case Encryption::DriverDefault:
+        break;
+    case Encryption::No:
+        out.addRaw("Encryption=off;");
+        break;
+    case Encryption::Yes:
+        out.addRaw("Encryption=require;");
+        break;
+    case Encryption::Strict:
+        throw DatabaseError("strict encryption (TDS 8.0) cannot be asked of the FreeTDS ODBC "
+                            "driver; name Microsoft's ODBC Driver 18 for SQL Server instead");
+    }
+    // FreeTDS checks a certificate only when freetds.conf names a "ca file":
+    // trusting the server's certificate needs no keyword here.
+    if (security.integratedLogin)
+        out.addRaw("Trusted_Connection=Yes;");
+}
+
+// Microsoft's ODBC Driver 17 and 18 for SQL Server (and any other driver
+// named) take Microsoft's keywords.
+std::string microsoftSecurity(const ConnectionSecurity& security) {
+    std::string text;
+    if (security.encryption != Encryption::DriverDefault)
+        text += "Encrypt=" + encryptionName(security.encryption) + ";";
+    if (security.trustServerCertificate)
+        text += "TrustServerCertificate=yes;";
+    if (security.integratedLogin)
+        text += "Trusted_Connection=yes;";
+    return text;
+}
+
 } // namespace
 
 std::string serverAddress(std::string_view server) {
@@ -80,9 +113,12 @@ std::string odbcConnectionString(const ConnectionProperties& properties,
         FreeTdsConnectionString out(driverName);
         addFreeTdsServer(out, properties.server);
         out.add("DATABASE", properties.database, "the database name");
-        out.add("UID", properties.user, "the user name");
-        out.add("PWD", properties.password, "the password");
+        if (!properties.security.integratedLogin) {
+            out.add("UID", properties.user, "the user name");
+            out.add("PWD", properties.password, "the password");
+        }
         out.addRaw("ClientCharset=UTF-8;TDS_Version=7.4;");
+        addFreeTdsSecurity(out, properties.security);
         return out.finish();
     }
     std::string text = "DRIVER=" + quoteOdbcValue(driverName) + ";";
@@ -93,9 +129,11 @@ std::string odbcConnectionString(const ConnectionProperties& properties,
     };
     add("SERVER", properties.server, "the server name");
     add("DATABASE", properties.database, "the database name");
-    add("UID", properties.user, "the user name");
-    add("PWD", properties.password, "the password");
-    return text;
+    if (!properties.security.integratedLogin) {
+        add("UID", properties.user, "the user name");
+        add("PWD", properties.password, "the password");
+    }
+    return text + microsoftSecurity(properties.security);
 }
 
 bool isBlankDatabaseName(const std::string& database) {

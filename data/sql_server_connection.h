@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/connection.h"
+#include "data/connection_security.h"
 #include "data/odbc_connection_string.h"
 
 #include <memory>
@@ -9,12 +10,14 @@
 
 namespace dbc {
 
-// The four connection boxes of the window, as typed.
+// The four connection boxes of the window, as typed, and what the connection
+// asks of the driver beyond them.
 struct ConnectionProperties {
     std::string server;
     std::string database;
     std::string user;
     std::string password;
+    ConnectionSecurity security{};
 };
 
 // The ODBC driver used for SQL Server unless the front end names another.
@@ -27,6 +30,13 @@ inline constexpr const char* defaultOdbcDriver = "FreeTDS";
 // TDS 7.4. Any other driver gets the server box as typed. Every value is
 // quoted, so no box text can add or change an attribute; a value that cannot
 // be passed safely is refused with DatabaseError naming its box.
+//
+// The security settings become each driver's own keywords: Microsoft's
+// drivers get Encrypt, TrustServerCertificate and Trusted_Connection;
+// FreeTDS gets Encryption (off, require) and Trusted_Connection, and is
+// refused strict encryption, which FreeTDS 1.3 cannot do. Settings left at
+// their defaults add nothing, so the driver's own defaults hold. With an
+// integrated login no login name or password is written.
 std::string odbcConnectionString(const ConnectionProperties& properties,
                                  const std::string& driverName);
 

@@ -95,6 +95,22 @@ INSTANTIATE_TEST_SUITE_P(
                    "FreeTDS",
                    "DRIVER={FreeTDS};SERVER={h};DATABASE={d};UID={u};PWD={{a}};"
                    "ClientCharset=UTF-8;TDS_Version=7.4;"},
+        StringCase{"encryption_off",
+                   {".", "d", "u", "p", {Encryption::No, false, false}},
+                   "FreeTDS",
+                   "DRIVER={FreeTDS};SERVER={127.0.0.1};DATABASE={d};UID={u};PWD={p};"
+                   "ClientCharset=UTF-8;TDS_Version=7.4;Encryption=off;"},
+        // FreeTDS checks no certificate unless freetds.conf names a CA file.
+        StringCase{"encryption_required_certificate_trusted",
+                   {".", "d", "u", "p", {Encryption::Yes, true, false}},
+                   "FreeTDS",
+                   "DRIVER={FreeTDS};SERVER={127.0.0.1};DATABASE={d};UID={u};PWD={p};"
+                   "ClientCharset=UTF-8;TDS_Version=7.4;Encryption=require;"},
+        StringCase{"integrated_login_sends_no_user_or_password",
+                   {"db01\\HR", "d", "Sa", "secret", {Encryption::DriverDefault, false, true}},
+                   "FreeTDS",
+                   "DRIVER={FreeTDS};SERVER={db01\\HR};DATABASE={d};"
+                   "ClientCharset=UTF-8;TDS_Version=7.4;Trusted_Connection=Yes;"},
         StringCase{"driver_path_counts_as_freetds",
                    {".", "d", "u", "p"},
                    "/usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so",
@@ -119,7 +135,38 @@ INSTANTIATE_TEST_SUITE_P(
                    {"h", "d}", "u", "p;}=}{ "},
                    "ODBC Driver 18 for SQL Server",
                    "DRIVER={ODBC Driver 18 for SQL Server};SERVER={h};DATABASE={d}}};UID={u};"
-                   "PWD={p;}}=}}{ };"}),
+                   "PWD={p;}}=}}{ };"},
+        StringCase{"encrypt_no",
+                   {"h", "d", "u", "p", {Encryption::No, false, false}},
+                   "ODBC Driver 18 for SQL Server",
+                   "DRIVER={ODBC Driver 18 for SQL Server};SERVER={h};DATABASE={d};UID={u};"
+                   "PWD={p};Encrypt=no;"},
+        StringCase{"encrypt_yes_trusting_the_certificate",
+                   {"h", "d", "u", "p", {Encryption::Yes, true, false}},
+                   "ODBC Driver 18 for SQL Server",
+                   "DRIVER={ODBC Driver 18 for SQL Server};SERVER={h};DATABASE={d};UID={u};"
+                   "PWD={p};Encrypt=yes;TrustServerCertificate=yes;"},
+        StringCase{"strict",
+                   {"h", "d", "u", "p", {Encryption::Strict, false, false}},
+                   "ODBC Driver 18 for SQL Server",
+                   "DRIVER={ODBC Driver 18 for SQL Server};SERVER={h};DATABASE={d};UID={u};"
+                   "PWD={p};Encrypt=strict;"},
+        // The certificate may be trusted while the driver's own default
+        // decides the encryption (Driver 18: encrypted).
+        StringCase{"trust_only",
+                   {"h", "d", "u", "p", {Encryption::DriverDefault, true, false}},
+                   "ODBC Driver 18 for SQL Server",
+                   "DRIVER={ODBC Driver 18 for SQL Server};SERVER={h};DATABASE={d};UID={u};"
+                   "PWD={p};TrustServerCertificate=yes;"},
+        StringCase{"integrated_login_sends_no_user_or_password",
+                   {"h", "d", "Sa", "secret", {Encryption::Yes, false, true}},
+                   "ODBC Driver 18 for SQL Server",
+                   "DRIVER={ODBC Driver 18 for SQL Server};SERVER={h};DATABASE={d};"
+                   "Encrypt=yes;Trusted_Connection=yes;"},
+        StringCase{"driver_name_with_braces_and_semicolon",
+                   {"h", "d", "u", "p"},
+                   "My;Driver}",
+                   "DRIVER={My;Driver}}};SERVER={h};DATABASE={d};UID={u};PWD={p};"}),
     [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 TEST(QuoteOdbcValue, DoublesEveryClosingBrace) {
@@ -147,6 +194,10 @@ TEST_P(RefusedForFreeTds, NamesTheBox) {
         FAIL() << "built " << text;
     } catch (const DatabaseError& e) {
         EXPECT_EQ(std::string(e.what()).rfind(GetParam().box, 0), 0u) << e.what();
+        const std::string& password = GetParam().properties.password;
+        if (password.size() > 3) {
+            EXPECT_EQ(std::string(e.what()).find(password), std::string::npos) << e.what();
+        }
     }
 }
 
@@ -162,7 +213,11 @@ INSTANTIATE_TEST_SUITE_P(
             "driver_for_the_manager", {".", "d", "u", "p;} ;DRIVER=NoSuch"}, "the password"},
         RefusedCase{"dsn_for_the_manager", {".", "d", "u", "{x}DSN=y;"}, "the password"},
         RefusedCase{"setting_after_the_first_brace", {".", "d", "u", "a}UID=x;"}, "the password"},
-        RefusedCase{"nul", {".", std::string("d\0x", 3), "u", "p"}, "the database name"}),
+        RefusedCase{"nul", {".", std::string("d\0x", 3), "u", "p"}, "the database name"},
+        // FreeTDS 1.3 has no TDS 8.0: it must not fall back to less.
+        RefusedCase{"strict_encryption",
+                    {".", "d", "u", "s3cret;pw", {Encryption::Strict, true, false}},
+                    "strict encryption"}),
     [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 TEST(ParseAsUnixOdbc, ReadsBracesByOdbcRule) {
