@@ -94,6 +94,23 @@ std::string microsoftSecurity(const ConnectionSecurity& security) {
     return text;
 }
 
+// Why a connection that asked for encryption or an integrated login may
+// have failed before the server saw a login: the drivers say no more than
+// "Unable to connect to data source" (SQLSTATE 08001) then.
+std::string securityHint(const ConnectionSecurity& security) {
+    std::string hint;
+    if (security.encryption == Encryption::Yes || security.encryption == Encryption::Strict)
+        hint = std::string("encryption was required") +
+               (security.encryption == Encryption::Strict ? " (strict)" : "") +
+               ": the server may not offer it" +
+               (security.trustServerCertificate ? "" : ", or its certificate is not trusted");
+    if (security.integratedLogin)
+        hint += std::string(hint.empty() ? "" : "; ") +
+                "an integrated login was asked: it needs a Kerberos ticket on this machine "
+                "(kinit) and a login for it on the server";
+    return hint;
+}
+
 } // namespace
 
 std::string serverAddress(std::string_view server) {
@@ -145,8 +162,17 @@ std::unique_ptr<Connection> connectSqlServer(const ConnectionProperties& propert
                                              const ConnectionTimeouts& timeouts) {
     if (isBlankDatabaseName(properties.database))
         throw DatabaseError("the database name is empty");
-    auto connection = std::make_unique<OdbcConnection>(odbcConnectionString(properties, driverName),
-                                                       timeouts.loginSeconds);
+    const std::string connectionString = odbcConnectionString(properties, driverName);
+    std::unique_ptr<OdbcConnection> connection;
+    try {
+        connection = std::make_unique<OdbcConnection>(connectionString, timeouts.loginSeconds);
+    } catch (const DatabaseError& error) {
+        const std::string hint = securityHint(properties.security);
+        if (hint.empty() || error.sqlState() != "08001")
+            throw;
+        throw DatabaseError(std::string(error.what()) + "\n(" + hint + ")", error.sqlState(),
+                            error.nativeError());
+    }
     connection->setQueryTimeout(timeouts.querySeconds);
     return connection;
 }

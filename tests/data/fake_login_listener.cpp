@@ -65,6 +65,18 @@ std::pair<std::uint8_t, std::vector<std::uint8_t>> readMessage(int fd) {
     }
 }
 
+// The ENCRYPTION option's byte in a PRELOGIN message's option table, -1
+// when the message has none.
+int encryptionOption(const std::vector<std::uint8_t>& prelogin) {
+    for (std::size_t at = 0; at + 5 <= prelogin.size() && prelogin[at] != 0xff; at += 5) {
+        std::size_t offset = (std::size_t(prelogin[at + 1]) << 8) | prelogin[at + 2];
+        std::size_t length = (std::size_t(prelogin[at + 3]) << 8) | prelogin[at + 4];
+        if (prelogin[at] == 0x01 && length >= 1 && offset < prelogin.size())
+            return prelogin[offset];
+    }
+    return -1;
+}
+
 void sendPreloginResponse(int fd) {
     // VERSION (offset 11, 6 bytes), ENCRYPTION (offset 17, 1 byte:
     // ENCRYPT_NOT_SUP), terminator; then the option data.
@@ -142,6 +154,7 @@ void FakeLoginListener::serve() {
             throw std::runtime_error("accept failed");
         auto message = readMessage(client.get());
         if (message.first == kPreloginType) {
+            m_preloginEncryption = encryptionOption(message.second);
             sendPreloginResponse(client.get());
             message = readMessage(client.get());
         }

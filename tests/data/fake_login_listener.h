@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <future>
 #include <string>
 #include <thread>
@@ -32,11 +33,17 @@ public:
     // seconds or it could not be read.
     LoginRecord login();
 
+    // The ENCRYPTION byte of the client's PRELOGIN (MS-TDS 2.2.6.5: 0 off,
+    // 1 on, 2 not supported, 3 required), -1 before one came. Set before
+    // the answer is sent, so it is known once the client has failed.
+    int preloginEncryption() const noexcept { return m_preloginEncryption.load(); }
+
 private:
     void serve();
 
     int m_socket = -1;
     int m_port = 0;
+    std::atomic<int> m_preloginEncryption{-1};
     std::promise<LoginRecord> m_promise;
     std::future<LoginRecord> m_future;
     std::thread m_thread;

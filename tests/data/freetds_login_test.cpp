@@ -57,5 +57,70 @@ INSTANTIATE_TEST_SUITE_P(
                     LoginCase{"chinese", ".,%s", "人事库", "用户", "密码;}=口令"}),
     [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
+// How FreeTDS reads each encryption setting, seen in its PRELOGIN, and what
+// it does when the server (as this listener and the test server do)
+// answers that it cannot encrypt.
+struct EncryptionCase {
+    const char* name;
+    ConnectionSecurity security;
+    int preloginEncryption; // MS-TDS: 0 off, 1 on, 2 not supported
+    bool logsIn;            // whether a Login7 record follows
+    const char* hint;       // what the error must say
+};
+
+std::ostream& operator<<(std::ostream& out, const EncryptionCase& c) {
+    return out << c.name;
+}
+
+class FreeTdsEncryption : public testing::TestWithParam<EncryptionCase> {};
+
+TEST_P(FreeTdsEncryption, AsksAsSetAndNeverLogsInUnprotected) {
+    test::EnvironmentGuard driver("DBCOMPARE_ODBC_DRIVER", std::nullopt);
+    test::FakeLoginListener listener;
+    const EncryptionCase& c = GetParam();
+    const std::string password = "s3cret;pw";
+    ConnectionProperties properties{".," + std::to_string(listener.port()), "hrms", "Sa", password,
+                                    c.security};
+    try {
+        connectSqlServer(properties, defaultOdbcDriver, {5, 5});
+        FAIL() << "the listener hangs up, yet the connection succeeded";
+    } catch (const DatabaseError& e) {
+        EXPECT_EQ(std::string(e.what()).find(password), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find(c.hint), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(listener.preloginEncryption(), c.preloginEncryption);
+    if (c.logsIn)
+        EXPECT_EQ(listener.login().password, password);
+    else
+        EXPECT_THROW(listener.login(), std::runtime_error);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, FreeTdsEncryption,
+    testing::Values(
+        // FreeTDS's default is "request": ENCRYPT_OFF, encrypted if the server
+        // offers it.
+        EncryptionCase{"driver_default", {}, 0, true, ""},
+        EncryptionCase{"off", {Encryption::No, false, false}, 2, true, ""},
+        EncryptionCase{"required",
+                       {Encryption::Yes, false, false},
+                       1,
+                       false,
+                       "(encryption was required: the server may not offer it, or its "
+                       "certificate is not trusted)"},
+        EncryptionCase{"required_trusting_the_certificate",
+                       {Encryption::Yes, true, false},
+                       1,
+                       false,
+                       "(encryption was required: the server may not offer it)"},
+        // Without a Kerberos ticket for the server FreeTDS gives up before
+        // sending a login.
+        EncryptionCase{"integrated",
+                       {Encryption::DriverDefault, false, true},
+                       0,
+                       false,
+                       "(an integrated login was asked: it needs a Kerberos ticket"}),
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+
 } // namespace
 } // namespace dbc

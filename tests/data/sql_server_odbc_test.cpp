@@ -30,9 +30,11 @@ protected:
           m_provider({"hrms", "人事"}, Credentials{"sa", kPassword}), m_server(m_provider) {}
 
     std::unique_ptr<Connection> connect(const std::string& password = kPassword,
-                                        const std::string& database = "hrms") {
-        return connectSqlServer({".," + std::to_string(m_server.port()), database, "sa", password},
-                                defaultOdbcDriver);
+                                        const std::string& database = "hrms",
+                                        const ConnectionSecurity& security = {}) {
+        return connectSqlServer(
+            {".," + std::to_string(m_server.port()), database, "sa", password, security},
+            defaultOdbcDriver);
     }
 
     test::EnvironmentGuard m_driver;
@@ -59,6 +61,22 @@ TEST_F(SqlServerOdbc, AWrongPasswordShowsTheServersMessageFirst) {
     } catch (const DatabaseError& e) {
         EXPECT_EQ(std::string(e.what()).rfind("Login failed for user 'sa'.", 0), 0u) << e.what();
         EXPECT_EQ(e.nativeError(), 18456);
+    }
+}
+
+// The test server answers PRELOGIN with ENCRYPT_NOT_SUP: a connection with
+// encryption off logs in, one that requires encryption is refused by the
+// driver at once, with a message that says why.
+TEST_F(SqlServerOdbc, EncryptionOffLogsInAndRequiredEncryptionIsAClearRefusal) {
+    auto connection = connect(kPassword, "hrms", {Encryption::No, false, false});
+    EXPECT_EQ(m_provider.lastLogin().password, kPassword);
+    try {
+        connect(kPassword, "hrms", {Encryption::Yes, true, false});
+        FAIL() << "connected without encryption although it was required";
+    } catch (const DatabaseError& e) {
+        EXPECT_NE(std::string(e.what()).find("encryption was required"), std::string::npos)
+            << e.what();
+        EXPECT_EQ(std::string(e.what()).find(kPassword), std::string::npos) << e.what();
     }
 }
 
