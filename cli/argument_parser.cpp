@@ -1,5 +1,6 @@
 #include "cli/argument_parser.h"
 
+#include "cli/edit_distance.h"
 #include "cli/report_file.h"
 
 #include <algorithm>
@@ -31,6 +32,10 @@ enum class Option {
     Jobs,
     OutDir,
     Report,
+    Driver,
+    Encrypt,
+    TrustServerCertificate,
+    Integrated,
     Help,
 };
 
@@ -80,6 +85,17 @@ constexpr std::array kOptions{
                "database@server.sql (.execute.txt)"},
     OptionSpec{Option::Report, 0, "report", "FILE",
                "write the difference report to FILE.html (one page) or FILE.json"},
+    OptionSpec{Option::Driver, 0, "driver", "NAME",
+               "the ODBC driver, e.g. \"ODBC Driver 18 for SQL Server\" (default: "
+               "$DBCOMPARE_ODBC_DRIVER, else FreeTDS)"},
+    OptionSpec{Option::Encrypt, 0, "encrypt", "MODE",
+               "encrypt the connection: yes, no or strict (TDS 8.0; not with FreeTDS); "
+               "default: the driver's own (Driver 18: yes)"},
+    OptionSpec{Option::TrustServerCertificate, 'C', "trust-server-certificate", "",
+               "accept the server's certificate without checking who issued it"},
+    OptionSpec{Option::Integrated, 'E', "integrated", "",
+               "log in as the user running this program (Windows login; Kerberos on "
+               "Linux): no login name or password"},
     OptionSpec{Option::Help, 'h', "help", "", "show this help"},
 };
 
@@ -97,25 +113,45 @@ const std::vector<SubcommandSpec>& subcommands() {
         {Subcommand::Capture,
          "capture",
          "read the source database's catalog into the snapshot file",
-         {Server, Database, User, Password, PasswordFile, Store, LoginTimeout, QueryTimeout, Help},
+         {Server, Database, User, Password, PasswordFile, Integrated, Encrypt,
+          TrustServerCertificate, Driver, Store, LoginTimeout, QueryTimeout, Help},
          {}},
         {Subcommand::Compare,
          "compare",
          "compare the target database with the snapshot and write the script",
-         {Server, Database, User, Password, PasswordFile, Store, Output, Report, Targets, Passwords,
-          Jobs, OutDir, LoginTimeout, QueryTimeout, Help},
+         {Server, Database, User, Password, PasswordFile, Integrated, Encrypt,
+          TrustServerCertificate, Driver, Store, Output, Report, Targets, Passwords, Jobs, OutDir,
+          LoginTimeout, QueryTimeout, Help},
          {}},
         {Subcommand::Execute,
          "execute",
          "compare, then run the script's statements against the target",
-         {Server, Database, User, Password, PasswordFile, Store, DryRun, Transaction, Targets,
-          Passwords, Jobs, OutDir, LoginTimeout, QueryTimeout, StatementTimeout, Help},
+         {Server,
+          Database,
+          User,
+          Password,
+          PasswordFile,
+          Integrated,
+          Encrypt,
+          TrustServerCertificate,
+          Driver,
+          Store,
+          DryRun,
+          Transaction,
+          Targets,
+          Passwords,
+          Jobs,
+          OutDir,
+          LoginTimeout,
+          QueryTimeout,
+          StatementTimeout,
+          Help},
          {}},
         {Subcommand::ExecOne,
          "exec-one",
          "run one command against the database",
-         {Server, Database, User, Password, PasswordFile, Input, LoginTimeout, StatementTimeout,
-          Help},
+         {Server, Database, User, Password, PasswordFile, Integrated, Encrypt,
+          TrustServerCertificate, Driver, Input, LoginTimeout, StatementTimeout, Help},
          "SQL"},
         {Subcommand::Show, "show", "tell what the snapshot file holds", {Store, Help}, {}},
     };
@@ -184,27 +220,6 @@ const OptionSpec* findOption(std::string_view argument) {
     if (argument.substr(0, 2) == "--")
         return findLong(argument.substr(2, argument.find('=') - 2));
     return findShort(argument[1]);
-}
-
-std::size_t editDistance(std::string_view a, std::string_view b) {
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j)
-        row[j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            std::size_t above = row[j];
-            row[j] =
-                std::min({row[j] + 1, row[j - 1] + 1,
-                          diagonal + (std::tolower(static_cast<unsigned char>(a[i - 1])) ==
-                                              std::tolower(static_cast<unsigned char>(b[j - 1]))
-                                          ? 0
-                                          : 1)});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
 }
 
 // " (did you mean -P?)" for an unknown option close to one the subcommand
@@ -288,6 +303,19 @@ void setOption(ParsedCommand& parsed, const OptionSpec& known, const std::string
     case Option::DryRun:
         parsed.dryRun = true;
         break;
+    case Option::Encrypt:
+        if (auto mode = encryptionNamed(value)) {
+            c.security.encryption = *mode;
+            break;
+        }
+        throw CommandLineError("--encrypt takes yes, no or strict (" + argumentNumber(index) + ")");
+    case Option::TrustServerCertificate:
+        c.security.trustServerCertificate = true;
+        break;
+    case Option::Integrated:
+        c.security.integratedLogin = true;
+        break;
+    case Option::Driver:
     case Option::Targets:
     case Option::Passwords:
     case Option::OutDir:
@@ -295,7 +323,8 @@ void setOption(ParsedCommand& parsed, const OptionSpec& known, const std::string
         if (value.empty())
             throw CommandLineError("--" + std::string(known.longName) + " is empty (" +
                                    argumentNumber(index) + ")");
-        (known.option == Option::Targets     ? parsed.targetsFile
+        (known.option == Option::Driver      ? c.odbcDriver
+         : known.option == Option::Targets   ? parsed.targetsFile
          : known.option == Option::Passwords ? parsed.passwordsFile
          : known.option == Option::OutDir    ? parsed.outDir
                                              : parsed.reportFile) = value;
@@ -350,6 +379,19 @@ void checkManyTargets(const ParsedCommand& parsed, const std::vector<Option>& se
     }
     if (parsed.outDir.empty())
         throw CommandLineError(context + "--targets needs --out DIR for the targets' files");
+}
+
+// An integrated login sends no login name or password (sqlcmd refuses
+// -E with -U or -P as well).
+void checkIntegratedLogin(const std::vector<Option>& seen, const std::string& context) {
+    if (std::find(seen.begin(), seen.end(), Option::Integrated) == seen.end())
+        return;
+    for (Option o : {Option::User, Option::Password, Option::PasswordFile, Option::Passwords}) {
+        if (std::find(seen.begin(), seen.end(), o) != seen.end())
+            throw CommandLineError(context + "option " + optionName(findOptionSpec(o)) +
+                                   " does not go with -E: an integrated login sends no login "
+                                   "name or password");
+    }
 }
 
 std::string subcommandHelp(const SubcommandSpec& sub) {
@@ -483,6 +525,7 @@ ParsedCommand parseArguments(const std::vector<std::string>& arguments) {
 
     if (parsed.connection.passwordGiven && !parsed.connection.passwordFile.empty())
         throw CommandLineError(context + "give the password with -P or --password-file, not both");
+    checkIntegratedLogin(seen, context);
     checkManyTargets(parsed, seen, context);
     if (parsed.subcommand == Subcommand::ExecOne) {
         if (sqlGiven && !parsed.inputFile.empty())

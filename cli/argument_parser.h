@@ -16,6 +16,10 @@ struct ConnectionOptions {
     std::string password;
     bool passwordGiven = false;
     std::string passwordFile; // --password-file: read when connecting
+    // --driver: the ODBC driver; empty: $DBCOMPARE_ODBC_DRIVER, else FreeTDS.
+    std::string odbcDriver;
+    // --encrypt, -C (trust the server certificate), -E (integrated login).
+    ConnectionSecurity security;
     ConnectionTimeouts timeouts;
     // For the statements execute and exec-one run; 0: no limit.
     int statementTimeoutSeconds = 0;

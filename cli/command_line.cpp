@@ -51,7 +51,9 @@ int runCommandLine(int argc, char** argv) {
                                 command.jobs,
                                 command.subcommand == cli::Subcommand::Execute,
                                 command.connection.timeouts,
-                                command.connection.statementTimeoutSeconds};
+                                command.connection.statementTimeoutSeconds,
+                                command.connection.odbcDriver,
+                                command.connection.security};
         return cli::runManyTargets(run);
     }
     cli::Commands commands(command.connection, command.store);

@@ -126,7 +126,7 @@ void Commands::writeReport(const std::string& reportFile, const ScriptBuffer& sc
 
 Commands::Commands(ConnectionOptions connection, std::string storePath)
     : m_connection(std::move(connection)), m_storePath(std::move(storePath)),
-      m_workflow(odbcDriverFromEnvironment(), m_connection.timeouts) {
+      m_workflow(odbcDriverOr(m_connection.odbcDriver), m_connection.timeouts) {
     m_workflow.setStatementTimeout(m_connection.statementTimeoutSeconds);
 }
 
@@ -152,8 +152,9 @@ std::unique_ptr<SnapshotStore> Commands::openCapturedStore() {
 }
 
 void Commands::connect() {
-    // The password is asked for only now, when a connection is made.
-    if (!m_connection.passwordGiven) {
+    // The password is asked for only now, when a connection is made; an
+    // integrated login has none.
+    if (!m_connection.passwordGiven && !m_connection.security.integratedLogin) {
         try {
             if (!m_connection.passwordFile.empty())
                 m_connection.password = readPasswordFile(m_connection.passwordFile);
@@ -169,7 +170,7 @@ void Commands::connect() {
         m_connection.passwordGiven = true;
     }
     ConnectionProperties properties{m_connection.server, m_connection.database, m_connection.user,
-                                    m_connection.password};
+                                    m_connection.password, m_connection.security};
     try {
         m_workflow.connect(properties, m_quiet);
     } catch (const std::exception& error) {

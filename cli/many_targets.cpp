@@ -94,10 +94,16 @@ struct RunFailed {
 // The password of each target: from the passwords file, else the
 // environment's, else (asked once) the terminal's.
 std::vector<std::string> passwordsOf(const std::vector<TargetLine>& targets,
-                                     const std::optional<PasswordFile>& file) {
+                                     const std::optional<PasswordFile>& file,
+                                     const ConnectionSecurity& commandLine) {
     std::optional<std::string> common;
     std::vector<std::string> passwords;
     for (const TargetLine& target : targets) {
+        // An integrated login needs no password.
+        if (securityFor(target, commandLine).integratedLogin) {
+            passwords.emplace_back();
+            continue;
+        }
         if (file) {
             if (auto found = file->find(target.server, target.user)) {
                 passwords.push_back(*found);
@@ -151,10 +157,11 @@ int runManyTargets(const ManyTargetsRun& run) {
             fail(ConnectionOrStoreFailure,
                  "snapshot file " + store.string() + ": " + failure.what());
         }
-        const std::vector<std::string> passwords = passwordsOf(targets, passwordFile);
+        const std::vector<std::string> passwords = passwordsOf(targets, passwordFile, run.security);
 
-        TargetJobSettings settings{odbcDriverFromEnvironment(),
+        TargetJobSettings settings{odbcDriverOr(run.odbcDriver),
                                    run.timeouts,
+                                   run.security,
                                    run.statementTimeoutSeconds,
                                    snapshot->path(),
                                    run.outDir,

@@ -17,6 +17,8 @@ struct ManyTargetsRun {
     bool execute = false;
     ConnectionTimeouts timeouts;
     int statementTimeoutSeconds = 0;
+    std::string odbcDriver;      // empty: $DBCOMPARE_ODBC_DRIVER, else FreeTDS
+    ConnectionSecurity security; // every target's
 };
 
 // Targets handled at once when --jobs is not given: the work waits on the

@@ -13,4 +13,8 @@ std::string odbcDriverFromEnvironment() {
     return defaultOdbcDriver;
 }
 
+std::string odbcDriverOr(const std::string& named) {
+    return named.empty() ? odbcDriverFromEnvironment() : named;
+}
+
 } // namespace dbc

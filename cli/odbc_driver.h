@@ -9,4 +9,8 @@ namespace dbc {
 // "FreeTDS".
 std::string odbcDriverFromEnvironment();
 
+// `named` (the command line's --driver) when not empty, else
+// odbcDriverFromEnvironment().
+std::string odbcDriverOr(const std::string& named);
+
 } // namespace dbc

@@ -57,7 +57,9 @@ TargetOutcome runTargetJob(const TargetLine& target, const std::string& password
         return outcome;
     };
     try {
-        workflow.connect({target.server, target.database, target.user, password}, observer);
+        workflow.connect({target.server, target.database, target.user, password,
+                          securityFor(target, settings.security)},
+                         observer);
     } catch (const std::exception& error) {
         return failWith(TargetState::Unreachable, ConnectionOrStoreFailure, error.what());
     }

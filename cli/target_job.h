@@ -20,6 +20,7 @@ inline constexpr int interruptedStatus = StoppedOnRequest;
 struct TargetJobSettings {
     std::string odbcDriver;
     ConnectionTimeouts timeouts;
+    ConnectionSecurity security;
     int statementTimeoutSeconds = 0;
     std::filesystem::path snapshot; // the run's own copy of the snapshot file
     std::filesystem::path outDir;

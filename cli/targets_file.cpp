@@ -57,14 +57,43 @@ std::vector<std::string> words(const std::string& line, const std::string& where
     return result;
 }
 
-enum class Field { None, Server, Database, User, Password };
+enum class Field { None, Server, Database, User, Password, Encrypt, Trust, Integrated };
+
+bool isFlag(Field field) {
+    return field == Field::Trust || field == Field::Integrated;
+}
+
+std::string fieldName(Field field) {
+    switch (field) {
+    case Field::Server:
+        return "-S";
+    case Field::Database:
+        return "-d";
+    case Field::User:
+        return "-U";
+    case Field::Encrypt:
+        return "--encrypt";
+    case Field::Trust:
+        return "-C";
+    case Field::Integrated:
+        return "-E";
+    case Field::Password:
+    case Field::None:
+        break;
+    }
+    return "-P";
+}
 
 // The option a word names and the value attached to it, if any.
 Field fieldOf(const std::string& word, std::string& attached, bool& hasAttached) {
-    static const std::pair<const char*, Field> longNames[] = {{"--server", Field::Server},
-                                                              {"--database", Field::Database},
-                                                              {"--user", Field::User},
-                                                              {"--password", Field::Password}};
+    static const std::pair<const char*, Field> longNames[] = {
+        {"--server", Field::Server},
+        {"--database", Field::Database},
+        {"--user", Field::User},
+        {"--password", Field::Password},
+        {"--encrypt", Field::Encrypt},
+        {"--trust-server-certificate", Field::Trust},
+        {"--integrated", Field::Integrated}};
     hasAttached = false;
     for (const auto& [name, field] : longNames) {
         const std::string prefix = name;
@@ -81,6 +110,8 @@ Field fieldOf(const std::string& word, std::string& attached, bool& hasAttached)
                             : word[1] == 'd' ? Field::Database
                             : word[1] == 'U' ? Field::User
                             : word[1] == 'P' ? Field::Password
+                            : word[1] == 'C' ? Field::Trust
+                            : word[1] == 'E' ? Field::Integrated
                                              : Field::None;
         if (field != Field::None && word.size() > 2) {
             attached = word.substr(2);
@@ -108,11 +139,13 @@ TargetLine parseLine(const std::vector<std::string>& ws, const std::string& wher
                                    " is not -S, -d or -U; a line holds one target as "
                                    "-S server -d database -U user");
         if (!seen.insert(field).second)
-            throw TargetsFileError(where + ": " +
-                                   (field == Field::Server     ? "-S"
-                                    : field == Field::Database ? "-d"
-                                                               : "-U") +
-                                   " is given twice");
+            throw TargetsFileError(where + ": " + fieldName(field) + " is given twice");
+        if (isFlag(field)) {
+            if (hasValue)
+                throw TargetsFileError(where + ": " + fieldName(field) + " takes no value");
+            (field == Field::Trust ? target.trustServerCertificate : target.integratedLogin) = true;
+            continue;
+        }
         if (!hasValue) {
             if (i + 1 >= ws.size())
                 throw TargetsFileError(where + ": " + wordNumber + " needs a value");
@@ -132,15 +165,35 @@ TargetLine parseLine(const std::vector<std::string>& ws, const std::string& wher
         case Field::User:
             target.user = value;
             break;
+        case Field::Encrypt:
+            target.encryption = encryptionNamed(value);
+            if (!target.encryption)
+                throw TargetsFileError(where + ": --encrypt takes yes, no or strict");
+            break;
         case Field::Password:
+        case Field::Trust:
+        case Field::Integrated:
         case Field::None:
             break;
         }
     }
+    if (seen.count(Field::Integrated) && seen.count(Field::User))
+        throw TargetsFileError(where + ": -U does not go with -E: an integrated login sends no "
+                                       "login name");
     return target;
 }
 
 } // namespace
+
+ConnectionSecurity securityFor(const TargetLine& target, const ConnectionSecurity& commandLine) {
+    ConnectionSecurity security = commandLine;
+    if (target.encryption)
+        security.encryption = *target.encryption;
+    security.trustServerCertificate =
+        security.trustServerCertificate || target.trustServerCertificate;
+    security.integratedLogin = security.integratedLogin || target.integratedLogin;
+    return security;
+}
 
 std::vector<TargetLine> parseTargets(const std::string& text, const std::string& fileName) {
     std::vector<TargetLine> targets;

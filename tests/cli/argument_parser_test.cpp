@@ -1,6 +1,7 @@
 // The command-line parser over the cases of argument_cases.txt.
 
 #include "cli/argument_parser.h"
+#include "data/connection_security.h"
 
 #include <gtest/gtest.h>
 
@@ -115,7 +116,11 @@ std::map<std::string, std::string> fields(const ParsedCommand& parsed) {
             {"passwords", parsed.passwordsFile},
             {"out", parsed.outDir},
             {"jobs", std::to_string(parsed.jobs)},
-            {"report", parsed.reportFile}};
+            {"report", parsed.reportFile},
+            {"driver", c.odbcDriver},
+            {"encrypt", encryptionName(c.security.encryption)},
+            {"trust", c.security.trustServerCertificate ? "1" : "0"},
+            {"integrated", c.security.integratedLogin ? "1" : "0"}};
 }
 
 // Subcommand names and option names may appear in an error; nothing else
@@ -150,6 +155,10 @@ bool mayBeEchoed(const std::string& argument) {
                                                 "--user",
                                                 "--output",
                                                 "--input",
+                                                "-E",
+                                                "-C",
+                                                "--encrypt",
+                                                "--driver",
                                                 "--"};
     return argument.size() < 2 || std::find(names.begin(), names.end(), argument) != names.end();
 }

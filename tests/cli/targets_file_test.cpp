@@ -74,8 +74,13 @@ std::vector<std::string> split(const std::string& text, const std::string& separ
 std::string readAs(const FileCase& c) {
     std::vector<std::string> parts;
     if (c.kind == "targets") {
-        for (const TargetLine& t : parseTargets(c.text, "targets.txt"))
-            parts.push_back(t.server + "/" + t.database + "/" + t.user);
+        for (const TargetLine& t : parseTargets(c.text, "targets.txt")) {
+            std::string security =
+                (t.encryption ? " encrypt=" + encryptionName(*t.encryption) : "") +
+                (t.trustServerCertificate ? " -C" : "") + (t.integratedLogin ? " -E" : "");
+            parts.push_back(t.server + "/" + t.database + "/" + t.user +
+                            (security.empty() ? "" : " [" + security.substr(1) + "]"));
+        }
     } else {
         const PasswordFile file = PasswordFile::parse(c.text, "pw.tsv");
         for (const std::string& lookup : split(c.expected.substr(3), " ; ")) {
