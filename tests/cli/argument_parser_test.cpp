@@ -206,7 +206,8 @@ TEST(ArgumentParserHelp, NamesEveryOptionOfTheSubcommand) {
     ParsedCommand parsed = parseArguments({"execute", "--help"});
     EXPECT_EQ(parsed.subcommand, Subcommand::Help);
     for (const char* option :
-         {"--server", "--password", "--store", "--dry-run", "--statement-timeout"})
+         {"--server", "--password", "--store", "--dry-run", "--statement-timeout", "--encrypt",
+          "--trust-server-certificate", "--integrated", "--driver"})
         EXPECT_NE(parsed.helpText.find(option), std::string::npos) << option;
     EXPECT_EQ(parsed.helpText.find("--output"), std::string::npos) << parsed.helpText;
 }

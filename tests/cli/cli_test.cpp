@@ -230,6 +230,33 @@ TEST_F(CommandLineTest, FailuresAreOneLineOnStandardErrorWithTheirStatus) {
     EXPECT_EQ(noCommandText.exitCode, 2);
 }
 
+// The connection options reach the driver: the test server offers no
+// encryption, so "no" logs in and "yes" is a clear refusal; FreeTDS is
+// refused strict encryption before anything is sent; -E asks for no
+// password and, with no Kerberos ticket, fails saying what was asked;
+// --driver names the driver unixODBC loads.
+TEST_F(CommandLineTest, ConnectionSecurityOptionsReachTheDriver) {
+    auto capture = [&](const std::vector<std::string>& options) {
+        return run(with(with({"capture"}, options), {"--store", store()}));
+    };
+    auto off = capture(with(connection("src"), {"--encrypt", "no", "-C", "--driver", "FreeTDS"}));
+    EXPECT_EQ(off.exitCode, 0) << off.err;
+
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refusals{
+        {with(connection("src"), {"--encrypt", "yes"}), "(encryption was required"},
+        {with(connection("src"), {"--encrypt", "strict"}), "strict encryption (TDS 8.0)"},
+        {{"-S", s_server->serverName(), "-d", "src", "-E"}, "(an integrated login was asked"},
+        {with(connection("src"), {"--driver", "NoSuchDriverForTests"}), "NoSuchDriverForTests"},
+    };
+    for (const auto& [options, message] : refusals) {
+        auto refused = capture(options);
+        EXPECT_EQ(refused.exitCode, 3) << message;
+        EXPECT_NE(refused.err.find(message), std::string::npos) << refused.err;
+        EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << refused.err;
+        EXPECT_EQ(refused.err.find("Password:"), std::string::npos) << refused.err;
+    }
+}
+
 TEST_F(CommandLineTest, HelpAndVersion) {
     auto help = run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
