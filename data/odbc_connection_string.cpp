@@ -80,7 +80,12 @@ std::vector<std::pair<std::string, std::string>> parseAsUnixOdbc(std::string_vie
 }
 
 FreeTdsConnectionString::FreeTdsConnectionString(const std::string& driverName) {
-    // The driver manager reads DRIVER itself, by ODBC's rule.
+    // The driver manager reads DRIVER itself, by ODBC's rule; FreeTDS reads
+    // the string again and would end a braced value at its first "};",
+    // taking what follows as settings.
+    if (driverName.find("};") != std::string::npos || driverName.find('\0') != std::string::npos)
+        throw DatabaseError("the driver name cannot be passed to the FreeTDS ODBC driver: it "
+                            "contains \"};\" or a NUL character");
     m_text = "DRIVER=" + quoteOdbcValue(driverName) + ";";
     m_names.push_back("DRIVER");
 }

@@ -220,6 +220,13 @@ INSTANTIATE_TEST_SUITE_P(
                     "strict encryption"}),
     [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
+// FreeTDS would read the rest of such a driver name as settings.
+TEST(RefusedForFreeTds, ADriverNameWithCloseBraceSemicolon) {
+    EXPECT_THROW(odbcConnectionString({".", "d", "u", "p"}, "FreeTDS};SERVER={elsewhere"),
+                 DatabaseError);
+    EXPECT_NO_THROW(odbcConnectionString({".", "d", "u", "p"}, "FreeTDS {1.3}"));
+}
+
 TEST(ParseAsUnixOdbc, ReadsBracesByOdbcRule) {
     using Pairs = std::vector<std::pair<std::string, std::string>>;
     EXPECT_EQ(parseAsUnixOdbc("DRIVER={Free}}TDS};A=b; c ={x;y}"),
