@@ -1,6 +1,7 @@
 #include "app/tbtn_exec.h"
 
 #include "app/application_setup.h"
+#include "app/connection_settings.h"
 #include "app/error_box.h"
 #include "app/progress_connection.h"
 #include "app/source_table_model.h"
@@ -200,6 +201,7 @@ void TbtnExec::restoreSettings() {
         if (value.isValid())
             box->setText(value.toString());
     }
+    m_connectionSecurity = connectionSecurityFrom(settings);
     m_splitShift = settings.value(QStringLiteral("window/split"), 0).toInt();
     const QByteArray geometry = settings.value(QStringLiteral("window/geometry")).toByteArray();
     m_geometryRestored = !geometry.isEmpty() && restoreGeometry(geometry);

@@ -105,7 +105,8 @@ public:
 
     // Keeps the window's size and place, the split and the server, database
     // and user boxes (never the password) in `settings` between starts, and
-    // takes them from there now (before the first show).
+    // takes them from there now (before the first show), with the
+    // connection's security settings (connection_settings.h), read only.
     void rememberIn(std::unique_ptr<QSettings> settings);
 
 public slots:
@@ -191,6 +192,9 @@ private:
     WindowLayout m_layout;
     int m_splitShift = 0;
     std::unique_ptr<QSettings> m_settings;
+    // Encryption, certificate trust and integrated login from the settings
+    // file (connection_settings.h); the driver's defaults without one.
+    ConnectionSecurity m_connectionSecurity;
     bool m_geometryRestored = false;
     // The running handler's busy state, asked between calls whether the user
     // wants the work stopped; null while no handler runs.

@@ -36,7 +36,8 @@ namespace dbc {
 
 ConnectionProperties TbtnExec::connectionProperties() const {
     return {m_EdtDataSource->text().toStdString(), m_EdtDataBase->text().toStdString(),
-            m_EdtUserNo->text().toStdString(), m_EdtPassword->text().toStdString()};
+            m_EdtUserNo->text().toStdString(), m_EdtPassword->text().toStdString(),
+            m_connectionSecurity};
 }
 
 void TbtnExec::reconnect() {

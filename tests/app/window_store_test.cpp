@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -157,6 +158,33 @@ TEST_F(WindowOverStore, OuterSizeAndCentredOnFirstShow) {
     const QRect area = window.screen()->availableGeometry();
     EXPECT_EQ(window.frameGeometry().center(), area.center())
         << "frame at " << window.frameGeometry().x() << "," << window.frameGeometry().y();
+}
+
+// The settings file's [connection] group reaches every connection the window
+// makes; a value that cannot be read asks for encryption rather than less.
+TEST_F(WindowOverStore, ConnectionSecurityComesFromTheSettingsFile) {
+    const QString file = QString::fromStdString((m_dir.path() / "settings.ini").string());
+    struct Case {
+        const char* lines;
+        Encryption encryption;
+        bool trust;
+        bool integrated;
+    };
+    const Case cases[] = {
+        {"", Encryption::DriverDefault, false, false},
+        {"[connection]\nencrypt=no\ntrustServerCertificate=true\n", Encryption::No, true, false},
+        {"[connection]\nencrypt=Strict\nintegrated=true\n", Encryption::Strict, false, true},
+        {"[connection]\nencrypt=yse\n", Encryption::Yes, false, false},
+    };
+    for (const Case& c : cases) {
+        std::ofstream(m_dir.path() / "settings.ini", std::ios::trunc) << c.lines;
+        TbtnExec window(storePath());
+        window.rememberIn(std::make_unique<QSettings>(file, QSettings::IniFormat));
+        const ConnectionSecurity security = window.connectionProperties().security;
+        EXPECT_EQ(security.encryption, c.encryption) << c.lines;
+        EXPECT_EQ(security.trustServerCertificate, c.trust) << c.lines;
+        EXPECT_EQ(security.integratedLogin, c.integrated) << c.lines;
+    }
 }
 
 TEST_F(WindowOverStore, CloseButtonEndsTheEventLoop) {
