@@ -338,6 +338,34 @@ TEST_F(ManyTargetsTest, APasswordsFileOthersCanReadIsRefused) {
     EXPECT_FALSE(fs::exists(out));
 }
 
+// The command line's connection security applies to every target, a line's
+// own settings over it; a target with -E needs no password.
+TEST_F(ManyTargetsTest, ConnectionSecurityFromTheCommandLineAndEachLine) {
+    capture();
+    const std::string server = s_server->serverName();
+    auto result =
+        run({"compare", "--encrypt", "yes", "--targets",
+             write("t.txt", "-S " + server + " -d old01 -U sa --encrypt no\n" + "-S " + server +
+                                " -d old02\n" + "-S " + server + " -d old03 -E --encrypt no\n"),
+             "--out", m_dir.path() / "out", "--store", store()},
+            {"DBCOMPARE_PASSWORD=" + password});
+    EXPECT_EQ(result.exitCode, 3) << result.err;
+    EXPECT_EQ(row(result.out, "old01@" + server).at(0), "compared") << result.out;
+    EXPECT_EQ(row(result.out, "old02@" + server).at(0), "connection") << result.out;
+    EXPECT_EQ(row(result.out, "old03@" + server).at(0), "connection") << result.out;
+    const std::string all = result.out + result.err;
+    EXPECT_NE(all.find("old02@" + server +
+                       ": Unable to connect to data source (encryption was "
+                       "required"),
+              std::string::npos)
+        << all;
+    EXPECT_NE(all.find("old03@" + server +
+                       ": Unable to connect to data source (an integrated "
+                       "login was asked"),
+              std::string::npos)
+        << all;
+}
+
 TEST_F(ManyTargetsTest, OneTargetsReportBesideItsScript) {
     capture();
     const std::vector<std::string> target{
