@@ -8,6 +8,7 @@
 #include "snapshot/store_queries.h"
 #include "snapshot/store_reader.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace dbc {
@@ -124,6 +125,18 @@ bool holdsModules(Connection& store) {
     return !readSnapshotModules(store, functionKind).empty();
 }
 
+// The function part's changes, its drops first (compareModulePart puts
+// them there): the drops go in at `dropsAt`, the rest at the end.
+void placeFunctionChanges(ChangeList changes, std::size_t dropsAt, ChangeList& out) {
+    const auto firstOther = std::find_if(changes.begin(), changes.end(), [](const Change& change) {
+        return !std::holds_alternative<DropModule>(change.record);
+    });
+    out.insert(out.begin() + static_cast<std::ptrdiff_t>(dropsAt),
+               std::make_move_iterator(changes.begin()), std::make_move_iterator(firstOther));
+    out.insert(out.end(), std::make_move_iterator(firstOther),
+               std::make_move_iterator(changes.end()));
+}
+
 std::set<std::string> tableKeys(const std::vector<Table>& tables) {
     std::set<std::string> keys;
     for (const Table& table : tables)
@@ -174,10 +187,21 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
                    checkChanges.drops.begin(), checkChanges.drops.end());
     }
 
-    // Functions right after the tables and columns they read, before the
+    // Functions: the drops of changed ones before the column changes (a
+    // function bound to a column keeps it from changing), after the CHECK
+    // drops (a CHECK that calls a function keeps it from being dropped); the
+    // creates right after the tables and columns they read, before the
     // indexes, views, procedures, triggers and constraints that may call
-    // them; a store without SourceFN has none to compare.
-    compareModulePart(functionKind, store, target, out);
+    // them. A store without SourceFN has none to compare.
+    const std::size_t functionDropsAt = columnChangesAt + checkChanges.drops.size();
+    ChangeList functionChanges;
+    try {
+        compareModulePart(functionKind, store, target, functionChanges);
+    } catch (...) {
+        placeFunctionChanges(std::move(functionChanges), functionDropsAt, out);
+        throw;
+    }
+    placeFunctionChanges(std::move(functionChanges), functionDropsAt, out);
 
     // Every part runs whatever the others hold: a snapshot without indexes or
     // triggers still has its procedures, views and defaults compared.

@@ -27,7 +27,8 @@ namespace dbc {
 // hold: tables and columns, functions, indexes, procedures, views, triggers,
 // default constraints. Views and functions are each ordered so that one comes
 // after those of its kind its text names (module_order.h); the drops of
-// changed functions all come before their creates. Each part reads the snapshot's rows, then the
+// changed functions all come before the column changes
+// (after the CHECK drops), callers first. Each part reads the snapshot's rows, then the
 // target's, then appends its changes. Last, when there are column Alters or Drops or index drops,
 // the dependency pass (dependency_pass.h) wraps the changes that objects of the target depend on,
 // reading the target's foreign keys with one query.
