@@ -27,6 +27,8 @@ QString captureStepFormat(CaptureStep step) {
         return QStringLiteral("正在读取触发器的文本 %v/%m");
     case CaptureStep::Defaults:
         return QStringLiteral("正在读取默认值 %v/%m");
+    case CaptureStep::Functions:
+        return QStringLiteral("正在读取函数的文本 %v/%m");
     }
     return {};
 }

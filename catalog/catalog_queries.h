@@ -114,22 +114,28 @@ inline constexpr const char* checkConstraints =
     "sysconstraints s ON s.constid = o.id LEFT OUTER JOIN syscolumns c ON c.id = s.id AND "
     "c.colid = s.colid WHERE o.xtype = 'C' AND t.xtype = 'U' ORDER BY CKName, TextOrder";
 
-// The capture's lists of procedures, views and triggers.
+// The capture's lists of procedures, views, triggers and functions.
 inline constexpr const char* captureProcedureNames =
     "Select Name From SysObjects where xtype='P' and Status>=0";
 inline constexpr const char* captureViewNames =
     "Select Name From SysObjects where xtype='V' and Status>=0";
 inline constexpr const char* captureTriggerNames =
     "Select Name From SysObjects where xtype='TR' and Status>=0";
+// User-defined functions of the three kinds SQL Server 2000 keeps: scalar
+// (FN), inline table-valued (IF) and multi-statement table-valued (TF).
+inline constexpr const char* captureFunctionNames =
+    "Select Name From SysObjects where xtype IN ('FN','IF','TF') and Status>=0";
 
-// The compare's check that the target has a procedure, view or trigger of a
-// name, followed by the name as an N'...' literal.
+// The compare's check that the target has a procedure, view, trigger or
+// function of a name, followed by the name as an N'...' literal.
 inline constexpr const char* procedureExists =
     "Select * From sysObjects where type='P' and Status>=0 and name=";
 inline constexpr const char* viewExists =
     "Select * From sysObjects where type='V' and Status>=0 and name=";
 inline constexpr const char* triggerExists =
     "Select * From sysObjects where type='TR' and Status>=0 and name=";
+inline constexpr const char* functionExists =
+    "Select * From sysObjects where type IN ('FN','IF','TF') and Status>=0 and name=";
 
 // An object's text rows, followed by its name as an N'...' literal: as the
 // capture asks for them, and as the compare does.

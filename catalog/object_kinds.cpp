@@ -17,5 +17,12 @@ const ObjectKind viewKind{ObjectKind::View,   "SourceView", "ViewName",
 const ObjectKind triggerKind{
     ObjectKind::Trigger,   "SourceTR", "TRName", "TRText", "triggers", catalog::captureTriggerNames,
     catalog::triggerExists};
+const ObjectKind functionKind{ObjectKind::Function,
+                              "SourceFN",
+                              "FNName",
+                              "FNText",
+                              "functions",
+                              catalog::captureFunctionNames,
+                              catalog::functionExists};
 
 } // namespace dbc

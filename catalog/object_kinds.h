@@ -4,11 +4,11 @@
 
 namespace dbc {
 
-// The kinds of object kept as text: procedures, views and triggers. One
-// description serves the capture, the compare, the store and the command
-// line.
+// The kinds of object kept as text: procedures, views, triggers and
+// user-defined functions. One description serves the capture, the compare,
+// the store and the command line.
 struct ObjectKind {
-    enum Id { Procedure, View, Trigger };
+    enum Id { Procedure, View, Trigger, Function };
     Id id;
     const char* storeTable; // the snapshot store's table: SourceSp, ...
     const char* nameField;  // its name column
@@ -23,8 +23,13 @@ struct ObjectKind {
 extern const ObjectKind procedureKind;
 extern const ObjectKind viewKind;
 extern const ObjectKind triggerKind;
+// Functions are kept in a store table added after files were in use
+// (SourceFN): a store without it knows nothing of functions.
+extern const ObjectKind functionKind;
 
-// The three kinds in the order a capture and a compare take them.
+// The three kinds a store has always kept, in the order a capture and a
+// compare take them. Functions are taken apart: a compare creates them
+// before the objects that call them.
 inline constexpr std::array<const ObjectKind*, 3> objectKinds{&procedureKind, &viewKind,
                                                               &triggerKind};
 

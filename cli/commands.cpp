@@ -370,7 +370,8 @@ int Commands::show() {
                 {"SourceTR", "%zu triggers"},
                 {"SourceDF", "%zu defaults"},
                 {"SourceFK", "%zu foreign keys"},
-                {"SourceCK", "%zu CHECK constraints"}};
+                {"SourceCK", "%zu CHECK constraints"},
+                {"SourceFN", "%zu functions"}};
             out << "snapshot " << shownName(store->path().string()) << '\n';
             const CaptureState state = readCaptureState(store->connection());
             if (state.described)

@@ -7,8 +7,9 @@
 namespace dbc::cli {
 
 namespace {
-constexpr const char* stepNames[] = {"columns", "index keys", "procedures",
-                                     "views",   "triggers",   "defaults"};
+// One name per CaptureStep, in its order.
+constexpr const char* stepNames[] = {"columns",  "index keys", "procedures", "views",
+                                     "triggers", "defaults",   "functions"};
 constexpr int barWidth = 40;
 } // namespace
 

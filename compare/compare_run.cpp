@@ -4,9 +4,11 @@
 #include "catalog/server_reader.h"
 #include "compare/catalog_diff.h"
 #include "compare/dependency_pass.h"
+#include "compare/module_order.h"
 #include "snapshot/store_queries.h"
 #include "snapshot/store_reader.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace dbc {
@@ -55,20 +57,44 @@ bool compareIndexPart(Connection& store, Connection& target, ChangeList& out,
     return compared;
 }
 
+namespace {
+
+// Views and functions are refused when they name an object that does not
+// exist yet: each is created after those of its kind that it names.
+bool resolvesNamesOnCreate(const ObjectKind& kind) {
+    return kind.id == ObjectKind::View || kind.id == ObjectKind::Function;
+}
+
+} // namespace
+
 bool compareModulePart(const ObjectKind& kind, Connection& store, Connection& target,
                        ChangeList& out) {
-    const std::vector<ModuleText> snapshot = readSnapshotModules(store, kind);
+    std::vector<ModuleText> snapshot = readSnapshotModules(store, kind);
     if (snapshot.empty())
         return false;
+    if (resolvesNamesOnCreate(kind))
+        snapshot = orderByMentions(std::move(snapshot));
+    ChangeList changes;
+    // A function bound to another (WITH SCHEMABINDING) keeps it from being
+    // dropped: every changed function is dropped, callers first, before any
+    // is created.
+    auto append = [&] {
+        if (kind.id == ObjectKind::Function)
+            moveModuleDropsFirst(changes);
+        out.insert(out.end(), std::make_move_iterator(changes.begin()),
+                   std::make_move_iterator(changes.end()));
+    };
     std::vector<TargetModule> answers;
     try {
         readTargetModules(target, kind, modulesToAsk(snapshot), answers);
     } catch (...) {
         // The answers read before the failure are still compared.
-        diffModules(kind, snapshot, answers, out);
+        diffModules(kind, snapshot, answers, changes);
+        append();
         throw;
     }
-    diffModules(kind, snapshot, answers, out);
+    diffModules(kind, snapshot, answers, changes);
+    append();
     return true;
 }
 
@@ -96,7 +122,19 @@ bool holdsModules(Connection& store) {
         if (!store.open(store_sql::moduleNames(*kind)).empty())
             return true;
     }
-    return false;
+    return !readSnapshotModules(store, functionKind).empty();
+}
+
+// The function part's changes, its drops first (compareModulePart puts
+// them there): the drops go in at `dropsAt`, the rest at the end.
+void placeFunctionChanges(ChangeList changes, std::size_t dropsAt, ChangeList& out) {
+    const auto firstOther = std::find_if(changes.begin(), changes.end(), [](const Change& change) {
+        return !std::holds_alternative<DropModule>(change.record);
+    });
+    out.insert(out.begin() + static_cast<std::ptrdiff_t>(dropsAt),
+               std::make_move_iterator(changes.begin()), std::make_move_iterator(firstOther));
+    out.insert(out.end(), std::make_move_iterator(firstOther),
+               std::make_move_iterator(changes.end()));
 }
 
 std::set<std::string> tableKeys(const std::vector<Table>& tables) {
@@ -148,6 +186,22 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
         out.insert(out.begin() + static_cast<std::ptrdiff_t>(columnChangesAt),
                    checkChanges.drops.begin(), checkChanges.drops.end());
     }
+
+    // Functions: the drops of changed ones before the column changes (a
+    // function bound to a column keeps it from changing), after the CHECK
+    // drops (a CHECK that calls a function keeps it from being dropped); the
+    // creates right after the tables and columns they read, before the
+    // indexes, views, procedures, triggers and constraints that may call
+    // them. A store without SourceFN has none to compare.
+    const std::size_t functionDropsAt = columnChangesAt + checkChanges.drops.size();
+    ChangeList functionChanges;
+    try {
+        compareModulePart(functionKind, store, target, functionChanges);
+    } catch (...) {
+        placeFunctionChanges(std::move(functionChanges), functionDropsAt, out);
+        throw;
+    }
+    placeFunctionChanges(std::move(functionChanges), functionDropsAt, out);
 
     // Every part runs whatever the others hold: a snapshot without indexes or
     // triggers still has its procedures, views and defaults compared.

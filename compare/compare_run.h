@@ -17,18 +17,21 @@ namespace dbc {
 // that bring the target into line with the snapshot. Nothing is executed on
 // the target.
 //
-// When the snapshot holds no column rows and no procedure, view or trigger
+// When the snapshot holds no column rows and no procedure, view, trigger or
+// function
 // the run ends before it appends anything and returns false. Otherwise (a
 // snapshot of only views and procedures too; its defaults are then not
 // compared) the default constraints of both sides
 // are read (an Add carries its column's default), the first change is "use "
 // + `databaseName`, and every part follows in order, whatever the others
-// hold: tables and columns, indexes, procedures, views, triggers, default
-// constraints. Each part reads the snapshot's rows, then the target's, then
-// appends its changes. Last, when there are column Alters or Drops or index
-// drops, the dependency pass (dependency_pass.h) wraps the changes that
-// objects of the target depend on, reading the target's foreign keys with one
-// query.
+// hold: tables and columns, functions, indexes, procedures, views, triggers,
+// default constraints. Views and functions are each ordered so that one comes
+// after those of its kind its text names (module_order.h); the drops of
+// changed functions all come before the column changes
+// (after the CHECK drops), callers first. Each part reads the snapshot's rows, then the
+// target's, then appends its changes. Last, when there are column Alters or Drops or index drops,
+// the dependency pass (dependency_pass.h) wraps the changes that objects of the target depend on,
+// reading the target's foreign keys with one query.
 //
 // Errors of either connection propagate as exceptions; the changes appended
 // before the failure stay in `out`.

@@ -64,6 +64,8 @@ const char* singular(const ObjectKind& kind) {
         return "procedure";
     case ObjectKind::View:
         return "view";
+    case ObjectKind::Function:
+        return "function";
     case ObjectKind::Trigger:
         break;
     }

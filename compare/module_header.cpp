@@ -125,7 +125,8 @@ std::optional<HeaderName> findHeaderName(std::string_view text) {
     if (!reader.skipSpace() || reader.word() != "create" || !reader.skipSpace())
         return std::nullopt;
     const std::string kind = reader.word();
-    if (kind != "proc" && kind != "procedure" && kind != "view" && kind != "trigger")
+    if (kind != "proc" && kind != "procedure" && kind != "view" && kind != "trigger" &&
+        kind != "function")
         return std::nullopt;
     if (!reader.skipSpace())
         return std::nullopt;

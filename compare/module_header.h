@@ -4,14 +4,14 @@
 #include <string>
 #include <string_view>
 
-// The name a procedure, view or trigger's stored text gives it in its CREATE
+// The name a procedure, view, trigger or function's stored text gives it in its CREATE
 // header. sp_rename renames the object but leaves its text as it was, so the
 // text of a renamed object still says CREATE PROCEDURE p_old.
 
 namespace dbc {
 
 // Where the object's own name stands in the header "CREATE PROC[EDURE] |
-// VIEW | TRIGGER [owner.]name": the byte range of the name part (its
+// VIEW | TRIGGER | FUNCTION [owner.]name": the byte range of the name part (its
 // brackets or quotes included) and the name it reads as.
 struct HeaderName {
     std::size_t begin = 0;

@@ -95,6 +95,8 @@ const char* moduleType(const ObjectKind& kind) {
         return "view";
     case ObjectKind::Trigger:
         return "trigger";
+    case ObjectKind::Function:
+        return "function";
     }
     return "module";
 }

@@ -71,7 +71,7 @@ struct DropIndex {
     bool keyConstraint = false;
 };
 
-// A procedure, view or trigger to create from the snapshot's text.
+// A procedure, view, trigger or function to create from the snapshot's text.
 struct CreateModule {
     const ObjectKind* kind;
     std::string name;
@@ -81,7 +81,7 @@ struct CreateModule {
     std::optional<std::string> targetText = std::nullopt;
 };
 
-// A procedure, view or trigger to drop before it is created anew.
+// A procedure, view, trigger or function to drop before it is created anew.
 // `textUnreadable`: the target would not give its text (an encrypted object),
 // rather than giving a different one.
 struct DropModule {

@@ -164,6 +164,9 @@ std::string dropModuleStatement(const DropModule& change) {
     case ObjectKind::Trigger:
         words = change.textUnreadable ? "drop TRIGGER [dbo]." : "drop TRigger [dbo].";
         break;
+    case ObjectKind::Function:
+        words = "drop function [dbo].";
+        break;
     }
     return concat({words, sqlName(change.name)});
 }

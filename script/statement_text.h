@@ -62,7 +62,8 @@ std::string dropIndexStatement(const DropIndex& change);
 // The object's stored text, as it is.
 std::string createModuleStatement(const CreateModule& change);
 
-// drop procedure [dbo].<name>, drop View [dbo].<name>, or for a trigger
+// drop procedure [dbo].<name>, drop View [dbo].<name>, drop function
+// [dbo].<name> (scalar, inline and table-valued alike), or for a trigger
 // drop TRIGGER [dbo].<name> when its text was unreadable and
 // drop TRigger [dbo].<name> when it differed.
 std::string dropModuleStatement(const DropModule& change);

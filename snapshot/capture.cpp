@@ -129,6 +129,8 @@ CaptureSummary captureSource(Connection& source, SnapshotStore& store, CaptureOb
                                             triggerKind, summary.objectsWithoutText);
     summary.rows[SourceDF] = captureDefaults(source, store, observer);
     captureConstraints(source, store, observer);
+    summary.functionRows = captureModules(source, store, observer, CaptureStep::Functions,
+                                          functionKind, summary.objectsWithoutText);
     transaction.commit();
     return summary;
 }

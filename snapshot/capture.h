@@ -12,7 +12,7 @@ namespace dbc {
 class SnapshotStore;
 
 // The steps of a capture, in the order they run; each fills one store table.
-enum class CaptureStep { Columns, IndexKeys, Procedures, Views, Triggers, Defaults };
+enum class CaptureStep { Columns, IndexKeys, Procedures, Views, Triggers, Defaults, Functions };
 
 // Receives a capture's progress. The bar gets one range per step; the
 // window shows it, the command line draws it on a terminal.
@@ -36,13 +36,16 @@ struct CaptureSummary {
     // Rows per store table, in the order SourceTable, SourceIndex, SourceSp,
     // SourceView, SourceTR, SourceDF.
     std::array<std::size_t, 6> rows{};
-    // Procedures, views and triggers whose text the server would not give
-    // (created WITH ENCRYPTION, for instance); they have no rows.
+    // The text rows of functions (SourceFN).
+    std::size_t functionRows = 0;
+    // Procedures, views, triggers and functions whose text the server would
+    // not give (created WITH ENCRYPTION, for instance); they have no rows.
     std::vector<std::string> objectsWithoutText;
 };
 
 // Reads the catalog of the source database behind `source` and replaces the
-// six tables of `store` with it. Everything happens in one store
+// tables of `store` with it (the optional ones created where the file lacks
+// them). Everything happens in one store
 // transaction that is committed only after the whole source has been read:
 // any failure leaves the previous snapshot exactly as it was and is thrown.
 CaptureSummary captureSource(Connection& source, SnapshotStore& store, CaptureObserver& observer);

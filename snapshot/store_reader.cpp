@@ -2,6 +2,7 @@
 
 #include "catalog/name_key.h"
 #include "snapshot/store_queries.h"
+#include "snapshot/store_schema.h"
 
 #include <unordered_map>
 #include <unordered_set>
@@ -119,6 +120,10 @@ std::vector<TableIndexes> readSnapshotIndexes(Connection& store) {
 }
 
 std::vector<ModuleText> readSnapshotModules(Connection& store, const ObjectKind& kind) {
+    // A store written before the kind's table was added knows none of them.
+    if (const StoreTable* table = findStoreTable(kind.storeTable);
+        table && table->optional && store.open(store_sql::tableExists(kind.storeTable)).empty())
+        return {};
     const Result list = store.open(store_sql::moduleNames(kind));
     const Result rows = store.open(store_sql::moduleRows(kind));
     const Field text(rows, kind.textField);

@@ -27,8 +27,10 @@ std::vector<Table> readSnapshotTables(Connection& store);
 // grouped into indexes where the index name changes.
 std::vector<TableIndexes> readSnapshotIndexes(Connection& store);
 
-// The procedures, views or triggers (SourceSp, SourceView, SourceTR), the
-// name list first and the text rows second.
+// The procedures, views, triggers or functions (SourceSp, SourceView,
+// SourceTR, SourceFN), the name list first and the text rows second. A store
+// written before SourceFN was added holds no functions: the compare then
+// has nothing to say about the target's.
 std::vector<ModuleText> readSnapshotModules(Connection& store, const ObjectKind& kind);
 
 // The default constraints (SourceDF) in the store's name order.

@@ -108,6 +108,7 @@ std::vector<StoreTableCount> SnapshotStore::counts() {
         {"SourceDF", store_sql::defaultNames},
         {store_sql::foreignKeyTable, store_sql::foreignKeyNames},
         {store_sql::checkTable, store_sql::checkNames},
+        {functionKind.storeTable, store_sql::moduleNames(functionKind)},
     };
     std::vector<StoreTableCount> counts;
     for (const Part& part : parts) {

@@ -79,6 +79,7 @@ const std::vector<StoreTable>& storeTables() {
           {"Disabled", "TEXT"}},
          false,
          true},
+        {"SourceFN", {{"FNName", "TEXT"}, {"FNText", "TEXT"}}, true, true},
     };
     return tables;
 }

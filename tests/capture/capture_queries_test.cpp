@@ -33,6 +33,8 @@ const std::string indexQuery =
 const std::string procedureNames = "Select Name From SysObjects where xtype='P' and Status>=0";
 const std::string viewNames = "Select Name From SysObjects where xtype='V' and Status>=0";
 const std::string triggerNames = "Select Name From SysObjects where xtype='TR' and Status>=0";
+const std::string functionNames =
+    "Select Name From SysObjects where xtype IN ('FN','IF','TF') and Status>=0";
 const std::string defaultsQuery =
     "SELECT a.name AS DFName, b.name AS TableName,c.Text as DFValue,d.name as FieldName   FROM "
     "sysobjects a INNER JOIN      sysobjects b ON a.parent_obj = b.id Inner Join sysComments c on "
@@ -116,6 +118,12 @@ protected:
         m_source.answer("sp_helpText N'O''Brien'",
                         makeResult({"Text"}, {{"CREATE PROCEDURE [O'Brien]\r\n"}, {"AS 1"}}));
         m_source.fail("sp_helpText N'p2'", "The object comments have been encrypted.");
+        // Functions of the three kinds; one encrypted.
+        m_source.answer(functionNames, makeResult({"Name"}, {{"f_if"}, {"f_enc"}}));
+        m_source.answer("sp_helpText N'f_if'",
+                        makeResult({"Text"}, {{"CREATE FUNCTION f_if () RETURNS TABLE\r\n"},
+                                              {"AS RETURN (SELECT 1 AS a)"}}));
+        m_source.fail("sp_helpText N'f_enc'", "The object comments have been encrypted.");
         m_store = SnapshotStore::open(m_dir.path() / "Source.mdb");
     }
 
@@ -127,11 +135,14 @@ protected:
 TEST_F(CaptureQueries, SendsTheCatalogQueriesTextForText) {
     NullObserver observer;
     captureSource(m_source, *m_store, observer);
-    std::vector<std::string> expected{
-        columnsQuery,        seedQuery,        columnMarksQuery,
-        indexQuery,          procedureNames,   "sp_helpText N'O''Brien'",
-        "sp_helpText N'p2'", viewNames,        triggerNames,
-        defaultsQuery,       foreignKeysQuery, checksQuery};
+    std::vector<std::string> expected{columnsQuery,          seedQuery,
+                                      columnMarksQuery,      indexQuery,
+                                      procedureNames,        "sp_helpText N'O''Brien'",
+                                      "sp_helpText N'p2'",   viewNames,
+                                      triggerNames,          defaultsQuery,
+                                      foreignKeysQuery,      checksQuery,
+                                      functionNames,         "sp_helpText N'f_if'",
+                                      "sp_helpText N'f_enc'"};
     EXPECT_EQ(m_source.sent(), expected);
 }
 
@@ -159,7 +170,12 @@ TEST_F(CaptureQueries, StoresValuesAsTheStoreExpectsThem) {
     ASSERT_EQ(defaults.size(), 1u);
     EXPECT_EQ(defaults.field(0, "DFValue"), "(0)");
     EXPECT_EQ(defaults.field(0, "TableName"), "T "); // untrimmed
-    EXPECT_EQ(summary.objectsWithoutText, std::vector<std::string>{"p2"});
+    EXPECT_EQ(summary.objectsWithoutText, (std::vector<std::string>{"p2", "f_enc"}));
+    EXPECT_EQ(summary.functionRows, 2u);
+    Result functions = store.open("Select * From SourceFN");
+    EXPECT_EQ(functions.rows(),
+              (std::vector<Result::Row>{{"f_if", "CREATE FUNCTION f_if () RETURNS TABLE\r\n"},
+                                        {"f_if", "AS RETURN (SELECT 1 AS a)"}}));
     Result keys = store.open("Select * From SourceIndex Order by IndexName");
     ASSERT_EQ(keys.size(), 2u);
     EXPECT_EQ(keys.field(1, "TableName"), " T \t"); // untrimmed

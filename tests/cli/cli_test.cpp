@@ -91,7 +91,7 @@ TEST_F(CommandLineTest, CaptureWritesTheSnapshotAndOneSummaryLine) {
         << show.out;
     EXPECT_NE(show.out.find("4 procedures"), std::string::npos) << show.out;
     EXPECT_NE(show.out.find("SourceFK 0 rows: 0 foreign keys\nSourceCK 0 rows: 0 CHECK "
-                            "constraints\n"),
+                            "constraints\nSourceFN 0 rows: 0 functions\n"),
               std::string::npos)
         << show.out;
     // The source declares no keys and no unique index.

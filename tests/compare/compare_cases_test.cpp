@@ -16,6 +16,8 @@
 //   [snapshot procedures] (views, triggers) name|text row, one line a row
 //   [target procedures] (views, triggers)   name|text row; a name alone: the
 //       object exists and its text cannot be read
+//   [snapshot functions] [target functions]   as procedures; without a
+//       [snapshot functions] section the store predates SourceFN
 //   [snapshot defaults] [target defaults]   name|table|column|value
 //   [target collation]              the target database's collation
 //                                   (Chinese_PRC_CI_AS when absent)
@@ -78,6 +80,8 @@ const std::map<std::string, std::vector<std::size_t>>& sectionWidths() {
         {"target procedures", {1, 2}},
         {"target views", {1, 2}},
         {"target triggers", {1, 2}},
+        {"snapshot functions", {2}},
+        {"target functions", {1, 2}},
         {"snapshot defaults", {4}},
         {"target defaults", {4}},
         {"target collation", {1}},
@@ -214,6 +218,10 @@ TEST_P(CompareCase, GivesTheRecordedScript) {
         catalogs.setObjects(*tables, storedObjectsOf(sections[std::string("snapshot ") + plural]),
                             targetObjectsOf(sections[std::string("target ") + plural]));
     }
+    std::optional<std::vector<test::StoredObject>> snapshotFunctions;
+    if (sections.contains("snapshot functions"))
+        snapshotFunctions = storedObjectsOf(sections["snapshot functions"]);
+    catalogs.setFunctions(snapshotFunctions, targetObjectsOf(sections["target functions"]));
     catalogs.setDefaults(defaultsOf(sections["snapshot defaults"]),
                          defaultsOf(sections["target defaults"]));
     if (const Rows& collation = sections["target collation"]; !collation.empty())

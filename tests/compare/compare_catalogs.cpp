@@ -13,6 +13,8 @@ const ObjectTables viewTables{"Select ViewName From SourceView Group by ViewName
                               "Select * From SourceView ", "ViewName", "ViewText", "V"};
 const ObjectTables triggerTables{"Select TRName From SourceTR Group by TRName",
                                  "Select * From SourceTR ", "TRName", "TRText", "TR"};
+const ObjectTables functionTables{"Select FNName From SourceFN Group by FNName",
+                                  "Select * From SourceFN ", "FNName", "FNText", "FN"};
 
 const std::string targetColumnQuery =
     "SELECT a.name as FieldName, a.id, a.prec as FieldLength, a.scale as FieldScale, a.xtype,"
@@ -88,8 +90,10 @@ std::vector<std::string> firstSeenTables(const std::vector<Row>& rows, TableOf t
 } // namespace
 
 std::string existenceQuery(const std::string& typeCode, const std::string& name) {
-    return "Select * From sysObjects where type='" + typeCode +
-           "' and Status>=0 and name=" + quoted(name);
+    // A function is asked for under its three kinds at once.
+    const std::string type =
+        typeCode == "FN" ? std::string("type IN ('FN','IF','TF')") : "type='" + typeCode + "'";
+    return "Select * From sysObjects where " + type + " and Status>=0 and name=" + quoted(name);
 }
 
 std::string textQuery(const std::string& name) {
@@ -105,6 +109,7 @@ Catalogs::Catalogs() {
     setTargetCollation("Chinese_PRC_CI_AS");
     setForeignKeys(std::nullopt, {});
     setChecks(std::nullopt, {});
+    setFunctions(std::nullopt, {});
 }
 
 void Catalogs::setColumns(const std::vector<Col>& snapshot, const std::vector<Col>& targetSide,
@@ -152,6 +157,14 @@ void Catalogs::setObjects(const ObjectTables& tables, const std::vector<StoredOb
             text.addRow({row});
         target.answer(textQuery(object.name), text);
     }
+}
+
+void Catalogs::setFunctions(const std::optional<std::vector<StoredObject>>& snapshot,
+                            const std::vector<TargetObject>& targetSide) {
+    store.answer("SELECT name FROM sqlite_master WHERE type = 'table' AND name = 'SourceFN' "
+                 "COLLATE NOCASE",
+                 snapshot ? nameList("name", {"SourceFN"}) : nameList("name", {}));
+    setObjects(functionTables, snapshot.value_or(std::vector<StoredObject>{}), targetSide);
 }
 
 void Catalogs::setDefaults(const std::vector<Df>& snapshot, const std::vector<Df>& targetSide) {

@@ -25,6 +25,7 @@ struct ObjectTables {
 extern const ObjectTables procedureTables;
 extern const ObjectTables viewTables;
 extern const ObjectTables triggerTables;
+extern const ObjectTables functionTables;
 
 // An object of the snapshot: its stored text rows.
 struct StoredObject {
@@ -40,7 +41,8 @@ struct TargetObject {
     std::string error = "The text for object is encrypted.";
 };
 
-// "Select * From sysObjects where type='<type>' and Status>=0 and name=N'<name>'".
+// "Select * From sysObjects where type='<type>' and Status>=0 and name=N'<name>'",
+// for "FN" type IN ('FN','IF','TF').
 std::string existenceQuery(const std::string& typeCode, const std::string& name);
 // "Exec sp_helpText N'<name>'".
 std::string textQuery(const std::string& name);
@@ -66,6 +68,10 @@ struct Catalogs {
     void setIndexes(const std::vector<Key>& snapshot, const std::vector<Key>& targetSide);
     void setObjects(const ObjectTables& tables, const std::vector<StoredObject>& snapshot,
                     const std::vector<TargetObject>& targetSide);
+    // Functions as setObjects sets them; no snapshot objects: a store
+    // without SourceFN.
+    void setFunctions(const std::optional<std::vector<StoredObject>>& snapshot,
+                      const std::vector<TargetObject>& targetSide);
     void setDefaults(const std::vector<Df>& snapshot, const std::vector<Df>& targetSide);
     void setTargetCollation(const std::string& collation);
     // Foreign key column rows (name, table, column, referenced table,

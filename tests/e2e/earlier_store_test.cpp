@@ -1,8 +1,8 @@
 // A snapshot store written by the release before foreign keys and CHECK
 // constraints were kept (tests/fixtures/earlier_store.mdb, captured from
 // earlier_store_source.sql) still opens and compares as it did: the
-// target's foreign keys and CHECK constraints, whatever they are, give no
-// statement, and nothing is written to the file.
+// target's foreign keys, CHECK constraints and functions, whatever they
+// are, give no statement, and nothing is written to the file.
 
 #include "snapshot/store_reader.h"
 #include "tests/e2e/served_databases.h"
@@ -30,12 +30,15 @@ CREATE TABLE Emp (
     CONSTRAINT CK_Emp_Extra CHECK (EmpNo > 0)
 )
 GO
+CREATE FUNCTION dbo.fn_Emp () RETURNS int AS BEGIN RETURN 1 END
+GO
 )sql");
     served.start();
     {
         auto store = SnapshotStore::openForReading(copy);
         EXPECT_FALSE(readSnapshotForeignKeys(store->connection()).has_value());
         EXPECT_FALSE(readSnapshotChecks(store->connection()).has_value());
+        EXPECT_TRUE(readSnapshotModules(store->connection(), functionKind).empty());
         EXPECT_EQ(store->counts().size(), 6u);
         const CompareOutcome outcome = compareWith(served, *store, "tgt");
         EXPECT_EQ(outcome.script.statements(), std::vector<std::string>{"use tgt"});

@@ -47,13 +47,14 @@ TEST_F(SnapshotStoreTest, AMissingFileIsCreatedWithEveryTableEmpty) {
           "DeleteCascade", "UpdateCascade", "NotForReplication", "Disabled"}},
         {"SourceCK",
          {"CKName", "TableName", "FieldName", "CKText", "NotForReplication", "Disabled"}},
+        {"SourceFN", {"FNName", "FNText"}},
     };
     for (const auto& [table, columns] : expected) {
         Result result = select("Select * From " + table);
         EXPECT_EQ(result.columns(), columns) << table;
         EXPECT_TRUE(result.empty()) << table;
     }
-    EXPECT_EQ(select("SELECT count(*) AS n FROM sqlite_master").field(0, "n"), "8");
+    EXPECT_EQ(select("SELECT count(*) AS n FROM sqlite_master").field(0, "n"), "9");
     // Nothing but the store is left in the directory.
     EXPECT_EQ(test::snapshotDirectory(m_dir.path()).size(), 1u);
 }
@@ -82,7 +83,7 @@ TEST_F(SnapshotStoreTest, AStoreWithoutTheKeyFactColumnsOpensAndGainsThemOnReque
     EXPECT_EQ(store->connection().open(keys).columns().size(), 5u);
     EXPECT_FALSE(countIndexKeys(store->connection()));
     const std::string hasConstraintTables = "SELECT name FROM sqlite_master WHERE name IN "
-                                            "('SourceFK', 'SourceCK') ORDER BY name";
+                                            "('SourceFK', 'SourceCK', 'SourceFN') ORDER BY name";
     EXPECT_TRUE(store->connection().open(hasConstraintTables).empty());
     store->addMissingColumns();
     store->addMissingColumns(); // a second time finds nothing to add
@@ -90,7 +91,7 @@ TEST_F(SnapshotStoreTest, AStoreWithoutTheKeyFactColumnsOpensAndGainsThemOnReque
               (Rows{{"T", "PK_T", "Id", "1", "1", "", "", ""}}));
     // The tables added later come with it.
     EXPECT_EQ(store->connection().open(hasConstraintTables).rows(),
-              (Rows{{"SourceCK"}, {"SourceFK"}}));
+              (Rows{{"SourceCK"}, {"SourceFK"}, {"SourceFN"}}));
     store->appendRow("SourceIndex", {{"TableName", "T"}, {"IsDescending", "1"}});
     EXPECT_EQ(store->connection().open(keys).field(1, "IsDescending"), "1");
 }

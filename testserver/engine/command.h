@@ -166,6 +166,7 @@ struct CreateModule {
     std::string triggerTable;
     bool insteadOf = false;    // an INSTEAD OF trigger, which a view may have
     std::string functionXtype; // FN scalar, IF inline table, TF table
+    bool schemaBound = false;  // WITH SCHEMABINDING
 };
 
 enum class DropKind { Table, Procedure, View, Trigger, Default, Rule, Function };

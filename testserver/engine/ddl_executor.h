@@ -73,6 +73,9 @@ private:
     // Refuses with 3726 when a FOREIGN KEY of another table references it.
     void dropTable(const ObjectRow& table);
     void dropModule(DropKind kind, const std::string& name);
+    // 208 for the first object a view or inline function names (FROM, JOIN,
+    // dbo.f(...)) that does not exist, as SQL Server refuses it on CREATE.
+    void refuseMissingReferences(const CreateModule& statement);
     // Refuses with 3725 + 3727 a key that a FOREIGN KEY references.
     void dropConstraint(const ObjectRow& table, const ObjectRow& constraint);
     // CREATE INDEX ... WITH DROP_EXISTING: drops the index it replaces (7999

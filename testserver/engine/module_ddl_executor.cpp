@@ -1,7 +1,9 @@
-// CREATE/ALTER PROCEDURE, VIEW and TRIGGER, and the DROP statements.
+// CREATE/ALTER PROCEDURE, VIEW, TRIGGER and FUNCTION, and the DROP statements.
 
 #include "testserver/engine/ddl_executor.h"
 
+#include "testserver/engine/lexer.h"
+#include "testserver/engine/module_references.h"
 #include "testserver/engine/name_collation.h"
 #include "testserver/engine/server_error.h"
 
@@ -52,7 +54,29 @@ const KindWords* wordsOfXtype(const std::string& xtype) {
     return nullptr;
 }
 
+// A view and an inline function are compiled when they are created, and so
+// is any module WITH SCHEMABINDING: the objects they name must exist then.
+// Procedures, scalar and multi-statement functions resolve table names when
+// they run (deferred name resolution).
+bool resolvesNamesOnCreate(const CreateModule& statement, const std::string& xtype) {
+    return statement.kind == ModuleKind::View || xtype == "IF" ||
+           (statement.kind == ModuleKind::Function && statement.schemaBound);
+}
+
+bool isSystemTableName(std::string_view name) {
+    return asciiLower(name).starts_with("sys");
+}
+
 } // namespace
+
+void DdlExecutor::refuseMissingReferences(const CreateModule& statement) {
+    for (const ObjectReference& reference : objectsResolvedOnCreate(tokenize(statement.text))) {
+        if (namesEqual(reference.name, statement.name) || isSystemTableName(reference.name))
+            continue;
+        if (!m_catalog.findObject(reference.name))
+            throw messages::invalidObjectName(reference.written);
+    }
+}
 
 void DdlExecutor::execute(const CreateModule& statement) {
     CatalogTransaction transaction(m_catalog.db());
@@ -60,6 +84,8 @@ void DdlExecutor::execute(const CreateModule& statement) {
     const std::string xtype = statement.kind == ModuleKind::Function
                                   ? statement.functionXtype
                                   : std::string(moduleXtype(statement.kind));
+    if (resolvesNamesOnCreate(statement, xtype))
+        refuseMissingReferences(statement);
     long long parent = 0;
     if (statement.kind == ModuleKind::Trigger) {
         // A view takes INSTEAD OF triggers only.

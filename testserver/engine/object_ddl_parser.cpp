@@ -142,6 +142,8 @@ private:
                 module.insteadOf = module.insteadOf || token.is("instead");
             } else if (inWith && token.is("encryption"))
                 module.encrypted = true;
+            else if (inWith && token.is("schemabinding"))
+                module.schemaBound = true;
         }
         if (!sawAs || m_cursor.atEnd())
             throw m_cursor.unexpected();
