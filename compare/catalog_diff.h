@@ -116,6 +116,17 @@ ConstraintChanges diffChecks(const std::vector<CheckConstraint>& snapshot,
                              const std::set<std::string>& snapshotTables,
                              const ChangeList& columnChanges);
 
+// The alias types (sp_addtype) around the changes of a run: a type of the
+// snapshot's that a column created, added or altered by `changes` is of and
+// that the target lacks is added (AddAliasType) at position `at`, the types
+// in name-key order; a type whose base (type, length or precision, scale)
+// differs between the two sides is never dropped or changed: a comment line
+// (UnscriptedChange) says so at `at`, and an Alter that could only give a
+// column of that type the target's type again leaves the list. A type's
+// nullability is not compared: every column the script writes says its own.
+void diffAliasTypes(const std::vector<AliasType>& snapshot, const std::vector<AliasType>& target,
+                    std::size_t at, ChangeList& changes);
+
 // Takes out of both lists the defaults a snapshot default with a name SQL
 // Server made up (constraint_names.h) is matched with by what it is: a target
 // default on the same table and column with the same value (a made-up name

@@ -99,6 +99,8 @@ public:
     void appendForeignKey(const ForeignKey& key);
     // One SourceCK row per constraint, its definition whole.
     void appendCheck(const CheckConstraint& check);
+    // One SourceType row per alias type.
+    void appendAliasType(const AliasType& type);
 
     // The column rows the window's grid shows: in stored order, or ordered
     // by table and column name.

@@ -59,6 +59,11 @@ inline constexpr const char* checkTable = "SourceCK";
 inline constexpr const char* checks = "Select * From SourceCK Order by CKName";
 inline constexpr const char* checkNames = "Select CKName From SourceCK Group by CKName";
 
+// The alias types, one row each, and their distinct names.
+inline constexpr const char* aliasTypeTable = "SourceType";
+inline constexpr const char* aliasTypes = "Select * From SourceType Order by TypeName";
+inline constexpr const char* aliasTypeNames = "Select TypeName From SourceType Group by TypeName";
+
 // A kind's distinct object names: "Select SpName From SourceSp Group by SpName".
 inline std::string moduleNames(const ObjectKind& kind) {
     return std::string("Select ") + kind.nameField + " From " + kind.storeTable + " Group by " +

@@ -34,7 +34,8 @@ void SnapshotStore::appendColumn(const Column& column) {
                               {"IdentSeed", column.identSeed},
                               {"IdentIncr", column.identIncr},
                               {"RowGuidCol", column.rowGuidCol ? "1" : "0"},
-                              {"IdentNotForRepl", column.identityNotForReplication ? "1" : "0"}});
+                              {"IdentNotForRepl", column.identityNotForReplication ? "1" : "0"},
+                              {"ComputedText", nullWhenEmpty(column.computedDefinition)}});
 }
 
 void SnapshotStore::appendIndexKey(const Index& index, const IndexKey& key) {
@@ -89,6 +90,14 @@ void SnapshotStore::appendCheck(const CheckConstraint& check) {
                                       {"Disabled", check.disabled ? "1" : "0"}});
 }
 
+void SnapshotStore::appendAliasType(const AliasType& type) {
+    appendRow(store_sql::aliasTypeTable, {{"TypeName", type.name},
+                                          {"BaseType", type.baseType},
+                                          {"FieldLength", type.length},
+                                          {"FieldScale", type.scale},
+                                          {"IsNullable", type.nullable ? "1" : "0"}});
+}
+
 Result SnapshotStore::gridRows(bool ordered) {
     // Through the named connection, so a damaged file's error names it.
     return connection().open(ordered ? store_sql::gridRowsOrdered : store_sql::gridRows);
@@ -108,6 +117,7 @@ std::vector<StoreTableCount> SnapshotStore::counts() {
         {"SourceDF", store_sql::defaultNames},
         {store_sql::foreignKeyTable, store_sql::foreignKeyNames},
         {store_sql::checkTable, store_sql::checkNames},
+        {store_sql::aliasTypeTable, store_sql::aliasTypeNames},
     };
     std::vector<StoreTableCount> counts;
     for (const Part& part : parts) {

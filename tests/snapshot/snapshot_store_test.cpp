@@ -34,7 +34,7 @@ TEST_F(SnapshotStoreTest, AMissingFileIsCreatedWithEveryTableEmpty) {
         {"SourceTable",
          {"FieldName", "FieldLength", "FieldType", "TableName", "Collation", "IsNullable",
           "TypeStat", "colStat", "FieldScale", "IdentSeed", "IdentIncr", "RowGuidCol",
-          "IdentNotForRepl"}},
+          "IdentNotForRepl", "ComputedText"}},
         {"SourceIndex",
          {"TableName", "IndexName", "IndexField", "IndexFieldOrder", "Status", "IsUnique",
           "KeyConstraint", "IsDescending"}},
@@ -47,13 +47,14 @@ TEST_F(SnapshotStoreTest, AMissingFileIsCreatedWithEveryTableEmpty) {
           "DeleteCascade", "UpdateCascade", "NotForReplication", "Disabled"}},
         {"SourceCK",
          {"CKName", "TableName", "FieldName", "CKText", "NotForReplication", "Disabled"}},
+        {"SourceType", {"TypeName", "BaseType", "FieldLength", "FieldScale", "IsNullable"}},
     };
     for (const auto& [table, columns] : expected) {
         Result result = select("Select * From " + table);
         EXPECT_EQ(result.columns(), columns) << table;
         EXPECT_TRUE(result.empty()) << table;
     }
-    EXPECT_EQ(select("SELECT count(*) AS n FROM sqlite_master").field(0, "n"), "8");
+    EXPECT_EQ(select("SELECT count(*) AS n FROM sqlite_master").field(0, "n"), "9");
     // Nothing but the store is left in the directory.
     EXPECT_EQ(test::snapshotDirectory(m_dir.path()).size(), 1u);
 }
