@@ -369,7 +369,8 @@ int Commands::show() {
                 {"SourceTR", "%zu triggers"},
                 {"SourceDF", "%zu defaults"},
                 {"SourceFK", "%zu foreign keys"},
-                {"SourceCK", "%zu CHECK constraints"}};
+                {"SourceCK", "%zu CHECK constraints"},
+                {"SourceType", "%zu alias types"}};
             out << "snapshot " << shownName(store->path().string()) << '\n';
             const CaptureState state = readCaptureState(store->connection());
             if (state.described)
@@ -384,6 +385,9 @@ int Commands::show() {
                 out << counts[i].table << ' ' << counts[i].rows << " rows: " << names << '\n';
                 if (counts[i].table == "SourceIndex")
                     out << indexKeysLine(countIndexKeys(store->connection())) << '\n';
+                if (counts[i].table == "SourceTable")
+                    if (const auto computed = store->computedColumnCount())
+                        out << "  computed columns: " << *computed << '\n';
             }
         } catch (const std::exception& error) {
             fail(ConnectionOrStoreFailure, "snapshot file " + store->path().string(), error.what());

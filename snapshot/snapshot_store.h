@@ -111,6 +111,10 @@ public:
     // gridRows, a failure is a StoreError naming the file.
     std::vector<StoreTableCount> counts();
 
+    // How many of the stored columns are computed; std::nullopt for a store
+    // written before computed definitions were kept.
+    std::optional<std::size_t> computedColumnCount();
+
     // One store transaction: everything done between begin and commit is
     // kept only when commit() is called; a Transaction destroyed without
     // commit rolls back and leaves the store as it was before begin.

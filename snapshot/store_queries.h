@@ -18,6 +18,12 @@ inline constexpr const char* tableNames = "Select TableName From SourceTable Gro
 inline constexpr const char* gridRows = "Select * From SourceTable";
 inline constexpr const char* gridRowsOrdered = columns;
 
+// The column rows' field names alone, to learn whether the store keeps
+// computed definitions; and the rows of computed columns.
+inline constexpr const char* columnFields = "Select * From SourceTable Limit 0";
+inline constexpr const char* computedColumnRows =
+    "Select * From SourceTable Where Coalesce(ComputedText, '') <> ''";
+
 // The index key rows and the tables that have index rows.
 inline constexpr const char* indexKeys =
     "Select * From SourceIndex Order by TableName,IndexName,IndexFieldOrder";

@@ -134,4 +134,10 @@ std::vector<StoreTableCount> SnapshotStore::counts() {
     return counts;
 }
 
+std::optional<std::size_t> SnapshotStore::computedColumnCount() {
+    if (!connection().open(store_sql::columnFields).findColumn("ComputedText"))
+        return std::nullopt;
+    return connection().open(store_sql::computedColumnRows).size();
+}
+
 } // namespace dbc
