@@ -27,6 +27,14 @@ std::string concat(std::initializer_list<std::string_view> pieces) {
 
 namespace {
 
+// " AS (<definition>)" of a computed column; a definition that holds a line
+// comment gets a line end before the closing parenthesis, which the comment
+// would otherwise swallow.
+std::string computedPiece(const Column& column) {
+    const std::string bare = bareExpression(column.computedDefinition);
+    return concat({" AS (", bare, bare.find("--") == std::string::npos ? ")" : "\n)"});
+}
+
 // decimal/numeric with a known scale write "(p,s)" after the type; an alias
 // type carries its own size and takes none.
 bool takesLengthPiece(const Column& column) {
@@ -83,8 +91,7 @@ std::string createTableStatement(const CreateTable& change) {
             text += ',';
         const Column& column = change.columns[i];
         if (column.computed()) {
-            text += concat({"[", bracketedNameBody(column.name), "] AS (",
-                            bareExpression(column.computedDefinition), ")"});
+            text += concat({"[", bracketedNameBody(column.name), "]", computedPiece(column)});
             continue;
         }
         text += concat({"[", bracketedNameBody(column.name), "] [", bracketedNameBody(column.type),
@@ -99,7 +106,7 @@ std::string addColumnStatement(const AddColumn& change) {
     const Column& column = change.column;
     if (column.computed())
         return concat({"Alter Table ", sqlName(column.table), " Add ", sqlName(column.name),
-                       " AS (", bareExpression(column.computedDefinition), ")"});
+                       computedPiece(column)});
     std::string text = concat({"Alter Table ", sqlName(column.table), " Add ", sqlName(column.name),
                                " ", typeText(column), columnAttributes(column, true)});
     if (change.carriedDefault) {
