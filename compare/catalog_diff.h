@@ -30,6 +30,15 @@ struct DefaultSides {
 // left alone. An Add carries the snapshot's default of its column unless the
 // target has a constraint of that name; the name key of each default carried
 // goes into `carried`.
+//
+// Where both sides know which columns are computed (the snapshot keeps their
+// definitions), a computed column is never altered: one whose definition
+// differs (compared bare, expression_text.h) or that is computed on one side
+// only is dropped (DropColumn::readded) and added. Per table the target's
+// computed columns are dropped first, the plain columns' changes follow, and
+// the computed columns are added last; a target computed column that uses a
+// column the plain changes alter or drop is dropped before them and added
+// after them. Create Table lists computed columns after the plain ones.
 void diffTables(const std::vector<Table>& snapshot, const std::vector<Table>& target,
                 const DefaultSides& defaults, std::set<std::string>& carried, ChangeList& out);
 

@@ -226,6 +226,9 @@ void diffTables(const std::vector<Table>& snapshot, const std::vector<Table>& ta
             CreateTable create{table.name, {}};
             for (const Column* column : sortedColumns(snapshotRefs))
                 create.columns.push_back(*column);
+            // Computed columns after the columns their definitions use.
+            std::stable_partition(create.columns.begin(), create.columns.end(),
+                                  [](const Column& column) { return !column.computed(); });
             const auto unknown =
                 std::find_if(create.columns.begin(), create.columns.end(), scaleMissing);
             if (unknown != create.columns.end())

@@ -38,8 +38,9 @@ std::string createTableStatement(const CreateTable& change);
 // Alter Table <table> Add <column> <type><attributes>, followed by
 // CONSTRAINT <name> DEFAULT <value> (with a blank before each word) when it
 // carries its default; for a computed column Alter Table <table> Add <column>
-// AS (<definition>), the definition bare (expression_text.h). Create Table
-// writes a computed column [<column>] AS (<definition>).
+// AS (<definition>), the definition bare (expression_text.h), with a line end
+// before the ")" when it holds "--". Create Table writes a computed column
+// [<column>] AS (<definition>).
 std::string addColumnStatement(const AddColumn& change);
 
 // Alter Table <table> Alter COLUMN <column> <type><attributes>.
