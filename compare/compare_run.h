@@ -24,7 +24,10 @@ namespace dbc {
 // are read (an Add carries its column's default), the first change is "use "
 // + `databaseName`, and every part follows in order, whatever the others
 // hold: tables and columns, indexes, procedures, views, triggers, default
-// constraints. Each part reads the snapshot's rows, then the target's, then
+// constraints. Where the snapshot keeps computed definitions the target's are
+// read with one query (the table diff then never alters a computed column);
+// where it keeps alias types the target's are read with one query and the
+// types a column needs go right after "use" (catalog_diff.h). Each part reads the snapshot's rows, then the target's, then
 // appends its changes. Last, when there are column Alters or Drops or index
 // drops, the dependency pass (dependency_pass.h) wraps the changes that
 // objects of the target depend on, reading the target's foreign keys with one
