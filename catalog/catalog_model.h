@@ -34,6 +34,15 @@ struct Column {
     // declared them: written by Create Table and Add, never compared.
     bool rowGuidCol = false;
     bool identityNotForReplication = false;
+    // A computed column's definition as the server keeps it (its text rows
+    // joined); empty for a plain column. False for a column whose side was
+    // not asked (a snapshot written before definitions were kept, or the
+    // target of such a snapshot): whether it is computed is then unknown and
+    // never compared.
+    std::string computedDefinition = std::string();
+    bool computedKnown = false;
+
+    bool computed() const noexcept { return !computedDefinition.empty(); }
 };
 
 // A table and its columns, in the order they were read.
@@ -135,6 +144,17 @@ struct CheckConstraint {
     std::string definition;
     bool notForReplication = false;
     bool disabled = false;
+};
+
+// An alias type (sp_addtype): its base type with the base's length (or
+// precision) and scale as systypes gives them, and whether its columns allow
+// NULL unless they say otherwise.
+struct AliasType {
+    std::string name;
+    std::string baseType;
+    std::string length; // systypes.prec: characters, or the precision
+    std::string scale;  // systypes.scale; empty where the catalog has NULL
+    bool nullable = true;
 };
 
 } // namespace dbc

@@ -46,6 +46,24 @@ inline constexpr const char* captureColumnMarks =
     "'U' AND (COLUMNPROPERTY(c.id, c.name, 'IsRowGuidCol') = 1 OR COLUMNPROPERTY(c.id, c.name, "
     "'IsIdNotForRepl') = 1)";
 
+// The definitions of the computed columns of user tables: one row per text
+// row (syscomments keeps a computed column's definition under its table's id
+// with number = the column's colid, in rows of at most 4000 characters). The
+// capture and the compare ask the same question.
+inline constexpr const char* computedColumns =
+    "SELECT o.name AS TableName, c.name AS FieldName, m.text AS Definition, m.colid AS "
+    "TextOrder FROM syscolumns c INNER JOIN sysobjects o ON o.id = c.id INNER JOIN syscomments "
+    "m ON m.id = c.id AND m.number = c.colid WHERE o.xtype = 'U' AND c.iscomputed = 1 ORDER BY "
+    "TableName, FieldName, TextOrder";
+
+// The alias types (sp_addtype) with their base types: user types number their
+// xusertype above sysname's 256, and the base is the built-in type of their
+// xtype. The capture and the compare ask the same question.
+inline constexpr const char* aliasTypes =
+    "SELECT t.name AS TypeName, b.name AS BaseType, t.prec AS Length, t.scale AS Scale, "
+    "t.allownulls AS AllowNulls FROM systypes t INNER JOIN systypes b ON b.xusertype = t.xtype "
+    "WHERE t.xusertype > 256 ORDER BY TypeName";
+
 // One row per key column of every index of a user table, with the index's
 // uniqueness and key constraint (sysindexes.status bits 2, 2048 and 4096) and
 // the key column's direction.

@@ -90,8 +90,49 @@ std::vector<Table> readServerTables(Connection& server, CatalogSide side) {
     if (side == CatalogSide::Capture) {
         readIdentitySeeds(server, tables);
         readColumnMarks(server, tables);
+        readComputedColumns(server, tables);
     }
     return tables;
+}
+
+void readComputedColumns(Connection& server, std::vector<Table>& tables) {
+    const Result rows = server.open(catalog::computedColumns);
+    for (Table& table : tables) {
+        for (Column& column : table.columns)
+            column.computedKnown = true;
+    }
+    if (rows.empty())
+        return;
+    const auto table = rows.columnIndex("TableName");
+    const auto field = rows.columnIndex("FieldName");
+    const auto text = rows.columnIndex("Definition");
+    // Text rows come in order; a name is exact (the server's own spelling).
+    for (const auto& row : rows.rows()) {
+        for (Table& t : tables) {
+            if (t.name != row[table])
+                continue;
+            for (Column& column : t.columns) {
+                if (column.name == row[field])
+                    column.computedDefinition += row[text];
+            }
+        }
+    }
+}
+
+std::vector<AliasType> readServerAliasTypes(Connection& server) {
+    const Result rows = server.open(catalog::aliasTypes);
+    std::vector<AliasType> types;
+    if (rows.empty())
+        return types;
+    const auto name = rows.columnIndex("TypeName");
+    const auto base = rows.columnIndex("BaseType");
+    const auto length = rows.columnIndex("Length");
+    const auto scale = rows.columnIndex("Scale");
+    const auto nullable = rows.columnIndex("AllowNulls");
+    types.reserve(rows.size());
+    for (const auto& row : rows.rows())
+        types.push_back({row[name], row[base], row[length], row[scale], row[nullable] != "0"});
+    return types;
 }
 
 void readColumnMarks(Connection& server, std::vector<Table>& tables) {

@@ -33,6 +33,13 @@ void readIdentitySeeds(Connection& server, std::vector<Table>& tables);
 // REPLICATION columns and marks them in `tables`.
 void readColumnMarks(Connection& server, std::vector<Table>& tables);
 
+// Asks the server once for the definitions of the computed columns and
+// records them in `tables`; every column then knows whether it is computed.
+void readComputedColumns(Connection& server, std::vector<Table>& tables);
+
+// The alias types of the database (sp_addtype), in name order; one query.
+std::vector<AliasType> readServerAliasTypes(Connection& server);
+
 // The indexes of every user table with their key columns.
 std::vector<TableIndexes> readServerIndexes(Connection& server, CatalogSide side);
 

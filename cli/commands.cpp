@@ -371,7 +371,8 @@ int Commands::show() {
                 {"SourceDF", "%zu defaults"},
                 {"SourceFK", "%zu foreign keys"},
                 {"SourceCK", "%zu CHECK constraints"},
-                {"SourceFN", "%zu functions"}};
+                {"SourceFN", "%zu functions"},
+                {"SourceType", "%zu alias types"}};
             out << "snapshot " << shownName(store->path().string()) << '\n';
             const CaptureState state = readCaptureState(store->connection());
             if (state.described)
@@ -386,6 +387,9 @@ int Commands::show() {
                 out << counts[i].table << ' ' << counts[i].rows << " rows: " << names << '\n';
                 if (counts[i].table == "SourceIndex")
                     out << indexKeysLine(countIndexKeys(store->connection())) << '\n';
+                if (counts[i].table == "SourceTable")
+                    if (const auto computed = store->computedColumnCount())
+                        out << "  computed columns: " << *computed << '\n';
             }
         } catch (const std::exception& error) {
             fail(ConnectionOrStoreFailure, "snapshot file " + store->path().string(), error.what());

@@ -30,6 +30,15 @@ struct DefaultSides {
 // left alone. An Add carries the snapshot's default of its column unless the
 // target has a constraint of that name; the name key of each default carried
 // goes into `carried`.
+//
+// Where both sides know which columns are computed (the snapshot keeps their
+// definitions), a computed column is never altered: one whose definition
+// differs (compared bare, expression_text.h) or that is computed on one side
+// only is dropped (DropColumn::readded) and added. Per table the target's
+// computed columns are dropped first, the plain columns' changes follow, and
+// the computed columns are added last; a target computed column that uses a
+// column the plain changes alter or drop is dropped before them and added
+// after them. Create Table lists computed columns after the plain ones.
 void diffTables(const std::vector<Table>& snapshot, const std::vector<Table>& target,
                 const DefaultSides& defaults, std::set<std::string>& carried, ChangeList& out);
 
@@ -115,6 +124,17 @@ ConstraintChanges diffChecks(const std::vector<CheckConstraint>& snapshot,
                              const std::vector<CheckConstraint>& target,
                              const std::set<std::string>& snapshotTables,
                              const ChangeList& columnChanges);
+
+// The alias types (sp_addtype) around the changes of a run: a type of the
+// snapshot's that a column created, added or altered by `changes` is of and
+// that the target lacks is added (AddAliasType) at position `at`, the types
+// in name-key order; a type whose base (type, length or precision, scale)
+// differs between the two sides is never dropped or changed: a comment line
+// (UnscriptedChange) says so at `at`, and an Alter that could only give a
+// column of that type the target's type again leaves the list. A type's
+// nullability is not compared: every column the script writes says its own.
+void diffAliasTypes(const std::vector<AliasType>& snapshot, const std::vector<AliasType>& target,
+                    std::size_t at, ChangeList& changes);
 
 // Takes out of both lists the defaults a snapshot default with a name SQL
 // Server made up (constraint_names.h) is matched with by what it is: a target

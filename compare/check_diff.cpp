@@ -3,6 +3,7 @@
 #include "catalog/name_key.h"
 #include "compare/constraint_pairing.h"
 #include "data/sql_text.h"
+#include "script/expression_text.h"
 
 #include <algorithm>
 #include <set>
@@ -18,52 +19,6 @@ bool sameDefinition(const CheckConstraint& a, const CheckConstraint& b) {
 
 bool sameTable(const CheckConstraint& a, const CheckConstraint& b) {
     return objectKey(a.table) == objectKey(b.table);
-}
-
-bool isNameStart(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == '@' || c == '#' ||
-           static_cast<unsigned char>(c) >= 0x80;
-}
-
-bool isNamePart(char c) {
-    return isNameStart(c) || (c >= '0' && c <= '9') || c == '$';
-}
-
-// The names a definition mentions: bracketed ones and bare words, outside
-// string literals.
-std::vector<std::string> namesIn(std::string_view text) {
-    std::vector<std::string> names;
-    for (std::size_t i = 0; i < text.size();) {
-        const char c = text[i];
-        if (c == '\'') {
-            const std::size_t end = text.find('\'', i + 1);
-            i = end == std::string_view::npos ? text.size() : end + 1;
-        } else if (c == '[') {
-            std::string name;
-            std::size_t j = i + 1;
-            for (; j < text.size(); ++j) {
-                if (text[j] == ']' && j + 1 < text.size() && text[j + 1] == ']') {
-                    name += ']';
-                    ++j;
-                } else if (text[j] == ']') {
-                    break;
-                } else {
-                    name += text[j];
-                }
-            }
-            names.push_back(std::move(name));
-            i = j + 1;
-        } else if (isNameStart(c)) {
-            std::size_t j = i;
-            while (j < text.size() && isNamePart(text[j]))
-                ++j;
-            names.emplace_back(text.substr(i, j - i));
-            i = j;
-        } else {
-            ++i;
-        }
-    }
-    return names;
 }
 
 // The columns the run alters or drops, as (table key, column name key).
@@ -85,7 +40,7 @@ bool blocksAChange(const CheckConstraint& check,
     const std::string table = objectKey(check.table);
     if (!check.column.empty() && changed.contains({table, nameKey(check.column)}))
         return true;
-    const auto names = namesIn(check.definition);
+    const auto names = namesInExpression(check.definition);
     return std::any_of(names.begin(), names.end(), [&](const std::string& name) {
         return changed.contains({table, nameKey(name)});
     });

@@ -13,10 +13,27 @@
 
 namespace dbc {
 
+namespace {
+
+// The target's columns; which of them are computed only where the snapshot
+// knows which of its own are (a store written before computed definitions
+// were kept compares columns as before).
+std::vector<Table> readTargetTables(Connection& target, const std::vector<Table>& snapshot) {
+    std::vector<Table> tables = readServerTables(target, CatalogSide::Target);
+    const bool known = std::any_of(snapshot.begin(), snapshot.end(), [](const Table& table) {
+        return !table.columns.empty() && table.columns.front().computedKnown;
+    });
+    if (known)
+        readComputedColumns(target, tables);
+    return tables;
+}
+
+} // namespace
+
 bool compareTablePart(Connection& store, Connection& target, const DefaultSides& defaults,
                       std::set<std::string>& carried, ChangeList& out) {
     const std::vector<Table> snapshot = readSnapshotTables(store);
-    const std::vector<Table> targetTables = readServerTables(target, CatalogSide::Target);
+    const std::vector<Table> targetTables = readTargetTables(target, snapshot);
     if (snapshot.empty())
         return false;
     diffTables(snapshot, targetTables, defaults, carried, out);
@@ -152,7 +169,7 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
     // snapshot's grouping of its rows on.
     const NameCaseScope nameRule(nameCaseOfCollation(readTargetCollation(target)));
     const std::vector<Table> snapshotTables = readSnapshotTables(store);
-    const std::vector<Table> targetTables = readServerTables(target, CatalogSide::Target);
+    const std::vector<Table> targetTables = readTargetTables(target, snapshotTables);
     // A snapshot without tables is compared when it holds procedures, views
     // or triggers; one holding none of them either holds nothing.
     const bool tablesHeld = !snapshotTables.empty();
@@ -172,6 +189,7 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
                             tableKeys(snapshotTables));
         keptKeys = std::move(keyChanges.kept);
     }
+    const std::size_t useAt = out.size();
     out.push_back({UseDatabase{databaseName}});
     out.insert(out.end(), keyChanges.drops.begin(), keyChanges.drops.end());
     std::set<std::string> carried;
@@ -186,6 +204,10 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
         out.insert(out.begin() + static_cast<std::ptrdiff_t>(columnChangesAt),
                    checkChanges.drops.begin(), checkChanges.drops.end());
     }
+    // Alias types where the snapshot records them: created right after "use",
+    // before any column of them.
+    if (const auto snapshotTypes = readSnapshotAliasTypes(store))
+        diffAliasTypes(*snapshotTypes, readServerAliasTypes(target), useAt + 1, out);
 
     // Functions: the drops of changed ones before the column changes (a
     // function bound to a column keeps it from changing), after the CHECK

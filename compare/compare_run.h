@@ -27,11 +27,15 @@ namespace dbc {
 // hold: tables and columns, functions, indexes, procedures, views, triggers,
 // default constraints. Views and functions are each ordered so that one comes
 // after those of its kind its text names (module_order.h); the drops of
-// changed functions all come before the column changes
-// (after the CHECK drops), callers first. Each part reads the snapshot's rows, then the
-// target's, then appends its changes. Last, when there are column Alters or Drops or index drops,
-// the dependency pass (dependency_pass.h) wraps the changes that objects of the target depend on,
-// reading the target's foreign keys with one query.
+// changed functions all come before the column changes (after the CHECK
+// drops), callers first. Where the snapshot keeps computed definitions the
+// target's are read with one query (the table diff then never alters a
+// computed column); where it keeps alias types the target's are read with one
+// query and the types a column needs go right after "use" (catalog_diff.h).
+// Each part reads the snapshot's rows, then the target's, then appends its
+// changes. Last, when there are column Alters or Drops or index drops, the
+// dependency pass (dependency_pass.h) wraps the changes that objects of the
+// target depend on, reading the target's foreign keys with one query.
 //
 // Errors of either connection propagate as exceptions; the changes appended
 // before the failure stay in `out`.

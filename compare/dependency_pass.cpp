@@ -56,7 +56,11 @@ struct Describe {
         return {Subject::AlterColumn, c.column.table, c.column.name,
                 c.column.colStat == "1" || c.identityOnly};
     }
-    About operator()(const DropColumn& c) const { return {Subject::DropColumn, c.table, c.column}; }
+    // A computed column dropped to be added again is changed, not gone: what
+    // depends on it comes back after the table's column changes.
+    About operator()(const DropColumn& c) const {
+        return {c.readded ? Subject::AlterColumn : Subject::DropColumn, c.table, c.column};
+    }
     About operator()(const CreateIndex& c) const {
         return {Subject::CreateIndex, c.index.table, c.index.name};
     }

@@ -55,6 +55,9 @@ bool mayNeedDependencyPass(const ChangeList& changes);
 //   key or unique constraint whose definition changed), those foreign keys
 //   are dropped, and re-created after the table's last index statement.
 //
+// A computed column dropped to be added again (DropColumn::readded) counts
+// as changed, like an Alter: the indexes on it come back after its Add.
+//
 // An Alter that carries IDENTITY or differs only in the identity flag is left
 // alone (ALTER COLUMN cannot do it whatever is dropped around it), and so is
 // an Alter or key drop after which a foreign key could not come back (its

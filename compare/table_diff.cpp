@@ -3,6 +3,7 @@
 #include "catalog/name_key.h"
 #include "data/sql_names.h"
 #include "script/column_type.h"
+#include "script/expression_text.h"
 #include "script/statement_text.h"
 
 #include <algorithm>
@@ -95,38 +96,115 @@ private:
     std::set<std::string> m_targetNames;
 };
 
+// True when the pair is computed on either side, as far as both sides know.
+bool computedOnEitherSide(const Column& snapshot, const Column& target) {
+    return snapshot.computedKnown && target.computedKnown &&
+           (snapshot.computed() || target.computed());
+}
+
+// True when a computed column (or one computed on one side only) must be
+// dropped and added again: ALTER COLUMN cannot change a computed column.
+bool computedDiffers(const Column& snapshot, const Column& target) {
+    return snapshot.computed() != target.computed() ||
+           bareExpression(snapshot.computedDefinition) != bareExpression(target.computedDefinition);
+}
+
+// A table's column changes in the order they can run: drops of the target's
+// computed columns first (they may use a column changed below), then the
+// plain columns' changes in name order, then the computed columns added
+// (they may use a column added above).
+struct TableColumnChanges {
+    ChangeList computedDrops;
+    ChangeList plain;
+    ChangeList computedAdds;
+    // The target's computed columns left standing, with the snapshot's form
+    // of each.
+    std::vector<std::pair<const Column*, const Column*>> keptComputed;
+
+    void appendTo(ChangeList& out) const {
+        out.insert(out.end(), computedDrops.begin(), computedDrops.end());
+        out.insert(out.end(), plain.begin(), plain.end());
+        out.insert(out.end(), computedAdds.begin(), computedAdds.end());
+    }
+};
+
+// A target computed column that uses a column the plain changes alter or
+// drop is dropped before them and added again after them: SQL Server refuses
+// to change a column a computed column uses (5074).
+void wrapComputedUsers(TableColumnChanges& changes, const ColumnAdder& add) {
+    std::vector<std::string> changed;
+    for (const Change& change : changes.plain) {
+        if (const auto* alter = std::get_if<AlterColumn>(&change.record))
+            changed.push_back(alter->column.name);
+        else if (const auto* drop = std::get_if<DropColumn>(&change.record))
+            changed.push_back(drop->column);
+    }
+    if (changed.empty())
+        return;
+    for (const auto& [snapshot, target] : changes.keptComputed) {
+        const auto used = namesInExpression(target->computedDefinition);
+        const bool blocked = std::any_of(changed.begin(), changed.end(), [&](const auto& name) {
+            return std::any_of(used.begin(), used.end(),
+                               [&](const std::string& u) { return compareNameKeys(u, name) == 0; });
+        });
+        if (!blocked)
+            continue;
+        changes.computedDrops.push_back({DropColumn{snapshot->table, target->name, false, true}});
+        changes.computedAdds.push_back({add(*snapshot)});
+    }
+}
+
 void mergeColumns(const ColumnRefs& snapshot, const ColumnRefs& target, const ColumnAdder& add,
                   ChangeList& out) {
+    TableColumnChanges changes;
+    auto added = [&](const Column& column) {
+        if (scaleMissing(column))
+            changes.plain.push_back({scaleUnknown(column)});
+        else
+            (column.computed() ? changes.computedAdds : changes.plain).push_back({add(column)});
+    };
+    auto dropped = [&](const std::string& table, const Column& column, bool trailing) {
+        (column.computedKnown && column.computed() ? changes.computedDrops : changes.plain)
+            .push_back({DropColumn{table, column.name, trailing}});
+    };
     std::size_t s = 0;
     std::size_t g = 0;
     while (s < snapshot.size() && g < target.size()) {
         const int order = compareNameKeys(snapshot[s]->name, target[g]->name);
         if (order == 0) {
-            if (definitionsDiffer(*snapshot[s], *target[g])) {
+            if (computedOnEitherSide(*snapshot[s], *target[g])) {
+                if (computedDiffers(*snapshot[s], *target[g])) {
+                    changes.computedDrops.push_back(
+                        {DropColumn{snapshot[s]->table, target[g]->name, false, true}});
+                    added(*snapshot[s]);
+                } else {
+                    changes.keptComputed.emplace_back(snapshot[s], target[g]);
+                }
+            } else if (definitionsDiffer(*snapshot[s], *target[g])) {
                 Column withTargetIdentity = *snapshot[s];
                 withTargetIdentity.colStat = target[g]->colStat;
                 const bool identityOnly = !definitionsDiffer(withTargetIdentity, *target[g]);
                 if (scaleMissing(*snapshot[s]))
-                    out.push_back({scaleUnknown(*snapshot[s])});
+                    changes.plain.push_back({scaleUnknown(*snapshot[s])});
                 else
-                    out.push_back({AlterColumn{*snapshot[s], identityOnly, *target[g]}});
+                    changes.plain.push_back({AlterColumn{*snapshot[s], identityOnly, *target[g]}});
             }
             ++s;
             ++g;
         } else if (order < 0) {
-            out.push_back(scaleMissing(*snapshot[s]) ? Change{scaleUnknown(*snapshot[s])}
-                                                     : Change{add(*snapshot[s])});
+            added(*snapshot[s]);
             ++s;
         } else {
-            out.push_back({DropColumn{snapshot[s]->table, target[g]->name, false}});
+            dropped(snapshot[s]->table, *target[g], false);
             ++g;
         }
     }
     for (; g < target.size(); ++g)
-        out.push_back({DropColumn{target[g]->table, target[g]->name, true}});
+        dropped(target[g]->table, *target[g], true);
     for (; s < snapshot.size(); ++s)
-        out.push_back(scaleMissing(*snapshot[s]) ? Change{scaleUnknown(*snapshot[s])}
-                                                 : Change{add(*snapshot[s])});
+        added(*snapshot[s]);
+    wrapComputedUsers(changes, add);
+    changes.appendTo(out);
 }
 
 } // namespace
@@ -148,6 +226,9 @@ void diffTables(const std::vector<Table>& snapshot, const std::vector<Table>& ta
             CreateTable create{table.name, {}};
             for (const Column* column : sortedColumns(snapshotRefs))
                 create.columns.push_back(*column);
+            // Computed columns after the columns their definitions use.
+            std::stable_partition(create.columns.begin(), create.columns.end(),
+                                  [](const Column& column) { return !column.computed(); });
             const auto unknown =
                 std::find_if(create.columns.begin(), create.columns.end(), scaleMissing);
             if (unknown != create.columns.end())

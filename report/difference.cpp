@@ -1,6 +1,7 @@
 #include "report/difference.h"
 
 #include "catalog/name_key.h"
+#include "script/expression_text.h"
 #include "script/statement_text.h"
 
 #include <map>
@@ -14,7 +15,10 @@ std::string yesNo(bool value) {
     return value ? "yes" : "no";
 }
 
+// A computed column shows its definition where a plain one shows its type.
 std::string columnType(const Column& column) {
+    if (column.computed())
+        return "AS (" + bareExpression(column.computedDefinition) + ")";
     return column.type + typeArguments(column);
 }
 
@@ -117,7 +121,7 @@ struct ToPart {
     Part operator()(const CreateTable& c) const {
         Difference d{DifferenceKind::Table, Presence::OnlyInSource, "table", "", c.table};
         for (const Column& column : c.columns)
-            d.fields.push_back({column.name, column.type + typeArguments(column), "", false});
+            d.fields.push_back({column.name, columnType(column), "", false});
         return {std::move(d), true, c.table};
     }
     Part operator()(const AddColumn& c) const {

@@ -46,11 +46,15 @@ struct AlterColumn {
 // A column only the target has. `trailing` marks one found after the
 // snapshot's last column of the table: its statement names the table as the
 // target spells it and has two blanks before "Column"; any other names the
-// table as the snapshot's column row spells it.
+// table as the snapshot's column row spells it. `readded`: a computed column
+// (or one computed on one side only) dropped to be added again in the
+// snapshot's form by an AddColumn after the table's other column changes;
+// what depends on it comes back after that Add.
 struct DropColumn {
     std::string table;
     std::string column;
     bool trailing = false;
+    bool readded = false;
 };
 
 // An index the target lacks or whose definition differs: the snapshot's index,
@@ -134,6 +138,12 @@ struct DropCheck {
     std::string name;
 };
 
+// An alias type the target lacks that a column the script creates, adds or
+// alters is of: the snapshot's type.
+struct AddAliasType {
+    AliasType type;
+};
+
 // A CHECK or FOREIGN KEY constraint enabled or disabled, as the snapshot has
 // it (or, for a key put back around a column change, as the target had it).
 struct SetConstraintChecking {
@@ -142,10 +152,10 @@ struct SetConstraintChecking {
     bool enabled = true;
 };
 
-using ChangeRecord =
-    std::variant<UseDatabase, CreateTable, AddColumn, AlterColumn, DropColumn, CreateIndex,
-                 DropIndex, CreateModule, DropModule, AddDefault, DropDefault, DropForeignKey,
-                 AddForeignKey, SetConstraintChecking, AddCheck, DropCheck, UnscriptedChange>;
+using ChangeRecord = std::variant<UseDatabase, CreateTable, AddColumn, AlterColumn, DropColumn,
+                                  CreateIndex, DropIndex, CreateModule, DropModule, AddDefault,
+                                  DropDefault, DropForeignKey, AddForeignKey, SetConstraintChecking,
+                                  AddCheck, DropCheck, UnscriptedChange, AddAliasType>;
 
 // One change in script order; `goBefore` puts a "Go" line before its text in
 // the display (the statement list has no such lines).

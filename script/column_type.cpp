@@ -38,6 +38,12 @@ TypeKind typeKindOf(std::string_view typeName) {
     return isBuiltInTypeName(lower) ? TypeKind::Plain : TypeKind::Alias;
 }
 
+bool typeTakesLength(std::string_view typeName) {
+    const std::string lower = asciiLower(typeName);
+    return lower == "char" || lower == "varchar" || lower == "nchar" || lower == "nvarchar" ||
+           lower == "binary" || lower == "varbinary";
+}
+
 std::string exactNumericPiece(std::string_view precision, std::string_view scale) {
     std::string piece = "(";
     piece.append(precision).append(",").append(scale).append(")");

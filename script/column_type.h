@@ -20,6 +20,10 @@ bool isBuiltInTypeName(std::string_view typeName);
 // is an alias type.
 TypeKind typeKindOf(std::string_view typeName);
 
+// True for the built-in types declared with a length: char, varchar, nchar,
+// nvarchar, binary, varbinary (letter case ignored).
+bool typeTakesLength(std::string_view typeName);
+
 // "(" + precision + "," + scale + ")", written directly after decimal/numeric.
 std::string exactNumericPiece(std::string_view precision, std::string_view scale);
 

@@ -3,6 +3,7 @@
 #include "data/sql_names.h"
 #include "data/sql_text.h"
 #include "script/column_type.h"
+#include "script/expression_text.h"
 
 #include <initializer_list>
 #include <string_view>
@@ -25,6 +26,14 @@ std::string concat(std::initializer_list<std::string_view> pieces) {
 } // namespace
 
 namespace {
+
+// " AS (<definition>)" of a computed column; a definition that holds a line
+// comment gets a line end before the closing parenthesis, which the comment
+// would otherwise swallow.
+std::string computedPiece(const Column& column) {
+    const std::string bare = bareExpression(column.computedDefinition);
+    return concat({" AS (", bare, bare.find("--") == std::string::npos ? ")" : "\n)"});
+}
 
 // decimal/numeric with a known scale write "(p,s)" after the type; an alias
 // type carries its own size and takes none.
@@ -81,6 +90,10 @@ std::string createTableStatement(const CreateTable& change) {
         if (i > 0)
             text += ',';
         const Column& column = change.columns[i];
+        if (column.computed()) {
+            text += concat({"[", bracketedNameBody(column.name), "]", computedPiece(column)});
+            continue;
+        }
         text += concat({"[", bracketedNameBody(column.name), "] [", bracketedNameBody(column.type),
                         "]", typeArguments(column)});
         text += columnAttributes(column, true);
@@ -91,6 +104,9 @@ std::string createTableStatement(const CreateTable& change) {
 
 std::string addColumnStatement(const AddColumn& change) {
     const Column& column = change.column;
+    if (column.computed())
+        return concat({"Alter Table ", sqlName(column.table), " Add ", sqlName(column.name),
+                       computedPiece(column)});
     std::string text = concat({"Alter Table ", sqlName(column.table), " Add ", sqlName(column.name),
                                " ", typeText(column), columnAttributes(column, true)});
     if (change.carriedDefault) {
@@ -236,35 +252,6 @@ std::string constraintCheckingStatement(const SetConstraintChecking& change) {
                    sqlName(change.name)});
 }
 
-namespace {
-
-// True when the text's first "(" closes at its last character (parentheses
-// in string literals and bracketed names aside).
-bool whollyParenthesized(std::string_view text) {
-    if (text.size() < 2 || text.front() != '(' || text.back() != ')')
-        return false;
-    int depth = 0;
-    char quote = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (quote) {
-            if (c == quote)
-                quote = 0;
-        } else if (c == '\'' || c == '"') {
-            quote = c;
-        } else if (c == '[') {
-            quote = ']';
-        } else if (c == '(') {
-            ++depth;
-        } else if (c == ')' && --depth == 0 && i + 1 != text.size()) {
-            return false;
-        }
-    }
-    return depth == 0;
-}
-
-} // namespace
-
 std::string addCheckStatement(const AddCheck& change) {
     const CheckConstraint& check = change.check;
     const std::string_view definition = trimControl(check.definition);
@@ -277,6 +264,17 @@ std::string addCheckStatement(const AddCheck& change) {
 std::string dropCheckStatement(const DropCheck& change) {
     return concat(
         {"ALTER TABLE ", sqlName(change.table), " DROP CONSTRAINT ", sqlName(change.name)});
+}
+
+std::string addAliasTypeStatement(const AddAliasType& change) {
+    const AliasType& type = change.type;
+    std::string base = type.baseType;
+    if (typeKindOf(base) == TypeKind::ExactNumeric)
+        base += exactNumericPiece(type.length, type.scale.empty() ? "0" : type.scale);
+    else if (typeTakesLength(base))
+        base += concat({"(", type.length, ")"});
+    return concat({"EXEC sp_addtype ", nStringLiteral(type.name), ", ", nStringLiteral(base), ", ",
+                   type.nullable ? "N'NULL'" : "N'NOT NULL'"});
 }
 
 namespace {
@@ -298,6 +296,7 @@ struct Render {
     std::string operator()(const UnscriptedChange& c) const { return unscriptedChangeComment(c); }
     std::string operator()(const AddCheck& c) const { return addCheckStatement(c); }
     std::string operator()(const DropCheck& c) const { return dropCheckStatement(c); }
+    std::string operator()(const AddAliasType& c) const { return addAliasTypeStatement(c); }
     std::string operator()(const SetConstraintChecking& c) const {
         return constraintCheckingStatement(c);
     }

@@ -37,7 +37,10 @@ std::string createTableStatement(const CreateTable& change);
 
 // Alter Table <table> Add <column> <type><attributes>, followed by
 // CONSTRAINT <name> DEFAULT <value> (with a blank before each word) when it
-// carries its default.
+// carries its default; for a computed column Alter Table <table> Add <column>
+// AS (<definition>), the definition bare (expression_text.h), with a line end
+// before the ")" when it holds "--". Create Table writes a computed column
+// [<column>] AS (<definition>).
 std::string addColumnStatement(const AddColumn& change);
 
 // Alter Table <table> Alter COLUMN <column> <type><attributes>.
@@ -105,6 +108,12 @@ std::string dropCheckStatement(const DropCheck& change);
 // ALTER TABLE <table> CHECK CONSTRAINT <name>, or NOCHECK CONSTRAINT to
 // disable it.
 std::string constraintCheckingStatement(const SetConstraintChecking& change);
+
+// EXEC sp_addtype N'<name>', N'<base>[(<length>)|(<precision>,<scale>)]',
+// N'NULL' or N'NOT NULL': the length for the types declared with one
+// (char, varchar, nchar, nvarchar, binary, varbinary), precision and scale
+// for decimal and numeric.
+std::string addAliasTypeStatement(const AddAliasType& change);
 
 // The text of any change.
 std::string statementText(const Change& change);

@@ -99,7 +99,7 @@ std::size_t captureDefaults(Connection& source, SnapshotStore& store, CaptureObs
     return defaults.size();
 }
 
-// The foreign keys and CHECK constraints come in one query each; they are
+// The foreign keys, CHECK constraints and alias types come in one query each; they are
 // written without a bar step of their own.
 void captureConstraints(Connection& source, SnapshotStore& store, CaptureObserver& observer) {
     store.emptyTable("SourceFK");
@@ -109,6 +109,10 @@ void captureConstraints(Connection& source, SnapshotStore& store, CaptureObserve
     store.emptyTable("SourceCK");
     for (const CheckConstraint& check : readServerChecks(source))
         store.appendCheck(check);
+    advance(observer);
+    store.emptyTable("SourceType");
+    for (const AliasType& type : readServerAliasTypes(source))
+        store.appendAliasType(type);
     advance(observer);
 }
 

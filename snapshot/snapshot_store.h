@@ -99,6 +99,8 @@ public:
     void appendForeignKey(const ForeignKey& key);
     // One SourceCK row per constraint, its definition whole.
     void appendCheck(const CheckConstraint& check);
+    // One SourceType row per alias type.
+    void appendAliasType(const AliasType& type);
 
     // The column rows the window's grid shows: in stored order, or ordered
     // by table and column name.
@@ -108,6 +110,10 @@ public:
     // table the file lacks left out). Like
     // gridRows, a failure is a StoreError naming the file.
     std::vector<StoreTableCount> counts();
+
+    // How many of the stored columns are computed; std::nullopt for a store
+    // written before computed definitions were kept.
+    std::optional<std::size_t> computedColumnCount();
 
     // One store transaction: everything done between begin and commit is
     // kept only when commit() is called; a Transaction destroyed without

@@ -18,6 +18,12 @@ inline constexpr const char* tableNames = "Select TableName From SourceTable Gro
 inline constexpr const char* gridRows = "Select * From SourceTable";
 inline constexpr const char* gridRowsOrdered = columns;
 
+// The column rows' field names alone, to learn whether the store keeps
+// computed definitions; and the rows of computed columns.
+inline constexpr const char* columnFields = "Select * From SourceTable Limit 0";
+inline constexpr const char* computedColumnRows =
+    "Select * From SourceTable Where Coalesce(ComputedText, '') <> ''";
+
 // The index key rows and the tables that have index rows.
 inline constexpr const char* indexKeys =
     "Select * From SourceIndex Order by TableName,IndexName,IndexFieldOrder";
@@ -58,6 +64,11 @@ inline constexpr const char* foreignKeyNames = "Select FKName From SourceFK Grou
 inline constexpr const char* checkTable = "SourceCK";
 inline constexpr const char* checks = "Select * From SourceCK Order by CKName";
 inline constexpr const char* checkNames = "Select CKName From SourceCK Group by CKName";
+
+// The alias types, one row each, and their distinct names.
+inline constexpr const char* aliasTypeTable = "SourceType";
+inline constexpr const char* aliasTypes = "Select * From SourceType Order by TypeName";
+inline constexpr const char* aliasTypeNames = "Select TypeName From SourceType Group by TypeName";
 
 // A kind's distinct object names: "Select SpName From SourceSp Group by SpName".
 inline std::string moduleNames(const ObjectKind& kind) {

@@ -72,7 +72,7 @@ std::vector<Table> readSnapshotTables(Connection& store) {
         length(rows, "FieldLength"), nullable(rows, "IsNullable"), collation(rows, "Collation"),
         typeStat(rows, "TypeStat"), colStat(rows, "colStat"), scale(rows, "FieldScale"),
         seed(rows, "IdentSeed"), increment(rows, "IdentIncr"), rowGuid(rows, "RowGuidCol"),
-        notForReplication(rows, "IdentNotForRepl");
+        notForReplication(rows, "IdentNotForRepl"), computed(rows, "ComputedText");
     return groupByList<Table>(
         rows, list, "TableName", [&](const std::string& listed, const auto& numbers) {
             Table entry{listed, {}};
@@ -83,6 +83,8 @@ std::vector<Table> readSnapshotTables(Connection& store) {
                                          colStat.of(row), scale.of(row), scale.present(),
                                          seed.of(row), increment.of(row), rowGuid.of(row) == "1",
                                          notForReplication.of(row) == "1"});
+                entry.columns.back().computedDefinition = computed.of(row);
+                entry.columns.back().computedKnown = computed.present();
             }
             return entry;
         });
@@ -193,6 +195,21 @@ std::optional<std::vector<CheckConstraint>> readSnapshotChecks(Connection& store
                           notForReplication.of(row) == "1", disabled.of(row) == "1"});
     }
     return checks;
+}
+
+std::optional<std::vector<AliasType>> readSnapshotAliasTypes(Connection& store) {
+    if (store.open(store_sql::tableExists(store_sql::aliasTypeTable)).empty())
+        return std::nullopt;
+    const Result rows = store.open(store_sql::aliasTypes);
+    std::vector<AliasType> types;
+    if (rows.empty())
+        return types;
+    const Field name(rows, "TypeName"), base(rows, "BaseType"), length(rows, "FieldLength"),
+        scale(rows, "FieldScale"), nullable(rows, "IsNullable");
+    for (const auto& row : rows.rows())
+        types.push_back(
+            {name.of(row), base.of(row), length.of(row), scale.of(row), nullable.of(row) != "0"});
+    return types;
 }
 
 } // namespace dbc

@@ -20,7 +20,8 @@ namespace dbc {
 // store written by an earlier version compares as it did.
 
 // The columns of every table (SourceTable), with the column rows first and
-// the table names second.
+// the table names second. Each column knows whether it is computed where the
+// store keeps computed definitions (ComputedText).
 std::vector<Table> readSnapshotTables(Connection& store);
 
 // The indexes of every table that has index rows (SourceIndex). Rows are
@@ -44,5 +45,9 @@ std::optional<std::vector<ForeignKey>> readSnapshotForeignKeys(Connection& store
 // The CHECK constraints (SourceCK) in the store's name order; std::nullopt
 // for a store written before they were kept.
 std::optional<std::vector<CheckConstraint>> readSnapshotChecks(Connection& store);
+
+// The alias types (SourceType) in the store's name order; std::nullopt for a
+// store written before they were kept.
+std::optional<std::vector<AliasType>> readSnapshotAliasTypes(Connection& store);
 
 } // namespace dbc

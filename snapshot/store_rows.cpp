@@ -34,7 +34,8 @@ void SnapshotStore::appendColumn(const Column& column) {
                               {"IdentSeed", column.identSeed},
                               {"IdentIncr", column.identIncr},
                               {"RowGuidCol", column.rowGuidCol ? "1" : "0"},
-                              {"IdentNotForRepl", column.identityNotForReplication ? "1" : "0"}});
+                              {"IdentNotForRepl", column.identityNotForReplication ? "1" : "0"},
+                              {"ComputedText", nullWhenEmpty(column.computedDefinition)}});
 }
 
 void SnapshotStore::appendIndexKey(const Index& index, const IndexKey& key) {
@@ -89,6 +90,14 @@ void SnapshotStore::appendCheck(const CheckConstraint& check) {
                                       {"Disabled", check.disabled ? "1" : "0"}});
 }
 
+void SnapshotStore::appendAliasType(const AliasType& type) {
+    appendRow(store_sql::aliasTypeTable, {{"TypeName", type.name},
+                                          {"BaseType", type.baseType},
+                                          {"FieldLength", type.length},
+                                          {"FieldScale", type.scale},
+                                          {"IsNullable", type.nullable ? "1" : "0"}});
+}
+
 Result SnapshotStore::gridRows(bool ordered) {
     // Through the named connection, so a damaged file's error names it.
     return connection().open(ordered ? store_sql::gridRowsOrdered : store_sql::gridRows);
@@ -109,6 +118,7 @@ std::vector<StoreTableCount> SnapshotStore::counts() {
         {store_sql::foreignKeyTable, store_sql::foreignKeyNames},
         {store_sql::checkTable, store_sql::checkNames},
         {functionKind.storeTable, store_sql::moduleNames(functionKind)},
+        {store_sql::aliasTypeTable, store_sql::aliasTypeNames},
     };
     std::vector<StoreTableCount> counts;
     for (const Part& part : parts) {
@@ -123,6 +133,12 @@ std::vector<StoreTableCount> SnapshotStore::counts() {
         counts.push_back({part.table, rows, names});
     }
     return counts;
+}
+
+std::optional<std::size_t> SnapshotStore::computedColumnCount() {
+    if (!connection().open(store_sql::columnFields).findColumn("ComputedText"))
+        return std::nullopt;
+    return connection().open(store_sql::computedColumnRows).size();
 }
 
 } // namespace dbc

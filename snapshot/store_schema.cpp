@@ -42,7 +42,8 @@ const std::vector<StoreTable>& storeTables() {
           {"IdentSeed", "TEXT", true},
           {"IdentIncr", "TEXT", true},
           {"RowGuidCol", "TEXT", true},
-          {"IdentNotForRepl", "TEXT", true}}},
+          {"IdentNotForRepl", "TEXT", true},
+          {"ComputedText", "TEXT", true}}},
         {"SourceIndex",
          {{"TableName", "TEXT"},
           {"IndexName", "TEXT"},
@@ -80,6 +81,14 @@ const std::vector<StoreTable>& storeTables() {
          false,
          true},
         {"SourceFN", {{"FNName", "TEXT"}, {"FNText", "TEXT"}}, true, true},
+        {"SourceType",
+         {{"TypeName", "TEXT"},
+          {"BaseType", "TEXT"},
+          {"FieldLength", "TEXT"},
+          {"FieldScale", "TEXT"},
+          {"IsNullable", "TEXT"}},
+         false,
+         true},
     };
     return tables;
 }

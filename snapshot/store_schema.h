@@ -33,9 +33,9 @@ struct StoreTable {
 
 // The tables, in capture order: the six every store has (SourceTable,
 // SourceIndex, SourceSp, SourceView, SourceTR, SourceDF), then the optional
-// ones (SourceFK, SourceCK, SourceFN: the functions' text rows). Every column is TEXT except
-// SourceIndex.IndexFieldOrder and SourceFK.KeyOrder, declared INTEGER so that key positions sort as
-// numbers (1, 2, 10) and read back as the same digits.
+// ones (SourceFK, SourceCK, SourceFN: the functions' text rows, SourceType: alias types). Every
+// column is TEXT except SourceIndex.IndexFieldOrder and SourceFK.KeyOrder, declared INTEGER so that
+// key positions sort as numbers (1, 2, 10) and read back as the same digits.
 const std::vector<StoreTable>& storeTables();
 
 // The table named `name` (letter case ignored), or nullptr.

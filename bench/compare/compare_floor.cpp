@@ -71,6 +71,13 @@ CompareRows fetchCompareRows(Connection& store, Connection& target) {
         rows.snapshotRows += store.open(store_sql::checks).size();
         rows.targetRows += target.open(catalog::checkConstraints).size();
     }
+    // Computed definitions and alias types, where the store records them.
+    if (store.open(store_sql::columnFields).findColumn("ComputedText"))
+        rows.targetRows += target.open(catalog::computedColumns).size();
+    if (!store.open(store_sql::tableExists(store_sql::aliasTypeTable)).empty()) {
+        rows.snapshotRows += store.open(store_sql::aliasTypes).size();
+        rows.targetRows += target.open(catalog::aliasTypes).size();
+    }
     return rows;
 }
 

@@ -67,6 +67,17 @@ const std::string columnMarksQuery =
     "AND (COLUMNPROPERTY(c.id, c.name, 'IsRowGuidCol') = 1 OR COLUMNPROPERTY(c.id, c.name, "
     "'IsIdNotForRepl') = 1)";
 
+const std::string computedQuery =
+    "SELECT o.name AS TableName, c.name AS FieldName, m.text AS Definition, m.colid AS TextOrder "
+    "FROM syscolumns c INNER JOIN sysobjects o ON o.id = c.id INNER JOIN syscomments m ON m.id = "
+    "c.id AND m.number = c.colid WHERE o.xtype = 'U' AND c.iscomputed = 1 ORDER BY TableName, "
+    "FieldName, TextOrder";
+
+const std::string aliasTypesQuery =
+    "SELECT t.name AS TypeName, b.name AS BaseType, t.prec AS Length, t.scale AS Scale, "
+    "t.allownulls AS AllowNulls FROM systypes t INNER JOIN systypes b ON b.xusertype = t.xtype "
+    "WHERE t.xusertype > 256 ORDER BY TypeName";
+
 // The identity seed of a table whose name holds an apostrophe and a "]".
 const std::string seedQuery = "SELECT IDENT_SEED(N'[O''Neil]]s]') AS IdentSeed, "
                               "IDENT_INCR(N'[O''Neil]]s]') AS IdentIncr";
@@ -90,6 +101,14 @@ protected:
         m_source.answer(columnMarksQuery,
                         makeResult({"TableName", "FieldName", "IsRowGuidCol", "IsIdNotForRepl"},
                                    {{"O'Neil]s", "No", "0", "1"}}));
+        // A computed definition in two text rows.
+        m_source.answer(computedQuery,
+                        makeResult({"TableName", "FieldName", "Definition", "TextOrder"},
+                                   {{"T", "Pay", "([a] * ", "1"}, {"T", "Pay", "2)", "2"}}));
+        m_source.answer(aliasTypesQuery,
+                        makeResult({"TypeName", "BaseType", "Length", "Scale", "AllowNulls"},
+                                   {{"empno_t", "varchar", "10", "", "0"},
+                                    {"money_t", "decimal", "12", "2", "1"}}));
         // A key column whose direction the server does not know (NULL) is
         // stored as ascending.
         m_source.answer(
@@ -135,13 +154,22 @@ protected:
 TEST_F(CaptureQueries, SendsTheCatalogQueriesTextForText) {
     NullObserver observer;
     captureSource(m_source, *m_store, observer);
-    std::vector<std::string> expected{columnsQuery,          seedQuery,
-                                      columnMarksQuery,      indexQuery,
-                                      procedureNames,        "sp_helpText N'O''Brien'",
-                                      "sp_helpText N'p2'",   viewNames,
-                                      triggerNames,          defaultsQuery,
-                                      foreignKeysQuery,      checksQuery,
-                                      functionNames,         "sp_helpText N'f_if'",
+    std::vector<std::string> expected{columnsQuery,
+                                      seedQuery,
+                                      columnMarksQuery,
+                                      computedQuery,
+                                      indexQuery,
+                                      procedureNames,
+                                      "sp_helpText N'O''Brien'",
+                                      "sp_helpText N'p2'",
+                                      viewNames,
+                                      triggerNames,
+                                      defaultsQuery,
+                                      foreignKeysQuery,
+                                      checksQuery,
+                                      aliasTypesQuery,
+                                      functionNames,
+                                      "sp_helpText N'f_if'",
                                       "sp_helpText N'f_enc'"};
     EXPECT_EQ(m_source.sent(), expected);
 }
@@ -164,6 +192,10 @@ TEST_F(CaptureQueries, StoresValuesAsTheStoreExpectsThem) {
     EXPECT_EQ(column.field(2, "IdentNotForRepl"), "1");
     EXPECT_EQ(column.field(2, "RowGuidCol"), "0");
     EXPECT_EQ(column.field(1, "IdentNotForRepl"), "0");
+    // A computed column's definition whole; NULL on a plain column.
+    EXPECT_EQ(column.field(1, "ComputedText"), "([a] * 2)");
+    EXPECT_EQ(column.field(0, "ComputedText"), "");
+    EXPECT_EQ(store.open("Select * From SourceTable Where ComputedText Is Null").size(), 2u);
     Result text = store.open("Select SpText From SourceSp where SpName='O''Brien'");
     EXPECT_EQ(text.size(), 2u);
     Result defaults = store.open("Select * From SourceDF");
@@ -191,6 +223,10 @@ TEST_F(CaptureQueries, StoresValuesAsTheStoreExpectsThem) {
     Result checks = store.open("Select * From SourceCK");
     ASSERT_EQ(checks.size(), 1u);
     EXPECT_EQ(checks.rows()[0], (Result::Row{"CK_T", "T", "", "([Name] <> '')", "0", "1"}));
+    Result types = store.open("Select * From SourceType Order by TypeName");
+    ASSERT_EQ(types.size(), 2u);
+    EXPECT_EQ(types.rows()[0], (Result::Row{"empno_t", "varchar", "10", "", "0"}));
+    EXPECT_EQ(types.rows()[1], (Result::Row{"money_t", "decimal", "12", "2", "1"}));
 }
 
 } // namespace

@@ -91,8 +91,10 @@ TEST_F(CommandLineTest, CaptureWritesTheSnapshotAndOneSummaryLine) {
         << show.out;
     EXPECT_NE(show.out.find("4 procedures"), std::string::npos) << show.out;
     EXPECT_NE(show.out.find("SourceFK 0 rows: 0 foreign keys\nSourceCK 0 rows: 0 CHECK "
-                            "constraints\nSourceFN 0 rows: 0 functions\n"),
+                            "constraints\nSourceFN 0 rows: 0 functions\nSourceType 0 rows: 0 alias types\n"),
               std::string::npos)
+        << show.out;
+    EXPECT_NE(show.out.find("columns of 2 tables\n  computed columns: 0\n"), std::string::npos)
         << show.out;
     // The source declares no keys and no unique index.
     EXPECT_NE(show.out.find("index keys of 1 tables\n  keys: 0 primary keys, 0 unique "

@@ -2,12 +2,14 @@
 
 namespace dbc::test {
 
-Result snapshotColumns(const std::vector<Col>& columns, bool earlierLayout) {
+Result snapshotColumns(const std::vector<Col>& columns, bool earlierLayout, bool computedLayout) {
     std::vector<std::string> names{"FieldName", "FieldLength", "FieldType", "TableName",
                                    "Collation", "IsNullable",  "TypeStat",  "colStat"};
     if (!earlierLayout)
         names.insert(names.end(),
                      {"FieldScale", "IdentSeed", "IdentIncr", "RowGuidCol", "IdentNotForRepl"});
+    if (computedLayout)
+        names.push_back("ComputedText");
     Result result(names, {});
     for (const Col& c : columns) {
         Result::Row row{c.name,      c.length,   c.type,     c.table,
@@ -15,6 +17,8 @@ Result snapshotColumns(const std::vector<Col>& columns, bool earlierLayout) {
         if (!earlierLayout)
             row.insert(row.end(),
                        {c.scale, c.seed, c.increment, c.rowGuidCol, c.identityNotForReplication});
+        if (computedLayout)
+            row.push_back(c.computedText);
         result.addRow(std::move(row));
     }
     return result;

@@ -22,11 +22,14 @@ struct Col {
     std::string increment = "";
     std::string rowGuidCol = ""; // "1": ROWGUIDCOL; the snapshot side only
     std::string identityNotForReplication = "";
+    std::string computedText = ""; // the snapshot side only
 };
 
 // SourceTable rows, with the store's column names; `earlierLayout`: as a
-// store written before scales and identity seeds were kept.
-Result snapshotColumns(const std::vector<Col>& columns, bool earlierLayout = false);
+// store written before scales and identity seeds were kept; `computedLayout`:
+// with the ComputedText column.
+Result snapshotColumns(const std::vector<Col>& columns, bool earlierLayout = false,
+                       bool computedLayout = false);
 // Rows of the target column query, with its aliases.
 Result targetColumns(const std::vector<Col>& columns);
 

@@ -28,6 +28,13 @@
 //   [snapshot checks] [target checks]   name|table|column|definition[|not for
 //       replication|disabled]; without [snapshot checks] the store predates
 //       SourceCK
+//   [snapshot computed]             table|column|definition: the snapshot's
+//       computed columns (each also a row of [snapshot columns]); without the
+//       section the store predates computed definitions
+//   [target computed]               table|column|definition
+//   [snapshot alias types] [target alias types]   name|base type|length|scale
+//       |nullable ("1" or "0"); without [snapshot alias types] the store
+//       predates SourceType
 //   [script]                        "Go" or one statement per line; a line
 //       beginning "-- " is a comment line of the display, never a statement
 
@@ -89,6 +96,10 @@ const std::map<std::string, std::vector<std::size_t>>& sectionWidths() {
         {"target foreign keys", {5, 6, 7, 8, 9}},
         {"snapshot checks", {4, 5, 6}},
         {"target checks", {4, 5, 6}},
+        {"snapshot computed", {3}},
+        {"target computed", {3}},
+        {"snapshot alias types", {5}},
+        {"target alias types", {5}},
         {"script", {1}},
     };
     return widths;
@@ -206,9 +217,22 @@ TEST_P(CompareCase, GivesTheRecordedScript) {
     ASSERT_TRUE(sections.count("script")) << "the case has no [script] section";
 
     test::Catalogs catalogs;
-    catalogs.setColumns(columnsOf(sections["snapshot columns"]),
-                        columnsOf(sections["target columns"]),
-                        sections.contains("earlier store layout"));
+    std::vector<test::Col> snapshotColumns = columnsOf(sections["snapshot columns"]);
+    const bool computedLayout = sections.contains("snapshot computed");
+    for (const auto& row : sections["snapshot computed"]) {
+        const auto column =
+            std::find_if(snapshotColumns.begin(), snapshotColumns.end(),
+                         [&](const test::Col& c) { return c.table == row[0] && c.name == row[1]; });
+        ASSERT_NE(column, snapshotColumns.end()) << "no [snapshot columns] row for " << row[1];
+        column->computedText = row[2];
+    }
+    catalogs.setColumns(snapshotColumns, columnsOf(sections["target columns"]),
+                        sections.contains("earlier store layout"), computedLayout);
+    catalogs.setComputed(sections["target computed"]);
+    std::optional<Rows> snapshotTypes;
+    if (sections.contains("snapshot alias types"))
+        snapshotTypes = sections["snapshot alias types"];
+    catalogs.setAliasTypes(snapshotTypes, sections["target alias types"]);
     catalogs.setIndexes(keysOf(sections["snapshot indexes"]), keysOf(sections["target indexes"]));
     const std::pair<const char*, const test::ObjectTables*> kinds[] = {
         {"procedures", &test::procedureTables},

@@ -61,6 +61,17 @@ const std::string checkQuery =
     "s ON s.constid = o.id LEFT OUTER JOIN syscolumns c ON c.id = s.id AND c.colid = s.colid "
     "WHERE o.xtype = 'C' AND t.xtype = 'U' ORDER BY CKName, TextOrder";
 
+const std::string computedColumnQuery =
+    "SELECT o.name AS TableName, c.name AS FieldName, m.text AS Definition, m.colid AS TextOrder "
+    "FROM syscolumns c INNER JOIN sysobjects o ON o.id = c.id INNER JOIN syscomments m ON m.id = "
+    "c.id AND m.number = c.colid WHERE o.xtype = 'U' AND c.iscomputed = 1 ORDER BY TableName, "
+    "FieldName, TextOrder";
+
+const std::string aliasTypeQuery =
+    "SELECT t.name AS TypeName, b.name AS BaseType, t.prec AS Length, t.scale AS Scale, "
+    "t.allownulls AS AllowNulls FROM systypes t INNER JOIN systypes b ON b.xusertype = t.xtype "
+    "WHERE t.xusertype > 256 ORDER BY TypeName";
+
 const std::string targetCollationQuery =
     "SELECT DATABASEPROPERTYEX(DB_NAME(), 'Collation') AS Collation";
 
@@ -110,12 +121,14 @@ Catalogs::Catalogs() {
     setForeignKeys(std::nullopt, {});
     setChecks(std::nullopt, {});
     setFunctions(std::nullopt, {});
+    setComputed({});
+    setAliasTypes(std::nullopt, {});
 }
 
 void Catalogs::setColumns(const std::vector<Col>& snapshot, const std::vector<Col>& targetSide,
-                          bool earlierStoreLayout) {
+                          bool earlierStoreLayout, bool computedLayout) {
     store.answer("Select * From SourceTable Order by TableName,FieldName",
-                 snapshotColumns(snapshot, earlierStoreLayout));
+                 snapshotColumns(snapshot, earlierStoreLayout, computedLayout));
     store.answer(
         "Select TableName From SourceTable Group by TableName",
         nameList("TableName", firstSeenTables(snapshot, [](const Col& c) { return c.table; })));
@@ -246,6 +259,33 @@ void Catalogs::setChecks(const std::optional<std::vector<std::vector<std::string
     store.answer("Select * From SourceCK Order by CKName",
                  rows(snapshot.value_or(std::vector<std::vector<std::string>>{}), false));
     target.answer(checkQuery, rows(targetSide, true));
+}
+
+void Catalogs::setComputed(const std::vector<std::vector<std::string>>& targetSide) {
+    Result rows({"TableName", "FieldName", "Definition", "TextOrder"}, {});
+    for (const auto& row : targetSide)
+        rows.addRow({row.at(0), row.at(1), row.at(2), "1"});
+    target.answer(computedColumnQuery, rows);
+}
+
+void Catalogs::setAliasTypes(const std::optional<std::vector<std::vector<std::string>>>& snapshot,
+                             const std::vector<std::vector<std::string>>& targetSide) {
+    auto rows = [](const std::vector<std::vector<std::string>>& from, bool fromTarget) {
+        Result result(fromTarget ? std::vector<std::string>{"TypeName", "BaseType", "Length",
+                                                            "Scale", "AllowNulls"}
+                                 : std::vector<std::string>{"TypeName", "BaseType", "FieldLength",
+                                                            "FieldScale", "IsNullable"},
+                      {});
+        for (const auto& row : from)
+            result.addRow({row.at(0), row.at(1), row.at(2), row.at(3), row.at(4)});
+        return result;
+    };
+    store.answer("SELECT name FROM sqlite_master WHERE type = 'table' AND name = 'SourceType' "
+                 "COLLATE NOCASE",
+                 snapshot ? nameList("name", {"SourceType"}) : nameList("name", {}));
+    store.answer("Select * From SourceType Order by TypeName",
+                 rows(snapshot.value_or(std::vector<std::vector<std::string>>{}), false));
+    target.answer(aliasTypeQuery, rows(targetSide, true));
 }
 
 namespace {

@@ -54,6 +54,8 @@ extern const std::string targetDefaultQuery;
 extern const std::string targetForeignKeyQuery;
 extern const std::string targetCollationQuery;
 extern const std::string checkQuery;
+extern const std::string computedColumnQuery;
+extern const std::string aliasTypeQuery;
 
 // The snapshot store and the target of a compare run. Every category's
 // queries are answered with empty results until a test sets rows; the
@@ -63,8 +65,16 @@ struct Catalogs {
     FakeConnection target;
 
     Catalogs();
+    // `computedLayout`: the store keeps computed definitions (the target's
+    // are then asked for, see setComputed).
     void setColumns(const std::vector<Col>& snapshot, const std::vector<Col>& targetSide,
-                    bool earlierStoreLayout = false);
+                    bool earlierStoreLayout = false, bool computedLayout = false);
+    // The target's computed columns: rows of table, column, definition.
+    void setComputed(const std::vector<std::vector<std::string>>& targetSide);
+    // Alias type rows (name, base type, length, scale, "1"/"0" nullable).
+    // No snapshot rows: a store without SourceType.
+    void setAliasTypes(const std::optional<std::vector<std::vector<std::string>>>& snapshot,
+                       const std::vector<std::vector<std::string>>& targetSide);
     void setIndexes(const std::vector<Key>& snapshot, const std::vector<Key>& targetSide);
     void setObjects(const ObjectTables& tables, const std::vector<StoredObject>& snapshot,
                     const std::vector<TargetObject>& targetSide);

@@ -8,8 +8,8 @@
 //   -- source          T-SQL that builds the source (batches split by GO)
 //   -- target          T-SQL that builds the target
 //   -- earlier store   (optional, no lines) the snapshot is made to look as an
-//                      earlier version wrote it: no FieldScale column, no
-//                      SourceFK, SourceCK or SourceFN table
+//                      earlier version wrote it: no FieldScale or ComputedText
+//                      column, no SourceFK, SourceCK, SourceFN or SourceType table
 //   -- first script    (optional) the first compare's script as displayed,
 //                      after its use line ("Go" and comment lines included)
 //   -- refused         the statements the execute may see refused, one a line
@@ -103,12 +103,14 @@ TEST_P(DependencyRoundTrip, OneExecuteBringsTheTargetInLine) {
     served.start();
     const auto store = served.capture("source", "Source.mdb");
     if (c.earlierStore) {
-        // As a version before scales, foreign keys, CHECK constraints and
-        // functions were kept wrote it.
+        // As a version before scales, foreign keys, CHECK constraints,
+        // functions, computed definitions and alias types were kept wrote it.
         store->connection().execute("ALTER TABLE SourceTable DROP COLUMN FieldScale");
+        store->connection().execute("ALTER TABLE SourceTable DROP COLUMN ComputedText");
         store->connection().execute("DROP TABLE IF EXISTS SourceFK");
         store->connection().execute("DROP TABLE IF EXISTS SourceCK");
         store->connection().execute("DROP TABLE IF EXISTS SourceFN");
+        store->connection().execute("DROP TABLE IF EXISTS SourceType");
     }
 
     CompareOutcome first = compareWith(served, *store, "target");
