@@ -154,6 +154,42 @@ void placeFunctionChanges(ChangeList changes, std::size_t dropsAt, ChangeList& o
                std::make_move_iterator(changes.end()));
 }
 
+// A computed column that calls a function the script creates can only be
+// added once the function exists: such Adds move from the table part to right
+// after the function creates (at the end of `out` when this runs). Other
+// computed columns keep their place.
+void addComputedColumnsAfterTheirFunctions(const ChangeList& functionChanges,
+                                           std::size_t columnChangesAt, ChangeList& out) {
+    std::set<std::string> created;
+    for (const Change& change : functionChanges) {
+        if (const auto* create = std::get_if<CreateModule>(&change.record))
+            created.insert(objectKey(create->name));
+    }
+    if (created.empty())
+        return;
+    auto callsCreated = [&created](const Change& change) {
+        const auto* add = std::get_if<AddColumn>(&change.record);
+        if (add == nullptr || !add->column.computed())
+            return false;
+        for (const std::string& name : mentionedNameKeys(add->column.computedDefinition)) {
+            if (created.contains(name))
+                return true;
+        }
+        return false;
+    };
+    ChangeList moved;
+    for (auto it = out.begin() + static_cast<std::ptrdiff_t>(columnChangesAt); it != out.end();) {
+        if (callsCreated(*it)) {
+            moved.push_back(std::move(*it));
+            it = out.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    out.insert(out.end(), std::make_move_iterator(moved.begin()),
+               std::make_move_iterator(moved.end()));
+}
+
 std::set<std::string> tableKeys(const std::vector<Table>& tables) {
     std::set<std::string> keys;
     for (const Table& table : tables)
@@ -223,7 +259,9 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
         placeFunctionChanges(std::move(functionChanges), functionDropsAt, out);
         throw;
     }
+    const ChangeList functionsCreated = functionChanges;
     placeFunctionChanges(std::move(functionChanges), functionDropsAt, out);
+    addComputedColumnsAfterTheirFunctions(functionsCreated, columnChangesAt, out);
 
     // Every part runs whatever the others hold: a snapshot without indexes or
     // triggers still has its procedures, views and defaults compared.
