@@ -10,12 +10,18 @@ const ObjectKind procedureKind{ObjectKind::Procedure,
                                "SpText",
                                "procedures",
                                catalog::captureProcedureNames,
-                               catalog::procedureExists};
-const ObjectKind viewKind{ObjectKind::View,   "SourceView", "ViewName",
-                          "ViewText",         "views",      catalog::captureViewNames,
-                          catalog::viewExists};
-const ObjectKind triggerKind{
-    ObjectKind::Trigger,   "SourceTR", "TRName", "TRText", "triggers", catalog::captureTriggerNames,
-    catalog::triggerExists};
+                               catalog::procedureExists,
+                               "P"};
+const ObjectKind viewKind{ObjectKind::View,    "SourceView", "ViewName",
+                          "ViewText",          "views",      catalog::captureViewNames,
+                          catalog::viewExists, "V"};
+const ObjectKind triggerKind{ObjectKind::Trigger,
+                             "SourceTR",
+                             "TRName",
+                             "TRText",
+                             "triggers",
+                             catalog::captureTriggerNames,
+                             catalog::triggerExists,
+                             "TR"};
 
 } // namespace dbc

@@ -18,6 +18,9 @@ struct ObjectKind {
     const char* captureNamesQuery;
     // The compare's existence check, followed by the name as an N'...' literal.
     const char* existenceQuery;
+    // sys.objects.type of the kind ("P", "V", "TR"), for the reading of
+    // SQL Server 2005 and later.
+    const char* typeCode;
 };
 
 extern const ObjectKind procedureKind;
