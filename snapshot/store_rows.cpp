@@ -47,7 +47,29 @@ void SnapshotStore::appendIndexKey(const Index& index, const IndexKey& key) {
                               {"KeyConstraint", index.isPrimaryKey()      ? "PK"
                                                 : index.isKeyConstraint() ? "UQ"
                                                                           : ""},
-                              {"IsDescending", key.descending ? "1" : "0"}});
+                              {"IsDescending", key.descending ? "1" : "0"},
+                              // Unset for a SQL Server 2000 source, which
+                              // has no included columns or filters.
+                              {"IsIncluded", index.carriesLaterFacts
+                                                 ? std::optional<std::string>("0")
+                                                 : std::nullopt},
+                              {"IndexFilter", nullWhenEmpty(index.filter)}});
+}
+
+void SnapshotStore::appendIncludedColumn(const Index& index, const std::string& column,
+                                         std::size_t position) {
+    appendRow("SourceIndex", {{"TableName", index.table},
+                              {"IndexName", index.name},
+                              {"IndexField", column},
+                              {"IndexFieldOrder", std::to_string(position)},
+                              {"Status", index.status},
+                              {"IsUnique", index.unique ? "1" : "0"},
+                              {"KeyConstraint", index.isPrimaryKey()      ? "PK"
+                                                : index.isKeyConstraint() ? "UQ"
+                                                                          : ""},
+                              {"IsDescending", "0"},
+                              {"IsIncluded", "1"},
+                              {"IndexFilter", nullWhenEmpty(index.filter)}});
 }
 
 void SnapshotStore::appendModuleRow(const ObjectKind& kind, const std::string& name,
