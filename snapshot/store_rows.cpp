@@ -38,22 +38,22 @@ void SnapshotStore::appendColumn(const Column& column) {
 }
 
 void SnapshotStore::appendIndexKey(const Index& index, const IndexKey& key) {
-    appendRow("SourceIndex", {{"TableName", index.table},
-                              {"IndexName", index.name},
-                              {"IndexField", key.column},
-                              {"IndexFieldOrder", key.position},
-                              {"Status", index.status},
-                              {"IsUnique", index.unique ? "1" : "0"},
-                              {"KeyConstraint", index.isPrimaryKey()      ? "PK"
-                                                : index.isKeyConstraint() ? "UQ"
-                                                                          : ""},
-                              {"IsDescending", key.descending ? "1" : "0"},
-                              // Unset for a SQL Server 2000 source, which
-                              // has no included columns or filters.
-                              {"IsIncluded", index.carriesLaterFacts
-                                                 ? std::optional<std::string>("0")
-                                                 : std::nullopt},
-                              {"IndexFilter", nullWhenEmpty(index.filter)}});
+    appendRow(
+        "SourceIndex",
+        {{"TableName", index.table},
+         {"IndexName", index.name},
+         {"IndexField", key.column},
+         {"IndexFieldOrder", key.position},
+         {"Status", index.status},
+         {"IsUnique", index.unique ? "1" : "0"},
+         {"KeyConstraint", index.isPrimaryKey()      ? "PK"
+                           : index.isKeyConstraint() ? "UQ"
+                                                     : ""},
+         {"IsDescending", key.descending ? "1" : "0"},
+         // Unset for a SQL Server 2000 source, which has no included
+         // columns or filters.
+         {"IsIncluded", index.carriesLaterFacts ? std::optional<std::string>("0") : std::nullopt},
+         {"IndexFilter", nullWhenEmpty(index.filter)}});
 }
 
 void SnapshotStore::appendIncludedColumn(const Index& index, const std::string& column,
