@@ -1,7 +1,9 @@
 // How values read from either SQL Server release are put into one form: a
 // sys.columns row into syscolumns' values, a definition into the form it is
-// compared in. Cases in compare/cases/catalog_forms.tsv.
+// compared in, a ProductVersion into the release it names. Cases in
+// compare/cases/catalog_forms.tsv.
 
+#include "catalog/server_version.h"
 #include "catalog/view_column_facts.h"
 #include "compare/definition_form.h"
 #include "tests/support/tsv_cases.h"
@@ -23,6 +25,11 @@ TEST_P(CatalogFormsTest, GivesWhatTheCaseExpects) {
         EXPECT_EQ(modelLength(column), f[8]);
         EXPECT_EQ(modelScale(column), f[9]);
         EXPECT_EQ(modelTypeStat(column), f[10]);
+    } else if (f.at(0) == "release") {
+        ASSERT_EQ(f.size(), 4u) << "case line " << line.number;
+        const ServerVersion version = serverVersionOf(f[1]);
+        EXPECT_EQ(std::to_string(version.major), f[2]);
+        EXPECT_EQ(releaseName(version.major), f[3]);
     } else if (f.at(0) == "definition") {
         ASSERT_EQ(f.size(), 3u) << "case line " << line.number;
         EXPECT_EQ(definitionForm(f[1]), f[2]);
