@@ -15,13 +15,17 @@ namespace dbc {
 struct Column {
     std::string table; // the table's name as this column's row spells it
     std::string name;
-    std::string type;      // systypes name: int, varchar, ...
-    std::string length;    // syscolumns.prec
+    std::string type; // systypes name: int, varchar, ...
+    // syscolumns.prec: characters for character types, bytes for binary
+    // ones, -1 for (max); the precision of other types.
+    std::string length;
     std::string nullable;  // "0": NOT NULL
     std::string collation; // empty: none
     std::string typeStat;  // "2": the type takes a length
     std::string colStat;   // "1": an IDENTITY column
-    std::string scale;     // syscolumns.scale; empty where the catalog has NULL
+    // syscolumns.scale; empty where the catalog has NULL. The fractional
+    // second digits of time, datetime2 and datetimeoffset.
+    std::string scale;
     // False for a column read from a snapshot written before scales were
     // kept: its scale is unknown and not compared.
     bool scaleKnown = true;
@@ -81,6 +85,15 @@ struct Index {
     // directions were recorded: those facts are then unknown (read as plain,
     // ascending, not unique) and never compared.
     bool carriesKeyFacts = false;
+    // The included (non-key) columns in the order declared, and the filter
+    // (the WHERE of a filtered index) as the server keeps it; SQL Server 2005
+    // and later only: a SQL Server 2000 source, or a snapshot written before
+    // they were kept, has none.
+    std::vector<std::string> included = {};
+    std::string filter = {};
+    // True when read from SQL Server 2005 or later (or a snapshot of one):
+    // only then are the included columns and the filter known and compared.
+    bool carriesLaterFacts = false;
 
     bool clustered() const noexcept { return status == "1"; }
     bool isPrimaryKey() const noexcept { return constraint == KeyConstraint::PrimaryKey; }

@@ -56,6 +56,12 @@ inline constexpr const char* computedColumns =
     "m ON m.id = c.id AND m.number = c.colid WHERE o.xtype = 'U' AND c.iscomputed = 1 ORDER BY "
     "TableName, FieldName, TextOrder";
 
+// The same facts from SQL Server 2005 on: each definition whole, in one row.
+inline constexpr const char* viewComputedColumns =
+    "SELECT t.name AS TableName, c.name AS FieldName, c.definition AS Definition, 1 AS TextOrder "
+    "FROM sys.computed_columns c INNER JOIN sys.tables t ON t.object_id = c.object_id ORDER BY "
+    "TableName, FieldName";
+
 // The alias types (sp_addtype) with their base types: user types number their
 // xusertype above sysname's 256, and the base is the built-in type of their
 // xtype. The capture and the compare ask the same question.
@@ -159,5 +165,88 @@ inline constexpr const char* functionExists =
 // capture asks for them, and as the compare does.
 inline constexpr const char* captureObjectText = "sp_helpText ";
 inline constexpr const char* targetObjectText = "Exec sp_helpText ";
+
+// The release of the server, read once per capture and per compare: 8 is SQL
+// Server 2000, read through the system tables above; 9 (2005) and later are
+// read through the sys catalog views below.
+inline constexpr const char* productVersion =
+    "SELECT CAST(SERVERPROPERTY('ProductVersion') AS varchar(128)) AS ProductVersion";
+
+// SQL Server 2005 and later: the same facts from the sys catalog views, one
+// query each, the capture and the compare asking alike. Types are joined on
+// user_type_id (an alias type reads once, under its own name), with the base
+// type of an alias beside it; lengths come in bytes (max_length, -1 for
+// max) and are turned into the characters the model keeps by the reader.
+inline constexpr const char* viewColumns =
+    "SELECT c.name AS FieldName, t.name AS TableName, s.name AS SchemaName, ty.name AS "
+    "FieldType, bt.name AS BaseType, ty.is_user_defined AS IsUserDefined, c.max_length AS "
+    "MaxLength, c.precision AS FieldPrecision, c.scale AS FieldScale, c.is_nullable AS "
+    "IsNullable, c.collation_name AS Collation, c.is_identity AS IsIdentity, c.is_rowguidcol AS "
+    "IsRowGuidCol, CAST(ic.seed_value AS varchar(40)) AS IdentSeed, CAST(ic.increment_value AS "
+    "varchar(40)) AS IdentIncr, ic.is_not_for_replication AS IdentNotForRepl FROM sys.tables t "
+    "INNER JOIN sys.schemas s ON s.schema_id = t.schema_id INNER JOIN sys.columns c ON "
+    "c.object_id = t.object_id INNER JOIN sys.types ty ON ty.user_type_id = c.user_type_id LEFT "
+    "OUTER JOIN sys.types bt ON bt.user_type_id = c.system_type_id LEFT OUTER JOIN "
+    "sys.identity_columns ic ON ic.object_id = c.object_id AND ic.column_id = c.column_id WHERE "
+    "t.is_ms_shipped = 0 ORDER BY TableName, FieldName";
+
+// One row per key and included column of every index of a user table (heaps
+// and hypothetical indexes left out), keys in key order, then the included
+// columns in the order they were declared; 2008 and later with the filter.
+#define DBC_VIEW_INDEX_HEAD                                                                        \
+    "SELECT t.name AS TableName, s.name AS SchemaName, i.name AS IndexName, i.index_id AS "        \
+    "IndexId, i.is_unique AS IsUnique, i.is_primary_key AS IsPrimaryKey, i.is_unique_constraint "  \
+    "AS IsUniqueConstraint, c.name AS IndexField, ic.key_ordinal AS KeyOrdinal, "                  \
+    "ic.index_column_id AS IndexColumnId, ic.is_descending_key AS IsDescending, "                  \
+    "ic.is_included_column AS IsIncluded"
+#define DBC_VIEW_INDEX_TAIL                                                                        \
+    " FROM sys.indexes i INNER JOIN sys.tables t ON t.object_id = i.object_id INNER JOIN "         \
+    "sys.schemas s ON s.schema_id = t.schema_id INNER JOIN sys.index_columns ic ON ic.object_id "  \
+    "= i.object_id AND ic.index_id = i.index_id INNER JOIN sys.columns c ON c.object_id = "        \
+    "ic.object_id AND c.column_id = ic.column_id WHERE i.index_id > 0 AND i.is_hypothetical = 0 "  \
+    "AND t.is_ms_shipped = 0 ORDER BY TableName, IndexName, IsIncluded, KeyOrdinal, "              \
+    "IndexColumnId"
+inline constexpr const char* viewIndexKeys2005 = DBC_VIEW_INDEX_HEAD DBC_VIEW_INDEX_TAIL;
+inline constexpr const char* viewIndexKeys =
+    DBC_VIEW_INDEX_HEAD ", i.has_filter AS HasFilter, i.filter_definition AS "
+                        "FilterDefinition" DBC_VIEW_INDEX_TAIL;
+#undef DBC_VIEW_INDEX_HEAD
+#undef DBC_VIEW_INDEX_TAIL
+
+// One row per default constraint on a column of a user table.
+inline constexpr const char* viewDefaults =
+    "SELECT d.name AS DFName, t.name AS TableName, d.definition AS DFValue, c.name AS FieldName "
+    "FROM sys.default_constraints d INNER JOIN sys.tables t ON t.object_id = d.parent_object_id "
+    "INNER JOIN sys.columns c ON c.object_id = d.parent_object_id AND c.column_id = "
+    "d.parent_column_id ORDER BY DFName";
+
+// The foreign keys between user tables, one row per key column.
+inline constexpr const char* viewForeignKeys =
+    "SELECT f.name AS FKName, t.name AS TableName, tc.name AS FieldName, r.name AS "
+    "RefTableName, rc.name AS RefFieldName, k.constraint_column_id AS KeyOrder, "
+    "f.delete_referential_action AS DeleteAction, f.update_referential_action AS UpdateAction, "
+    "f.is_disabled AS IsDisabled, f.is_not_for_replication AS NotForReplication, "
+    "f.is_not_trusted AS NotTrusted FROM sys.foreign_keys f INNER JOIN sys.foreign_key_columns "
+    "k ON k.constraint_object_id = f.object_id INNER JOIN sys.tables t ON t.object_id = "
+    "k.parent_object_id INNER JOIN sys.columns tc ON tc.object_id = k.parent_object_id AND "
+    "tc.column_id = k.parent_column_id INNER JOIN sys.tables r ON r.object_id = "
+    "k.referenced_object_id INNER JOIN sys.columns rc ON rc.object_id = k.referenced_object_id "
+    "AND rc.column_id = k.referenced_column_id ORDER BY FKName, KeyOrder";
+
+// The CHECK constraints of user tables, each definition whole.
+inline constexpr const char* viewChecks =
+    "SELECT k.name AS CKName, t.name AS TableName, c.name AS FieldName, k.definition AS CKText, "
+    "k.is_not_for_replication AS NotForReplication, k.is_disabled AS Disabled FROM "
+    "sys.check_constraints k INNER JOIN sys.tables t ON t.object_id = k.parent_object_id LEFT "
+    "OUTER JOIN sys.columns c ON c.object_id = k.parent_object_id AND c.column_id = "
+    "k.parent_column_id ORDER BY CKName";
+
+// The procedures, views or triggers with their whole texts (NULL for an
+// object created WITH ENCRYPTION): these parts around the condition on the
+// type (ObjectKind::typeCondition).
+inline constexpr const char* viewModulesBefore =
+    "SELECT o.name AS Name, m.definition AS Definition FROM sys.objects o LEFT OUTER JOIN "
+    "sys.sql_modules m ON m.object_id = o.object_id WHERE o.is_ms_shipped = 0 AND o.type ";
+inline constexpr const char* viewModulesAfter = " ORDER BY Name";
 
 } // namespace dbc::catalog

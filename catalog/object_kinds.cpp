@@ -10,19 +10,26 @@ const ObjectKind procedureKind{ObjectKind::Procedure,
                                "SpText",
                                "procedures",
                                catalog::captureProcedureNames,
-                               catalog::procedureExists};
-const ObjectKind viewKind{ObjectKind::View,   "SourceView", "ViewName",
-                          "ViewText",         "views",      catalog::captureViewNames,
-                          catalog::viewExists};
-const ObjectKind triggerKind{
-    ObjectKind::Trigger,   "SourceTR", "TRName", "TRText", "triggers", catalog::captureTriggerNames,
-    catalog::triggerExists};
+                               catalog::procedureExists,
+                               "= 'P'"};
+const ObjectKind viewKind{ObjectKind::View,    "SourceView", "ViewName",
+                          "ViewText",          "views",      catalog::captureViewNames,
+                          catalog::viewExists, "= 'V'"};
+const ObjectKind triggerKind{ObjectKind::Trigger,
+                             "SourceTR",
+                             "TRName",
+                             "TRText",
+                             "triggers",
+                             catalog::captureTriggerNames,
+                             catalog::triggerExists,
+                             "= 'TR'"};
 const ObjectKind functionKind{ObjectKind::Function,
                               "SourceFN",
                               "FNName",
                               "FNText",
                               "functions",
                               catalog::captureFunctionNames,
-                              catalog::functionExists};
+                              catalog::functionExists,
+                              "IN ('FN','IF','TF')"};
 
 } // namespace dbc

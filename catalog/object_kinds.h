@@ -18,6 +18,9 @@ struct ObjectKind {
     const char* captureNamesQuery;
     // The compare's existence check, followed by the name as an N'...' literal.
     const char* existenceQuery;
+    // The condition on sys.objects.type that selects the kind ("= 'P'",
+    // "IN ('FN','IF','TF')"), for the reading of SQL Server 2005 and later.
+    const char* typeCondition;
 };
 
 extern const ObjectKind procedureKind;

@@ -95,8 +95,8 @@ std::vector<Table> readServerTables(Connection& server, CatalogSide side) {
     return tables;
 }
 
-void readComputedColumns(Connection& server, std::vector<Table>& tables) {
-    const Result rows = server.open(catalog::computedColumns);
+void readComputedColumns(Connection& server, std::vector<Table>& tables, const char* query) {
+    const Result rows = server.open(query);
     for (Table& table : tables) {
         for (Column& column : table.columns)
             column.computedKnown = true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalog/catalog_model.h"
+#include "catalog/catalog_queries.h"
 #include "catalog/object_kinds.h"
 #include "data/connection.h"
 
@@ -35,7 +36,8 @@ void readColumnMarks(Connection& server, std::vector<Table>& tables);
 
 // Asks the server once for the definitions of the computed columns and
 // records them in `tables`; every column then knows whether it is computed.
-void readComputedColumns(Connection& server, std::vector<Table>& tables);
+void readComputedColumns(Connection& server, std::vector<Table>& tables,
+                         const char* query = catalog::computedColumns);
 
 // The alias types of the database (sp_addtype), in name order; one query.
 std::vector<AliasType> readServerAliasTypes(Connection& server);

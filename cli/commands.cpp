@@ -379,6 +379,8 @@ int Commands::show() {
                 out << "captured database '" << shownName(state.info.database) << "' on server '"
                     << shownName(state.info.server) << "' at " << shownName(state.info.capturedAt)
                     << " UTC\n";
+            if (!state.info.serverVersion.empty())
+                out << "source server version " << shownName(state.info.serverVersion) << '\n';
             const auto counts = store->counts();
             for (std::size_t i = 0; i < counts.size(); ++i) {
                 char names[64];

@@ -1,4 +1,5 @@
 #include "compare/catalog_diff.h"
+#include "compare/definition_form.h"
 
 #include "catalog/name_key.h"
 #include "compare/constraint_pairing.h"
@@ -14,7 +15,7 @@ namespace dbc {
 namespace {
 
 bool sameDefinition(const CheckConstraint& a, const CheckConstraint& b) {
-    return trimControl(a.definition) == trimControl(b.definition);
+    return comparedDefinition(a.definition) == comparedDefinition(b.definition);
 }
 
 bool sameTable(const CheckConstraint& a, const CheckConstraint& b) {

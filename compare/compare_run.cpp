@@ -1,10 +1,12 @@
 #include "compare/compare_run.h"
 
 #include "catalog/name_key.h"
-#include "catalog/server_reader.h"
+#include "catalog/versioned_reader.h"
 #include "compare/catalog_diff.h"
+#include "compare/definition_form.h"
 #include "compare/dependency_pass.h"
 #include "compare/module_order.h"
+#include "compare/target_release.h"
 #include "snapshot/store_queries.h"
 #include "snapshot/store_reader.h"
 
@@ -18,22 +20,24 @@ namespace {
 // The target's columns; which of them are computed only where the snapshot
 // knows which of its own are (a store written before computed definitions
 // were kept compares columns as before).
-std::vector<Table> readTargetTables(Connection& target, const std::vector<Table>& snapshot) {
-    std::vector<Table> tables = readServerTables(target, CatalogSide::Target);
+std::vector<Table> readTargetTables(Connection& target, const std::vector<Table>& snapshot,
+                                    const ServerVersion& targetVersion) {
+    std::vector<Table> tables = readTables(target, CatalogSide::Target, targetVersion);
     const bool known = std::any_of(snapshot.begin(), snapshot.end(), [](const Table& table) {
         return !table.columns.empty() && table.columns.front().computedKnown;
     });
     if (known)
-        readComputedColumns(target, tables);
+        readComputed(target, tables, targetVersion);
     return tables;
 }
 
 } // namespace
 
 bool compareTablePart(Connection& store, Connection& target, const DefaultSides& defaults,
-                      std::set<std::string>& carried, ChangeList& out) {
+                      std::set<std::string>& carried, ChangeList& out,
+                      const ServerVersion& targetVersion) {
     const std::vector<Table> snapshot = readSnapshotTables(store);
-    const std::vector<Table> targetTables = readTargetTables(target, snapshot);
+    const std::vector<Table> targetTables = readTargetTables(target, snapshot, targetVersion);
     if (snapshot.empty())
         return false;
     diffTables(snapshot, targetTables, defaults, carried, out);
@@ -58,9 +62,11 @@ void listTablesWithoutIndexes(std::vector<TableIndexes>& indexes,
 } // namespace
 
 bool compareIndexPart(Connection& store, Connection& target, ChangeList& out,
-                      DependencyFacts* facts, const std::vector<Table>* snapshotTables) {
+                      DependencyFacts* facts, const std::vector<Table>* snapshotTables,
+                      const ServerVersion& targetVersion) {
     std::vector<TableIndexes> snapshot = readSnapshotIndexes(store);
-    std::vector<TableIndexes> targetIndexes = readServerIndexes(target, CatalogSide::Target);
+    std::vector<TableIndexes> targetIndexes =
+        readIndexes(target, CatalogSide::Target, targetVersion);
     const bool compared = !snapshot.empty();
     if (compared && snapshotTables)
         listTablesWithoutIndexes(snapshot, *snapshotTables);
@@ -85,7 +91,7 @@ bool resolvesNamesOnCreate(const ObjectKind& kind) {
 } // namespace
 
 bool compareModulePart(const ObjectKind& kind, Connection& store, Connection& target,
-                       ChangeList& out) {
+                       ChangeList& out, const ServerVersion& targetVersion) {
     std::vector<ModuleText> snapshot = readSnapshotModules(store, kind);
     if (snapshot.empty())
         return false;
@@ -103,7 +109,7 @@ bool compareModulePart(const ObjectKind& kind, Connection& store, Connection& ta
     };
     std::vector<TargetModule> answers;
     try {
-        readTargetModules(target, kind, modulesToAsk(snapshot), answers);
+        readTargetModules(target, kind, modulesToAsk(snapshot), answers, targetVersion);
     } catch (...) {
         // The answers read before the failure are still compared.
         diffModules(kind, snapshot, answers, changes);
@@ -115,9 +121,10 @@ bool compareModulePart(const ObjectKind& kind, Connection& store, Connection& ta
     return true;
 }
 
-void compareDefaultPart(Connection& store, Connection& target, ChangeList& out) {
+void compareDefaultPart(Connection& store, Connection& target, ChangeList& out,
+                        const ServerVersion& targetVersion) {
     const std::vector<DefaultConstraint> snapshot = readSnapshotDefaults(store);
-    diffDefaults(snapshot, readServerDefaults(target, CatalogSide::Target), {}, out);
+    diffDefaults(snapshot, readDefaults(target, CatalogSide::Target, targetVersion), {}, out);
 }
 
 namespace {
@@ -126,11 +133,12 @@ namespace {
 // that the run leaves standing: `kept` when the foreign key diff ran, else
 // all of them, read here only when the pass may have work.
 void wrapDependencies(Connection& target, DependencyFacts& facts,
-                      std::optional<std::vector<ForeignKey>> kept, ChangeList& changes) {
+                      std::optional<std::vector<ForeignKey>> kept, ChangeList& changes,
+                      const ServerVersion& targetVersion) {
     if (!mayNeedDependencyPass(changes))
         return;
     facts.foreignKeys =
-        kept ? std::move(*kept) : readServerForeignKeys(target, CatalogSide::Target);
+        kept ? std::move(*kept) : readForeignKeys(target, CatalogSide::Target, targetVersion);
     applyDependencyPass(changes, facts);
 }
 
@@ -200,12 +208,16 @@ std::set<std::string> tableKeys(const std::vector<Table>& tables) {
 } // namespace
 
 bool compareWithSnapshot(Connection& store, Connection& target, const std::string& databaseName,
-                         ChangeList& out) {
+                         ChangeList& out, const ServerVersion& targetVersion,
+                         const ServerVersion& sourceVersion) {
     // Names are matched as the target database compares them, from the
     // snapshot's grouping of its rows on.
     const NameCaseScope nameRule(nameCaseOfCollation(readTargetCollation(target)));
+    // 2005 and later keep definitions in a form of their own.
+    const DefinitionFormScope definitionRule(sourceVersion.readsCatalogViews() ||
+                                             targetVersion.readsCatalogViews());
     const std::vector<Table> snapshotTables = readSnapshotTables(store);
-    const std::vector<Table> targetTables = readTargetTables(target, snapshotTables);
+    const std::vector<Table> targetTables = readTargetTables(target, snapshotTables, targetVersion);
     // A snapshot without tables is compared when it holds procedures, views
     // or triggers; one holding none of them either holds nothing.
     const bool tablesHeld = !snapshotTables.empty();
@@ -214,15 +226,15 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
     // Both sides' defaults first: an Add of a column carries its default.
     const std::vector<DefaultConstraint> snapshotDefaults = readSnapshotDefaults(store);
     const std::vector<DefaultConstraint> targetDefaults =
-        readServerDefaults(target, CatalogSide::Target);
+        readDefaults(target, CatalogSide::Target, targetVersion);
     // Foreign keys only where the snapshot records them. Their drops come
     // before everything, their adds after everything.
     ForeignKeyChanges keyChanges;
     std::optional<std::vector<ForeignKey>> keptKeys;
     if (const auto snapshotKeys = readSnapshotForeignKeys(store)) {
-        keyChanges =
-            diffForeignKeys(*snapshotKeys, readServerForeignKeys(target, CatalogSide::Target),
-                            tableKeys(snapshotTables));
+        keyChanges = diffForeignKeys(*snapshotKeys,
+                                     readForeignKeys(target, CatalogSide::Target, targetVersion),
+                                     tableKeys(snapshotTables));
         keptKeys = std::move(keyChanges.kept);
     }
     const std::size_t useAt = out.size();
@@ -235,8 +247,8 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
     // column change is dropped before it.
     ConstraintChanges checkChanges;
     if (const auto snapshotChecks = readSnapshotChecks(store)) {
-        checkChanges =
-            diffChecks(*snapshotChecks, readServerChecks(target), tableKeys(snapshotTables), out);
+        checkChanges = diffChecks(*snapshotChecks, readChecks(target, targetVersion),
+                                  tableKeys(snapshotTables), out);
         out.insert(out.begin() + static_cast<std::ptrdiff_t>(columnChangesAt),
                    checkChanges.drops.begin(), checkChanges.drops.end());
     }
@@ -254,7 +266,7 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
     const std::size_t functionDropsAt = columnChangesAt + checkChanges.drops.size();
     ChangeList functionChanges;
     try {
-        compareModulePart(functionKind, store, target, functionChanges);
+        compareModulePart(functionKind, store, target, functionChanges, targetVersion);
     } catch (...) {
         placeFunctionChanges(std::move(functionChanges), functionDropsAt, out);
         throw;
@@ -273,9 +285,9 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
     facts.targetTables = &targetTables;
     facts.snapshotDefaults = snapshotDefaults;
     facts.targetDefaults = targetDefaults;
-    compareIndexPart(store, target, out, &facts, &snapshotTables);
+    compareIndexPart(store, target, out, &facts, &snapshotTables, targetVersion);
     for (const ObjectKind* kind : objectKinds)
-        compareModulePart(*kind, store, target, out);
+        compareModulePart(*kind, store, target, out, targetVersion);
     // Without tables the snapshot says nothing of the target's defaults;
     // defaults of tables only the target has are left alone with their tables.
     if (tablesHeld) {
@@ -287,12 +299,16 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
     }
     out.insert(out.end(), keyChanges.adds.begin(), keyChanges.adds.end());
     out.insert(out.end(), checkChanges.adds.begin(), checkChanges.adds.end());
-    wrapDependencies(target, facts, std::move(keptKeys), out);
+    // A snapshot of a later release may hold what an older target cannot;
+    // what is not changed needs no wrapping either.
+    keepToTheTargetRelease(out, targetVersion);
+    wrapDependencies(target, facts, std::move(keptKeys), out, targetVersion);
     return true;
 }
 
 void runCompare(Connection& store, Connection& target, const std::string& databaseName,
-                ScriptBuffer& buffer) {
+                ScriptBuffer& buffer, const ServerVersion& targetVersion,
+                const ServerVersion& sourceVersion) {
     ChangeList changes;
     // The changes found go into the buffer also when the run fails part way.
     auto show = [&] {
@@ -303,7 +319,7 @@ void runCompare(Connection& store, Connection& target, const std::string& databa
             buffer.add(change);
     };
     try {
-        compareWithSnapshot(store, target, databaseName, changes);
+        compareWithSnapshot(store, target, databaseName, changes, targetVersion, sourceVersion);
     } catch (...) {
         show();
         throw;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalog/object_kinds.h"
+#include "catalog/server_version.h"
 #include "compare/catalog_diff.h"
 #include "compare/dependency_pass.h"
 #include "data/connection.h"
@@ -37,10 +38,19 @@ namespace dbc {
 // dependency pass (dependency_pass.h) wraps the changes that objects of the
 // target depend on, reading the target's foreign keys with one query.
 //
+// `targetVersion` picks how the target's catalog is read (SQL Server 2000's
+// system tables by default, the sys catalog views from 2005 on); the caller
+// asks the server once (readServerVersion). `sourceVersion` is the release
+// the snapshot was captured from (SnapshotInfo; 2000 when not recorded).
+// When either is 2005 or later, default and CHECK definitions are compared
+// without the parentheses around the whole (definition_form.h), and what the
+// target's release cannot hold is left unscripted (target_release.h).
+//
 // Errors of either connection propagate as exceptions; the changes appended
 // before the failure stay in `out`.
 bool compareWithSnapshot(Connection& store, Connection& target, const std::string& databaseName,
-                         ChangeList& out);
+                         ChangeList& out, const ServerVersion& targetVersion = {},
+                         const ServerVersion& sourceVersion = {});
 
 // The parts of a run. Each reads the snapshot's rows of its part, then the
 // target's, and appends its changes (see catalog_diff.h); each but the last
@@ -51,13 +61,16 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
 // rows (their target indexes are surplus), when the snapshot has index rows
 // at all.
 bool compareTablePart(Connection& store, Connection& target, const DefaultSides& defaults,
-                      std::set<std::string>& carried, ChangeList& out);
+                      std::set<std::string>& carried, ChangeList& out,
+                      const ServerVersion& targetVersion = {});
 bool compareIndexPart(Connection& store, Connection& target, ChangeList& out,
                       DependencyFacts* facts = nullptr,
-                      const std::vector<Table>* snapshotTables = nullptr);
+                      const std::vector<Table>* snapshotTables = nullptr,
+                      const ServerVersion& targetVersion = {});
 bool compareModulePart(const ObjectKind& kind, Connection& store, Connection& target,
-                       ChangeList& out);
-void compareDefaultPart(Connection& store, Connection& target, ChangeList& out);
+                       ChangeList& out, const ServerVersion& targetVersion = {});
+void compareDefaultPart(Connection& store, Connection& target, ChangeList& out,
+                        const ServerVersion& targetVersion = {});
 
 // The run above into the script buffer. The caller has already cleared the
 // buffer's statement list and connected `target`, so a failed connect leaves
@@ -65,6 +78,7 @@ void compareDefaultPart(Connection& store, Connection& target, ChangeList& out);
 // display text and adds its changes, also those found before a failure; a
 // run over a snapshot without column rows leaves the buffer alone.
 void runCompare(Connection& store, Connection& target, const std::string& databaseName,
-                ScriptBuffer& buffer);
+                ScriptBuffer& buffer, const ServerVersion& targetVersion = {},
+                const ServerVersion& sourceVersion = {});
 
 } // namespace dbc

@@ -1,4 +1,5 @@
 #include "compare/catalog_diff.h"
+#include "compare/definition_form.h"
 
 #include "catalog/name_key.h"
 #include "data/sql_text.h"
@@ -22,9 +23,11 @@ std::vector<const DefaultConstraint*> byNameKey(const std::vector<DefaultConstra
 }
 
 // True when the target's value is known and differs from the snapshot's,
-// control bytes and blanks at their ends aside.
+// control bytes and blanks at their ends and parentheses around the whole
+// aside (definition_form.h).
 bool valueChanged(const DefaultConstraint& snapshot, const DefaultConstraint& target) {
-    return !target.value.empty() && trimControl(snapshot.value) != trimControl(target.value);
+    return !target.value.empty() &&
+           comparedDefinition(snapshot.value) != comparedDefinition(target.value);
 }
 
 } // namespace

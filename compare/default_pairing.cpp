@@ -1,4 +1,5 @@
 #include "compare/catalog_diff.h"
+#include "compare/definition_form.h"
 
 #include "catalog/constraint_names.h"
 #include "catalog/name_key.h"
@@ -10,7 +11,7 @@ namespace {
 
 bool sameDefault(const DefaultConstraint& a, const DefaultConstraint& b) {
     return objectKey(a.table) == objectKey(b.table) && compareNameKeys(a.column, b.column) == 0 &&
-           trimControl(a.value) == trimControl(b.value);
+           comparedDefinition(a.value) == comparedDefinition(b.value);
 }
 
 } // namespace

@@ -51,7 +51,17 @@ bool equalDefinitions(const Index& a, const Index& b) {
                                          return compareNameKeys(x.column, y.column) == 0 &&
                                                 (!factsCompared || x.descending == y.descending);
                                      });
-    return sameKeys && a.clustered() == b.clustered() &&
+    // Included columns and the filter where both sides come from SQL Server
+    // 2005 or later: a 2000 side has none, which is no difference.
+    const bool laterCompared = a.carriesLaterFacts && b.carriesLaterFacts;
+    const bool sameIncluded =
+        !laterCompared ||
+        (std::equal(a.included.begin(), a.included.end(), b.included.begin(), b.included.end(),
+                    [](const std::string& x, const std::string& y) {
+                        return compareNameKeys(x, y) == 0;
+                    }) &&
+         a.filter == b.filter);
+    return sameKeys && sameIncluded && a.clustered() == b.clustered() &&
            (!factsCompared || (a.unique == b.unique && a.constraint == b.constraint));
 }
 

@@ -24,17 +24,29 @@ std::string asciiLower(std::string_view text) {
     return lower;
 }
 
+// The names of the built-in types that came after SQL Server 2000, sorted.
+constexpr std::array<std::string_view, 8> laterTypeNames = {
+    "date", "datetime2", "datetimeoffset", "geography", "geometry", "hierarchyid", "time", "xml",
+};
+
 } // namespace
+
+bool isLaterTypeName(std::string_view typeName) {
+    return std::binary_search(laterTypeNames.begin(), laterTypeNames.end(), asciiLower(typeName));
+}
 
 bool isBuiltInTypeName(std::string_view typeName) {
     return std::binary_search(builtInTypeNames.begin(), builtInTypeNames.end(),
-                              asciiLower(typeName));
+                              asciiLower(typeName)) ||
+           isLaterTypeName(typeName);
 }
 
 TypeKind typeKindOf(std::string_view typeName) {
     const std::string lower = asciiLower(typeName);
     if (lower == "decimal" || lower == "numeric")
         return TypeKind::ExactNumeric;
+    if (lower == "time" || lower == "datetime2" || lower == "datetimeoffset")
+        return TypeKind::FractionalSeconds;
     return isBuiltInTypeName(lower) ? TypeKind::Plain : TypeKind::Alias;
 }
 
@@ -42,6 +54,16 @@ bool typeTakesLength(std::string_view typeName) {
     const std::string lower = asciiLower(typeName);
     return lower == "char" || lower == "varchar" || lower == "nchar" || lower == "nvarchar" ||
            lower == "binary" || lower == "varbinary";
+}
+
+int firstMajorVersionOf(std::string_view typeName) {
+    if (!isLaterTypeName(typeName))
+        return 8;
+    return asciiLower(typeName) == "xml" ? 9 : 10;
+}
+
+std::string lengthText(std::string_view length) {
+    return length == "-1" ? std::string("max") : std::string(length);
 }
 
 std::string exactNumericPiece(std::string_view precision, std::string_view scale) {

@@ -7,14 +7,29 @@ namespace dbc {
 
 // How a column's type name decides what the definition writes after it.
 enum class TypeKind {
-    Plain,        // a built-in type: the length piece follows TypeStat
-    ExactNumeric, // decimal or numeric: "(precision,scale)" right after the name
-    Alias,        // a user-defined (sp_addtype) type: it carries its own size
+    Plain,             // a built-in type: the length piece follows TypeStat
+    ExactNumeric,      // decimal or numeric: "(precision,scale)" right after the name
+    FractionalSeconds, // time, datetime2, datetimeoffset: "(scale)" right after the name
+    Alias,             // a user-defined (sp_addtype) type: it carries its own size
 };
 
-// True when `typeName` is one of the type names SQL Server 2000 itself defines
-// in systypes (bigint ... varchar, sysname included), letter case ignored.
+// True when `typeName` is one of the type names SQL Server itself defines
+// (SQL Server 2000's bigint ... varchar, sysname included, and the later
+// xml, date, time, datetime2, datetimeoffset, hierarchyid, geometry and
+// geography), letter case ignored.
 bool isBuiltInTypeName(std::string_view typeName);
+
+// True for the types SQL Server 2000 does not have: a column of one cannot
+// be made on a 2000 target.
+bool isLaterTypeName(std::string_view typeName);
+
+// The major version of the first SQL Server release with the built-in type
+// (9 for xml, 10 for date, time, datetime2, datetimeoffset, hierarchyid,
+// geometry and geography), 8 for every other name.
+int firstMajorVersionOf(std::string_view typeName);
+
+// The length as a statement writes it: "max" for the model's -1.
+std::string lengthText(std::string_view length);
 
 // Plain, ExactNumeric or Alias for `typeName`; any name that is not built in
 // is an alias type.

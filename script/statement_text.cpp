@@ -43,6 +43,8 @@ bool takesLengthPiece(const Column& column) {
         return false;
     case TypeKind::ExactNumeric:
         return typeArguments(column).empty();
+    case TypeKind::FractionalSeconds:
+        return false;
     case TypeKind::Plain:
         break;
     }
@@ -60,6 +62,9 @@ std::string typeArguments(const Column& column) {
     if (typeKindOf(column.type) == TypeKind::ExactNumeric && column.scaleKnown &&
         !column.scale.empty())
         return exactNumericPiece(column.length, column.scale);
+    // time(0), datetime2(3), datetimeoffset(7): the fractional-second digits.
+    if (typeKindOf(column.type) == TypeKind::FractionalSeconds && !column.scale.empty())
+        return "(" + column.scale + ")";
     return {};
 }
 
@@ -71,7 +76,7 @@ std::string columnAttributes(const Column& column, bool creating) {
             suffix += "NOT FOR REPLICATION ";
     }
     if (column.typeStat == "2" && takesLengthPiece(column))
-        suffix += concat({"(", column.length, ") "});
+        suffix += concat({"(", lengthText(column.length), ") "});
     if (!column.collation.empty())
         suffix += concat({" COLLATE ", column.collation});
     if (creating && column.rowGuidCol)
@@ -142,6 +147,18 @@ std::string keyColumnList(const Index& index) {
     return list;
 }
 
+// " INCLUDE ([b],[c])" and " WHERE <filter>", where the index has them.
+std::string includeAndFilter(const Index& index) {
+    std::string text;
+    for (const std::string& column : index.included)
+        text += concat({text.empty() ? " INCLUDE ([" : ",[", bracketedNameBody(column), "]"});
+    if (!text.empty())
+        text += ")";
+    if (!index.filter.empty())
+        text += concat({" WHERE ", index.filter});
+    return text;
+}
+
 } // namespace
 
 std::string createIndexStatement(const CreateIndex& change) {
@@ -154,7 +171,7 @@ std::string createIndexStatement(const CreateIndex& change) {
     }
     return concat({"Create ", index.unique ? "UNIQUE " : "", index.clustered() ? "CLUSTERED  " : "",
                    "INDEX ", sqlName(index.name), " On [", bracketedNameBody(index.table), "] (",
-                   keyColumnList(index), ") ON [PRIMARY]"});
+                   keyColumnList(index), ")", includeAndFilter(index), " ON [PRIMARY]"});
 }
 
 std::string dropIndexStatement(const DropIndex& change) {

@@ -1,6 +1,6 @@
 #include "snapshot/capture.h"
 
-#include "catalog/server_reader.h"
+#include "catalog/versioned_reader.h"
 #include "data/database_error.h"
 #include "data/sql_text.h"
 #include "snapshot/snapshot_store.h"
@@ -31,9 +31,10 @@ void startStep(CaptureObserver& observer, CaptureStep step, std::size_t count,
         observer.stepStarted(step, 0, lastPosition(count, countIsMaximum));
 }
 
-std::size_t captureColumns(Connection& source, SnapshotStore& store, CaptureObserver& observer) {
+std::size_t captureColumns(Connection& source, SnapshotStore& store, CaptureObserver& observer,
+                           const ServerVersion& version) {
     store.emptyTable("SourceTable");
-    std::vector<Table> tables = readServerTables(source, CatalogSide::Capture);
+    std::vector<Table> tables = readTables(source, CatalogSide::Capture, version);
     std::size_t count = 0;
     for (const Table& table : tables)
         count += table.columns.size();
@@ -49,9 +50,10 @@ std::size_t captureColumns(Connection& source, SnapshotStore& store, CaptureObse
     return count;
 }
 
-std::size_t captureIndexKeys(Connection& source, SnapshotStore& store, CaptureObserver& observer) {
+std::size_t captureIndexKeys(Connection& source, SnapshotStore& store, CaptureObserver& observer,
+                             const ServerVersion& version) {
     store.emptyTable("SourceIndex");
-    const std::vector<TableIndexes> tables = readServerIndexes(source, CatalogSide::Capture);
+    const std::vector<TableIndexes> tables = readIndexes(source, CatalogSide::Capture, version);
     std::size_t count = 0;
     for (const TableIndexes& table : tables) {
         for (const Index& index : table.indexes)
@@ -64,6 +66,9 @@ std::size_t captureIndexKeys(Connection& source, SnapshotStore& store, CaptureOb
                 store.appendIndexKey(index, key);
                 advance(observer);
             }
+            std::size_t position = index.keys.size();
+            for (const std::string& column : index.included)
+                store.appendIncludedColumn(index, column, ++position);
         }
     }
     return count;
@@ -71,12 +76,12 @@ std::size_t captureIndexKeys(Connection& source, SnapshotStore& store, CaptureOb
 
 std::size_t captureModules(Connection& source, SnapshotStore& store, CaptureObserver& observer,
                            CaptureStep step, const ObjectKind& kind,
-                           std::vector<std::string>& unreadable) {
+                           std::vector<std::string>& unreadable, const ServerVersion& version) {
     store.emptyTable(kind.storeTable);
-    const std::vector<std::string> names = readModuleNames(source, kind);
-    startStep(observer, step, names.size(), true);
-    const std::vector<ModuleText> modules =
-        readModuleTexts(source, names, unreadable, [&observer] { advance(observer); });
+    const std::vector<ModuleText> modules = readModules(
+        source, kind, unreadable,
+        [&](std::size_t count) { startStep(observer, step, count, true); },
+        [&observer] { advance(observer); }, version);
     std::size_t written = 0;
     for (const ModuleText& module : modules) {
         for (const std::string& row : module.rows)
@@ -86,9 +91,10 @@ std::size_t captureModules(Connection& source, SnapshotStore& store, CaptureObse
     return written;
 }
 
-std::size_t captureDefaults(Connection& source, SnapshotStore& store, CaptureObserver& observer) {
+std::size_t captureDefaults(Connection& source, SnapshotStore& store, CaptureObserver& observer,
+                            const ServerVersion& version) {
     store.emptyTable("SourceDF");
-    std::vector<DefaultConstraint> defaults = readServerDefaults(source, CatalogSide::Capture);
+    std::vector<DefaultConstraint> defaults = readDefaults(source, CatalogSide::Capture, version);
     startStep(observer, CaptureStep::Defaults, defaults.size(), true);
     for (DefaultConstraint& constraint : defaults) {
         // The store keeps a definition without control bytes at its ends.
@@ -101,13 +107,14 @@ std::size_t captureDefaults(Connection& source, SnapshotStore& store, CaptureObs
 
 // The foreign keys, CHECK constraints and alias types come in one query each; they are
 // written without a bar step of their own.
-void captureConstraints(Connection& source, SnapshotStore& store, CaptureObserver& observer) {
+void captureConstraints(Connection& source, SnapshotStore& store, CaptureObserver& observer,
+                        const ServerVersion& version) {
     store.emptyTable("SourceFK");
-    for (const ForeignKey& key : readServerForeignKeys(source, CatalogSide::Capture))
+    for (const ForeignKey& key : readForeignKeys(source, CatalogSide::Capture, version))
         store.appendForeignKey(key);
     advance(observer);
     store.emptyTable("SourceCK");
-    for (const CheckConstraint& check : readServerChecks(source))
+    for (const CheckConstraint& check : readChecks(source, version))
         store.appendCheck(check);
     advance(observer);
     store.emptyTable("SourceType");
@@ -118,23 +125,24 @@ void captureConstraints(Connection& source, SnapshotStore& store, CaptureObserve
 
 } // namespace
 
-CaptureSummary captureSource(Connection& source, SnapshotStore& store, CaptureObserver& observer) {
+CaptureSummary captureSource(Connection& source, SnapshotStore& store, CaptureObserver& observer,
+                             const ServerVersion& version) {
     CaptureSummary summary;
     SnapshotStore::Transaction transaction(store);
     store.addMissingColumns();
-    summary.rows[SourceTable] = captureColumns(source, store, observer);
+    summary.rows[SourceTable] = captureColumns(source, store, observer, version);
     observer.columnRowsWritten();
-    summary.rows[SourceIndex] = captureIndexKeys(source, store, observer);
+    summary.rows[SourceIndex] = captureIndexKeys(source, store, observer, version);
     summary.rows[SourceSp] = captureModules(source, store, observer, CaptureStep::Procedures,
-                                            procedureKind, summary.objectsWithoutText);
+                                            procedureKind, summary.objectsWithoutText, version);
     summary.rows[SourceView] = captureModules(source, store, observer, CaptureStep::Views, viewKind,
-                                              summary.objectsWithoutText);
+                                              summary.objectsWithoutText, version);
     summary.rows[SourceTR] = captureModules(source, store, observer, CaptureStep::Triggers,
-                                            triggerKind, summary.objectsWithoutText);
-    summary.rows[SourceDF] = captureDefaults(source, store, observer);
-    captureConstraints(source, store, observer);
+                                            triggerKind, summary.objectsWithoutText, version);
+    summary.rows[SourceDF] = captureDefaults(source, store, observer, version);
+    captureConstraints(source, store, observer, version);
     summary.functionRows = captureModules(source, store, observer, CaptureStep::Functions,
-                                          functionKind, summary.objectsWithoutText);
+                                          functionKind, summary.objectsWithoutText, version);
     transaction.commit();
     return summary;
 }

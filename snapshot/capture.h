@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalog/server_version.h"
 #include "data/connection.h"
 
 #include <array>
@@ -48,6 +49,9 @@ struct CaptureSummary {
 // them). Everything happens in one store
 // transaction that is committed only after the whole source has been read:
 // any failure leaves the previous snapshot exactly as it was and is thrown.
-CaptureSummary captureSource(Connection& source, SnapshotStore& store, CaptureObserver& observer);
+// `version` picks how the catalog is read (server_version.h): the caller
+// asks the server once (readServerVersion); SQL Server 2000 by default.
+CaptureSummary captureSource(Connection& source, SnapshotStore& store, CaptureObserver& observer,
+                             const ServerVersion& version = {});
 
 } // namespace dbc

@@ -15,6 +15,8 @@ std::string createSnapshotInfoSql() {
 void writeSnapshotInfo(Connection& store, const SnapshotInfo& info) {
     store.execute(store_sql::insertSnapshotInfo(sqlLiteral(info.database), sqlLiteral(info.server),
                                                 sqlLiteral(info.capturedAt)));
+    if (!info.serverVersion.empty())
+        store.execute(store_sql::insertSnapshotServerVersion(sqlLiteral(info.serverVersion)));
 }
 
 CaptureState readCaptureState(Connection& store) {
@@ -29,6 +31,8 @@ CaptureState readCaptureState(Connection& store) {
                 state.info.server = row[1];
             else if (row[0] == "CapturedAt")
                 state.info.capturedAt = row[1];
+            else if (row[0] == "ServerVersion")
+                state.info.serverVersion = row[1];
         }
         state.described = !rows.empty();
         state.captured = state.described;

@@ -14,6 +14,10 @@ struct SnapshotInfo {
     std::string database;
     std::string server;
     std::string capturedAt; // UTC, "YYYY-MM-DD HH:MM:SS"
+    // SERVERPROPERTY('ProductVersion') of the source ("15.0.2000.5"); empty
+    // for a snapshot written before it was recorded, or when the server
+    // gave none. Written only when known.
+    std::string serverVersion = {};
 };
 
 // The CREATE TABLE statement of SnapshotInfo.

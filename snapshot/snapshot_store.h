@@ -93,6 +93,9 @@ public:
     void emptyTable(const std::string& table);
     void appendColumn(const Column& column);
     void appendIndexKey(const Index& index, const IndexKey& key);
+    // An included column of an index: a SourceIndex row marked IsIncluded,
+    // ordered after the index's keys at `position`.
+    void appendIncludedColumn(const Index& index, const std::string& column, std::size_t position);
     void appendModuleRow(const ObjectKind& kind, const std::string& name, const std::string& text);
     void appendDefault(const DefaultConstraint& constraint);
     // One SourceFK row per key column, KeyOrder counting from 1.

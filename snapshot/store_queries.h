@@ -104,6 +104,10 @@ inline std::string insertSnapshotInfo(const std::string& databaseLiteral,
     return "INSERT INTO SnapshotInfo (Name, Value) VALUES ('Database', " + databaseLiteral +
            "), ('Server', " + serverLiteral + "), ('CapturedAt', " + capturedAtLiteral + ")";
 }
+inline std::string insertSnapshotServerVersion(const std::string& versionLiteral) {
+    return "INSERT INTO SnapshotInfo (Name, Value) VALUES ('ServerVersion', " + versionLiteral +
+           ")";
+}
 
 // One row of a store table, if it has any: whether a store written before
 // SnapshotInfo existed holds a capture.

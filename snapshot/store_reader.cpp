@@ -95,7 +95,8 @@ std::vector<TableIndexes> readSnapshotIndexes(Connection& store) {
     const Result list = store.open(store_sql::indexTableNames);
     const Field table(rows, "TableName"), index(rows, "IndexName"), field(rows, "IndexField"),
         order(rows, "IndexFieldOrder"), status(rows, "Status"), unique(rows, "IsUnique"),
-        constraint(rows, "KeyConstraint"), descending(rows, "IsDescending");
+        constraint(rows, "KeyConstraint"), descending(rows, "IsDescending"),
+        included(rows, "IsIncluded"), filter(rows, "IndexFilter");
     // A store written before these three were recorded cannot say which of its
     // indexes are keys: its indexes carry no key facts.
     const bool keyFacts = unique.present() && constraint.present() && descending.present();
@@ -113,9 +114,17 @@ std::vector<TableIndexes> readSnapshotIndexes(Connection& store) {
                                              unique.of(row) == "1",
                                              keyConstraintFromText(constraint.of(row)),
                                              keyFacts});
+                    entry.indexes.back().filter = filter.of(row);
+                    // Captured from SQL Server 2005 or later: the row says
+                    // whether it is included ("0" or "1"), never nothing.
+                    entry.indexes.back().carriesLaterFacts = !included.of(row).empty();
                 }
-                entry.indexes.back().keys.push_back(
-                    {field.of(row), order.of(row), descending.of(row) == "1"});
+                // An included column's row follows the keys of its index.
+                if (included.of(row) == "1")
+                    entry.indexes.back().included.push_back(field.of(row));
+                else
+                    entry.indexes.back().keys.push_back(
+                        {field.of(row), order.of(row), descending.of(row) == "1"});
             }
             return entry;
         });

@@ -38,17 +38,40 @@ void SnapshotStore::appendColumn(const Column& column) {
                               {"ComputedText", nullWhenEmpty(column.computedDefinition)}});
 }
 
+namespace {
+
+// One SourceIndex row: a key column (`included` false) or an included
+// column of `index`. IsIncluded is unset for a SQL Server 2000 source, which
+// has no included columns or filters.
+std::vector<SnapshotStore::Field> indexRow(const Index& index, const std::string& column,
+                                           const std::string& position, bool descending,
+                                           bool included) {
+    std::optional<std::string> includedFlag;
+    if (index.carriesLaterFacts)
+        includedFlag = included ? "1" : "0";
+    return {{"TableName", index.table},
+            {"IndexName", index.name},
+            {"IndexField", column},
+            {"IndexFieldOrder", position},
+            {"Status", index.status},
+            {"IsUnique", index.unique ? "1" : "0"},
+            {"KeyConstraint", index.isPrimaryKey()      ? "PK"
+                              : index.isKeyConstraint() ? "UQ"
+                                                        : ""},
+            {"IsDescending", descending ? "1" : "0"},
+            {"IsIncluded", includedFlag},
+            {"IndexFilter", nullWhenEmpty(index.filter)}};
+}
+
+} // namespace
+
 void SnapshotStore::appendIndexKey(const Index& index, const IndexKey& key) {
-    appendRow("SourceIndex", {{"TableName", index.table},
-                              {"IndexName", index.name},
-                              {"IndexField", key.column},
-                              {"IndexFieldOrder", key.position},
-                              {"Status", index.status},
-                              {"IsUnique", index.unique ? "1" : "0"},
-                              {"KeyConstraint", index.isPrimaryKey()      ? "PK"
-                                                : index.isKeyConstraint() ? "UQ"
-                                                                          : ""},
-                              {"IsDescending", key.descending ? "1" : "0"}});
+    appendRow("SourceIndex", indexRow(index, key.column, key.position, key.descending, false));
+}
+
+void SnapshotStore::appendIncludedColumn(const Index& index, const std::string& column,
+                                         std::size_t position) {
+    appendRow("SourceIndex", indexRow(index, column, std::to_string(position), false, true));
 }
 
 void SnapshotStore::appendModuleRow(const ObjectKind& kind, const std::string& name,

@@ -1,5 +1,6 @@
 #include "workflow/workflow.h"
 
+#include "catalog/server_version.h"
 #include "compare/compare_run.h"
 #include "data/database_error.h"
 #include "snapshot/snapshot_info.h"
@@ -38,8 +39,11 @@ Connection& Workflow::current() {
 }
 
 CaptureSummary Workflow::capture(SnapshotReplacement& replacement, WorkflowObserver& observer) {
-    CaptureSummary summary = captureSource(current(), replacement.store(), observer);
-    replacement.commit({m_connectedTo.database, m_connectedTo.server, utcNow()});
+    // The server's release decides how its catalog is read; asked once.
+    const ServerVersion version = readServerVersion(current());
+    CaptureSummary summary = captureSource(current(), replacement.store(), observer, version);
+    replacement.commit(
+        {m_connectedTo.database, m_connectedTo.server, utcNow(), version.productVersion});
     return summary;
 }
 
@@ -47,7 +51,11 @@ void Workflow::compare(SnapshotStore& store, const std::string& databaseName,
                        ScriptBuffer& script) {
     Connection& target = current();
     SnapshotStore::Transaction readOnce(store);
-    runCompare(store.connection(), target, databaseName, script);
+    // Each side's release: the target's asked once, the snapshot's as recorded.
+    const ServerVersion version = readServerVersion(target);
+    const ServerVersion source =
+        serverVersionOf(readCaptureState(store.connection()).info.serverVersion);
+    runCompare(store.connection(), target, databaseName, script, version, source);
 }
 
 ExecutionReport Workflow::execute(ScriptBuffer& script, WorkflowObserver& observer,

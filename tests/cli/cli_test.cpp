@@ -90,6 +90,9 @@ TEST_F(CommandLineTest, CaptureWritesTheSnapshotAndOneSummaryLine) {
     EXPECT_NE(show.out.find("SourceTable 7 rows: columns of 2 tables"), std::string::npos)
         << show.out;
     EXPECT_NE(show.out.find("4 procedures"), std::string::npos) << show.out;
+    // The release the source answered as (the test server's default, 2000).
+    EXPECT_NE(show.out.find(" UTC\nsource server version 8.00.2039\n"), std::string::npos)
+        << show.out;
     EXPECT_NE(show.out.find("SourceFK 0 rows: 0 foreign keys\nSourceCK 0 rows: 0 CHECK "
                             "constraints\nSourceFN 0 rows: 0 functions\nSourceType 0 rows: 0 alias types\n"),
               std::string::npos)

@@ -21,6 +21,9 @@
 //   [snapshot defaults] [target defaults]   name|table|column|value
 //   [target collation]              the target database's collation
 //                                   (Chinese_PRC_CI_AS when absent)
+//   [source release]                the ProductVersion the snapshot was
+//                                   captured from (SQL Server 2000 when
+//                                   absent); the target is SQL Server 2000
 //   [snapshot foreign keys] [target foreign keys]   one row per key column:
 //       name|table|column|referenced table|referenced column[|delete cascade
 //       |update cascade|not for replication|disabled] (flags "1" or "0");
@@ -92,6 +95,7 @@ const std::map<std::string, std::vector<std::size_t>>& sectionWidths() {
         {"snapshot defaults", {4}},
         {"target defaults", {4}},
         {"target collation", {1}},
+        {"source release", {1}},
         {"snapshot foreign keys", {5, 6, 7, 8, 9}},
         {"target foreign keys", {5, 6, 7, 8, 9}},
         {"snapshot checks", {4, 5, 6}},
@@ -274,8 +278,14 @@ TEST_P(CompareCase, GivesTheRecordedScript) {
             display.push_back(std::move(piece));
     }
 
+    // The release the snapshot was captured from (its ProductVersion); the
+    // target answers as SQL Server 2000.
+    const Rows& release = sections["source release"];
+    const ServerVersion source =
+        serverVersionOf(release.empty() ? std::string() : fieldOf(release.front(), 0));
+
     ScriptBuffer buffer;
-    runCompare(catalogs.store, catalogs.target, databaseName, buffer);
+    runCompare(catalogs.store, catalogs.target, databaseName, buffer, {}, source);
     EXPECT_EQ(buffer.statements(), statements);
     EXPECT_EQ(buffer.displayLines(), display);
 }

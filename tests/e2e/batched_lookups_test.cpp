@@ -4,6 +4,7 @@
 // batches per kind, and when an object is dropped between the name list and
 // its text request.
 
+#include "catalog/server_version.h"
 #include "compare/compare_run.h"
 #include "snapshot/capture.h"
 #include "tests/e2e/served_databases.h"
@@ -51,13 +52,13 @@ struct Captured {
 Captured captureThrough(Connection& source, const std::filesystem::path& storePath,
                         SilentObserver& observer) {
     Captured captured{SnapshotStore::open(storePath), {}};
-    captured.summary = captureSource(source, *captured.store, observer);
+    captured.summary = captureSource(source, *captured.store, observer, readServerVersion(source));
     return captured;
 }
 
 ScriptBuffer compareThrough(SnapshotStore& store, Connection& target, const std::string& database) {
     ScriptBuffer script;
-    runCompare(store.connection(), target, database, script);
+    runCompare(store.connection(), target, database, script, readServerVersion(target));
     return script;
 }
 
@@ -121,6 +122,7 @@ struct DatabasePair {
     std::string name;
     std::function<void(ServedDatabases&)> load; // loads "src" and "tgt"
     std::size_t minimumStatements;              // so that the compare has work to show
+    std::string version = {};                   // the release served; 2000 when empty
 };
 
 std::ostream& operator<<(std::ostream& out, const DatabasePair& pair) {
@@ -130,7 +132,7 @@ std::ostream& operator<<(std::ostream& out, const DatabasePair& pair) {
 class SameAsOneRequestEach : public testing::TestWithParam<DatabasePair> {};
 
 TEST_P(SameAsOneRequestEach, StoreAndScriptAreIdentical) {
-    ServedDatabases served;
+    ServedDatabases served(GetParam().version);
     GetParam().load(served);
     served.start();
     test::TempDir stores;
@@ -173,10 +175,71 @@ const DatabasePair databasePairs[] = {
          s.load("tgt", syntheticScript(1000, Side::Target));
      },
      3 * 1000 * 3 / 10},
+    // SQL Server 2019: the catalog views, each kind's texts in one query.
+    {"HrmsNewAgainstOldIn2019",
+     [](ServedDatabases& s) {
+         s.loadFile("src", test::fixturesDir() / "hrms_new.sql");
+         s.loadFile("tgt", test::fixturesDir() / "hrms_old.sql");
+     },
+     5, "2019"},
+    {"SyntheticIn2019",
+     [](ServedDatabases& s) {
+         s.load("src", syntheticScript(1000, Side::Source));
+         s.load("tgt", syntheticScript(1000, Side::Target));
+     },
+     3 * 1000 * 3 / 10, "2019"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Databases, SameAsOneRequestEach, testing::ValuesIn(databasePairs),
                          [](const auto& paramInfo) { return paramInfo.param.name; });
+
+// Counts the statements a capture or compare sends, each statement of an
+// openEach() list as one.
+class RequestCounter : public Connection {
+public:
+    explicit RequestCounter(Connection& inner) : m_inner(inner) {}
+    Result open(const std::string& sql) override {
+        ++requests;
+        return m_inner.open(sql);
+    }
+    void execute(const std::string& sql) override {
+        ++requests;
+        m_inner.execute(sql);
+    }
+    void openEach(const std::vector<std::string>& statements,
+                  const ReplyHandler& onReply) override {
+        requests += statements.size();
+        m_inner.openEach(statements, onReply);
+    }
+    std::size_t requests = 0;
+
+private:
+    Connection& m_inner;
+};
+
+// On SQL Server 2005 and later a capture and a compare send as many
+// statements for 10 objects of each kind as for 1,000: one query per part.
+TEST(CatalogViewReading, SendsAFixedNumberOfStatementsWhateverTheObjects) {
+    std::vector<std::size_t> counts;
+    for (int objects : {10, 1000}) {
+        ServedDatabases served("2019");
+        served.load("src", syntheticScript(objects, Side::Source));
+        served.load("tgt", syntheticScript(objects, Side::Target));
+        served.start();
+        test::TempDir stores;
+        SilentObserver observer;
+        auto source = served.connect("src");
+        RequestCounter countedSource(*source);
+        const Captured captured = captureThrough(countedSource, stores.path() / "s.mdb", observer);
+        auto target = served.connect("tgt");
+        RequestCounter countedTarget(*target);
+        const ScriptBuffer script = compareThrough(*captured.store, countedTarget, "tgt");
+        EXPECT_GE(script.statements().size(), static_cast<std::size_t>(objects) * 3 * 3 / 10);
+        counts.push_back(countedSource.requests + countedTarget.requests);
+    }
+    EXPECT_EQ(counts[0], counts[1]);
+    EXPECT_LE(counts[0], 20u);
+}
 
 // An object dropped after the name list was read and before its text was
 // asked for: the capture reports it as without readable text and goes on;

@@ -7,6 +7,8 @@
 //
 //   -- source          T-SQL that builds the source (batches split by GO)
 //   -- target          T-SQL that builds the target
+//   -- source version  (optional) the SQL Server release the source's server
+//   -- target version  answers as ("2019"), one line; 2000 when not given
 //   -- earlier store   (optional, no lines) the snapshot is made to look as an
 //                      earlier version wrote it: no FieldScale or ComputedText
 //                      column, no SourceFK, SourceCK, SourceFN or SourceType table
@@ -39,6 +41,8 @@ struct RoundTripCase {
     std::string source;
     std::string target;
     bool earlierStore = false;
+    std::string sourceVersion;
+    std::string targetVersion;
     std::optional<std::vector<std::string>> firstScript;
     std::vector<std::string> refused;
     std::vector<std::string> second;
@@ -60,13 +64,18 @@ RoundTripCase readCase(const std::filesystem::path& path) {
     for (std::string line; std::getline(in, line);) {
         if (line == "-- source" || line == "-- target" || line == "-- refused" ||
             line == "-- second compare" || line == "-- query" || line == "-- rows" ||
-            line == "-- first script" || line == "-- earlier store") {
+            line == "-- first script" || line == "-- earlier store" ||
+            line == "-- source version" || line == "-- target version") {
             part = line;
             c.earlierStore = c.earlierStore || part == "-- earlier store";
             if (part == "-- first script")
                 c.firstScript.emplace();
         } else if (!line.empty() && part == "-- first script") {
             c.firstScript->push_back(line);
+        } else if (!line.empty() && part == "-- source version") {
+            c.sourceVersion = line;
+        } else if (!line.empty() && part == "-- target version") {
+            c.targetVersion = line;
         } else if (part == "-- source") {
             c.source += line + "\n";
         } else if (part == "-- target") {
@@ -97,11 +106,18 @@ class DependencyRoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
 
 TEST_P(DependencyRoundTrip, OneExecuteBringsTheTargetInLine) {
     const RoundTripCase& c = GetParam();
-    ServedDatabases served;
-    served.load("source", c.source);
+    // One server answers as one release: a source of another has its own.
+    ServedDatabases served(c.targetVersion);
+    std::optional<ServedDatabases> otherRelease;
+    if (c.sourceVersion != c.targetVersion)
+        otherRelease.emplace(c.sourceVersion);
+    ServedDatabases& sourceServer = otherRelease ? *otherRelease : served;
+    sourceServer.load("source", c.source);
     served.load("target", c.target);
-    served.start();
-    const auto store = served.capture("source", "Source.mdb");
+    sourceServer.start();
+    if (otherRelease)
+        served.start();
+    const auto store = sourceServer.capture("source", "Source.mdb");
     if (c.earlierStore) {
         // As a version before scales, foreign keys, CHECK constraints,
         // functions, computed definitions and alias types were kept wrote it.

@@ -1,8 +1,10 @@
 #include "tests/e2e/served_databases.h"
 
+#include "catalog/server_version.h"
 #include "compare/compare_run.h"
 #include "data/sql_server_connection.h"
 #include "snapshot/capture.h"
+#include "snapshot/snapshot_info.h"
 
 #include <fstream>
 #include <stdexcept>
@@ -48,11 +50,14 @@ void ServedDatabases::loadFile(const std::string& name, const fs::path& script) 
     if (!fs::exists(script))
         throw std::runtime_error("the script " + script.string() + " does not exist");
     fs::create_directories(dataDir());
-    test::loadCatalog(dataDir(), name, script);
+    test::loadCatalog(dataDir(), name, script, m_version);
 }
 
 void ServedDatabases::start() {
-    m_server = std::make_unique<test::TestServerProcess>(dataDir());
+    std::vector<std::string> arguments;
+    if (!m_version.empty())
+        arguments = {"--version", m_version};
+    m_server = std::make_unique<test::TestServerProcess>(dataDir(), arguments);
 }
 
 std::unique_ptr<Connection> ServedDatabases::connect(const std::string& database) const {
@@ -66,7 +71,12 @@ std::unique_ptr<SnapshotStore> ServedDatabases::capture(const std::string& datab
     auto store = SnapshotStore::open(m_dir.path() / storeName);
     auto source = connect(database);
     SilentObserver observer;
-    captureSource(*source, *store, observer);
+    const ServerVersion version = readServerVersion(*source);
+    captureSource(*source, *store, observer, version);
+    // Where it came from, as a capture through the window records it.
+    store->connection().execute(createSnapshotInfoSql());
+    writeSnapshotInfo(store->connection(),
+                      {database, m_server->serverName(), utcNow(), version.productVersion});
     return store;
 }
 
@@ -75,7 +85,9 @@ CompareOutcome compareWith(const ServedDatabases& served, SnapshotStore& store,
     CompareOutcome outcome;
     outcome.script.clearStatements();
     outcome.target = served.connect(database);
-    runCompare(store.connection(), *outcome.target, database, outcome.script);
+    runCompare(store.connection(), *outcome.target, database, outcome.script,
+               readServerVersion(*outcome.target),
+               serverVersionOf(readCaptureState(store.connection()).info.serverVersion));
     return outcome;
 }
 

@@ -22,7 +22,9 @@ namespace dbc::e2e {
 // server over it. Everything is removed when the object dies.
 class ServedDatabases {
 public:
-    ServedDatabases() = default;
+    // `version`: the SQL Server release the test server answers as
+    // ("2019"); empty for its default, SQL Server 2000.
+    explicit ServedDatabases(std::string version = {}) : m_version(std::move(version)) {}
 
     // Builds database `name` from T-SQL text (batches separated by GO lines).
     void load(const std::string& name, const std::string& script);
@@ -36,20 +38,22 @@ public:
     std::unique_ptr<Connection> connect(const std::string& database) const;
 
     // Captures `database` into a new snapshot store file `storeName` of the
-    // scratch directory, as "读源数据" does; returns the open store.
+    // scratch directory, as "读源数据" does (the server's release read
+    // first); returns the open store.
     std::unique_ptr<SnapshotStore> capture(const std::string& database,
                                            const std::string& storeName);
 
 private:
     std::filesystem::path dataDir() const { return m_dir.path() / "data"; }
 
+    std::string m_version;
     test::TempDir m_dir;
     std::unique_ptr<test::TestServerProcess> m_server;
     int m_scripts = 0;
 };
 
 // One "比 对" press: the statement list cleared, the target connected anew,
-// then the compare run. The connection stays open for a following "执 行".
+// its release read, then the compare run. The connection stays open for a following "执 行".
 struct CompareOutcome {
     std::unique_ptr<Connection> target;
     ScriptBuffer script;

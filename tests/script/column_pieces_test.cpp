@@ -13,6 +13,8 @@ std::string kindWord(TypeKind kind) {
         return "plain";
     case TypeKind::ExactNumeric:
         return "exact";
+    case TypeKind::FractionalSeconds:
+        return "seconds";
     case TypeKind::Alias:
         return "alias";
     }
@@ -27,6 +29,12 @@ TEST_P(ColumnPiecesTest, GivesWhatTheCaseExpects) {
     if (f.at(0) == "kind") {
         ASSERT_EQ(f.size(), 3u) << "case line " << line.number;
         EXPECT_EQ(kindWord(typeKindOf(f[1])), f[2]);
+    } else if (f.at(0) == "length") {
+        ASSERT_EQ(f.size(), 3u) << "case line " << line.number;
+        EXPECT_EQ(lengthText(f[1]), f[2]);
+    } else if (f.at(0) == "later") {
+        ASSERT_EQ(f.size(), 3u) << "case line " << line.number;
+        EXPECT_EQ(isLaterTypeName(f[1]) ? "yes" : "no", f[2]);
     } else if (f.at(0) == "identity") {
         ASSERT_EQ(f.size(), 4u) << "case line " << line.number;
         EXPECT_EQ(identityPiece(f[1], f[2]), f[3]);

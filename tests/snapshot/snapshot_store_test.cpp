@@ -37,7 +37,7 @@ TEST_F(SnapshotStoreTest, AMissingFileIsCreatedWithEveryTableEmpty) {
           "IdentNotForRepl", "ComputedText"}},
         {"SourceIndex",
          {"TableName", "IndexName", "IndexField", "IndexFieldOrder", "Status", "IsUnique",
-          "KeyConstraint", "IsDescending"}},
+          "KeyConstraint", "IsDescending", "IsIncluded", "IndexFilter"}},
         {"SourceSp", {"SpName", "SpText"}},
         {"SourceView", {"ViewName", "ViewText"}},
         {"SourceTR", {"TRName", "TRText"}},
@@ -89,7 +89,7 @@ TEST_F(SnapshotStoreTest, AStoreWithoutTheKeyFactColumnsOpensAndGainsThemOnReque
     store->addMissingColumns();
     store->addMissingColumns(); // a second time finds nothing to add
     EXPECT_EQ(store->connection().open(keys).rows(),
-              (Rows{{"T", "PK_T", "Id", "1", "1", "", "", ""}}));
+              (Rows{{"T", "PK_T", "Id", "1", "1", "", "", "", "", ""}}));
     // The tables added later come with it.
     EXPECT_EQ(store->connection().open(hasConstraintTables).rows(),
               (Rows{{"SourceCK"}, {"SourceFK"}, {"SourceFN"}}));

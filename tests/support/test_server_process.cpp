@@ -8,9 +8,13 @@ namespace dbc::test {
 
 namespace fs = std::filesystem;
 
-void loadCatalog(const fs::path& dataDir, const std::string& name, const fs::path& script) {
-    auto result = runCommand({DBCOMPARE_TESTSERVER_PATH, "--data", dataDir.string(), "--load",
-                              name + "=" + script.string()});
+void loadCatalog(const fs::path& dataDir, const std::string& name, const fs::path& script,
+                 const std::string& version) {
+    std::vector<std::string> argv{DBCOMPARE_TESTSERVER_PATH, "--data", dataDir.string(), "--load",
+                                  name + "=" + script.string()};
+    if (!version.empty())
+        argv.insert(argv.end(), {"--version", version});
+    auto result = runCommand(argv);
     if (result.exitCode != 0)
         throw std::runtime_error("loading " + script.string() + " failed: " + result.out +
                                  result.err);

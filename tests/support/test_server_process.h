@@ -18,8 +18,10 @@ using TempDir = ScratchDir;
 // Builds DIR/NAME.sqlite from a T-SQL script through the test server's
 // engine (dbcompare-testserver --load). Throws std::runtime_error with the
 // loader's output when the script fails.
+// `version` is the release the engine answers as while loading ("2019"),
+// empty for the default (2000).
 void loadCatalog(const std::filesystem::path& dataDir, const std::string& name,
-                 const std::filesystem::path& script);
+                 const std::filesystem::path& script, const std::string& version = {});
 
 // The test server as a child process on a free 127.0.0.1 port, stopped with
 // SIGTERM (SIGKILL when that is not enough) when the object dies.

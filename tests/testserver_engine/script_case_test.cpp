@@ -137,6 +137,9 @@ INSTANTIATE_TEST_SUITE_P(ServerCases, StatementCaseTest,
 // The release answered (--version) and the sys catalog views of 2005 and later.
 INSTANTIATE_TEST_SUITE_P(ServerVersions, StatementCaseTest,
                          ::testing::ValuesIn(casesIn("server_versions.cases")), caseTestName);
+// The types and syntax of 2005 and later, and the refusals before them.
+INSTANTIATE_TEST_SUITE_P(LaterTypes, StatementCaseTest,
+                         ::testing::ValuesIn(casesIn("later_types.cases")), caseTestName);
 // Rows of user tables: INSERT, UPDATE, DELETE, constraints, transactions and
 // DDL over rows.
 INSTANTIATE_TEST_SUITE_P(Rows, StatementCaseTest, ::testing::ValuesIn(casesIn("rows.cases")),

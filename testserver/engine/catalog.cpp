@@ -321,10 +321,28 @@ void Catalog::insertIndex(long long tableId, int indid, const std::string& name,
 void Catalog::deleteIndex(long long tableId, int indid) {
     for (const char* sql : {"DELETE FROM sysindexkeys WHERE id = ? AND indid = ?",
                             "DELETE FROM testserver_descending_keys WHERE id = ? AND indid = ?",
+                            "DELETE FROM testserver_included_columns WHERE id = ? AND indid = ?",
+                            "DELETE FROM testserver_index_filters WHERE id = ? AND indid = ?",
                             "DELETE FROM sysproperties WHERE id = ? AND smallid = ? AND type = 5",
                             "DELETE FROM sysindexes WHERE id = ? AND indid = ?"}) {
         auto statement = m_db.prepare(sql);
         statement.bind(1, tableId).bind(2, indid).run();
+    }
+}
+
+void Catalog::insertIndexExtras(long long tableId, int indid, const std::vector<int>& included,
+                                const std::optional<std::string>& filter) {
+    auto insert = m_db.prepare(
+        "INSERT INTO testserver_included_columns (id, indid, ordinal, colid) VALUES (?, ?, ?, ?)");
+    int ordinal = 1;
+    for (int colid : included) {
+        insert.bind(1, tableId).bind(2, indid).bind(3, ordinal++).bind(4, colid).run();
+        insert.reset();
+    }
+    if (filter) {
+        auto insertFilter = m_db.prepare(
+            "INSERT INTO testserver_index_filters (id, indid, definition) VALUES (?, ?, ?)");
+        insertFilter.bind(1, tableId).bind(2, indid).bind(3, *filter).run();
     }
 }
 

@@ -147,6 +147,9 @@ public:
 
     // The heap row (indid 0) a table has while it has no clustered index.
     void setHeapRow(long long tableId, bool present);
+    // An index's included columns (colids, in order) and filter text.
+    void insertIndexExtras(long long tableId, int indid, const std::vector<int>& included,
+                           const std::optional<std::string>& filter);
     void insertIndex(long long tableId, int indid, const std::string& name, long long status,
                      const std::vector<int>& colids, const std::vector<bool>& descending = {},
                      int fillFactor = 0);

@@ -203,6 +203,21 @@ CREATE TABLE IF NOT EXISTS testserver_descending_keys (
     keyno smallint NOT NULL,
     PRIMARY KEY (id, indid, keyno)
 );
+-- SQL Server 2005 and later: the included (non-key) columns of an index in
+-- the order declared, and the filter of a filtered index (2008 and later).
+CREATE TABLE IF NOT EXISTS testserver_included_columns (
+    id int NOT NULL,
+    indid smallint NOT NULL,
+    ordinal smallint NOT NULL,
+    colid smallint NOT NULL,
+    PRIMARY KEY (id, indid, ordinal)
+);
+CREATE TABLE IF NOT EXISTS testserver_index_filters (
+    id int NOT NULL,
+    indid smallint NOT NULL,
+    definition ntext NOT NULL,
+    PRIMARY KEY (id, indid)
+);
 )sql";
 
 // The system tables themselves, as SQL Server 2000 numbers them.
@@ -241,11 +256,12 @@ void ensureLaterTables(CatalogDb& db) {
     std::optional<long long> present = db.queryInteger(
         "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN ('sysconstraints', "
         "'sysforeignkeys', 'testserver_identity', 'testserver_descending_keys', "
-        "'sysproperties', 'testserver_rowguidcol')");
+        "'sysproperties', 'testserver_rowguidcol', 'testserver_included_columns', "
+        "'testserver_index_filters')");
     std::optional<long long> identityFlags = db.queryInteger(
         "SELECT count(*) FROM pragma_table_info('testserver_identity') WHERE name = "
         "'not_for_replication'");
-    if (present && *present == 6 && identityFlags && *identityFlags == 1)
+    if (present && *present == 8 && identityFlags && *identityFlags == 1)
         return;
     CatalogTransaction transaction(db);
     bool identityTable = present && db.queryInteger("SELECT count(*) FROM sqlite_master WHERE "

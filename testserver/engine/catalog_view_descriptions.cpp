@@ -201,8 +201,14 @@ std::vector<CatalogViewDescription> makeDescriptions() {
           {"is_hypothetical", "0"},
           {"allow_row_locks", "1"},
           {"allow_page_locks", "1"},
-          {"has_filter", "0", 2008},
-          {"filter_definition", "CAST(NULL AS text)", 2008},
+          {"has_filter",
+           "EXISTS (SELECT 1 FROM testserver_index_filters f WHERE f.id = i.id AND "
+           "f.indid = i.indid)",
+           2008},
+          {"filter_definition",
+           "(SELECT f.definition FROM testserver_index_filters f WHERE f.id "
+           "= i.id AND f.indid = i.indid)",
+           2008},
           {"compression_delay", "CAST(NULL AS int)", 2016},
           {"suppress_dup_key_messages", "0", 2019},
           {"optimize_for_sequential_key", "0", 2019}},
@@ -213,14 +219,18 @@ std::vector<CatalogViewDescription> makeDescriptions() {
           {"index_id", "k.indid"},
           {"index_column_id", "k.keyno"},
           {"column_id", "k.colid"},
-          {"key_ordinal", "k.keyno"},
+          {"key_ordinal", "k.key_ordinal"},
           {"partition_ordinal", "0"},
           {"is_descending_key", "EXISTS (SELECT 1 FROM testserver_descending_keys d WHERE d.id = "
-                                "k.id AND d.indid = k.indid AND d.keyno = k.keyno)"},
-          {"is_included_column", "0"},
+                                "k.id AND d.indid = k.indid AND d.keyno = k.key_ordinal)"},
+          {"is_included_column", "k.included"},
           {"column_store_order_ordinal", "0", 2022}},
-         "sysindexkeys k JOIN sysindexes i ON i.id = k.id AND i.indid = k.indid "
-         "WHERE (i.status & 8388608) = 0"},
+         // The key columns, then the included ones numbered after them (their
+         // key_ordinal 0).
+         "(SELECT id, indid, keyno, colid, keyno AS key_ordinal, 0 AS included FROM sysindexkeys "
+         "UNION ALL SELECT n.id, n.indid, n.ordinal + (SELECT count(*) FROM sysindexkeys x WHERE "
+         "x.id = n.id AND x.indid = n.indid), n.colid, 0, 1 FROM testserver_included_columns n) k "
+         "JOIN sysindexes i ON i.id = k.id AND i.indid = k.indid WHERE (i.status & 8388608) = 0"},
         {"key_constraints",
          join(objects, {{"unique_index_id", "(SELECT i.indid FROM sysindexes i WHERE i.id = "
                                             "o.parent_obj AND i.name = o.name)"},

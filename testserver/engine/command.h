@@ -128,8 +128,10 @@ struct CreateIndex {
     std::vector<std::string> columns;
     std::vector<bool> descending; // per column: DESC written
     int fillFactor = 0;
-    long long statusBits = 0;  // of WITH PAD_INDEX, IGNORE_DUP_KEY, STATISTICS_NORECOMPUTE
-    bool dropExisting = false; // WITH DROP_EXISTING: replaces the index of that name
+    long long statusBits = 0;          // of WITH PAD_INDEX, IGNORE_DUP_KEY, STATISTICS_NORECOMPUTE
+    bool dropExisting = false;         // WITH DROP_EXISTING: replaces the index of that name
+    std::vector<std::string> included; // INCLUDE (...), SQL Server 2005 and later
+    std::optional<std::string> filter; // WHERE ..., 2008 and later: the text as written
 };
 
 struct DropIndexes {

@@ -27,7 +27,9 @@ DeclaredType aliasBaseType(const AliasTypeRow& alias);
 // refuse it, leaving the catalog unchanged.
 class DdlExecutor {
 public:
-    DdlExecutor(CatalogDb& db, std::string databaseName);
+    // `serverYear`: the release answered as (--version), which decides the
+    // types and syntax taken.
+    DdlExecutor(CatalogDb& db, std::string databaseName, int serverYear = 2000);
 
     void execute(const CreateTable& statement);
     void execute(const AlterTableAdd& statement);
@@ -91,6 +93,7 @@ private:
                            long long id) const;
 
     Catalog m_catalog;
+    int m_serverYear = 2000;
 };
 
 } // namespace testserver

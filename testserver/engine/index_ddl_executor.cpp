@@ -9,7 +9,33 @@
 
 namespace testserver {
 
+namespace {
+
+// The filter as SQL Server keeps it: the predicate in one pair of
+// parentheses, which a predicate already wrapped whole keeps as it is.
+std::string storedFilterText(std::string text) {
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' ||
+                             text.back() == '\n'))
+        text.pop_back();
+    bool wrapped = text.size() >= 2 && text.front() == '(' && text.back() == ')';
+    int depth = 0;
+    for (std::size_t i = 0; wrapped && i + 1 < text.size(); ++i) {
+        if (text[i] == '(')
+            ++depth;
+        else if (text[i] == ')' && --depth == 0)
+            wrapped = false; // the first parenthesis closes before the end
+    }
+    return wrapped ? text : "(" + text + ")";
+}
+
+} // namespace
+
 void DdlExecutor::execute(const CreateIndex& statement) {
+    // INCLUDE came with SQL Server 2005, filtered indexes with 2008.
+    if (!statement.included.empty() && m_serverYear < 2005)
+        throw messages::syntaxNear("INCLUDE");
+    if (statement.filter && m_serverYear < 2008)
+        throw messages::syntaxNear("WHERE");
     CatalogTransaction transaction(m_catalog.db());
     std::optional<ObjectRow> table = m_catalog.findTable(statement.table);
     if (!table) {
@@ -70,8 +96,25 @@ void DdlExecutor::execute(const CreateIndex& statement) {
         throw ServerError(messages::make(1910, 16,
                                          "Cannot create more than 249 nonclustered indices or "
                                          "column statistics on one table."));
+    std::vector<int> included;
+    for (const std::string& name : statement.included) {
+        std::optional<ColumnRow> column = m_catalog.findColumn(table->id, name);
+        if (!column)
+            throw messages::indexColumnMissing(name);
+        if (std::find(colids.begin(), colids.end(), column->colid) != colids.end() ||
+            std::find(included.begin(), included.end(), column->colid) != included.end())
+            throw ServerError(messages::make(1909, 16,
+                                             "Cannot use duplicate column names in index. "
+                                             "Column name '" +
+                                                 column->name + "' listed more than once."));
+        included.push_back(column->colid);
+    }
     m_catalog.insertIndex(table->id, indid, statement.name, status, colids, statement.descending,
                           statement.fillFactor);
+    m_catalog.insertIndexExtras(
+        table->id, indid, included,
+        statement.filter ? std::optional<std::string>(storedFilterText(*statement.filter))
+                         : std::nullopt);
     if (indid == 1)
         m_catalog.setHeapRow(table->id, false);
     transaction.commit();

@@ -188,6 +188,15 @@ private:
         m_cursor.expect("on");
         create.table = m_cursor.qualifiedName().last();
         keyColumns(create);
+        if (m_cursor.accept("include")) {
+            m_cursor.expectSymbol("(");
+            do
+                create.included.push_back(m_cursor.name());
+            while (m_cursor.acceptSymbol(","));
+            m_cursor.expectSymbol(")");
+        }
+        if (m_cursor.accept("where"))
+            create.filter = filterText();
         if (m_cursor.accept("with")) {
             do {
                 const Token& option = m_cursor.next();
@@ -217,6 +226,26 @@ private:
         }
         m_cursor.expectEnd();
         return Command{create, 1};
+    }
+
+    // The predicate of a filtered index: everything up to WITH, ON or the
+    // end at the outermost level.
+    std::string filterText() {
+        const std::size_t begin = m_cursor.position();
+        int depth = 0;
+        while (!m_cursor.atEnd()) {
+            const Token& token = m_cursor.peek();
+            if (depth == 0 && (token.is("with") || token.is("on")))
+                break;
+            if (token.isSymbol("("))
+                ++depth;
+            else if (token.isSymbol(")"))
+                --depth;
+            m_cursor.next();
+        }
+        if (m_cursor.position() == begin || depth != 0)
+            throw m_cursor.unexpected();
+        return m_cursor.textOf(begin, m_cursor.position());
     }
 
     void keyColumns(CreateIndex& create) {

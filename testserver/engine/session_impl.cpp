@@ -691,7 +691,7 @@ template <typename Ddl> void SessionImpl::run(const Ddl& statement, StatementOut
     Ddl rest = statement;
     bool restRemains = true;
     if (std::optional<Ddl> temporary = takeTemporaryPart(rest, restRemains))
-        DdlExecutor(m_temporary.catalog(), "tempdb").execute(*temporary);
+        DdlExecutor(m_temporary.catalog(), "tempdb", m_variables.version->year).execute(*temporary);
     if (!restRemains)
         return;
     beginChange();
@@ -699,7 +699,7 @@ template <typename Ddl> void SessionImpl::run(const Ddl& statement, StatementOut
     CatalogTransaction change(*m_db);
     RowDdl rows(*m_db, m_variables, m_databaseName);
     rows.before(rest);
-    DdlExecutor executor(*m_db, m_databaseName);
+    DdlExecutor executor(*m_db, m_databaseName, m_variables.version->year);
     executor.execute(rest);
     rows.after(rest);
     change.commit();

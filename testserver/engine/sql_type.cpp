@@ -76,11 +76,82 @@ std::optional<int> scaleOf(const BuiltinType& type, int xscale) {
     }
 }
 
+// xml, date, time, datetime2, datetimeoffset: their xtype is their
+// xusertype.
+constexpr std::array<LaterBuiltinType, 5> kLaterTypes{{
+    {"xml", 2005, 241, false},
+    {"date", 2008, 40, false},
+    {"time", 2008, 41, true},
+    {"datetime2", 2008, 42, true},
+    {"datetimeoffset", 2008, 43, true},
+}};
+
+// sys.columns' max_length and precision of the date and time types by their
+// scale (fractional-second digits): time(7) is 5 bytes and 16 digits,
+// datetime2(7) 8 and 27, datetimeoffset(7) 10 and 34, date 3 and 10.
+ColumnTypeValues laterTypeValues(const LaterBuiltinType& type, const DeclaredType& declared,
+                                 int columnNumber) {
+    ColumnTypeValues values;
+    values.xtype = type.xtype;
+    values.xusertype = type.xtype;
+    if (!type.fractionalSeconds) {
+        if (declared.first)
+            throw messages::widthNotAllowed(columnNumber, type.name);
+        if (type.xtype == 241) { // xml: a large value type
+            values.length = -1;
+            values.prec = -1;
+            return values;
+        }
+        values.length = 3; // date
+        values.xprec = 10;
+        values.prec = 10;
+        values.scale = 0;
+        return values;
+    }
+    if (declared.second)
+        throw messages::syntaxNear(",");
+    const int digits = declared.first.value_or(7);
+    if (digits < 0 || digits > 7)
+        throw messages::invalidLength(digits);
+    const int timeBytes = digits <= 2 ? 3 : digits <= 4 ? 4 : 5;
+    const int fraction = digits > 0 ? digits + 1 : 0;
+    switch (type.xtype) {
+    case 41: // time
+        values.length = timeBytes;
+        values.xprec = 8 + fraction;
+        break;
+    case 42: // datetime2: the time and 3 bytes of date
+        values.length = timeBytes + 3;
+        values.xprec = 19 + fraction;
+        break;
+    default: // datetimeoffset: and 2 bytes of offset
+        values.length = timeBytes + 5;
+        values.xprec = 26 + fraction;
+        break;
+    }
+    values.xscale = digits;
+    values.prec = values.xprec;
+    values.scale = digits;
+    return values;
+}
+
 ColumnTypeValues lengthType(const BuiltinType& type, const DeclaredType& declared,
-                            std::string_view columnName, int columnNumber) {
+                            std::string_view columnName, int columnNumber, int serverYear) {
     int count = declared.first.value_or(1);
     if (declared.second)
         throw messages::syntaxNear(",");
+    // (max): varchar, nvarchar and varbinary from 2005 on; -1 in syscolumns'
+    // length and prec, as its compatibility view shows a large value type.
+    if (count == -1 && serverYear >= 2005 &&
+        (type.xtype == 167 || type.xtype == 231 || type.xtype == 165)) {
+        ColumnTypeValues values;
+        values.length = -1;
+        values.prec = -1;
+        values.typestat = 2;
+        return values;
+    }
+    if (count == -1)
+        throw messages::syntaxNear("max");
     if (count <= 0)
         throw messages::invalidLength(count);
     int maximum = type.unicode ? 4000 : 8000;
@@ -100,6 +171,13 @@ std::span<const BuiltinType> builtinTypes() {
     return kTypes;
 }
 
+const LaterBuiltinType* findLaterBuiltinType(std::string_view name) {
+    for (const LaterBuiltinType& type : kLaterTypes)
+        if (namesEqual(type.name, name))
+            return &type;
+    return nullptr;
+}
+
 const BuiltinType* findBuiltinType(std::string_view name) {
     for (const BuiltinType& type : kTypes)
         if (namesEqual(type.name, name))
@@ -108,7 +186,7 @@ const BuiltinType* findBuiltinType(std::string_view name) {
 }
 
 ColumnTypeValues columnTypeValues(const DeclaredType& declared, std::string_view columnName,
-                                  int columnNumber) {
+                                  int columnNumber, int serverYear) {
     std::string name = declared.name;
     if (namesEqual(name, "dec"))
         name = "decimal";
@@ -117,8 +195,12 @@ ColumnTypeValues columnTypeValues(const DeclaredType& declared, std::string_view
     else if (namesEqual(name, "character"))
         name = "char";
     const BuiltinType* found = findBuiltinType(name);
-    if (!found)
-        throw messages::unknownType(columnNumber, declared.name);
+    if (!found) {
+        const LaterBuiltinType* later = findLaterBuiltinType(name);
+        if (!later || later->sinceYear > serverYear)
+            throw messages::unknownType(columnNumber, declared.name);
+        return laterTypeValues(*later, declared, columnNumber);
+    }
     const BuiltinType* type = found;
 
     ColumnTypeValues values;
@@ -137,7 +219,7 @@ ColumnTypeValues columnTypeValues(const DeclaredType& declared, std::string_view
             values.prec = type->xprec;
         break;
     case A::Length:
-        values = lengthType(*type, declared, columnName, columnNumber);
+        values = lengthType(*type, declared, columnName, columnNumber, serverYear);
         break;
     case A::PrecisionScale: {
         int precision = declared.first.value_or(18);

@@ -38,7 +38,7 @@ const BuiltinType* findBuiltinType(std::string_view name);
 // A column's type as a statement declares it, before catalog values are derived.
 struct DeclaredType {
     std::string name;          // as written, e.g. "varchar"
-    std::optional<int> first;  // length or precision; -1 stands for "max" (refused)
+    std::optional<int> first;  // length or precision; -1 stands for "max" (2005 and later)
     std::optional<int> second; // scale
 };
 
@@ -56,9 +56,24 @@ struct ColumnTypeValues {
     bool identityAllowed = false;
 };
 
-// Derives the catalog values of a declared type. Throws ServerError for an
-// unknown type (2715) or arguments the type does not take or allow.
+// A built-in type of a release after SQL Server 2000 (xml from 2005; date,
+// time, datetime2 and datetimeoffset from 2008): the year it came with, and
+// the catalog values its declaration gives.
+struct LaterBuiltinType {
+    std::string_view name;
+    int sinceYear;
+    int xtype;
+    bool fractionalSeconds; // takes a scale of 0 to 7, 7 when none is given
+};
+
+// The later built-in type of that name (any letter case), or nullptr.
+const LaterBuiltinType* findLaterBuiltinType(std::string_view name);
+
+// Derives the catalog values of a declared type, as the release of
+// `serverYear` does. Throws ServerError for an unknown type (2715, also for
+// a type of a later release), "max" before 2005 (102) or arguments the type
+// does not take or allow.
 ColumnTypeValues columnTypeValues(const DeclaredType& type, std::string_view columnName,
-                                  int columnNumber);
+                                  int columnNumber, int serverYear = 2000);
 
 } // namespace testserver

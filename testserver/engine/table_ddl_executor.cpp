@@ -44,8 +44,8 @@ const char* typeNameOf(int xtype) {
 
 } // namespace
 
-DdlExecutor::DdlExecutor(CatalogDb& db, std::string databaseName)
-    : m_catalog(db, std::move(databaseName)) {}
+DdlExecutor::DdlExecutor(CatalogDb& db, std::string databaseName, int serverYear)
+    : m_catalog(db, std::move(databaseName)), m_serverYear(serverYear) {}
 
 ResolvedColumn DdlExecutor::resolveColumn(const ColumnDefinition& column, int columnNumber,
                                           bool primaryKeyMember, const std::string& table) {
@@ -68,7 +68,7 @@ ResolvedColumn DdlExecutor::resolveColumn(const ColumnDefinition& column, int co
         resolved.values = columnTypeValues(aliasBaseType(*alias), column.name, columnNumber);
         resolved.values.xusertype = alias->xusertype;
     } else {
-        resolved.values = columnTypeValues(column.type, column.name, columnNumber);
+        resolved.values = columnTypeValues(column.type, column.name, columnNumber, m_serverYear);
     }
     const BuiltinType* type = nullptr;
     for (const BuiltinType& candidate : builtinTypes())
@@ -365,7 +365,9 @@ void DdlExecutor::dropTable(const ObjectRow& table) {
          {"DELETE FROM sysindexkeys WHERE id = ?", "DELETE FROM sysindexes WHERE id = ?",
           "DELETE FROM syscolumns WHERE id = ?", "DELETE FROM testserver_identity WHERE id = ?",
           "DELETE FROM testserver_rowguidcol WHERE id = ?",
-          "DELETE FROM testserver_descending_keys WHERE id = ?"}) {
+          "DELETE FROM testserver_descending_keys WHERE id = ?",
+          "DELETE FROM testserver_included_columns WHERE id = ?",
+          "DELETE FROM testserver_index_filters WHERE id = ?"}) {
         auto statement = m_catalog.db().prepare(sql);
         statement.bind(1, table.id).run();
     }

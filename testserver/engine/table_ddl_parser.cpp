@@ -497,9 +497,11 @@ private:
                    m_cursor.accept("varying"))
             type.name = "varchar";
         if (m_cursor.acceptSymbol("(")) {
-            if (m_cursor.peek().is("max"))
-                throw m_cursor.unexpected();
-            type.first = static_cast<int>(m_cursor.integer());
+            // (max) is -1; the type decides whether the release takes it.
+            if (m_cursor.accept("max"))
+                type.first = -1;
+            else
+                type.first = static_cast<int>(m_cursor.integer());
             if (m_cursor.acceptSymbol(","))
                 type.second = static_cast<int>(m_cursor.integer());
             m_cursor.expectSymbol(")");
