@@ -359,9 +359,8 @@ void checkManyTargets(const ParsedCommand& parsed, const std::vector<Option>& se
         }
         return;
     }
-    for (Option o :
-         {Option::Server, Option::Database, Option::User, Option::Password, Option::Output,
-          Option::DryRun, Option::Transaction, Option::AllowDataLoss, Option::FillNewColumns}) {
+    for (Option o : {Option::Server, Option::Database, Option::User, Option::Password,
+                     Option::Output, Option::DryRun, Option::Transaction}) {
         if (given(o))
             throw CommandLineError(context + "option " + optionName(findOptionSpec(o)) +
                                    " does not go with --targets: the targets file names the "

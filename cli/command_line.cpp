@@ -50,6 +50,8 @@ int runCommandLine(int argc, char** argv) {
                                 command.store,
                                 command.jobs,
                                 command.subcommand == cli::Subcommand::Execute,
+                                command.allowDataLoss,
+                                command.fillNewColumns,
                                 command.connection.timeouts,
                                 command.connection.statementTimeoutSeconds};
         return cli::runManyTargets(run);
