@@ -212,6 +212,55 @@ QString executeQuestionText(const ExecuteQuestion& question) {
     return text + QStringLiteral("\n\n要执行吗？");
 }
 
+namespace {
+
+QString concernWords(RowConcern concern) {
+    switch (concern) {
+    case RowConcern::DroppedValues:
+        return QStringLiteral("删除列，其中的非空值将丢失");
+    case RowConcern::CutValues:
+        return QStringLiteral("长度变短，超长的值将被截断");
+    case RowConcern::RoundedValues:
+        return QStringLiteral("数值将被舍入，或超出新类型的范围");
+    case RowConcern::NullsUnderNotNull:
+        return QStringLiteral("列中有空值（NULL），改为非空的语句将被拒绝");
+    case RowConcern::NewColumnNoValue:
+        return QStringLiteral("新增的非空列没有默认值，已有的行没有值，语句将被拒绝");
+    case RowConcern::DuplicateKeys:
+        return QStringLiteral("键值重复，唯一索引或键将被拒绝");
+    case RowConcern::MissingReferences:
+        return QStringLiteral("引用的行不存在，外键将被拒绝");
+    case RowConcern::CheckFails:
+        return QStringLiteral("不符合检查约束，语句将被拒绝");
+    }
+    return {};
+}
+
+} // namespace
+
+QString dataCheckQuestionText(const DataCheckResult& check) {
+    QString text = QStringLiteral("执行前的数据检查发现，以下语句涉及表中已有的数据：\n");
+    for (const DataCheckFinding& finding : check.findings) {
+        const QString count = finding.rows
+                                  ? QStringLiteral("%1 行").arg(*finding.rows)
+                                  : QStringLiteral("无法计数（%1）").arg(qs(finding.error));
+        text += QStringLiteral("\n%1：%2\n    %3")
+                    .arg(concernWords(finding.concern), count, qs(finding.statement));
+    }
+    text += QStringLiteral("\n\n继续执行：这些值将被改变或丢失，超出新长度的值先截到新长度；"
+                           "违反唯一键、外键或检查约束的行不会被修改，那些语句将被拒绝。"
+                           "\n取消：什么也不执行。");
+    return text;
+}
+
+QString allOrNothingChoiceText() {
+    return QStringLiteral("全部或全不");
+}
+
+QString fillNewColumnsChoiceText() {
+    return QStringLiteral("填充新增的非空列");
+}
+
 bool confirmExecute(QWidget* parent, const ExecuteQuestion& question) {
     QMessageBox box(QMessageBox::Question, QString(), executeQuestionText(question),
                     QMessageBox::NoButton, parent);
@@ -245,6 +294,29 @@ bool confirmStop(QWidget* parent, bool closing) {
     box.exec();
     return box.clickedButton() == stop;
 }
+
+namespace {
+
+// Findings of every concern, one of them not counted.
+DataCheckResult sampleDataCheck() {
+    DataCheckResult check;
+    for (RowConcern concern :
+         {RowConcern::DroppedValues, RowConcern::CutValues, RowConcern::RoundedValues,
+          RowConcern::NullsUnderNotNull, RowConcern::NewColumnNoValue, RowConcern::DuplicateKeys,
+          RowConcern::MissingReferences, RowConcern::CheckFails})
+        check.findings.push_back({0,
+                                  "Alter Table Emp Drop Column Old ",
+                                  riskOf(concern),
+                                  concern,
+                                  concernText(concern),
+                                  2,
+                                  {}});
+    check.findings.back().rows.reset();
+    check.findings.back().error = "Invalid column name 'x'.";
+    return check;
+}
+
+} // namespace
 
 QStringList windowMessageSamples() {
     const ConnectionProperties target{"server", "db", "sa", ""};
@@ -286,7 +358,10 @@ QStringList windowMessageSamples() {
             saveReportOntoStoreRefusedMessage(QStringLiteral("Source.mdb")),
             saveReportFailedMessage(QStringLiteral("a.html"), QStringLiteral("reason")),
             snapshotSourceText(state),
-            executeQuestionText({target, 3, other, true})};
+            executeQuestionText({target, 3, other, true}),
+            dataCheckQuestionText(sampleDataCheck()),
+            allOrNothingChoiceText(),
+            fillNewColumnsChoiceText()};
 }
 
 bool keepsPunctuationStyle(const QString& text) {

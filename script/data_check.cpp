@@ -67,9 +67,13 @@ DataCheckResult checkData(Connection& target, const ChangeList& changes) {
         }
     }
     for (std::size_t i = 0; i < pending.size(); ++i) {
-        DataCheckFinding finding{pending[i].change,     statementText(changes[pending[i].change]),
-                                 pending[i].query.risk, pending[i].query.what,
-                                 std::nullopt,          {}};
+        const RowConcern concern = pending[i].query.concern;
+        DataCheckFinding finding;
+        finding.change = pending[i].change;
+        finding.statement = statementText(changes[pending[i].change]);
+        finding.risk = riskOf(concern);
+        finding.concern = concern;
+        finding.what = concernText(concern);
         if (!replies[i]) {
             finding.error = "no answer";
         } else if (const auto* error = std::get_if<DatabaseError>(&*replies[i])) {

@@ -17,7 +17,8 @@ struct DataCheckFinding {
     std::size_t change = 0; // index into the change list
     std::string statement;
     RowRisk risk = RowRisk::ValuesLost;
-    std::string what;
+    RowConcern concern = RowConcern::DroppedValues;
+    std::string what; // concernText(concern)
     // Unset when the rows could not be counted: `error` then holds the
     // server's message, and the statement is named all the same.
     std::optional<unsigned long long> rows;

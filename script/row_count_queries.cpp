@@ -221,16 +221,16 @@ struct QueriesOf {
         const Column& from = *change.targetColumn;
         Queries queries;
         std::string changed = cutCondition(from, to);
-        const char* what = "values cut to the new length";
+        RowConcern concern = RowConcern::CutValues;
         if (changed.empty()) {
             changed = numericCondition(from, to);
-            what = "values rounded or out of the new type's range";
+            concern = RowConcern::RoundedValues;
         }
         if (!changed.empty())
-            queries.push_back({countWhere(to.table, changed), RowRisk::ValuesLost, what});
+            queries.push_back({countWhere(to.table, changed), concern});
         if (to.nullable == "0" && from.nullable != "0")
-            queries.push_back({countWhere(to.table, quoted(to.name) + " IS NULL"), RowRisk::Refused,
-                               "NULLs under NOT NULL"});
+            queries.push_back({countWhere(to.table, quoted(to.name) + " IS NULL"),
+                               RowConcern::NullsUnderNotNull});
         return queries;
     }
 
@@ -238,14 +238,14 @@ struct QueriesOf {
         if (scripted.newTable(change.table) || scripted.newColumn(change.table, change.column))
             return {};
         return {{countWhere(change.table, quoted(change.column) + " IS NOT NULL"),
-                 RowRisk::ValuesLost, "non-NULL values dropped"}};
+                 RowConcern::DroppedValues}};
     }
 
     Queries operator()(const AddColumn& change) const {
         if (!addNeedsValue(change) || scripted.newTable(change.column.table))
             return {};
-        return {{"SELECT COUNT_BIG(*) FROM " + quoted(change.column.table), RowRisk::Refused,
-                 "rows without a value for the new NOT NULL column"}};
+        return {{"SELECT COUNT_BIG(*) FROM " + quoted(change.column.table),
+                 RowConcern::NewColumnNoValue}};
     }
 
     Queries operator()(const CreateIndex& change) const {
@@ -263,7 +263,7 @@ struct QueriesOf {
         return {{"SELECT ISNULL(SUM(n), 0) FROM (SELECT COUNT_BIG(*) AS n FROM " +
                      quoted(index.table) + " GROUP BY " + keys +
                      " HAVING COUNT_BIG(*) > 1) AS duplicates",
-                 RowRisk::Refused, "duplicate keys"}};
+                 RowConcern::DuplicateKeys}};
     }
 
     Queries operator()(const AddForeignKey& change) const {
@@ -286,7 +286,7 @@ struct QueriesOf {
                          " AS p WHERE " + match + ")";
         }
         return {{"SELECT COUNT_BIG(*) FROM " + quoted(key.table) + " AS c WHERE " + condition,
-                 RowRisk::Refused, "rows without the row they reference"}};
+                 RowConcern::MissingReferences}};
     }
 
     Queries operator()(const AddCheck& change) const {
@@ -296,8 +296,7 @@ struct QueriesOf {
             return {};
         // A CHECK refuses the rows for which it is false, not those for which
         // it is unknown (a NULL): NOT keeps that apart.
-        return {{countWhere(check.table, "NOT (" + definition + ")"), RowRisk::Refused,
-                 "rows the CHECK refuses"}};
+        return {{countWhere(check.table, "NOT (" + definition + ")"), RowConcern::CheckFails}};
     }
 
     // Table rebuilds and dropped tables come here as their records are added.
@@ -305,6 +304,39 @@ struct QueriesOf {
 };
 
 } // namespace
+
+const char* concernText(RowConcern concern) noexcept {
+    switch (concern) {
+    case RowConcern::DroppedValues:
+        return "non-NULL values dropped";
+    case RowConcern::CutValues:
+        return "values cut to the new length";
+    case RowConcern::RoundedValues:
+        return "values rounded or out of the new type's range";
+    case RowConcern::NullsUnderNotNull:
+        return "NULLs under NOT NULL";
+    case RowConcern::NewColumnNoValue:
+        return "rows without a value for the new NOT NULL column";
+    case RowConcern::DuplicateKeys:
+        return "duplicate keys";
+    case RowConcern::MissingReferences:
+        return "rows without the row they reference";
+    case RowConcern::CheckFails:
+        return "rows the CHECK refuses";
+    }
+    return "";
+}
+
+RowRisk riskOf(RowConcern concern) noexcept {
+    switch (concern) {
+    case RowConcern::DroppedValues:
+    case RowConcern::CutValues:
+    case RowConcern::RoundedValues:
+        return RowRisk::ValuesLost;
+    default:
+        return RowRisk::Refused;
+    }
+}
 
 ScriptedObjects::ScriptedObjects(const ChangeList& changes) {
     for (const Change& change : changes) {

@@ -21,12 +21,29 @@ enum class RowRisk {
     Refused,
 };
 
+// What the rows a counting query counts are; each front end words it.
+enum class RowConcern {
+    DroppedValues,     // non-NULL values of a dropped column
+    CutValues,         // values longer than a column's new length
+    RoundedValues,     // values rounded, or out of the new numeric type's range
+    NullsUnderNotNull, // NULLs in a column made NOT NULL
+    NewColumnNoValue,  // rows without a value for a new NOT NULL column
+    DuplicateKeys,     // rows sharing their key under a new unique index or key
+    MissingReferences, // rows whose foreign key references no row
+    CheckFails,        // rows a new CHECK is false for
+};
+
+// The concern in a few English words, for the command line.
+const char* concernText(RowConcern concern) noexcept;
+
+// Whether the statement changes values or is refused over such rows.
+RowRisk riskOf(RowConcern concern) noexcept;
+
 // One counting query: `sql` answers one row with one value, the number of
-// rows concerned; `what` says in a few words what those rows are.
+// rows concerned.
 struct RowCountQuery {
     std::string sql;
-    RowRisk risk = RowRisk::ValuesLost;
-    std::string what;
+    RowConcern concern = RowConcern::DroppedValues;
 };
 
 // The tables and columns the script itself creates: they hold no rows yet,
