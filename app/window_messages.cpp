@@ -137,6 +137,12 @@ QString executeDoneMessage(const ExecutionReport& report) {
     const QString counts = QStringLiteral("已执行 %1 条，被拒绝 %2 条。")
                                .arg(statementsRun(report))
                                .arg(statementsRefused(report));
+    if (report.rolledBack && report.connectionLostAt == 0)
+        return QStringLiteral("全部或全不：共 %1 条语句，%2全部语句已回滚，数据库没有任何改变。")
+            .arg(report.statementCount)
+            .arg(report.stoppedBefore != 0
+                     ? QStringLiteral("从第 %1 条起已按要求停止，").arg(report.stoppedBefore)
+                     : QStringLiteral("有语句被拒绝，"));
     if (report.stoppedBefore != 0)
         return QStringLiteral("已停止执行：共 %1 条语句，从第 %2 条起没有执行；")
                    .arg(report.statementCount)
@@ -331,6 +337,8 @@ QStringList windowMessageSamples() {
     lost.connectionLostAt = 2;
     ExecutionReport stopped = done;
     stopped.stoppedBefore = 3;
+    ExecutionReport rolledBack = done;
+    rolledBack.rolledBack = true;
     CaptureState state;
     state.described = true;
     state.info = {"db", "server", "2026-01-01 00:00:00"};
@@ -349,6 +357,7 @@ QStringList windowMessageSamples() {
             executeDoneMessage(done),
             executeDoneMessage(lost),
             executeDoneMessage(stopped),
+            executeDoneMessage(rolledBack),
             executeOneDoneText(),
             useRefusedMessage(QStringLiteral("db"), failure),
             scriptSavedMessage(QStringLiteral("a.sql")),
