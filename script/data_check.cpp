@@ -93,9 +93,13 @@ DataCheckResult checkData(Connection& target, const ChangeList& changes) {
 std::string dataCheckReport(const DataCheckResult& result) {
     std::string text;
     for (const DataCheckFinding& finding : result.findings) {
-        text += finding.rows ? std::to_string(*finding.rows) + " rows"
-                             : "rows not counted (" + finding.error + ")";
-        text += ": " + finding.what + ": " + finding.statement + "\n";
+        if (!finding.rows)
+            text += "rows not counted (" + finding.error + ")";
+        else
+            text += std::to_string(*finding.rows) + (*finding.rows == 1 ? " row" : " rows");
+        text += finding.risk == RowRisk::ValuesLost ? ", values changed or lost: "
+                                                    : ", the statement will be refused: ";
+        text += finding.what + ": " + finding.statement + "\n";
     }
     return text;
 }

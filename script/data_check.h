@@ -47,8 +47,9 @@ struct DataCheckResult {
 // connection propagates.
 DataCheckResult checkData(Connection& target, const ChangeList& changes);
 
-// One line per finding, for the command line: "<rows> rows: <what>: <statement>"
-// ("rows not counted (<message>)" when the count failed).
+// One line per finding, for the command line: "<n> rows, values changed or
+// lost: <what>: <statement>" (or "..., the statement will be refused: ...";
+// "rows not counted (<message>)" when the count failed).
 std::string dataCheckReport(const DataCheckResult& result);
 
 } // namespace dbc

@@ -197,9 +197,9 @@ TEST_F(CommandLineTest, ExecuteRunsNothingThatLosesValuesUnlessAllowed) {
     target->execute("ALTER TABLE [Emp ] ADD [Old]] note] varchar(10) NULL");
     target->execute("INSERT [Emp ] VALUES (1, 'a', NULL, 'x') INSERT [Emp ] VALUES (2, 'b', 10, "
                     "NULL) INSERT [Emp ] VALUES (3, 'c', 10, 'z')");
-    const std::string named =
-        "dbcompare: data check: 2 rows: non-NULL values dropped: Alter Table Emp Drop Column "
-        "[Old]] note] \n";
+    const std::string named = "dbcompare: data check: 2 rows, values changed or lost: non-NULL "
+                              "values dropped: Alter Table Emp Drop Column "
+                              "[Old]] note] \n";
     const auto args = with(connection("exec3"), {"--store", store()});
 
     auto dry = run(with({"execute", "--dry-run"}, args));

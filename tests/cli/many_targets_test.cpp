@@ -292,7 +292,8 @@ TEST_F(ManyTargetsTest, ExecuteChecksEachTargetsRowsFirst) {
     EXPECT_EQ(refused.exitCode, 6) << refused.out << refused.err;
     const std::string stem = name("rows", 1) + "@" + s_server->serverName();
     EXPECT_EQ(readFile(out / (stem + ".execute.txt")),
-              "data check: 1 rows: non-NULL values dropped: Alter Table Emp Drop Column Old \n"
+              "data check: 1 row, values changed or lost: non-NULL values dropped: Alter Table Emp "
+              "Drop Column Old \n"
               "nothing was run: the data check found stored values the script would change or "
               "lose; --allow-data-loss runs it\n");
     EXPECT_EQ(row(refused.out, name("rows", 2) + "@" + s_server->serverName())[0], "executed");
