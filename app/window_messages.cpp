@@ -238,6 +238,10 @@ QString concernWords(RowConcern concern) {
         return QStringLiteral("引用的行不存在，外键将被拒绝");
     case RowConcern::CheckFails:
         return QStringLiteral("不符合检查约束，语句将被拒绝");
+    case RowConcern::TableRowsDropped:
+        return QStringLiteral("删除多余的表，其中的行将丢失");
+    case RowConcern::TableRebuilt:
+        return QStringLiteral("重建表，行将复制到新表，值按新的列类型转换");
     }
     return {};
 }
@@ -309,7 +313,8 @@ DataCheckResult sampleDataCheck() {
     for (RowConcern concern :
          {RowConcern::DroppedValues, RowConcern::CutValues, RowConcern::RoundedValues,
           RowConcern::NullsUnderNotNull, RowConcern::NewColumnNoValue, RowConcern::DuplicateKeys,
-          RowConcern::MissingReferences, RowConcern::CheckFails})
+          RowConcern::MissingReferences, RowConcern::CheckFails, RowConcern::TableRowsDropped,
+          RowConcern::TableRebuilt})
         check.findings.push_back({0,
                                   "Alter Table Emp Drop Column Old ",
                                   riskOf(concern),

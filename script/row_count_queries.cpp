@@ -323,6 +323,10 @@ const char* concernText(RowConcern concern) noexcept {
         return "rows without the row they reference";
     case RowConcern::CheckFails:
         return "rows the CHECK refuses";
+    case RowConcern::TableRowsDropped:
+        return "rows of a dropped table";
+    case RowConcern::TableRebuilt:
+        return "rows copied into the rebuilt table";
     }
     return "";
 }
@@ -332,6 +336,8 @@ RowRisk riskOf(RowConcern concern) noexcept {
     case RowConcern::DroppedValues:
     case RowConcern::CutValues:
     case RowConcern::RoundedValues:
+    case RowConcern::TableRowsDropped:
+    case RowConcern::TableRebuilt:
         return RowRisk::ValuesLost;
     default:
         return RowRisk::Refused;

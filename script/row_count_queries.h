@@ -31,6 +31,11 @@ enum class RowConcern {
     DuplicateKeys,     // rows sharing their key under a new unique index or key
     MissingReferences, // rows whose foreign key references no row
     CheckFails,        // rows a new CHECK is false for
+    // For the records that come with table rebuilds and surplus tables: a
+    // table dropped with its rows (--drop-extra), a table rebuilt, its rows
+    // copied into the new one (values converted as an Alter would).
+    TableRowsDropped,
+    TableRebuilt,
 };
 
 // The concern in a few English words, for the command line.
@@ -63,7 +68,8 @@ private:
 // The counting queries of one change: none for a change that cannot lose or
 // change stored values (and for one on a table the script creates). Each
 // kind of change record answers here; a new kind that touches rows (a table
-// rebuild, a table dropped) adds its case to the visitor in the .cpp.
+// rebuild, a table dropped) adds its case to the visitor `QueriesOf` in the
+// .cpp, e.g. "SELECT COUNT_BIG(*) FROM <table>" with TableRowsDropped.
 // Every name in the SQL is bracketed with its "]" doubled.
 std::vector<RowCountQuery> rowCountQueries(const ChangeRecord& change,
                                            const ScriptedObjects& scripted);
