@@ -1,6 +1,7 @@
 #include "script/data_options.h"
 
 #include "script/row_count_queries.h"
+#include "script/statement_text.h"
 
 namespace dbc {
 
@@ -49,8 +50,12 @@ ScriptBuffer scriptWithDataOptions(const ScriptBuffer& compared, const DataCheck
                     i > 0 && std::holds_alternative<CreateModule>(changes[i - 1].record);
                 if (change.goBefore || afterModule)
                     script.addSeparator();
-                script.addStatement(update);
-                script.add({change.record, false});
+                // One batch: the values are cut only if the Alter then takes
+                // effect; refused (a dependency the script does not lift), the
+                // Alter's error is reported and the values stay whole.
+                script.addStatement("BEGIN TRANSACTION\n" + update + "\n" + statementText(change) +
+                                    "\nIF @@ERROR <> 0 ROLLBACK TRANSACTION ELSE COMMIT "
+                                    "TRANSACTION");
                 continue;
             }
         }

@@ -23,10 +23,12 @@ struct DataOptions {
 std::string fillDefaultName(std::size_t change);
 
 // The script `compared` with the statements the options add, in the place
-// they run: each fitting UPDATE right before its Alter (never before an Alter
-// the data check found refused, e.g. over NULLs under NOT NULL, so no value is
-// cut for a statement that then fails), each filled Add carrying its
-// temporary default and followed by the drop of it. Without options, or
+// they run. Each fitting UPDATE goes with its Alter into one statement that
+// keeps the cut values only when the Alter takes effect ("BEGIN
+// TRANSACTION", the UPDATE, the Alter, "IF @@ERROR <> 0 ROLLBACK TRANSACTION
+// ELSE COMMIT TRANSACTION"); none is written for an Alter the data check
+// found refused (NULLs under NOT NULL). Each filled Add carries its
+// temporary default and is followed by the drop of it. Without options, or
 // where the check found nothing, the statements are those of `compared`.
 ScriptBuffer scriptWithDataOptions(const ScriptBuffer& compared, const DataCheckResult& check,
                                    const DataOptions& options);

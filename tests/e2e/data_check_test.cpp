@@ -12,12 +12,14 @@
 //   -- findings        what the check names: "<rows>|<statement>" a line, or
 //                      "?|<statement>" for one it could not count
 //   -- script          (optional) the statements that run, after the use line
+//                      ("\n" in a line stands for a line break)
 //   -- refused         the statements the execute sees refused, one a line
 //   -- query           a query run on the target at the end (or before, when
 //                      nothing ran: the rows stay as they were)
 //   -- rows            its rows, fields joined by "|"
 //
 // Without "allow-data-loss", a case whose findings lose values runs nothing.
+// Lines starting with "#" before the first part are comments.
 
 #include "script/data_options.h"
 #include "script/executor.h"
@@ -54,6 +56,8 @@ DataCheckCase readCase(const std::filesystem::path& path) {
         throw std::runtime_error("cannot read " + path.string());
     std::string part;
     for (std::string line; std::getline(in, line);) {
+        if (part.empty() && line.rfind('#', 0) == 0)
+            continue;
         if (line.rfind("-- ", 0) == 0) {
             const std::string name = line.substr(3);
             if (std::find(textParts.begin(), textParts.end(), name) == textParts.end() &&
@@ -64,6 +68,8 @@ DataCheckCase readCase(const std::filesystem::path& path) {
         } else if (std::find(textParts.begin(), textParts.end(), part) != textParts.end()) {
             c.text[part] += line + "\n";
         } else if (!line.empty() && !part.empty()) {
+            for (std::size_t at; (at = line.find("\\n")) != std::string::npos;)
+                line.replace(at, 2, "\n");
             c.lines[part].push_back(line);
         } else if (!line.empty()) {
             throw std::runtime_error(path.string() + ": text before the first part");
