@@ -53,6 +53,12 @@ ExecutionReportText executionReportText(const ExecutionReport& report) {
                          .arg(report.stoppedBefore)
                          .arg(report.statementCount));
     }
+    if (report.rolledBack) {
+        // An all-or-nothing run (全部或全不) the refusal or stop undid whole.
+        if (!lines.isEmpty())
+            lines.append(QString());
+        lines.append(QStringLiteral("全部语句已回滚，数据库没有任何改变。"));
+    }
     shown.text = lines.join(QLatin1Char('\n'));
     return shown;
 }

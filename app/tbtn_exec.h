@@ -189,6 +189,9 @@ private:
     // The server, database and login the shown script was compared against;
     // the password stays in memory only.
     ConnectionProperties m_scriptTarget;
+    // The change records of the last compare, for the data check before
+    // "执 行" (the statement list holds only their texts).
+    ChangeList m_comparedChanges;
     WindowLayout m_layout;
     int m_splitShift = 0;
     std::unique_ptr<QSettings> m_settings;

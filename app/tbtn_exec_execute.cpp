@@ -5,12 +5,14 @@
 #include "app/tbtn_exec.h"
 
 #include "app/busy_window.h"
+#include "app/data_check_box.h"
 #include "app/error_box.h"
 #include "app/execution_report_view.h"
 #include "app/tbtn_exec_busy_scope.h"
 #include "app/window_messages.h"
 #include "app/window_progress.h"
 #include "data/database_error.h"
+#include "script/data_options.h"
 
 #include <QPlainTextEdit>
 
@@ -66,7 +68,13 @@ void TbtnExec::SpeedButton1Click() {
                                        m_Memo1->toPlainText() != m_comparedText};
         if (buffer.statements().empty() || !confirmExecute(this, question))
             return;
-        ExecutionReport report;
+        // The compare's own changes give the same statements as the list:
+        // the data check counts the rows they concern.
+        ScriptBuffer compared;
+        for (const Change& change : m_comparedChanges)
+            compared.add(change);
+        const bool checkable = compared.statements() == buffer.statements();
+        DataCheckResult check;
         {
             std::unique_ptr<BusyWindow> busy = makeBusy();
             BusyScope scope(m_busy, *busy);
@@ -89,8 +97,28 @@ void TbtnExec::SpeedButton1Click() {
                     throw;
                 }
             }
+            if (checkable)
+                check = m_workflow.checkData(compared);
+            busy->release();
+        }
+        ExecutionMode mode = ExecutionMode::StatementByStatement;
+        if (!check.empty()) {
+            // Nothing but the "use" has run; cancelled, nothing more does.
+            const DataCheckChoice choice = askDataCheck(this, check);
+            if (!choice.goOn)
+                return;
+            buffer = scriptWithDataOptions(compared, check, {true, choice.fillNewColumns});
+            if (choice.allOrNothing)
+                mode = ExecutionMode::AllOrNothing;
+        }
+        ExecutionReport report;
+        {
+            std::unique_ptr<BusyWindow> busy = makeBusy();
+            BusyScope scope(m_busy, *busy);
+            WindowProgress progress(*m_PB1, *busy);
+            RepaintBetweenCalls repaint(m_afterDatabaseCall, progress);
             WindowExecuteObserver observer(progress, *busy);
-            report = m_workflow.execute(buffer, observer);
+            report = m_workflow.execute(buffer, observer, mode);
             m_scriptState = ScriptState::Executed;
             scriptView().show(buffer);
             showExecutionReport(*m_Memo1, executionReportText(report));

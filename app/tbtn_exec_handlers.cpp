@@ -168,6 +168,7 @@ void TbtnExec::BtnCompareClick() {
         showScript();
         reloadSourceRows(true);
         m_scriptTarget = target;
+        m_comparedChanges = buffer.changes();
         // Only the "use" statement: the databases do not differ.
         const bool differs = buffer.statements().size() > 1;
         m_scriptState = differs ? ScriptState::Ready : ScriptState::NothingDiffers;

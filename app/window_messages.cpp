@@ -137,6 +137,12 @@ QString executeDoneMessage(const ExecutionReport& report) {
     const QString counts = QStringLiteral("已执行 %1 条，被拒绝 %2 条。")
                                .arg(statementsRun(report))
                                .arg(statementsRefused(report));
+    if (report.rolledBack && report.connectionLostAt == 0)
+        return QStringLiteral("全部或全不：共 %1 条语句，%2全部语句已回滚，数据库没有任何改变。")
+            .arg(report.statementCount)
+            .arg(report.stoppedBefore != 0
+                     ? QStringLiteral("从第 %1 条起已按要求停止，").arg(report.stoppedBefore)
+                     : QStringLiteral("有语句被拒绝，"));
     if (report.stoppedBefore != 0)
         return QStringLiteral("已停止执行：共 %1 条语句，从第 %2 条起没有执行；")
                    .arg(report.statementCount)
@@ -212,6 +218,59 @@ QString executeQuestionText(const ExecuteQuestion& question) {
     return text + QStringLiteral("\n\n要执行吗？");
 }
 
+namespace {
+
+QString concernWords(RowConcern concern) {
+    switch (concern) {
+    case RowConcern::DroppedValues:
+        return QStringLiteral("删除列，其中的非空值将丢失");
+    case RowConcern::CutValues:
+        return QStringLiteral("长度变短，超长的值将被截断");
+    case RowConcern::RoundedValues:
+        return QStringLiteral("数值将被舍入，或超出新类型的范围");
+    case RowConcern::NullsUnderNotNull:
+        return QStringLiteral("列中有空值（NULL），改为非空的语句将被拒绝");
+    case RowConcern::NewColumnNoValue:
+        return QStringLiteral("新增的非空列没有默认值，已有的行没有值，语句将被拒绝");
+    case RowConcern::DuplicateKeys:
+        return QStringLiteral("键值重复，唯一索引或键将被拒绝");
+    case RowConcern::MissingReferences:
+        return QStringLiteral("引用的行不存在，外键将被拒绝");
+    case RowConcern::CheckFails:
+        return QStringLiteral("不符合检查约束，语句将被拒绝");
+    case RowConcern::TableRowsDropped:
+        return QStringLiteral("删除多余的表，其中的行将丢失");
+    case RowConcern::TableRebuilt:
+        return QStringLiteral("重建表，行将复制到新表，值按新的列类型转换");
+    }
+    return {};
+}
+
+} // namespace
+
+QString dataCheckQuestionText(const DataCheckResult& check) {
+    QString text = QStringLiteral("执行前的数据检查发现，以下语句涉及表中已有的数据：\n");
+    for (const DataCheckFinding& finding : check.findings) {
+        const QString count = finding.rows
+                                  ? QStringLiteral("%1 行").arg(*finding.rows)
+                                  : QStringLiteral("无法计数（%1）").arg(qs(finding.error));
+        text += QStringLiteral("\n%1：%2\n    %3")
+                    .arg(concernWords(finding.concern), count, qs(finding.statement));
+    }
+    text += QStringLiteral("\n\n继续执行：这些值将被改变或丢失，超出新长度的值先截到新长度；"
+                           "违反唯一键、外键或检查约束的行不会被修改，那些语句将被拒绝。"
+                           "\n取消：什么也不执行。");
+    return text;
+}
+
+QString allOrNothingChoiceText() {
+    return QStringLiteral("全部或全不");
+}
+
+QString fillNewColumnsChoiceText() {
+    return QStringLiteral("填充新增的非空列");
+}
+
 bool confirmExecute(QWidget* parent, const ExecuteQuestion& question) {
     QMessageBox box(QMessageBox::Question, QString(), executeQuestionText(question),
                     QMessageBox::NoButton, parent);
@@ -246,6 +305,30 @@ bool confirmStop(QWidget* parent, bool closing) {
     return box.clickedButton() == stop;
 }
 
+namespace {
+
+// Findings of every concern, one of them not counted.
+DataCheckResult sampleDataCheck() {
+    DataCheckResult check;
+    for (RowConcern concern :
+         {RowConcern::DroppedValues, RowConcern::CutValues, RowConcern::RoundedValues,
+          RowConcern::NullsUnderNotNull, RowConcern::NewColumnNoValue, RowConcern::DuplicateKeys,
+          RowConcern::MissingReferences, RowConcern::CheckFails, RowConcern::TableRowsDropped,
+          RowConcern::TableRebuilt})
+        check.findings.push_back({0,
+                                  "Alter Table Emp Drop Column Old ",
+                                  riskOf(concern),
+                                  concern,
+                                  concernText(concern),
+                                  2,
+                                  {}});
+    check.findings.back().rows.reset();
+    check.findings.back().error = "Invalid column name 'x'.";
+    return check;
+}
+
+} // namespace
+
 QStringList windowMessageSamples() {
     const ConnectionProperties target{"server", "db", "sa", ""};
     const ConnectionProperties other{"other", "db2", "sa", ""};
@@ -259,6 +342,8 @@ QStringList windowMessageSamples() {
     lost.connectionLostAt = 2;
     ExecutionReport stopped = done;
     stopped.stoppedBefore = 3;
+    ExecutionReport rolledBack = done;
+    rolledBack.rolledBack = true;
     CaptureState state;
     state.described = true;
     state.info = {"db", "server", "2026-01-01 00:00:00"};
@@ -277,6 +362,7 @@ QStringList windowMessageSamples() {
             executeDoneMessage(done),
             executeDoneMessage(lost),
             executeDoneMessage(stopped),
+            executeDoneMessage(rolledBack),
             executeOneDoneText(),
             useRefusedMessage(QStringLiteral("db"), failure),
             scriptSavedMessage(QStringLiteral("a.sql")),
@@ -286,7 +372,10 @@ QStringList windowMessageSamples() {
             saveReportOntoStoreRefusedMessage(QStringLiteral("Source.mdb")),
             saveReportFailedMessage(QStringLiteral("a.html"), QStringLiteral("reason")),
             snapshotSourceText(state),
-            executeQuestionText({target, 3, other, true})};
+            executeQuestionText({target, 3, other, true}),
+            dataCheckQuestionText(sampleDataCheck()),
+            allOrNothingChoiceText(),
+            fillNewColumnsChoiceText()};
 }
 
 bool keepsPunctuationStyle(const QString& text) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/sql_server_connection.h"
+#include "script/data_check.h"
 #include "script/executor.h"
 #include "snapshot/capture.h"
 #include "snapshot/snapshot_info.h"
@@ -98,6 +99,15 @@ QString executeQuestionText(const ExecuteQuestion& question);
 // Asks the question above; 取消 is the default. True when the user chose to
 // execute.
 bool confirmExecute(QWidget* parent, const ExecuteQuestion& question);
+
+// The data check's findings before "执 行" runs anything: each statement
+// with what its rows are and how many, then what going on does. Asked by
+// askDataCheck (data_check_box.h).
+QString dataCheckQuestionText(const DataCheckResult& check);
+
+// The captions of the data check question's choices.
+QString allOrNothingChoiceText();   // 全部或全不
+QString fillNewColumnsChoiceText(); // 填充新增的非空列
 
 // Asks whether to stop the running work; `closing` when the request came
 // from closing the window. True when the user chose to stop.

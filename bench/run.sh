@@ -9,11 +9,13 @@ build=${1:-$root/build-bench}
 if [ ! -f "$build/build.ninja" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DDBCOMPARE_BUILD_TESTS=OFF
 fi
-ninja -C "$build" -j2 bench_capture bench_compare bench_store_rows bench_source_grid
+ninja -C "$build" -j2 bench_capture bench_compare bench_data_check bench_store_rows bench_source_grid
 echo
 "$build/bench/bench_capture"
 echo
 "$build/bench/bench_compare"
+echo
+"$build/bench/bench_data_check"
 echo
 "$build/bench/bench_store_rows"
 echo

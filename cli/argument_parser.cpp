@@ -23,6 +23,8 @@ enum class Option {
     Output,
     DryRun,
     Transaction,
+    AllowDataLoss,
+    FillNewColumns,
     Input,
     LoginTimeout,
     QueryTimeout,
@@ -67,6 +69,13 @@ constexpr std::array kOptions{
     OptionSpec{Option::Transaction, 0, "transaction", "",
                "run the whole script in one transaction: the first refused statement rolls "
                "everything back"},
+    OptionSpec{Option::AllowDataLoss, 0, "allow-data-loss", "",
+               "run the script even where the data check finds stored values it would change "
+               "or lose; values longer than a column's new length are cut to fit first"},
+    OptionSpec{Option::FillNewColumns, 0, "fill-new-columns", "",
+               "add a NOT NULL column without a default to a table with rows with a "
+               "temporary default of its type's empty value (0, '', 19000101), dropped "
+               "right after"},
     OptionSpec{Option::Input, 'i', "input", "FILE", "read the command text from FILE"},
     OptionSpec{Option::LoginTimeout, 0, "login-timeout", "S",
                "give up a login after S seconds (default 15, 0: the driver's own limit)"},
@@ -138,6 +147,8 @@ const std::vector<SubcommandSpec>& subcommands() {
           Store,
           DryRun,
           Transaction,
+          AllowDataLoss,
+          FillNewColumns,
           Targets,
           Passwords,
           Jobs,
@@ -338,6 +349,12 @@ void setOption(ParsedCommand& parsed, const OptionSpec& known, const std::string
     case Option::Transaction:
         parsed.allOrNothing = true;
         break;
+    case Option::AllowDataLoss:
+        parsed.allowDataLoss = true;
+        break;
+    case Option::FillNewColumns:
+        parsed.fillNewColumns = true;
+        break;
     case Option::Help:
         break;
     }
@@ -353,6 +370,8 @@ constexpr const char* exitStatusHelp =
     "  4  standard output cannot be written (a full disk, a closed pipe)\n"
     "  5  stopped on request: Ctrl-C or SIGTERM during execute, Ctrl-C or Ctrl-D at\n"
     "     the password prompt, Ctrl-C during a --targets run\n"
+    "  6  execute ran nothing: the data check found stored values the script would\n"
+    "     change or lose (listed on standard error); --allow-data-loss runs it\n"
     "With --targets: the worst of the targets' statuses (5 when one did not run).\n";
 
 // --targets takes the connection from its file and writes into --out; the

@@ -32,12 +32,14 @@ struct ParsedCommand {
     Subcommand subcommand = Subcommand::Help;
     std::string helpText; // Help: what to print
     ConnectionOptions connection;
-    std::string store;         // --store, empty: Source.mdb beside the program
-    std::string outputFile;    // compare -o
-    bool dryRun = false;       // execute --dry-run
-    bool allOrNothing = false; // execute --transaction
-    std::string sql;           // exec-one's command text
-    std::string inputFile;     // exec-one -i
+    std::string store;           // --store, empty: Source.mdb beside the program
+    std::string outputFile;      // compare -o
+    bool dryRun = false;         // execute --dry-run
+    bool allOrNothing = false;   // execute --transaction
+    bool allowDataLoss = false;  // execute --allow-data-loss
+    bool fillNewColumns = false; // execute --fill-new-columns
+    std::string sql;             // exec-one's command text
+    std::string inputFile;       // exec-one -i
     // Many targets (compare and execute --targets): see many_targets.h.
     std::string targetsFile;
     std::string passwordsFile;

@@ -50,6 +50,8 @@ int runCommandLine(int argc, char** argv) {
                                 command.store,
                                 command.jobs,
                                 command.subcommand == cli::Subcommand::Execute,
+                                command.allowDataLoss,
+                                command.fillNewColumns,
                                 command.connection.timeouts,
                                 command.connection.statementTimeoutSeconds,
                                 command.connection.odbcDriver,
@@ -67,7 +69,8 @@ int runCommandLine(int argc, char** argv) {
     case cli::Subcommand::Compare:
         return commands.compare(command.outputFile, command.reportFile);
     case cli::Subcommand::Execute:
-        return commands.execute(command.dryRun, command.allOrNothing);
+        return commands.execute(command.dryRun, command.allOrNothing,
+                                {command.allowDataLoss, command.fillNewColumns});
     case cli::Subcommand::ExecOne:
         return commands.execOne(command.sql, command.inputFile);
     case cli::Subcommand::Show:

@@ -274,15 +274,39 @@ int Commands::compare(const std::string& outputFile, const std::string& reportFi
     });
 }
 
-int Commands::execute(bool dryRun, bool allOrNothing) {
+DataCheckResult Commands::checkData(const ScriptBuffer& script) {
+    try {
+        return m_workflow.checkData(script);
+    } catch (const std::exception& error) {
+        fail(ConnectionOrStoreFailure,
+             "the data check on " + describeServer(m_connection) + " failed, nothing was run",
+             error.what());
+    }
+}
+
+int Commands::execute(bool dryRun, bool allOrNothing, DataOptions data) {
     return guarded([&] {
-        ScriptBuffer script = compareTarget();
+        const ScriptBuffer compared = compareTarget();
+        const DataCheckResult check = checkData(compared);
+        ScriptBuffer script = scriptWithDataOptions(compared, check, data);
+        const DataCheckResult standing = remainingFindings(check, compared.changes(), data);
+        // The list goes to standard error, so that standard output stays the
+        // statements (--dry-run) or the run's report.
+        for (const std::string& line : splitLines(dataCheckReport(standing)))
+            if (!line.empty())
+                writeStandardError("dbcompare: data check: " + shownName(line) + "\n");
         if (dryRun) {
             std::string text;
             for (const auto& statement : script.statements())
                 text += statement + '\n';
             writeStandardOutput(text);
             return int(Success);
+        }
+        if (standing.valuesLost() && !data.allowDataLoss) {
+            writeStandardError("dbcompare: nothing was run: the statements above would change or "
+                               "lose stored values; run again with --allow-data-loss to run "
+                               "them\n");
+            return int(ValuesWouldBeLost);
         }
         ExecutionReport report;
         {

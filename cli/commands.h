@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/argument_parser.h"
+#include "script/data_options.h"
 #include "script/script_buffer.h"
 #include "workflow/workflow.h"
 
@@ -24,7 +25,10 @@ public:
     // `reportFile`, when given, receives the difference report (report_file.h).
     int compare(const std::string& outputFile, const std::string& reportFile = {});
     // `allOrNothing`: the whole script in one transaction (--transaction).
-    int execute(bool dryRun, bool allOrNothing = false);
+    // Before anything runs, the data check lists on standard error the
+    // statements that concern stored rows; when values would be changed or
+    // lost and `data.allowDataLoss` is not set, nothing runs (status 6).
+    int execute(bool dryRun, bool allOrNothing = false, DataOptions data = {});
     int execOne(const std::string& sql, const std::string& inputFile);
     int show();
 
@@ -32,6 +36,9 @@ private:
     // A compare run over the snapshot and the target, as the window makes it;
     // the target stays connected for an execution.
     ScriptBuffer compareTarget();
+    // The data check of a compared script on the connection compareTarget
+    // left; a failure ends the command with status 3.
+    DataCheckResult checkData(const ScriptBuffer& script);
     std::filesystem::path storePath() const;
     // Opens the snapshot file for reading; a missing file, or one that holds
     // no captured database, ends the command with status 3.

@@ -12,6 +12,9 @@ enum ExitStatus : int {
     // Stopped on request: Ctrl-C or SIGTERM during execute, Ctrl-C or Ctrl-D
     // at the password prompt.
     StoppedOnRequest = 5,
+    // Execute ran nothing: the data check found stored values the script
+    // would change or lose, and --allow-data-loss was not given.
+    ValuesWouldBeLost = 6,
 };
 
 } // namespace dbc::cli

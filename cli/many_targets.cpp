@@ -166,6 +166,7 @@ int runManyTargets(const ManyTargetsRun& run) {
                                    snapshot->path(),
                                    run.outDir,
                                    run.execute,
+                                   {run.allowDataLoss, run.fillNewColumns},
                                    &g_stop};
         std::vector<TargetOutcome> outcomes(targets.size());
         for (std::size_t i = 0; i < targets.size(); ++i)

@@ -15,6 +15,8 @@ struct ManyTargetsRun {
     std::string store;      // empty: Source.mdb beside the program
     int jobs = 0;           // 0: defaultJobs
     bool execute = false;
+    bool allowDataLoss = false;
+    bool fillNewColumns = false;
     ConnectionTimeouts timeouts;
     int statementTimeoutSeconds = 0;
     std::string odbcDriver;      // empty: $DBCOMPARE_ODBC_DRIVER, else FreeTDS

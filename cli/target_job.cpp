@@ -3,6 +3,7 @@
 #include "cli/exit_status.h"
 #include "cli/output_file.h"
 #include "cli/target_file_name.h"
+#include "script/data_options.h"
 #include "script/executor.h"
 #include "script/script_file.h"
 #include "snapshot/snapshot_store.h"
@@ -76,6 +77,37 @@ TargetOutcome runTargetJob(const TargetLine& target, const std::string& password
     }
     outcome.report = report::compareReport(target.server, target.database, script);
 
+    // An execution checks the rows first, as a single execute does; the
+    // script file then holds what runs (fitting updates, filled columns).
+    std::string checkText;
+    if (settings.execute) {
+        DataCheckResult check;
+        try {
+            check = workflow.checkData(script);
+        } catch (const std::exception& error) {
+            return failWith(TargetState::Failed, ConnectionOrStoreFailure,
+                            std::string("the data check failed, nothing was run: ") + error.what());
+        }
+        const DataCheckResult standing = remainingFindings(check, script.changes(), settings.data);
+        for (const std::string& line : splitLines(dataCheckReport(standing)))
+            if (!line.empty())
+                checkText += "data check: " + line + "\n";
+        if (standing.valuesLost() && !settings.data.allowDataLoss) {
+            const std::string nothingRun =
+                "nothing was run: the data check found stored values the script would change "
+                "or lose; --allow-data-loss runs it";
+            try {
+                const auto executionFile = settings.outDir / (stem + ".execute.txt");
+                writeFileWhole(executionFile, checkText + nothingRun + "\n");
+                outcome.executionFile = executionFile;
+            } catch (const std::exception& error) {
+                return failWith(TargetState::Failed, UsageError, error.what());
+            }
+            return failWith(TargetState::Failed, ValuesWouldBeLost, nothingRun);
+        }
+        script = scriptWithDataOptions(script, check, settings.data);
+    }
+
     try {
         const auto scriptFile = settings.outDir / (stem + ".sql");
         // The file form a single compare writes, runnable in a query tool.
@@ -96,7 +128,7 @@ TargetOutcome runTargetJob(const TargetLine& target, const std::string& password
     facts.stoppedBefore = executed.stoppedBefore;
     outcome.report.execution = facts;
     // What `execute` prints on standard output, and the stop where there was one.
-    std::string text = withLineEnd(failureReport(executed));
+    std::string text = checkText + withLineEnd(failureReport(executed));
     if (executed.stoppedBefore == 0 && executed.connectionLostAt == 0)
         text += std::string(executeAllDoneMessage) + "\n";
     try {

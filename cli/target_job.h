@@ -5,6 +5,7 @@
 #include "cli/targets_file.h"
 #include "data/sql_server_connection.h"
 #include "report/target_report.h"
+#include "script/data_options.h"
 
 #include <atomic>
 #include <filesystem>
@@ -25,6 +26,9 @@ struct TargetJobSettings {
     std::filesystem::path snapshot; // the run's own copy of the snapshot file
     std::filesystem::path outDir;
     bool execute = false;
+    // --allow-data-loss, --fill-new-columns: what an execution may do to
+    // stored rows (a target whose values would be lost runs nothing without).
+    DataOptions data;
     // Set by Ctrl+C: an execution stops before its next statement.
     const std::atomic<bool>* stop = nullptr;
 };
@@ -45,7 +49,9 @@ struct TargetOutcome {
 // One target of a many-targets run, as a single compare (or execute) run
 // makes it on its own connections: connects, compares with the snapshot,
 // writes the script to <stem>.sql in the output folder exactly as
-// `compare -o` writes it and, for an execution, runs it and writes what
+// `compare -o` writes it and, for an execution, checks the rows first (a
+// target whose values would be lost runs nothing, status 6, unless allowed),
+// runs it and writes what
 // `execute` prints to <stem>.execute.txt. Every file is written whole or
 // not at all. Never throws: every failure is in the outcome.
 TargetOutcome runTargetJob(const TargetLine& target, const std::string& password,

@@ -88,9 +88,13 @@ std::string summaryTable(const std::vector<TargetOutcome>& outcomes) {
 }
 
 int worstStatus(const std::vector<TargetOutcome>& outcomes) {
+    // A run Ctrl+C cut short says so whatever the targets gave; among the
+    // others the highest status stands (6, values would be lost, included).
     int worst = 0;
     for (const TargetOutcome& o : outcomes) {
         const int status = o.state == TargetState::NotRun ? interruptedStatus : o.exitStatus;
+        if (status == interruptedStatus)
+            return interruptedStatus;
         worst = std::max(worst, status);
     }
     return worst;

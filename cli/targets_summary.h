@@ -14,7 +14,7 @@ namespace dbc::cli {
 // error, and the targets that did not run.
 std::string summaryTable(const std::vector<TargetOutcome>& outcomes);
 
-// The run's exit status: the worst of the targets' (0 < 1 < 2 < 3), and
+// The run's exit status: the worst of the targets' (0 < 1 < ... < 6), and
 // interruptedStatus when a target did not run or was stopped.
 int worstStatus(const std::vector<TargetOutcome>& outcomes);
 

@@ -78,6 +78,14 @@ ExecutionReport Workflow::execute(ScriptBuffer& script, WorkflowObserver& observ
     return report;
 }
 
+DataCheckResult Workflow::checkData(const ScriptBuffer& script) {
+    if (!m_connection && script.statements().empty())
+        return {};
+    Connection& target = current();
+    target.setQueryTimeout(m_statementTimeoutSeconds);
+    return dbc::checkData(target, script.changes());
+}
+
 void Workflow::executeOne(const std::string& text) {
     Connection& target = current();
     target.setQueryTimeout(m_statementTimeoutSeconds);

@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 #include "data/sql_server_connection.h"
+#include "script/data_check.h"
 #include "script/executor.h"
 #include "script/script_buffer.h"
 #include "snapshot/capture.h"
@@ -64,6 +65,12 @@ public:
     // runAllOrNothing).
     ExecutionReport execute(ScriptBuffer& script, WorkflowObserver& observer,
                             ExecutionMode mode = ExecutionMode::StatementByStatement);
+
+    // The data check before "执 行": counts on the connection the rows each
+    // statement of the script's change list would change, lose or be refused
+    // over (checkData); it only reads. Without a connection a script with
+    // changes is refused as execute refuses it.
+    DataCheckResult checkData(const ScriptBuffer& script);
 
     // "执行一条": executes `text` whole as one command on the connection.
     void executeOne(const std::string& text);

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 
 #include <utility>
 
@@ -44,6 +45,9 @@ void ModalBoxWatcher::poll() {
         m_modal = box->isModal();
         m_width = box->width();
         m_texts.append(m_text);
+        for (QCheckBox* check : box->findChildren<QCheckBox*>())
+            if (m_ticks.contains(check->text()))
+                check->setChecked(true);
         for (QAbstractButton* button : box->buttons()) {
             if (m_answers.contains(button->text())) {
                 button->click();

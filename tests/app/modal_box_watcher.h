@@ -20,6 +20,10 @@ public:
     ModalBoxWatcher(const ModalBoxWatcher&) = delete;
     ModalBoxWatcher& operator=(const ModalBoxWatcher&) = delete;
 
+    // Ticks the box's check boxes captioned with one of `captions` before
+    // pressing its button.
+    void tick(QStringList captions) { m_ticks = std::move(captions); }
+
     bool seen() const noexcept { return m_seen; }
     int count() const noexcept { return m_count; }
     const QString& title() const noexcept { return m_title; }
@@ -35,6 +39,7 @@ private:
     void poll();
 
     QStringList m_answers;
+    QStringList m_ticks;
     QTimer m_timer;
     QStringList m_texts;
     int m_width = 0;

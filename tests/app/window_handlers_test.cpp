@@ -1,10 +1,12 @@
 // The four working buttons driven as a user drives them, against the
 // project's test server: capture, compare, execute and execute one.
 #include "app/tbtn_exec.h"
+#include "data/sql_server_connection.h"
 #include "tests/app/modal_box_watcher.h"
 #include "tests/app/qstring_printer.h"
 #include "tests/app/test_store.h"
 #include "tests/app/window_fixture.h"
+#include "tests/support/result_lines.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -344,6 +346,61 @@ TEST_F(WindowHandlers, ExecuteUsesTheComparesLoginNotTheBoxes) {
     EXPECT_TRUE(boxes.text().startsWith(QStringLiteral("执行完毕！")))
         << boxes.text().toStdString();
     EXPECT_TRUE(memo().contains(QStringLiteral("以上是不能处理的语句"))) << memo().toStdString();
+}
+
+// The data check before "执 行": a surplus column holding values is named with
+// its count in a question of its own; 取消 runs nothing, and going on with
+// 全部或全不 runs the script in one transaction, which the refused identity
+// Alter rolls back whole.
+class DataCheckQuestion : public WindowHandlers {
+protected:
+    std::string targetWithValues(const std::string& name) {
+        click("BtnReadSource");
+        const std::string target = freshTarget(name);
+        m_target =
+            connectSqlServer({s_server->serverName(), target, "sa", "pw"}, defaultOdbcDriver);
+        m_target->execute("ALTER TABLE [Emp ] ADD Old varchar(10) NULL");
+        m_target->execute("INSERT [Emp ] VALUES (1, 'a', NULL, 'x') INSERT [Emp ] VALUES (2, "
+                          "'b', NULL, NULL)");
+        setBoxes(s_server->serverName(), target, "sa", "pw");
+        click("BtnCompare");
+        return target;
+    }
+    std::vector<std::string> oldValues() {
+        return test::rowsOf(*m_target, "SELECT COUNT(*) FROM syscolumns WHERE name = 'Old'");
+    }
+    std::unique_ptr<Connection> m_target;
+};
+
+TEST_F(DataCheckQuestion, CancelRunsNothing) {
+    targetWithValues("w_check_cancel");
+    const QStringList list = statements();
+    test::ModalBoxWatcher boxes(
+        QStringList{QStringLiteral("执行比对语句"), QStringLiteral("取消")});
+    click("SpeedButton1");
+    ASSERT_EQ(boxes.texts().size(), 2) << boxes.texts().join(QStringLiteral(" / ")).toStdString();
+    const QString question = boxes.texts().back();
+    EXPECT_TRUE(question.contains(QStringLiteral("删除列，其中的非空值将丢失：1 行\n    Alter "
+                                                 "Table Emp Drop Column Old ")))
+        << question.toStdString();
+    EXPECT_EQ(boxes.icon(), QMessageBox::Warning);
+    EXPECT_EQ(oldValues(), std::vector<std::string>{"1"});
+    click("BtnCompare");
+    EXPECT_EQ(statements(), list);
+}
+
+TEST_F(DataCheckQuestion, GoingOnAllOrNothingRollsBackAtTheRefusal) {
+    targetWithValues("w_check_all");
+    test::ModalBoxWatcher boxes(
+        QStringList{QStringLiteral("执行比对语句"), QStringLiteral("继续执行")});
+    boxes.tick({QStringLiteral("全部或全不")});
+    click("SpeedButton1");
+    ASSERT_EQ(boxes.texts().size(), 3) << boxes.texts().join(QStringLiteral(" / ")).toStdString();
+    EXPECT_TRUE(memo().contains(QStringLiteral("全部语句已回滚，数据库没有任何改变。")))
+        << memo().toStdString();
+    EXPECT_TRUE(boxes.text().startsWith(QStringLiteral("全部或全不：")))
+        << boxes.text().toStdString();
+    EXPECT_EQ(oldValues(), std::vector<std::string>{"1"});
 }
 
 } // namespace

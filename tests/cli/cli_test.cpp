@@ -6,6 +6,7 @@
 #include "script/executor.h"
 #include "script/script_file.h"
 #include "snapshot/snapshot_store.h"
+#include "tests/support/result_lines.h"
 #include "tests/support/test_server_process.h"
 
 #include <gtest/gtest.h>
@@ -188,6 +189,47 @@ TEST_F(CommandLineTest, ExecuteAsOneTransactionLeavesTheTargetAsItWasAtARefusal)
                      "'Never')), (select count(*) from Kept), (select min(x) from Kept)");
     ASSERT_EQ(state.size(), 1u);
     EXPECT_EQ(state.rows()[0], (Result::Row{"0", "1", "1"}));
+}
+
+// The data check: a surplus column holding values is named with its count
+// before anything runs; execute runs nothing without --allow-data-loss
+// (status 6), --dry-run lists it too, and with the option the run goes on.
+TEST_F(CommandLineTest, ExecuteRunsNothingThatLosesValuesUnlessAllowed) {
+    capture();
+    test::loadCatalog(s_dir->path() / "data", "exec3", sourceDir() / "tests/cli/cli_target.sql");
+    auto target =
+        connectSqlServer({s_server->serverName(), "exec3", "sa", password}, defaultOdbcDriver);
+    target->execute("ALTER TABLE [Emp ] ADD [Old]] note] varchar(10) NULL");
+    target->execute("INSERT [Emp ] VALUES (1, 'a', NULL, 'x') INSERT [Emp ] VALUES (2, 'b', 10, "
+                    "NULL) INSERT [Emp ] VALUES (3, 'c', 10, 'z')");
+    const std::string named = "dbcompare: data check: 2 rows, values changed or lost: non-NULL "
+                              "values dropped: Alter Table Emp Drop Column "
+                              "[Old]] note] \n";
+    const auto args = with(connection("exec3"), {"--store", store()});
+
+    auto dry = run(with({"execute", "--dry-run"}, args));
+    EXPECT_EQ(dry.exitCode, 0) << dry.err;
+    EXPECT_NE(dry.err.find(named), std::string::npos) << dry.err;
+
+    auto refused = run(with({"execute"}, args));
+    EXPECT_EQ(refused.exitCode, 6) << refused.out << refused.err;
+    EXPECT_NE(refused.err.find(named), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("--allow-data-loss"), std::string::npos) << refused.err;
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(test::rowsOf(*target, "SELECT COUNT(*) FROM [Emp ] WHERE [Old]] note] IS NOT NULL"),
+              std::vector<std::string>{"2"});
+
+    auto allowed = run(with({"execute", "--allow-data-loss"}, args));
+    // The identity Alter stays refused; the surplus column is gone.
+    EXPECT_EQ(allowed.exitCode, 1) << allowed.out << allowed.err;
+    EXPECT_NE(allowed.err.find(named), std::string::npos) << allowed.err;
+    EXPECT_EQ(test::rowsOf(*target, "SELECT COUNT(*) FROM syscolumns WHERE name = 'Old] note'"),
+              std::vector<std::string>{"0"});
+    EXPECT_EQ(test::rowsOf(*target, "SELECT COUNT(*) FROM [Emp ]"), std::vector<std::string>{"3"});
+
+    auto help = run({"execute", "--help"});
+    EXPECT_NE(help.out.find("--allow-data-loss"), std::string::npos) << help.out;
+    EXPECT_NE(help.out.find("  6  "), std::string::npos) << help.out;
 }
 
 TEST_F(CommandLineTest, ExecOneRunsOneCommand) {

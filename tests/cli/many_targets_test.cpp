@@ -269,6 +269,43 @@ TEST_F(ManyTargetsTest, ExecuteWritesEachTargetsScriptAndReportAsASingleRun) {
     }
 }
 
+// A target whose surplus column holds values runs nothing without
+// --allow-data-loss (its status 6, the data check in its .execute.txt); the
+// other target runs; with the option both run.
+TEST_F(ManyTargetsTest, ExecuteChecksEachTargetsRowsFirst) {
+    capture();
+    const fs::path data = s_dir->path() / "data";
+    std::string targets;
+    for (int i = 1; i <= 2; ++i) {
+        test::loadCatalog(data, name("rows", i), source("tests/cli/cli_target.sql"));
+        targets += "-S " + s_server->serverName() + " -d " + name("rows", i) + " -U sa\n";
+    }
+    auto filled = run({"exec-one", "-S", s_server->serverName(), "-d", name("rows", 1), "-U", "sa",
+                       "-P", password,
+                       "ALTER TABLE [Emp ] ADD Old varchar(10) NULL "
+                       "EXEC ('INSERT [Emp ] VALUES (1, ''a'', NULL, ''x'')')"});
+    ASSERT_EQ(filled.exitCode, 0) << filled.err;
+    const fs::path out = m_dir.path() / "out";
+    const fs::path list = write("t.txt", targets);
+    auto refused = run({"execute", "--targets", list, "--out", out, "--store", store()},
+                       {"DBCOMPARE_PASSWORD=" + password});
+    EXPECT_EQ(refused.exitCode, 6) << refused.out << refused.err;
+    const std::string stem = name("rows", 1) + "@" + s_server->serverName();
+    EXPECT_EQ(readFile(out / (stem + ".execute.txt")),
+              "data check: 1 row, values changed or lost: non-NULL values dropped: Alter Table Emp "
+              "Drop Column Old \n"
+              "nothing was run: the data check found stored values the script would change or "
+              "lose; --allow-data-loss runs it\n");
+    EXPECT_EQ(row(refused.out, name("rows", 2) + "@" + s_server->serverName())[0], "executed");
+
+    auto allowed =
+        run({"execute", "--targets", list, "--out", out, "--store", store(), "--allow-data-loss"},
+            {"DBCOMPARE_PASSWORD=" + password});
+    // The identity column's Alter is refused on every target.
+    EXPECT_EQ(allowed.exitCode, 1) << allowed.out << allowed.err;
+    EXPECT_EQ(row(allowed.out, stem)[0], "executed") << allowed.out;
+}
+
 TEST_F(ManyTargetsTest, CtrlCLeavesFinishedTargetsWholeAndNamesTheOthers) {
     capture();
     TestServerProcess slow(s_dir->path() / "data",

@@ -59,7 +59,10 @@ bool EmptyTableStandIns::standIn(const CatalogDbError& error) {
     if (!table.step())
         return false;
     const long long id = table.integer(0);
-    const std::string tableName = table.text(1);
+    // The stand-in takes the name as the statement spells it: SQL Server
+    // finds [Emp] for a table named "Emp " (trailing blanks do not count in
+    // names), SQLite only the name it was given.
+    const std::string tableName = name;
     for (const std::string& created : m_created)
         if (created == tableName)
             return false; // stood in already: SQLite misses it for another reason

@@ -155,6 +155,29 @@ void cursorStatus(sqlite3_context* context, int, sqlite3_value** arguments) {
         sqlite3_result_int(context, variables.cursorStatus(*scope, *name));
 }
 
+// COUNT_BIG(*) and COUNT_BIG(expression): COUNT's rows or non-NULL values,
+// as bigint (SQLite's integers are 64-bit already).
+void countBigStep(sqlite3_context* context, int count, sqlite3_value** arguments) {
+    auto* rows =
+        static_cast<sqlite3_int64*>(sqlite3_aggregate_context(context, sizeof(sqlite3_int64)));
+    if (rows && (count == 0 || sqlite3_value_type(arguments[0]) != SQLITE_NULL))
+        ++*rows;
+}
+
+void countBigFinal(sqlite3_context* context) {
+    auto* rows = static_cast<sqlite3_int64*>(sqlite3_aggregate_context(context, 0));
+    sqlite3_result_int64(context, rows ? *rows : 0);
+}
+
+void registerCountBig(CatalogDb& db) {
+    for (int arguments : {0, 1}) {
+        int rc = sqlite3_create_function_v2(db.handle(), "count_big", arguments, SQLITE_UTF8,
+                                            nullptr, nullptr, countBigStep, countBigFinal, nullptr);
+        if (rc != SQLITE_OK)
+            throw CatalogDbError(sqlite3_errmsg(db.handle()), rc);
+    }
+}
+
 } // namespace
 
 void registerSqlFunctions(CatalogDb& db, const SessionVariables& variables) {
@@ -180,6 +203,7 @@ void registerSqlFunctions(CatalogDb& db, const SessionVariables& variables) {
         {"cursor_status", 2, cursorStatus},
     };
     registerFunctions(db, functions, const_cast<SessionVariables*>(&variables));
+    registerCountBig(db);
     registerExpressionFunctions(db, variables);
 }
 

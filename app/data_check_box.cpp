@@ -1,0 +1,63 @@
+#include "app/data_check_box.h"
+
+#include "app/error_box.h"
+#include "app/window_messages.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <QWidget>
+
+namespace dbc {
+
+DataCheckChoice askDataCheck(QWidget* parent, const DataCheckResult& check) {
+    QMessageBox box(QMessageBox::Warning, QString(), dataCheckQuestionText(check),
+                    QMessageBox::NoButton, parent);
+    box.setObjectName(QStringLiteral("DataCheckQuestionBox"));
+    box.setTextFormat(Qt::PlainText);
+    QPushButton* goOn = box.addButton(QStringLiteral("继续执行"), QMessageBox::AcceptRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+    box.setDefaultButton(cancel);
+    box.setEscapeButton(cancel);
+
+    // The two choices stand in one row under the text, above the buttons.
+    auto* choices = new QWidget(&box);
+    auto* column = new QVBoxLayout(choices);
+    column->setContentsMargins(0, 0, 0, 0);
+    auto* allOrNothing = new QCheckBox(allOrNothingChoiceText(), choices);
+    allOrNothing->setObjectName(QStringLiteral("AllOrNothingChoice"));
+    allOrNothing->setToolTip(
+        QStringLiteral("在一个事务中执行全部语句：有语句被拒绝时全部回滚，数据库保持原样。"));
+    auto* fill = new QCheckBox(fillNewColumnsChoiceText(), choices);
+    fill->setObjectName(QStringLiteral("FillNewColumnsChoice"));
+    fill->setToolTip(QStringLiteral("新增的非空列没有默认值时，先以其类型的空值（0、空串、"
+                                    "1900-01-01）作临时默认值，加列后即删除。"));
+    column->addWidget(allOrNothing);
+    column->addWidget(fill);
+    // QMessageBox keeps its buttons in its grid's last row: the choices take
+    // that row and the buttons move below them.
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    auto* buttons = box.findChild<QDialogButtonBox*>();
+    const int at = grid && buttons ? grid->indexOf(buttons) : -1;
+    if (at >= 0) {
+        int row = 0, columnAt = 0, rowSpan = 0, columnSpan = 0;
+        grid->getItemPosition(at, &row, &columnAt, &rowSpan, &columnSpan);
+        grid->removeWidget(buttons);
+        grid->addWidget(choices, row, columnAt, 1, columnSpan);
+        grid->addWidget(buttons, row + 1, columnAt, rowSpan, columnSpan);
+    } else if (grid) {
+        grid->addWidget(choices, grid->rowCount(), 0, 1, grid->columnCount());
+    }
+    prepareMessageBox(box);
+    box.exec();
+    DataCheckChoice choice;
+    choice.goOn = box.clickedButton() == goOn;
+    choice.allOrNothing = allOrNothing->isChecked();
+    choice.fillNewColumns = fill->isChecked();
+    return choice;
+}
+
+} // namespace dbc

@@ -1,0 +1,107 @@
+#include "script/data_check.h"
+
+#include "script/statement_text.h"
+
+namespace dbc {
+
+namespace {
+
+struct PendingQuery {
+    std::size_t change;
+    RowCountQuery query;
+};
+
+std::optional<unsigned long long> countOf(const Result& result) {
+    if (result.empty() || result.rows().front().empty())
+        return std::nullopt;
+    const std::string& text = result.rows().front().front();
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    return std::stoull(text);
+}
+
+} // namespace
+
+bool DataCheckResult::valuesLost() const noexcept {
+    for (const DataCheckFinding& finding : findings)
+        if (finding.risk == RowRisk::ValuesLost)
+            return true;
+    return false;
+}
+
+const DataCheckFinding* DataCheckResult::find(std::size_t change, RowRisk risk) const noexcept {
+    for (const DataCheckFinding& finding : findings)
+        if (finding.change == change && finding.risk == risk)
+            return &finding;
+    return nullptr;
+}
+
+DataCheckResult checkData(Connection& target, const ChangeList& changes) {
+    const ScriptedObjects scripted(changes);
+    std::vector<PendingQuery> pending;
+    for (std::size_t i = 0; i < changes.size(); ++i)
+        for (RowCountQuery& query : rowCountQueries(changes[i].record, scripted))
+            pending.push_back({i, std::move(query)});
+    DataCheckResult result;
+    if (pending.empty())
+        return result;
+    std::vector<std::string> sql;
+    for (const PendingQuery& query : pending)
+        sql.push_back(query.query.sql);
+    std::vector<std::optional<ResultOrError>> replies(pending.size());
+    auto keep = [&](std::size_t index, ResultOrError reply) { replies[index] = std::move(reply); };
+    try {
+        target.openEach(sql, keep);
+    } catch (const DatabaseError& error) {
+        if (error.connectionLost())
+            throw;
+        // Refused as a whole: ask each query alone.
+        for (std::size_t i = 0; i < sql.size(); ++i) {
+            try {
+                replies[i] = target.open(sql[i]);
+            } catch (const DatabaseError& single) {
+                if (single.connectionLost())
+                    throw;
+                replies[i] = single;
+            }
+        }
+    }
+    for (std::size_t i = 0; i < pending.size(); ++i) {
+        const RowConcern concern = pending[i].query.concern;
+        DataCheckFinding finding;
+        finding.change = pending[i].change;
+        finding.statement = statementText(changes[pending[i].change]);
+        finding.risk = riskOf(concern);
+        finding.concern = concern;
+        finding.what = concernText(concern);
+        if (!replies[i]) {
+            finding.error = "no answer";
+        } else if (const auto* error = std::get_if<DatabaseError>(&*replies[i])) {
+            finding.error = error->what();
+        } else {
+            finding.rows = countOf(std::get<Result>(*replies[i]));
+            if (!finding.rows)
+                finding.error = "the count was not a number";
+            else if (*finding.rows == 0)
+                continue;
+        }
+        result.findings.push_back(std::move(finding));
+    }
+    return result;
+}
+
+std::string dataCheckReport(const DataCheckResult& result) {
+    std::string text;
+    for (const DataCheckFinding& finding : result.findings) {
+        if (!finding.rows)
+            text += "rows not counted (" + finding.error + ")";
+        else
+            text += std::to_string(*finding.rows) + (*finding.rows == 1 ? " row" : " rows");
+        text += finding.risk == RowRisk::ValuesLost ? ", values changed or lost: "
+                                                    : ", the statement will be refused: ";
+        text += finding.what + ": " + finding.statement + "\n";
+    }
+    return text;
+}
+
+} // namespace dbc

@@ -1,0 +1,402 @@
+// The counting query of each change that can lose or change stored values.
+
+#include "script/row_count_queries.h"
+
+#include "catalog/name_key.h"
+#include "data/sql_names.h"
+#include "data/sql_text.h"
+
+#include <algorithm>
+#include <cctype>
+#include <optional>
+#include <type_traits>
+
+namespace dbc {
+
+namespace {
+
+// A name as every counting query writes it: always bracketed.
+std::string quoted(const std::string& name) {
+    return "[" + bracketedNameBody(name) + "]";
+}
+
+std::string lowered(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string countWhere(const std::string& table, const std::string& condition) {
+    return "SELECT COUNT_BIG(*) FROM " + quoted(table) + " WHERE " + condition;
+}
+
+std::optional<long> numberOf(const std::string& text) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos ||
+        text.size() > 9)
+        return std::nullopt;
+    return std::stol(text);
+}
+
+// --- character and binary columns -------------------------------------------
+
+bool isCharacter(const std::string& type) {
+    return type == "char" || type == "varchar" || type == "nchar" || type == "nvarchar" ||
+           type == "sysname";
+}
+
+bool isBinary(const std::string& type) {
+    return type == "binary" || type == "varbinary";
+}
+
+bool isUnicode(const std::string& type) {
+    return type == "nchar" || type == "nvarchar" || type == "sysname";
+}
+
+// The type a fitted value is cast to: the new column's, with its length.
+std::string castType(const Column& column) {
+    const std::string type = lowered(column.type) == "sysname" ? "nvarchar" : column.type;
+    return sqlName(type) + "(" + column.length + ")";
+}
+
+// The rows whose character or binary value the new column cannot hold as it
+// is: longer than the new length, or (Unicode to a code page) with characters
+// the code page lacks. Text compares ignore trailing blanks, which a shorter
+// column drops without a word. Empty when nothing can be cut.
+std::string cutCondition(const Column& from, const Column& to) {
+    const std::string oldType = lowered(from.type);
+    const std::string newType = lowered(to.type);
+    const auto oldLength = numberOf(from.length);
+    const auto newLength = numberOf(to.length);
+    if (!oldLength || !newLength)
+        return {};
+    const std::string column = quoted(to.name);
+    if (isCharacter(oldType) && isCharacter(newType)) {
+        if (*newLength >= *oldLength && !(isUnicode(oldType) && !isUnicode(newType)))
+            return {};
+        return column + " <> CAST(" + column + " AS " + castType(to) + ")";
+    }
+    if (isBinary(oldType) && isBinary(newType) && *newLength < *oldLength)
+        return "DATALENGTH(" + column + ") > " + to.length;
+    return {};
+}
+
+// --- exact numeric columns -----------------------------------------------------
+
+// What values a numeric type holds: whole digits before the point (or an
+// integer type's bounds), digits after it.
+struct NumericRange {
+    bool integer = false;
+    std::string lowest, highest; // an integer type's bounds
+    int wholeDigits = 0;         // decimal, numeric, money
+    int scale = 0;
+    bool bit = false;
+    bool approximate = false; // float, real: any scale
+};
+
+std::optional<NumericRange> numericRange(const Column& column) {
+    const std::string type = lowered(column.type);
+    NumericRange range;
+    auto integerType = [&](const char* lowest, const char* highest, int digits) {
+        range.integer = true;
+        range.lowest = lowest;
+        range.highest = highest;
+        range.wholeDigits = digits;
+        return range;
+    };
+    if (type == "tinyint")
+        return integerType("0", "255", 3);
+    if (type == "smallint")
+        return integerType("-32768", "32767", 5);
+    if (type == "int")
+        return integerType("-2147483648", "2147483647", 10);
+    if (type == "bigint")
+        return integerType("-9223372036854775808", "9223372036854775807", 19);
+    if (type == "bit") {
+        range.bit = true;
+        range.wholeDigits = 1;
+        return range;
+    }
+    if (type == "money" || type == "smallmoney") {
+        range.wholeDigits = type == "money" ? 15 : 6;
+        range.scale = 4;
+        return range;
+    }
+    if (type == "float" || type == "real") {
+        range.approximate = true;
+        range.wholeDigits = 309;
+        range.scale = 1000;
+        return range;
+    }
+    if (type == "decimal" || type == "numeric") {
+        const auto precision = numberOf(column.length);
+        const auto scale = numberOf(column.scale.empty() ? "0" : column.scale);
+        if (!precision || !scale || !column.scaleKnown)
+            return std::nullopt;
+        range.scale = static_cast<int>(*scale);
+        range.wholeDigits = static_cast<int>(*precision - *scale);
+        return range;
+    }
+    return std::nullopt;
+}
+
+// An integer literal one beyond `bound` away from zero: a value converted to
+// an integer type loses its fraction first, so 32767.9 still fits smallint.
+std::string beyond(const std::string& bound) {
+    std::string digits = bound;
+    const bool negative = !digits.empty() && digits.front() == '-';
+    if (negative)
+        digits.erase(0, 1);
+    std::size_t i = digits.size();
+    while (i > 0 && digits[i - 1] == '9')
+        digits[--i] = '0';
+    if (i == 0)
+        digits.insert(0, "1");
+    else
+        ++digits[i - 1];
+    return (negative ? "-" : "") + digits;
+}
+
+// The rows whose exact numeric value the new type changes (rounds away
+// digits after the point, makes a non-zero into 1 for bit) or cannot hold.
+std::string numericCondition(const Column& from, const Column& to) {
+    const auto oldRange = numericRange(from);
+    const auto newRange = numericRange(to);
+    if (!oldRange || !newRange || newRange->approximate)
+        return {};
+    const std::string column = quoted(to.name);
+    std::vector<std::string> conditions;
+    if (newRange->bit) {
+        if (!oldRange->bit)
+            conditions.push_back(column + " <> 0 AND " + column + " <> 1");
+    } else if (newRange->integer) {
+        if (oldRange->wholeDigits > newRange->wholeDigits ||
+            (newRange->lowest == "0" && oldRange->lowest != "0") ||
+            (oldRange->wholeDigits == newRange->wholeDigits && !oldRange->integer))
+            conditions.push_back(column + " >= " + beyond(newRange->highest) + " OR " + column +
+                                 " <= " + beyond(newRange->lowest));
+    } else if (oldRange->wholeDigits > newRange->wholeDigits ||
+               (oldRange->scale > newRange->scale &&
+                oldRange->wholeDigits >= newRange->wholeDigits)) {
+        // Rounded to the new scale, a value reaches 10^wholeDigits from
+        // 10^wholeDigits - 0.5 * 10^-scale on: 99.995 for decimal(4,2).
+        std::string limit = std::string(std::size_t(std::max(newRange->wholeDigits, 0)), '9');
+        if (limit.empty())
+            limit = "0";
+        limit += "." + std::string(std::size_t(newRange->scale), '9') + "5";
+        conditions.push_back(column + " >= " + limit + " OR " + column + " <= -" + limit);
+    }
+    if (oldRange->scale > newRange->scale) {
+        // Cast wide first: rounding 9.99 in decimal(3,2) up would overflow it.
+        const std::string wide = oldRange->approximate ? column
+                                                       : "CAST(" + column + " AS decimal(38, " +
+                                                             std::to_string(oldRange->scale) + "))";
+        conditions.push_back(column + " <> ROUND(" + wide + ", " + std::to_string(newRange->scale) +
+                             ")");
+    }
+    std::string joined;
+    for (const std::string& condition : conditions)
+        joined += (joined.empty() ? "(" : " OR (") + condition + ")";
+    return joined;
+}
+
+// --- the change records ------------------------------------------------------------
+
+std::string keyColumnsNotNull(const std::string& alias, const std::vector<std::string>& columns) {
+    std::string text;
+    for (const std::string& column : columns)
+        text += (text.empty() ? "" : " AND ") + alias + "." + quoted(column) + " IS NOT NULL";
+    return text;
+}
+
+struct QueriesOf {
+    const ScriptedObjects& scripted;
+
+    using Queries = std::vector<RowCountQuery>;
+
+    Queries operator()(const AlterColumn& change) const {
+        const Column& to = change.column;
+        if (!change.targetColumn || scripted.newTable(to.table) ||
+            scripted.newColumn(to.table, to.name))
+            return {};
+        const Column& from = *change.targetColumn;
+        Queries queries;
+        std::string changed = cutCondition(from, to);
+        RowConcern concern = RowConcern::CutValues;
+        if (changed.empty()) {
+            changed = numericCondition(from, to);
+            concern = RowConcern::RoundedValues;
+        }
+        if (!changed.empty())
+            queries.push_back({countWhere(to.table, changed), concern});
+        if (to.nullable == "0" && from.nullable != "0")
+            queries.push_back({countWhere(to.table, quoted(to.name) + " IS NULL"),
+                               RowConcern::NullsUnderNotNull});
+        return queries;
+    }
+
+    Queries operator()(const DropColumn& change) const {
+        if (scripted.newTable(change.table) || scripted.newColumn(change.table, change.column))
+            return {};
+        return {{countWhere(change.table, quoted(change.column) + " IS NOT NULL"),
+                 RowConcern::DroppedValues}};
+    }
+
+    Queries operator()(const AddColumn& change) const {
+        if (!addNeedsValue(change) || scripted.newTable(change.column.table))
+            return {};
+        return {{"SELECT COUNT_BIG(*) FROM " + quoted(change.column.table),
+                 RowConcern::NewColumnNoValue}};
+    }
+
+    Queries operator()(const CreateIndex& change) const {
+        const Index& index = change.index;
+        if (!(index.unique || index.isKeyConstraint()) || index.keys.empty() ||
+            scripted.newTable(index.table))
+            return {};
+        std::string keys;
+        for (const IndexKey& key : index.keys) {
+            if (scripted.newColumn(index.table, key.column))
+                return {};
+            keys += (keys.empty() ? "" : ", ") + quoted(key.column);
+        }
+        // Every row that shares its key with another; NULLs count as equal.
+        return {{"SELECT ISNULL(SUM(n), 0) FROM (SELECT COUNT_BIG(*) AS n FROM " +
+                     quoted(index.table) + " GROUP BY " + keys +
+                     " HAVING COUNT_BIG(*) > 1) AS duplicates",
+                 RowConcern::DuplicateKeys}};
+    }
+
+    Queries operator()(const AddForeignKey& change) const {
+        const ForeignKey& key = change.key;
+        if (key.notTrusted || key.columns.empty() || scripted.newTable(key.table))
+            return {};
+        for (const std::string& column : key.columns)
+            if (scripted.newColumn(key.table, column))
+                return {};
+        std::string condition = keyColumnsNotNull("c", key.columns);
+        bool parentQueryable = !scripted.newTable(key.referencedTable);
+        for (const std::string& column : key.referencedColumns)
+            parentQueryable = parentQueryable && !scripted.newColumn(key.referencedTable, column);
+        if (parentQueryable && key.referencedColumns.size() == key.columns.size()) {
+            std::string match;
+            for (std::size_t i = 0; i < key.columns.size(); ++i)
+                match += (i ? " AND p." : "p.") + quoted(key.referencedColumns[i]) + " = c." +
+                         quoted(key.columns[i]);
+            condition += " AND NOT EXISTS (SELECT * FROM " + quoted(key.referencedTable) +
+                         " AS p WHERE " + match + ")";
+        }
+        return {{"SELECT COUNT_BIG(*) FROM " + quoted(key.table) + " AS c WHERE " + condition,
+                 RowConcern::MissingReferences}};
+    }
+
+    Queries operator()(const AddCheck& change) const {
+        const CheckConstraint& check = change.check;
+        const std::string definition(trimControl(check.definition));
+        if (scripted.newTable(check.table) || definition.empty())
+            return {};
+        // A CHECK refuses the rows for which it is false, not those for which
+        // it is unknown (a NULL): NOT keeps that apart.
+        return {{countWhere(check.table, "NOT (" + definition + ")"), RowConcern::CheckFails}};
+    }
+
+    // Table rebuilds and dropped tables come here as their records are added.
+    template <typename Other> Queries operator()(const Other&) const { return {}; }
+};
+
+} // namespace
+
+const char* concernText(RowConcern concern) noexcept {
+    switch (concern) {
+    case RowConcern::DroppedValues:
+        return "non-NULL values dropped";
+    case RowConcern::CutValues:
+        return "values cut to the new length";
+    case RowConcern::RoundedValues:
+        return "values rounded or out of the new type's range";
+    case RowConcern::NullsUnderNotNull:
+        return "NULLs under NOT NULL";
+    case RowConcern::NewColumnNoValue:
+        return "rows without a value for the new NOT NULL column";
+    case RowConcern::DuplicateKeys:
+        return "duplicate keys";
+    case RowConcern::MissingReferences:
+        return "rows without the row they reference";
+    case RowConcern::CheckFails:
+        return "rows the CHECK refuses";
+    case RowConcern::TableRowsDropped:
+        return "rows of a dropped table";
+    case RowConcern::TableRebuilt:
+        return "rows copied into the rebuilt table";
+    }
+    return "";
+}
+
+RowRisk riskOf(RowConcern concern) noexcept {
+    switch (concern) {
+    case RowConcern::DroppedValues:
+    case RowConcern::CutValues:
+    case RowConcern::RoundedValues:
+    case RowConcern::TableRowsDropped:
+    case RowConcern::TableRebuilt:
+        return RowRisk::ValuesLost;
+    default:
+        return RowRisk::Refused;
+    }
+}
+
+ScriptedObjects::ScriptedObjects(const ChangeList& changes) {
+    for (const Change& change : changes) {
+        if (const auto* create = std::get_if<CreateTable>(&change.record))
+            m_tables.insert(objectKey(create->table));
+        else if (const auto* add = std::get_if<AddColumn>(&change.record))
+            m_columns.insert(objectKey(add->column.table) + '\n' + nameKey(add->column.name));
+    }
+}
+
+bool ScriptedObjects::newTable(const std::string& table) const {
+    return m_tables.count(objectKey(table)) != 0;
+}
+
+bool ScriptedObjects::newColumn(const std::string& table, const std::string& column) const {
+    return m_columns.count(objectKey(table) + '\n' + nameKey(column)) != 0;
+}
+
+std::vector<RowCountQuery> rowCountQueries(const ChangeRecord& change,
+                                           const ScriptedObjects& scripted) {
+    return std::visit(QueriesOf{scripted}, change);
+}
+
+std::string emptyValueOf(const Column& column) {
+    const std::string type = lowered(column.type);
+    if (numericRange(column) || type == "decimal" || type == "numeric")
+        return "(0)";
+    if (isCharacter(type) || type == "text" || type == "ntext")
+        return "('')";
+    if (isBinary(type) || type == "image")
+        return "(0x)";
+    if (type == "datetime" || type == "smalldatetime")
+        return "('19000101')";
+    if (type == "uniqueidentifier")
+        return "('00000000-0000-0000-0000-000000000000')";
+    return {};
+}
+
+bool addNeedsValue(const AddColumn& change) {
+    const Column& column = change.column;
+    return column.nullable == "0" && !change.carriedDefault && column.colStat != "1" &&
+           lowered(column.type) != "timestamp";
+}
+
+std::string fittingUpdate(const AlterColumn& change) {
+    if (!change.targetColumn)
+        return {};
+    const Column& to = change.column;
+    const std::string condition = cutCondition(*change.targetColumn, to);
+    if (condition.empty())
+        return {};
+    const std::string column = quoted(to.name);
+    return "UPDATE " + quoted(to.table) + " SET " + column + " = CAST(" + column + " AS " +
+           castType(to) + ") WHERE " + condition;
+}
+
+} // namespace dbc
