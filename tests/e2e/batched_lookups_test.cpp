@@ -238,7 +238,9 @@ TEST(CatalogViewReading, SendsAFixedNumberOfStatementsWhateverTheObjects) {
         counts.push_back(countedSource.requests + countedTarget.requests);
     }
     EXPECT_EQ(counts[0], counts[1]);
-    EXPECT_LE(counts[0], 20u);
+    // One query per part on each side (functions, computed columns and alias
+    // types among them), a few settings questions besides.
+    EXPECT_LE(counts[0], 26u);
 }
 
 // An object dropped after the name list was read and before its text was

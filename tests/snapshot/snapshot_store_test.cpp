@@ -55,7 +55,7 @@ TEST_F(SnapshotStoreTest, AMissingFileIsCreatedWithEveryTableEmpty) {
         EXPECT_EQ(result.columns(), columns) << table;
         EXPECT_TRUE(result.empty()) << table;
     }
-    EXPECT_EQ(select("SELECT count(*) AS n FROM sqlite_master").field(0, "n"), "9");
+    EXPECT_EQ(select("SELECT count(*) AS n FROM sqlite_master").field(0, "n"), "10");
     // Nothing but the store is left in the directory.
     EXPECT_EQ(test::snapshotDirectory(m_dir.path()).size(), 1u);
 }
