@@ -22,6 +22,7 @@ enum class Option {
     Output,
     DryRun,
     Transaction,
+    DropExtra,
     Input,
     LoginTimeout,
     QueryTimeout,
@@ -62,6 +63,9 @@ constexpr std::array kOptions{
     OptionSpec{Option::Transaction, 0, "transaction", "",
                "run the whole script in one transaction: the first refused statement rolls "
                "everything back"},
+    OptionSpec{Option::DropExtra, 0, "drop-extra", "",
+               "also drop the tables, views, procedures, triggers and functions the target has "
+               "and the snapshot lacks (a table with its rows), after what depends on them"},
     OptionSpec{Option::Input, 'i', "input", "FILE", "read the command text from FILE"},
     OptionSpec{Option::LoginTimeout, 0, "login-timeout", "S",
                "give up a login after S seconds (default 15, 0: the driver's own limit)"},
@@ -102,14 +106,14 @@ const std::vector<SubcommandSpec>& subcommands() {
         {Subcommand::Compare,
          "compare",
          "compare the target database with the snapshot and write the script",
-         {Server, Database, User, Password, PasswordFile, Store, Output, Report, Targets, Passwords,
-          Jobs, OutDir, LoginTimeout, QueryTimeout, Help},
+         {Server, Database, User, Password, PasswordFile, Store, Output, Report, DropExtra, Targets,
+          Passwords, Jobs, OutDir, LoginTimeout, QueryTimeout, Help},
          {}},
         {Subcommand::Execute,
          "execute",
          "compare, then run the script's statements against the target",
-         {Server, Database, User, Password, PasswordFile, Store, DryRun, Transaction, Targets,
-          Passwords, Jobs, OutDir, LoginTimeout, QueryTimeout, StatementTimeout, Help},
+         {Server, Database, User, Password, PasswordFile, Store, DryRun, Transaction, DropExtra,
+          Targets, Passwords, Jobs, OutDir, LoginTimeout, QueryTimeout, StatementTimeout, Help},
          {}},
         {Subcommand::ExecOne,
          "exec-one",
@@ -308,6 +312,9 @@ void setOption(ParsedCommand& parsed, const OptionSpec& known, const std::string
         break;
     case Option::Transaction:
         parsed.allOrNothing = true;
+        break;
+    case Option::DropExtra:
+        parsed.dropExtra = true;
         break;
     case Option::Help:
         break;

@@ -32,6 +32,7 @@ struct ParsedCommand {
     std::string outputFile;    // compare -o
     bool dryRun = false;       // execute --dry-run
     bool allOrNothing = false; // execute --transaction
+    bool dropExtra = false;    // compare and execute --drop-extra
     std::string sql;           // exec-one's command text
     std::string inputFile;     // exec-one -i
     // Many targets (compare and execute --targets): see many_targets.h.

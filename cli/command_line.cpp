@@ -51,10 +51,12 @@ int runCommandLine(int argc, char** argv) {
                                 command.jobs,
                                 command.subcommand == cli::Subcommand::Execute,
                                 command.connection.timeouts,
-                                command.connection.statementTimeoutSeconds};
+                                command.connection.statementTimeoutSeconds,
+                                command.dropExtra};
         return cli::runManyTargets(run);
     }
     cli::Commands commands(command.connection, command.store);
+    commands.setCompareOptions({command.dropExtra});
     switch (command.subcommand) {
     case cli::Subcommand::Help:
         return printed(command.helpText);

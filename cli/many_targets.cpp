@@ -159,7 +159,8 @@ int runManyTargets(const ManyTargetsRun& run) {
                                    snapshot->path(),
                                    run.outDir,
                                    run.execute,
-                                   &g_stop};
+                                   &g_stop,
+                                   run.dropExtra};
         std::vector<TargetOutcome> outcomes(targets.size());
         for (std::size_t i = 0; i < targets.size(); ++i)
             outcomes[i].target = targets[i];

@@ -17,6 +17,7 @@ struct ManyTargetsRun {
     bool execute = false;
     ConnectionTimeouts timeouts;
     int statementTimeoutSeconds = 0;
+    bool dropExtra = false; // --drop-extra
 };
 
 // Targets handled at once when --jobs is not given: the work waits on the

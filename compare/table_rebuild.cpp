@@ -11,6 +11,7 @@
 #include <map>
 #include <optional>
 #include <string_view>
+#include <type_traits>
 
 namespace dbc {
 
@@ -85,6 +86,7 @@ public:
                 const std::vector<DefaultConstraint>& carried, const ChangeList& changes)
         : m_facts(facts), m_deps(facts.dependencies), m_target(target) {
         m_rebuild.table = snapshot.name;
+        m_rebuild.oldTable = target.name;
         m_rebuild.columns = snapshot.columns;
         std::stable_sort(
             m_rebuild.columns.begin(), m_rebuild.columns.end(),
@@ -210,8 +212,10 @@ private:
                 m_defaultsGone.push_back(d.name);
             }
         }
-        for (const DefaultConstraint& d : carried)
+        for (DefaultConstraint d : carried) {
+            d.table = m_rebuild.table;
             m_rebuild.putBack.push_back(AddDefault{d});
+        }
     }
 
     void planChecks(const ChangeList& changes) {
@@ -350,19 +354,36 @@ void replaceChanges(ChangeList& changes, const std::string& table, const Rebuild
     for (Change& change : changes) {
         if (const std::string* of = columnChangeTable(change); of && sameTable(*of, table)) {
             if (!placed)
-                out.push_back({std::move(rebuild)});
+                out.push_back({RebuildTable{}});
             placed = true;
+            std::visit(
+                [&](const auto& record) {
+                    using Record = std::decay_t<decltype(record)>;
+                    if constexpr (std::is_constructible_v<RebuiltChange, Record>)
+                        rebuild.replaced.emplace_back(record);
+                },
+                change.record);
             continue;
         }
         const auto* create = std::get_if<CreateIndex>(&change.record);
         const auto* drop = std::get_if<DropIndex>(&change.record);
         if (plan.indexesManaged() && ((create && sameTable(create->index.table, table)) ||
-                                      (drop && sameTable(drop->table, table))))
+                                      (drop && sameTable(drop->table, table)))) {
+            if (create)
+                rebuild.replaced.emplace_back(*create);
+            else
+                rebuild.replaced.emplace_back(*drop);
             continue;
+        }
         if (const auto* dropDefault = std::get_if<DropDefault>(&change.record);
             dropDefault && goneDefault(*dropDefault))
             continue;
         out.push_back(std::move(change));
+    }
+    for (Change& change : out) {
+        if (auto* placedRebuild = std::get_if<RebuildTable>(&change.record))
+            if (placedRebuild->table.empty())
+                *placedRebuild = std::move(rebuild);
     }
     changes = std::move(out);
 }

@@ -166,6 +166,10 @@ struct DropExtraModule {
 using RebuildStep = std::variant<DropForeignKey, CreateIndex, AddDefault, AddCheck, AddForeignKey,
                                  SetConstraintChecking, CreateModule>;
 
+// A change a table rebuild carries out instead of its own statement, kept
+// for reports of the compare.
+using RebuiltChange = std::variant<AddColumn, AlterColumn, DropColumn, CreateIndex, DropIndex>;
+
 // A table whose columns ALTER cannot bring into line (IDENTITY added or
 // removed, a column of or to a type ALTER COLUMN cannot change), rebuilt in
 // one transaction: created in the snapshot's form under `temporaryName`, the
@@ -173,7 +177,8 @@ using RebuildStep = std::variant<DropForeignKey, CreateIndex, AddDefault, AddChe
 // to `table`, then `putBack`. The rows of `table` are what a data check
 // counts.
 struct RebuildTable {
-    std::string table; // the target's table, as the snapshot spells it
+    std::string table;    // the table's name once rebuilt: the snapshot's
+    std::string oldTable; // the target's table, as the target spells it
     std::string temporaryName;
     std::vector<Column> columns; // the snapshot's, as Create Table writes them
     // The copy: the new table's columns given the old one's values, the old
@@ -188,6 +193,8 @@ struct RebuildTable {
     std::vector<RebuildStep> dropsBefore;
     std::vector<RebuildStep> putBack;
     std::string reason; // why the table is rebuilt, for reports
+    // The column and index changes of the table the rebuild makes.
+    std::vector<RebuiltChange> replaced;
 };
 
 using ChangeRecord =

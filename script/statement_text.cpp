@@ -309,7 +309,7 @@ std::string copyRowsStatement(const RebuildTable& change) {
         values += concat({values.empty() ? "" : ",", trimControl(value)});
     }
     return concat({"INSERT INTO ", sqlName(change.temporaryName), " (", into, ") SELECT ", values,
-                   " FROM ", sqlName(change.table)});
+                   " FROM ", sqlName(change.oldTable)});
 }
 
 std::string renameTableStatement(const std::string& from, const std::string& to) {
@@ -348,7 +348,7 @@ std::string rebuildTableStatement(const RebuildTable& change) {
         lines.push_back(identityInsertStatement(change.temporaryName, false));
     for (const RebuildStep& step : change.dropsBefore)
         lines.push_back(std::visit(RenderStep{}, step));
-    lines.push_back(dropTableStatement({change.table}));
+    lines.push_back(dropTableStatement({change.oldTable}));
     lines.push_back(renameTableStatement(change.temporaryName, change.table));
     for (const RebuildStep& step : change.putBack)
         lines.push_back(std::visit(RenderStep{}, step));

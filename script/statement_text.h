@@ -115,7 +115,7 @@ std::string dropExtraModuleStatement(const DropExtraModule& change);
 std::string identityInsertStatement(const std::string& table, bool on);
 
 // INSERT INTO <temporary> ([a],[b],[new]) SELECT [a],[b],<default value> FROM
-// <table>: the rebuild's copy of the rows, each value converted to the new
+// <old table>: the rebuild's copy of the rows, each value converted to the new
 // column's type as the INSERT converts it (as ALTER COLUMN does: a value
 // that does not fit is refused, never cut).
 std::string copyRowsStatement(const RebuildTable& change);

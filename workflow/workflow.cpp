@@ -47,7 +47,7 @@ void Workflow::compare(SnapshotStore& store, const std::string& databaseName,
                        ScriptBuffer& script) {
     Connection& target = current();
     SnapshotStore::Transaction readOnce(store);
-    runCompare(store.connection(), target, databaseName, script);
+    runCompare(store.connection(), target, databaseName, script, m_compareOptions);
 }
 
 ExecutionReport Workflow::execute(ScriptBuffer& script, WorkflowObserver& observer,

@@ -10,6 +10,8 @@
 //   -- earlier store   (optional, no lines) the snapshot is made to look as an
 //                      earlier version wrote it: no FieldScale column, no
 //                      SourceFK or SourceCK table
+//   -- drop extra      (optional, no lines) both compares drop what the target
+//                      has and the snapshot lacks (--drop-extra)
 //   -- first script    (optional) the first compare's script as displayed,
 //                      after its use line ("Go" and comment lines included)
 //   -- refused         the statements the execute may see refused, one a line
@@ -41,6 +43,7 @@ struct RoundTripCase {
     std::string source;
     std::string target;
     bool earlierStore = false;
+    bool dropExtra = false;
     std::optional<std::vector<std::string>> firstScript;
     std::vector<std::string> refused;
     std::vector<std::string> second;
@@ -62,9 +65,10 @@ RoundTripCase readCase(const std::filesystem::path& path) {
     for (std::string line; std::getline(in, line);) {
         if (line == "-- source" || line == "-- target" || line == "-- refused" ||
             line == "-- second compare" || line == "-- query" || line == "-- rows" ||
-            line == "-- first script" || line == "-- earlier store") {
+            line == "-- first script" || line == "-- earlier store" || line == "-- drop extra") {
             part = line;
             c.earlierStore = c.earlierStore || part == "-- earlier store";
+            c.dropExtra = c.dropExtra || part == "-- drop extra";
             if (part == "-- first script")
                 c.firstScript.emplace();
         } else if (!line.empty() && part == "-- first script") {
@@ -112,7 +116,8 @@ TEST_P(DependencyRoundTrip, OneExecuteBringsTheTargetInLine) {
         store->connection().execute("DROP TABLE IF EXISTS SourceCK");
     }
 
-    CompareOutcome first = compareWith(served, *store, "target");
+    const CompareOptions options{c.dropExtra};
+    CompareOutcome first = compareWith(served, *store, "target", options);
     ASSERT_GT(first.script.statements().size(), 1u) << "the first compare found nothing to do";
     if (c.firstScript) {
         const auto& lines = first.script.displayLines();
@@ -124,7 +129,7 @@ TEST_P(DependencyRoundTrip, OneExecuteBringsTheTargetInLine) {
         refused.push_back(failure.statement.substr(0, failure.statement.find('\n')));
     EXPECT_EQ(refused, c.refused) << failureReport(failures);
 
-    const CompareOutcome second = compareWith(served, *store, "target");
+    const CompareOutcome second = compareWith(served, *store, "target", options);
     std::vector<std::string> rest;
     for (auto s = second.script.statements().begin() + 1; s != second.script.statements().end();
          ++s)

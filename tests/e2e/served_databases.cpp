@@ -71,11 +71,11 @@ std::unique_ptr<SnapshotStore> ServedDatabases::capture(const std::string& datab
 }
 
 CompareOutcome compareWith(const ServedDatabases& served, SnapshotStore& store,
-                           const std::string& database) {
+                           const std::string& database, const CompareOptions& options) {
     CompareOutcome outcome;
     outcome.script.clearStatements();
     outcome.target = served.connect(database);
-    runCompare(store.connection(), *outcome.target, database, outcome.script);
+    runCompare(store.connection(), *outcome.target, database, outcome.script, options);
     return outcome;
 }
 

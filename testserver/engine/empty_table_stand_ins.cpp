@@ -59,7 +59,9 @@ bool EmptyTableStandIns::standIn(const CatalogDbError& error) {
     if (!table.step())
         return false;
     const long long id = table.integer(0);
-    const std::string tableName = table.text(1);
+    // Under the name the statement used: SQL Server finds a table whatever
+    // the trailing blanks ("Emp" is "Emp "), SQLite only by the name given.
+    const std::string& tableName = name;
     for (const std::string& created : m_created)
         if (created == tableName)
             return false; // stood in already: SQLite misses it for another reason
