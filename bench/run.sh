@@ -9,7 +9,7 @@ build=${1:-$root/build-bench}
 if [ ! -f "$build/build.ninja" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DDBCOMPARE_BUILD_TESTS=OFF
 fi
-ninja -C "$build" -j2 bench_capture bench_compare bench_data_check bench_store_rows bench_source_grid
+ninja -C "$build" -j2 bench_capture bench_compare bench_data_check bench_store_rows bench_source_grid bench_rebuild
 echo
 "$build/bench/bench_capture"
 echo
@@ -20,3 +20,5 @@ echo
 "$build/bench/bench_store_rows"
 echo
 "$build/bench/bench_source_grid"
+echo
+"$build/bench/bench_rebuild"

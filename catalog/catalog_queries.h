@@ -249,4 +249,21 @@ inline constexpr const char* viewModulesBefore =
     "sys.sql_modules m ON m.object_id = o.object_id WHERE o.is_ms_shipped = 0 AND o.type ";
 inline constexpr const char* viewModulesAfter = " ORDER BY Name";
 
+// The triggers of user tables with their tables, for a table rebuild (which
+// drops a table's triggers with it and puts them back).
+inline constexpr const char* tableTriggers =
+    "SELECT o.name AS TriggerName, t.name AS TableName FROM sysobjects o INNER JOIN sysobjects t "
+    "ON t.id = o.parent_obj WHERE o.xtype = 'TR' AND t.xtype = 'U' ORDER BY TriggerName";
+
+// The objects a --drop-extra compare may drop when the snapshot lacks them:
+// user tables, views, procedures, triggers and functions, each with its
+// sysobjects type (U, V, P, TR, FN, IF, TF), the table a trigger is on, and
+// whether its text is encrypted.
+inline constexpr const char* droppableObjects =
+    "SELECT o.name AS ObjectName, RTRIM(o.xtype) AS ObjectType, p.name AS ParentName, CASE WHEN "
+    "EXISTS (SELECT * FROM syscomments c WHERE c.id = o.id AND c.encrypted = 1) THEN 1 ELSE 0 "
+    "END AS Encrypted FROM sysobjects o LEFT OUTER JOIN sysobjects p ON p.id = o.parent_obj "
+    "WHERE o.xtype IN ('U', 'V', 'P', 'TR', 'FN', 'IF', 'TF') AND o.status >= 0 ORDER BY "
+    "ObjectName";
+
 } // namespace dbc::catalog

@@ -299,6 +299,32 @@ std::vector<CheckConstraint> readServerChecks(Connection& server) {
     return checks;
 }
 
+std::vector<TableTrigger> readTableTriggers(Connection& server) {
+    const Result rows = server.open(catalog::tableTriggers);
+    std::vector<TableTrigger> triggers;
+    if (rows.empty())
+        return triggers;
+    const auto name = rows.columnIndex("TriggerName");
+    const auto table = rows.columnIndex("TableName");
+    for (const auto& row : rows.rows())
+        triggers.push_back({row[name], row[table]});
+    return triggers;
+}
+
+std::vector<CatalogObject> readDroppableObjects(Connection& server) {
+    const Result rows = server.open(catalog::droppableObjects);
+    std::vector<CatalogObject> objects;
+    if (rows.empty())
+        return objects;
+    const auto name = rows.columnIndex("ObjectName");
+    const auto type = rows.columnIndex("ObjectType");
+    const auto parent = rows.columnIndex("ParentName");
+    const auto encrypted = rows.columnIndex("Encrypted");
+    for (const auto& row : rows.rows())
+        objects.push_back({row[name], row[type], row[parent], row[encrypted] == "1"});
+    return objects;
+}
+
 std::vector<std::string> readModuleNames(Connection& server, const ObjectKind& kind) {
     return columnValues(server.open(kind.captureNamesQuery), "Name");
 }

@@ -56,6 +56,28 @@ std::vector<ForeignKey> readServerForeignKeys(Connection& server, CatalogSide si
 // rows joined; one query for the whole database.
 std::vector<CheckConstraint> readServerChecks(Connection& server);
 
+// A trigger and the table it is on.
+struct TableTrigger {
+    std::string name;
+    std::string table;
+};
+
+// The triggers of user tables, in name order; one query.
+std::vector<TableTrigger> readTableTriggers(Connection& server);
+
+// A user table, view, procedure, trigger or function, with its sysobjects
+// type (U, V, P, TR, FN, IF, TF).
+struct CatalogObject {
+    std::string name;
+    std::string type;
+    std::string parent; // a trigger's table, else empty
+    bool encrypted = false;
+};
+
+// The user tables, views, procedures, triggers and functions, in name order;
+// one query.
+std::vector<CatalogObject> readDroppableObjects(Connection& server);
+
 // The capture's list of the procedures, views or triggers of the source.
 std::vector<std::string> readModuleNames(Connection& server, const ObjectKind& kind);
 

@@ -25,6 +25,7 @@ enum class Option {
     Transaction,
     AllowDataLoss,
     FillNewColumns,
+    DropExtra,
     Input,
     LoginTimeout,
     QueryTimeout,
@@ -76,6 +77,9 @@ constexpr std::array kOptions{
                "add a NOT NULL column without a default to a table with rows with a "
                "temporary default of its type's empty value (0, '', 19000101), dropped "
                "right after"},
+    OptionSpec{Option::DropExtra, 0, "drop-extra", "",
+               "also drop the tables, views, procedures, triggers and functions the target has "
+               "and the snapshot lacks (a table with its rows), after what depends on them"},
     OptionSpec{Option::Input, 'i', "input", "FILE", "read the command text from FILE"},
     OptionSpec{Option::LoginTimeout, 0, "login-timeout", "S",
                "give up a login after S seconds (default 15, 0: the driver's own limit)"},
@@ -129,7 +133,7 @@ const std::vector<SubcommandSpec>& subcommands() {
          "compare",
          "compare the target database with the snapshot and write the script",
          {Server, Database, User, Password, PasswordFile, Integrated, Encrypt,
-          TrustServerCertificate, Driver, Store, Output, Report, Targets, Passwords, Jobs, OutDir,
+          TrustServerCertificate, Driver, Store, Output, Report, DropExtra, Targets, Passwords, Jobs, OutDir,
           LoginTimeout, QueryTimeout, Help},
          {}},
         {Subcommand::Execute,
@@ -149,6 +153,7 @@ const std::vector<SubcommandSpec>& subcommands() {
           Transaction,
           AllowDataLoss,
           FillNewColumns,
+          DropExtra,
           Targets,
           Passwords,
           Jobs,
@@ -354,6 +359,9 @@ void setOption(ParsedCommand& parsed, const OptionSpec& known, const std::string
         break;
     case Option::FillNewColumns:
         parsed.fillNewColumns = true;
+        break;
+    case Option::DropExtra:
+        parsed.dropExtra = true;
         break;
     case Option::Help:
         break;

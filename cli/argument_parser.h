@@ -38,6 +38,7 @@ struct ParsedCommand {
     bool allOrNothing = false;   // execute --transaction
     bool allowDataLoss = false;  // execute --allow-data-loss
     bool fillNewColumns = false; // execute --fill-new-columns
+    bool dropExtra = false;      // compare and execute --drop-extra
     std::string sql;             // exec-one's command text
     std::string inputFile;       // exec-one -i
     // Many targets (compare and execute --targets): see many_targets.h.

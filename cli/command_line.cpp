@@ -55,10 +55,12 @@ int runCommandLine(int argc, char** argv) {
                                 command.connection.timeouts,
                                 command.connection.statementTimeoutSeconds,
                                 command.connection.odbcDriver,
-                                command.connection.security};
+                                command.connection.security,
+                                command.dropExtra};
         return cli::runManyTargets(run);
     }
     cli::Commands commands(command.connection, command.store);
+    commands.setCompareOptions({command.dropExtra});
     switch (command.subcommand) {
     case cli::Subcommand::Help:
         return printed(command.helpText);

@@ -31,6 +31,8 @@ public:
     int execute(bool dryRun, bool allOrNothing = false, DataOptions data = {});
     int execOne(const std::string& sql, const std::string& inputFile);
     int show();
+    // The choices of the compare (--drop-extra).
+    void setCompareOptions(const CompareOptions& options) { m_workflow.setCompareOptions(options); }
 
 private:
     // A compare run over the snapshot and the target, as the window makes it;

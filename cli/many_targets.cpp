@@ -167,7 +167,8 @@ int runManyTargets(const ManyTargetsRun& run) {
                                    run.outDir,
                                    run.execute,
                                    {run.allowDataLoss, run.fillNewColumns},
-                                   &g_stop};
+                                   &g_stop,
+                                   run.dropExtra};
         std::vector<TargetOutcome> outcomes(targets.size());
         for (std::size_t i = 0; i < targets.size(); ++i)
             outcomes[i].target = targets[i];

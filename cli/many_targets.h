@@ -21,6 +21,7 @@ struct ManyTargetsRun {
     int statementTimeoutSeconds = 0;
     std::string odbcDriver;      // empty: $DBCOMPARE_ODBC_DRIVER, else FreeTDS
     ConnectionSecurity security; // every target's
+    bool dropExtra = false;      // --drop-extra
 };
 
 // Targets handled at once when --jobs is not given: the work waits on the

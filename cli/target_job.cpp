@@ -49,6 +49,7 @@ TargetOutcome runTargetJob(const TargetLine& target, const std::string& password
 
     Workflow workflow(settings.odbcDriver, settings.timeouts);
     workflow.setStatementTimeout(settings.statementTimeoutSeconds);
+    workflow.setCompareOptions({settings.dropExtra});
     auto failWith = [&](TargetState state, int status, const std::string& message) {
         outcome.state = state;
         outcome.exitStatus = status;

@@ -31,6 +31,7 @@ struct TargetJobSettings {
     DataOptions data;
     // Set by Ctrl+C: an execution stops before its next statement.
     const std::atomic<bool>* stop = nullptr;
+    bool dropExtra = false; // --drop-extra
 };
 
 // How a target's job ended.

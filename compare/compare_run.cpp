@@ -7,6 +7,8 @@
 #include "compare/dependency_pass.h"
 #include "compare/module_order.h"
 #include "compare/target_release.h"
+#include "compare/extra_objects.h"
+#include "compare/table_rebuild.h"
 #include "snapshot/store_queries.h"
 #include "snapshot/store_reader.h"
 
@@ -207,9 +209,102 @@ std::set<std::string> tableKeys(const std::vector<Table>& tables) {
 
 } // namespace
 
+namespace {
+
+// The target's foreign keys that stand once the foreign key diff's drops
+// (and --drop-extra's) have run: read once, when first asked for.
+class StandingKeys {
+public:
+    StandingKeys(Connection& target, std::optional<std::vector<ForeignKey>> kept)
+        : m_target(target), m_keys(std::move(kept)) {}
+
+    std::vector<ForeignKey>& get() {
+        if (!m_keys)
+            m_keys = readServerForeignKeys(m_target, CatalogSide::Target);
+        return *m_keys;
+    }
+    std::optional<std::vector<ForeignKey>> take() { return std::move(m_keys); }
+
+    // Forgets the keys of the tables dropped and the keys dropped.
+    void forget(const std::set<std::string>& tables, const ChangeList& drops) {
+        if (!m_keys)
+            return;
+        std::erase_if(*m_keys, [&](const ForeignKey& key) {
+            if (tables.contains(objectKey(key.table)) ||
+                tables.contains(objectKey(key.referencedTable)))
+                return true;
+            return std::any_of(drops.begin(), drops.end(), [&](const Change& change) {
+                const auto* drop = std::get_if<DropForeignKey>(&change.record);
+                return drop && compareNameKeys(drop->key.name, key.name) == 0;
+            });
+        });
+    }
+
+private:
+    Connection& m_target;
+    std::optional<std::vector<ForeignKey>> m_keys;
+};
+
+std::set<std::string> moduleKeys(Connection& store, const ObjectKind& kind) {
+    std::set<std::string> keys;
+    const Result rows = store.open(store_sql::moduleNames(kind));
+    for (const auto& row : rows.rows())
+        keys.insert(objectKey(row.at(0)));
+    return keys;
+}
+
+// --drop-extra: what the target has and the snapshot lacks, dropped after
+// the foreign key diff's drops.
+ChangeList extraObjectDrops(Connection& store, Connection& target,
+                            const std::vector<Table>& snapshotTables,
+                            const ChangeList& foreignKeyDrops, StandingKeys& standing) {
+    SnapshotObjects snapshot;
+    snapshot.tablesRecorded = !snapshotTables.empty();
+    for (const Table& table : snapshotTables)
+        snapshot.tables.insert(objectKey(table.name));
+    snapshot.procedures = moduleKeys(store, procedureKind);
+    snapshot.views = moduleKeys(store, viewKind);
+    snapshot.triggers = moduleKeys(store, triggerKind);
+    // A store written before functions were kept says nothing of them.
+    snapshot.functionsRecorded = !store.open(store_sql::tableExists(functionKind.storeTable)).empty();
+    if (snapshot.functionsRecorded)
+        snapshot.functions = moduleKeys(store, functionKind);
+    std::set<std::string> alreadyDropped;
+    for (const Change& change : foreignKeyDrops) {
+        if (const auto* drop = std::get_if<DropForeignKey>(&change.record))
+            alreadyDropped.insert(nameKey(drop->key.name));
+    }
+    ChangeList drops =
+        dropExtraObjects(readDroppableObjects(target), snapshot, standing.get(), alreadyDropped);
+    standing.forget(droppedTables(drops), drops);
+    return drops;
+}
+
+// Table rebuilds for the Alters ALTER COLUMN cannot make, read of the target
+// only when there is one.
+void planRebuilds(Connection& target, DependencyFacts& facts, const std::vector<Table>& snapshot,
+                  const std::vector<Table>& targetTables, StandingKeys& standing,
+                  ChangeList& changes, const ServerVersion& targetVersion) {
+    if (!mayNeedRebuild(changes))
+        return;
+    facts.foreignKeys = standing.get();
+    RebuildFacts rebuild{facts, readChecks(target, targetVersion), readTableTriggers(target), {}, {}};
+    std::vector<std::string> triggerNames;
+    for (const TableTrigger& trigger : rebuild.targetTriggers)
+        triggerNames.push_back(trigger.name);
+    readTargetModules(target, triggerKind, triggerNames, rebuild.triggerTexts, targetVersion);
+    for (const std::vector<Table>* side : {&snapshot, &targetTables}) {
+        for (const Table& table : *side)
+            rebuild.takenNames.insert(objectKey(table.name));
+    }
+    applyTableRebuilds(changes, rebuild);
+}
+
+} // namespace
+
 bool compareWithSnapshot(Connection& store, Connection& target, const std::string& databaseName,
                          ChangeList& out, const ServerVersion& targetVersion,
-                         const ServerVersion& sourceVersion) {
+                         const ServerVersion& sourceVersion, const CompareOptions& options) {
     // Names are matched as the target database compares them, from the
     // snapshot's grouping of its rows on.
     const NameCaseScope nameRule(nameCaseOfCollation(readTargetCollation(target)));
@@ -240,6 +335,12 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
     const std::size_t useAt = out.size();
     out.push_back({UseDatabase{databaseName}});
     out.insert(out.end(), keyChanges.drops.begin(), keyChanges.drops.end());
+    StandingKeys standing(target, std::move(keptKeys));
+    if (options.dropExtra) {
+        const ChangeList extras =
+            extraObjectDrops(store, target, snapshotTables, keyChanges.drops, standing);
+        out.insert(out.end(), extras.begin(), extras.end());
+    }
     std::set<std::string> carried;
     const std::size_t columnChangesAt = out.size();
     diffTables(snapshotTables, targetTables, {snapshotDefaults, targetDefaults}, carried, out);
@@ -302,13 +403,14 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
     // A snapshot of a later release may hold what an older target cannot;
     // what is not changed needs no wrapping either.
     keepToTheTargetRelease(out, targetVersion);
-    wrapDependencies(target, facts, std::move(keptKeys), out, targetVersion);
+    planRebuilds(target, facts, snapshotTables, targetTables, standing, out, targetVersion);
+    wrapDependencies(target, facts, standing.take(), out, targetVersion);
     return true;
 }
 
 void runCompare(Connection& store, Connection& target, const std::string& databaseName,
                 ScriptBuffer& buffer, const ServerVersion& targetVersion,
-                const ServerVersion& sourceVersion) {
+                const ServerVersion& sourceVersion, const CompareOptions& options) {
     ChangeList changes;
     // The changes found go into the buffer also when the run fails part way.
     auto show = [&] {
@@ -319,7 +421,8 @@ void runCompare(Connection& store, Connection& target, const std::string& databa
             buffer.add(change);
     };
     try {
-        compareWithSnapshot(store, target, databaseName, changes, targetVersion, sourceVersion);
+        compareWithSnapshot(store, target, databaseName, changes, targetVersion, sourceVersion,
+                            options);
     } catch (...) {
         show();
         throw;

@@ -13,6 +13,14 @@
 
 namespace dbc {
 
+// Choices of a compare run beyond the snapshot and the target.
+struct CompareOptions {
+    // Drop the target's tables, views, procedures, triggers and functions
+    // the snapshot lacks (extra_objects.h), right after the foreign key
+    // diff's drops. Without it they are left alone.
+    bool dropExtra = false;
+};
+
 // One compare run: reads the snapshot store through `store` and the target's
 // catalog through `target`, part by part, and appends to `out` the changes
 // that bring the target into line with the snapshot. Nothing is executed on
@@ -34,7 +42,9 @@ namespace dbc {
 // computed column); where it keeps alias types the target's are read with one
 // query and the types a column needs go right after "use" (catalog_diff.h).
 // Each part reads the snapshot's rows, then the target's, then appends its
-// changes. Last, when there are column Alters or Drops or index drops, the
+// changes. Then an Alter that ALTER COLUMN cannot make becomes a rebuild of
+// its table (table_rebuild.h), reading the target's CHECK constraints and
+// triggers only then. Last, when there are column Alters or Drops or index drops, the
 // dependency pass (dependency_pass.h) wraps the changes that objects of the
 // target depend on, reading the target's foreign keys with one query.
 //
@@ -50,7 +60,8 @@ namespace dbc {
 // before the failure stay in `out`.
 bool compareWithSnapshot(Connection& store, Connection& target, const std::string& databaseName,
                          ChangeList& out, const ServerVersion& targetVersion = {},
-                         const ServerVersion& sourceVersion = {});
+                         const ServerVersion& sourceVersion = {},
+                         const CompareOptions& options = {});
 
 // The parts of a run. Each reads the snapshot's rows of its part, then the
 // target's, and appends its changes (see catalog_diff.h); each but the last
@@ -79,6 +90,6 @@ void compareDefaultPart(Connection& store, Connection& target, ChangeList& out,
 // run over a snapshot without column rows leaves the buffer alone.
 void runCompare(Connection& store, Connection& target, const std::string& databaseName,
                 ScriptBuffer& buffer, const ServerVersion& targetVersion = {},
-                const ServerVersion& sourceVersion = {});
+                const ServerVersion& sourceVersion = {}, const CompareOptions& options = {});
 
 } // namespace dbc

@@ -214,27 +214,47 @@ void merge(Difference& into, Part&& part) {
     into.statements.insert(into.statements.end(), later.statements.begin(), later.statements.end());
 }
 
+using DifferenceIndex = std::map<std::tuple<DifferenceKind, std::string, std::string>, std::size_t>;
+
+// Lists a part: merged into the difference of its object when one is listed.
+void addPart(std::vector<Difference>& differences, DifferenceIndex& byObject, Part&& part) {
+    const auto key = std::make_tuple(part.difference.kind, nameKey(part.difference.table),
+                                     nameKey(part.mergeName));
+    const auto found = byObject.find(key);
+    if (found != byObject.end()) {
+        merge(differences[found->second], std::move(part));
+        return;
+    }
+    // A change of a form this report does not know stands alone.
+    if (part.difference.kind != DifferenceKind::Other)
+        byObject.emplace(key, differences.size());
+    differences.push_back(std::move(part.difference));
+}
+
 } // namespace
 
 std::vector<Difference> differencesOf(const ChangeList& changes) {
     std::vector<Difference> differences;
-    std::map<std::tuple<DifferenceKind, std::string, std::string>, std::size_t> byObject;
+    DifferenceIndex byObject;
+    auto parts = [](const Change& change) {
+        // A table rebuild stands for the column and index changes it makes,
+        // each listed with the rebuild's statement.
+        std::vector<Part> list;
+        if (const auto* rebuild = std::get_if<RebuildTable>(&change.record)) {
+            for (const RebuiltChange& replaced : rebuild->replaced)
+                list.push_back(std::visit(ToPart{}, replaced));
+        }
+        if (list.empty())
+            list.push_back(std::visit(ToPart{}, change.record));
+        for (Part& part : list)
+            part.difference.statements.push_back(statementText(change));
+        return list;
+    };
     for (const Change& change : changes) {
         if (std::holds_alternative<UseDatabase>(change.record))
             continue;
-        Part part = std::visit(ToPart{}, change.record);
-        part.difference.statements.push_back(statementText(change));
-        const auto key = std::make_tuple(part.difference.kind, nameKey(part.difference.table),
-                                         nameKey(part.mergeName));
-        const auto found = byObject.find(key);
-        if (found != byObject.end()) {
-            merge(differences[found->second], std::move(part));
-            continue;
-        }
-        // A change of a form this report does not know stands alone.
-        if (part.difference.kind != DifferenceKind::Other)
-            byObject.emplace(key, differences.size());
-        differences.push_back(std::move(part.difference));
+        for (Part& part : parts(change))
+            addPart(differences, byObject, std::move(part));
     }
     return differences;
 }

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -130,6 +131,9 @@ struct UnscriptedChange {
 // A CHECK constraint added: the snapshot's.
 struct AddCheck {
     CheckConstraint check;
+    // Added WITH NOCHECK: its rows are not checked (a disabled CHECK put back
+    // by a table rebuild).
+    bool withNoCheck = false;
 };
 
 // A CHECK constraint of the target dropped.
@@ -152,10 +156,62 @@ struct SetConstraintChecking {
     bool enabled = true;
 };
 
-using ChangeRecord = std::variant<UseDatabase, CreateTable, AddColumn, AlterColumn, DropColumn,
-                                  CreateIndex, DropIndex, CreateModule, DropModule, AddDefault,
-                                  DropDefault, DropForeignKey, AddForeignKey, SetConstraintChecking,
-                                  AddCheck, DropCheck, UnscriptedChange, AddAliasType>;
+// A table the target has and the snapshot lacks, dropped (--drop-extra) with
+// its rows. `table` is the target's name, so a row count can be asked.
+struct DropTable {
+    std::string table;
+};
+
+// A procedure, view, trigger or function the target has and the snapshot
+// lacks, dropped (--drop-extra). `kind` as the type column of sysobjects
+// gives it: P, V, TR, FN, IF or TF.
+struct DropExtraModule {
+    std::string kind;
+    std::string name;
+};
+
+// What a table rebuild puts back once the new table carries the old one's
+// name, and the foreign keys it drops before the old table goes. A trigger is
+// a CreateModule, run through EXEC (it must begin a batch of its own).
+using RebuildStep = std::variant<DropForeignKey, CreateIndex, AddDefault, AddCheck, AddForeignKey,
+                                 SetConstraintChecking, CreateModule>;
+
+// A change a table rebuild carries out instead of its own statement, kept
+// for reports of the compare.
+using RebuiltChange = std::variant<AddColumn, AlterColumn, DropColumn, CreateIndex, DropIndex>;
+
+// A table whose columns ALTER cannot bring into line (IDENTITY added or
+// removed, a column of or to a type ALTER COLUMN cannot change), rebuilt in
+// one transaction: created in the snapshot's form under `temporaryName`, the
+// rows copied, the old table dropped after `dropsBefore`, the new one renamed
+// to `table`, then `putBack`. The rows of `table` are what a data check
+// counts.
+struct RebuildTable {
+    std::string table;    // the table's name once rebuilt: the snapshot's
+    std::string oldTable; // the target's table, as the target spells it
+    std::string temporaryName;
+    std::vector<Column> columns; // the snapshot's, as Create Table writes them
+    // The copy: the new table's columns given the old one's values, the old
+    // table's columns in the same order, and new columns given a default
+    // value expression (the snapshot's default of the column).
+    std::vector<std::string> copiedColumns;
+    std::vector<std::string> sourceColumns;
+    std::vector<std::pair<std::string, std::string>> filledColumns;
+    // SET IDENTITY_INSERT around the copy: the new table's identity column
+    // takes the old values.
+    bool identityInsert = false;
+    std::vector<RebuildStep> dropsBefore;
+    std::vector<RebuildStep> putBack;
+    std::string reason; // why the table is rebuilt, for reports
+    // The column and index changes of the table the rebuild makes.
+    std::vector<RebuiltChange> replaced;
+};
+
+using ChangeRecord =
+    std::variant<UseDatabase, CreateTable, AddColumn, AlterColumn, DropColumn, CreateIndex,
+                 DropIndex, CreateModule, DropModule, AddDefault, DropDefault, DropForeignKey,
+                 AddForeignKey, SetConstraintChecking, AddCheck, DropCheck, UnscriptedChange,
+                 AddAliasType, RebuildTable, DropTable, DropExtraModule>;
 
 // One change in script order; `goBefore` puts a "Go" line before its text in
 // the display (the statement list has no such lines).

@@ -98,6 +98,7 @@ std::string dataCheckReport(const DataCheckResult& result) {
         else
             text += std::to_string(*finding.rows) + (*finding.rows == 1 ? " row" : " rows");
         text += finding.risk == RowRisk::ValuesLost ? ", values changed or lost: "
+                : finding.risk == RowRisk::Copied   ? ", kept: "
                                                     : ", the statement will be refused: ";
         text += finding.what + ": " + finding.statement + "\n";
     }

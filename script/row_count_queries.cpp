@@ -299,7 +299,31 @@ struct QueriesOf {
         return {{countWhere(check.table, "NOT (" + definition + ")"), RowConcern::CheckFails}};
     }
 
-    // Table rebuilds and dropped tables come here as their records are added.
+    Queries operator()(const DropTable& change) const {
+        return {{"SELECT COUNT_BIG(*) FROM " + quoted(change.table), RowConcern::TableRowsDropped}};
+    }
+
+    // A rebuild moves every row of the old table; its column changes may cut,
+    // round or drop values as their own statements would.
+    Queries operator()(const RebuildTable& change) const {
+        Queries queries{
+            {"SELECT COUNT_BIG(*) FROM " + quoted(change.oldTable), RowConcern::TableRebuilt}};
+        for (const RebuiltChange& replaced : change.replaced) {
+            Queries more = std::visit(
+                [this](const auto& record) -> Queries {
+                    using Record = std::decay_t<decltype(record)>;
+                    if constexpr (std::is_same_v<Record, AlterColumn> ||
+                                  std::is_same_v<Record, DropColumn>)
+                        return (*this)(record);
+                    else
+                        return {};
+                },
+                replaced);
+            queries.insert(queries.end(), more.begin(), more.end());
+        }
+        return queries;
+    }
+
     template <typename Other> Queries operator()(const Other&) const { return {}; }
 };
 
@@ -337,8 +361,9 @@ RowRisk riskOf(RowConcern concern) noexcept {
     case RowConcern::CutValues:
     case RowConcern::RoundedValues:
     case RowConcern::TableRowsDropped:
-    case RowConcern::TableRebuilt:
         return RowRisk::ValuesLost;
+    case RowConcern::TableRebuilt:
+        return RowRisk::Copied;
     default:
         return RowRisk::Refused;
     }

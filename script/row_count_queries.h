@@ -19,6 +19,10 @@ enum class RowRisk {
     // NOT NULL column added without a default): nothing is lost, the
     // statement fails.
     Refused,
+    // The rows are copied into a rebuilt table and kept; listed so that the
+    // user sees how many rows the statement moves. What its column changes
+    // would cut or round is a finding of its own (ValuesLost).
+    Copied,
 };
 
 // What the rows a counting query counts are; each front end words it.

@@ -7,6 +7,7 @@
 
 #include <initializer_list>
 #include <string_view>
+#include <vector>
 
 namespace dbc {
 
@@ -273,7 +274,8 @@ std::string addCheckStatement(const AddCheck& change) {
     const CheckConstraint& check = change.check;
     const std::string_view definition = trimControl(check.definition);
     const bool wrap = !whollyParenthesized(definition);
-    return concat({"ALTER TABLE ", sqlName(check.table), " ADD CONSTRAINT ", sqlName(check.name),
+    return concat({"ALTER TABLE ", sqlName(check.table), change.withNoCheck ? " WITH NOCHECK" : "",
+                   " ADD CONSTRAINT ", sqlName(check.name),
                    check.notForReplication ? " CHECK NOT FOR REPLICATION " : " CHECK ",
                    wrap ? "(" : "", definition, wrap ? ")" : ""});
 }
@@ -292,6 +294,88 @@ std::string addAliasTypeStatement(const AddAliasType& change) {
         base += concat({"(", type.length, ")"});
     return concat({"EXEC sp_addtype ", nStringLiteral(type.name), ", ", nStringLiteral(base), ", ",
                    type.nullable ? "N'NULL'" : "N'NOT NULL'"});
+}
+
+std::string dropTableStatement(const DropTable& change) {
+    return "DROP TABLE " + sqlName(change.table);
+}
+
+std::string dropExtraModuleStatement(const DropExtraModule& change) {
+    std::string_view words = "drop function [dbo].";
+    if (change.kind == "P")
+        words = "drop procedure [dbo].";
+    else if (change.kind == "V")
+        words = "drop View [dbo].";
+    else if (change.kind == "TR")
+        words = "drop TRigger [dbo].";
+    return concat({words, sqlName(change.name)});
+}
+
+std::string identityInsertStatement(const std::string& table, bool on) {
+    return concat({"SET IDENTITY_INSERT ", sqlName(table), on ? " ON" : " OFF"});
+}
+
+std::string copyRowsStatement(const RebuildTable& change) {
+    std::string into;
+    std::string values;
+    for (std::size_t i = 0; i < change.copiedColumns.size(); ++i) {
+        into += concat({into.empty() ? "" : ",", sqlName(change.copiedColumns[i])});
+        values += concat({values.empty() ? "" : ",", sqlName(change.sourceColumns[i])});
+    }
+    for (const auto& [column, value] : change.filledColumns) {
+        into += concat({into.empty() ? "" : ",", sqlName(column)});
+        values += concat({values.empty() ? "" : ",", trimControl(value)});
+    }
+    return concat({"INSERT INTO ", sqlName(change.temporaryName), " (", into, ") SELECT ", values,
+                   " FROM ", sqlName(change.oldTable)});
+}
+
+std::string renameTableStatement(const std::string& from, const std::string& to) {
+    return concat({"EXEC sp_rename ", nStringLiteral("[" + bracketedNameBody(from) + "]"), ", ",
+                   nStringLiteral(to)});
+}
+
+std::string execTextStatement(const std::string& text) {
+    return concat({"EXEC (", nStringLiteral(text), ")"});
+}
+
+namespace {
+
+struct RenderStep {
+    std::string operator()(const CreateModule& c) const { return execTextStatement(c.text); }
+    std::string operator()(const DropForeignKey& c) const { return dropForeignKeyStatement(c); }
+    std::string operator()(const CreateIndex& c) const { return createIndexStatement(c); }
+    std::string operator()(const AddDefault& c) const { return addDefaultStatement(c); }
+    std::string operator()(const AddCheck& c) const { return addCheckStatement(c); }
+    std::string operator()(const AddForeignKey& c) const { return addForeignKeyStatement(c); }
+    std::string operator()(const SetConstraintChecking& c) const {
+        return constraintCheckingStatement(c);
+    }
+};
+
+} // namespace
+
+std::string rebuildTableStatement(const RebuildTable& change) {
+    std::vector<std::string> lines{"SET XACT_ABORT ON", "BEGIN TRANSACTION",
+                                   createTableStatement({change.temporaryName, change.columns})};
+    if (change.identityInsert)
+        lines.push_back(identityInsertStatement(change.temporaryName, true));
+    if (!change.copiedColumns.empty() || !change.filledColumns.empty())
+        lines.push_back(copyRowsStatement(change));
+    if (change.identityInsert)
+        lines.push_back(identityInsertStatement(change.temporaryName, false));
+    for (const RebuildStep& step : change.dropsBefore)
+        lines.push_back(std::visit(RenderStep{}, step));
+    lines.push_back(dropTableStatement({change.oldTable}));
+    lines.push_back(renameTableStatement(change.temporaryName, change.table));
+    for (const RebuildStep& step : change.putBack)
+        lines.push_back(std::visit(RenderStep{}, step));
+    lines.push_back("COMMIT TRANSACTION");
+    lines.push_back("SET XACT_ABORT OFF");
+    std::string text;
+    for (const std::string& line : lines)
+        text += concat({text.empty() ? "" : "\n", line});
+    return text;
 }
 
 namespace {
@@ -317,6 +401,9 @@ struct Render {
     std::string operator()(const SetConstraintChecking& c) const {
         return constraintCheckingStatement(c);
     }
+    std::string operator()(const RebuildTable& c) const { return rebuildTableStatement(c); }
+    std::string operator()(const DropTable& c) const { return dropTableStatement(c); }
+    std::string operator()(const DropExtraModule& c) const { return dropExtraModuleStatement(c); }
 };
 
 } // namespace

@@ -115,6 +115,39 @@ std::string constraintCheckingStatement(const SetConstraintChecking& change);
 // for decimal and numeric.
 std::string addAliasTypeStatement(const AddAliasType& change);
 
+// DROP TABLE <table>.
+std::string dropTableStatement(const DropTable& change);
+
+// drop procedure|View|TRigger|function [dbo].<name>, as the kind asks.
+std::string dropExtraModuleStatement(const DropExtraModule& change);
+
+// SET IDENTITY_INSERT <table> ON, or OFF.
+std::string identityInsertStatement(const std::string& table, bool on);
+
+// INSERT INTO <temporary> ([a],[b],[new]) SELECT [a],[b],<default value> FROM
+// <old table>: the rebuild's copy of the rows, each value converted to the new
+// column's type as the INSERT converts it (as ALTER COLUMN does: a value
+// that does not fit is refused, never cut).
+std::string copyRowsStatement(const RebuildTable& change);
+
+// EXEC sp_rename N'[<from>]', N'<to>': the object name bracketed (sp_rename
+// parses it as a name), the new name as it is (sp_rename takes it whole).
+std::string renameTableStatement(const std::string& from, const std::string& to);
+
+// EXEC (N'<text>'): a statement that must begin a batch (CREATE TRIGGER)
+// run inside another batch.
+std::string execTextStatement(const std::string& text);
+
+// The rebuild as one batch, one statement a line: SET XACT_ABORT ON, BEGIN
+// TRANSACTION, the new table created under the temporary name, the rows
+// copied (inside SET IDENTITY_INSERT ON and OFF where it says so), the
+// foreign keys dropped, DROP TABLE, the rename, what is put back (triggers
+// through EXEC), COMMIT TRANSACTION, SET XACT_ABORT OFF. A statement refused
+// anywhere in it rolls the whole rebuild back and ends the batch, so the old
+// table stays as it was; the batch is one statement of the script, so a
+// statement-by-statement run goes on after it with the table unchanged.
+std::string rebuildTableStatement(const RebuildTable& change);
+
 // The text of any change.
 std::string statementText(const Change& change);
 

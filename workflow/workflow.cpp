@@ -55,7 +55,8 @@ void Workflow::compare(SnapshotStore& store, const std::string& databaseName,
     const ServerVersion version = readServerVersion(target);
     const ServerVersion source =
         serverVersionOf(readCaptureState(store.connection()).info.serverVersion);
-    runCompare(store.connection(), target, databaseName, script, version, source);
+    runCompare(store.connection(), target, databaseName, script, version, source,
+               m_compareOptions);
 }
 
 ExecutionReport Workflow::execute(ScriptBuffer& script, WorkflowObserver& observer,

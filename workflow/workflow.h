@@ -1,5 +1,6 @@
 #pragma once
 
+#include "compare/compare_run.h"
 #include "data/connection.h"
 #include "data/sql_server_connection.h"
 #include "script/data_check.h"
@@ -41,6 +42,10 @@ public:
     // seconds; 0 (the default) sets none, as statements run for the user may
     // take long.
     void setStatementTimeout(int seconds) noexcept { m_statementTimeoutSeconds = seconds; }
+
+    // The choices every following compare makes (--drop-extra, and the
+    // window's choice of it).
+    void setCompareOptions(const CompareOptions& options) noexcept { m_compareOptions = options; }
 
     // "读源数据": reads the connected database's catalog into the new
     // snapshot of `replacement` (made, and so checked, before connecting),
@@ -86,6 +91,7 @@ private:
     std::unique_ptr<Connection> m_connection;
     ConnectionProperties m_connectedTo;
     int m_statementTimeoutSeconds = 0;
+    CompareOptions m_compareOptions;
 };
 
 } // namespace dbc

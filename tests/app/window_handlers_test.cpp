@@ -108,8 +108,11 @@ TEST_F(WindowHandlers, CompareFillsBothFacesAndExecuteRunsTheList) {
     ASSERT_FALSE(list.isEmpty());
     EXPECT_EQ(list.front(), QStringLiteral("use w_exec"));
     EXPECT_TRUE(memo().startsWith(QStringLiteral("use w_exec\n"))) << memo().toStdString();
-    EXPECT_TRUE(list.contains(
-        QStringLiteral("Create INDEX IX_Emp_Dept On [Emp ] ([DeptNo],[Name]) ON [PRIMARY]")))
+    // The index comes back within the rebuild of the identity column's table.
+    EXPECT_FALSE(
+        list.filter(QStringLiteral("\nCreate INDEX IX_Emp_Dept On [Emp] ([DeptNo],[Name]) ON "
+                                   "[PRIMARY]\n"))
+            .isEmpty())
         << list.join(QStringLiteral("\n")).toStdString();
 
     // What the user types into the text box never reaches "执 行"; asked
@@ -123,7 +126,8 @@ TEST_F(WindowHandlers, CompareFillsBothFacesAndExecuteRunsTheList) {
         answered.text().startsWith(QStringLiteral("执行完毕！共 %1 条语句：").arg(list.size())))
         << answered.text().toStdString();
     EXPECT_EQ(statements(), list) << "the list stays for another run";
-    // The identity column's Alter is refused; the report says so.
+    // The rebuild that makes the column an identity column is refused (a
+    // value that does not convert) and rolled back; the report says so.
     EXPECT_TRUE(memo().contains(QStringLiteral("IDENTITY"))) << memo().toStdString();
     EXPECT_TRUE(memo().contains(QStringLiteral("以上是不能处理的语句"))) << memo().toStdString();
 

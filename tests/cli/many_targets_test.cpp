@@ -245,7 +245,7 @@ TEST_F(ManyTargetsTest, ExecuteWritesEachTargetsScriptAndReportAsASingleRun) {
     auto many = run({"execute", "--targets", write("t.txt", targets), "--out", out, "--store",
                      store(), "--jobs", "3"},
                     {"DBCOMPARE_PASSWORD=" + password});
-    // The identity column's Alter is refused on every target.
+    // The rebuild of the identity column's table is refused on every target.
     EXPECT_EQ(many.exitCode, 1) << many.out << many.err;
     for (int i = 1; i <= 3; ++i) {
         const std::string script = singleScript(name("single", i));

@@ -8,7 +8,8 @@
 //   <rows of the section, fields separated by "|">
 //   ...
 //   expect
-//   <the statements after "use hrms", one a line, exactly>
+//   <the statements after "use hrms", one a line, exactly; the line breaks
+//    of a statement of several lines written as \n>
 //
 // Sections (each optional):
 //   snapshot columns, target columns:
@@ -150,8 +151,13 @@ TEST_P(DependencyCaseFiles, WritesExactlyTheExpectedScript) {
 
     ASSERT_FALSE(buffer.statements().empty());
     EXPECT_EQ(buffer.statements().front(), "use hrms");
-    const std::vector<std::string> script(buffer.statements().begin() + 1,
-                                          buffer.statements().end());
+    std::vector<std::string> script;
+    for (auto s = buffer.statements().begin() + 1; s != buffer.statements().end(); ++s) {
+        std::string line;
+        for (char ch : *s)
+            line += ch == '\n' ? std::string("\\n") : std::string(1, ch);
+        script.push_back(line);
+    }
     EXPECT_EQ(script, c.expected);
     const auto& sent = catalogs.target.sent();
     EXPECT_EQ(std::set<std::string>(sent.begin(), sent.end()).size(), sent.size())

@@ -81,13 +81,13 @@ std::unique_ptr<SnapshotStore> ServedDatabases::capture(const std::string& datab
 }
 
 CompareOutcome compareWith(const ServedDatabases& served, SnapshotStore& store,
-                           const std::string& database) {
+                           const std::string& database, const CompareOptions& options) {
     CompareOutcome outcome;
     outcome.script.clearStatements();
     outcome.target = served.connect(database);
     runCompare(store.connection(), *outcome.target, database, outcome.script,
                readServerVersion(*outcome.target),
-               serverVersionOf(readCaptureState(store.connection()).info.serverVersion));
+               serverVersionOf(readCaptureState(store.connection()).info.serverVersion), options);
     return outcome;
 }
 

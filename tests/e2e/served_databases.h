@@ -5,6 +5,7 @@
 // program's own client stack (unixODBC + FreeTDS, the snapshot store, the
 // compare run and the executor) on top.
 
+#include "compare/compare_run.h"
 #include "data/connection.h"
 #include "script/script_buffer.h"
 #include "snapshot/snapshot_store.h"
@@ -59,7 +60,7 @@ struct CompareOutcome {
     ScriptBuffer script;
 };
 CompareOutcome compareWith(const ServedDatabases& served, SnapshotStore& store,
-                           const std::string& database);
+                           const std::string& database, const CompareOptions& options = {});
 
 using test::rowsOf;
 
