@@ -102,7 +102,7 @@ void TbtnExec::SpeedButton1Click() {
             busy->release();
         }
         ExecutionMode mode = ExecutionMode::StatementByStatement;
-        if (!check.empty()) {
+        if (check.needsAnswer()) {
             // Nothing but the "use" has run; cancelled, nothing more does.
             const DataCheckChoice choice = askDataCheck(this, check);
             if (!choice.goOn)

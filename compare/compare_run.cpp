@@ -5,10 +5,10 @@
 #include "compare/catalog_diff.h"
 #include "compare/definition_form.h"
 #include "compare/dependency_pass.h"
-#include "compare/module_order.h"
-#include "compare/target_release.h"
 #include "compare/extra_objects.h"
+#include "compare/module_order.h"
 #include "compare/table_rebuild.h"
+#include "compare/target_release.h"
 #include "snapshot/store_queries.h"
 #include "snapshot/store_reader.h"
 
@@ -266,7 +266,8 @@ ChangeList extraObjectDrops(Connection& store, Connection& target,
     snapshot.views = moduleKeys(store, viewKind);
     snapshot.triggers = moduleKeys(store, triggerKind);
     // A store written before functions were kept says nothing of them.
-    snapshot.functionsRecorded = !store.open(store_sql::tableExists(functionKind.storeTable)).empty();
+    snapshot.functionsRecorded =
+        !store.open(store_sql::tableExists(functionKind.storeTable)).empty();
     if (snapshot.functionsRecorded)
         snapshot.functions = moduleKeys(store, functionKind);
     std::set<std::string> alreadyDropped;
@@ -288,7 +289,8 @@ void planRebuilds(Connection& target, DependencyFacts& facts, const std::vector<
     if (!mayNeedRebuild(changes))
         return;
     facts.foreignKeys = standing.get();
-    RebuildFacts rebuild{facts, readChecks(target, targetVersion), readTableTriggers(target), {}, {}};
+    RebuildFacts rebuild{
+        facts, readChecks(target, targetVersion), readTableTriggers(target), {}, {}};
     std::vector<std::string> triggerNames;
     for (const TableTrigger& trigger : rebuild.targetTriggers)
         triggerNames.push_back(trigger.name);

@@ -6,6 +6,19 @@ namespace dbc {
 
 namespace {
 
+// The statement a finding names: its own text, but for a table rebuild (a
+// batch of many lines) the copy of the rows, the line the count is about.
+std::string findingStatement(const Change& change) {
+    if (const auto* rebuild = std::get_if<RebuildTable>(&change.record);
+        rebuild && (!rebuild->copiedColumns.empty() || !rebuild->filledColumns.empty()))
+        return copyRowsStatement(*rebuild);
+    return statementText(change);
+}
+
+} // namespace
+
+namespace {
+
 struct PendingQuery {
     std::size_t change;
     RowCountQuery query;
@@ -25,6 +38,13 @@ std::optional<unsigned long long> countOf(const Result& result) {
 bool DataCheckResult::valuesLost() const noexcept {
     for (const DataCheckFinding& finding : findings)
         if (finding.risk == RowRisk::ValuesLost)
+            return true;
+    return false;
+}
+
+bool DataCheckResult::needsAnswer() const noexcept {
+    for (const DataCheckFinding& finding : findings)
+        if (finding.risk != RowRisk::Copied)
             return true;
     return false;
 }
@@ -70,7 +90,7 @@ DataCheckResult checkData(Connection& target, const ChangeList& changes) {
         const RowConcern concern = pending[i].query.concern;
         DataCheckFinding finding;
         finding.change = pending[i].change;
-        finding.statement = statementText(changes[pending[i].change]);
+        finding.statement = findingStatement(changes[pending[i].change]);
         finding.risk = riskOf(concern);
         finding.concern = concern;
         finding.what = concernText(concern);

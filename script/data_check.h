@@ -34,6 +34,9 @@ struct DataCheckResult {
     // True when a statement would change or lose stored values (or one of
     // that kind could not be counted): execute runs only when allowed.
     bool valuesLost() const noexcept;
+    // True when a statement would lose values or be refused over rows; rows
+    // a rebuild copies and keeps alone ask nothing of the user.
+    bool needsAnswer() const noexcept;
     // The finding of a change's statement of that risk, or nullptr.
     const DataCheckFinding* find(std::size_t change, RowRisk risk) const noexcept;
     bool refuses(std::size_t change) const noexcept { return find(change, RowRisk::Refused); }
