@@ -2,7 +2,8 @@
 # Installs what is missing, builds, and shows the main job end to end without a
 # SQL Server: the project's test server serves two releases of an hrms
 # database; the newer is captured into a snapshot, the older is compared with
-# it, the script is executed, and a second compare shows what is left.
+# it, given a few rows, checked for values the script would lose, executed,
+# and a second compare shows what is left.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -42,8 +43,16 @@ step "dbcompare capture -d hrms_new: the newer database into the snapshot $store
 step "dbcompare compare -d hrms: the script that brings the older database into line"
 "$bin" compare "${conn[@]}" -d hrms --store "$store"
 
-step "dbcompare execute -d hrms: run it; statements the server refuses are reported"
-"$bin" execute "${conn[@]}" -d hrms --store "$store" || echo "(exit status $?: some statements were refused)"
+step "dbcompare exec-one -d hrms: the older database holds rows"
+"$bin" exec-one "${conn[@]}" -d hrms "INSERT INTO Department (DeptName) VALUES (N'研发部')
+INSERT INTO Employee (EmpCode, EmpName, Gender, HireDate, DeptNo, OldDeptCode) VALUES ('E001', N'张三', 'M', '20200101', 1, 'D01')
+INSERT INTO Employee (EmpCode, EmpName, Gender, HireDate, DeptNo, OldDeptCode) VALUES ('E002', N'李四', 'F?', '20210301', 1, NULL)"
+
+step "dbcompare execute -d hrms: the data check counts the rows whose values would be lost; nothing runs"
+"$bin" execute "${conn[@]}" -d hrms --store "$store" || echo "(exit status $?: values would be lost, nothing was run)"
+
+step "dbcompare execute --allow-data-loss -d hrms: run it; values are cut to fit first, refusals reported"
+"$bin" execute "${conn[@]}" -d hrms --store "$store" --allow-data-loss || echo "(exit status $?: some statements were refused)"
 
 step "dbcompare compare -d hrms again: only what the server refused is left"
 "$bin" compare "${conn[@]}" -d hrms --store "$store"
