@@ -220,11 +220,14 @@ inline constexpr const char* viewDefaults =
     "INNER JOIN sys.columns c ON c.object_id = d.parent_object_id AND c.column_id = "
     "d.parent_column_id ORDER BY DFName";
 
-// The foreign keys between user tables, one row per key column.
+// The foreign keys between user tables, one row per key column; referential
+// action 1 is CASCADE (2 SET NULL and 3 SET DEFAULT are read as no action:
+// SQL Server 2000 has neither, and the model keeps CASCADE alone).
 inline constexpr const char* viewForeignKeys =
     "SELECT f.name AS FKName, t.name AS TableName, tc.name AS FieldName, r.name AS "
     "RefTableName, rc.name AS RefFieldName, k.constraint_column_id AS KeyOrder, "
-    "f.delete_referential_action AS DeleteAction, f.update_referential_action AS UpdateAction, "
+    "CASE WHEN f.delete_referential_action = 1 THEN 1 ELSE 0 END AS DeleteCascade, CASE WHEN "
+    "f.update_referential_action = 1 THEN 1 ELSE 0 END AS UpdateCascade, "
     "f.is_disabled AS IsDisabled, f.is_not_for_replication AS NotForReplication, "
     "f.is_not_trusted AS NotTrusted FROM sys.foreign_keys f INNER JOIN sys.foreign_key_columns "
     "k ON k.constraint_object_id = f.object_id INNER JOIN sys.tables t ON t.object_id = "

@@ -1,8 +1,8 @@
 #include "catalog/catalog_view_reader.h"
 
 #include "catalog/catalog_queries.h"
-#include "catalog/key_position.h"
 #include "catalog/name_key.h"
+#include "catalog/server_reader.h"
 #include "catalog/view_column_facts.h"
 
 #include <algorithm>
@@ -124,49 +124,7 @@ std::vector<DefaultConstraint> readViewDefaults(Connection& server) {
 }
 
 std::vector<ForeignKey> readViewForeignKeys(Connection& server) {
-    const Result rows = server.open(catalog::viewForeignKeys);
-    std::vector<ForeignKey> keys;
-    if (rows.empty())
-        return keys;
-    const auto name = rows.columnIndex("FKName");
-    const auto table = rows.columnIndex("TableName");
-    const auto field = rows.columnIndex("FieldName");
-    const auto refTable = rows.columnIndex("RefTableName");
-    const auto refField = rows.columnIndex("RefFieldName");
-    const auto order = rows.columnIndex("KeyOrder");
-    const auto onDelete = rows.columnIndex("DeleteAction");
-    const auto onUpdate = rows.columnIndex("UpdateAction");
-    const auto disabled = rows.columnIndex("IsDisabled");
-    const auto notForReplication = rows.columnIndex("NotForReplication");
-    const auto notTrusted = rows.columnIndex("NotTrusted");
-    // Rows of one key together, in key order, whatever order they come in.
-    std::vector<const Result::Row*> sorted;
-    for (const auto& row : rows.rows())
-        sorted.push_back(&row);
-    std::stable_sort(sorted.begin(), sorted.end(), [&](const Result::Row* a, const Result::Row* b) {
-        if ((*a)[name] != (*b)[name])
-            return (*a)[name] < (*b)[name];
-        return keyPosition((*a)[order]) < keyPosition((*b)[order]);
-    });
-    for (const Result::Row* row : sorted) {
-        if (keys.empty() || keys.back().name != (*row)[name]) {
-            // referential action 1 is CASCADE (2 SET NULL and 3 SET DEFAULT
-            // are not kept: SQL Server 2000 has neither).
-            keys.push_back({(*row)[name],
-                            (*row)[table],
-                            {},
-                            (*row)[refTable],
-                            {},
-                            (*row)[onDelete] == "1",
-                            (*row)[onUpdate] == "1",
-                            isSet((*row)[notForReplication]),
-                            isSet((*row)[disabled]),
-                            isSet((*row)[notTrusted])});
-        }
-        keys.back().columns.push_back((*row)[field]);
-        keys.back().referencedColumns.push_back((*row)[refField]);
-    }
-    return keys;
+    return foreignKeysOf(server.open(catalog::viewForeignKeys));
 }
 
 std::vector<CheckConstraint> readViewChecks(Connection& server) {

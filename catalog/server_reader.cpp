@@ -227,8 +227,11 @@ std::vector<DefaultConstraint> readServerDefaults(Connection& server, CatalogSid
 }
 
 std::vector<ForeignKey> readServerForeignKeys(Connection& server, CatalogSide side) {
-    const Result rows =
-        server.open(pick(side, catalog::captureForeignKeys, catalog::targetForeignKeys));
+    return foreignKeysOf(
+        server.open(pick(side, catalog::captureForeignKeys, catalog::targetForeignKeys)));
+}
+
+std::vector<ForeignKey> foreignKeysOf(const Result& rows) {
     std::vector<ForeignKey> keys;
     if (rows.empty())
         return keys;

@@ -51,6 +51,11 @@ std::vector<DefaultConstraint> readServerDefaults(Connection& server, CatalogSid
 // The foreign keys between user tables, each key's columns in key order,
 // keys in name order; one query for the whole database.
 std::vector<ForeignKey> readServerForeignKeys(Connection& server, CatalogSide side);
+// The foreign keys of a foreign-key query's rows (one row per key column:
+// FKName, TableName, FieldName, RefTableName, RefFieldName, KeyOrder,
+// DeleteCascade, UpdateCascade, IsDisabled, NotForReplication, NotTrusted),
+// each key's columns in key order; both catalog readings share it.
+std::vector<ForeignKey> foreignKeysOf(const Result& rows);
 
 // The CHECK constraints of user tables, in name order, each definition's text
 // rows joined; one query for the whole database.

@@ -55,8 +55,7 @@ void Workflow::compare(SnapshotStore& store, const std::string& databaseName,
     const ServerVersion version = readServerVersion(target);
     const ServerVersion source =
         serverVersionOf(readCaptureState(store.connection()).info.serverVersion);
-    runCompare(store.connection(), target, databaseName, script, version, source,
-               m_compareOptions);
+    runCompare(store.connection(), target, databaseName, script, version, source, m_compareOptions);
 }
 
 ExecutionReport Workflow::execute(ScriptBuffer& script, WorkflowObserver& observer,
