@@ -166,8 +166,10 @@ void placeFunctionChanges(ChangeList changes, std::size_t dropsAt, ChangeList& o
 
 // A computed column that calls a function the script creates can only be
 // added once the function exists: such Adds move from the table part to right
-// after the function creates (at the end of `out` when this runs). Other
-// computed columns keep their place.
+// after the function creates (at the end of `out` when this runs), and a new
+// table is created without such columns, which are added there (a table keeps
+// at least one column to be created with). Other computed columns keep their
+// place.
 void addComputedColumnsAfterTheirFunctions(const ChangeList& functionChanges,
                                            std::size_t columnChangesAt, ChangeList& out) {
     std::set<std::string> created;
@@ -177,11 +179,10 @@ void addComputedColumnsAfterTheirFunctions(const ChangeList& functionChanges,
     }
     if (created.empty())
         return;
-    auto callsCreated = [&created](const Change& change) {
-        const auto* add = std::get_if<AddColumn>(&change.record);
-        if (add == nullptr || !add->column.computed())
+    auto callsCreated = [&created](const Column& column) {
+        if (!column.computed())
             return false;
-        for (const std::string& name : mentionedNameKeys(add->column.computedDefinition)) {
+        for (const std::string& name : mentionedNameKeys(column.computedDefinition)) {
             if (created.contains(name))
                 return true;
         }
@@ -189,7 +190,22 @@ void addComputedColumnsAfterTheirFunctions(const ChangeList& functionChanges,
     };
     ChangeList moved;
     for (auto it = out.begin() + static_cast<std::ptrdiff_t>(columnChangesAt); it != out.end();) {
-        if (callsCreated(*it)) {
+        // A new table is created without such columns; they are added after.
+        if (auto* create = std::get_if<CreateTable>(&it->record)) {
+            std::vector<Column>& columns = create->columns;
+            for (auto column = columns.begin(); column != columns.end();) {
+                if (callsCreated(*column) && columns.size() > 1) {
+                    moved.push_back({AddColumn{*column, std::nullopt}});
+                    column = columns.erase(column);
+                } else {
+                    ++column;
+                }
+            }
+            ++it;
+            continue;
+        }
+        const auto* add = std::get_if<AddColumn>(&it->record);
+        if (add != nullptr && callsCreated(add->column)) {
             moved.push_back(std::move(*it));
             it = out.erase(it);
         } else {
