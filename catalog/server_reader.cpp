@@ -158,21 +158,33 @@ void readColumnMarks(Connection& server, std::vector<Table>& tables) {
 }
 
 void readIdentitySeeds(Connection& server, std::vector<Table>& tables) {
+    std::vector<Column*> identities;
+    std::vector<std::string> queries;
     for (Table& table : tables) {
         for (Column& column : table.columns) {
             if (column.colStat != "1")
                 continue;
             // The bracketed name reads as one name whatever it holds.
             const std::string name = nStringLiteral("[" + bracketedNameBody(column.table) + "]");
-            const Result seed =
-                server.open(catalog::identitySeedBefore + name + catalog::identitySeedBetween +
-                            name + catalog::identitySeedAfter);
-            if (!seed.empty()) {
-                column.identSeed = seed.field(0, "IdentSeed");
-                column.identIncr = seed.field(0, "IdentIncr");
-            }
+            identities.push_back(&column);
+            queries.push_back(catalog::identitySeedBefore + name + catalog::identitySeedBetween +
+                              name + catalog::identitySeedAfter);
         }
     }
+    if (queries.empty())
+        return;
+    // One request for every identity column (the queries may travel batched),
+    // the replies in the same order; a refused one fails the reading as a
+    // single query would.
+    server.openEach(queries, [&](std::size_t index, ResultOrError reply) {
+        if (auto* error = std::get_if<DatabaseError>(&reply))
+            throw *error;
+        const Result& seed = std::get<Result>(reply);
+        if (!seed.empty()) {
+            identities[index]->identSeed = seed.field(0, "IdentSeed");
+            identities[index]->identIncr = seed.field(0, "IdentIncr");
+        }
+    });
 }
 
 std::vector<TableIndexes> readServerIndexes(Connection& server, CatalogSide side) {

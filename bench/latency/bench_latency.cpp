@@ -14,6 +14,7 @@
 #include "bench/support/stopwatch.h"
 #include "bench/support/synthetic_schema.h"
 #include "bench/support/timed_connection.h"
+#include "catalog/server_version.h"
 #include "compare/compare_run.h"
 #include "data/sql_server_connection.h"
 #include "script/script_buffer.h"
@@ -27,6 +28,7 @@
 #include <iostream>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace dbc::bench {
@@ -45,6 +47,9 @@ struct Options {
     std::vector<std::size_t> objects{1000, 5000};
     std::vector<int> latenciesMs{0, 5, 20};
     bool perObject = true; // also time one request per object
+    // Also read the same databases as SQL Server 2019 (the sys catalog views)
+    // and set the times beside those of the 2000 reading.
+    bool release2019 = false;
 };
 
 Options parse(int argc, char** argv) {
@@ -53,6 +58,8 @@ Options parse(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--no-per-object") == 0)
             options.perObject = false;
+        else if (std::strcmp(argv[i], "--release-2019") == 0)
+            options.release2019 = true;
         else
             latencies.push_back(std::stoi(argv[i]));
     }
@@ -176,6 +183,40 @@ public:
                     throw std::runtime_error("batched and per-object compares differ");
             }
             printRow(table, "compare", objects, latencyMs, compare, floor, work, single);
+            m_batched2000.push_back({latencyMs, objects, capture.work.wallMs, compare.work.wallMs});
+        }
+    }
+
+    // The batched capture and compare through a server answering as SQL
+    // Server 2019, against the 2000 reading's times of the same run.
+    void runRelease2019(int latencyMs, ReportTable& table) {
+        test::TestServerProcess server(
+            dataDir(), {"--latency-ms", std::to_string(latencyMs), "--version", "2019"});
+        const CpuClock cpu;
+        const int repetitions = latencyMs == 0 ? 3 : 2;
+        for (std::size_t objects : m_options.objects) {
+            auto source = connectSqlServer({server.serverName(), sourceName(objects), "sa", ""},
+                                           defaultOdbcDriver);
+            auto target = connectSqlServer({server.serverName(), targetName(objects), "sa", ""},
+                                           defaultOdbcDriver);
+            auto snapshot = SnapshotStore::open(snapshotPath(objects));
+            const Batched2000* before = batched2000(latencyMs, objects);
+            Run capture = fastest(repetitions, [&] {
+                return captureOnce(*source, Requests::Batched, cpu, readServerVersion(*source));
+            });
+            std::size_t statements = 0;
+            Run compare = fastest(repetitions, [&] {
+                return compareOnce(*snapshot, *target, objects, Requests::Batched, cpu, statements,
+                                   readServerVersion(*target));
+            });
+            for (const auto& [what, run, ms2000] :
+                 {std::tuple{"capture", capture, before ? before->captureMs : 0.0},
+                  std::tuple{"compare", compare, before ? before->compareMs : 0.0}}) {
+                table.printRow({what, formatCount(objects), std::to_string(latencyMs),
+                                ms2000 > 0 ? formatMs(ms2000) : "-", formatMs(run.ms),
+                                formatCount(run.requests),
+                                ms2000 > 0 ? formatRatio(run.ms / ms2000) : "-"});
+            }
         }
     }
 
@@ -185,13 +226,14 @@ private:
         return m_dir / ("snap_" + std::to_string(objects) + ".mdb");
     }
 
-    Run captureOnce(Connection& source, Requests requests, const CpuClock& cpu) {
+    Run captureOnce(Connection& source, Requests requests, const CpuClock& cpu,
+                    const ServerVersion& version = {}) {
         const fs::path path = m_dir / ("capture_" + std::to_string(++m_captures) + ".mdb");
         auto store = SnapshotStore::open(path);
         TimedConnection timed(source, requests);
         QuietObserver observer;
         const Meter meter(cpu);
-        captureSource(timed, *store, observer);
+        captureSource(timed, *store, observer, version);
         const Sample sample = meter.stop();
         Run run{sample.wallMs, sample.cpuMs, timed.requestCount()};
         store.reset();
@@ -200,11 +242,12 @@ private:
     }
 
     Run compareOnce(SnapshotStore& snapshot, Connection& target, std::size_t objects,
-                    Requests requests, const CpuClock& cpu, std::size_t& statements) {
+                    Requests requests, const CpuClock& cpu, std::size_t& statements,
+                    const ServerVersion& version = {}) {
         TimedConnection timed(target, requests);
         ScriptBuffer buffer;
         const Meter meter(cpu);
-        runCompare(snapshot.connection(), timed, targetName(objects), buffer);
+        runCompare(snapshot.connection(), timed, targetName(objects), buffer, version);
         const Sample sample = meter.stop();
         statements = buffer.statements().size();
         return {sample.wallMs, sample.cpuMs, timed.requestCount()};
@@ -231,9 +274,23 @@ private:
         table.printRow(cells);
     }
 
+    struct Batched2000 {
+        int latencyMs;
+        std::size_t objects;
+        double captureMs;
+        double compareMs;
+    };
+    const Batched2000* batched2000(int latencyMs, std::size_t objects) const {
+        for (const Batched2000& run : m_batched2000)
+            if (run.latencyMs == latencyMs && run.objects == objects)
+                return &run;
+        return nullptr;
+    }
+
     fs::path m_dir;
     Options m_options;
     int m_captures = 0;
+    std::vector<Batched2000> m_batched2000;
 };
 
 int run(const Options& options) {
@@ -267,6 +324,21 @@ int run(const Options& options) {
                  "wall-clock time; cpu = CPU time of the benchmark and the test server\n"
                  "together (least of the repetitions), steadier than wall-clock time on a busy\n"
                  "machine; cpu x = per-object / batched in CPU time.\n";
+    if (options.release2019) {
+        std::cout
+            << "\nThe same databases read as SQL Server 2019 (the sys catalog views), batched,\n"
+               "beside the 2000 reading's batched times of this run:\n\n";
+        ReportTable release(std::cout, {{"run", 7},
+                                        {"objects", 7},
+                                        {"lat ms", 6},
+                                        {"2000 ms", 8},
+                                        {"2019 ms", 8},
+                                        {"requests", 8},
+                                        {"2019/2000", 9}});
+        release.printHeader();
+        for (int latencyMs : options.latenciesMs)
+            bench.runRelease2019(latencyMs, release);
+    }
     return EXIT_SUCCESS;
 }
 
