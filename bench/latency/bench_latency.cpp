@@ -26,6 +26,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <tuple>
@@ -94,6 +95,16 @@ int perObjectRepetitions(int latencyMs) {
     return latencyMs == 0 ? 3 : 1;
 }
 
+// The batched work and its floor: often on loopback, twice over a slow link.
+int batchedRepetitions(int latencyMs) {
+    return latencyMs == 0 ? 3 : 2;
+}
+
+std::unique_ptr<Connection> connectTo(const test::TestServerProcess& server,
+                                      const std::string& database) {
+    return connectSqlServer({server.serverName(), database, "sa", ""}, defaultOdbcDriver);
+}
+
 template <typename F> Run fastest(int repetitions, F once) {
     Run best = once();
     for (int i = 1; i < repetitions; ++i) {
@@ -127,12 +138,10 @@ public:
     void runLatency(int latencyMs, ReportTable& table) {
         test::TestServerProcess server(dataDir(), {"--latency-ms", std::to_string(latencyMs)});
         const CpuClock cpu;
-        const int repetitions = latencyMs == 0 ? 3 : 2;
+        const int repetitions = batchedRepetitions(latencyMs);
         for (std::size_t objects : m_options.objects) {
-            auto source = connectSqlServer({server.serverName(), sourceName(objects), "sa", ""},
-                                           defaultOdbcDriver);
-            auto target = connectSqlServer({server.serverName(), targetName(objects), "sa", ""},
-                                           defaultOdbcDriver);
+            auto source = connectTo(server, sourceName(objects));
+            auto target = connectTo(server, targetName(objects));
             auto snapshot = SnapshotStore::open(snapshotPath(objects));
 
             Run floor, work;
@@ -193,12 +202,10 @@ public:
         test::TestServerProcess server(
             dataDir(), {"--latency-ms", std::to_string(latencyMs), "--version", "2019"});
         const CpuClock cpu;
-        const int repetitions = latencyMs == 0 ? 3 : 2;
+        const int repetitions = batchedRepetitions(latencyMs);
         for (std::size_t objects : m_options.objects) {
-            auto source = connectSqlServer({server.serverName(), sourceName(objects), "sa", ""},
-                                           defaultOdbcDriver);
-            auto target = connectSqlServer({server.serverName(), targetName(objects), "sa", ""},
-                                           defaultOdbcDriver);
+            auto source = connectTo(server, sourceName(objects));
+            auto target = connectTo(server, targetName(objects));
             auto snapshot = SnapshotStore::open(snapshotPath(objects));
             const Batched2000* before = batched2000(latencyMs, objects);
             Run capture = fastest(repetitions, [&] {
