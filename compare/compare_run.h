@@ -2,8 +2,7 @@
 
 #include "catalog/object_kinds.h"
 #include "catalog/server_version.h"
-#include "compare/catalog_diff.h"
-#include "compare/dependency_pass.h"
+#include "compare/compare_parts.h"
 #include "data/connection.h"
 #include "script/change.h"
 #include "script/script_buffer.h"
@@ -21,32 +20,32 @@ struct CompareOptions {
     bool dropExtra = false;
 };
 
-// One compare run: reads the snapshot store through `store` and the target's
-// catalog through `target`, part by part, and appends to `out` the changes
-// that bring the target into line with the snapshot. Nothing is executed on
-// the target.
+// One compare run: reads the snapshot store through `store` whole into one
+// catalog model (snapshot_catalog.h), then the target's catalog through
+// `target` into another, asking what the snapshot can be compared with
+// (target_request.h), diffs the two (diff_catalogs.h) and appends to `out`
+// the changes that bring the target into line with the snapshot. Nothing is
+// executed on the target. The target's collation is read first: names are
+// matched as the target compares them, from the snapshot's grouping of its
+// rows on.
 //
 // When the snapshot holds no column rows and no procedure, view, trigger or
-// function
-// the run ends before it appends anything and returns false. Otherwise (a
-// snapshot of only views and procedures too; its defaults are then not
-// compared) the default constraints of both sides
-// are read (an Add carries its column's default), the first change is "use "
-// + `databaseName`, and every part follows in order, whatever the others
-// hold: tables and columns, functions, indexes, procedures, views, triggers,
-// default constraints. Views and functions are each ordered so that one comes
-// after those of its kind its text names (module_order.h); the drops of
-// changed functions all come before the column changes (after the CHECK
-// drops), callers first. Where the snapshot keeps computed definitions the
-// target's are read with one query (the table diff then never alters a
-// computed column); where it keeps alias types the target's are read with one
-// query and the types a column needs go right after "use" (catalog_diff.h).
-// Each part reads the snapshot's rows, then the target's, then appends its
-// changes. Then an Alter that ALTER COLUMN cannot make becomes a rebuild of
-// its table (table_rebuild.h), reading the target's CHECK constraints and
-// triggers only then. Last, when there are column Alters or Drops or index drops, the
-// dependency pass (dependency_pass.h) wraps the changes that objects of the
-// target depend on, reading the target's foreign keys with one query.
+// function the run ends before it appends anything and returns false (the
+// target's tables are still read). Otherwise (a snapshot of only views and
+// procedures too; its defaults are then not compared) the first change is
+// "use " + `databaseName`, and every part follows in order, whatever the
+// others hold: tables and columns, functions, indexes, procedures, views,
+// triggers, default constraints (an Add carries its column's default). Views
+// and functions are each ordered so that one comes after those of its kind
+// its text names (module_order.h); the drops of changed functions all come
+// before the column changes (after the CHECK drops), callers first. Where the
+// snapshot keeps computed definitions the target's are read with one query
+// (the table diff then never alters a computed column); where it keeps alias
+// types the target's are read with one query and the types a column needs
+// go right after "use" (catalog_diff.h). Then an Alter that ALTER COLUMN
+// cannot make becomes a rebuild of its table, and the dependency pass wraps
+// the changes that objects of the target depend on (post_diff_passes.h),
+// each reading what it needs of the target only when it has work.
 //
 // `targetVersion` picks how the target's catalog is read (SQL Server 2000's
 // system tables by default, the sys catalog views from 2005 on); the caller
@@ -56,32 +55,15 @@ struct CompareOptions {
 // without the parentheses around the whole (definition_form.h), and what the
 // target's release cannot hold is left unscripted (target_release.h).
 //
-// Errors of either connection propagate as exceptions; the changes appended
-// before the failure stay in `out`.
+// Errors of either connection propagate as exceptions. A read that fails
+// part way leaves in `out` the changes of the parts both sides were read
+// for, as far as a whole run would have added them before the failing part's
+// (the answers of a module part read before the failure included), without
+// the passes.
 bool compareWithSnapshot(Connection& store, Connection& target, const std::string& databaseName,
                          ChangeList& out, const ServerVersion& targetVersion = {},
                          const ServerVersion& sourceVersion = {},
                          const CompareOptions& options = {});
-
-// The parts of a run. Each reads the snapshot's rows of its part, then the
-// target's, and appends its changes (see catalog_diff.h); each but the last
-// returns false, appending nothing, when the snapshot has no names in its
-// part. The default part on its own carries nothing into Adds. `facts`, when
-// given, receives what the index part read, for the dependency pass. Given
-// the snapshot's tables, the index part also compares those without index
-// rows (their target indexes are surplus), when the snapshot has index rows
-// at all.
-bool compareTablePart(Connection& store, Connection& target, const DefaultSides& defaults,
-                      std::set<std::string>& carried, ChangeList& out,
-                      const ServerVersion& targetVersion = {});
-bool compareIndexPart(Connection& store, Connection& target, ChangeList& out,
-                      DependencyFacts* facts = nullptr,
-                      const std::vector<Table>* snapshotTables = nullptr,
-                      const ServerVersion& targetVersion = {});
-bool compareModulePart(const ObjectKind& kind, Connection& store, Connection& target,
-                       ChangeList& out, const ServerVersion& targetVersion = {});
-void compareDefaultPart(Connection& store, Connection& target, ChangeList& out,
-                        const ServerVersion& targetVersion = {});
 
 // The run above into the script buffer. The caller has already cleared the
 // buffer's statement list and connected `target`, so a failed connect leaves
