@@ -38,6 +38,13 @@
 //   [snapshot alias types] [target alias types]   name|base type|length|scale
 //       |nullable ("1" or "0"); without [snapshot alias types] the store
 //       predates SourceType
+//   [failing query]                 store|SQL text|message, or
+//       target|query|message where query is columns, computed, defaults,
+//       foreign keys, checks, alias types, indexes, or "exists TYPE NAME" (the
+//       existence query of an object, TYPE as sysObjects has it): that query
+//       fails with the message
+//   [error]                         the message the run then fails with; the
+//       [script] is what it shows of the changes found before
 //   [script]                        "Go" or one statement per line; a line
 //       beginning "-- " is a comment line of the display, never a statement
 
@@ -104,6 +111,8 @@ const std::map<std::string, std::vector<std::size_t>>& sectionWidths() {
         {"target computed", {3}},
         {"snapshot alias types", {5}},
         {"target alias types", {5}},
+        {"failing query", {3}},
+        {"error", {1}},
         {"script", {1}},
     };
     return widths;
@@ -204,6 +213,23 @@ std::vector<test::TargetObject> targetObjectsOf(const Rows& rows) {
     return objects;
 }
 
+// The target query a [failing query] row names.
+std::string targetQueryNamed(const std::string& name) {
+    static const std::map<std::string, const std::string*> queries = {
+        {"columns", &test::targetColumnQuery},   {"computed", &test::computedColumnQuery},
+        {"defaults", &test::targetDefaultQuery}, {"foreign keys", &test::targetForeignKeyQuery},
+        {"checks", &test::checkQuery},           {"alias types", &test::aliasTypeQuery},
+        {"indexes", &test::targetIndexQuery}};
+    if (name.starts_with("exists ")) {
+        const std::size_t blank = name.find(' ', 7);
+        return test::existenceQuery(name.substr(7, blank - 7), name.substr(blank + 1));
+    }
+    const auto found = queries.find(name);
+    if (found == queries.end())
+        throw std::runtime_error("no target query named " + name);
+    return *found->second;
+}
+
 std::vector<fs::path> caseFiles() {
     std::vector<fs::path> files;
     for (const auto& entry : fs::directory_iterator(DBCOMPARE_COMPARE_CASES)) {
@@ -262,6 +288,12 @@ TEST_P(CompareCase, GivesTheRecordedScript) {
     if (sections.contains("snapshot checks"))
         snapshotChecks = sections["snapshot checks"];
     catalogs.setChecks(snapshotChecks, sections["target checks"]);
+    for (const auto& row : sections["failing query"]) {
+        if (row[0] == "store")
+            catalogs.store.fail(row[1], row[2]);
+        else
+            catalogs.target.fail(targetQueryNamed(row[1]), row[2]);
+    }
     const Rows& database = sections["database"];
     const std::string databaseName = database.empty() ? "db" : fieldOf(database.front(), 0);
 
@@ -285,7 +317,14 @@ TEST_P(CompareCase, GivesTheRecordedScript) {
         serverVersionOf(release.empty() ? std::string() : fieldOf(release.front(), 0));
 
     ScriptBuffer buffer;
-    runCompare(catalogs.store, catalogs.target, databaseName, buffer, {}, source);
+    std::string error;
+    try {
+        runCompare(catalogs.store, catalogs.target, databaseName, buffer, {}, source);
+    } catch (const std::exception& failure) {
+        error = failure.what();
+    }
+    const Rows& expectedError = sections["error"];
+    EXPECT_EQ(error, expectedError.empty() ? std::string() : fieldOf(expectedError.front(), 0));
     EXPECT_EQ(buffer.statements(), statements);
     EXPECT_EQ(buffer.displayLines(), display);
 }
