@@ -97,14 +97,13 @@ ChangeList extraObjectDrops(const DatabaseCatalog& snapshot, const DatabaseCatal
     return drops;
 }
 
-// The diff proper; returns false where it stops short at a part a side does
-// not hold.
-bool diffInto(const DatabaseCatalog& snapshot, const DatabaseCatalog& target,
+// The diff proper; it stops short at the first part a side does not hold.
+void diffInto(const DatabaseCatalog& snapshot, const DatabaseCatalog& target,
               const CatalogDiffOptions& options, CatalogDiff& diff) {
     auto held = [&](CatalogPart part) { return snapshot.holds(part) && target.holds(part); };
     ChangeList& out = diff.changes;
     if (!held(CatalogPart::ForeignKeys))
-        return false;
+        return;
     // Foreign keys only where the snapshot records them. Their drops come
     // before everything, their adds after everything.
     ForeignKeyChanges keyChanges;
@@ -119,7 +118,7 @@ bool diffInto(const DatabaseCatalog& snapshot, const DatabaseCatalog& target,
     out.push_back({UseDatabase{options.databaseName}});
     out.insert(out.end(), keyChanges.drops.begin(), keyChanges.drops.end());
     if (!held(CatalogPart::ExtraObjects))
-        return false;
+        return;
     if (options.dropExtra && target.droppableObjects && diff.standingKeys) {
         const ChangeList extras =
             extraObjectDrops(snapshot, target, keyChanges.drops, *diff.standingKeys);
@@ -129,7 +128,7 @@ bool diffInto(const DatabaseCatalog& snapshot, const DatabaseCatalog& target,
     const std::size_t columnChangesAt = out.size();
     diffTables(snapshot.tables, target.tables, {snapshot.defaults, target.defaults}, carried, out);
     if (!held(CatalogPart::Checks))
-        return false;
+        return;
     // CHECK constraints where the snapshot records them; one in the way of a
     // column change is dropped before it.
     ConstraintChanges checkChanges;
@@ -140,7 +139,7 @@ bool diffInto(const DatabaseCatalog& snapshot, const DatabaseCatalog& target,
                    checkChanges.drops.begin(), checkChanges.drops.end());
     }
     if (!held(CatalogPart::AliasTypes))
-        return false;
+        return;
     // Alias types where the snapshot records them: created right after "use",
     // before any column of them.
     if (snapshot.aliasTypes && target.aliasTypes)
@@ -160,7 +159,7 @@ bool diffInto(const DatabaseCatalog& snapshot, const DatabaseCatalog& target,
     const ChangeList functionsCreated = functionChanges;
     placeFunctionChanges(std::move(functionChanges), functionDropsAt, out);
     if (!held(CatalogPart::Functions))
-        return false;
+        return;
     addComputedColumnsAfterTheirFunctions(functionsCreated, columnChangesAt, out);
 
     // Every part runs whatever the others hold: a snapshot without indexes or
@@ -168,7 +167,7 @@ bool diffInto(const DatabaseCatalog& snapshot, const DatabaseCatalog& target,
     // the index diff compares and both sides' defaults are kept for the
     // dependency pass.
     if (!held(CatalogPart::Indexes))
-        return false;
+        return;
     DependencyFacts& facts = diff.facts;
     facts.snapshotTables = &snapshot.tables;
     facts.targetTables = &target.tables;
@@ -184,7 +183,7 @@ bool diffInto(const DatabaseCatalog& snapshot, const DatabaseCatalog& target,
     for (const ObjectKind* kind : objectKinds) {
         appendModuleChanges(*kind, snapshot.modules[kind->id], target.moduleAnswers[kind->id], out);
         if (!held(modulePart(kind->id)))
-            return false;
+            return;
     }
     // Without tables the snapshot says nothing of the target's defaults;
     // defaults of tables only the target has are left alone with their tables.
@@ -200,7 +199,6 @@ bool diffInto(const DatabaseCatalog& snapshot, const DatabaseCatalog& target,
     // A snapshot of a later release may hold what an older target cannot;
     // what is not changed needs no wrapping either.
     keepToTheTargetRelease(out, options.targetVersion);
-    return true;
 }
 
 } // namespace
@@ -210,7 +208,7 @@ CatalogDiff diffCatalogs(const DatabaseCatalog& snapshot, const DatabaseCatalog&
     CatalogDiff diff;
     if (snapshot.holdsNothing)
         return diff;
-    diff.complete = diffInto(snapshot, target, options, diff);
+    diffInto(snapshot, target, options, diff);
     return diff;
 }
 

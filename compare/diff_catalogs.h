@@ -24,11 +24,10 @@ struct CatalogDiffOptions {
 // What the diff of two sides yields: its changes, and what the passes after
 // it (table rebuilds, the dependency pass) need of it.
 struct CatalogDiff {
+    // When a side was not read whole (DatabaseCatalog::readUpTo), the
+    // changes of the parts both sides hold, in the order of a whole diff, cut
+    // where the first part missing would have added its changes.
     ChangeList changes;
-    // False when a side was not read whole: the changes are those of the
-    // parts both sides hold, in the order of a whole diff, cut where the
-    // first part missing would have added its changes.
-    bool complete = true;
     // The target's foreign keys left standing once the foreign key diff's
     // drops (and --drop-extra's) have run; std::nullopt when the target's
     // were not read.
