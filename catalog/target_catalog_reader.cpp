@@ -42,7 +42,7 @@ void readTargetCatalog(Connection& target, const TargetRequest& request,
     if (request.droppableObjects) {
         into.droppableObjects = readDroppableObjects(target);
         if (!into.foreignKeys)
-            into.foreignKeys = readServerForeignKeys(target, CatalogSide::Target);
+            into.foreignKeys = readForeignKeys(target, CatalogSide::Target, version);
     }
     if (!reach(CatalogPart::Checks))
         return;

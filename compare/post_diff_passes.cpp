@@ -14,12 +14,13 @@ namespace {
 // (and --drop-extra's) have run: read once, when first asked for.
 class StandingKeys {
 public:
-    StandingKeys(Connection& target, std::optional<std::vector<ForeignKey>> kept)
-        : m_target(target), m_keys(std::move(kept)) {}
+    StandingKeys(Connection& target, std::optional<std::vector<ForeignKey>> kept,
+                 const ServerVersion& version)
+        : m_target(target), m_keys(std::move(kept)), m_version(version) {}
 
     std::vector<ForeignKey>& get() {
         if (!m_keys)
-            m_keys = readServerForeignKeys(m_target, CatalogSide::Target);
+            m_keys = readForeignKeys(m_target, CatalogSide::Target, m_version);
         return *m_keys;
     }
     std::optional<std::vector<ForeignKey>> take() { return std::move(m_keys); }
@@ -27,6 +28,7 @@ public:
 private:
     Connection& m_target;
     std::optional<std::vector<ForeignKey>> m_keys;
+    const ServerVersion& m_version;
 };
 
 // Table rebuilds for the Alters ALTER COLUMN cannot make, read of the target
@@ -70,7 +72,7 @@ void applyPostDiffPasses(Connection& target, DependencyFacts& facts,
                          const std::vector<Table>& snapshotTables,
                          const std::vector<Table>& targetTables, ChangeList& changes,
                          const ServerVersion& targetVersion) {
-    StandingKeys standing(target, std::move(standingKeys));
+    StandingKeys standing(target, std::move(standingKeys), targetVersion);
     planRebuilds(target, facts, snapshotTables, targetTables, standing, changes, targetVersion);
     wrapDependencies(target, facts, standing.take(), changes, targetVersion);
 }
