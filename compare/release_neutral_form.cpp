@@ -1,0 +1,207 @@
+#include "compare/release_neutral_form.h"
+
+#include "data/sql_text.h"
+
+#include <array>
+#include <optional>
+#include <vector>
+
+namespace dbc {
+
+namespace {
+
+enum class Kind { Word, Name, Number, Literal, Symbol };
+
+struct Token {
+    Kind kind;
+    std::string text;
+};
+
+bool wordStart(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '@' || c == '#' ||
+           c >= 0x80;
+}
+
+bool wordPart(unsigned char c) {
+    return wordStart(c) || (c >= '0' && c <= '9') || c == '$';
+}
+
+bool digit(unsigned char c) {
+    return c >= '0' && c <= '9';
+}
+
+std::string lower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+// The position after the quoted text that starts at `i` (its closing quote
+// doubled inside it), or nothing when it is not closed.
+std::optional<std::size_t> quotedEnd(std::string_view text, std::size_t i, char close) {
+    for (++i; i < text.size(); ++i) {
+        if (text[i] != close)
+            continue;
+        if (i + 1 < text.size() && text[i + 1] == close)
+            ++i;
+        else
+            return i + 1;
+    }
+    return std::nullopt;
+}
+
+std::string unquotedName(std::string_view quoted) {
+    const char close = quoted.front() == '[' ? ']' : '"';
+    std::string name;
+    for (std::size_t i = 1; i + 1 < quoted.size(); ++i) {
+        name += quoted[i];
+        if (quoted[i] == close)
+            ++i;
+    }
+    return lower(name);
+}
+
+std::optional<std::vector<Token>> scan(std::string_view text) {
+    std::vector<Token> tokens;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const auto next = static_cast<unsigned char>(i + 1 < text.size() ? text[i + 1] : '\0');
+        std::size_t end = i + 1;
+        if (c <= ' ') {
+            ++i;
+            continue;
+        }
+        if (c == '-' && next == '-') {
+            while (i < text.size() && text[i] != '\n')
+                ++i;
+            continue;
+        }
+        if (c == '/' && next == '*') {
+            const std::size_t close = text.find("*/", i + 2);
+            if (close == std::string_view::npos)
+                return std::nullopt;
+            i = close + 2;
+            continue;
+        }
+        if (c == '\'' || ((c == 'N' || c == 'n') && next == '\'')) {
+            const auto close = quotedEnd(text, c == '\'' ? i : i + 1, '\'');
+            if (!close)
+                return std::nullopt;
+            std::string literal(text.substr(i, *close - i));
+            literal.front() = c == '\'' ? '\'' : 'N';
+            tokens.push_back({Kind::Literal, literal});
+            i = *close;
+            continue;
+        }
+        if (c == '[' || c == '"') {
+            const auto close = quotedEnd(text, i, c == '[' ? ']' : '"');
+            if (!close)
+                return std::nullopt;
+            tokens.push_back({Kind::Name, unquotedName(text.substr(i, *close - i))});
+            i = *close;
+            continue;
+        }
+        if (digit(c) || (c == '.' && digit(next))) {
+            while (end < text.size() &&
+                   (wordPart(static_cast<unsigned char>(text[end])) || text[end] == '.' ||
+                    ((text[end] == '+' || text[end] == '-') &&
+                     (text[end - 1] == 'e' || text[end - 1] == 'E'))))
+                ++end;
+            tokens.push_back({Kind::Number, lower(text.substr(i, end - i))});
+        } else if (wordStart(c)) {
+            while (end < text.size() && wordPart(static_cast<unsigned char>(text[end])))
+                ++end;
+            tokens.push_back({Kind::Word, lower(text.substr(i, end - i))});
+        } else {
+            static constexpr std::array<std::string_view, 6> pairs = {">=", "<=", "<>",
+                                                                      "!=", "!<", "!>"};
+            for (std::string_view pair : pairs)
+                if (text.substr(i, 2) == pair)
+                    end = i + 2;
+            tokens.push_back({Kind::Symbol, std::string(text.substr(i, end - i))});
+        }
+        i = end;
+    }
+    return tokens;
+}
+
+bool isSymbol(const Token& token, std::string_view symbol) {
+    return token.kind == Kind::Symbol && token.text == symbol;
+}
+
+// Whether a "(" after `token` opens the arguments of a function (or of IN):
+// after a name or a word, except the words of operators and CASE.
+bool opensArguments(const Token& token) {
+    static constexpr std::array<std::string_view, 12> operators = {
+        "and",  "or",      "not", "then", "else",   "when",
+        "like", "between", "is",  "case", "escape", "as"};
+    if (token.kind == Kind::Name)
+        return true;
+    if (token.kind != Kind::Word)
+        return false;
+    for (std::string_view word : operators)
+        if (token.text == word)
+            return false;
+    return true;
+}
+
+// The position of the ")" that closes the "(" at `open`, or tokens.size().
+std::size_t closing(const std::vector<Token>& tokens, std::size_t open) {
+    int depth = 0;
+    for (std::size_t i = open; i < tokens.size(); ++i) {
+        if (isSymbol(tokens[i], "("))
+            ++depth;
+        else if (isSymbol(tokens[i], ")") && --depth == 0)
+            return i;
+    }
+    return tokens.size();
+}
+
+// Takes away one pair of parentheses that holds only a constant (a number,
+// a signed number or a string) and opens no arguments, or that wraps the
+// whole; false when there is none.
+bool dropOnePair(std::vector<Token>& tokens) {
+    if (!tokens.empty() && isSymbol(tokens.front(), "(") &&
+        closing(tokens, 0) == tokens.size() - 1) {
+        tokens.pop_back();
+        tokens.erase(tokens.begin());
+        return true;
+    }
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        if (!isSymbol(tokens[i], "(") || (i > 0 && opensArguments(tokens[i - 1])))
+            continue;
+        std::size_t k = i + 1;
+        if (k < tokens.size() && (isSymbol(tokens[k], "-") || isSymbol(tokens[k], "+")))
+            ++k;
+        if (k + 1 >= tokens.size() ||
+            !(tokens[k].kind == Kind::Number || (k == i + 1 && tokens[k].kind == Kind::Literal)) ||
+            !isSymbol(tokens[k + 1], ")"))
+            continue;
+        tokens.erase(tokens.begin() + static_cast<std::ptrdiff_t>(k + 1));
+        tokens.erase(tokens.begin() + static_cast<std::ptrdiff_t>(i));
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+std::string releaseNeutralForm(std::string_view definition) {
+    std::optional<std::vector<Token>> tokens = scan(definition);
+    if (!tokens)
+        return std::string(trimControl(definition));
+    while (dropOnePair(*tokens)) {
+    }
+    std::string form;
+    for (const Token& token : *tokens) {
+        if (!form.empty())
+            form += ' ';
+        form += token.text;
+    }
+    return form;
+}
+
+} // namespace dbc
