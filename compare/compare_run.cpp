@@ -2,6 +2,7 @@
 
 #include "catalog/name_key.h"
 #include "catalog/versioned_reader.h"
+#include "compare/bound_dependents.h"
 #include "compare/catalog_diff.h"
 #include "compare/definition_form.h"
 #include "compare/dependency_pass.h"
@@ -418,6 +419,7 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
     }
     out.insert(out.end(), keyChanges.adds.begin(), keyChanges.adds.end());
     out.insert(out.end(), checkChanges.adds.begin(), checkChanges.adds.end());
+    placeAroundFunctionChanges(store, snapshotTables, snapshotDefaults, out);
     // A snapshot of a later release may hold what an older target cannot;
     // what is not changed needs no wrapping either.
     keepToTheTargetRelease(out, targetVersion);
