@@ -39,13 +39,20 @@ bool mentionsFunction(const Change& change, const std::string& functionKey) {
 }
 
 // The position of the last view or function created after `from` that
-// `mentions` names, or `from` when there is none.
+// `mentions` names and that `from` must follow: one of the other kind, or
+// one already moved here (the order among one kind, cycles included, is
+// orderByMentions' and stays); `from` when there is none.
 std::size_t lastMentionedAfter(const ChangeList& changes, std::size_t from,
-                               const std::set<std::string>& mentions) {
+                               const std::set<std::string>& mentions,
+                               const std::set<std::string>& moved) {
+    const ObjectKind::Id kind = viewOrFunctionCreate(changes[from])->kind->id;
     std::size_t last = from;
     for (std::size_t i = from + 1; i < changes.size(); ++i) {
-        if (const CreateModule* create = viewOrFunctionCreate(changes[i]);
-            create && mentions.contains(objectKey(create->name)))
+        const CreateModule* create = viewOrFunctionCreate(changes[i]);
+        if (!create)
+            continue;
+        const std::string key = objectKey(create->name);
+        if (mentions.contains(key) && (create->kind->id != kind || moved.contains(key)))
             last = i;
     }
     return last;
@@ -79,18 +86,21 @@ void orderCreatedViewsAndFunctions(ChangeList& changes) {
     // Each move puts one create behind another; more moves than pairs of
     // creates can only come from a cycle.
     std::size_t movesLeft = creates * creates;
+    std::set<std::string> moved;
     for (std::size_t i = 0; i < changes.size() && movesLeft > 0;) {
         const CreateModule* create = viewOrFunctionCreate(changes[i]);
         if (!create) {
             ++i;
             continue;
         }
+        const std::string key = objectKey(create->name);
         const std::size_t after =
-            lastMentionedAfter(changes, i, mentionsOf(create->text, objectKey(create->name)));
+            lastMentionedAfter(changes, i, mentionsOf(create->text, key), moved);
         if (after == i) {
             ++i;
             continue;
         }
+        moved.insert(key);
         moveAfter(changes, i, after);
         --movesLeft;
     }

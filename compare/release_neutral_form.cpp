@@ -1,5 +1,6 @@
 #include "compare/release_neutral_form.h"
 
+#include "data/sql_names.h"
 #include "data/sql_text.h"
 
 #include <array>
@@ -187,6 +188,104 @@ bool dropOnePair(std::vector<Token>& tokens) {
     return false;
 }
 
+// The number of tokens of a constant at `i`: a number, a signed number or
+// a string; 0 when there is none.
+std::size_t constantLength(const std::vector<Token>& tokens, std::size_t i) {
+    if (i >= tokens.size())
+        return 0;
+    if (tokens[i].kind == Kind::Number || tokens[i].kind == Kind::Literal)
+        return 1;
+    if ((isSymbol(tokens[i], "-") || isSymbol(tokens[i], "+")) && i + 1 < tokens.size() &&
+        tokens[i + 1].kind == Kind::Number)
+        return 2;
+    return 0;
+}
+
+// A column at `i` that a comparison may restate: a name or a word that is
+// no keyword, not part of a dotted name.
+bool plainColumn(const std::vector<Token>& tokens, std::size_t i) {
+    const Token& token = tokens[i];
+    const bool name =
+        token.kind == Kind::Name || (token.kind == Kind::Word && !isReservedKeyword(token.text));
+    return name && !(i > 0 && isSymbol(tokens[i - 1], ".")) &&
+           !(i > 0 && tokens[i - 1].kind == Kind::Word && tokens[i - 1].text == "not");
+}
+
+using Tokens = std::vector<Token>;
+
+Tokens slice(const Tokens& tokens, std::size_t from, std::size_t length) {
+    return Tokens(tokens.begin() + static_cast<std::ptrdiff_t>(from),
+                  tokens.begin() + static_cast<std::ptrdiff_t>(from + length));
+}
+
+// Restates one `c BETWEEN a AND b` as `c >= a and c <= b`, or one
+// `c IN (a, b, ...)` as `(c = ... or c = b or c = a)`, the list from its
+// end, as SQL Server 2005 and later keep them; false when there is none.
+bool restateOneComparison(Tokens& tokens) {
+    for (std::size_t i = 1; i < tokens.size(); ++i) {
+        const Token& word = tokens[i];
+        if (word.kind != Kind::Word || !plainColumn(tokens, i - 1))
+            continue;
+        const Token column = tokens[i - 1];
+        Tokens restated;
+        std::size_t end = 0;
+        if (word.text == "between") {
+            const std::size_t low = constantLength(tokens, i + 1);
+            const std::size_t andAt = i + 1 + low;
+            if (!low || andAt >= tokens.size() || tokens[andAt].text != "and" ||
+                tokens[andAt].kind != Kind::Word)
+                continue;
+            const std::size_t high = constantLength(tokens, andAt + 1);
+            if (!high)
+                continue;
+            restated.push_back(column);
+            restated.push_back({Kind::Symbol, ">="});
+            for (const Token& t : slice(tokens, i + 1, low))
+                restated.push_back(t);
+            restated.push_back({Kind::Word, "and"});
+            restated.push_back(column);
+            restated.push_back({Kind::Symbol, "<="});
+            for (const Token& t : slice(tokens, andAt + 1, high))
+                restated.push_back(t);
+            end = andAt + 1 + high;
+        } else if (word.text == "in" && i + 1 < tokens.size() && isSymbol(tokens[i + 1], "(")) {
+            std::vector<Tokens> values;
+            std::size_t at = i + 2;
+            for (;;) {
+                const std::size_t length = constantLength(tokens, at);
+                if (!length)
+                    break;
+                values.push_back(slice(tokens, at, length));
+                at += length;
+                if (at < tokens.size() && isSymbol(tokens[at], ","))
+                    ++at;
+                else
+                    break;
+            }
+            if (values.empty() || at >= tokens.size() || !isSymbol(tokens[at], ")"))
+                continue;
+            restated.push_back({Kind::Symbol, "("});
+            for (auto value = values.rbegin(); value != values.rend(); ++value) {
+                if (value != values.rbegin())
+                    restated.push_back({Kind::Word, "or"});
+                restated.push_back(column);
+                restated.push_back({Kind::Symbol, "="});
+                restated.insert(restated.end(), value->begin(), value->end());
+            }
+            restated.push_back({Kind::Symbol, ")"});
+            end = at + 1;
+        } else {
+            continue;
+        }
+        tokens.erase(tokens.begin() + static_cast<std::ptrdiff_t>(i - 1),
+                     tokens.begin() + static_cast<std::ptrdiff_t>(end));
+        tokens.insert(tokens.begin() + static_cast<std::ptrdiff_t>(i - 1), restated.begin(),
+                      restated.end());
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 std::string releaseNeutralForm(std::string_view definition) {
@@ -194,6 +293,10 @@ std::string releaseNeutralForm(std::string_view definition) {
     if (!tokens)
         return std::string(trimControl(definition));
     while (dropOnePair(*tokens)) {
+    }
+    if (restateOneComparison(*tokens)) {
+        while (restateOneComparison(*tokens) || dropOnePair(*tokens)) {
+        }
     }
     std::string form;
     for (const Token& token : *tokens) {
