@@ -181,7 +181,7 @@ void placeBoundDependents(ChangeList& changes, const BoundDependentFacts& facts)
             if (!column.computed() || !namesAny(column.computedDefinition, dropped) ||
                 handled<AddColumn, DropColumn, CreateTable>(changes, table.name, column.name))
                 continue;
-            placer.dropBefore({DropColumn{table.name, column.name}});
+            placer.dropBefore({DropColumn{table.name, column.name, false, true}});
             placer.putBack({AddColumn{column, std::nullopt}});
         }
     }
