@@ -115,7 +115,15 @@ std::optional<std::vector<Token>> scan(std::string_view text) {
         } else if (wordStart(c)) {
             while (end < text.size() && wordPart(static_cast<unsigned char>(text[end])))
                 ++end;
-            tokens.push_back({Kind::Word, lower(text.substr(i, end - i))});
+            std::string word = lower(text.substr(i, end - i));
+            if (word == "current_timestamp") {
+                // Kept by later releases as the function it stands for.
+                tokens.push_back({Kind::Word, "getdate"});
+                tokens.push_back({Kind::Symbol, "("});
+                tokens.push_back({Kind::Symbol, ")"});
+            } else {
+                tokens.push_back({Kind::Word, std::move(word)});
+            }
         } else {
             static constexpr std::array<std::string_view, 6> pairs = {">=", "<=", "<>",
                                                                       "!=", "!<", "!>"};

@@ -14,7 +14,8 @@ namespace dbc {
 // wrap the whole. "(UnitsInStock >= 0)" and "([UnitsInStock]>=(0))" both
 // read "unitsinstock >= 0". A column BETWEEN two constants reads as the two
 // comparisons, and a column IN a list of constants as its comparisons joined
-// by OR from the end of the list, as later releases restate them. String
+// by OR from the end of the list, as later releases restate them, and
+// CURRENT_TIMESTAMP as getdate(). String
 // literals stay exactly as they are; a
 // text that does not scan (an unclosed literal or name) stays as it is,
 // blanks and control bytes at its ends aside.

@@ -73,6 +73,8 @@ Piece pieceOf(const std::vector<Token>& tokens, std::size_t i) {
     const bool reserved = isReservedKeyword(token.text);
     if (call && !qualified && !findBuiltinType(token.text))
         return {caseOf(token.text, reserved), false, true};
+    if (token.is("current_timestamp") && !call)
+        return {"getdate()", false, true};
     if (reserved && !qualified)
         return {caseOf(token.text, !token.is("like")), true, false};
     return {bracketed(token.value), false, true};
