@@ -110,8 +110,9 @@ private:
     ChangeList m_putBack;
 };
 
-// Schema-bound views and functions over the dropped objects, found in turn
-// until none is left; each newly dropped one goes before those found earlier.
+// Schema-bound views and functions over the dropped objects, and those the
+// script drops anyway that name them, found in turn until none is left; each
+// newly dropped one goes before those found earlier.
 void placeBoundModules(ChangeList& changes, Placer& placer, const BoundDependentFacts& facts,
                        KeySet& dropped) {
     KeySet done;
@@ -122,12 +123,16 @@ void placeBoundModules(ChangeList& changes, Placer& placer, const BoundDependent
             for (const ModuleText& module : *modules) {
                 const std::string key = objectKey(module.name);
                 const std::string text = joined(module.rows);
-                if (done.contains(key) || !namesAny(text, dropped, key) ||
-                    !namesAny(text, {objectKey("schemabinding")}))
+                if (done.contains(key) || !namesAny(text, dropped, key))
+                    continue;
+                // One the script drops anyway may be bound in the target
+                // whatever the snapshot's text says: its drop moves up too.
+                const auto drop = moduleChangeAt<DropModule>(changes, *kind, key);
+                if (!drop && !namesAny(text, {objectKey("schemabinding")}))
                     continue;
                 done.insert(key);
                 found = true;
-                if (const auto drop = moduleChangeAt<DropModule>(changes, *kind, key)) {
+                if (drop) {
                     placer.moveBefore(*drop);
                 } else if (!moduleChangeAt<CreateModule>(changes, *kind, key)) {
                     std::optional<std::string> create = textUnderName(text, module.name);
