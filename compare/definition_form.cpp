@@ -1,6 +1,8 @@
 #include "compare/definition_form.h"
 
+#include "compare/release_neutral_form.h"
 #include "data/sql_text.h"
+#include "script/expression_text.h"
 
 namespace dbc {
 
@@ -49,7 +51,11 @@ DefinitionFormScope::~DefinitionFormScope() {
 }
 
 std::string comparedDefinition(std::string_view definition) {
-    return t_acrossReleases ? definitionForm(definition) : std::string(trimControl(definition));
+    return t_acrossReleases ? releaseNeutralForm(definition) : std::string(trimControl(definition));
+}
+
+std::string comparedExpression(std::string_view definition) {
+    return t_acrossReleases ? releaseNeutralForm(definition) : bareExpression(definition);
 }
 
 std::string definitionForm(std::string_view definition) {

@@ -14,12 +14,17 @@ namespace dbc {
 // bracketed names are text, not grouping.
 std::string definitionForm(std::string_view definition);
 
-// The form a compare run compares definitions in: definitionForm when the
-// run's snapshot or target comes from SQL Server 2005 or later (a
-// DefinitionFormScope says so), else the definition as the server keeps it,
-// control bytes and blanks at both ends aside, as SQL Server 2000 always was
-// compared.
+// The form a compare run compares default and CHECK definitions and index
+// filters in: releaseNeutralForm when the run's snapshot or target comes from
+// SQL Server 2005 or later (a DefinitionFormScope says so), so that the same
+// definition kept by either release compares equal; else the definition as
+// the server keeps it, control bytes and blanks at both ends aside, as SQL
+// Server 2000 always was compared.
 std::string comparedDefinition(std::string_view definition);
+
+// The form a compare run compares computed column definitions in:
+// releaseNeutralForm across releases as above, else bareExpression.
+std::string comparedExpression(std::string_view definition);
 
 class DefinitionFormScope {
 public:

@@ -1,6 +1,7 @@
 #include "compare/diff_catalogs.h"
 
 #include "catalog/name_key.h"
+#include "compare/bound_dependents.h"
 #include "compare/catalog_diff.h"
 #include "compare/extra_objects.h"
 #include "compare/function_placement.h"
@@ -196,6 +197,9 @@ void diffInto(const DatabaseCatalog& snapshot, const DatabaseCatalog& target,
     }
     out.insert(out.end(), keyChanges.adds.begin(), keyChanges.adds.end());
     out.insert(out.end(), checkChanges.adds.begin(), checkChanges.adds.end());
+    // What holds a re-created function comes down before it and back after;
+    // views and functions created in the order they name each other.
+    placeAroundFunctionChanges(snapshot, out);
     // A snapshot of a later release may hold what an older target cannot;
     // what is not changed needs no wrapping either.
     keepToTheTargetRelease(out, options.targetVersion);

@@ -1,4 +1,5 @@
 #include "compare/catalog_diff.h"
+#include "compare/definition_form.h"
 #include "compare/index_pairing.h"
 
 #include "catalog/key_position.h"
@@ -60,7 +61,7 @@ bool equalDefinitions(const Index& a, const Index& b) {
                     [](const std::string& x, const std::string& y) {
                         return compareNameKeys(x, y) == 0;
                     }) &&
-         a.filter == b.filter);
+         comparedDefinition(a.filter) == comparedDefinition(b.filter));
     return sameKeys && sameIncluded && a.clustered() == b.clustered() &&
            (!factsCompared || (a.unique == b.unique && a.constraint == b.constraint));
 }

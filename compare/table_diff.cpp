@@ -1,6 +1,7 @@
 #include "compare/catalog_diff.h"
 
 #include "catalog/name_key.h"
+#include "compare/definition_form.h"
 #include "data/sql_names.h"
 #include "script/column_type.h"
 #include "script/expression_text.h"
@@ -106,7 +107,8 @@ bool computedOnEitherSide(const Column& snapshot, const Column& target) {
 // dropped and added again: ALTER COLUMN cannot change a computed column.
 bool computedDiffers(const Column& snapshot, const Column& target) {
     return snapshot.computed() != target.computed() ||
-           bareExpression(snapshot.computedDefinition) != bareExpression(target.computedDefinition);
+           comparedExpression(snapshot.computedDefinition) !=
+               comparedExpression(target.computedDefinition);
 }
 
 // A table's column changes in the order they can run: drops of the target's

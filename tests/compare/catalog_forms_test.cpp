@@ -6,6 +6,7 @@
 #include "catalog/server_version.h"
 #include "catalog/view_column_facts.h"
 #include "compare/definition_form.h"
+#include "compare/release_neutral_form.h"
 #include "tests/support/tsv_cases.h"
 
 #include <gtest/gtest.h>
@@ -33,6 +34,9 @@ TEST_P(CatalogFormsTest, GivesWhatTheCaseExpects) {
     } else if (f.at(0) == "definition") {
         ASSERT_EQ(f.size(), 3u) << "case line " << line.number;
         EXPECT_EQ(definitionForm(f[1]), f[2]);
+    } else if (f.at(0) == "neutral") {
+        ASSERT_EQ(f.size(), 3u) << "case line " << line.number;
+        EXPECT_EQ(releaseNeutralForm(f[1]), f[2]);
     } else {
         FAIL() << "unknown form '" << f[0] << "' on case line " << line.number;
     }

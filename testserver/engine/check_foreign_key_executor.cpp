@@ -5,6 +5,7 @@
 
 #include "testserver/engine/name_collation.h"
 #include "testserver/engine/server_error.h"
+#include "testserver/engine/stored_definition.h"
 
 #include <algorithm>
 
@@ -57,7 +58,8 @@ void DdlExecutor::addCheck(const ObjectRow& table, const CheckConstraint& check,
     m_catalog.insertObject(name, id, "C", table.id, colid,
                            (noCheck ? cnststatus::kNotTrusted : 0) |
                                (check.notForReplication ? cnststatus::kNotForReplication : 0));
-    m_catalog.insertComments(id, check.text, false);
+    m_catalog.insertComments(
+        id, m_serverYear >= 2005 ? releaseStoredDefinition(check.text) : check.text, false);
     m_catalog.insertConstraint(id, table.id, colid,
                                constraintstatus::kCheck | (colid ? constraintstatus::kColumnLevel
                                                                  : constraintstatus::kTableLevel));

@@ -2,6 +2,7 @@
 // constraint, and the dependency check that protects constrained columns.
 
 #include "testserver/engine/ddl_executor.h"
+#include "testserver/engine/stored_definition.h"
 
 #include "testserver/engine/name_collation.h"
 #include "testserver/engine/server_error.h"
@@ -104,30 +105,6 @@ void DdlExecutor::addKeyConstraint(const ObjectRow& table, const KeyConstraint& 
         m_catalog.setHeapRow(table.id, false);
 }
 
-namespace {
-
-// SQL Server 2005 and later keep a numeric constant of a default in
-// parentheses of its own inside the definition's: "(0)" is kept as "((0))".
-std::string normalisedDefaultText(const std::string& stored) {
-    if (stored.size() < 3 || stored.front() != '(' || stored.back() != ')')
-        return stored;
-    const std::string inner = stored.substr(1, stored.size() - 2);
-    std::size_t i = inner.empty() || (inner[0] != '-' && inner[0] != '+') ? 0 : 1;
-    bool digits = false;
-    bool point = false;
-    for (; i < inner.size(); ++i) {
-        if (inner[i] >= '0' && inner[i] <= '9')
-            digits = true;
-        else if (inner[i] == '.' && !point)
-            point = true;
-        else
-            return stored;
-    }
-    return digits ? "(" + stored + ")" : stored;
-}
-
-} // namespace
-
 void DdlExecutor::addDefault(const ObjectRow& table, const DefaultDefinition& definition) {
     std::optional<ColumnRow> column = m_catalog.findColumn(table.id, definition.column);
     if (!column)
@@ -149,7 +126,8 @@ void DdlExecutor::addDefault(const ObjectRow& table, const DefaultDefinition& de
         throw withCouldNotCreate(messages::objectExists(name));
     m_catalog.insertObject(name, id, "D", table.id, column->colid);
     m_catalog.insertComments(
-        id, m_serverYear >= 2005 ? normalisedDefaultText(definition.text) : definition.text, false);
+        id, m_serverYear >= 2005 ? releaseStoredDefinition(definition.text) : definition.text,
+        false);
     m_catalog.insertConstraint(id, table.id, column->colid,
                                constraintstatus::kDefault | constraintstatus::kColumnLevel);
     auto bind =

@@ -4,6 +4,7 @@
 
 #include "testserver/engine/name_collation.h"
 #include "testserver/engine/server_error.h"
+#include "testserver/engine/stored_definition.h"
 
 #include <algorithm>
 
@@ -11,8 +12,9 @@ namespace testserver {
 
 namespace {
 
-// The filter as SQL Server keeps it: the predicate in one pair of
-// parentheses, which a predicate already wrapped whole keeps as it is.
+// The filter in one pair of parentheses, which a predicate already wrapped
+// whole keeps as it is; SQL Server keeps it in the form of its release
+// (releaseStoredDefinition), as it keeps a CHECK's.
 std::string storedFilterText(std::string text) {
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' ||
                              text.back() == '\n'))
@@ -111,10 +113,11 @@ void DdlExecutor::execute(const CreateIndex& statement) {
     }
     m_catalog.insertIndex(table->id, indid, statement.name, status, colids, statement.descending,
                           statement.fillFactor);
-    m_catalog.insertIndexExtras(
-        table->id, indid, included,
-        statement.filter ? std::optional<std::string>(storedFilterText(*statement.filter))
-                         : std::nullopt);
+    m_catalog.insertIndexExtras(table->id, indid, included,
+                                statement.filter
+                                    ? std::optional<std::string>(releaseStoredDefinition(
+                                          storedFilterText(*statement.filter)))
+                                    : std::nullopt);
     if (indid == 1)
         m_catalog.setHeapRow(table->id, false);
     transaction.commit();

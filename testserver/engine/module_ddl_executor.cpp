@@ -1,6 +1,7 @@
 // CREATE/ALTER PROCEDURE, VIEW, TRIGGER and FUNCTION, and the DROP statements.
 
 #include "testserver/engine/ddl_executor.h"
+#include "testserver/engine/function_dependents.h"
 
 #include "testserver/engine/lexer.h"
 #include "testserver/engine/module_references.h"
@@ -158,6 +159,12 @@ void DdlExecutor::dropModule(DropKind kind, const std::string& name) {
         dropTable(*object);
         return;
     }
+    if (kind == DropKind::Function)
+        if (std::optional<std::string> bound = objectBoundToFunction(m_catalog, *object))
+            throw ServerError(messages::make(3729, 16,
+                                             "Cannot DROP FUNCTION '" + object->name +
+                                                 "' because it is being referenced by object '" +
+                                                 *bound + "'."));
     for (const ObjectRow& child : m_catalog.childObjects(object->id))
         m_catalog.deleteObject(child.id); // a view's INSTEAD OF triggers
     m_catalog.deleteObject(object->id);

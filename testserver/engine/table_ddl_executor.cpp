@@ -6,6 +6,7 @@
 
 #include "testserver/engine/name_collation.h"
 #include "testserver/engine/server_error.h"
+#include "testserver/engine/stored_definition.h"
 
 #include <algorithm>
 
@@ -137,7 +138,11 @@ void DdlExecutor::insertNewColumn(long long tableId, int colid, const ResolvedCo
                               column.identityDeclaration.increment,
                               column.identityDeclaration.notForReplication);
     if (column.computed)
-        m_catalog.insertComments(tableId, column.computed->text, false, colid);
+        m_catalog.insertComments(tableId,
+                                 m_serverYear >= 2005
+                                     ? releaseStoredDefinition(column.computed->text)
+                                     : column.computed->text,
+                                 false, colid);
     if (column.rowGuidCol) {
         auto flag =
             m_catalog.db().prepare("INSERT INTO testserver_rowguidcol (id, colid) VALUES (?, ?)");
