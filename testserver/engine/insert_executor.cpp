@@ -188,7 +188,7 @@ long long executeInsert(RowSession& session, const InsertRows& statement) {
 }
 
 void setIdentityInsert(RowSession& session, const SetIdentityInsert& statement) {
-    if (isTemporaryName(statement.table))
+    if (isTemporaryName(statement.table.name))
         return; // temporary tables hold no rows here
     RowTarget table = findUserTable(session.db, statement.table);
     if (!RowStore(session.db).identity(table.id))
