@@ -111,7 +111,8 @@ std::string rewriteForSqlite(std::string_view tsql, const SessionVariables& vari
             token.isSymbol(":") && at(i + 1) && at(i + 1)->isSymbol(":") ? i + 2 : i;
         std::optional<std::string> listing;
         if (nameAt < tokens.size())
-            listing = extendedPropertyListing(tokens, nameAt, callEnd);
+            listing = extendedPropertyListing(tokens, nameAt, callEnd,
+                                              variables.version->hasCatalogViews());
         if (listing) {
             // ::fn_listextendedproperty(...) becomes a subquery.
             out += *listing;
