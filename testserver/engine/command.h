@@ -182,9 +182,10 @@ struct DropObjects {
 
 // CREATE SCHEMA name [AUTHORIZATION owner] (SQL Server 2005 and later).
 struct CreateSchema {
-    std::string name;
+    std::string name; // empty: CREATE SCHEMA AUTHORIZATION owner
     std::optional<std::string> owner;
-    std::string keyword; // SCHEMA as written, for the refusal before 2005
+    std::string keyword;   // SCHEMA as written, for the refusal before 2005
+    bool elements = false; // CREATE TABLE ... and more inside the statement
 };
 
 // DROP SCHEMA [IF EXISTS] name

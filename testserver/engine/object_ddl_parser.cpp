@@ -64,10 +64,8 @@ private:
             statement.name = m_cursor.name();
         if (m_cursor.accept("authorization"))
             statement.owner = m_cursor.name();
-        if (statement.name.empty())
-            throw messages::notSupported("CREATE SCHEMA without a schema name");
-        if (!m_cursor.atEnd())
-            throw messages::notSupported("schema elements in CREATE SCHEMA");
+        statement.elements = !m_cursor.atEnd();
+        m_cursor.seek(m_cursor.end());
         return Command{statement, 1};
     }
 

@@ -19,6 +19,10 @@ void refuseBefore2005(int serverYear, const std::string& keyword) {
 
 void DdlExecutor::execute(const CreateSchema& statement) {
     refuseBefore2005(m_serverYear, statement.keyword);
+    if (statement.name.empty())
+        throw messages::notSupported("CREATE SCHEMA without a schema name");
+    if (statement.elements)
+        throw messages::notSupported("schema elements in CREATE SCHEMA");
     CatalogTransaction transaction(m_catalog.db());
     if (findSchemaId(m_catalog.db().handle(), statement.name))
         throw messages::objectExists(statement.name);
