@@ -225,6 +225,7 @@ struct HelpText {
 
 struct ExecProcedure {
     std::string procedure;
+    std::string schema; // as written before the name; empty when not written
 };
 
 struct TransactionControl {

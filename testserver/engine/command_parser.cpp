@@ -543,7 +543,7 @@ private:
                 throw messages::notSupported("the @columnname parameter of sp_helptext");
             return Command{HelpText{arguments.front()}, 1};
         }
-        return Command{ExecProcedure{procedure.last()}, 1};
+        return Command{ExecProcedure{procedure.last(), procedure.objectName().schema}, 1};
     }
 
     // sp_dboption database, 'option', 'true' | 'false'. The option may be

@@ -315,9 +315,8 @@ void SessionImpl::run(const HelpText& statement, StatementOutcome& outcome) {
 void SessionImpl::run(const ExecProcedure& statement, StatementOutcome&) {
     if (asciiLower(statement.procedure).rfind("sp_", 0) == 0)
         throw messages::notSupported("the system procedure " + statement.procedure);
-    auto find = m_db->prepare("SELECT 1 FROM sysobjects WHERE name = ? AND xtype = 'P'");
-    find.bind(1, statement.procedure);
-    if (find.step())
+    if (resolveObjectId(m_db->handle(), ObjectName{statement.schema, statement.procedure},
+                        nameScopeOf(m_db->serverYear()), "P"))
         throw messages::notSupported("running stored procedures");
     throw messages::unknownProcedure(statement.procedure);
 }
