@@ -12,9 +12,9 @@ namespace testserver {
 RowDdl::RowDdl(CatalogDb& db, const SessionVariables& variables, std::string database)
     : m_db(db), m_variables(variables), m_database(std::move(database)), m_store(db) {}
 
-void RowDdl::remember(const std::string& table) {
+void RowDdl::remember(const ObjectName& table) {
     Catalog catalog(m_db, m_database);
-    m_table = catalog.findTable(objectPartOfName(table));
+    m_table = catalog.findTable(table);
     if (!m_table)
         return; // the statement refuses it
     m_oldColumns = m_store.columns(m_table->id);
@@ -60,7 +60,9 @@ void RowDdl::reshape() {
             }
             if (!value.text && !column.nullable && !column.computed &&
                 column.type.name != "timestamp")
-                throw nullNotAllowed(column.name, m_database, m_table->name, "UPDATE");
+                throw nullNotAllowed(
+                    column.name, m_database, m_table->name, "UPDATE",
+                    findSchemaName(m_db.handle(), m_table->schemaId).value_or("dbo"));
             values.push_back(std::move(value));
         }
         m_store.insertAt(fresh, read.integer(0), columns, values);
@@ -159,8 +161,8 @@ void RowDdl::before(const DropObjects& statement) {
     if (statement.kind != DropKind::Table)
         return;
     Catalog catalog(m_db, m_database);
-    for (const std::string& name : statement.names)
-        if (std::optional<ObjectRow> table = catalog.findTable(objectPartOfName(name)))
+    for (const ObjectName& name : statement.names)
+        if (std::optional<ObjectRow> table = catalog.findTable(name))
             m_droppedTables.push_back(table->id);
 }
 
