@@ -9,6 +9,7 @@
 #include "compare/module_order.h"
 #include "compare/table_rebuild.h"
 #include "compare/target_release.h"
+#include "compare/target_schemas.h"
 #include "snapshot/store_queries.h"
 #include "snapshot/store_reader.h"
 
@@ -231,12 +232,13 @@ namespace {
 // (and --drop-extra's) have run: read once, when first asked for.
 class StandingKeys {
 public:
-    StandingKeys(Connection& target, std::optional<std::vector<ForeignKey>> kept)
-        : m_target(target), m_keys(std::move(kept)) {}
+    StandingKeys(Connection& target, std::optional<std::vector<ForeignKey>> kept,
+                 const ServerVersion& version)
+        : m_target(target), m_keys(std::move(kept)), m_version(version) {}
 
     std::vector<ForeignKey>& get() {
         if (!m_keys)
-            m_keys = readServerForeignKeys(m_target, CatalogSide::Target);
+            m_keys = readForeignKeys(m_target, CatalogSide::Target, m_version);
         return *m_keys;
     }
     std::optional<std::vector<ForeignKey>> take() { return std::move(m_keys); }
@@ -259,13 +261,14 @@ public:
 private:
     Connection& m_target;
     std::optional<std::vector<ForeignKey>> m_keys;
+    ServerVersion m_version;
 };
 
 std::set<std::string> moduleKeys(Connection& store, const ObjectKind& kind) {
+    // Read whole, so that each object's key carries its schema.
     std::set<std::string> keys;
-    const Result rows = store.open(store_sql::moduleNames(kind));
-    for (const auto& row : rows.rows())
-        keys.insert(objectKey(row.at(0)));
+    for (const ModuleText& module : readSnapshotModules(store, kind))
+        keys.insert(objectKey(module.name));
     return keys;
 }
 
@@ -273,7 +276,8 @@ std::set<std::string> moduleKeys(Connection& store, const ObjectKind& kind) {
 // the foreign key diff's drops.
 ChangeList extraObjectDrops(Connection& store, Connection& target,
                             const std::vector<Table>& snapshotTables,
-                            const ChangeList& foreignKeyDrops, StandingKeys& standing) {
+                            const ChangeList& foreignKeyDrops, StandingKeys& standing,
+                            const ServerVersion& targetVersion) {
     SnapshotObjects snapshot;
     snapshot.tablesRecorded = !snapshotTables.empty();
     for (const Table& table : snapshotTables)
@@ -291,8 +295,8 @@ ChangeList extraObjectDrops(Connection& store, Connection& target,
         if (const auto* drop = std::get_if<DropForeignKey>(&change.record))
             alreadyDropped.insert(nameKey(drop->key.name));
     }
-    ChangeList drops =
-        dropExtraObjects(readDroppableObjects(target), snapshot, standing.get(), alreadyDropped);
+    ChangeList drops = dropExtraObjects(readDroppableObjects(target, targetVersion), snapshot,
+                                        standing.get(), alreadyDropped);
     standing.forget(droppedTables(drops), drops);
     return drops;
 }
@@ -306,7 +310,7 @@ void planRebuilds(Connection& target, DependencyFacts& facts, const std::vector<
         return;
     facts.foreignKeys = standing.get();
     RebuildFacts rebuild{
-        facts, readChecks(target, targetVersion), readTableTriggers(target), {}, {}};
+        facts, readChecks(target, targetVersion), readTableTriggers(target, targetVersion), {}, {}};
     std::vector<std::string> triggerNames;
     for (const TableTrigger& trigger : rebuild.targetTriggers)
         triggerNames.push_back(trigger.name);
@@ -353,10 +357,10 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
     const std::size_t useAt = out.size();
     out.push_back({UseDatabase{databaseName}});
     out.insert(out.end(), keyChanges.drops.begin(), keyChanges.drops.end());
-    StandingKeys standing(target, std::move(keptKeys));
+    StandingKeys standing(target, std::move(keptKeys), targetVersion);
     if (options.dropExtra) {
-        const ChangeList extras =
-            extraObjectDrops(store, target, snapshotTables, keyChanges.drops, standing);
+        const ChangeList extras = extraObjectDrops(store, target, snapshotTables, keyChanges.drops,
+                                                   standing, targetVersion);
         out.insert(out.end(), extras.begin(), extras.end());
     }
     std::set<std::string> carried;
@@ -423,6 +427,7 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
     keepToTheTargetRelease(out, targetVersion);
     planRebuilds(target, facts, snapshotTables, targetTables, standing, out, targetVersion);
     wrapDependencies(target, facts, standing.take(), out, targetVersion);
+    keepToTheTargetSchemas(target, out, targetVersion);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "compare/module_header.h"
 
 #include "catalog/name_key.h"
+#include "data/object_name.h"
 #include "data/sql_names.h"
 
 namespace dbc {
@@ -148,9 +149,12 @@ std::optional<std::string> textUnderName(const std::string& text, std::string_vi
     const std::optional<HeaderName> header = findHeaderName(text);
     if (!header)
         return std::nullopt;
-    if (compareNameKeys(header->name, name) == 0)
+    // The header's name part is the name without its schema (the owner
+    // prefix, kept as the text has it).
+    const std::string_view bare = bareName(name);
+    if (compareNameKeys(header->name, bare) == 0)
         return text;
-    return text.substr(0, header->begin) + sqlName(name) + text.substr(header->end);
+    return text.substr(0, header->begin) + sqlName(bare) + text.substr(header->end);
 }
 
 } // namespace dbc

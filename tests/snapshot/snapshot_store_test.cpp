@@ -34,20 +34,22 @@ TEST_F(SnapshotStoreTest, AMissingFileIsCreatedWithEveryTableEmpty) {
         {"SourceTable",
          {"FieldName", "FieldLength", "FieldType", "TableName", "Collation", "IsNullable",
           "TypeStat", "colStat", "FieldScale", "IdentSeed", "IdentIncr", "RowGuidCol",
-          "IdentNotForRepl", "ComputedText"}},
+          "IdentNotForRepl", "ComputedText", "SchemaName"}},
         {"SourceIndex",
          {"TableName", "IndexName", "IndexField", "IndexFieldOrder", "Status", "IsUnique",
-          "KeyConstraint", "IsDescending", "IsIncluded", "IndexFilter"}},
-        {"SourceSp", {"SpName", "SpText"}},
-        {"SourceView", {"ViewName", "ViewText"}},
-        {"SourceTR", {"TRName", "TRText"}},
-        {"SourceDF", {"DFName", "TableName", "FieldName", "DFValue"}},
+          "KeyConstraint", "IsDescending", "IsIncluded", "IndexFilter", "SchemaName"}},
+        {"SourceSp", {"SpName", "SpText", "SchemaName"}},
+        {"SourceView", {"ViewName", "ViewText", "SchemaName"}},
+        {"SourceTR", {"TRName", "TRText", "SchemaName"}},
+        {"SourceDF", {"DFName", "TableName", "FieldName", "DFValue", "SchemaName"}},
         {"SourceFK",
          {"FKName", "TableName", "FieldName", "RefTableName", "RefFieldName", "KeyOrder",
-          "DeleteCascade", "UpdateCascade", "NotForReplication", "Disabled"}},
+          "DeleteCascade", "UpdateCascade", "NotForReplication", "Disabled", "SchemaName",
+          "RefSchemaName"}},
         {"SourceCK",
-         {"CKName", "TableName", "FieldName", "CKText", "NotForReplication", "Disabled"}},
-        {"SourceFN", {"FNName", "FNText"}},
+         {"CKName", "TableName", "FieldName", "CKText", "NotForReplication", "Disabled",
+          "SchemaName"}},
+        {"SourceFN", {"FNName", "FNText", "SchemaName"}},
         {"SourceType", {"TypeName", "BaseType", "FieldLength", "FieldScale", "IsNullable"}},
     };
     for (const auto& [table, columns] : expected) {
@@ -89,7 +91,7 @@ TEST_F(SnapshotStoreTest, AStoreWithoutTheKeyFactColumnsOpensAndGainsThemOnReque
     store->addMissingColumns();
     store->addMissingColumns(); // a second time finds nothing to add
     EXPECT_EQ(store->connection().open(keys).rows(),
-              (Rows{{"T", "PK_T", "Id", "1", "1", "", "", "", "", ""}}));
+              (Rows{{"T", "PK_T", "Id", "1", "1", "", "", "", "", "", ""}}));
     // The tables added later come with it.
     EXPECT_EQ(store->connection().open(hasConstraintTables).rows(),
               (Rows{{"SourceCK"}, {"SourceFK"}, {"SourceFN"}}));
