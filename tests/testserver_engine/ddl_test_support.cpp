@@ -49,7 +49,8 @@ std::vector<std::string> catalogSnapshot(EngineWithSession& db) {
           "select * from sysforeignkeys order by constid, keyno",
           "select * from systypes order by xusertype",
           "select * from testserver_identity order by id",
-          "select * from testserver_descending_keys order by id, indid, keyno"})
+          "select * from testserver_descending_keys order by id, indid, keyno",
+          "select * from testserver_schemas order by schema_id"})
         for (const std::string& row : rowsAsText(db.query(sql)))
             all.push_back(row);
     return all;

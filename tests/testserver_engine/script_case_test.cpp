@@ -3,9 +3,9 @@
 // Enterprise Manager saves "Unicode" scripts) loads with no statement
 // refused, and loads again over itself (its guards drop first);
 // the cases in cases/statements.cases, cases/variables.cases,
-// cases/cursors.cases, cases/temporary_tables.cases, cases/server.cases and
-// cases/server_versions.cases and cases/rows.cases run against the helpdesk
-// fixture.
+// cases/cursors.cases, cases/temporary_tables.cases, cases/server.cases,
+// cases/server_versions.cases, cases/schemas.cases and cases/rows.cases run
+// against the helpdesk fixture.
 
 #include "tests/testserver_engine/case_file.h"
 #include "tests/testserver_engine/ddl_test_support.h"
@@ -140,6 +140,9 @@ INSTANTIATE_TEST_SUITE_P(ServerVersions, StatementCaseTest,
 // The types and syntax of 2005 and later, and the refusals before them.
 INSTANTIATE_TEST_SUITE_P(LaterTypes, StatementCaseTest,
                          ::testing::ValuesIn(casesIn("later_types.cases")), caseTestName);
+// Schemas (2005 and later) and names resolved within them.
+INSTANTIATE_TEST_SUITE_P(Schemas, StatementCaseTest, ::testing::ValuesIn(casesIn("schemas.cases")),
+                         caseTestName);
 // Rows of user tables: INSERT, UPDATE, DELETE, constraints, transactions and
 // DDL over rows.
 INSTANTIATE_TEST_SUITE_P(Rows, StatementCaseTest, ::testing::ValuesIn(casesIn("rows.cases")),

@@ -16,7 +16,7 @@ void DdlExecutor::execute(const BindObject& statement) {
     const char* noun = statement.rule ? "rule" : "default";
     long long objectId = 0;
     if (!statement.unbind) {
-        std::optional<ObjectRow> object = m_catalog.findObject(objectPartOfName(statement.object));
+        std::optional<ObjectRow> object = m_catalog.findObject(objectNameOfText(statement.object));
         if (!object || object->xtype != (statement.rule ? "R" : "D") || object->parent != 0)
             throw ServerError(messages::make(statement.rule ? 15017 : 15016, 16,
                                              "The " + std::string(noun) + " '" + statement.object +
@@ -39,7 +39,7 @@ void DdlExecutor::execute(const BindObject& statement) {
         transaction.commit();
         return;
     }
-    std::string tableName = objectPartOfName(statement.target.substr(0, dot));
+    ObjectName tableName = objectNameOfText(statement.target.substr(0, dot));
     std::string columnName = objectPartOfName(statement.target.substr(dot + 1));
     std::optional<ObjectRow> table = m_catalog.findTable(tableName);
     std::optional<ColumnRow> column;

@@ -1,6 +1,7 @@
 #include "testserver/engine/catalog.h"
 
 #include "testserver/engine/catalog_schema.h"
+#include "testserver/engine/server_error.h"
 #include "testserver/engine/utf8_text.h"
 
 namespace testserver {
@@ -28,6 +29,7 @@ ObjectRow readObject(const CatalogStatement& statement) {
     row.parent = statement.integer(3);
     row.info = static_cast<int>(statement.integer(4));
     row.status = statement.integer(5);
+    row.schemaId = statement.integer(6);
     return row;
 }
 
@@ -36,29 +38,62 @@ ObjectRow readObject(const CatalogStatement& statement) {
 Catalog::Catalog(CatalogDb& db, std::string databaseName)
     : m_db(db), m_databaseName(std::move(databaseName)) {}
 
-std::optional<ObjectRow> Catalog::findObject(std::string_view name) {
+NameScope Catalog::scope() const {
+    NameScope scope = nameScopeOf(m_db.serverYear());
+    scope.moduleSchema = m_moduleSchema;
+    return scope;
+}
+
+std::optional<ObjectRow> Catalog::objectById(long long id) {
     auto statement = m_db.prepare(
-        "SELECT id, name, xtype, parent_obj, info, status FROM sysobjects WHERE name = ?");
-    statement.bind(1, name);
+        "SELECT id, name, xtype, parent_obj, info, status, uid FROM sysobjects WHERE id = ?");
+    statement.bind(1, id);
     if (!statement.step())
         return std::nullopt;
     return readObject(statement);
 }
 
-std::optional<ObjectRow> Catalog::findTable(std::string_view name) {
-    auto statement =
-        m_db.prepare("SELECT id, name, xtype, parent_obj, info, status FROM sysobjects "
-                     "WHERE name = ? AND xtype = 'U'");
-    statement.bind(1, name);
-    if (!statement.step())
-        return std::nullopt;
-    return readObject(statement);
+std::optional<ObjectRow> Catalog::findObject(const ObjectName& name) {
+    std::optional<long long> id = resolveObjectId(m_db.handle(), name, scope());
+    return id ? objectById(*id) : std::nullopt;
+}
+
+std::optional<ObjectRow> Catalog::findTable(const ObjectName& name) {
+    std::optional<long long> id = resolveObjectId(m_db.handle(), name, scope(), "U");
+    return id ? objectById(*id) : std::nullopt;
+}
+
+std::optional<ObjectRow> Catalog::findInSchema(long long schemaId, std::string_view name) {
+    NameScope inSchema = scope();
+    inSchema.moduleSchema = schemaId;
+    ObjectName unqualified{"", std::string(name)};
+    // Only that schema, not dbo after it.
+    if (inSchema.schemas && schemaId != kDboSchema) {
+        std::optional<std::string> schema = findSchemaName(m_db.handle(), schemaId);
+        if (!schema)
+            return std::nullopt;
+        unqualified.schema = *schema;
+    }
+    std::optional<long long> id = resolveObjectId(m_db.handle(), unqualified, inSchema);
+    return id ? objectById(*id) : std::nullopt;
+}
+
+long long Catalog::schemaForNew(const ObjectName& name) {
+    if (!scope().schemas || !name.qualified())
+        return kDboSchema;
+    std::optional<long long> schema = findSchemaId(m_db.handle(), name.schema);
+    if (!schema)
+        throw ServerError(messages::make(2760, 16,
+                                         "The specified schema name \"" + name.schema +
+                                             "\" either does not exist or you do not have "
+                                             "permission to use it."));
+    return *schema;
 }
 
 std::vector<ObjectRow> Catalog::childObjects(long long parentId) {
-    auto statement = m_db.prepare(
-        "SELECT id, name, xtype, parent_obj, info, status FROM sysobjects WHERE parent_obj = ? "
-        "ORDER BY id");
+    auto statement =
+        m_db.prepare("SELECT id, name, xtype, parent_obj, info, status, uid FROM sysobjects WHERE "
+                     "parent_obj = ? ORDER BY id");
     statement.bind(1, parentId);
     std::vector<ObjectRow> rows;
     while (statement.step())
@@ -156,15 +191,15 @@ long long Catalog::newObjectId() {
     return highest && *highest >= kFirstUserId ? *highest + 1 : kFirstUserId;
 }
 
-void Catalog::insertObject(const std::string& name, long long id, std::string_view xtype,
-                           long long parent, int info, long long status) {
+void Catalog::insertObject(long long schemaId, const std::string& name, long long id,
+                           std::string_view xtype, long long parent, int info, long long status) {
     // sysobjects.type is the xtype except for key constraints (type K).
     std::string type = (xtype == "PK" || xtype == "UQ") ? "K" : std::string(xtype);
     auto statement =
         m_db.prepare("INSERT INTO sysobjects (name, id, xtype, type, uid, info, "
-                     "status, parent_obj, sysstat) VALUES (?, ?, ?, ?, 1, ?, ?, ?, ?)");
-    statement.bind(1, name).bind(2, id).bind(3, xtype).bind(4, type).bind(5, info);
-    statement.bind(6, status).bind(7, parent).bind(8, sysstatOf(xtype));
+                     "status, parent_obj, sysstat) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    statement.bind(1, name).bind(2, id).bind(3, xtype).bind(4, type).bind(5, schemaId);
+    statement.bind(6, info).bind(7, status).bind(8, parent).bind(9, sysstatOf(xtype));
     statement.run();
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "testserver/engine/catalog_db.h"
+#include "testserver/engine/object_name.h"
+#include "testserver/engine/schema_resolution.h"
 
 #include <optional>
 #include <string>
@@ -16,6 +18,7 @@ struct ObjectRow {
     long long parent = 0;
     int info = 0;
     long long status = 0;
+    long long schemaId = kDboSchema; // sysobjects.uid
 };
 
 // A FOREIGN KEY constraint with its column pairs in key order.
@@ -104,9 +107,22 @@ public:
     CatalogDb& db() noexcept { return m_db; }
     const std::string& databaseName() const noexcept { return m_databaseName; }
 
-    std::optional<ObjectRow> findObject(std::string_view name);
-    // A user table (xtype U) of that name.
-    std::optional<ObjectRow> findTable(std::string_view name);
+    // How names find objects here: the release's rules, and the schema of
+    // the module whose body is being checked (setModuleSchema).
+    NameScope scope() const;
+    void setModuleSchema(long long schemaId) noexcept { m_moduleSchema = schemaId; }
+
+    // The object a statement's name finds (schema_resolution.h).
+    std::optional<ObjectRow> findObject(const ObjectName& name);
+    // A user table (xtype U) the name finds.
+    std::optional<ObjectRow> findTable(const ObjectName& name);
+    // The object of that name in the schema (any owner before 2005): names
+    // are unique within a schema, constraint names included.
+    std::optional<ObjectRow> findInSchema(long long schemaId, std::string_view name);
+    std::optional<ObjectRow> objectById(long long id);
+    // The schema a new object of that name goes to: the one written, else
+    // dbo; refused with 2760 when the schema written does not exist.
+    long long schemaForNew(const ObjectName& name);
     std::vector<ObjectRow> childObjects(long long parentId);
 
     std::vector<ColumnRow> columns(long long tableId);
@@ -122,8 +138,9 @@ public:
     std::string collation();
 
     long long newObjectId();
-    void insertObject(const std::string& name, long long id, std::string_view xtype,
-                      long long parent = 0, int info = 0, long long status = 0);
+    void insertObject(long long schemaId, const std::string& name, long long id,
+                      std::string_view xtype, long long parent = 0, int info = 0,
+                      long long status = 0);
     void setObjectStatus(long long id, long long status);
     // A row of sysconstraints.
     void insertConstraint(long long constid, long long tableId, int colid, int status,
@@ -159,6 +176,7 @@ public:
 private:
     CatalogDb& m_db;
     std::string m_databaseName;
+    long long m_moduleSchema = kDboSchema;
 };
 
 } // namespace testserver

@@ -106,8 +106,15 @@ public:
     // Whether a table's column is declared NOT NULL.
     bool columnNotNull(const std::string& table, const std::string& column) const;
 
+    // The release the session on this connection answers as (--version),
+    // whose naming rules the engine follows: from 2005 on, objects live in
+    // schemas (schema_resolution.h). 2000 until the session sets it.
+    int serverYear() const noexcept { return m_serverYear; }
+    void setServerYear(int year) noexcept { m_serverYear = year; }
+
 private:
     sqlite3* m_db = nullptr;
+    int m_serverYear = 2000;
 };
 
 // A unit of change committed by commit() and rolled back when left without it.

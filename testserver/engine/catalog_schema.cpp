@@ -218,6 +218,14 @@ CREATE TABLE IF NOT EXISTS testserver_index_filters (
     definition ntext NOT NULL,
     PRIMARY KEY (id, indid)
 );
+-- SQL Server 2005 and later: the schemas made by CREATE SCHEMA (dbo, guest,
+-- INFORMATION_SCHEMA, sys and the fixed roles' schemas are not stored).
+-- sysobjects.uid of an object in one is its schema_id.
+CREATE TABLE IF NOT EXISTS testserver_schemas (
+    schema_id int NOT NULL PRIMARY KEY,
+    name nvarchar(128) COLLATE NOCASE NOT NULL,
+    principal_id int NOT NULL DEFAULT 1
+);
 )sql";
 
 // The system tables themselves, as SQL Server 2000 numbers them.
@@ -257,11 +265,11 @@ void ensureLaterTables(CatalogDb& db) {
         "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN ('sysconstraints', "
         "'sysforeignkeys', 'testserver_identity', 'testserver_descending_keys', "
         "'sysproperties', 'testserver_rowguidcol', 'testserver_included_columns', "
-        "'testserver_index_filters')");
+        "'testserver_index_filters', 'testserver_schemas')");
     std::optional<long long> identityFlags = db.queryInteger(
         "SELECT count(*) FROM pragma_table_info('testserver_identity') WHERE name = "
         "'not_for_replication'");
-    if (present && *present == 8 && identityFlags && *identityFlags == 1)
+    if (present && *present == 9 && identityFlags && *identityFlags == 1)
         return;
     CatalogTransaction transaction(db);
     bool identityTable = present && db.queryInteger("SELECT count(*) FROM sqlite_master WHERE "

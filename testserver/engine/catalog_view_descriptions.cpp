@@ -7,6 +7,10 @@
 
 #include "testserver/engine/catalog_view_descriptions.h"
 
+#include "testserver/engine/schema_resolution.h"
+
+#include <string>
+
 namespace testserver {
 
 namespace {
@@ -120,11 +124,11 @@ constexpr const char* kDefinition =
 
 std::vector<CatalogViewDescription> makeDescriptions() {
     const Columns& objects = objectColumns();
+    static const std::string kSchemas = std::string(schemaRowsSql()) + " s";
     return {
         {"schemas",
-         {{"name", "u.name"}, {"schema_id", "u.uid"}, {"principal_id", "u.uid"}},
-         "sysusers u WHERE u.uid IN (1, 2, 3) OR u.uid BETWEEN 16384 AND 16393 "
-         "UNION ALL SELECT 'sys', 4, 4"},
+         {{"name", "s.name"}, {"schema_id", "s.schema_id"}, {"principal_id", "s.principal_id"}},
+         kSchemas.c_str()},
         {"objects", objects, "sysobjects o WHERE upper(trim(o.xtype)) <> 'S'"},
         {"tables",
          join(objects,

@@ -52,9 +52,9 @@ void DdlExecutor::addCheck(const ObjectRow& table, const CheckConstraint& check,
     }
     long long id = m_catalog.newObjectId();
     std::string name = check.name ? *check.name : systemName("CK", table.name, check.column, id);
-    if (m_catalog.findObject(name))
+    if (m_catalog.findInSchema(table.schemaId, name))
         throw couldNotCreate(messages::objectExists(name).messages().front());
-    m_catalog.insertObject(name, id, "C", table.id, colid,
+    m_catalog.insertObject(table.schemaId, name, id, "C", table.id, colid,
                            (noCheck ? cnststatus::kNotTrusted : 0) |
                                (check.notForReplication ? cnststatus::kNotForReplication : 0));
     m_catalog.insertComments(id, check.text, false);
@@ -68,13 +68,15 @@ void DdlExecutor::addForeignKey(const ObjectRow& table, const ForeignKeyConstrai
     long long id = m_catalog.newObjectId();
     std::string firstColumn = key.columns.empty() ? std::string() : key.columns.front();
     std::string name = key.name ? *key.name : systemName("FK", table.name, firstColumn, id);
-    std::optional<ObjectRow> referenced = namesEqual(key.referencedTable, table.name)
-                                              ? std::optional<ObjectRow>(table)
-                                              : m_catalog.findTable(key.referencedTable);
+    std::optional<ObjectRow> referenced = m_catalog.findTable(key.referencedTable);
+    if (!referenced && !key.referencedTable.qualified() &&
+        namesEqual(key.referencedTable.name, table.name))
+        referenced = table;
     if (!referenced)
-        throw couldNotCreate(messages::make(
-            1767, 16,
-            "Foreign key '" + name + "' references invalid table '" + key.referencedTable + "'."));
+        throw couldNotCreate(messages::make(1767, 16,
+                                            "Foreign key '" + name +
+                                                "' references invalid table '" +
+                                                key.referencedTable.name + "'."));
     ForeignKeyRow row;
     row.id = id;
     row.name = name;
@@ -148,11 +150,11 @@ void DdlExecutor::addForeignKey(const ObjectRow& table, const ForeignKeyConstrai
                     referencing[i].name + "' in foreign key '" + name + "'."));
         row.columns.emplace_back(referencing[i].colid, referencedColids[i]);
     }
-    if (m_catalog.findObject(name))
+    if (m_catalog.findInSchema(table.schemaId, name))
         throw couldNotCreate(messages::objectExists(name).messages().front());
 
     int colid = key.columnLevel ? referencing.front().colid : 0;
-    m_catalog.insertObject(name, id, "F", table.id, 0,
+    m_catalog.insertObject(table.schemaId, name, id, "F", table.id, 0,
                            (noCheck ? cnststatus::kNotTrusted : 0) |
                                (key.notForReplication ? cnststatus::kNotForReplication : 0));
     m_catalog.insertConstraint(
@@ -168,7 +170,7 @@ void DdlExecutor::execute(const SetConstraintsEnabled& statement) {
     CatalogTransaction transaction(m_catalog.db());
     std::optional<ObjectRow> table = m_catalog.findTable(statement.table);
     if (!table)
-        throw messages::alterMissingTable(statement.table, m_catalog.databaseName());
+        throw messages::alterMissingTable(statement.table.name, m_catalog.databaseName());
     std::vector<ObjectRow> targets;
     std::vector<ObjectRow> children = m_catalog.childObjects(table->id);
     if (statement.names.empty()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "testserver/engine/database_file_spec.h"
+#include "testserver/engine/object_name.h"
 #include "testserver/engine/row_statements.h"
 #include "testserver/engine/sql_type.h"
 #include "testserver/engine/sql_value.h"
@@ -43,7 +44,7 @@ struct CheckConstraint {
 struct ForeignKeyConstraint {
     std::optional<std::string> name;
     std::vector<std::string> columns;
-    std::string referencedTable;
+    ObjectName referencedTable;
     std::vector<std::string> referencedColumns; // empty: the referenced table's primary key
     bool deleteCascade = false;
     bool updateCascade = false;
@@ -86,42 +87,42 @@ struct TableElements {
 };
 
 struct CreateTable {
-    std::string table;
+    ObjectName table;
     TableElements elements;
 };
 
 struct AlterTableAdd {
-    std::string table;
+    ObjectName table;
     TableElements elements;
     bool noCheck = false; // WITH NOCHECK: CHECK and FOREIGN KEY constraints are not trusted
 };
 
 // ALTER TABLE t [WITH CHECK|WITH NOCHECK] {CHECK|NOCHECK} CONSTRAINT {ALL|n, ...}
 struct SetConstraintsEnabled {
-    std::string table;
+    ObjectName table;
     bool enable = true;
     bool withCheck = false;         // WITH CHECK CHECK CONSTRAINT: trusted again
     std::vector<std::string> names; // empty: ALL
 };
 
 struct AlterColumn {
-    std::string table;
+    ObjectName table;
     ColumnDefinition column;
 };
 
 struct DropColumns {
-    std::string table;
+    ObjectName table;
     std::vector<std::string> columns;
 };
 
 struct DropConstraints {
-    std::string table;
+    ObjectName table;
     std::vector<std::string> names;
 };
 
 struct CreateIndex {
     std::string name;
-    std::string table;
+    ObjectName table;
     bool unique = false;
     bool clustered = false;
     bool statistics = false; // CREATE STATISTICS
@@ -135,7 +136,8 @@ struct CreateIndex {
 };
 
 struct DropIndexes {
-    std::vector<std::pair<std::string, std::string>> indexes; // table, index
+    std::vector<std::pair<ObjectName, std::string>> indexes; // table, index
+    bool onForm = false; // DROP INDEX ix ON t, which SQL Server 2000 does not know
 };
 
 enum class ModuleKind { Procedure, View, Trigger, Default, Rule, Function };
@@ -162,10 +164,10 @@ inline const char* moduleXtype(ModuleKind kind) {
 struct CreateModule {
     ModuleKind kind = ModuleKind::Procedure;
     bool alter = false;
-    std::string name;
+    ObjectName name;
     std::string text; // the whole batch as sent
     bool encrypted = false;
-    std::string triggerTable;
+    ObjectName triggerTable;
     bool insteadOf = false;    // an INSTEAD OF trigger, which a view may have
     std::string functionXtype; // FN scalar, IF inline table, TF table
     bool schemaBound = false;  // WITH SCHEMABINDING
@@ -175,7 +177,20 @@ enum class DropKind { Table, Procedure, View, Trigger, Default, Rule, Function }
 
 struct DropObjects {
     DropKind kind = DropKind::Table;
-    std::vector<std::string> names;
+    std::vector<ObjectName> names;
+};
+
+// CREATE SCHEMA name [AUTHORIZATION owner] (SQL Server 2005 and later).
+struct CreateSchema {
+    std::string name;
+    std::optional<std::string> owner;
+    std::string keyword; // SCHEMA as written, for the refusal before 2005
+};
+
+// DROP SCHEMA name
+struct DropSchema {
+    std::string name;
+    std::string keyword;
 };
 
 struct CreateDatabase {
@@ -326,7 +341,7 @@ struct BindObject {
 // GRANT, ...); `objects` must exist for it to succeed.
 struct NoCatalogChange {
     std::string statement; // for messages, e.g. "UPDATE STATISTICS"
-    std::vector<std::string> objects;
+    std::vector<ObjectName> objects;
     std::vector<std::string> principals; // GRANT ... TO them: users or roles that must exist
 };
 
@@ -410,7 +425,7 @@ struct Command {
                  WithVariables, FlowControl, WhileLoop, ExtendedPropertyCall, RenameObject,
                  Recompile, DropDatabase, AlterDatabase, ServerProcedure, DeclareCursor,
                  CursorStatement, FetchCursor, InsertRows, UpdateRows, DeleteRows,
-                 SetIdentityInsert>
+                 SetIdentityInsert, CreateSchema, DropSchema>
         action;
     int line = 1;
 };

@@ -307,7 +307,7 @@ private:
         } else if (verb.is("update")) {
             cursor.expect("statistics");
             statement.statement = "UPDATE STATISTICS";
-            statement.objects.push_back(cursor.qualifiedName().last());
+            statement.objects.push_back(cursor.qualifiedName().objectName());
             while (!cursor.atEnd())
                 cursor.next(); // index or statistics names, WITH FULLSCAN, ...
         } else {
@@ -336,7 +336,7 @@ private:
         if (words == 0)
             throw cursor.unexpected();
         if (cursor.accept("on")) {
-            statement.objects.push_back(cursor.qualifiedName().last());
+            statement.objects.push_back(cursor.qualifiedName().objectName());
             if (cursor.acceptSymbol("(")) {
                 do {
                     cursor.name();

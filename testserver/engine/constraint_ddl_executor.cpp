@@ -83,13 +83,13 @@ void DdlExecutor::addKeyConstraint(const ObjectRow& table, const KeyConstraint& 
     long long id = m_catalog.newObjectId();
     std::string name =
         key.name ? *key.name : systemName(key.primary ? "PK" : "UQ", table.name, "", id);
-    if (m_catalog.findObject(name))
+    if (m_catalog.findInSchema(table.schemaId, name))
         throw withCouldNotCreate(messages::objectExists(name));
     for (const IndexRow& index : indexes)
         if (namesEqual(index.name, name))
             throw withCouldNotCreate(messages::indexExists(table.name, name));
 
-    m_catalog.insertObject(name, id, key.primary ? "PK" : "UQ", table.id);
+    m_catalog.insertObject(table.schemaId, name, id, key.primary ? "PK" : "UQ", table.id);
     int colid = key.columnLevel ? colids.front() : 0;
     m_catalog.insertConstraint(
         id, table.id, colid,
@@ -145,9 +145,9 @@ void DdlExecutor::addDefault(const ObjectRow& table, const DefaultDefinition& de
     long long id = m_catalog.newObjectId();
     std::string name =
         definition.name ? *definition.name : systemName("DF", table.name, column->name, id);
-    if (m_catalog.findObject(name))
+    if (m_catalog.findInSchema(table.schemaId, name))
         throw withCouldNotCreate(messages::objectExists(name));
-    m_catalog.insertObject(name, id, "D", table.id, column->colid);
+    m_catalog.insertObject(table.schemaId, name, id, "D", table.id, column->colid);
     m_catalog.insertComments(
         id, m_serverYear >= 2005 ? normalisedDefaultText(definition.text) : definition.text, false);
     m_catalog.insertConstraint(id, table.id, column->colid,
@@ -276,7 +276,7 @@ void DdlExecutor::execute(const DropConstraints& statement) {
     CatalogTransaction transaction(m_catalog.db());
     std::optional<ObjectRow> table = m_catalog.findTable(statement.table);
     if (!table)
-        throw messages::alterMissingTable(statement.table, m_catalog.databaseName());
+        throw messages::alterMissingTable(statement.table.name, m_catalog.databaseName());
     for (const std::string& name : statement.names) {
         std::optional<ObjectRow> constraint;
         for (const ObjectRow& child : m_catalog.childObjects(table->id))

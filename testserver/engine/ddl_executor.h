@@ -47,6 +47,8 @@ public:
     void execute(const DropObjects& statement);
     void execute(const ExtendedPropertyCall& statement);
     void execute(const RenameObject& statement);
+    void execute(const CreateSchema& statement); // schema_ddl_executor.cpp
+    void execute(const DropSchema& statement);
 
 private:
     ResolvedColumn resolveColumn(const ColumnDefinition& column, int columnNumber,
@@ -74,10 +76,10 @@ private:
                          const ResolvedColumn* alteredTo);
     // Refuses with 3726 when a FOREIGN KEY of another table references it.
     void dropTable(const ObjectRow& table);
-    void dropModule(DropKind kind, const std::string& name);
+    void dropModule(DropKind kind, const ObjectName& name);
     // 208 for the first object a view or inline function names (FROM, JOIN,
     // dbo.f(...)) that does not exist, as SQL Server refuses it on CREATE.
-    void refuseMissingReferences(const CreateModule& statement);
+    void refuseMissingReferences(const CreateModule& statement, long long schemaId);
     // Refuses with 3725 + 3727 a key that a FOREIGN KEY references.
     void dropConstraint(const ObjectRow& table, const ObjectRow& constraint);
     // CREATE INDEX ... WITH DROP_EXISTING: drops the index it replaces (7999

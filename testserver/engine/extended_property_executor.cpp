@@ -57,7 +57,7 @@ void DdlExecutor::execute(const ExtendedPropertyCall& statement) {
 
     PropertyTarget target;
     const std::string& objectName = levels[1].second;
-    std::optional<ObjectRow> object = m_catalog.findObject(objectName);
+    std::optional<ObjectRow> object = m_catalog.findObject(ObjectName{"", objectName});
     if (!object || !levelOneMatches(levels[1].first, *object))
         throw invalidTarget(objectName);
     target.id = object->id;
@@ -86,7 +86,7 @@ void DdlExecutor::execute(const ExtendedPropertyCall& statement) {
             target.smallid = found->indid;
         } else if ((type == "constraint" || type == "trigger") &&
                    (object->xtype == "U" || object->xtype == "V")) {
-            std::optional<ObjectRow> child = m_catalog.findObject(name);
+            std::optional<ObjectRow> child = m_catalog.findInSchema(object->schemaId, name);
             bool kindMatches = child && child->parent == object->id &&
                                (type == "trigger" ? child->xtype == "TR" : child->xtype != "TR");
             if (!kindMatches)

@@ -2,6 +2,7 @@
 
 #include "testserver/engine/catalog_db.h"
 #include "testserver/engine/name_collation.h"
+#include "testserver/engine/schema_resolution.h"
 #include "testserver/engine/server_error.h"
 #include "testserver/engine/utf8_text.h"
 
@@ -56,11 +57,13 @@ std::string objectPartOfName(std::string_view name) {
 }
 
 ResultSet helpText(CatalogDb& db, std::string_view objectName, std::string_view database) {
-    std::string name = objectPartOfName(objectName);
-    auto find = db.prepare("SELECT id, xtype FROM sysobjects WHERE name = ?");
-    find.bind(1, name);
-    if (!find.step())
+    std::optional<long long> found =
+        resolveObjectId(db.handle(), objectNameOfText(objectName), nameScopeOf(db.serverYear()));
+    if (!found)
         throw messages::objectMissingInDatabase(objectName, database);
+    auto find = db.prepare("SELECT id, xtype FROM sysobjects WHERE id = ?");
+    find.bind(1, *found);
+    find.step();
     long long id = find.integer(0);
     // A table's syscomments rows are its computed columns' texts, which
     // sp_helptext does not show for the table.

@@ -42,7 +42,7 @@ void DdlExecutor::execute(const CreateIndex& statement) {
         std::optional<ObjectRow> view = m_catalog.findObject(statement.table);
         if (view && view->xtype == "V")
             throw messages::notSupported("indexes on views");
-        throw messages::indexTableMissing(statement.table, m_catalog.databaseName());
+        throw messages::indexTableMissing(statement.table.name, m_catalog.databaseName());
     }
     std::vector<IndexRow> indexes = m_catalog.indexes(table->id);
     if (statement.dropExisting)
@@ -154,10 +154,18 @@ std::optional<ForeignKeyRow> DdlExecutor::foreignKeyUsing(long long tableId,
 }
 
 void DdlExecutor::execute(const DropIndexes& statement) {
+    // DROP INDEX ix ON t came with SQL Server 2005; the releases before
+    // refuse it as they refuse a name without its table.
+    if (statement.onForm && m_serverYear < 2005)
+        throw ServerError(messages::make(159, 15,
+                                         "Must specify the table name and index name for the DROP "
+                                         "INDEX statement."),
+                          true);
     CatalogTransaction transaction(m_catalog.db());
     std::vector<ServerMessage> refused;
-    for (const auto& [tableName, indexName] : statement.indexes) {
-        std::optional<ObjectRow> table = m_catalog.findTable(tableName);
+    for (const auto& [writtenTable, indexName] : statement.indexes) {
+        std::optional<ObjectRow> table = m_catalog.findTable(writtenTable);
+        const std::string& tableName = writtenTable.name;
         const IndexRow* found = nullptr;
         std::vector<IndexRow> indexes;
         if (table) {

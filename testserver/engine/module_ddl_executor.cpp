@@ -69,24 +69,39 @@ bool isSystemTableName(std::string_view name) {
 
 } // namespace
 
-void DdlExecutor::refuseMissingReferences(const CreateModule& statement) {
-    for (const ObjectReference& reference : objectsResolvedOnCreate(tokenize(statement.text))) {
-        if (namesEqual(reference.name, statement.name) || isSystemTableName(reference.name))
+void DdlExecutor::refuseMissingReferences(const CreateModule& statement, long long schemaId) {
+    const NameScope scope = m_catalog.scope();
+    // Unqualified names in the body look in the module's own schema first.
+    m_catalog.setModuleSchema(schemaId);
+    for (const ObjectReference& reference :
+         objectsResolvedOnCreate(tokenize(statement.text), scope.schemas)) {
+        ObjectName name{reference.schema, reference.name};
+        bool self = namesEqual(reference.name, statement.name.name) &&
+                    (!name.qualified() || findSchemaId(m_catalog.db().handle(), name.schema) ==
+                                              std::optional<long long>(schemaId));
+        if (self || isSystemTableName(reference.name))
             continue;
-        if (!m_catalog.findObject(reference.name))
+        // x.f(...) where x is no schema is a method call on a column.
+        if (reference.call && scope.schemas &&
+            !findSchemaId(m_catalog.db().handle(), reference.schema))
+            continue;
+        if (!m_catalog.findObject(name)) {
+            m_catalog.setModuleSchema(kDboSchema);
             throw messages::invalidObjectName(reference.written);
+        }
     }
+    m_catalog.setModuleSchema(kDboSchema);
 }
 
 void DdlExecutor::execute(const CreateModule& statement) {
     CatalogTransaction transaction(m_catalog.db());
-    std::optional<ObjectRow> existing = m_catalog.findObject(statement.name);
     const std::string xtype = statement.kind == ModuleKind::Function
                                   ? statement.functionXtype
                                   : std::string(moduleXtype(statement.kind));
-    if (resolvesNamesOnCreate(statement, xtype))
-        refuseMissingReferences(statement);
     long long parent = 0;
+    long long schemaId = kDboSchema;
+    if (statement.kind != ModuleKind::Trigger)
+        schemaId = m_catalog.schemaForNew(statement.name);
     if (statement.kind == ModuleKind::Trigger) {
         // A view takes INSTEAD OF triggers only.
         std::optional<ObjectRow> table = m_catalog.findTable(statement.triggerTable);
@@ -98,13 +113,21 @@ void DdlExecutor::execute(const CreateModule& statement) {
         else if (target && target->xtype == "V")
             parent = target->id;
         else
-            throw messages::triggerTableMissing(statement.triggerTable, m_catalog.databaseName());
+            throw messages::triggerTableMissing(statement.triggerTable.name,
+                                                m_catalog.databaseName());
+        // A trigger lives in its table's schema.
+        schemaId = table ? table->schemaId : target->schemaId;
     }
+    std::optional<ObjectRow> existing = statement.alter && statement.kind != ModuleKind::Trigger
+                                            ? m_catalog.findObject(statement.name)
+                                            : m_catalog.findInSchema(schemaId, statement.name.name);
+    if (resolvesNamesOnCreate(statement, xtype))
+        refuseMissingReferences(statement, schemaId);
     if (statement.alter) {
         bool sameKind = existing && (existing->xtype == xtype ||
                                      (isFunctionXtype(existing->xtype) && isFunctionXtype(xtype)));
         if (!sameKind)
-            throw messages::invalidObjectName(statement.name);
+            throw messages::invalidObjectName(statement.name.name);
         auto comments = m_catalog.db().prepare("DELETE FROM syscomments WHERE id = ?");
         comments.bind(1, existing->id).run();
         if (existing->xtype != xtype) { // ALTER FUNCTION may change the function's kind
@@ -121,16 +144,17 @@ void DdlExecutor::execute(const CreateModule& statement) {
         return;
     }
     if (existing)
-        throw messages::objectExists(statement.name);
+        throw messages::objectExists(statement.name.name);
     long long id = m_catalog.newObjectId();
-    m_catalog.insertObject(statement.name, id, xtype, parent);
+    m_catalog.insertObject(schemaId, statement.name.name, id, xtype, parent);
     m_catalog.insertComments(id, statement.text, statement.encrypted);
     transaction.commit();
 }
 
-void DdlExecutor::dropModule(DropKind kind, const std::string& name) {
+void DdlExecutor::dropModule(DropKind kind, const ObjectName& written) {
     KindWords words = wordsOf(kind);
-    std::optional<ObjectRow> object = m_catalog.findObject(name);
+    std::optional<ObjectRow> object = m_catalog.findObject(written);
+    const std::string& name = written.name;
     // A DEFAULT constraint belongs to its table: DROP DEFAULT does not see it.
     if (!object || (object->xtype == "D" && object->parent != 0))
         throw messages::dropMissingObject(words.noun, name);
@@ -166,7 +190,7 @@ void DdlExecutor::dropModule(DropKind kind, const std::string& name) {
 void DdlExecutor::execute(const DropObjects& statement) {
     CatalogTransaction transaction(m_catalog.db());
     std::vector<ServerMessage> refused;
-    for (const std::string& name : statement.names) {
+    for (const ObjectName& name : statement.names) {
         try {
             dropModule(statement.kind, name);
         } catch (const ServerError& error) {

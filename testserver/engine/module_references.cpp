@@ -19,7 +19,8 @@ bool isLocalName(const std::string& value) {
 
 class ReferenceScanner {
 public:
-    explicit ReferenceScanner(const std::vector<Token>& tokens) : m_tokens(tokens) {}
+    ReferenceScanner(const std::vector<Token>& tokens, bool anySchema)
+        : m_tokens(tokens), m_anySchema(anySchema) {}
 
     std::vector<ObjectReference> scan() {
         std::vector<std::string> defined = namesDefinedByWith();
@@ -44,6 +45,14 @@ public:
 private:
     const Token* at(std::size_t i) const { return i < m_tokens.size() ? &m_tokens[i] : nullptr; }
 
+    // A qualifier whose objects the scan looks up.
+    bool isCheckedSchema(const Token& token) const {
+        if (isOwnerDbo(token))
+            return true;
+        return m_anySchema && token.isName() && !namesEqual(token.value, "sys") &&
+               !namesEqual(token.value, "INFORMATION_SCHEMA");
+    }
+
     bool isSymbolAt(std::size_t i, std::string_view symbol) const {
         return at(i) && at(i)->isSymbol(symbol);
     }
@@ -60,41 +69,46 @@ private:
         return names;
     }
 
-    // The table source starting at `i`: [dbo.]name not followed by "(" or
+    // The table source starting at `i`: [schema.]name not followed by "(" or
     // by a further dot.
     std::optional<ObjectReference> tableSourceAt(std::size_t i) const {
         const Token* first = at(i);
         if (!first || !first->isName() || isLocalName(first->value))
             return std::nullopt;
         std::size_t last = i;
+        std::string schema;
         std::string written = first->value;
         if (isSymbolAt(i + 1, ".")) {
-            if (!isOwnerDbo(*first) || !at(i + 2) || !at(i + 2)->isName())
+            if (!isCheckedSchema(*first) || !at(i + 2) || !at(i + 2)->isName())
                 return std::nullopt;
+            schema = first->value;
             last = i + 2;
             written += "." + at(last)->value;
         }
         if (isSymbolAt(last + 1, ".") || isSymbolAt(last + 1, "("))
             return std::nullopt;
-        return ObjectReference{at(last)->value, written};
+        return ObjectReference{schema, at(last)->value, written};
     }
 
-    // dbo.name( where no part stands before dbo.
+    // schema.name( where no part stands before the schema.
     std::optional<ObjectReference> functionCallAt(std::size_t i) const {
-        if (!isOwnerDbo(m_tokens[i]) || (i > 0 && m_tokens[i - 1].isSymbol(".")) ||
+        if (!isCheckedSchema(m_tokens[i]) || (i > 0 && m_tokens[i - 1].isSymbol(".")) ||
             !isSymbolAt(i + 1, ".") || !at(i + 2) || !at(i + 2)->isName() ||
             !isSymbolAt(i + 3, "("))
             return std::nullopt;
-        return ObjectReference{at(i + 2)->value, m_tokens[i].value + "." + at(i + 2)->value};
+        return ObjectReference{m_tokens[i].value, at(i + 2)->value,
+                               m_tokens[i].value + "." + at(i + 2)->value, true};
     }
 
     const std::vector<Token>& m_tokens;
+    bool m_anySchema;
 };
 
 } // namespace
 
-std::vector<ObjectReference> objectsResolvedOnCreate(const std::vector<Token>& tokens) {
-    return ReferenceScanner(tokens).scan();
+std::vector<ObjectReference> objectsResolvedOnCreate(const std::vector<Token>& tokens,
+                                                     bool anySchema) {
+    return ReferenceScanner(tokens, anySchema).scan();
 }
 
 } // namespace testserver

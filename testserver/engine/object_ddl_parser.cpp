@@ -16,6 +16,8 @@ public:
 
     Command run() {
         const Token& verb = m_cursor.next();
+        if (m_cursor.peek().is("schema") && !verb.is("alter"))
+            return schema(verb.is("drop"));
         if (verb.is("drop"))
             return drop();
         bool alter = verb.is("alter");
@@ -38,12 +40,43 @@ private:
         return text;
     }
 
+    // CREATE SCHEMA name [AUTHORIZATION owner], alone in its batch (111 as
+    // for modules), and DROP SCHEMA name. Schema elements (CREATE TABLE ...
+    // inside the statement) are not modelled.
+    Command schema(bool drop) {
+        const Token& keyword = m_cursor.next();
+        if (drop) {
+            DropSchema statement{m_cursor.name(), keyword.text};
+            m_cursor.expectEnd();
+            return Command{statement, 1};
+        }
+        if (!m_firstInBatch)
+            throw messages::mustBeFirstInBatch("CREATE SCHEMA");
+        CreateSchema statement;
+        statement.keyword = keyword.text;
+        if (!m_cursor.peek().is("authorization"))
+            statement.name = m_cursor.name();
+        if (m_cursor.accept("authorization"))
+            statement.owner = m_cursor.name();
+        if (statement.name.empty())
+            throw messages::notSupported("CREATE SCHEMA without a schema name");
+        if (!m_cursor.atEnd())
+            throw messages::notSupported("schema elements in CREATE SCHEMA");
+        return Command{statement, 1};
+    }
+
     Command drop() {
         const Token& kind = m_cursor.next();
         if (kind.is("index")) {
             DropIndexes drop;
             do {
                 QualifiedName name = m_cursor.qualifiedName();
+                if (name.parts.size() == 1 && m_cursor.accept("on")) {
+                    // DROP INDEX ix ON [schema.]table, SQL Server 2005 and later
+                    drop.onForm = true;
+                    drop.indexes.emplace_back(m_cursor.qualifiedName().objectName(), name.last());
+                    continue;
+                }
                 if (name.parts.size() < 2)
                     throw ServerError(
                         messages::make(
@@ -51,7 +84,12 @@ private:
                             "Must specify the table name and index name for the DROP INDEX "
                             "statement."),
                         true);
-                drop.indexes.emplace_back(name.parts[name.parts.size() - 2], name.last());
+                // DROP INDEX s.t.ix and DROP INDEX t.ix: the table is the part
+                // before the index, its schema the one before that.
+                ObjectName table{name.parts.size() >= 3 ? name.parts[name.parts.size() - 3]
+                                                        : std::string(),
+                                 name.parts[name.parts.size() - 2]};
+                drop.indexes.emplace_back(std::move(table), name.last());
             } while (m_cursor.acceptSymbol(","));
             m_cursor.expectEnd();
             return Command{drop, 1};
@@ -76,7 +114,7 @@ private:
         else
             throw TokenCursor::unexpected(kind);
         do {
-            drop.names.push_back(m_cursor.qualifiedName().last());
+            drop.names.push_back(m_cursor.qualifiedName().objectName());
         } while (m_cursor.acceptSymbol(","));
         m_cursor.expectEnd();
         return Command{drop, 1};
@@ -96,13 +134,13 @@ private:
             std::string what = kind.is("proc") ? std::string("PROCEDURE") : asciiUpper(kind.text);
             throw messages::mustBeFirstInBatch(std::string(alter ? "ALTER " : "CREATE ") + what);
         }
-        module.name = m_cursor.qualifiedName().last();
+        module.name = m_cursor.qualifiedName().objectName();
         module.text = m_batchText;
         if (module.kind == ModuleKind::Procedure && m_cursor.acceptSymbol(";"))
             throw messages::notSupported("numbered procedures");
         if (module.kind == ModuleKind::Trigger) {
             m_cursor.expect("on");
-            module.triggerTable = m_cursor.qualifiedName().last();
+            module.triggerTable = m_cursor.qualifiedName().objectName();
         }
         if (module.kind == ModuleKind::Default || module.kind == ModuleKind::Rule) {
             // CREATE DEFAULT d AS expression / CREATE RULE r AS @value condition
@@ -157,7 +195,7 @@ private:
         create.statistics = true;
         create.name = m_cursor.name();
         m_cursor.expect("on");
-        create.table = m_cursor.qualifiedName().last();
+        create.table = m_cursor.qualifiedName().objectName();
         keyColumns(create);
         if (m_cursor.accept("with")) {
             do {
@@ -186,7 +224,7 @@ private:
         m_cursor.expect("index");
         create.name = m_cursor.name();
         m_cursor.expect("on");
-        create.table = m_cursor.qualifiedName().last();
+        create.table = m_cursor.qualifiedName().objectName();
         keyColumns(create);
         if (m_cursor.accept("include")) {
             m_cursor.expectSymbol("(");

@@ -49,10 +49,11 @@ void DdlExecutor::execute(const RenameObject& statement) {
     const std::string& type = statement.type;
     CatalogDb& db = m_catalog.db();
     if (type.empty() || type == "OBJECT") {
-        std::optional<ObjectRow> object = m_catalog.findObject(parts.back());
+        std::optional<ObjectRow> object = m_catalog.findObject(
+            ObjectName{parts.size() >= 2 ? parts[parts.size() - 2] : std::string(), parts.back()});
         if (!object || object->xtype == "S")
             throw ambiguous(type);
-        if (m_catalog.findObject(statement.newName))
+        if (m_catalog.findInSchema(object->schemaId, statement.newName))
             throw nameInUse(statement.newName, "OBJECT");
         auto rename = db.prepare("UPDATE sysobjects SET name = ? WHERE id = ?");
         rename.bind(1, statement.newName).bind(2, object->id).run();
@@ -69,7 +70,9 @@ void DdlExecutor::execute(const RenameObject& statement) {
     } else if (type == "COLUMN" || type == "INDEX") {
         std::optional<ObjectRow> table;
         if (parts.size() >= 2)
-            table = m_catalog.findTable(parts[parts.size() - 2]);
+            table = m_catalog.findTable(
+                ObjectName{parts.size() >= 3 ? parts[parts.size() - 3] : std::string(),
+                           parts[parts.size() - 2]});
         if (!table)
             throw ambiguous(type);
         if (type == "COLUMN") {
@@ -95,7 +98,7 @@ void DdlExecutor::execute(const RenameObject& statement) {
             auto rename = db.prepare("UPDATE sysindexes SET name = ? WHERE id = ? AND indid = ?");
             rename.bind(1, statement.newName).bind(2, table->id).bind(3, found->indid).run();
             if (found->status & (indexstatus::kPrimaryKey | indexstatus::kUniqueConstraint)) {
-                if (m_catalog.findObject(statement.newName))
+                if (m_catalog.findInSchema(table->schemaId, statement.newName))
                     throw nameInUse(statement.newName, "OBJECT");
                 auto constraint = db.prepare("UPDATE sysobjects SET name = ? WHERE parent_obj = ? "
                                              "AND name = ? AND xtype IN ('PK', 'UQ')");

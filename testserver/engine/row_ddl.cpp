@@ -12,9 +12,9 @@ namespace testserver {
 RowDdl::RowDdl(CatalogDb& db, const SessionVariables& variables, std::string database)
     : m_db(db), m_variables(variables), m_database(std::move(database)), m_store(db) {}
 
-void RowDdl::remember(const std::string& table) {
+void RowDdl::remember(const ObjectName& table) {
     Catalog catalog(m_db, m_database);
-    m_table = catalog.findTable(objectPartOfName(table));
+    m_table = catalog.findTable(table);
     if (!m_table)
         return; // the statement refuses it
     m_oldColumns = m_store.columns(m_table->id);
@@ -159,8 +159,8 @@ void RowDdl::before(const DropObjects& statement) {
     if (statement.kind != DropKind::Table)
         return;
     Catalog catalog(m_db, m_database);
-    for (const std::string& name : statement.names)
-        if (std::optional<ObjectRow> table = catalog.findTable(objectPartOfName(name)))
+    for (const ObjectName& name : statement.names)
+        if (std::optional<ObjectRow> table = catalog.findTable(name))
             m_droppedTables.push_back(table->id);
 }
 

@@ -48,7 +48,7 @@ public:
 
 private:
     // Remembers the table's columns and constraints before the change.
-    void remember(const std::string& table);
+    void remember(const ObjectName& table);
     // Rebuilds the table's rows to its columns after the change.
     void reshape();
 

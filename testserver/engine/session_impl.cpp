@@ -20,6 +20,7 @@
 #include "testserver/engine/token_cursor.h"
 #include "testserver/engine/variable_statement_parser.h"
 
+#include <algorithm>
 #include <charconv>
 #include <type_traits>
 
@@ -65,6 +66,7 @@ void SessionImpl::open(const std::optional<DatabaseFile>& database) {
     registerSqlFunctions(*db, m_variables);
     registerDatabaseFunctions(*db, m_variables);
     createCatalogViews(*db, *m_variables.version);
+    db->setServerYear(m_variables.version->year);
     m_db = std::move(db);
     m_use = std::move(use);
 }
@@ -624,15 +626,15 @@ void SessionImpl::run(const NoCatalogChange& statement, StatementOutcome&) {
         if (!findPrincipal(*m_db, principal))
             throw ServerError(
                 messages::make(4604, 16, "There is no such user or group '" + principal + "'."));
-    for (const std::string& name : statement.objects) {
-        auto find = m_db->prepare("SELECT xtype FROM sysobjects WHERE name = ?");
-        find.bind(1, name);
-        if (!find.step())
-            throw messages::invalidObjectName(name);
-        bool table = namesEqual(find.text(0), "U");
+    Catalog catalog(*m_db, m_databaseName);
+    for (const ObjectName& name : statement.objects) {
+        std::optional<ObjectRow> object = catalog.findObject(name);
+        if (!object)
+            throw messages::invalidObjectName(name.name);
+        bool table = object->xtype == "U";
         if (statement.statement != "GRANT" && statement.statement != "REVOKE" &&
             statement.statement != "DENY" && !table)
-            throw messages::invalidObjectName(name);
+            throw messages::invalidObjectName(name.name);
     }
 }
 
@@ -677,10 +679,10 @@ void SessionImpl::run(const RenameObject& statement, StatementOutcome& outcome) 
 }
 
 void SessionImpl::run(const Recompile& statement, StatementOutcome& outcome) {
-    auto find = m_db->prepare("SELECT name FROM sysobjects WHERE name = ? AND xtype IN ('U', "
-                              "'P', 'TR', 'V', 'FN', 'IF', 'TF')");
-    find.bind(1, objectPartOfName(statement.object));
-    if (!find.step())
+    std::optional<ObjectRow> object =
+        Catalog(*m_db, m_databaseName).findObject(objectNameOfText(statement.object));
+    static const std::vector<std::string> kinds = {"U", "P", "TR", "V", "FN", "IF", "TF"};
+    if (!object || std::find(kinds.begin(), kinds.end(), object->xtype) == kinds.end())
         throw messages::objectMissingInDatabase(statement.object, m_databaseName);
     outcome.messages.push_back(messages::make(
         15070, 10, "Object '" + statement.object + "' was successfully marked for recompilation."));

@@ -6,6 +6,9 @@
 #include "testserver/engine/help_text.h"
 #include "testserver/engine/name_collation.h"
 #include "testserver/engine/property_functions.h"
+#include "testserver/engine/schema_functions.h"
+#include "testserver/engine/schema_resolution.h"
+#include "testserver/engine/session_variables.h"
 #include "testserver/engine/sql_function_support.h"
 #include "testserver/engine/temporary_tables.h"
 
@@ -36,7 +39,14 @@ void objectId(sqlite3_context* context, int, sqlite3_value** arguments) {
         if (temporary)
             id = std::to_string(*temporary);
     } else if (name) {
-        id = lookUp(context, "SELECT id FROM sysobjects WHERE name = ?", objectPartOfName(*name));
+        try {
+            if (std::optional<long long> found =
+                    resolveObjectId(sqlite3_context_db_handle(context), objectNameOfText(*name),
+                                    nameScopeOf(variables.version->year)))
+                id = std::to_string(*found);
+        } catch (const CatalogDbError&) {
+            id.reset();
+        }
     }
     if (id)
         sqlite3_result_int64(context, std::stoll(*id));
@@ -205,6 +215,7 @@ void registerSqlFunctions(CatalogDb& db, const SessionVariables& variables) {
     registerFunctions(db, functions, const_cast<SessionVariables*>(&variables));
     registerCountBig(db);
     registerExpressionFunctions(db, variables);
+    registerSchemaFunctions(db, variables);
 }
 
 } // namespace testserver

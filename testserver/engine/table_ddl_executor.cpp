@@ -205,8 +205,10 @@ void DdlExecutor::completeColumns(const ObjectRow* table, std::vector<ResolvedCo
 
 void DdlExecutor::execute(const CreateTable& statement) {
     CatalogTransaction transaction(m_catalog.db());
-    if (m_catalog.findObject(statement.table))
-        throw messages::objectExists(statement.table);
+    const long long schemaId = m_catalog.schemaForNew(statement.table);
+    const std::string& name = statement.table.name;
+    if (m_catalog.findInSchema(schemaId, name))
+        throw messages::objectExists(name);
     const TableElements& elements = statement.elements;
 
     int primaryKeys = 0;
@@ -214,7 +216,7 @@ void DdlExecutor::execute(const CreateTable& statement) {
         if (key.primary)
             ++primaryKeys;
     if (primaryKeys > 1)
-        throw messages::multiplePrimaryKeys(statement.table);
+        throw messages::multiplePrimaryKeys(name);
 
     std::vector<ResolvedColumn> columns;
     int identities = 0;
@@ -222,21 +224,20 @@ void DdlExecutor::execute(const CreateTable& statement) {
         const ColumnDefinition& column = elements.columns[i];
         for (std::size_t j = 0; j < i; ++j)
             if (namesEqual(elements.columns[j].name, column.name))
-                throw messages::duplicateColumn(column.name, statement.table);
+                throw messages::duplicateColumn(column.name, name);
         bool inPrimaryKey = false;
         for (const KeyConstraint& key : elements.keys)
             if (key.primary)
                 for (const std::string& keyColumn : key.columns)
                     inPrimaryKey = inPrimaryKey || namesEqual(keyColumn, column.name);
-        columns.push_back(
-            resolveColumn(column, static_cast<int>(i + 1), inPrimaryKey, statement.table));
+        columns.push_back(resolveColumn(column, static_cast<int>(i + 1), inPrimaryKey, name));
         if (column.identity && ++identities > 1)
-            throw messages::secondIdentity(statement.table);
+            throw messages::secondIdentity(name);
     }
     completeColumns(nullptr, columns);
 
-    const ObjectRow table{m_catalog.newObjectId(), statement.table, std::string(1, 'U'), 0, 0};
-    m_catalog.insertObject(table.name, table.id, "U");
+    const ObjectRow table{m_catalog.newObjectId(), name, std::string(1, 'U'), 0, 0, 0, schemaId};
+    m_catalog.insertObject(schemaId, table.name, table.id, "U");
     for (std::size_t i = 0; i < columns.size(); ++i)
         insertNewColumn(table.id, static_cast<int>(i + 1), columns[i]);
     m_catalog.setHeapRow(table.id, true);
@@ -248,7 +249,7 @@ void DdlExecutor::execute(const AlterTableAdd& statement) {
     CatalogTransaction transaction(m_catalog.db());
     std::optional<ObjectRow> table = m_catalog.findTable(statement.table);
     if (!table)
-        throw messages::alterMissingTable(statement.table, m_catalog.databaseName());
+        throw messages::alterMissingTable(statement.table.name, m_catalog.databaseName());
     std::vector<ColumnRow> existing = m_catalog.columns(table->id);
     int colid = 0;
     bool hasIdentity = false;
@@ -302,7 +303,7 @@ void DdlExecutor::execute(const AlterColumn& statement) {
     CatalogTransaction transaction(m_catalog.db());
     std::optional<ObjectRow> table = m_catalog.findTable(statement.table);
     if (!table)
-        throw messages::alterMissingTable(statement.table, m_catalog.databaseName());
+        throw messages::alterMissingTable(statement.table.name, m_catalog.databaseName());
     std::optional<ColumnRow> column = m_catalog.findColumn(table->id, statement.column.name);
     if (!column)
         throw messages::alterMissingColumn(statement.column.name, table->name);
@@ -339,7 +340,7 @@ void DdlExecutor::execute(const DropColumns& statement) {
     CatalogTransaction transaction(m_catalog.db());
     std::optional<ObjectRow> table = m_catalog.findTable(statement.table);
     if (!table)
-        throw messages::alterMissingTable(statement.table, m_catalog.databaseName());
+        throw messages::alterMissingTable(statement.table.name, m_catalog.databaseName());
     for (const std::string& name : statement.columns) {
         std::optional<ColumnRow> column = m_catalog.findColumn(table->id, name);
         if (!column)

@@ -48,7 +48,7 @@ public:
         if (m_cursor.accept("create")) {
             m_cursor.expect("table");
             CreateTable create;
-            create.table = m_cursor.qualifiedName().last();
+            create.table = m_cursor.qualifiedName().objectName();
             m_cursor.expectSymbol("(");
             do {
                 element(create.elements, true);
@@ -62,14 +62,14 @@ public:
         }
         m_cursor.expect("alter");
         m_cursor.expect("table");
-        std::string table = m_cursor.qualifiedName().last();
+        ObjectName table = m_cursor.qualifiedName().objectName();
         Command command = alterAction(table);
         m_cursor.expectEnd();
         return command;
     }
 
 private:
-    Command alterAction(const std::string& table) {
+    Command alterAction(const ObjectName& table) {
         std::optional<bool> withCheck;
         if (m_cursor.accept("with"))
             withCheck = !m_cursor.accept("nocheck") && (m_cursor.expect("check"), true);
@@ -130,7 +130,7 @@ private:
         throw m_cursor.unexpected();
     }
 
-    Command constraintsEnabled(const std::string& table, bool withCheck) {
+    Command constraintsEnabled(const ObjectName& table, bool withCheck) {
         SetConstraintsEnabled statement;
         statement.table = table;
         statement.enable = m_cursor.accept("check") || (m_cursor.expect("nocheck"), false);
@@ -235,7 +235,7 @@ private:
     // [NOT FOR REPLICATION]
     void references(ForeignKeyConstraint& key) {
         m_cursor.expect("references");
-        key.referencedTable = m_cursor.qualifiedName().last();
+        key.referencedTable = m_cursor.qualifiedName().objectName();
         if (!m_cursor.atEnd() && m_cursor.peek().isSymbol("(")) {
             std::vector<bool> descending;
             keyColumns(key.referencedColumns, descending);

@@ -40,7 +40,7 @@ private:
 template <typename Ddl> std::optional<Ddl> takeTemporaryPart(Ddl& statement, bool& restRemains) {
     restRemains = true;
     if constexpr (requires { statement.table; }) {
-        if (!isTemporaryName(statement.table))
+        if (!isTemporaryName(statement.table.name))
             return std::nullopt;
         restRemains = false;
         return statement;
@@ -48,9 +48,9 @@ template <typename Ddl> std::optional<Ddl> takeTemporaryPart(Ddl& statement, boo
         if (statement.kind != DropKind::Table)
             return std::nullopt;
         DropObjects temporary{statement.kind, {}};
-        std::vector<std::string> rest;
-        for (std::string& name : statement.names)
-            (isTemporaryName(name) ? temporary.names : rest).push_back(std::move(name));
+        std::vector<ObjectName> rest;
+        for (ObjectName& name : statement.names)
+            (isTemporaryName(name.name) ? temporary.names : rest).push_back(std::move(name));
         statement.names = std::move(rest);
         restRemains = !statement.names.empty();
         if (temporary.names.empty())
@@ -58,9 +58,10 @@ template <typename Ddl> std::optional<Ddl> takeTemporaryPart(Ddl& statement, boo
         return temporary;
     } else if constexpr (std::is_same_v<Ddl, DropIndexes>) {
         DropIndexes temporary;
-        std::vector<std::pair<std::string, std::string>> rest;
+        std::vector<std::pair<ObjectName, std::string>> rest;
         for (auto& index : statement.indexes)
-            (isTemporaryName(index.first) ? temporary.indexes : rest).push_back(std::move(index));
+            (isTemporaryName(index.first.name) ? temporary.indexes : rest)
+                .push_back(std::move(index));
         statement.indexes = std::move(rest);
         restRemains = !statement.indexes.empty();
         if (temporary.indexes.empty())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "testserver/engine/object_name.h"
 #include "testserver/engine/server_error.h"
 #include "testserver/engine/token.h"
 
@@ -14,6 +15,10 @@ namespace testserver {
 struct QualifiedName {
     std::vector<std::string> parts;
     const std::string& last() const { return parts.back(); }
+    // The schema (the part before the last, empty when omitted) and the name.
+    ObjectName objectName() const {
+        return ObjectName{parts.size() >= 2 ? parts[parts.size() - 2] : std::string(), last()};
+    }
 };
 
 // Walks a statement's tokens for the parsers; every refusal is SQL Server's
