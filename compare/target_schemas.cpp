@@ -86,6 +86,8 @@ void createMissingSchemas(Connection& target, ChangeList& changes) {
         present.insert(nameKey(row.at(rows.columnIndex("SchemaName"))));
     std::erase_if(needed,
                   [&](const std::string& schema) { return present.contains(nameKey(schema)); });
+    if (needed.empty())
+        return;
     const auto use = std::find_if(changes.begin(), changes.end(), [](const Change& change) {
         return std::holds_alternative<UseDatabase>(change.record);
     });
