@@ -136,8 +136,10 @@ std::optional<HeaderName> findHeaderName(std::string_view text) {
     for (int parts = 1; part; ++parts) {
         if (!reader.skipSpace())
             return std::nullopt;
-        if (!reader.takes('.'))
+        if (!reader.takes('.')) {
+            part->qualified = parts == 2;
             return part;
+        }
         if (parts == 2 || !reader.skipSpace())
             return std::nullopt;
         part = reader.namePart();
@@ -152,9 +154,11 @@ std::optional<std::string> textUnderName(const std::string& text, std::string_vi
     // The header's name part is the name without its schema (the owner
     // prefix, kept as the text has it).
     const std::string_view bare = bareName(name);
-    if (compareNameKeys(header->name, bare) == 0)
+    const bool schemaMissing = isQualified(name) && !header->qualified;
+    if (compareNameKeys(header->name, bare) == 0 && !schemaMissing)
         return text;
-    return text.substr(0, header->begin) + sqlName(bare) + text.substr(header->end);
+    return text.substr(0, header->begin) + sqlName(schemaMissing ? name : bare) +
+           text.substr(header->end);
 }
 
 } // namespace dbc

@@ -1,3 +1,4 @@
+#include "compare/module_header.h"
 #include "script/statement_text.h"
 
 #include "tests/support/tsv_cases.h"
@@ -64,6 +65,8 @@ std::string objectStatement(const std::vector<std::string>& f) {
         return createSchemaStatement({f.at(1)});
     if (form == "drop table")
         return dropTableStatement({f.at(1)});
+    if (form == "created as")
+        return textUnderName(f.at(2), f.at(1)).value_or("(unreadable header)");
     throw std::runtime_error("unknown form '" + form + "'");
 }
 
