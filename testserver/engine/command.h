@@ -187,10 +187,11 @@ struct CreateSchema {
     std::string keyword; // SCHEMA as written, for the refusal before 2005
 };
 
-// DROP SCHEMA name
+// DROP SCHEMA [IF EXISTS] name
 struct DropSchema {
     std::string name;
     std::string keyword;
+    std::optional<std::string> ifExists; // IF as written (2016 and later)
 };
 
 struct CreateDatabase {

@@ -1,6 +1,7 @@
 #include "testserver/engine/empty_table_stand_ins.h"
 
 #include "testserver/engine/row_store.h"
+#include "testserver/engine/schema_resolution.h"
 
 #include <algorithm>
 
@@ -54,11 +55,16 @@ bool EmptyTableStandIns::standIn(const CatalogDbError& error) {
     if (message.rfind(prefix, 0) != 0)
         return false;
     const std::string name = message.substr(prefix.size());
-    auto table = m_db.prepare("SELECT id, name FROM sysobjects WHERE name = ? AND xtype = 'U'");
-    table.bind(1, name);
-    if (!table.step())
+    // The table as an unqualified name finds it, or, for a stand-in name the
+    // statement rewriter made of schema.name, in that schema.
+    const NameScope scope = nameScopeOf(m_db.serverYear());
+    std::optional<long long> found =
+        resolveObjectId(m_db.handle(), ObjectName{"", name}, scope, "U");
+    if (!found && scope.schemas && name.find('.') != std::string::npos)
+        found = resolveObjectId(m_db.handle(), objectNameOfText(name), scope, "U");
+    if (!found)
         return false;
-    const long long id = table.integer(0);
+    const long long id = *found;
     // The stand-in takes the name as the statement spells it: SQL Server
     // finds [Emp] for a table named "Emp " (trailing blanks do not count in
     // names), SQLite only the name it was given.

@@ -48,20 +48,27 @@ void DdlExecutor::execute(const ExtendedPropertyCall& statement) {
         throw messages::notSupported("extended properties of the database");
     if (levels[0].first == "type")
         throw messages::notSupported("extended properties of user-defined types");
-    if (levels[0].first != "user")
+    // Level 0 is USER dbo (the test server's only user), or from 2005 on
+    // SCHEMA and the schema the object lives in.
+    const bool bySchema = levels[0].first == "schema" && m_serverYear >= 2005;
+    if (levels[0].first != "user" && !bySchema)
         throw invalidTarget(levels[0].second);
-    if (!namesEqual(levels[0].second, "dbo"))
-        throw invalidTarget(levels[0].second); // the test server's only user
+    if (!bySchema && !namesEqual(levels[0].second, "dbo"))
+        throw invalidTarget(levels[0].second);
+    if (bySchema && !findSchemaId(m_catalog.db().handle(), levels[0].second))
+        throw invalidTarget(levels[0].second);
     if (levels.size() == 1)
-        throw messages::notSupported("extended properties of users");
+        throw messages::notSupported(bySchema ? "extended properties of schemas"
+                                              : "extended properties of users");
 
     PropertyTarget target;
     const std::string& objectName = levels[1].second;
-    std::optional<ObjectRow> object = m_catalog.findObject(ObjectName{"", objectName});
+    std::optional<ObjectRow> object =
+        m_catalog.findObject(ObjectName{bySchema ? levels[0].second : "", objectName});
     if (!object || !levelOneMatches(levels[1].first, *object))
         throw invalidTarget(objectName);
     target.id = object->id;
-    target.label = "dbo." + object->name;
+    target.label = (bySchema ? levels[0].second : std::string("dbo")) + "." + object->name;
     if (levels.size() > 2) {
         const auto& [type, name] = levels[2];
         target.label += "." + name;

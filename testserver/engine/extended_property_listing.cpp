@@ -3,6 +3,7 @@
 #include "testserver/engine/extended_property_levels.h"
 
 #include "testserver/engine/name_collation.h"
+#include "testserver/engine/schema_resolution.h"
 #include "testserver/engine/select_rewriter.h"
 #include "testserver/engine/server_error.h"
 #include "testserver/engine/token_cursor.h"
@@ -35,7 +36,8 @@ std::string levelOneKinds(const std::string& type) {
 } // namespace
 
 std::optional<std::string> extendedPropertyListing(const std::vector<Token>& tokens,
-                                                   std::size_t nameIndex, std::size_t& last) {
+                                                   std::size_t nameIndex, std::size_t& last,
+                                                   bool schemas) {
     if (!tokens[nameIndex].isWord() ||
         !namesEqual(tokens[nameIndex].text, "fn_listextendedproperty") ||
         nameIndex + 1 >= tokens.size() || !tokens[nameIndex + 1].isSymbol("("))
@@ -73,10 +75,14 @@ std::optional<std::string> extendedPropertyListing(const std::vector<Token>& tok
                          (level1 ? std::string(" AND o.xtype IN ") + levelOneKinds(*level1) : "");
     const char* none = "(SELECT NULL AS objtype, NULL AS objname, NULL AS name, NULL AS value "
                        "WHERE 0)";
-    // Only the user dbo owns objects here.
-    if (level0 != std::optional<std::string>("user") ||
-        (arguments[2] && !namesEqual(*arguments[2], "dbo")) || !level1)
+    // Only the user dbo owns objects here; from 2005 on objects live in schemas.
+    bool bySchema = schemas && level0 == std::optional<std::string>("schema");
+    if ((level0 != std::optional<std::string>("user") && !bySchema) ||
+        (!bySchema && arguments[2] && !namesEqual(*arguments[2], "dbo")) || !level1)
         return none;
+    if (bySchema && arguments[2])
+        object += std::string(" AND o.uid = (SELECT s.schema_id FROM ") + schemaRowsSql() +
+                  " s WHERE s.name = " + sqliteString(*arguments[2]) + " COLLATE NOCASE)";
     if (!level2)
         return "(SELECT upper(" + sqliteString(*level1) +
                ") AS objtype, o.name AS objname, p.name AS name, p.value AS value FROM "

@@ -6,6 +6,7 @@
 #include "testserver/engine/row_constraints.h"
 #include "testserver/engine/row_executor.h"
 #include "testserver/engine/row_values.h"
+#include "testserver/engine/schema_resolution.h"
 #include "testserver/engine/select_executor.h"
 #include "testserver/engine/server_error.h"
 #include "testserver/engine/temporary_tables.h"
@@ -173,7 +174,8 @@ long long executeInsert(RowSession& session, const InsertRows& statement) {
                         columnValue(column, defaultValue(session.db, session.variables, column));
                 }
                 if (!value.text && !column.nullable && column.type.name != "timestamp")
-                    throw nullNotAllowed(column.name, session.database, table.name, "INSERT");
+                    throw nullNotAllowed(column.name, session.database, table.name, "INSERT",
+                                         table.schema.empty() ? "dbo" : table.schema);
                 values.push_back(std::move(value));
             }
             markChangedRow(session.db, store.insert(table.id, stored, values));
@@ -188,7 +190,7 @@ long long executeInsert(RowSession& session, const InsertRows& statement) {
 }
 
 void setIdentityInsert(RowSession& session, const SetIdentityInsert& statement) {
-    if (isTemporaryName(statement.table))
+    if (isTemporaryName(statement.table.name))
         return; // temporary tables hold no rows here
     RowTarget table = findUserTable(session.db, statement.table);
     if (!RowStore(session.db).identity(table.id))
@@ -202,13 +204,17 @@ void setIdentityInsert(RowSession& session, const SetIdentityInsert& statement) 
         return;
     }
     if (session.identityInsert && *session.identityInsert != table.id) {
-        auto other = session.db.prepare("SELECT name FROM sysobjects WHERE id = ?");
+        auto other = session.db.prepare("SELECT name, uid FROM sysobjects WHERE id = ?");
         other.bind(1, *session.identityInsert);
-        std::string otherName = other.step() ? other.text(0) : std::string("?");
-        throw ServerError(messages::make(
-            8107, 16,
-            "IDENTITY_INSERT is already ON for table '" + session.database + ".dbo." + otherName +
-                "'. Cannot perform SET operation for table '" + table.name + "'."));
+        bool found = other.step();
+        std::string otherName = found ? other.text(0) : std::string("?");
+        std::string otherSchema =
+            found ? findSchemaName(session.db.handle(), other.integer(1)).value_or("dbo") : "dbo";
+        throw ServerError(
+            messages::make(8107, 16,
+                           "IDENTITY_INSERT is already ON for table '" + session.database + "." +
+                               otherSchema + "." + otherName +
+                               "'. Cannot perform SET operation for table '" + table.name + "'."));
     }
     session.identityInsert = table.id;
 }

@@ -46,7 +46,13 @@ private:
     Command schema(bool drop) {
         const Token& keyword = m_cursor.next();
         if (drop) {
-            DropSchema statement{m_cursor.name(), keyword.text};
+            DropSchema statement;
+            statement.keyword = keyword.text;
+            if (m_cursor.peek().is("if") && m_cursor.hasAhead(1) && m_cursor.peek(1).is("exists")) {
+                statement.ifExists = m_cursor.next().text;
+                m_cursor.next();
+            }
+            statement.name = m_cursor.name();
             m_cursor.expectEnd();
             return Command{statement, 1};
         }

@@ -60,7 +60,9 @@ void RowDdl::reshape() {
             }
             if (!value.text && !column.nullable && !column.computed &&
                 column.type.name != "timestamp")
-                throw nullNotAllowed(column.name, m_database, m_table->name, "UPDATE");
+                throw nullNotAllowed(
+                    column.name, m_database, m_table->name, "UPDATE",
+                    findSchemaName(m_db.handle(), m_table->schemaId).value_or("dbo"));
             values.push_back(std::move(value));
         }
         m_store.insertAt(fresh, read.integer(0), columns, values);

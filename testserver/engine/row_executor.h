@@ -30,14 +30,15 @@ void setIdentityInsert(RowSession& session, const SetIdentityInsert& statement);
 // Shared by the executors (row_target.cpp).
 struct RowTarget {
     long long id = 0;
-    std::string name;  // as the catalog spells it
-    std::string alias; // how the statement's FROM clause names it
+    std::string name;   // as the catalog spells it
+    std::string alias;  // how the statement's FROM clause names it
+    std::string schema; // the schema to write before the name; empty for dbo
 };
 // The user table named (208 when there is none; a view is not modelled).
-RowTarget findUserTable(CatalogDb& db, const std::string& name);
+RowTarget findUserTable(CatalogDb& db, const ObjectName& name);
 // The table an UPDATE or DELETE changes: a user table, or an alias that the
 // FROM clause gives one.
-RowTarget resolveTarget(CatalogDb& db, const std::string& target, const std::string& from);
+RowTarget resolveTarget(CatalogDb& db, const ObjectName& target, const std::string& from);
 // The SELECT that gives the rowids of the rows an UPDATE or DELETE changes,
 // followed by `expressions`.
 std::string rowSelect(const RowTarget& target, const std::string& expressions,

@@ -22,13 +22,13 @@ std::size_t findOutside(const TokenCursor& cursor, std::size_t from, std::string
     return cursor.end();
 }
 
-// The table's name: the last part of db.owner.table (the statement runs in
-// the current database).
-std::string tableName(TokenCursor& cursor, std::string_view verb) {
+// The table's schema and name of db.schema.table (the statement runs in the
+// current database).
+ObjectName tableName(TokenCursor& cursor, std::string_view verb) {
     if (!cursor.atEnd() && cursor.peek().isWord() && cursor.peek().text.front() == '@')
         throw messages::notSupported("table variables");
-    std::string name = cursor.qualifiedName().last();
-    if (!name.empty() && name.front() == '#') // temporary tables hold no rows here
+    ObjectName name = cursor.qualifiedName().objectName();
+    if (!name.name.empty() && name.name.front() == '#') // temporary tables hold no rows here
         throw messages::noTableData(verb);
     return name;
 }
@@ -176,7 +176,7 @@ Command parseRowStatement(TokenCursor& cursor) {
 
 Command parseSetIdentityInsert(TokenCursor& cursor) {
     SetIdentityInsert statement;
-    statement.table = cursor.qualifiedName().last();
+    statement.table = cursor.qualifiedName().objectName();
     statement.on = cursor.accept("on");
     if (!statement.on)
         cursor.expect("off");

@@ -4,6 +4,8 @@
 // executors (insert_executor.cpp, update_executor.cpp, delete_executor.cpp).
 // Expressions stay T-SQL text; they are rewritten for SQLite when they run.
 
+#include "testserver/engine/object_name.h"
+
 #include <optional>
 #include <string>
 #include <utility>
@@ -13,7 +15,7 @@ namespace testserver {
 
 // INSERT [INTO] table [(column, ...)] {VALUES (...)[, (...)] | DEFAULT VALUES | SELECT ...}
 struct InsertRows {
-    std::string table;
+    ObjectName table;
     std::vector<std::string> columns; // empty: every column in order
     // VALUES: one list of expressions per row; nothing stands for DEFAULT.
     std::vector<std::vector<std::optional<std::string>>> values;
@@ -23,7 +25,7 @@ struct InsertRows {
 
 // UPDATE table SET column = expression, ... [FROM ...] [WHERE ...]
 struct UpdateRows {
-    std::string target; // the table, or an alias of the FROM clause
+    ObjectName target; // the table, or an alias of the FROM clause
     std::vector<std::pair<std::string, std::string>> assignments; // column, expression
     std::string from;  // the FROM clause's text after FROM, if written
     std::string where; // the condition, if written
@@ -31,14 +33,14 @@ struct UpdateRows {
 
 // DELETE [FROM] table [FROM ...] [WHERE ...]
 struct DeleteRows {
-    std::string target;
+    ObjectName target; // the table, or an alias of the FROM clause
     std::string from;
     std::string where;
 };
 
 // SET IDENTITY_INSERT table {ON | OFF}
 struct SetIdentityInsert {
-    std::string table;
+    ObjectName table;
     bool on = false;
 };
 

@@ -104,12 +104,12 @@ SqlValue columnValue(const StoredColumn& column, const SqlValue& value) {
 }
 
 ServerError nullNotAllowed(std::string_view column, std::string_view database,
-                           std::string_view table, std::string_view verb) {
-    return ServerError(
-        messages::make(515, 16,
-                       "Cannot insert the value NULL into column '" + std::string(column) +
-                           "', table '" + std::string(database) + ".dbo." + std::string(table) +
-                           "'; column does not allow nulls. " + std::string(verb) + " fails."));
+                           std::string_view table, std::string_view verb, std::string_view schema) {
+    return ServerError(messages::make(
+        515, 16,
+        "Cannot insert the value NULL into column '" + std::string(column) + "', table '" +
+            std::string(database) + "." + std::string(schema) + "." + std::string(table) +
+            "'; column does not allow nulls. " + std::string(verb) + " fails."));
 }
 
 ServerError terminated(const ServerError& error) {

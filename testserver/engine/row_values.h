@@ -18,9 +18,11 @@ namespace testserver {
 SqlValue columnValue(const StoredColumn& column, const SqlValue& value);
 
 // 515: "Cannot insert the value NULL into column 'c', table 'db.dbo.T';
-// column does not allow nulls. INSERT fails." (`verb`: INSERT or UPDATE).
+// column does not allow nulls. INSERT fails." (`verb`: INSERT or UPDATE;
+// `schema`: the table's, dbo unless it lives in another).
 ServerError nullNotAllowed(std::string_view column, std::string_view database,
-                           std::string_view table, std::string_view verb);
+                           std::string_view table, std::string_view verb,
+                           std::string_view schema = "dbo");
 
 // The refusal of a statement that changes rows, followed by SQL Server's
 // 3621 "The statement has been terminated.".

@@ -44,8 +44,13 @@ void DdlExecutor::execute(const CreateSchema& statement) {
 
 void DdlExecutor::execute(const DropSchema& statement) {
     refuseBefore2005(m_serverYear, statement.keyword);
+    // DROP ... IF EXISTS came with SQL Server 2016.
+    if (statement.ifExists && m_serverYear < 2016)
+        throw messages::syntaxNearKeyword(*statement.ifExists);
     CatalogTransaction transaction(m_catalog.db());
     std::optional<long long> id = findSchemaId(m_catalog.db().handle(), statement.name);
+    if (!id && statement.ifExists)
+        return;
     if (!id || *id < kFirstUserSchema || *id >= kFirstFixedRoleUid)
         throw ServerError(messages::make(15151, 16,
                                          "Cannot drop the schema '" + statement.name +

@@ -111,7 +111,8 @@ std::string rewriteForSqlite(std::string_view tsql, const SessionVariables& vari
             token.isSymbol(":") && at(i + 1) && at(i + 1)->isSymbol(":") ? i + 2 : i;
         std::optional<std::string> listing;
         if (nameAt < tokens.size())
-            listing = extendedPropertyListing(tokens, nameAt, callEnd);
+            listing = extendedPropertyListing(tokens, nameAt, callEnd,
+                                              variables.version->hasCatalogViews());
         if (listing) {
             // ::fn_listextendedproperty(...) becomes a subquery.
             out += *listing;
@@ -158,6 +159,22 @@ std::string rewriteForSqlite(std::string_view tsql, const SessionVariables& vari
                    at(i + 2) && at(i + 2)->isName()) {
             copied = at(i + 1)->end(); // dbo.name: SQLite knows no owners
             ++i;
+        } else if (!afterDot && token.isName() && at(i + 1) && at(i + 1)->isSymbol(".") &&
+                   at(i + 2) && at(i + 2)->isName() &&
+                   !(at(i + 3) && (at(i + 3)->isSymbol(".") || at(i + 3)->isSymbol("("))) &&
+                   variables.isUserSchema && variables.isUserSchema(token.value)) {
+            // schema.name of a schema made by CREATE SCHEMA: the table's
+            // stand-in (empty_table_stand_ins.h) is named "schema.name"; it
+            // is exposed under its own name when no alias is written, as in
+            // SQL Server.
+            const Token* next = at(i + 3);
+            bool aliased =
+                next && (next->is("as") || (next->isName() && !isReservedKeyword(next->text)));
+            out += sqliteName(token.value + "." + at(i + 2)->value);
+            if (!aliased)
+                out += " AS " + sqliteName(at(i + 2)->value);
+            copied = at(i + 2)->end();
+            i += 2;
         } else if (token.kind == TokenKind::QuotedName) {
             out += sqliteName(token.value);
         } else if (token.is("select") && depth == 0 && !firstSelectSeen) {

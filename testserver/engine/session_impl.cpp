@@ -12,6 +12,7 @@
 #include "testserver/engine/local_variables.h"
 #include "testserver/engine/name_collation.h"
 #include "testserver/engine/row_ddl.h"
+#include "testserver/engine/schema_resolution.h"
 #include "testserver/engine/select_executor.h"
 #include "testserver/engine/select_rewriter.h"
 #include "testserver/engine/server_error.h"
@@ -39,6 +40,11 @@ SessionImpl::SessionImpl(DatabaseDirectory& directory, const std::optional<Datab
     m_variables.temporaryObjectId = [this](std::string_view name) {
         return m_temporary.objectId(name);
     };
+    if (version.hasCatalogViews())
+        m_variables.isUserSchema = [this](std::string_view name) {
+            std::optional<long long> id = m_db ? findSchemaId(m_db->handle(), name) : std::nullopt;
+            return id && *id >= kFirstUserSchema && *id < kFirstFixedRoleUid;
+        };
     open(database);
 }
 

@@ -25,6 +25,9 @@ struct SessionVariables {
     long long cursorRows = 0; // rows of the cursor opened last
     // CURSOR_STATUS(scope, name)
     std::function<int(const std::string&, const std::string&)> cursorStatus;
+    // Whether a name is a schema made by CREATE SCHEMA (2005 and later), so
+    // that schema.name in a query names a table of it.
+    std::function<bool(std::string_view)> isUserSchema;
     // OBJECT_ID of a temporary table (#t, tempdb..#t)
     std::function<std::optional<long long>(std::string_view)> temporaryObjectId;
     LocalVariables locals;                        // the running batch's @variables

@@ -154,6 +154,10 @@ private:
         if (token.is("set") && ((first.is("update") && !hasKeywordOutside(begin, i, {"set"})) ||
                                 previous.is("delete") || previous.is("update")))
             return false;
+        // DROP <kind> IF EXISTS name (SQL Server 2016 and later).
+        if (token.is("if") && first.is("drop") && i == begin + 2 && isObjectKindKeyword(previous) &&
+            i + 1 < m_end && m_tokens[i + 1].is("exists"))
+            return false;
         // ALTER DATABASE ... WITH ROLLBACK IMMEDIATE: how other users' work ends.
         if (token.is("rollback") && previous.is("with"))
             return false;

@@ -55,7 +55,8 @@ long long executeUpdate(RowSession& session, const UpdateRows& statement) {
             for (std::size_t i = 0; i < assigned.size(); ++i) {
                 SqlValue value = columnValue(assigned[i], row[i + 1]);
                 if (!value.text && !assigned[i].nullable)
-                    throw nullNotAllowed(assigned[i].name, session.database, table.name, "UPDATE");
+                    throw nullNotAllowed(assigned[i].name, session.database, table.name, "UPDATE",
+                                         table.schema.empty() ? "dbo" : table.schema);
                 values.push_back(std::move(value));
             }
             constraints.rememberKeys(rowid);
