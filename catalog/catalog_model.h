@@ -9,7 +9,10 @@ namespace dbc {
 // A database's schema as the program sees it, filled from SQL Server's
 // catalog or from a snapshot store. Every value is the text the catalog
 // gives (numbers in plain decimal, a missing value as the empty text), so a
-// statement written from the model carries exactly what was read.
+// statement written from the model carries exactly what was read. A table's
+// or module's name (and so every `table` below) carries its schema when that
+// is not dbo, as data/object_name.h describes; the names of columns, indexes
+// and constraints are one-part (they live in their table's schema).
 
 // One column of a user table.
 struct Column {

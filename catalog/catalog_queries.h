@@ -58,9 +58,10 @@ inline constexpr const char* computedColumns =
 
 // The same facts from SQL Server 2005 on: each definition whole, in one row.
 inline constexpr const char* viewComputedColumns =
-    "SELECT t.name AS TableName, c.name AS FieldName, c.definition AS Definition, 1 AS TextOrder "
-    "FROM sys.computed_columns c INNER JOIN sys.tables t ON t.object_id = c.object_id ORDER BY "
-    "TableName, FieldName";
+    "SELECT t.name AS TableName, s.name AS SchemaName, c.name AS FieldName, c.definition AS "
+    "Definition, 1 AS TextOrder FROM sys.computed_columns c INNER JOIN sys.tables t ON "
+    "t.object_id = c.object_id INNER JOIN sys.schemas s ON s.schema_id = t.schema_id ORDER BY "
+    "TableName, SchemaName, FieldName";
 
 // The alias types (sp_addtype) with their base types: user types number their
 // xusertype above sysname's 256, and the base is the built-in type of their
@@ -173,7 +174,8 @@ inline constexpr const char* productVersion =
     "SELECT CAST(SERVERPROPERTY('ProductVersion') AS varchar(128)) AS ProductVersion";
 
 // SQL Server 2005 and later: the same facts from the sys catalog views, one
-// query each, the capture and the compare asking alike. Types are joined on
+// query each, the capture and the compare asking alike, each object with its
+// schema (SchemaName; RefSchemaName for a foreign key's referenced table). Types are joined on
 // user_type_id (an alias type reads once, under its own name), with the base
 // type of an alias beside it; lengths come in bytes (max_length, -1 for
 // max) and are turned into the characters the model keeps by the reader.
@@ -188,7 +190,7 @@ inline constexpr const char* viewColumns =
     "c.object_id = t.object_id INNER JOIN sys.types ty ON ty.user_type_id = c.user_type_id LEFT "
     "OUTER JOIN sys.types bt ON bt.user_type_id = c.system_type_id LEFT OUTER JOIN "
     "sys.identity_columns ic ON ic.object_id = c.object_id AND ic.column_id = c.column_id WHERE "
-    "t.is_ms_shipped = 0 ORDER BY TableName, FieldName";
+    "t.is_ms_shipped = 0 ORDER BY TableName, SchemaName, FieldName";
 
 // One row per key and included column of every index of a user table (heaps
 // and hypothetical indexes left out), keys in key order, then the included
@@ -204,7 +206,7 @@ inline constexpr const char* viewColumns =
     "sys.schemas s ON s.schema_id = t.schema_id INNER JOIN sys.index_columns ic ON ic.object_id "  \
     "= i.object_id AND ic.index_id = i.index_id INNER JOIN sys.columns c ON c.object_id = "        \
     "ic.object_id AND c.column_id = ic.column_id WHERE i.index_id > 0 AND i.is_hypothetical = 0 "  \
-    "AND t.is_ms_shipped = 0 ORDER BY TableName, IndexName, IsIncluded, KeyOrdinal, "              \
+    "AND t.is_ms_shipped = 0 ORDER BY TableName, SchemaName, IndexName, IsIncluded, KeyOrdinal, "  \
     "IndexColumnId"
 inline constexpr const char* viewIndexKeys2005 = DBC_VIEW_INDEX_HEAD DBC_VIEW_INDEX_TAIL;
 inline constexpr const char* viewIndexKeys =
@@ -215,17 +217,19 @@ inline constexpr const char* viewIndexKeys =
 
 // One row per default constraint on a column of a user table.
 inline constexpr const char* viewDefaults =
-    "SELECT d.name AS DFName, t.name AS TableName, d.definition AS DFValue, c.name AS FieldName "
-    "FROM sys.default_constraints d INNER JOIN sys.tables t ON t.object_id = d.parent_object_id "
-    "INNER JOIN sys.columns c ON c.object_id = d.parent_object_id AND c.column_id = "
-    "d.parent_column_id ORDER BY DFName";
+    "SELECT d.name AS DFName, t.name AS TableName, s.name AS SchemaName, d.definition AS DFValue, "
+    "c.name AS FieldName FROM sys.default_constraints d INNER JOIN sys.tables t ON t.object_id = "
+    "d.parent_object_id INNER JOIN sys.schemas s ON s.schema_id = t.schema_id INNER JOIN "
+    "sys.columns c ON c.object_id = d.parent_object_id AND c.column_id = d.parent_column_id "
+    "ORDER BY DFName, SchemaName";
 
 // The foreign keys between user tables, one row per key column; referential
 // action 1 is CASCADE (2 SET NULL and 3 SET DEFAULT are read as no action:
 // SQL Server 2000 has neither, and the model keeps CASCADE alone).
 inline constexpr const char* viewForeignKeys =
-    "SELECT f.name AS FKName, t.name AS TableName, tc.name AS FieldName, r.name AS "
-    "RefTableName, rc.name AS RefFieldName, k.constraint_column_id AS KeyOrder, "
+    "SELECT f.name AS FKName, t.name AS TableName, s.name AS SchemaName, tc.name AS FieldName, "
+    "r.name AS RefTableName, rs.name AS RefSchemaName, rc.name AS RefFieldName, "
+    "k.constraint_column_id AS KeyOrder, "
     "CASE WHEN f.delete_referential_action = 1 THEN 1 ELSE 0 END AS DeleteCascade, CASE WHEN "
     "f.update_referential_action = 1 THEN 1 ELSE 0 END AS UpdateCascade, "
     "f.is_disabled AS IsDisabled, f.is_not_for_replication AS NotForReplication, "
@@ -234,29 +238,43 @@ inline constexpr const char* viewForeignKeys =
     "k.parent_object_id INNER JOIN sys.columns tc ON tc.object_id = k.parent_object_id AND "
     "tc.column_id = k.parent_column_id INNER JOIN sys.tables r ON r.object_id = "
     "k.referenced_object_id INNER JOIN sys.columns rc ON rc.object_id = k.referenced_object_id "
-    "AND rc.column_id = k.referenced_column_id ORDER BY FKName, KeyOrder";
+    "AND rc.column_id = k.referenced_column_id INNER JOIN sys.schemas s ON s.schema_id = "
+    "t.schema_id INNER JOIN sys.schemas rs ON rs.schema_id = r.schema_id ORDER BY FKName, "
+    "SchemaName, KeyOrder";
 
 // The CHECK constraints of user tables, each definition whole.
 inline constexpr const char* viewChecks =
-    "SELECT k.name AS CKName, t.name AS TableName, c.name AS FieldName, k.definition AS CKText, "
-    "k.is_not_for_replication AS NotForReplication, k.is_disabled AS Disabled FROM "
-    "sys.check_constraints k INNER JOIN sys.tables t ON t.object_id = k.parent_object_id LEFT "
-    "OUTER JOIN sys.columns c ON c.object_id = k.parent_object_id AND c.column_id = "
-    "k.parent_column_id ORDER BY CKName";
+    "SELECT k.name AS CKName, t.name AS TableName, s.name AS SchemaName, c.name AS FieldName, "
+    "k.definition AS CKText, k.is_not_for_replication AS NotForReplication, k.is_disabled AS "
+    "Disabled FROM sys.check_constraints k INNER JOIN sys.tables t ON t.object_id = "
+    "k.parent_object_id INNER JOIN sys.schemas s ON s.schema_id = t.schema_id LEFT OUTER JOIN "
+    "sys.columns c ON c.object_id = k.parent_object_id AND c.column_id = k.parent_column_id "
+    "ORDER BY CKName, SchemaName";
 
 // The procedures, views or triggers with their whole texts (NULL for an
 // object created WITH ENCRYPTION): these parts around the condition on the
 // type (ObjectKind::typeCondition).
 inline constexpr const char* viewModulesBefore =
-    "SELECT o.name AS Name, m.definition AS Definition FROM sys.objects o LEFT OUTER JOIN "
-    "sys.sql_modules m ON m.object_id = o.object_id WHERE o.is_ms_shipped = 0 AND o.type ";
-inline constexpr const char* viewModulesAfter = " ORDER BY Name";
+    "SELECT o.name AS Name, s.name AS SchemaName, m.definition AS Definition FROM sys.objects o "
+    "INNER JOIN sys.schemas s ON s.schema_id = o.schema_id LEFT OUTER JOIN sys.sql_modules m ON "
+    "m.object_id = o.object_id WHERE o.is_ms_shipped = 0 AND o.type ";
+inline constexpr const char* viewModulesAfter = " ORDER BY Name, SchemaName";
+
+// The target's schemas (SQL Server 2005 and later), read once by a compare
+// whose script creates an object outside dbo.
+inline constexpr const char* targetSchemas = "SELECT name AS SchemaName FROM sys.schemas";
 
 // The triggers of user tables with their tables, for a table rebuild (which
 // drops a table's triggers with it and puts them back).
 inline constexpr const char* tableTriggers =
     "SELECT o.name AS TriggerName, t.name AS TableName FROM sysobjects o INNER JOIN sysobjects t "
     "ON t.id = o.parent_obj WHERE o.xtype = 'TR' AND t.xtype = 'U' ORDER BY TriggerName";
+
+// The same from SQL Server 2005 on, each trigger in its table's schema.
+inline constexpr const char* viewTableTriggers =
+    "SELECT o.name AS TriggerName, t.name AS TableName, s.name AS SchemaName FROM sys.objects o "
+    "INNER JOIN sys.tables t ON t.object_id = o.parent_object_id INNER JOIN sys.schemas s ON "
+    "s.schema_id = t.schema_id WHERE o.type = 'TR' ORDER BY TriggerName, SchemaName";
 
 // The objects a --drop-extra compare may drop when the snapshot lacks them:
 // user tables, views, procedures, triggers and functions, each with its
@@ -268,5 +286,14 @@ inline constexpr const char* droppableObjects =
     "END AS Encrypted FROM sysobjects o LEFT OUTER JOIN sysobjects p ON p.id = o.parent_obj "
     "WHERE o.xtype IN ('U', 'V', 'P', 'TR', 'FN', 'IF', 'TF') AND o.status >= 0 ORDER BY "
     "ObjectName";
+// The same from SQL Server 2005 on, each with its schema (a trigger's is its
+// table's); an encrypted module's definition reads as NULL.
+inline constexpr const char* viewDroppableObjects =
+    "SELECT o.name AS ObjectName, s.name AS SchemaName, RTRIM(o.type) AS ObjectType, p.name AS "
+    "ParentName, CASE WHEN m.object_id IS NOT NULL AND m.definition IS NULL THEN 1 ELSE 0 END "
+    "AS Encrypted FROM sys.objects o INNER JOIN sys.schemas s ON s.schema_id = o.schema_id LEFT "
+    "OUTER JOIN sys.objects p ON p.object_id = o.parent_object_id LEFT OUTER JOIN "
+    "sys.sql_modules m ON m.object_id = o.object_id WHERE o.type IN ('U', 'V', 'P', 'TR', 'FN', "
+    "'IF', 'TF') AND o.is_ms_shipped = 0 ORDER BY ObjectName, SchemaName";
 
 } // namespace dbc::catalog

@@ -2,8 +2,10 @@
 
 #include "catalog/catalog_queries.h"
 #include "catalog/name_key.h"
+#include "catalog/qualified_field.h"
 #include "catalog/server_reader.h"
 #include "catalog/view_column_facts.h"
+#include "data/object_name.h"
 
 #include <algorithm>
 #include <map>
@@ -29,7 +31,7 @@ std::vector<Table> readViewTables(Connection& server, bool withSourceFacts) {
     if (rows.empty())
         return tables;
     const auto name = rows.columnIndex("FieldName");
-    const auto table = rows.columnIndex("TableName");
+    const QualifiedField table(rows, "TableName", "SchemaName");
     const auto type = rows.columnIndex("FieldType");
     const auto baseType = rows.columnIndex("BaseType");
     const auto userDefined = rows.columnIndex("IsUserDefined");
@@ -44,11 +46,12 @@ std::vector<Table> readViewTables(Connection& server, bool withSourceFacts) {
     const auto increment = rows.columnIndex("IdentIncr");
     const auto notForReplication = rows.columnIndex("IdentNotForRepl");
     for (const auto& row : rows.rows()) {
-        if (tables.empty() || tables.back().name != row[table])
-            tables.push_back({row[table], {}});
+        std::string tableName = table.of(row);
+        if (tables.empty() || tables.back().name != tableName)
+            tables.push_back({tableName, {}});
         const ViewColumnType columnType{row[type],      row[baseType],  isSet(row[userDefined]),
                                         row[maxLength], row[precision], row[scale]};
-        Column column{row[table],
+        Column column{std::move(tableName),
                       row[name],
                       modelTypeName(columnType),
                       modelLength(columnType),
@@ -79,7 +82,7 @@ std::vector<TableIndexes> readViewIndexes(Connection& server, const ServerVersio
     std::vector<TableIndexes> tables;
     if (rows.empty())
         return tables;
-    const auto table = rows.columnIndex("TableName");
+    const QualifiedField table(rows, "TableName", "SchemaName");
     const auto index = rows.columnIndex("IndexName");
     const auto indexId = rows.columnIndex("IndexId");
     const auto unique = rows.columnIndex("IsUnique");
@@ -91,14 +94,15 @@ std::vector<TableIndexes> readViewIndexes(Connection& server, const ServerVersio
     const auto included = rows.columnIndex("IsIncluded");
     const auto filter = rows.findColumn("FilterDefinition");
     for (const auto& row : rows.rows()) {
-        if (tables.empty() || tables.back().table != row[table])
-            tables.push_back({row[table], {}});
+        const std::string tableName = table.of(row);
+        if (tables.empty() || tables.back().table != tableName)
+            tables.push_back({tableName, {}});
         auto& indexes = tables.back().indexes;
         if (indexes.empty() || indexes.back().name != row[index]) {
             const KeyConstraint constraint = isSet(row[primaryKey]) ? KeyConstraint::PrimaryKey
                                              : isSet(row[uniqueConstraint]) ? KeyConstraint::Unique
                                                                             : KeyConstraint::None;
-            Index read{row[table],         row[index], row[indexId], {},
+            Index read{tableName,          row[index], row[indexId], {},
                        isSet(row[unique]), constraint, true};
             read.carriesLaterFacts = true;
             if (filter)
@@ -116,8 +120,9 @@ std::vector<TableIndexes> readViewIndexes(Connection& server, const ServerVersio
 std::vector<DefaultConstraint> readViewDefaults(Connection& server) {
     const Result rows = server.open(catalog::viewDefaults);
     std::vector<DefaultConstraint> defaults;
+    const QualifiedField table(rows, "TableName", "SchemaName");
     for (const auto& row : rows.rows()) {
-        defaults.push_back({row[rows.columnIndex("DFName")], row[rows.columnIndex("TableName")],
+        defaults.push_back({row[rows.columnIndex("DFName")], table.of(row),
                             row[rows.columnIndex("FieldName")], row[rows.columnIndex("DFValue")]});
     }
     return defaults;
@@ -130,8 +135,9 @@ std::vector<ForeignKey> readViewForeignKeys(Connection& server) {
 std::vector<CheckConstraint> readViewChecks(Connection& server) {
     const Result rows = server.open(catalog::viewChecks);
     std::vector<CheckConstraint> checks;
+    const QualifiedField table(rows, "TableName", "SchemaName");
     for (const auto& row : rows.rows()) {
-        checks.push_back({row[rows.columnIndex("CKName")], row[rows.columnIndex("TableName")],
+        checks.push_back({row[rows.columnIndex("CKName")], table.of(row),
                           row[rows.columnIndex("FieldName")], row[rows.columnIndex("CKText")],
                           isSet(row[rows.columnIndex("NotForReplication")]),
                           isSet(row[rows.columnIndex("Disabled")])});
@@ -152,11 +158,12 @@ std::vector<KindRow> readKind(Connection& server, const ObjectKind& kind) {
     std::vector<KindRow> objects;
     if (rows.empty())
         return objects;
-    const auto name = rows.columnIndex("Name");
+    rows.columnIndex("Name");
+    const QualifiedField name(rows, "Name", "SchemaName");
     const auto definition = rows.columnIndex("Definition");
     for (const auto& row : rows.rows()) {
         // A hidden text reads as NULL, which comes as the empty text.
-        KindRow object{row[name], std::nullopt};
+        KindRow object{name.of(row), std::nullopt};
         if (!row[definition].empty())
             object.text = row[definition];
         objects.push_back(std::move(object));
@@ -174,7 +181,7 @@ std::vector<ModuleText> readViewModules(Connection& server, const ObjectKind& ki
         if (object.text)
             modules.push_back({object.name, {std::move(*object.text)}});
         else
-            unreadable.push_back(object.name);
+            unreadable.push_back(displayName(object.name));
         if (onEach)
             onEach();
     }

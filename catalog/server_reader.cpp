@@ -2,6 +2,7 @@
 
 #include "catalog/catalog_queries.h"
 #include "catalog/key_position.h"
+#include "catalog/qualified_field.h"
 #include "data/database_error.h"
 #include "data/sql_names.h"
 #include "data/sql_text.h"
@@ -103,13 +104,14 @@ void readComputedColumns(Connection& server, std::vector<Table>& tables, const c
     }
     if (rows.empty())
         return;
-    const auto table = rows.columnIndex("TableName");
+    const QualifiedField table(rows, "TableName", "SchemaName");
     const auto field = rows.columnIndex("FieldName");
     const auto text = rows.columnIndex("Definition");
     // Text rows come in order; a name is exact (the server's own spelling).
     for (const auto& row : rows.rows()) {
+        const std::string tableName = table.of(row);
         for (Table& t : tables) {
-            if (t.name != row[table])
+            if (t.name != tableName)
                 continue;
             for (Column& column : t.columns) {
                 if (column.name == row[field])
@@ -248,9 +250,14 @@ std::vector<ForeignKey> foreignKeysOf(const Result& rows) {
     if (rows.empty())
         return keys;
     const auto name = rows.columnIndex("FKName");
-    const auto table = rows.columnIndex("TableName");
+    // Both table names are required fields.
+    rows.columnIndex("TableName");
+    rows.columnIndex("RefTableName");
+    const QualifiedField table(rows, "TableName", "SchemaName");
+    const QualifiedField refTable(rows, "RefTableName", "RefSchemaName");
+    // A key's name is unique within its schema (the schema of its table).
+    const QualifiedField keyName(rows, "FKName", "SchemaName");
     const auto field = rows.columnIndex("FieldName");
-    const auto refTable = rows.columnIndex("RefTableName");
     const auto refField = rows.columnIndex("RefFieldName");
     const auto order = rows.columnIndex("KeyOrder");
     const auto onDelete = rows.columnIndex("DeleteCascade");
@@ -260,21 +267,23 @@ std::vector<ForeignKey> foreignKeysOf(const Result& rows) {
     const auto notTrusted = rows.columnIndex("NotTrusted");
 
     // Rows of one key stay together whatever order the server returns them
-    // in; a key's name is exact (a database holds one constraint of a name).
-    std::vector<const Result::Row*> sorted;
+    // in; a key's name is exact (a schema holds one constraint of a name).
+    std::vector<std::pair<std::string, const Result::Row*>> sorted;
     for (const auto& row : rows.rows())
-        sorted.push_back(&row);
-    std::stable_sort(sorted.begin(), sorted.end(), [&](const Result::Row* a, const Result::Row* b) {
-        if ((*a)[name] != (*b)[name])
-            return (*a)[name] < (*b)[name];
-        return keyPosition((*a)[order]) < keyPosition((*b)[order]);
+        sorted.emplace_back(keyName.of(row), &row);
+    std::stable_sort(sorted.begin(), sorted.end(), [&](const auto& a, const auto& b) {
+        if (a.first != b.first)
+            return a.first < b.first;
+        return keyPosition((*a.second)[order]) < keyPosition((*b.second)[order]);
     });
-    for (const Result::Row* row : sorted) {
-        if (keys.empty() || keys.back().name != (*row)[name]) {
+    std::string current;
+    for (const auto& [key, row] : sorted) {
+        if (keys.empty() || current != key) {
+            current = key;
             keys.push_back({(*row)[name],
-                            (*row)[table],
+                            table.of(*row),
                             {},
-                            (*row)[refTable],
+                            refTable.of(*row),
                             {},
                             (*row)[onDelete] == "1",
                             (*row)[onUpdate] == "1",
@@ -314,29 +323,36 @@ std::vector<CheckConstraint> readServerChecks(Connection& server) {
     return checks;
 }
 
-std::vector<TableTrigger> readTableTriggers(Connection& server) {
-    const Result rows = server.open(catalog::tableTriggers);
+std::vector<TableTrigger> readTableTriggers(Connection& server, const char* query) {
+    const Result rows = server.open(query);
     std::vector<TableTrigger> triggers;
     if (rows.empty())
         return triggers;
-    const auto name = rows.columnIndex("TriggerName");
-    const auto table = rows.columnIndex("TableName");
+    rows.columnIndex("TriggerName");
+    rows.columnIndex("TableName");
+    // A trigger is in the schema of its table.
+    const QualifiedField name(rows, "TriggerName", "SchemaName");
+    const QualifiedField table(rows, "TableName", "SchemaName");
     for (const auto& row : rows.rows())
-        triggers.push_back({row[name], row[table]});
+        triggers.push_back({name.of(row), table.of(row)});
     return triggers;
 }
 
-std::vector<CatalogObject> readDroppableObjects(Connection& server) {
-    const Result rows = server.open(catalog::droppableObjects);
+std::vector<CatalogObject> readDroppableObjects(Connection& server, const char* query) {
+    const Result rows = server.open(query);
     std::vector<CatalogObject> objects;
     if (rows.empty())
         return objects;
-    const auto name = rows.columnIndex("ObjectName");
+    rows.columnIndex("ObjectName");
+    const QualifiedField name(rows, "ObjectName", "SchemaName");
     const auto type = rows.columnIndex("ObjectType");
     const auto parent = rows.columnIndex("ParentName");
     const auto encrypted = rows.columnIndex("Encrypted");
+    // A trigger is in the schema of its table.
+    const QualifiedField parentName(rows, "ParentName", "SchemaName");
     for (const auto& row : rows.rows())
-        objects.push_back({row[name], row[type], row[parent], row[encrypted] == "1"});
+        objects.push_back({name.of(row), row[type], row[parent].empty() ? "" : parentName.of(row),
+                           row[encrypted] == "1"});
     return objects;
 }
 

@@ -68,7 +68,10 @@ struct TableTrigger {
 };
 
 // The triggers of user tables, in name order; one query.
-std::vector<TableTrigger> readTableTriggers(Connection& server);
+// SQL Server 2005 and later are asked `query` catalog::viewTableTriggers,
+// whose rows carry the schema.
+std::vector<TableTrigger> readTableTriggers(Connection& server,
+                                            const char* query = catalog::tableTriggers);
 
 // A user table, view, procedure, trigger or function, with its sysobjects
 // type (U, V, P, TR, FN, IF, TF).
@@ -81,7 +84,10 @@ struct CatalogObject {
 
 // The user tables, views, procedures, triggers and functions, in name order;
 // one query.
-std::vector<CatalogObject> readDroppableObjects(Connection& server);
+// SQL Server 2005 and later are asked `query` catalog::viewDroppableObjects,
+// whose rows carry the schema.
+std::vector<CatalogObject> readDroppableObjects(Connection& server,
+                                                const char* query = catalog::droppableObjects);
 
 // The capture's list of the procedures, views or triggers of the source.
 std::vector<std::string> readModuleNames(Connection& server, const ObjectKind& kind);

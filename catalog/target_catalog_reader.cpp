@@ -40,7 +40,7 @@ void readTargetCatalog(Connection& target, const TargetRequest& request,
     if (!reach(CatalogPart::ExtraObjects))
         return;
     if (request.droppableObjects) {
-        into.droppableObjects = readDroppableObjects(target);
+        into.droppableObjects = readDroppableObjects(target, version);
         if (!into.foreignKeys)
             into.foreignKeys = readForeignKeys(target, CatalogSide::Target, version);
     }

@@ -2,6 +2,7 @@
 
 #include "catalog/catalog_queries.h"
 #include "catalog/catalog_view_reader.h"
+#include "data/object_name.h"
 
 namespace dbc {
 
@@ -69,13 +70,54 @@ std::vector<ModuleText> readModules(Connection& server, const ObjectKind& kind,
     return readModuleTexts(server, names, unreadable, onEach);
 }
 
+std::vector<CatalogObject> readDroppableObjects(Connection& server, const ServerVersion& version) {
+    return readDroppableObjects(server, version.readsCatalogViews() ? catalog::viewDroppableObjects
+                                                                    : catalog::droppableObjects);
+}
+
+std::vector<TableTrigger> readTableTriggers(Connection& server, const ServerVersion& version) {
+    return readTableTriggers(server, version.readsCatalogViews() ? catalog::viewTableTriggers
+                                                                 : catalog::tableTriggers);
+}
+
 void readTargetModules(Connection& server, const ObjectKind& kind,
                        const std::vector<std::string>& names, std::vector<TargetModule>& found,
                        const ServerVersion& version) {
-    if (version.readsCatalogViews())
+    if (version.readsCatalogViews()) {
         readViewTargetModules(server, kind, names, found);
-    else
+        return;
+    }
+    // SQL Server 2000 holds no object of a schema other than dbo: it is not
+    // asked about such a name (which its queries could not name either).
+    std::vector<std::string> asked;
+    for (const std::string& name : names)
+        if (!isQualified(name))
+            asked.push_back(name);
+    if (asked.size() == names.size()) {
         readTargetModules(server, kind, names, found);
+        return;
+    }
+    std::vector<TargetModule> answers;
+    // The answers in the order of `names`, as far as they go: a reading
+    // stopped by an error hands on what it read before it.
+    auto handOn = [&] {
+        std::size_t next = 0;
+        for (const std::string& name : names) {
+            if (isQualified(name))
+                found.push_back({name, false, std::nullopt});
+            else if (next < answers.size())
+                found.push_back(std::move(answers[next++]));
+            else
+                return;
+        }
+    };
+    try {
+        readTargetModules(server, kind, asked, answers);
+    } catch (...) {
+        handOn();
+        throw;
+    }
+    handOn();
 }
 
 } // namespace dbc

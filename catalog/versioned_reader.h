@@ -38,6 +38,12 @@ std::vector<ModuleText> readModules(Connection& server, const ObjectKind& kind,
                                     const std::function<void()>& onEach,
                                     const ServerVersion& version);
 
+// The objects a --drop-extra compare may drop (readDroppableObjects).
+std::vector<CatalogObject> readDroppableObjects(Connection& server, const ServerVersion& version);
+
+// The triggers of user tables with their tables (readTableTriggers).
+std::vector<TableTrigger> readTableTriggers(Connection& server, const ServerVersion& version);
+
 // The compare's look at the target for the objects named (readTargetModules).
 void readTargetModules(Connection& server, const ObjectKind& kind,
                        const std::vector<std::string>& names, std::vector<TargetModule>& found,

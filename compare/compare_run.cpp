@@ -7,6 +7,7 @@
 #include "compare/diff_catalogs.h"
 #include "compare/post_diff_passes.h"
 #include "compare/target_request.h"
+#include "compare/target_schemas.h"
 #include "snapshot/snapshot_catalog.h"
 
 #include <exception>
@@ -55,6 +56,9 @@ bool compareWithSnapshot(Connection& store, Connection& target, const std::strin
         return false;
     applyPostDiffPasses(target, diff.facts, std::move(diff.standingKeys), snapshot.tables,
                         targetCatalog.tables, out, targetVersion);
+    // Objects outside dbo need their schemas: created where the target lacks
+    // them, or noted where the target's release has none.
+    keepToTheTargetSchemas(target, out, targetVersion);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "compare/module_header.h"
 
 #include "catalog/name_key.h"
+#include "data/object_name.h"
 #include "data/sql_names.h"
 
 namespace dbc {
@@ -135,8 +136,10 @@ std::optional<HeaderName> findHeaderName(std::string_view text) {
     for (int parts = 1; part; ++parts) {
         if (!reader.skipSpace())
             return std::nullopt;
-        if (!reader.takes('.'))
+        if (!reader.takes('.')) {
+            part->qualified = parts == 2;
             return part;
+        }
         if (parts == 2 || !reader.skipSpace())
             return std::nullopt;
         part = reader.namePart();
@@ -148,9 +151,14 @@ std::optional<std::string> textUnderName(const std::string& text, std::string_vi
     const std::optional<HeaderName> header = findHeaderName(text);
     if (!header)
         return std::nullopt;
-    if (compareNameKeys(header->name, name) == 0)
+    // The header's name part is the name without its schema (the owner
+    // prefix, kept as the text has it).
+    const std::string_view bare = bareName(name);
+    const bool schemaMissing = isQualified(name) && !header->qualified;
+    if (compareNameKeys(header->name, bare) == 0 && !schemaMissing)
         return text;
-    return text.substr(0, header->begin) + sqlName(name) + text.substr(header->end);
+    return text.substr(0, header->begin) + sqlName(schemaMissing ? name : bare) +
+           text.substr(header->end);
 }
 
 } // namespace dbc

@@ -17,6 +17,8 @@ struct HeaderName {
     std::size_t begin = 0;
     std::size_t end = 0;
     std::string name;
+    // The header names an owner (a schema) before the name.
+    bool qualified = false;
 };
 
 // Reads the header, skipping blanks, line breaks, "--" comments and nested
@@ -27,7 +29,10 @@ std::optional<HeaderName> findHeaderName(std::string_view text);
 // The text that creates the object under `name`: unchanged when the header
 // already names it (as names compare, name_key.h), else with the header's
 // name part replaced by `name` as a statement writes it, the owner prefix
-// kept. Nothing when the header cannot be read.
+// kept. An object of a schema other than dbo (data/object_name.h) whose
+// header names no owner is given "[schema].[name]", so that it is created in
+// its schema, not in the connection's default one. Nothing when the header
+// cannot be read.
 std::optional<std::string> textUnderName(const std::string& text, std::string_view name);
 
 } // namespace dbc

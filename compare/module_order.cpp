@@ -1,6 +1,7 @@
 #include "compare/module_order.h"
 
 #include "catalog/name_key.h"
+#include "data/object_name.h"
 
 #include <algorithm>
 #include <functional>
@@ -105,9 +106,12 @@ std::vector<std::string> mentionedNameKeys(const std::string& source) {
 
 std::vector<ModuleText> orderByMentions(std::vector<ModuleText> modules) {
     const std::size_t count = modules.size();
-    std::unordered_map<std::string, std::size_t> byKey;
+    // By the name without its schema, as a text mentions it ("sales.Totals"
+    // mentions "sales" and "Totals"): a mention of a name that two schemas
+    // hold waits for both.
+    std::unordered_map<std::string, std::vector<std::size_t>> byKey;
     for (std::size_t i = 0; i < count; ++i)
-        byKey.emplace(nameKey(modules[i].name), i);
+        byKey[nameKey(bareName(modules[i].name))].push_back(i);
     // users[j]: the modules that mention module j; waiting[i]: how many
     // modules module i mentions that are not placed yet.
     std::vector<std::vector<std::size_t>> users(count);
@@ -117,10 +121,23 @@ std::vector<ModuleText> orderByMentions(std::vector<ModuleText> modules) {
         for (const std::string& row : modules[i].rows)
             text += row;
         std::unordered_set<std::size_t> needs;
-        for (const std::string& key : mentionedNameKeys(text)) {
+        const std::vector<std::string> mentioned = mentionedNameKeys(text);
+        const std::unordered_set<std::string> mentions(mentioned.begin(), mentioned.end());
+        const std::string ownKey = nameKey(bareName(modules[i].name));
+        for (const std::string& key : mentions) {
             const auto found = byKey.find(key);
-            if (found != byKey.end() && found->second != i)
-                needs.insert(found->second);
+            if (found == byKey.end())
+                continue;
+            for (std::size_t other : found->second) {
+                // Every text names itself: an object of its own name in
+                // another schema is waited for only when that schema is
+                // mentioned too.
+                const std::string_view schema = schemaOf(modules[other].name);
+                if (other == i ||
+                    (key == ownKey && !mentions.contains(nameKey(schema.empty() ? "dbo" : schema))))
+                    continue;
+                needs.insert(other);
+            }
         }
         waiting[i] = needs.size();
         for (std::size_t needed : needs)

@@ -7,7 +7,7 @@
 
 // The order in which objects whose creation resolves the names they use
 // (views, functions) are created: each after the objects of its own list
-// that its text mentions.
+// that its text mentions (by name, whatever the schema).
 
 namespace dbc {
 

@@ -40,7 +40,7 @@ void planRebuilds(Connection& target, DependencyFacts& facts, const std::vector<
         return;
     facts.foreignKeys = standing.get();
     RebuildFacts rebuild{
-        facts, readChecks(target, targetVersion), readTableTriggers(target), {}, {}};
+        facts, readChecks(target, targetVersion), readTableTriggers(target, targetVersion), {}, {}};
     std::vector<std::string> triggerNames;
     for (const TableTrigger& trigger : rebuild.targetTriggers)
         triggerNames.push_back(trigger.name);

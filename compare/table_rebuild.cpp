@@ -3,6 +3,7 @@
 #include "catalog/name_key.h"
 #include "catalog/object_kinds.h"
 #include "compare/index_pairing.h"
+#include "data/object_name.h"
 #include "data/sql_names.h"
 #include "data/utf16.h"
 #include "script/column_type.h"
@@ -414,7 +415,7 @@ std::string temporaryTableName(const std::string& table, const std::set<std::str
     constexpr std::size_t longest = 128; // sysname, in UTF-16 units
     for (int number = 1;; ++number) {
         const std::u16string suffix = number == 1 ? u"" : utf8ToUtf16("_" + std::to_string(number));
-        std::u16string name = u"Tmp_" + utf8ToUtf16(table);
+        std::u16string name = u"Tmp_" + utf8ToUtf16(bareName(table));
         std::size_t room = longest - suffix.size();
         if (name.size() > room) {
             // Never between the two halves of a surrogate pair.
@@ -422,7 +423,8 @@ std::string temporaryTableName(const std::string& table, const std::set<std::str
                 --room;
             name.resize(room);
         }
-        const std::string candidate = utf16ToUtf8(name + suffix);
+        // Beside its table, in the table's schema.
+        const std::string candidate = inSchemaOf(table, utf16ToUtf8(name + suffix));
         if (!taken.contains(objectKey(candidate)))
             return candidate;
     }

@@ -1,5 +1,6 @@
 #include "data/sql_names.h"
 
+#include "data/object_name.h"
 #include "data/reserved_keywords.h"
 
 #include <algorithm>
@@ -84,7 +85,9 @@ bool isRegularIdentifier(std::string_view name) {
     return !first && !isReservedKeyword(name);
 }
 
-std::string bracketedNameBody(std::string_view name) {
+namespace {
+
+std::string bracketedPart(std::string_view name) {
     std::string body;
     body.reserve(name.size());
     for (char c : name) {
@@ -95,8 +98,16 @@ std::string bracketedNameBody(std::string_view name) {
     return body;
 }
 
+} // namespace
+
+std::string bracketedNameBody(std::string_view name) {
+    if (!isQualified(name))
+        return bracketedPart(name);
+    return bracketedPart(schemaOf(name)) + "].[" + bracketedPart(bareName(name));
+}
+
 std::string sqlName(std::string_view name) {
-    if (isRegularIdentifier(name))
+    if (!isQualified(name) && isRegularIdentifier(name))
         return std::string(name);
     return "[" + bracketedNameBody(name) + "]";
 }

@@ -18,11 +18,15 @@ bool isReservedKeyword(std::string_view word);
 
 // `name` as it stands in a statement: bare when it is a regular identifier,
 // otherwise "[" + the name with every "]" doubled + "]". Every catalog name a
-// script writes goes through here, so no name can end a statement early.
+// script writes goes through here, so no name can end a statement early. An
+// object of a schema other than dbo (object_name.h) is written with its
+// schema, both parts bracketed: "[sales].[Orders]".
 std::string sqlName(std::string_view name);
 
 // The text between a pair of brackets that a statement form writes itself
-// ("[dbo].[" + name + "]"): the name with every "]" doubled.
+// ("[dbo].[" + name + "]"): the name with every "]" doubled; for an object of
+// a schema other than dbo, "<schema>].[<name>", so the form's own pair of
+// brackets encloses the two-part name.
 std::string bracketedNameBody(std::string_view name);
 
 } // namespace dbc

@@ -1,6 +1,7 @@
 #include "report/difference.h"
 
 #include "catalog/name_key.h"
+#include "data/object_name.h"
 #include "script/expression_text.h"
 #include "script/statement_text.h"
 
@@ -246,8 +247,13 @@ std::vector<Difference> differencesOf(const ChangeList& changes) {
         }
         if (list.empty())
             list.push_back(std::visit(ToPart{}, change.record));
-        for (Part& part : list)
+        for (Part& part : list) {
             part.difference.statements.push_back(statementText(change));
+            // An object outside dbo is shown "sales.Orders".
+            part.difference.table = displayName(part.difference.table);
+            part.difference.name = displayName(part.difference.name);
+            part.mergeName = displayName(part.mergeName);
+        }
         return list;
     };
     for (const Change& change : changes) {

@@ -20,6 +20,12 @@ struct UseDatabase {
     std::string database;
 };
 
+// A schema the target lacks that an object the script creates is in (SQL
+// Server 2005 and later): created right after "use", each alone in its batch.
+struct CreateSchema {
+    std::string schema;
+};
+
 // A table the target lacks, with the snapshot's columns.
 struct CreateTable {
     std::string table; // as the snapshot lists it
@@ -211,7 +217,7 @@ using ChangeRecord =
     std::variant<UseDatabase, CreateTable, AddColumn, AlterColumn, DropColumn, CreateIndex,
                  DropIndex, CreateModule, DropModule, AddDefault, DropDefault, DropForeignKey,
                  AddForeignKey, SetConstraintChecking, AddCheck, DropCheck, UnscriptedChange,
-                 AddAliasType, RebuildTable, DropTable, DropExtraModule>;
+                 AddAliasType, RebuildTable, DropTable, DropExtraModule, CreateSchema>;
 
 // One change in script order; `goBefore` puts a "Go" line before its text in
 // the display (the statement list has no such lines).

@@ -1,5 +1,6 @@
 #include "script/statement_text.h"
 
+#include "data/object_name.h"
 #include "data/sql_names.h"
 #include "data/sql_text.h"
 #include "script/column_type.h"
@@ -90,8 +91,14 @@ std::string useStatement(const UseDatabase& change) {
     return "use " + sqlName(change.database);
 }
 
+std::string createSchemaStatement(const CreateSchema& change) {
+    return concat({"CREATE SCHEMA [", bracketedNameBody(change.schema), "]"});
+}
+
 std::string createTableStatement(const CreateTable& change) {
-    std::string text = concat({"Create Table [dbo].[", bracketedNameBody(change.table), "] ("});
+    std::string text =
+        concat({isQualified(change.table) ? "Create Table [" : "Create Table [dbo].[",
+                bracketedNameBody(change.table), "] ("});
     for (std::size_t i = 0; i < change.columns.size(); ++i) {
         if (i > 0)
             text += ',';
@@ -179,12 +186,28 @@ std::string dropIndexStatement(const DropIndex& change) {
     if (change.keyConstraint)
         return concat(
             {"ALTER TABLE ", sqlName(change.table), " DROP CONSTRAINT ", sqlName(change.index)});
+    // A table of another schema: the index named on its own, then the table
+    // (the three-part "schema.table.index" is the older form of the two).
+    if (isQualified(change.table))
+        return concat({"Drop Index ", sqlName(change.index), " On ", sqlName(change.table)});
     return concat({"Drop Index ", sqlName(change.table), ".", sqlName(change.index)});
 }
 
 std::string createModuleStatement(const CreateModule& change) {
     return change.text;
 }
+
+namespace {
+
+// "drop View [dbo].<name>" for a dbo object; another schema's object is named
+// with its own schema in place of [dbo].
+std::string moduleDropText(std::string_view words, const std::string& name) {
+    if (isQualified(name))
+        words.remove_suffix(std::string_view("[dbo].").size());
+    return concat({words, sqlName(name)});
+}
+
+} // namespace
 
 std::string dropModuleStatement(const DropModule& change) {
     std::string_view words;
@@ -202,7 +225,7 @@ std::string dropModuleStatement(const DropModule& change) {
         words = "drop function [dbo].";
         break;
     }
-    return concat({words, sqlName(change.name)});
+    return moduleDropText(words, change.name);
 }
 
 std::string addDefaultStatement(const AddDefault& change) {
@@ -308,7 +331,7 @@ std::string dropExtraModuleStatement(const DropExtraModule& change) {
         words = "drop View [dbo].";
     else if (change.kind == "TR")
         words = "drop TRigger [dbo].";
-    return concat({words, sqlName(change.name)});
+    return moduleDropText(words, change.name);
 }
 
 std::string identityInsertStatement(const std::string& table, bool on) {
@@ -332,7 +355,7 @@ std::string copyRowsStatement(const RebuildTable& change) {
 
 std::string renameTableStatement(const std::string& from, const std::string& to) {
     return concat({"EXEC sp_rename ", nStringLiteral("[" + bracketedNameBody(from) + "]"), ", ",
-                   nStringLiteral(to)});
+                   nStringLiteral(std::string(bareName(to)))});
 }
 
 std::string execTextStatement(const std::string& text) {
@@ -382,6 +405,7 @@ namespace {
 
 struct Render {
     std::string operator()(const UseDatabase& c) const { return useStatement(c); }
+    std::string operator()(const CreateSchema& c) const { return createSchemaStatement(c); }
     std::string operator()(const CreateTable& c) const { return createTableStatement(c); }
     std::string operator()(const AddColumn& c) const { return addColumnStatement(c); }
     std::string operator()(const AlterColumn& c) const { return alterColumnStatement(c); }

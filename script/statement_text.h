@@ -32,7 +32,11 @@ std::string columnAttributes(const Column& column, bool creating = false);
 // use <database>.
 std::string useStatement(const UseDatabase& change);
 
-// Create Table [dbo].[<table>] ([<column>] [<type>]<attributes>,...) ON [PRIMARY].
+// CREATE SCHEMA [<schema>].
+std::string createSchemaStatement(const CreateSchema& change);
+
+// Create Table [dbo].[<table>] ([<column>] [<type>]<attributes>,...) ON [PRIMARY];
+// a table of another schema is Create Table [<schema>].[<table>] (...).
 std::string createTableStatement(const CreateTable& change);
 
 // Alter Table <table> Add <column> <type><attributes>, followed by
@@ -59,7 +63,8 @@ std::string createIndexStatement(const CreateIndex& change);
 
 // "ALTER TABLE <table> DROP CONSTRAINT <index>" for the index of a key
 // constraint (SQL Server refuses DROP INDEX on it), else "Drop Index
-// <table>.<index>".
+// <table>.<index>", or "Drop Index <index> On [<schema>].[<table>]" for a
+// table of another schema than dbo.
 std::string dropIndexStatement(const DropIndex& change);
 
 // The object's stored text, as it is.
@@ -68,7 +73,8 @@ std::string createModuleStatement(const CreateModule& change);
 // drop procedure [dbo].<name>, drop View [dbo].<name>, drop function
 // [dbo].<name> (scalar, inline and table-valued alike), or for a trigger
 // drop TRIGGER [dbo].<name> when its text was unreadable and
-// drop TRigger [dbo].<name> when it differed.
+// drop TRigger [dbo].<name> when it differed; an object of another schema
+// with [<schema>].[<name>] in place of [dbo].<name>.
 std::string dropModuleStatement(const DropModule& change);
 
 // ALTER TABLE <table> WITH NOCHECK ADD CONSTRAINT <name> DEFAULT <value> FOR
@@ -131,7 +137,8 @@ std::string identityInsertStatement(const std::string& table, bool on);
 std::string copyRowsStatement(const RebuildTable& change);
 
 // EXEC sp_rename N'[<from>]', N'<to>': the object name bracketed (sp_rename
-// parses it as a name), the new name as it is (sp_rename takes it whole).
+// parses it as a name; N'[<schema>].[<from>]' outside dbo), the new name as
+// it is without its schema (sp_rename takes it whole, in the same schema).
 std::string renameTableStatement(const std::string& from, const std::string& to);
 
 // EXEC (N'<text>'): a statement that must begin a batch (CREATE TRIGGER)

@@ -1,6 +1,8 @@
 #include "snapshot/store_reader.h"
 
 #include "catalog/name_key.h"
+#include "catalog/qualified_field.h"
+#include "data/object_name.h"
 #include "snapshot/store_queries.h"
 #include "snapshot/store_schema.h"
 
@@ -37,28 +39,59 @@ std::vector<std::string> distinctNames(const Result& list, std::string_view fiel
     return names;
 }
 
-// The row numbers of `rows` per object key of `field`, in row order.
-std::unordered_map<std::string, std::vector<std::size_t>> rowsByKey(const Result& rows,
-                                                                    std::string_view field) {
-    std::unordered_map<std::string, std::vector<std::size_t>> groups;
+// The rows of each object: their numbers per object key (schema and name, the
+// row's SchemaName with `field`), in row order; and per key of the bare name
+// the objects of that name, the dbo one first, then the others in the order
+// their first rows come.
+struct RowGroups {
+    std::unordered_map<std::string, std::vector<std::size_t>> rows;
+    std::unordered_map<std::string, std::vector<std::string>> objectsOfName;
+};
+
+RowGroups rowsByKey(const Result& rows, std::string_view field) {
+    RowGroups groups;
     if (rows.empty())
         return groups;
-    const Field name(rows, field);
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        groups[objectKey(name.of(rows.rows()[i]))].push_back(i);
+    const QualifiedField name(rows, field, "SchemaName");
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::string object = name.of(rows.rows()[i]);
+        auto [group, fresh] = groups.rows.try_emplace(objectKey(object));
+        group->second.push_back(i);
+        if (!fresh)
+            continue;
+        auto& objects = groups.objectsOfName[objectKey(bareName(object))];
+        if (isQualified(object))
+            objects.push_back(object);
+        else
+            objects.insert(objects.begin(), object);
+    }
     return groups;
 }
 
-// For each distinct listed name, the numbers of its rows.
+// For each distinct listed name (the store's name lists give bare names), the
+// numbers of each of its objects' rows; a dbo object keeps the list's
+// spelling.
 template <typename Entry, typename MakeEntry>
 std::vector<Entry> groupByList(const Result& rows, const Result& list, std::string_view field,
                                MakeEntry makeEntry) {
-    const auto groups = rowsByKey(rows, field);
+    const RowGroups groups = rowsByKey(rows, field);
     static const std::vector<std::size_t> none;
     std::vector<Entry> entries;
+    std::unordered_set<std::string> listed;
     for (const std::string& name : distinctNames(list, field)) {
-        const auto found = groups.find(objectKey(name));
-        entries.push_back(makeEntry(name, found == groups.end() ? none : found->second));
+        const std::string key = objectKey(bareName(name));
+        if (!listed.insert(key).second)
+            continue;
+        const auto objects = groups.objectsOfName.find(key);
+        if (objects == groups.objectsOfName.end()) {
+            entries.push_back(makeEntry(name, none));
+            continue;
+        }
+        for (const std::string& object : objects->second) {
+            const auto& numbers = groups.rows.at(objectKey(object));
+            const bool listedSpelling = !isQualified(object) && !isQualified(name);
+            entries.push_back(makeEntry(listedSpelling ? name : object, numbers));
+        }
     }
     return entries;
 }
@@ -68,10 +101,11 @@ std::vector<Entry> groupByList(const Result& rows, const Result& list, std::stri
 std::vector<Table> readSnapshotTables(Connection& store) {
     const Result rows = store.open(store_sql::columns);
     const Result list = store.open(store_sql::tableNames);
-    const Field table(rows, "TableName"), name(rows, "FieldName"), type(rows, "FieldType"),
-        length(rows, "FieldLength"), nullable(rows, "IsNullable"), collation(rows, "Collation"),
-        typeStat(rows, "TypeStat"), colStat(rows, "colStat"), scale(rows, "FieldScale"),
-        seed(rows, "IdentSeed"), increment(rows, "IdentIncr"), rowGuid(rows, "RowGuidCol"),
+    const QualifiedField table(rows, "TableName", "SchemaName");
+    const Field name(rows, "FieldName"), type(rows, "FieldType"), length(rows, "FieldLength"),
+        nullable(rows, "IsNullable"), collation(rows, "Collation"), typeStat(rows, "TypeStat"),
+        colStat(rows, "colStat"), scale(rows, "FieldScale"), seed(rows, "IdentSeed"),
+        increment(rows, "IdentIncr"), rowGuid(rows, "RowGuidCol"),
         notForReplication(rows, "IdentNotForRepl"), computed(rows, "ComputedText");
     return groupByList<Table>(
         rows, list, "TableName", [&](const std::string& listed, const auto& numbers) {
@@ -93,10 +127,10 @@ std::vector<Table> readSnapshotTables(Connection& store) {
 std::vector<TableIndexes> readSnapshotIndexes(Connection& store) {
     const Result rows = store.open(store_sql::indexKeys);
     const Result list = store.open(store_sql::indexTableNames);
-    const Field table(rows, "TableName"), index(rows, "IndexName"), field(rows, "IndexField"),
-        order(rows, "IndexFieldOrder"), status(rows, "Status"), unique(rows, "IsUnique"),
-        constraint(rows, "KeyConstraint"), descending(rows, "IsDescending"),
-        included(rows, "IsIncluded"), filter(rows, "IndexFilter");
+    const QualifiedField table(rows, "TableName", "SchemaName");
+    const Field index(rows, "IndexName"), field(rows, "IndexField"), order(rows, "IndexFieldOrder"),
+        status(rows, "Status"), unique(rows, "IsUnique"), constraint(rows, "KeyConstraint"),
+        descending(rows, "IsDescending"), included(rows, "IsIncluded"), filter(rows, "IndexFilter");
     // A store written before these three were recorded cannot say which of its
     // indexes are keys: its indexes carry no key facts.
     const bool keyFacts = unique.present() && constraint.present() && descending.present();
@@ -152,8 +186,8 @@ std::vector<DefaultConstraint> readSnapshotDefaults(Connection& store) {
     std::vector<DefaultConstraint> defaults;
     if (rows.empty())
         return defaults;
-    const Field name(rows, "DFName"), table(rows, "TableName"), column(rows, "FieldName"),
-        value(rows, "DFValue");
+    const QualifiedField table(rows, "TableName", "SchemaName");
+    const Field name(rows, "DFName"), column(rows, "FieldName"), value(rows, "DFValue");
     defaults.reserve(rows.size());
     for (const auto& row : rows.rows())
         defaults.push_back({name.of(row), table.of(row), column.of(row), value.of(row)});
@@ -167,12 +201,16 @@ std::optional<std::vector<ForeignKey>> readSnapshotForeignKeys(Connection& store
     std::vector<ForeignKey> keys;
     if (rows.empty())
         return keys;
-    const Field name(rows, "FKName"), table(rows, "TableName"), field(rows, "FieldName"),
-        refTable(rows, "RefTableName"), refField(rows, "RefFieldName"),
+    const QualifiedField table(rows, "TableName", "SchemaName"),
+        refTable(rows, "RefTableName", "RefSchemaName"), keyOfRow(rows, "FKName", "SchemaName");
+    const Field name(rows, "FKName"), field(rows, "FieldName"), refField(rows, "RefFieldName"),
         onDelete(rows, "DeleteCascade"), onUpdate(rows, "UpdateCascade"),
         notForReplication(rows, "NotForReplication"), disabled(rows, "Disabled");
+    // Keys of one name in two schemas are told apart by their schemas.
+    std::unordered_map<std::string, std::size_t> keyAt;
     for (const auto& row : rows.rows()) {
-        if (keys.empty() || keys.back().name != name.of(row)) {
+        const auto [at, fresh] = keyAt.try_emplace(keyOfRow.of(row), keys.size());
+        if (fresh) {
             keys.push_back({name.of(row),
                             table.of(row),
                             {},
@@ -183,8 +221,8 @@ std::optional<std::vector<ForeignKey>> readSnapshotForeignKeys(Connection& store
                             notForReplication.of(row) == "1",
                             disabled.of(row) == "1"});
         }
-        keys.back().columns.push_back(field.of(row));
-        keys.back().referencedColumns.push_back(refField.of(row));
+        keys[at->second].columns.push_back(field.of(row));
+        keys[at->second].referencedColumns.push_back(refField.of(row));
     }
     return keys;
 }
@@ -196,9 +234,9 @@ std::optional<std::vector<CheckConstraint>> readSnapshotChecks(Connection& store
     std::vector<CheckConstraint> checks;
     if (rows.empty())
         return checks;
-    const Field name(rows, "CKName"), table(rows, "TableName"), column(rows, "FieldName"),
-        text(rows, "CKText"), notForReplication(rows, "NotForReplication"),
-        disabled(rows, "Disabled");
+    const QualifiedField table(rows, "TableName", "SchemaName");
+    const Field name(rows, "CKName"), column(rows, "FieldName"), text(rows, "CKText"),
+        notForReplication(rows, "NotForReplication"), disabled(rows, "Disabled");
     for (const auto& row : rows.rows()) {
         checks.push_back({name.of(row), table.of(row), column.of(row), text.of(row),
                           notForReplication.of(row) == "1", disabled.of(row) == "1"});

@@ -1,5 +1,6 @@
 #include "snapshot/snapshot_store.h"
 
+#include "data/object_name.h"
 #include "data/sqlite_connection.h"
 #include "snapshot/store_queries.h"
 #include "snapshot/store_schema.h"
@@ -15,6 +16,16 @@ std::optional<std::string> nullWhenEmpty(const std::string& text) {
     return text;
 }
 
+// A model name's two store fields: the bare name, and its schema (NULL for
+// dbo).
+std::string bare(const std::string& name) {
+    return std::string(bareName(name));
+}
+
+std::optional<std::string> schemaField(const std::string& name) {
+    return nullWhenEmpty(std::string(schemaOf(name)));
+}
+
 } // namespace
 
 void SnapshotStore::emptyTable(const std::string& table) {
@@ -25,7 +36,7 @@ void SnapshotStore::appendColumn(const Column& column) {
     appendRow("SourceTable", {{"FieldName", column.name},
                               {"FieldLength", column.length},
                               {"FieldType", column.type},
-                              {"TableName", column.table},
+                              {"TableName", bare(column.table)},
                               {"Collation", nullWhenEmpty(column.collation)},
                               {"IsNullable", column.nullable},
                               {"TypeStat", column.typeStat},
@@ -35,7 +46,8 @@ void SnapshotStore::appendColumn(const Column& column) {
                               {"IdentIncr", column.identIncr},
                               {"RowGuidCol", column.rowGuidCol ? "1" : "0"},
                               {"IdentNotForRepl", column.identityNotForReplication ? "1" : "0"},
-                              {"ComputedText", nullWhenEmpty(column.computedDefinition)}});
+                              {"ComputedText", nullWhenEmpty(column.computedDefinition)},
+                              {"SchemaName", schemaField(column.table)}});
 }
 
 namespace {
@@ -49,7 +61,7 @@ std::vector<SnapshotStore::Field> indexRow(const Index& index, const std::string
     std::optional<std::string> includedFlag;
     if (index.carriesLaterFacts)
         includedFlag = included ? "1" : "0";
-    return {{"TableName", index.table},
+    return {{"TableName", bare(index.table)},
             {"IndexName", index.name},
             {"IndexField", column},
             {"IndexFieldOrder", position},
@@ -60,7 +72,8 @@ std::vector<SnapshotStore::Field> indexRow(const Index& index, const std::string
                                                         : ""},
             {"IsDescending", descending ? "1" : "0"},
             {"IsIncluded", includedFlag},
-            {"IndexFilter", nullWhenEmpty(index.filter)}};
+            {"IndexFilter", nullWhenEmpty(index.filter)},
+            {"SchemaName", schemaField(index.table)}};
 }
 
 } // namespace
@@ -76,14 +89,17 @@ void SnapshotStore::appendIncludedColumn(const Index& index, const std::string& 
 
 void SnapshotStore::appendModuleRow(const ObjectKind& kind, const std::string& name,
                                     const std::string& text) {
-    appendRow(kind.storeTable, {{kind.nameField, name}, {kind.textField, text}});
+    appendRow(
+        kind.storeTable,
+        {{kind.nameField, bare(name)}, {kind.textField, text}, {"SchemaName", schemaField(name)}});
 }
 
 void SnapshotStore::appendDefault(const DefaultConstraint& constraint) {
     appendRow("SourceDF", {{"DFName", constraint.name},
-                           {"TableName", constraint.table},
+                           {"TableName", bare(constraint.table)},
                            {"FieldName", constraint.column},
-                           {"DFValue", constraint.value}});
+                           {"DFValue", constraint.value},
+                           {"SchemaName", schemaField(constraint.table)}});
 }
 
 void SnapshotStore::appendForeignKey(const ForeignKey& key) {
@@ -91,26 +107,29 @@ void SnapshotStore::appendForeignKey(const ForeignKey& key) {
     for (std::size_t i = 0; i < key.columns.size(); ++i) {
         appendRow(store_sql::foreignKeyTable,
                   {{"FKName", key.name},
-                   {"TableName", key.table},
+                   {"TableName", bare(key.table)},
                    {"FieldName", key.columns[i]},
-                   {"RefTableName", key.referencedTable},
+                   {"RefTableName", bare(key.referencedTable)},
                    {"RefFieldName",
                     i < key.referencedColumns.size() ? key.referencedColumns[i] : std::string()},
                    {"KeyOrder", std::to_string(i + 1)},
                    {"DeleteCascade", flag(key.deleteCascade)},
                    {"UpdateCascade", flag(key.updateCascade)},
                    {"NotForReplication", flag(key.notForReplication)},
-                   {"Disabled", flag(key.disabled)}});
+                   {"Disabled", flag(key.disabled)},
+                   {"SchemaName", schemaField(key.table)},
+                   {"RefSchemaName", schemaField(key.referencedTable)}});
     }
 }
 
 void SnapshotStore::appendCheck(const CheckConstraint& check) {
     appendRow(store_sql::checkTable, {{"CKName", check.name},
-                                      {"TableName", check.table},
+                                      {"TableName", bare(check.table)},
                                       {"FieldName", check.column},
                                       {"CKText", check.definition},
                                       {"NotForReplication", check.notForReplication ? "1" : "0"},
-                                      {"Disabled", check.disabled ? "1" : "0"}});
+                                      {"Disabled", check.disabled ? "1" : "0"},
+                                      {"SchemaName", schemaField(check.table)}});
 }
 
 void SnapshotStore::appendAliasType(const AliasType& type) {

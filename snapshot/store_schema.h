@@ -35,7 +35,9 @@ struct StoreTable {
 // SourceIndex, SourceSp, SourceView, SourceTR, SourceDF), then the optional
 // ones (SourceFK, SourceCK, SourceFN: the functions' text rows, SourceType: alias types). Every
 // column is TEXT except SourceIndex.IndexFieldOrder and SourceFK.KeyOrder, declared INTEGER so that
-// key positions sort as numbers (1, 2, 10) and read back as the same digits.
+// key positions sort as numbers (1, 2, 10) and read back as the same digits. SchemaName (and
+// SourceFK.RefSchemaName) holds the schema of an object outside dbo (SQL Server 2005 and later),
+// empty or NULL for a dbo one; a file written before schemas were kept has none: all dbo.
 const std::vector<StoreTable>& storeTables();
 
 // The table named `name` (letter case ignored), or nullptr.

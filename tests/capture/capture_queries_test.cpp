@@ -206,27 +206,27 @@ TEST_F(CaptureQueries, StoresValuesAsTheStoreExpectsThem) {
     EXPECT_EQ(summary.functionRows, 2u);
     Result functions = store.open("Select * From SourceFN");
     EXPECT_EQ(functions.rows(),
-              (std::vector<Result::Row>{{"f_if", "CREATE FUNCTION f_if () RETURNS TABLE\r\n"},
-                                        {"f_if", "AS RETURN (SELECT 1 AS a)"}}));
+              (std::vector<Result::Row>{{"f_if", "CREATE FUNCTION f_if () RETURNS TABLE\r\n", ""},
+                                        {"f_if", "AS RETURN (SELECT 1 AS a)", ""}}));
     Result keys = store.open("Select * From SourceIndex Order by IndexName");
     ASSERT_EQ(keys.size(), 2u);
     EXPECT_EQ(keys.field(1, "TableName"), " T \t"); // untrimmed
     // A SQL Server 2000 source has no included columns or filters: both
     // fields unset.
     EXPECT_EQ(keys.rows()[1],
-              (Result::Row{" T \t", "PK_T", "Name", "1", "1", "1", "PK", "0", "", ""}));
+              (Result::Row{" T \t", "PK_T", "Name", "1", "1", "1", "PK", "0", "", "", ""}));
     EXPECT_EQ(keys.rows()[0],
-              (Result::Row{" T \t", "IX_T", "Name", "1", "2", "0", "", "1", "", ""}));
+              (Result::Row{" T \t", "IX_T", "Name", "1", "2", "0", "", "1", "", "", ""}));
     EXPECT_EQ(summary.rows, (std::array<std::size_t, 6>{3, 2, 2, 0, 0, 1}));
     Result foreignKeys = store.open("Select * From SourceFK Order by KeyOrder");
     ASSERT_EQ(foreignKeys.size(), 2u);
     EXPECT_EQ(foreignKeys.rows()[0],
-              (Result::Row{"FK_T", "T", "a", "O", "x", "1", "1", "0", "1", "1"}));
+              (Result::Row{"FK_T", "T", "a", "O", "x", "1", "1", "0", "1", "1", "", ""}));
     EXPECT_EQ(foreignKeys.rows()[1],
-              (Result::Row{"FK_T", "T", "b", "O", "y", "2", "1", "0", "1", "1"}));
+              (Result::Row{"FK_T", "T", "b", "O", "y", "2", "1", "0", "1", "1", "", ""}));
     Result checks = store.open("Select * From SourceCK");
     ASSERT_EQ(checks.size(), 1u);
-    EXPECT_EQ(checks.rows()[0], (Result::Row{"CK_T", "T", "", "([Name] <> '')", "0", "1"}));
+    EXPECT_EQ(checks.rows()[0], (Result::Row{"CK_T", "T", "", "([Name] <> '')", "0", "1", ""}));
     Result types = store.open("Select * From SourceType Order by TypeName");
     ASSERT_EQ(types.size(), 2u);
     EXPECT_EQ(types.rows()[0], (Result::Row{"empno_t", "varchar", "10", "", "0"}));

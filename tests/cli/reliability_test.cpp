@@ -430,7 +430,8 @@ TEST_F(Reliability, AJournalThatCannotBeRolledBackIsNamed) {
         SqliteConnection writer(writing, SqliteConnection::OpenMode::ExistingReadWrite);
         writer.execute("PRAGMA cache_size=1; BEGIN; DELETE FROM SourceTable;"
                        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-                       "WHERE i < 3000) INSERT INTO SourceSp SELECT 'p', hex(randomblob(200)) "
+                       "WHERE i < 3000) INSERT INTO SourceSp (SpName, SpText) SELECT 'p', "
+                       "hex(randomblob(200)) "
                        "FROM n");
         fs::remove(store());
         fs::copy_file(writing, store());

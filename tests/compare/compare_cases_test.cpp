@@ -4,7 +4,9 @@
 //
 // A case file is a list of sections, each a "[name]" line followed by rows
 // whose fields are separated by "|"; "\r", "\n", "\t", "\|" and "\\" stand for
-// those characters, blank lines and lines starting with "#" are ignored.
+// those characters, "\0" for the NUL that parts a schema from an object's
+// name ("sales\0Orders", data/object_name.h); blank lines and lines starting
+// with "#" are ignored.
 //   [database]                      the database name ("db" when absent)
 //   [snapshot columns] [target columns]
 //       table|column|type|length|nullable|collation|typeStat|colStat[|scale
@@ -74,7 +76,11 @@ std::vector<std::string> splitFields(const std::string& line) {
             fields.emplace_back();
         } else if (c == '\\' && i + 1 < line.size()) {
             const char next = line[++i];
-            fields.back() += next == 'r' ? '\r' : next == 'n' ? '\n' : next == 't' ? '\t' : next;
+            fields.back() += next == 'r'   ? '\r'
+                             : next == 'n' ? '\n'
+                             : next == 't' ? '\t'
+                             : next == '0' ? '\0'
+                                           : next;
         } else {
             fields.back() += c;
         }

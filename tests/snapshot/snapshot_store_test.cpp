@@ -34,20 +34,22 @@ TEST_F(SnapshotStoreTest, AMissingFileIsCreatedWithEveryTableEmpty) {
         {"SourceTable",
          {"FieldName", "FieldLength", "FieldType", "TableName", "Collation", "IsNullable",
           "TypeStat", "colStat", "FieldScale", "IdentSeed", "IdentIncr", "RowGuidCol",
-          "IdentNotForRepl", "ComputedText"}},
+          "IdentNotForRepl", "ComputedText", "SchemaName"}},
         {"SourceIndex",
          {"TableName", "IndexName", "IndexField", "IndexFieldOrder", "Status", "IsUnique",
-          "KeyConstraint", "IsDescending", "IsIncluded", "IndexFilter"}},
-        {"SourceSp", {"SpName", "SpText"}},
-        {"SourceView", {"ViewName", "ViewText"}},
-        {"SourceTR", {"TRName", "TRText"}},
-        {"SourceDF", {"DFName", "TableName", "FieldName", "DFValue"}},
+          "KeyConstraint", "IsDescending", "IsIncluded", "IndexFilter", "SchemaName"}},
+        {"SourceSp", {"SpName", "SpText", "SchemaName"}},
+        {"SourceView", {"ViewName", "ViewText", "SchemaName"}},
+        {"SourceTR", {"TRName", "TRText", "SchemaName"}},
+        {"SourceDF", {"DFName", "TableName", "FieldName", "DFValue", "SchemaName"}},
         {"SourceFK",
          {"FKName", "TableName", "FieldName", "RefTableName", "RefFieldName", "KeyOrder",
-          "DeleteCascade", "UpdateCascade", "NotForReplication", "Disabled"}},
+          "DeleteCascade", "UpdateCascade", "NotForReplication", "Disabled", "SchemaName",
+          "RefSchemaName"}},
         {"SourceCK",
-         {"CKName", "TableName", "FieldName", "CKText", "NotForReplication", "Disabled"}},
-        {"SourceFN", {"FNName", "FNText"}},
+         {"CKName", "TableName", "FieldName", "CKText", "NotForReplication", "Disabled",
+          "SchemaName"}},
+        {"SourceFN", {"FNName", "FNText", "SchemaName"}},
         {"SourceType", {"TypeName", "BaseType", "FieldLength", "FieldScale", "IsNullable"}},
     };
     for (const auto& [table, columns] : expected) {
@@ -89,7 +91,7 @@ TEST_F(SnapshotStoreTest, AStoreWithoutTheKeyFactColumnsOpensAndGainsThemOnReque
     store->addMissingColumns();
     store->addMissingColumns(); // a second time finds nothing to add
     EXPECT_EQ(store->connection().open(keys).rows(),
-              (Rows{{"T", "PK_T", "Id", "1", "1", "", "", "", "", ""}}));
+              (Rows{{"T", "PK_T", "Id", "1", "1", "", "", "", "", "", ""}}));
     // The tables added later come with it.
     EXPECT_EQ(store->connection().open(hasConstraintTables).rows(),
               (Rows{{"SourceCK"}, {"SourceFK"}, {"SourceFN"}}));
@@ -131,7 +133,7 @@ TEST_F(SnapshotStoreTest, ACreatedStoreOpensAgainWithItsRows) {
     auto reopened = SnapshotStore::open(storePath());
     EXPECT_EQ(reopened->path(), storePath());
     EXPECT_EQ(reopened->connection().open("Select * From SourceDF").rows(),
-              (Rows{{"DF_t_a", "t", "a", "(0)"}}));
+              (Rows{{"DF_t_a", "t", "a", "(0)", ""}}));
 }
 
 TEST_F(SnapshotStoreTest, IndexKeyPositionsSortAsNumbersAndReadBackAsTheSameDigits) {
@@ -194,9 +196,9 @@ TEST_F(SnapshotStoreTest, IntegersAndFlagsReadBackAsTheSameDigits) {
                                        {"colStat", "0"}});
     Result result = select("Select * From SourceTable Order by TableName,FieldName");
     EXPECT_EQ(result.rows(),
-              (Rows{{"id", "10", "int", "t", "", "0", "0", "1", "", "", "", "", "", ""},
+              (Rows{{"id", "10", "int", "t", "", "0", "0", "1", "", "", "", "", "", "", ""},
                     {"name", "8000", "varchar", "t", "Chinese_PRC_CI_AS", "1", "2", "0", "", "", "",
-                     "", "", ""}}));
+                     "", "", "", ""}}));
     // Read back under other letter case, as the program does.
     EXPECT_EQ(result.field(0, "IsNullAble"), "0");
     EXPECT_EQ(result.field(0, "Colstat"), "1");
@@ -221,17 +223,21 @@ TEST_F(SnapshotStoreTest, ObjectTextRowsComeBackInAppendOrderAndWhole) {
     for (const auto& row : appended)
         appendText("SourceTR", "TRName", "TRText", row[0], row[1]);
 
-    EXPECT_EQ(select("Select * From SourceSp").rows(), appended);
-    EXPECT_EQ(select("Select * From SourceSp ").rows(), appended);
-    EXPECT_EQ(select("Select * From SourceView ").rows(), appended);
-    EXPECT_EQ(select("Select * From SourceTR ").rows(), appended);
+    // Each row with its SchemaName, empty for a dbo object.
+    Rows stored = appended;
+    for (auto& row : stored)
+        row.emplace_back();
+    EXPECT_EQ(select("Select * From SourceSp").rows(), stored);
+    EXPECT_EQ(select("Select * From SourceSp ").rows(), stored);
+    EXPECT_EQ(select("Select * From SourceView ").rows(), stored);
+    EXPECT_EQ(select("Select * From SourceTR ").rows(), stored);
     EXPECT_EQ(select("Select * From SourceSp").rows()[3][1].size(), longRow.size());
 
     // Appended again after a delete, rows come in the new order.
     m_store->execute("Delete From SourceSp");
     appendText("SourceSp", "SpName", "SpText", "z", "2");
     appendText("SourceSp", "SpName", "SpText", "a", "1");
-    EXPECT_EQ(select("Select * From SourceSp").rows(), (Rows{{"z", "2"}, {"a", "1"}}));
+    EXPECT_EQ(select("Select * From SourceSp").rows(), (Rows{{"z", "2", ""}, {"a", "1", ""}}));
 }
 
 TEST_F(SnapshotStoreTest, GroupingYieldsEachNameOnce) {
@@ -255,7 +261,7 @@ TEST_F(SnapshotStoreTest, EachAppendedRowIsStoredAtOnce) {
     appendText("SourceView", "ViewName", "ViewText", "v", "CREATE VIEW v AS SELECT 1");
     SqliteConnection other(storePath(), SqliteConnection::OpenMode::ReadOnly);
     EXPECT_EQ(other.open("Select * From SourceView").rows(),
-              (Rows{{"v", "CREATE VIEW v AS SELECT 1"}}));
+              (Rows{{"v", "CREATE VIEW v AS SELECT 1", ""}}));
 }
 
 TEST_F(SnapshotStoreTest, RollbackLeavesThePreviousRowsExactly) {
@@ -266,7 +272,7 @@ TEST_F(SnapshotStoreTest, RollbackLeavesThePreviousRowsExactly) {
         SnapshotStore::Transaction transaction(*m_store);
         m_store->execute("Delete From SourceSp");
         appendText("SourceSp", "SpName", "SpText", "q", "new");
-        EXPECT_EQ(select("Select * From SourceSp").rows(), (Rows{{"q", "new"}}));
+        EXPECT_EQ(select("Select * From SourceSp").rows(), (Rows{{"q", "new", ""}}));
     }
     EXPECT_EQ(select("Select * From SourceSp").rows(), before);
     // A failing statement inside a transaction does not lose the rows either.
@@ -359,9 +365,9 @@ TEST(EarlierStoreLayout, OpensAsItWasAndGainsTheNewColumnsWhenAsked) {
     store->addMissingColumns();
     store->addMissingColumns();
     const Result widened = store->connection().open(all);
-    EXPECT_EQ(widened.columns().size(), 14u);
+    EXPECT_EQ(widened.columns().size(), 15u);
     EXPECT_EQ(widened.rows(), (Rows{{"Salary", "10", "numeric", "Emp", "", "1", "0", "0", "", "",
-                                     "", "", "", ""}}));
+                                     "", "", "", "", ""}}));
     store->appendRow(
         "SourceTable",
         {{"FieldName", "Id"}, {"FieldScale", "0"}, {"IdentSeed", "-100"}, {"IdentIncr", "-5"}});
