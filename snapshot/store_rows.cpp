@@ -26,6 +26,19 @@ std::optional<std::string> schemaField(const std::string& name) {
     return nullWhenEmpty(std::string(schemaOf(name)));
 }
 
+// A part's distinct names, told apart by schema where the store keeps
+// schemas: "Select X From T Group by X" becomes
+// "Select X, SchemaName From T Group by X, SchemaName".
+std::string namesBySchema(const std::string& distinctNames) {
+    const std::size_t from = distinctNames.find(" From ");
+    const std::size_t groupBy = distinctNames.find(" Group by ");
+    if (from == std::string::npos || groupBy == std::string::npos)
+        return distinctNames;
+    return distinctNames.substr(0, from) + ", SchemaName" +
+           distinctNames.substr(from, groupBy - from) + distinctNames.substr(groupBy) +
+           ", SchemaName";
+}
+
 } // namespace
 
 void SnapshotStore::emptyTable(const std::string& table) {
@@ -170,7 +183,14 @@ std::vector<StoreTableCount> SnapshotStore::counts() {
         if (table && table->optional &&
             connection().open(store_sql::tableExists(part.table)).empty())
             continue;
-        const std::size_t names = connection().open(part.distinctNames).size();
+        const bool bySchema = connection()
+                                  .open("Select * From " + std::string(part.table) + " Limit 0")
+                                  .findColumn("SchemaName")
+                                  .has_value();
+        const std::size_t names =
+            connection()
+                .open(bySchema ? namesBySchema(part.distinctNames) : part.distinctNames)
+                .size();
         const std::size_t rows = connection().open(store_sql::allRows(part.table)).size();
         counts.push_back({part.table, rows, names});
     }

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace dbc {
 namespace {
 
@@ -245,6 +247,17 @@ TEST_F(SnapshotStoreTest, GroupingYieldsEachNameOnce) {
         appendText("SourceSp", "SpName", "SpText", name, "x");
     Result result = select("Select SpName From SourceSp Group by SpName");
     EXPECT_EQ(result.rows(), (Rows{{"a"}, {"b"}, {"c"}}));
+}
+
+TEST_F(SnapshotStoreTest, CountsTellNamesOfDifferentSchemasApart) {
+    m_store->execute("Insert Into SourceSp (SpName, SpText, SchemaName) Values "
+                     "('p', 'x', NULL), ('p', 'y', NULL), ('p', 'x', 'sales'), ('q', 'x', NULL)");
+    const auto counts = m_store->counts();
+    const auto procedures = std::find_if(
+        counts.begin(), counts.end(), [](const auto& count) { return count.table == "SourceSp"; });
+    ASSERT_NE(procedures, counts.end());
+    EXPECT_EQ(procedures->rows, 4u);
+    EXPECT_EQ(procedures->distinctNames, 3u);
 }
 
 TEST_F(SnapshotStoreTest, DefaultsSortByName) {
