@@ -77,13 +77,17 @@ std::optional<int> scaleOf(const BuiltinType& type, int xscale) {
 }
 
 // xml, date, time, datetime2, datetimeoffset: their xtype is their
-// xusertype.
-constexpr std::array<LaterBuiltinType, 5> kLaterTypes{{
+// xusertype. hierarchyid, geometry and geography (2008, CLR types): xtype
+// 240, xusertype 128, 129 and 130.
+constexpr std::array<LaterBuiltinType, 8> kLaterTypes{{
     {"xml", 2005, 241, false},
     {"date", 2008, 40, false},
     {"time", 2008, 41, true},
     {"datetime2", 2008, 42, true},
     {"datetimeoffset", 2008, 43, true},
+    {"hierarchyid", 2008, 240, false, 128, 892},
+    {"geometry", 2008, 240, false, 129, -1},
+    {"geography", 2008, 240, false, 130, -1},
 }};
 
 // sys.columns' max_length and precision of the date and time types by their
@@ -93,10 +97,15 @@ ColumnTypeValues laterTypeValues(const LaterBuiltinType& type, const DeclaredTyp
                                  int columnNumber) {
     ColumnTypeValues values;
     values.xtype = type.xtype;
-    values.xusertype = type.xtype;
+    values.xusertype = type.xusertype != 0 ? type.xusertype : type.xtype;
     if (!type.fractionalSeconds) {
         if (declared.first)
             throw messages::widthNotAllowed(columnNumber, type.name);
+        if (type.xusertype != 0) { // a CLR type
+            values.length = type.clrLength;
+            values.prec = type.clrLength == -1 ? -1 : 0;
+            return values;
+        }
         if (type.xtype == 241) { // xml: a large value type
             values.length = -1;
             values.prec = -1;

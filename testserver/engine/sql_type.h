@@ -64,6 +64,12 @@ struct LaterBuiltinType {
     int sinceYear;
     int xtype;
     bool fractionalSeconds; // takes a scale of 0 to 7, 7 when none is given
+    // The CLR types (hierarchyid, geometry, geography) share xtype 240 and
+    // are told apart by their own xusertype; 0: the same as xtype.
+    int xusertype = 0;
+    // Their stored length: 892 for hierarchyid, -1 (a large value) for the
+    // spatial types.
+    int clrLength = 0;
 };
 
 // The later built-in type of that name (any letter case), or nullptr.
