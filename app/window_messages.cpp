@@ -211,6 +211,9 @@ QString executeQuestionText(const ExecuteQuestion& question) {
                                "与比对时不同；语句仍只在比对时的 %3 和 %4 上执行。"
                                "要在现在填写的数据库上执行，请先重新按“比 对”。")
                     .arg(qs(question.boxes.server), qs(question.boxes.database), server, database);
+    if (question.dropsExtra)
+        text += QStringLiteral("\n\n脚本包含删除多余对象的语句：目标数据库中有而源数据中没有的"
+                               "表、视图、存储过程、触发器和函数将被删除，表中的行随之丢失。");
     if (question.edited)
         text += QStringLiteral("\n\n文本框中的内容已不是上次比对产生的语句：“执 行”执行的是"
                                "上次比对产生的全部语句，不是修改后的文字；"
@@ -271,18 +274,8 @@ QString fillNewColumnsChoiceText() {
     return QStringLiteral("填充新增的非空列");
 }
 
-bool confirmExecute(QWidget* parent, const ExecuteQuestion& question) {
-    QMessageBox box(QMessageBox::Question, QString(), executeQuestionText(question),
-                    QMessageBox::NoButton, parent);
-    box.setObjectName(QStringLiteral("ExecuteQuestionBox"));
-    box.setTextFormat(Qt::PlainText);
-    QPushButton* execute = box.addButton(QStringLiteral("执行比对语句"), QMessageBox::AcceptRole);
-    QPushButton* cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
-    box.setDefaultButton(cancel);
-    box.setEscapeButton(cancel);
-    prepareMessageBox(box);
-    box.exec();
-    return box.clickedButton() == execute;
+QString dropExtraChoiceText() {
+    return QStringLiteral("删除多余对象");
 }
 
 bool confirmStop(QWidget* parent, bool closing) {
@@ -373,9 +366,11 @@ QStringList windowMessageSamples() {
             saveReportFailedMessage(QStringLiteral("a.html"), QStringLiteral("reason")),
             snapshotSourceText(state),
             executeQuestionText({target, 3, other, true}),
+            executeQuestionText({target, 5, target, false, true}),
             dataCheckQuestionText(sampleDataCheck()),
             allOrNothingChoiceText(),
-            fillNewColumnsChoiceText()};
+            fillNewColumnsChoiceText(),
+            dropExtraChoiceText()};
 }
 
 bool keepsPunctuationStyle(const QString& text) {

@@ -409,5 +409,75 @@ TEST_F(DataCheckQuestion, GoingOnAllOrNothingRollsBackAtTheRefusal) {
     EXPECT_EQ(oldValues(), std::vector<std::string>{"1"});
 }
 
+// 删除多余对象 in the question before "执 行": ticked, the window compares
+// again with the drops of the target's surplus objects, shows that script and
+// asks again; the surplus table's rows are named by the data check, and only
+// the script shown runs.
+class DropExtraChoice : public DataCheckQuestion {
+protected:
+    std::string targetWithSurplusTable(const std::string& name) {
+        click("BtnReadSource");
+        const std::string target = freshTarget(name);
+        m_target =
+            connectSqlServer({s_server->serverName(), target, "sa", "pw"}, defaultOdbcDriver);
+        m_target->execute("CREATE TABLE Surplus (Id int NOT NULL, Note varchar(10) NULL)");
+        m_target->execute("INSERT Surplus VALUES (1, 'a') INSERT Surplus VALUES (2, NULL)");
+        setBoxes(s_server->serverName(), target, "sa", "pw");
+        click("BtnCompare");
+        return target;
+    }
+    std::vector<std::string> surplusRows() {
+        return test::rowsOf(*m_target, "SELECT COUNT(*) FROM sysobjects WHERE name = 'Surplus'");
+    }
+};
+
+TEST_F(DropExtraChoice, TickedComparesAgainShowsTheDropsAndCancelRunsNothing) {
+    targetWithSurplusTable("w_extra_cancel");
+    ASSERT_TRUE(statements().filter(QStringLiteral("DROP TABLE Surplus")).isEmpty());
+    const qsizetype before = statements().size();
+    test::ModalBoxWatcher boxes(
+        QStringList{QStringLiteral("执行比对语句"), QStringLiteral("取消")});
+    boxes.tick({QStringLiteral("删除多余对象")});
+    click("SpeedButton1");
+    // Asked, compared again and asked again, then the data check.
+    ASSERT_EQ(boxes.texts().size(), 3) << boxes.texts().join(QStringLiteral(" / ")).toStdString();
+    EXPECT_FALSE(boxes.texts()[0].contains(QStringLiteral("删除多余对象的语句")));
+    EXPECT_TRUE(
+        boxes.texts()[1].contains(QStringLiteral("执行上次比对产生的 %1 条语句").arg(before + 1)))
+        << boxes.texts()[1].toStdString();
+    EXPECT_TRUE(boxes.texts()[1].contains(QStringLiteral("脚本包含删除多余对象的语句")));
+    EXPECT_TRUE(boxes.texts()[2].contains(
+        QStringLiteral("删除多余的表，其中的行将丢失：2 行\n    DROP TABLE Surplus")))
+        << boxes.texts()[2].toStdString();
+    // The script the window shows is the one with the drop; nothing ran.
+    EXPECT_EQ(statements().filter(QStringLiteral("DROP TABLE Surplus")).size(), 1);
+    EXPECT_TRUE(memo().contains(QStringLiteral("DROP TABLE Surplus")));
+    EXPECT_EQ(m_window->scriptState(), TbtnExec::ScriptState::Ready);
+    EXPECT_EQ(surplusRows(), std::vector<std::string>{"1"});
+    EXPECT_EQ(test::rowsOf(*m_target, "SELECT COUNT(*) FROM Surplus"),
+              std::vector<std::string>{"2"});
+}
+
+TEST_F(DropExtraChoice, GoingOnDropsTheSurplusTableAndCancelAtFirstComparesNothing) {
+    targetWithSurplusTable("w_extra_run");
+    const QStringList compared = statements();
+    {
+        // Ticked, then cancelled at once: no compare, no change.
+        test::ModalBoxWatcher boxes(QStringLiteral("取消"));
+        boxes.tick({QStringLiteral("删除多余对象")});
+        click("SpeedButton1");
+        EXPECT_EQ(boxes.texts().size(), 1);
+        EXPECT_EQ(statements(), compared);
+    }
+    test::ModalBoxWatcher boxes(
+        QStringList{QStringLiteral("执行比对语句"), QStringLiteral("继续执行")});
+    boxes.tick({QStringLiteral("删除多余对象")});
+    click("SpeedButton1");
+    ASSERT_EQ(boxes.texts().size(), 4) << boxes.texts().join(QStringLiteral(" / ")).toStdString();
+    EXPECT_TRUE(boxes.text().startsWith(QStringLiteral("执行完毕"))) << boxes.text().toStdString();
+    EXPECT_EQ(surplusRows(), std::vector<std::string>{"0"});
+    EXPECT_EQ(m_window->scriptState(), TbtnExec::ScriptState::Executed);
+}
+
 } // namespace
 } // namespace dbc
