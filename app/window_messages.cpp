@@ -260,7 +260,8 @@ QString dataCheckQuestionText(const DataCheckResult& check) {
         text += QStringLiteral("\n%1：%2\n    %3")
                     .arg(concernWords(finding.concern), count, qs(finding.statement));
     }
-    text += QStringLiteral("\n\n继续执行：这些值将被改变或丢失，超出新长度的值先截到新长度；"
+    text += QStringLiteral("\n\n继续执行：这些值将被改变或丢失，超出新长度的值先截到新长度，"
+                           "超出新类型范围的数值先改为新类型的最大值（或最小值）；"
                            "违反唯一键、外键或检查约束的行不会被修改，那些语句将被拒绝。"
                            "\n取消：什么也不执行。");
     return text;

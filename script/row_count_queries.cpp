@@ -10,6 +10,7 @@
 #include <cctype>
 #include <optional>
 #include <type_traits>
+#include <utility>
 
 namespace dbc {
 
@@ -86,7 +87,7 @@ std::string cutCondition(const Column& from, const Column& to) {
 // integer type's bounds), digits after it.
 struct NumericRange {
     bool integer = false;
-    std::string lowest, highest; // an integer type's bounds
+    std::string lowest, highest; // an integer or money type's bounds
     int wholeDigits = 0;         // decimal, numeric, money
     int scale = 0;
     bool bit = false;
@@ -119,6 +120,8 @@ std::optional<NumericRange> numericRange(const Column& column) {
     if (type == "money" || type == "smallmoney") {
         range.wholeDigits = type == "money" ? 15 : 6;
         range.scale = 4;
+        range.lowest = type == "money" ? "-922337203685477.5808" : "-214748.3648";
+        range.highest = type == "money" ? "922337203685477.5807" : "214748.3647";
         return range;
     }
     if (type == "float" || type == "real") {
@@ -156,6 +159,54 @@ std::string beyond(const std::string& bound) {
     return (negative ? "-" : "") + digits;
 }
 
+// Whether some value of the old type lies beyond what the new one holds
+// (once rounded to its scale).
+bool canOverflow(const NumericRange& from, const NumericRange& to) {
+    if (to.bit || to.approximate)
+        return false;
+    if (to.integer)
+        return from.wholeDigits > to.wholeDigits || (to.lowest == "0" && from.lowest != "0") ||
+               (from.wholeDigits == to.wholeDigits && !from.integer);
+    if (!to.highest.empty())
+        return from.approximate || from.wholeDigits >= to.wholeDigits;
+    return from.wholeDigits > to.wholeDigits ||
+           (from.scale > to.scale && from.wholeDigits >= to.wholeDigits);
+}
+
+// The largest value the new type holds and its negative (0 for tinyint).
+std::pair<std::string, std::string> boundsOf(const NumericRange& range) {
+    if (!range.highest.empty())
+        return {range.highest, range.lowest};
+    std::string highest = std::string(std::size_t(std::max(range.wholeDigits, 0)), '9');
+    if (highest.empty())
+        highest = "0";
+    if (range.scale > 0)
+        highest += "." + std::string(std::size_t(range.scale), '9');
+    return {highest, "-" + highest};
+}
+
+// The rows whose value the new type cannot hold: beyond its bounds.
+std::string overflowCondition(const NumericRange& from, const NumericRange& to,
+                              const std::string& column) {
+    if (!canOverflow(from, to))
+        return {};
+    if (to.integer)
+        // An integer type takes a value's whole part: 32767.9 still fits
+        // smallint.
+        // tinyint's lowest is 0: one beyond it is -1.
+        return column + " >= " + beyond(to.highest) + " OR " + column +
+               " <= " + (to.lowest == "0" ? std::string("-1") : beyond(to.lowest));
+    if (!to.highest.empty())
+        return column + " > " + to.highest + " OR " + column + " < " + to.lowest;
+    // Rounded to the new scale, a value reaches 10^wholeDigits from
+    // 10^wholeDigits - 0.5 * 10^-scale on: 99.995 for decimal(4,2).
+    std::string limit = std::string(std::size_t(std::max(to.wholeDigits, 0)), '9');
+    if (limit.empty())
+        limit = "0";
+    limit += "." + std::string(std::size_t(to.scale), '9') + "5";
+    return column + " >= " + limit + " OR " + column + " <= -" + limit;
+}
+
 // The rows whose exact numeric value the new type changes (rounds away
 // digits after the point, makes a non-zero into 1 for bit) or cannot hold.
 std::string numericCondition(const Column& from, const Column& to) {
@@ -165,26 +216,11 @@ std::string numericCondition(const Column& from, const Column& to) {
         return {};
     const std::string column = quoted(to.name);
     std::vector<std::string> conditions;
-    if (newRange->bit) {
-        if (!oldRange->bit)
-            conditions.push_back(column + " <> 0 AND " + column + " <> 1");
-    } else if (newRange->integer) {
-        if (oldRange->wholeDigits > newRange->wholeDigits ||
-            (newRange->lowest == "0" && oldRange->lowest != "0") ||
-            (oldRange->wholeDigits == newRange->wholeDigits && !oldRange->integer))
-            conditions.push_back(column + " >= " + beyond(newRange->highest) + " OR " + column +
-                                 " <= " + beyond(newRange->lowest));
-    } else if (oldRange->wholeDigits > newRange->wholeDigits ||
-               (oldRange->scale > newRange->scale &&
-                oldRange->wholeDigits >= newRange->wholeDigits)) {
-        // Rounded to the new scale, a value reaches 10^wholeDigits from
-        // 10^wholeDigits - 0.5 * 10^-scale on: 99.995 for decimal(4,2).
-        std::string limit = std::string(std::size_t(std::max(newRange->wholeDigits, 0)), '9');
-        if (limit.empty())
-            limit = "0";
-        limit += "." + std::string(std::size_t(newRange->scale), '9') + "5";
-        conditions.push_back(column + " >= " + limit + " OR " + column + " <= -" + limit);
-    }
+    if (newRange->bit && !oldRange->bit)
+        conditions.push_back(column + " <> 0 AND " + column + " <> 1");
+    const std::string overflow = overflowCondition(*oldRange, *newRange, column);
+    if (!overflow.empty())
+        conditions.push_back(overflow);
     if (oldRange->scale > newRange->scale) {
         // Cast wide first: rounding 9.99 in decimal(3,2) up would overflow it.
         const std::string wide = oldRange->approximate ? column
@@ -197,6 +233,21 @@ std::string numericCondition(const Column& from, const Column& to) {
     for (const std::string& condition : conditions)
         joined += (joined.empty() ? "(" : " OR (") + condition + ")";
     return joined;
+}
+
+// The UPDATE that brings the values beyond the new numeric type's bounds to
+// the nearest bound (the largest value, or the smallest), so the Alter that
+// follows does not overflow; empty when no value can lie beyond them.
+std::string clampingUpdate(const Column& from, const Column& to) {
+    const auto oldRange = numericRange(from);
+    const auto newRange = numericRange(to);
+    if (!oldRange || !newRange || !canOverflow(*oldRange, *newRange))
+        return {};
+    const auto [highest, lowest] = boundsOf(*newRange);
+    const std::string column = quoted(to.name);
+    return "UPDATE " + quoted(to.table) + " SET " + column + " = CASE WHEN " + column + " > " +
+           highest + " THEN " + highest + " ELSE " + lowest + " END WHERE " + column + " > " +
+           highest + " OR " + column + " < " + lowest;
 }
 
 // --- the change records ------------------------------------------------------------
@@ -418,7 +469,7 @@ std::string fittingUpdate(const AlterColumn& change) {
     const Column& to = change.column;
     const std::string condition = cutCondition(*change.targetColumn, to);
     if (condition.empty())
-        return {};
+        return clampingUpdate(*change.targetColumn, to);
     const std::string column = quoted(to.name);
     return "UPDATE " + quoted(to.table) + " SET " + column + " = CAST(" + column + " AS " +
            castType(to) + ") WHERE " + condition;

@@ -89,9 +89,14 @@ std::string emptyValueOf(const Column& column);
 // timestamp.
 bool addNeedsValue(const AddColumn& change);
 
-// The statement that makes the values of an Alter fit its new length before
+// The statement that makes the values of an Alter fit its new type before
 // it runs: "UPDATE <t> SET <c> = CAST(<c> AS <type>(<n>)) WHERE ...", for a
-// character or binary column cut shorter; empty for any other change.
+// character or binary column cut shorter; for an exact numeric type that
+// cannot hold every old value, "UPDATE <t> SET <c> = CASE WHEN <c> > <max>
+// THEN <max> ELSE <min> END WHERE <c> > <max> OR <c> < <min>": a value beyond
+// the new type's range becomes its largest or smallest value (decimal(5,2):
+// 999.99 and -999.99; tinyint: 255 and 0), the rest is rounded by the Alter
+// itself. Empty for any other change.
 std::string fittingUpdate(const AlterColumn& change);
 
 } // namespace dbc
