@@ -245,6 +245,8 @@ QString concernWords(RowConcern concern) {
         return QStringLiteral("删除多余的表，其中的行将丢失");
     case RowConcern::TableRebuilt:
         return QStringLiteral("重建表，行将复制到新表，值按新的列类型转换");
+    case RowConcern::UnconvertibleValues:
+        return QStringLiteral("值不能转换为新的类型，语句将被拒绝");
     }
     return {};
 }
@@ -308,7 +310,7 @@ DataCheckResult sampleDataCheck() {
          {RowConcern::DroppedValues, RowConcern::CutValues, RowConcern::RoundedValues,
           RowConcern::NullsUnderNotNull, RowConcern::NewColumnNoValue, RowConcern::DuplicateKeys,
           RowConcern::MissingReferences, RowConcern::CheckFails, RowConcern::TableRowsDropped,
-          RowConcern::TableRebuilt})
+          RowConcern::TableRebuilt, RowConcern::UnconvertibleValues})
         check.findings.push_back({0,
                                   "Alter Table Emp Drop Column Old ",
                                   riskOf(concern),

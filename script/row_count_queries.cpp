@@ -5,6 +5,7 @@
 #include "catalog/name_key.h"
 #include "data/sql_names.h"
 #include "data/sql_text.h"
+#include "script/value_conversion.h"
 
 #include <algorithm>
 #include <cctype>
@@ -64,6 +65,8 @@ std::string castType(const Column& column) {
 // the code page lacks. Text compares ignore trailing blanks, which a shorter
 // column drops without a word. Empty when nothing can be cut.
 std::string cutCondition(const Column& from, const Column& to) {
+    if (std::string large = largeObjectCutCondition(from, to, quoted(to.name)); !large.empty())
+        return large;
     const std::string oldType = lowered(from.type);
     const std::string newType = lowered(to.type);
     const auto oldLength = numberOf(from.length);
@@ -269,16 +272,21 @@ struct QueriesOf {
         if (!change.targetColumn || scripted.newTable(to.table) ||
             scripted.newColumn(to.table, to.name))
             return {};
-        const Column& from = *change.targetColumn;
+        // Alias types count as their base types.
+        const Column from = scripted.resolved(*change.targetColumn);
+        const Column resolvedTo = scripted.resolved(to);
         Queries queries;
-        std::string changed = cutCondition(from, to);
+        std::string changed = cutCondition(from, resolvedTo);
         RowConcern concern = RowConcern::CutValues;
         if (changed.empty()) {
-            changed = numericCondition(from, to);
+            changed = numericCondition(from, resolvedTo);
             concern = RowConcern::RoundedValues;
         }
         if (!changed.empty())
             queries.push_back({countWhere(to.table, changed), concern});
+        const std::string refused = unconvertibleCondition(from, resolvedTo, quoted(to.name));
+        if (!refused.empty())
+            queries.push_back({countWhere(to.table, refused), RowConcern::UnconvertibleValues});
         if (to.nullable == "0" && from.nullable != "0")
             queries.push_back({countWhere(to.table, quoted(to.name) + " IS NULL"),
                                RowConcern::NullsUnderNotNull});
@@ -402,6 +410,8 @@ const char* concernText(RowConcern concern) noexcept {
         return "rows of a dropped table";
     case RowConcern::TableRebuilt:
         return "rows copied into the rebuilt table";
+    case RowConcern::UnconvertibleValues:
+        return "values the new type cannot take";
     }
     return "";
 }
@@ -422,6 +432,8 @@ RowRisk riskOf(RowConcern concern) noexcept {
 
 ScriptedObjects::ScriptedObjects(const ChangeList& changes) {
     for (const Change& change : changes) {
+        if (const auto* alias = std::get_if<AddAliasType>(&change.record))
+            addAliasType(alias->type.name, alias->type.baseType);
         if (const auto* create = std::get_if<CreateTable>(&change.record))
             m_tables.insert(objectKey(create->table));
         else if (const auto* add = std::get_if<AddColumn>(&change.record))
@@ -435,6 +447,16 @@ bool ScriptedObjects::newTable(const std::string& table) const {
 
 bool ScriptedObjects::newColumn(const std::string& table, const std::string& column) const {
     return m_columns.count(objectKey(table) + '\n' + nameKey(column)) != 0;
+}
+
+void ScriptedObjects::addAliasType(const std::string& name, const std::string& baseType) {
+    m_aliasBases.emplace(nameKey(name), baseType);
+}
+
+Column ScriptedObjects::resolved(Column column) const {
+    if (auto found = m_aliasBases.find(nameKey(column.type)); found != m_aliasBases.end())
+        column.type = found->second;
+    return column;
 }
 
 std::vector<RowCountQuery> rowCountQueries(const ChangeRecord& change,

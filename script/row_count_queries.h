@@ -2,6 +2,7 @@
 
 #include "script/change.h"
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -40,6 +41,9 @@ enum class RowConcern {
     // copied into the new one (values converted as an Alter would).
     TableRowsDropped,
     TableRebuilt,
+    // Values the new type refuses to take (text that is no number for a
+    // numeric type: 245, 8114; beyond its range: 248, 8115): the Alter fails.
+    UnconvertibleValues,
 };
 
 // The concern in a few English words, for the command line.
@@ -64,9 +68,16 @@ public:
     bool newTable(const std::string& table) const;
     bool newColumn(const std::string& table, const std::string& column) const;
 
+    // Alias types and their base types: those the script creates, and those
+    // of the target (addAliasType); a column of one is counted as a column of
+    // its base type with the column's own length.
+    void addAliasType(const std::string& name, const std::string& baseType);
+    Column resolved(Column column) const;
+
 private:
     std::set<std::string> m_tables;
     std::set<std::string> m_columns;
+    std::map<std::string, std::string> m_aliasBases;
 };
 
 // The counting queries of one change: none for a change that cannot lose or
