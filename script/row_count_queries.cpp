@@ -246,7 +246,20 @@ std::string clampingUpdate(const Column& from, const Column& to) {
     const auto newRange = numericRange(to);
     if (!oldRange || !newRange || !canOverflow(*oldRange, *newRange))
         return {};
-    const auto [highest, lowest] = boundsOf(*newRange);
+    auto [highest, lowest] = boundsOf(*newRange);
+    // The bound is stored in the old column first: one with more digits
+    // after the point than the old scale would be rounded up past it there
+    // (9999.99 in decimal(8,1) is 10000.0), so those digits are cut.
+    if (!oldRange->approximate && oldRange->scale < newRange->scale) {
+        auto cut = [&](std::string& bound) {
+            const std::size_t point = bound.find('.');
+            if (point == std::string::npos)
+                return;
+            bound.erase(oldRange->scale == 0 ? point : point + 1 + std::size_t(oldRange->scale));
+        };
+        cut(highest);
+        cut(lowest);
+    }
     const std::string column = quoted(to.name);
     return "UPDATE " + quoted(to.table) + " SET " + column + " = CASE WHEN " + column + " > " +
            highest + " THEN " + highest + " ELSE " + lowest + " END WHERE " + column + " > " +
