@@ -24,6 +24,30 @@ std::optional<AddColumn> filledAdd(const Change& change, std::size_t index,
     return filled;
 }
 
+// The rebuild's statement with the fitting UPDATEs of the Alters it makes
+// run on the old table right after its BEGIN TRANSACTION, so the copy takes
+// values that fit; empty when none is needed.
+std::string fittedRebuild(const Change& change, const RebuildTable& rebuild) {
+    std::string updates;
+    for (const RebuiltChange& replaced : rebuild.replaced) {
+        const auto* alter = std::get_if<AlterColumn>(&replaced);
+        if (!alter)
+            continue;
+        AlterColumn onOldTable = *alter;
+        onOldTable.column.table = rebuild.oldTable;
+        if (std::string update = fittingUpdate(onOldTable); !update.empty())
+            updates += update + "\n";
+    }
+    if (updates.empty())
+        return {};
+    std::string text = statementText(change);
+    const std::string begin = "BEGIN TRANSACTION\n";
+    const std::size_t at = text.find(begin);
+    if (at == std::string::npos)
+        return {};
+    return text.insert(at + begin.size(), updates);
+}
+
 } // namespace
 
 std::string fillDefaultName(std::size_t change) {
@@ -40,6 +64,16 @@ ScriptBuffer scriptWithDataOptions(const ScriptBuffer& compared, const DataCheck
             script.add({*filled, change.goBefore});
             script.add({DropDefault{filled->column.table, filled->carriedDefault->name}});
             continue;
+        }
+        const auto* rebuild = std::get_if<RebuildTable>(&change.record);
+        if (rebuild && options.allowDataLoss && check.find(i, RowRisk::ValuesLost)) {
+            if (std::string fitted = fittedRebuild(change, *rebuild); !fitted.empty()) {
+                if (change.goBefore ||
+                    (i > 0 && std::holds_alternative<CreateModule>(changes[i - 1].record)))
+                    script.addSeparator();
+                script.addStatement(fitted);
+                continue;
+            }
         }
         const auto* alter = std::get_if<AlterColumn>(&change.record);
         if (alter && options.allowDataLoss && check.find(i, RowRisk::ValuesLost) &&
