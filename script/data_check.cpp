@@ -92,14 +92,17 @@ bool altersAliasTypedColumn(const ChangeList& changes) {
 // The target's alias types with their base types, in one query that SQL
 // Server 2000 and every later release answer (systypes). Refused, the alias
 // typed columns stay uncounted, as before.
-void addTargetAliasTypes(Connection& target, ScriptedObjects& scripted) {
+void addTargetAliasTypes(Connection& target, ScriptedObjects& scripted,
+                         std::vector<std::pair<std::string, std::string>>& read) {
     try {
         const Result aliases =
             target.open("SELECT u.name, b.name FROM systypes u JOIN systypes b ON b.xusertype = "
                         "u.xtype WHERE u.xusertype > 256");
         for (const auto& row : aliases.rows())
-            if (row.size() == 2)
+            if (row.size() == 2) {
                 scripted.addAliasType(row[0], row[1]);
+                read.emplace_back(row[0], row[1]);
+            }
     } catch (const DatabaseError& error) {
         if (error.connectionLost())
             throw;
@@ -140,13 +143,15 @@ const DataCheckFinding* DataCheckResult::find(std::size_t change, RowRisk risk) 
 
 DataCheckResult checkData(Connection& target, const ChangeList& changes) {
     ScriptedObjects scripted(changes);
+    std::vector<std::pair<std::string, std::string>> aliasTypes;
     if (altersAliasTypedColumn(changes))
-        addTargetAliasTypes(target, scripted);
+        addTargetAliasTypes(target, scripted, aliasTypes);
     std::vector<PendingQuery> pending;
     for (std::size_t i = 0; i < changes.size(); ++i)
         for (RowCountQuery& query : rowCountQueries(changes[i].record, scripted))
             pending.push_back({i, std::move(query)});
     DataCheckResult result;
+    result.targetAliasTypes = std::move(aliasTypes);
     if (pending.empty())
         return result;
     std::vector<std::string> sql;
