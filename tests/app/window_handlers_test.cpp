@@ -118,10 +118,16 @@ TEST_F(WindowHandlers, CompareFillsBothFacesAndExecuteRunsTheList) {
     // What the user types into the text box never reaches "执 行"; asked
     // first, the user chose to run the compared statements.
     child<QPlainTextEdit>("Memo1")->setPlainText(QStringLiteral("DROP TABLE [Emp ]"));
-    test::ModalBoxWatcher answered(QStringLiteral("执行比对语句"));
+    test::ModalBoxWatcher answered(
+        QStringList{QStringLiteral("执行比对语句"), QStringLiteral("继续执行")});
     click("SpeedButton1");
-    ASSERT_EQ(answered.texts().size(), 2);
+    ASSERT_EQ(answered.texts().size(), 3)
+        << answered.texts().join(QStringLiteral(" / ")).toStdString();
     EXPECT_TRUE(answered.texts().front().contains(QStringLiteral("执行一条")));
+    // The data check names the value the rebuild's copy cannot convert.
+    EXPECT_TRUE(answered.texts()[1].contains(
+        QStringLiteral("值不能转换为新的类型，语句将被拒绝：1 行\n    INSERT INTO Tmp_Emp")))
+        << answered.texts()[1].toStdString();
     EXPECT_TRUE(
         answered.text().startsWith(QStringLiteral("执行完毕！共 %1 条语句：").arg(list.size())))
         << answered.text().toStdString();
@@ -255,7 +261,8 @@ TEST_P(WindowBusy, InputDuringAHandlerIsDropped) {
         postTyping("EdtDataBase");
     });
     probeTimer.start();
-    test::ModalBoxWatcher boxes(QStringLiteral("执行比对语句"));
+    test::ModalBoxWatcher boxes(
+        QStringList{QStringLiteral("执行比对语句"), QStringLiteral("继续执行")});
     click(row.button);
     for (int i = 0; i < 5; ++i)
         QCoreApplication::processEvents();
@@ -288,7 +295,12 @@ TEST_P(WindowBusy, InputDuringAHandlerIsDropped) {
 const BusyCase kBusyCases[] = {
     {"BtnReadSource", false, false, nullptr, "SpeedButton1", {"已读取服务器"}},
     {"BtnCompare", true, false, nullptr, "SpeedButton1", {}},
-    {"SpeedButton1", true, true, nullptr, "SpeedButton2", {"将在服务器", "执行完毕！"}},
+    {"SpeedButton1",
+     true,
+     true,
+     nullptr,
+     "SpeedButton2",
+     {"将在服务器", "执行前的数据检查", "执行完毕！"}},
     {"SpeedButton2",
      false,
      false,
@@ -342,9 +354,11 @@ TEST_F(WindowHandlers, ExecuteUsesTheComparesLoginNotTheBoxes) {
             << boxes.text().toStdString();
         EXPECT_EQ(memo(), QStringLiteral("select 1"));
     }
-    test::ModalBoxWatcher boxes(QStringLiteral("执行比对语句"));
+    // The data check names the value the rebuild cannot convert: going on.
+    test::ModalBoxWatcher boxes(
+        QStringList{QStringLiteral("执行比对语句"), QStringLiteral("继续执行")});
     click("SpeedButton1");
-    ASSERT_EQ(boxes.texts().size(), 2) << boxes.texts().join(QStringLiteral(" / ")).toStdString();
+    ASSERT_EQ(boxes.texts().size(), 3) << boxes.texts().join(QStringLiteral(" / ")).toStdString();
     EXPECT_TRUE(boxes.texts().front().contains(QStringLiteral("执行一条")))
         << "the text box was edited";
     EXPECT_TRUE(boxes.text().startsWith(QStringLiteral("执行完毕！")))
