@@ -1,11 +1,10 @@
 #include "app/data_check_box.h"
 
+#include "app/box_choices.h"
 #include "app/error_box.h"
 #include "app/window_messages.h"
 
 #include <QCheckBox>
-#include <QDialogButtonBox>
-#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -23,7 +22,8 @@ DataCheckChoice askDataCheck(QWidget* parent, const DataCheckResult& check) {
     box.setDefaultButton(cancel);
     box.setEscapeButton(cancel);
 
-    // The two choices stand in one row under the text, above the buttons.
+    // The two choices stand one above the other under the text, above the
+    // buttons.
     auto* choices = new QWidget(&box);
     auto* column = new QVBoxLayout(choices);
     column->setContentsMargins(0, 0, 0, 0);
@@ -37,20 +37,7 @@ DataCheckChoice askDataCheck(QWidget* parent, const DataCheckResult& check) {
                                     "1900-01-01）作临时默认值，加列后即删除。"));
     column->addWidget(allOrNothing);
     column->addWidget(fill);
-    // QMessageBox keeps its buttons in its grid's last row: the choices take
-    // that row and the buttons move below them.
-    auto* grid = qobject_cast<QGridLayout*>(box.layout());
-    auto* buttons = box.findChild<QDialogButtonBox*>();
-    const int at = grid && buttons ? grid->indexOf(buttons) : -1;
-    if (at >= 0) {
-        int row = 0, columnAt = 0, rowSpan = 0, columnSpan = 0;
-        grid->getItemPosition(at, &row, &columnAt, &rowSpan, &columnSpan);
-        grid->removeWidget(buttons);
-        grid->addWidget(choices, row, columnAt, 1, columnSpan);
-        grid->addWidget(buttons, row + 1, columnAt, rowSpan, columnSpan);
-    } else if (grid) {
-        grid->addWidget(choices, grid->rowCount(), 0, 1, grid->columnCount());
-    }
+    placeChoicesAboveButtons(box, choices);
     prepareMessageBox(box);
     box.exec();
     DataCheckChoice choice;

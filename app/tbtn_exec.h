@@ -143,8 +143,6 @@ private:
     void fitGridColumns();
     void restoreSettings();
     void saveSettings() const;
-    // Connects to the server and database of the shown script for "执 行".
-    void connectToScriptTarget();
     // The window's BusyWindow for a handler, with the stop question.
     std::unique_ptr<BusyWindow> makeBusy();
     // Sizes the window to its outer size and centres it on its screen.
@@ -158,6 +156,18 @@ private:
     // ConSql: disconnected, then connected anew from the four boxes; a
     // failure names the server and port tried.
     void reconnect();
+    // ConSql connected anew to `properties`; a failure names the server and
+    // port tried.
+    void connectTo(const ConnectionProperties& properties);
+    // How a compare into the window ended.
+    enum class CompareEnd { Shown, NoSnapshot, Stopped };
+    // "比 对" against `target`: the script (with the drops of the target's
+    // surplus objects when `dropExtra`) into Memo1 and ListView1, the
+    // compare's records kept for "执 行" and "保存脚本...". Shown leaves the
+    // state Ready or NothingDiffers; the other ends leave None.
+    CompareEnd compareAndShow(const ConnectionProperties& target, bool dropExtra, BusyWindow& busy);
+    // The box that says how compareAndShow ended, where one is due.
+    void showCompareEnd(CompareEnd end, const ConnectionProperties& target);
     // The controls a running handler disables.
     QList<QWidget*> controlsDisabledWhileBusy() const;
     // Shows the store's SourceTable rows in the grid (MDBQ opened anew), in
@@ -192,6 +202,9 @@ private:
     // The change records of the last compare, for the data check before
     // "执 行" (the statement list holds only their texts).
     ChangeList m_comparedChanges;
+    // Whether the last compare scripted the drops of the target's surplus
+    // objects (the choice 删除多余对象 before "执 行").
+    bool m_comparedDropExtra = false;
     WindowLayout m_layout;
     int m_splitShift = 0;
     std::unique_ptr<QSettings> m_settings;

@@ -7,6 +7,7 @@
 #include "app/busy_window.h"
 #include "app/data_check_box.h"
 #include "app/error_box.h"
+#include "app/execute_question_box.h"
 #include "app/execution_report_view.h"
 #include "app/tbtn_exec_busy_scope.h"
 #include "app/window_messages.h"
@@ -35,15 +36,6 @@ constexpr long kNoSuchDatabase = 911;
 
 } // namespace
 
-void TbtnExec::connectToScriptTarget() {
-    WorkflowObserver quiet;
-    try {
-        m_workflow.connect(m_scriptTarget, quiet);
-    } catch (const std::exception& error) {
-        throw DatabaseError(connectionFailedMessage(m_scriptTarget, error).toStdString());
-    }
-}
-
 void TbtnExec::SpeedButton1Click() {
     runGuarded([this] {
         switch (m_scriptState) {
@@ -62,12 +54,35 @@ void TbtnExec::SpeedButton1Click() {
         case ScriptState::Ready:
             break;
         }
+        // Asked until the shown script is the one the user chose: a changed
+        // 删除多余对象 compares again and shows the new script first, so
+        // nothing runs that the user has not seen.
         ScriptBuffer buffer = scriptView().read();
-        const ExecuteQuestion question{m_scriptTarget, buffer.statements().size(),
-                                       connectionProperties(),
-                                       m_Memo1->toPlainText() != m_comparedText};
-        if (buffer.statements().empty() || !confirmExecute(this, question))
-            return;
+        for (;;) {
+            const ExecuteQuestion question{
+                m_scriptTarget, buffer.statements().size(), connectionProperties(),
+                m_Memo1->toPlainText() != m_comparedText, m_comparedDropExtra};
+            if (buffer.statements().empty())
+                return;
+            const ExecuteAnswer answer = askExecute(this, question);
+            if (!answer.execute)
+                return;
+            if (answer.dropExtra == m_comparedDropExtra)
+                break;
+            const ConnectionProperties target = m_scriptTarget;
+            CompareEnd end = CompareEnd::Shown;
+            {
+                std::unique_ptr<BusyWindow> busy = makeBusy();
+                BusyScope scope(m_busy, *busy);
+                end = compareAndShow(target, answer.dropExtra, *busy);
+                busy->release();
+            }
+            if (end != CompareEnd::Shown || m_scriptState != ScriptState::Ready) {
+                showCompareEnd(end, target);
+                return;
+            }
+            buffer = scriptView().read();
+        }
         // The compare's own changes give the same statements as the list:
         // the data check counts the rows they concern.
         ScriptBuffer compared;
@@ -80,7 +95,7 @@ void TbtnExec::SpeedButton1Click() {
             BusyScope scope(m_busy, *busy);
             WindowProgress progress(*m_PB1, *busy);
             RepaintBetweenCalls repaint(m_afterDatabaseCall, progress);
-            connectToScriptTarget();
+            connectTo(m_scriptTarget);
             // The script's "use" runs first on its own: refused, nothing else
             // runs, since the statements after it would land in the login's
             // default database.

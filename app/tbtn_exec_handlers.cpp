@@ -41,7 +41,10 @@ ConnectionProperties TbtnExec::connectionProperties() const {
 }
 
 void TbtnExec::reconnect() {
-    const ConnectionProperties properties = connectionProperties();
+    connectTo(connectionProperties());
+}
+
+void TbtnExec::connectTo(const ConnectionProperties& properties) {
     WorkflowObserver quiet;
     try {
         m_workflow.connect(properties, quiet);
@@ -110,71 +113,84 @@ void TbtnExec::BtnReadSourceClick() {
     });
 }
 
+TbtnExec::CompareEnd TbtnExec::compareAndShow(const ConnectionProperties& target, bool dropExtra,
+                                              BusyWindow& busy) {
+    // A capture by another program may have put a new snapshot in place.
+    if (store().replacedOnDisk()) {
+        m_store.reset();
+        FormShow();
+    }
+    SnapshotStore& snapshot = store();
+    // The script shown so far is not executed any more, whatever comes
+    // of this compare.
+    m_scriptState = ScriptState::None;
+    if (!snapshot.captured())
+        return CompareEnd::NoSnapshot;
+    WindowProgress progress(*m_PB1, busy);
+    RepaintBetweenCalls repaint(m_afterDatabaseCall, progress);
+    // The statement list is emptied before connecting, so a refused
+    // connection leaves an empty list beside the old text.
+    ScriptBuffer buffer = scriptView().read();
+    buffer.clearStatements();
+    m_ListView1->clear();
+    connectTo(target);
+    progress.setStage(QStringLiteral("正在比对"));
+    auto showScript = [&] {
+        if (buffer.statements().empty())
+            return;
+        clearReportMarks(*m_Memo1);
+        scriptView().show(buffer);
+        m_comparedText = m_Memo1->toPlainText();
+        try {
+            m_comparedFileText = QString::fromStdString(scriptFileText(buffer));
+        } catch (const ScriptFileError&) {
+            // A database name no query tool could take: nothing to save.
+            m_comparedFileText.clear();
+        }
+        m_comparedReport = std::make_shared<const report::TargetReport>(
+            report::compareReport(target.server, target.database, buffer));
+    };
+    try {
+        StopBetweenCalls stop(m_stopBetweenCalls, busy);
+        m_workflow.setCompareOptions({dropExtra});
+        m_workflow.compare(snapshot, target.database, buffer);
+    } catch (const OperationStopped&) {
+        m_ListView1->clear();
+        return CompareEnd::Stopped;
+    } catch (...) {
+        showScript();
+        throw;
+    }
+    showScript();
+    reloadSourceRows(true);
+    m_scriptTarget = target;
+    m_comparedChanges = buffer.changes();
+    m_comparedDropExtra = dropExtra;
+    // Only the "use" statement: the databases do not differ.
+    const bool differs = buffer.statements().size() > 1;
+    m_scriptState = differs ? ScriptState::Ready : ScriptState::NothingDiffers;
+    return CompareEnd::Shown;
+}
+
+void TbtnExec::showCompareEnd(CompareEnd end, const ConnectionProperties& target) {
+    if (end == CompareEnd::NoSnapshot)
+        showInformation(this, noSnapshotYetMessage());
+    else if (end == CompareEnd::Stopped)
+        showInformation(this, compareStoppedMessage());
+    else if (m_scriptState == ScriptState::NothingDiffers)
+        showInformation(this, nothingDiffersMessage(QString::fromStdString(target.database)));
+}
+
 void TbtnExec::BtnCompareClick() {
     runGuarded([this] {
         std::unique_ptr<BusyWindow> busy = makeBusy();
         BusyScope scope(m_busy, *busy);
-        // A capture by another program may have put a new snapshot in place.
-        if (store().replacedOnDisk()) {
-            m_store.reset();
-            FormShow();
-        }
-        SnapshotStore& snapshot = store();
-        // The script shown so far is not executed any more, whatever comes
-        // of this compare.
-        m_scriptState = ScriptState::None;
-        if (!snapshot.captured()) {
-            busy->release();
-            showInformation(this, noSnapshotYetMessage());
-            return;
-        }
-        WindowProgress progress(*m_PB1, *busy);
-        RepaintBetweenCalls repaint(m_afterDatabaseCall, progress);
-        // The statement list is emptied before connecting, so a refused
-        // connection leaves an empty list beside the old text.
-        ScriptBuffer buffer = scriptView().read();
-        buffer.clearStatements();
-        m_ListView1->clear();
+        // "比 对" compares as the command line does by default: the target's
+        // surplus objects stay; the question before "执 行" offers their drops.
         const ConnectionProperties target = connectionProperties();
-        reconnect();
-        progress.setStage(QStringLiteral("正在比对"));
-        auto showScript = [&] {
-            if (buffer.statements().empty())
-                return;
-            clearReportMarks(*m_Memo1);
-            scriptView().show(buffer);
-            m_comparedText = m_Memo1->toPlainText();
-            try {
-                m_comparedFileText = QString::fromStdString(scriptFileText(buffer));
-            } catch (const ScriptFileError&) {
-                // A database name no query tool could take: nothing to save.
-                m_comparedFileText.clear();
-            }
-            m_comparedReport = std::make_shared<const report::TargetReport>(
-                report::compareReport(target.server, target.database, buffer));
-        };
-        try {
-            StopBetweenCalls stop(m_stopBetweenCalls, *busy);
-            m_workflow.compare(snapshot, target.database, buffer);
-        } catch (const OperationStopped&) {
-            m_ListView1->clear();
-            busy->release();
-            showInformation(this, compareStoppedMessage());
-            return;
-        } catch (...) {
-            showScript();
-            throw;
-        }
-        showScript();
-        reloadSourceRows(true);
-        m_scriptTarget = target;
-        m_comparedChanges = buffer.changes();
-        // Only the "use" statement: the databases do not differ.
-        const bool differs = buffer.statements().size() > 1;
-        m_scriptState = differs ? ScriptState::Ready : ScriptState::NothingDiffers;
+        const CompareEnd end = compareAndShow(target, false, *busy);
         busy->release();
-        if (!differs)
-            showInformation(this, nothingDiffersMessage(QString::fromStdString(target.database)));
+        showCompareEnd(end, target);
     });
 }
 

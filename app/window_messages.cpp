@@ -211,6 +211,9 @@ QString executeQuestionText(const ExecuteQuestion& question) {
                                "与比对时不同；语句仍只在比对时的 %3 和 %4 上执行。"
                                "要在现在填写的数据库上执行，请先重新按“比 对”。")
                     .arg(qs(question.boxes.server), qs(question.boxes.database), server, database);
+    if (question.dropsExtra)
+        text += QStringLiteral("\n\n脚本包含删除多余对象的语句：目标数据库中有而源数据中没有的"
+                               "表、视图、存储过程、触发器和函数将被删除，表中的行随之丢失。");
     if (question.edited)
         text += QStringLiteral("\n\n文本框中的内容已不是上次比对产生的语句：“执 行”执行的是"
                                "上次比对产生的全部语句，不是修改后的文字；"
@@ -242,6 +245,8 @@ QString concernWords(RowConcern concern) {
         return QStringLiteral("删除多余的表，其中的行将丢失");
     case RowConcern::TableRebuilt:
         return QStringLiteral("重建表，行将复制到新表，值按新的列类型转换");
+    case RowConcern::UnconvertibleValues:
+        return QStringLiteral("值不能转换为新的类型，语句将被拒绝");
     }
     return {};
 }
@@ -257,7 +262,8 @@ QString dataCheckQuestionText(const DataCheckResult& check) {
         text += QStringLiteral("\n%1：%2\n    %3")
                     .arg(concernWords(finding.concern), count, qs(finding.statement));
     }
-    text += QStringLiteral("\n\n继续执行：这些值将被改变或丢失，超出新长度的值先截到新长度；"
+    text += QStringLiteral("\n\n继续执行：这些值将被改变或丢失，超出新长度的值先截到新长度，"
+                           "超出新类型范围的数值先改为新类型的最大值（或最小值）；"
                            "违反唯一键、外键或检查约束的行不会被修改，那些语句将被拒绝。"
                            "\n取消：什么也不执行。");
     return text;
@@ -271,18 +277,8 @@ QString fillNewColumnsChoiceText() {
     return QStringLiteral("填充新增的非空列");
 }
 
-bool confirmExecute(QWidget* parent, const ExecuteQuestion& question) {
-    QMessageBox box(QMessageBox::Question, QString(), executeQuestionText(question),
-                    QMessageBox::NoButton, parent);
-    box.setObjectName(QStringLiteral("ExecuteQuestionBox"));
-    box.setTextFormat(Qt::PlainText);
-    QPushButton* execute = box.addButton(QStringLiteral("执行比对语句"), QMessageBox::AcceptRole);
-    QPushButton* cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
-    box.setDefaultButton(cancel);
-    box.setEscapeButton(cancel);
-    prepareMessageBox(box);
-    box.exec();
-    return box.clickedButton() == execute;
+QString dropExtraChoiceText() {
+    return QStringLiteral("删除多余对象");
 }
 
 bool confirmStop(QWidget* parent, bool closing) {
@@ -314,7 +310,7 @@ DataCheckResult sampleDataCheck() {
          {RowConcern::DroppedValues, RowConcern::CutValues, RowConcern::RoundedValues,
           RowConcern::NullsUnderNotNull, RowConcern::NewColumnNoValue, RowConcern::DuplicateKeys,
           RowConcern::MissingReferences, RowConcern::CheckFails, RowConcern::TableRowsDropped,
-          RowConcern::TableRebuilt})
+          RowConcern::TableRebuilt, RowConcern::UnconvertibleValues})
         check.findings.push_back({0,
                                   "Alter Table Emp Drop Column Old ",
                                   riskOf(concern),
@@ -373,9 +369,11 @@ QStringList windowMessageSamples() {
             saveReportFailedMessage(QStringLiteral("a.html"), QStringLiteral("reason")),
             snapshotSourceText(state),
             executeQuestionText({target, 3, other, true}),
+            executeQuestionText({target, 5, target, false, true}),
             dataCheckQuestionText(sampleDataCheck()),
             allOrNothingChoiceText(),
-            fillNewColumnsChoiceText()};
+            fillNewColumnsChoiceText(),
+            dropExtraChoiceText()};
 }
 
 bool keepsPunctuationStyle(const QString& text) {

@@ -87,18 +87,17 @@ QString snapshotSourceText(const CaptureState& state);
 // What "执 行" is about to do, asked before it runs: the server and database
 // the shown script was compared against and the number of statements;
 // `boxes` when the server or database boxes now name something else;
-// `edited` when the text box no longer shows the compare's script.
+// `edited` when the text box no longer shows the compare's script;
+// `dropsExtra` when the script was compared with the drops of the target's
+// surplus objects. Asked by askExecute (execute_question_box.h).
 struct ExecuteQuestion {
     ConnectionProperties target;
     std::size_t statementCount = 0;
     ConnectionProperties boxes;
     bool edited = false;
+    bool dropsExtra = false;
 };
 QString executeQuestionText(const ExecuteQuestion& question);
-
-// Asks the question above; 取消 is the default. True when the user chose to
-// execute.
-bool confirmExecute(QWidget* parent, const ExecuteQuestion& question);
 
 // The data check's findings before "执 行" runs anything: each statement
 // with what its rows are and how many, then what going on does. Asked by
@@ -108,6 +107,8 @@ QString dataCheckQuestionText(const DataCheckResult& check);
 // The captions of the data check question's choices.
 QString allOrNothingChoiceText();   // 全部或全不
 QString fillNewColumnsChoiceText(); // 填充新增的非空列
+// The caption of the execute question's choice: 删除多余对象.
+QString dropExtraChoiceText();
 
 // Asks whether to stop the running work; `closing` when the request came
 // from closing the window. True when the user chose to stop.

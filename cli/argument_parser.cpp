@@ -72,7 +72,8 @@ constexpr std::array kOptions{
                "everything back"},
     OptionSpec{Option::AllowDataLoss, 0, "allow-data-loss", "",
                "run the script even where the data check finds stored values it would change "
-               "or lose; values longer than a column's new length are cut to fit first"},
+               "or lose; values longer than a column's new length are cut to fit first, "
+               "numbers beyond a smaller type's range set to its largest or smallest value"},
     OptionSpec{Option::FillNewColumns, 0, "fill-new-columns", "",
                "add a NOT NULL column without a default to a table with rows with a "
                "temporary default of its type's empty value (0, '', 19000101), dropped "

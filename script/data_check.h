@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace dbc {
@@ -29,6 +30,9 @@ struct DataCheckFinding {
 // row are not among them.
 struct DataCheckResult {
     std::vector<DataCheckFinding> findings;
+    // The target's alias types the check read (name, base type), for the
+    // statements that make values fit.
+    std::vector<std::pair<std::string, std::string>> targetAliasTypes;
 
     bool empty() const noexcept { return findings.empty(); }
     // True when a statement would change or lose stored values (or one of

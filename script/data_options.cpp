@@ -24,6 +24,39 @@ std::optional<AddColumn> filledAdd(const Change& change, std::size_t index,
     return filled;
 }
 
+// The rebuild's statement with the fitting UPDATEs of the Alters it makes
+// run on the old table right after its BEGIN TRANSACTION, so the copy takes
+// values that fit; empty when none is needed.
+// The Alter with its alias types as their base types, which a CAST names.
+AlterColumn withBaseTypes(AlterColumn alter, const ScriptedObjects& types) {
+    alter.column = types.resolved(alter.column);
+    if (alter.targetColumn)
+        alter.targetColumn = types.resolved(*alter.targetColumn);
+    return alter;
+}
+
+std::string fittedRebuild(const Change& change, const RebuildTable& rebuild,
+                          const ScriptedObjects& types) {
+    std::string updates;
+    for (const RebuiltChange& replaced : rebuild.replaced) {
+        const auto* alter = std::get_if<AlterColumn>(&replaced);
+        if (!alter)
+            continue;
+        AlterColumn onOldTable = withBaseTypes(*alter, types);
+        onOldTable.column.table = rebuild.oldTable;
+        if (std::string update = fittingUpdate(onOldTable); !update.empty())
+            updates += update + "\n";
+    }
+    if (updates.empty())
+        return {};
+    std::string text = statementText(change);
+    const std::string begin = "BEGIN TRANSACTION\n";
+    const std::size_t at = text.find(begin);
+    if (at == std::string::npos)
+        return {};
+    return text.insert(at + begin.size(), updates);
+}
+
 } // namespace
 
 std::string fillDefaultName(std::size_t change) {
@@ -34,6 +67,9 @@ ScriptBuffer scriptWithDataOptions(const ScriptBuffer& compared, const DataCheck
                                    const DataOptions& options) {
     ScriptBuffer script;
     const ChangeList& changes = compared.changes();
+    ScriptedObjects types(changes);
+    for (const auto& [name, base] : check.targetAliasTypes)
+        types.addAliasType(name, base);
     for (std::size_t i = 0; i < changes.size(); ++i) {
         const Change& change = changes[i];
         if (auto filled = filledAdd(change, i, options)) {
@@ -41,10 +77,20 @@ ScriptBuffer scriptWithDataOptions(const ScriptBuffer& compared, const DataCheck
             script.add({DropDefault{filled->column.table, filled->carriedDefault->name}});
             continue;
         }
+        const auto* rebuild = std::get_if<RebuildTable>(&change.record);
+        if (rebuild && options.allowDataLoss && check.find(i, RowRisk::ValuesLost)) {
+            if (std::string fitted = fittedRebuild(change, *rebuild, types); !fitted.empty()) {
+                if (change.goBefore ||
+                    (i > 0 && std::holds_alternative<CreateModule>(changes[i - 1].record)))
+                    script.addSeparator();
+                script.addStatement(fitted);
+                continue;
+            }
+        }
         const auto* alter = std::get_if<AlterColumn>(&change.record);
         if (alter && options.allowDataLoss && check.find(i, RowRisk::ValuesLost) &&
             !check.refuses(i)) {
-            const std::string update = fittingUpdate(*alter);
+            const std::string update = fittingUpdate(withBaseTypes(*alter, types));
             if (!update.empty()) {
                 const bool afterModule =
                     i > 0 && std::holds_alternative<CreateModule>(changes[i - 1].record);

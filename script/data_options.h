@@ -27,7 +27,9 @@ std::string fillDefaultName(std::size_t change);
 // keeps the cut values only when the Alter takes effect ("BEGIN
 // TRANSACTION", the UPDATE, the Alter, "IF @@ERROR <> 0 ROLLBACK TRANSACTION
 // ELSE COMMIT TRANSACTION"); none is written for an Alter the data check
-// found refused (NULLs under NOT NULL). Each filled Add carries its
+// found refused (NULLs under NOT NULL). A table rebuild whose column changes
+// cut or narrow values gets their UPDATEs on the old table right after its
+// own BEGIN TRANSACTION, so the copy takes values that fit. Each filled Add carries its
 // temporary default and is followed by the drop of it. Without options, or
 // where the check found nothing, the statements are those of `compared`.
 ScriptBuffer scriptWithDataOptions(const ScriptBuffer& compared, const DataCheckResult& check,

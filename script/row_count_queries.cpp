@@ -5,11 +5,13 @@
 #include "catalog/name_key.h"
 #include "data/sql_names.h"
 #include "data/sql_text.h"
+#include "script/value_conversion.h"
 
 #include <algorithm>
 #include <cctype>
 #include <optional>
 #include <type_traits>
+#include <utility>
 
 namespace dbc {
 
@@ -63,6 +65,8 @@ std::string castType(const Column& column) {
 // the code page lacks. Text compares ignore trailing blanks, which a shorter
 // column drops without a word. Empty when nothing can be cut.
 std::string cutCondition(const Column& from, const Column& to) {
+    if (std::string large = largeObjectCutCondition(from, to, quoted(to.name)); !large.empty())
+        return large;
     const std::string oldType = lowered(from.type);
     const std::string newType = lowered(to.type);
     const auto oldLength = numberOf(from.length);
@@ -86,7 +90,7 @@ std::string cutCondition(const Column& from, const Column& to) {
 // integer type's bounds), digits after it.
 struct NumericRange {
     bool integer = false;
-    std::string lowest, highest; // an integer type's bounds
+    std::string lowest, highest; // an integer or money type's bounds
     int wholeDigits = 0;         // decimal, numeric, money
     int scale = 0;
     bool bit = false;
@@ -119,6 +123,8 @@ std::optional<NumericRange> numericRange(const Column& column) {
     if (type == "money" || type == "smallmoney") {
         range.wholeDigits = type == "money" ? 15 : 6;
         range.scale = 4;
+        range.lowest = type == "money" ? "-922337203685477.5808" : "-214748.3648";
+        range.highest = type == "money" ? "922337203685477.5807" : "214748.3647";
         return range;
     }
     if (type == "float" || type == "real") {
@@ -156,6 +162,54 @@ std::string beyond(const std::string& bound) {
     return (negative ? "-" : "") + digits;
 }
 
+// Whether some value of the old type lies beyond what the new one holds
+// (once rounded to its scale).
+bool canOverflow(const NumericRange& from, const NumericRange& to) {
+    if (to.bit || to.approximate)
+        return false;
+    if (to.integer)
+        return from.wholeDigits > to.wholeDigits || (to.lowest == "0" && from.lowest != "0") ||
+               (from.wholeDigits == to.wholeDigits && !from.integer);
+    if (!to.highest.empty())
+        return from.approximate || from.wholeDigits >= to.wholeDigits;
+    return from.wholeDigits > to.wholeDigits ||
+           (from.scale > to.scale && from.wholeDigits >= to.wholeDigits);
+}
+
+// The largest value the new type holds and its negative (0 for tinyint).
+std::pair<std::string, std::string> boundsOf(const NumericRange& range) {
+    if (!range.highest.empty())
+        return {range.highest, range.lowest};
+    std::string highest = std::string(std::size_t(std::max(range.wholeDigits, 0)), '9');
+    if (highest.empty())
+        highest = "0";
+    if (range.scale > 0)
+        highest += "." + std::string(std::size_t(range.scale), '9');
+    return {highest, "-" + highest};
+}
+
+// The rows whose value the new type cannot hold: beyond its bounds.
+std::string overflowCondition(const NumericRange& from, const NumericRange& to,
+                              const std::string& column) {
+    if (!canOverflow(from, to))
+        return {};
+    if (to.integer)
+        // An integer type takes a value's whole part: 32767.9 still fits
+        // smallint.
+        // tinyint's lowest is 0: one beyond it is -1.
+        return column + " >= " + beyond(to.highest) + " OR " + column +
+               " <= " + (to.lowest == "0" ? std::string("-1") : beyond(to.lowest));
+    if (!to.highest.empty())
+        return column + " > " + to.highest + " OR " + column + " < " + to.lowest;
+    // Rounded to the new scale, a value reaches 10^wholeDigits from
+    // 10^wholeDigits - 0.5 * 10^-scale on: 99.995 for decimal(4,2).
+    std::string limit = std::string(std::size_t(std::max(to.wholeDigits, 0)), '9');
+    if (limit.empty())
+        limit = "0";
+    limit += "." + std::string(std::size_t(to.scale), '9') + "5";
+    return column + " >= " + limit + " OR " + column + " <= -" + limit;
+}
+
 // The rows whose exact numeric value the new type changes (rounds away
 // digits after the point, makes a non-zero into 1 for bit) or cannot hold.
 std::string numericCondition(const Column& from, const Column& to) {
@@ -165,26 +219,11 @@ std::string numericCondition(const Column& from, const Column& to) {
         return {};
     const std::string column = quoted(to.name);
     std::vector<std::string> conditions;
-    if (newRange->bit) {
-        if (!oldRange->bit)
-            conditions.push_back(column + " <> 0 AND " + column + " <> 1");
-    } else if (newRange->integer) {
-        if (oldRange->wholeDigits > newRange->wholeDigits ||
-            (newRange->lowest == "0" && oldRange->lowest != "0") ||
-            (oldRange->wholeDigits == newRange->wholeDigits && !oldRange->integer))
-            conditions.push_back(column + " >= " + beyond(newRange->highest) + " OR " + column +
-                                 " <= " + beyond(newRange->lowest));
-    } else if (oldRange->wholeDigits > newRange->wholeDigits ||
-               (oldRange->scale > newRange->scale &&
-                oldRange->wholeDigits >= newRange->wholeDigits)) {
-        // Rounded to the new scale, a value reaches 10^wholeDigits from
-        // 10^wholeDigits - 0.5 * 10^-scale on: 99.995 for decimal(4,2).
-        std::string limit = std::string(std::size_t(std::max(newRange->wholeDigits, 0)), '9');
-        if (limit.empty())
-            limit = "0";
-        limit += "." + std::string(std::size_t(newRange->scale), '9') + "5";
-        conditions.push_back(column + " >= " + limit + " OR " + column + " <= -" + limit);
-    }
+    if (newRange->bit && !oldRange->bit)
+        conditions.push_back(column + " <> 0 AND " + column + " <> 1");
+    const std::string overflow = overflowCondition(*oldRange, *newRange, column);
+    if (!overflow.empty())
+        conditions.push_back(overflow);
     if (oldRange->scale > newRange->scale) {
         // Cast wide first: rounding 9.99 in decimal(3,2) up would overflow it.
         const std::string wide = oldRange->approximate ? column
@@ -197,6 +236,34 @@ std::string numericCondition(const Column& from, const Column& to) {
     for (const std::string& condition : conditions)
         joined += (joined.empty() ? "(" : " OR (") + condition + ")";
     return joined;
+}
+
+// The UPDATE that brings the values beyond the new numeric type's bounds to
+// the nearest bound (the largest value, or the smallest), so the Alter that
+// follows does not overflow; empty when no value can lie beyond them.
+std::string clampingUpdate(const Column& from, const Column& to) {
+    const auto oldRange = numericRange(from);
+    const auto newRange = numericRange(to);
+    if (!oldRange || !newRange || !canOverflow(*oldRange, *newRange))
+        return {};
+    auto [highest, lowest] = boundsOf(*newRange);
+    // The bound is stored in the old column first: one with more digits
+    // after the point than the old scale would be rounded up past it there
+    // (9999.99 in decimal(8,1) is 10000.0), so those digits are cut.
+    if (!oldRange->approximate && oldRange->scale < newRange->scale) {
+        auto cut = [&](std::string& bound) {
+            const std::size_t point = bound.find('.');
+            if (point == std::string::npos)
+                return;
+            bound.erase(oldRange->scale == 0 ? point : point + 1 + std::size_t(oldRange->scale));
+        };
+        cut(highest);
+        cut(lowest);
+    }
+    const std::string column = quoted(to.name);
+    return "UPDATE " + quoted(to.table) + " SET " + column + " = CASE WHEN " + column + " > " +
+           highest + " THEN " + highest + " ELSE " + lowest + " END WHERE " + column + " > " +
+           highest + " OR " + column + " < " + lowest;
 }
 
 // --- the change records ------------------------------------------------------------
@@ -218,16 +285,21 @@ struct QueriesOf {
         if (!change.targetColumn || scripted.newTable(to.table) ||
             scripted.newColumn(to.table, to.name))
             return {};
-        const Column& from = *change.targetColumn;
+        // Alias types count as their base types.
+        const Column from = scripted.resolved(*change.targetColumn);
+        const Column resolvedTo = scripted.resolved(to);
         Queries queries;
-        std::string changed = cutCondition(from, to);
+        std::string changed = cutCondition(from, resolvedTo);
         RowConcern concern = RowConcern::CutValues;
         if (changed.empty()) {
-            changed = numericCondition(from, to);
+            changed = numericCondition(from, resolvedTo);
             concern = RowConcern::RoundedValues;
         }
         if (!changed.empty())
             queries.push_back({countWhere(to.table, changed), concern});
+        const std::string refused = unconvertibleCondition(from, resolvedTo, quoted(to.name));
+        if (!refused.empty())
+            queries.push_back({countWhere(to.table, refused), RowConcern::UnconvertibleValues});
         if (to.nullable == "0" && from.nullable != "0")
             queries.push_back({countWhere(to.table, quoted(to.name) + " IS NULL"),
                                RowConcern::NullsUnderNotNull});
@@ -351,6 +423,8 @@ const char* concernText(RowConcern concern) noexcept {
         return "rows of a dropped table";
     case RowConcern::TableRebuilt:
         return "rows copied into the rebuilt table";
+    case RowConcern::UnconvertibleValues:
+        return "values the new type cannot take";
     }
     return "";
 }
@@ -371,6 +445,8 @@ RowRisk riskOf(RowConcern concern) noexcept {
 
 ScriptedObjects::ScriptedObjects(const ChangeList& changes) {
     for (const Change& change : changes) {
+        if (const auto* alias = std::get_if<AddAliasType>(&change.record))
+            addAliasType(alias->type.name, alias->type.baseType);
         if (const auto* create = std::get_if<CreateTable>(&change.record))
             m_tables.insert(objectKey(create->table));
         else if (const auto* add = std::get_if<AddColumn>(&change.record))
@@ -384,6 +460,16 @@ bool ScriptedObjects::newTable(const std::string& table) const {
 
 bool ScriptedObjects::newColumn(const std::string& table, const std::string& column) const {
     return m_columns.count(objectKey(table) + '\n' + nameKey(column)) != 0;
+}
+
+void ScriptedObjects::addAliasType(const std::string& name, const std::string& baseType) {
+    m_aliasBases.emplace(nameKey(name), baseType);
+}
+
+Column ScriptedObjects::resolved(Column column) const {
+    if (auto found = m_aliasBases.find(nameKey(column.type)); found != m_aliasBases.end())
+        column.type = found->second;
+    return column;
 }
 
 std::vector<RowCountQuery> rowCountQueries(const ChangeRecord& change,
@@ -418,7 +504,7 @@ std::string fittingUpdate(const AlterColumn& change) {
     const Column& to = change.column;
     const std::string condition = cutCondition(*change.targetColumn, to);
     if (condition.empty())
-        return {};
+        return clampingUpdate(*change.targetColumn, to);
     const std::string column = quoted(to.name);
     return "UPDATE " + quoted(to.table) + " SET " + column + " = CAST(" + column + " AS " +
            castType(to) + ") WHERE " + condition;

@@ -2,6 +2,7 @@
 
 #include "script/change.h"
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -40,6 +41,9 @@ enum class RowConcern {
     // copied into the new one (values converted as an Alter would).
     TableRowsDropped,
     TableRebuilt,
+    // Values the new type refuses to take (text that is no number for a
+    // numeric type: 245, 8114; beyond its range: 248, 8115): the Alter fails.
+    UnconvertibleValues,
 };
 
 // The concern in a few English words, for the command line.
@@ -64,9 +68,16 @@ public:
     bool newTable(const std::string& table) const;
     bool newColumn(const std::string& table, const std::string& column) const;
 
+    // Alias types and their base types: those the script creates, and those
+    // of the target (addAliasType); a column of one is counted as a column of
+    // its base type with the column's own length.
+    void addAliasType(const std::string& name, const std::string& baseType);
+    Column resolved(Column column) const;
+
 private:
     std::set<std::string> m_tables;
     std::set<std::string> m_columns;
+    std::map<std::string, std::string> m_aliasBases;
 };
 
 // The counting queries of one change: none for a change that cannot lose or
@@ -89,9 +100,14 @@ std::string emptyValueOf(const Column& column);
 // timestamp.
 bool addNeedsValue(const AddColumn& change);
 
-// The statement that makes the values of an Alter fit its new length before
+// The statement that makes the values of an Alter fit its new type before
 // it runs: "UPDATE <t> SET <c> = CAST(<c> AS <type>(<n>)) WHERE ...", for a
-// character or binary column cut shorter; empty for any other change.
+// character or binary column cut shorter; for an exact numeric type that
+// cannot hold every old value, "UPDATE <t> SET <c> = CASE WHEN <c> > <max>
+// THEN <max> ELSE <min> END WHERE <c> > <max> OR <c> < <min>": a value beyond
+// the new type's range becomes its largest or smallest value (decimal(5,2):
+// 999.99 and -999.99; tinyint: 255 and 0), the rest is rounded by the Alter
+// itself. Empty for any other change.
 std::string fittingUpdate(const AlterColumn& change);
 
 } // namespace dbc

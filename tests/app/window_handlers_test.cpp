@@ -118,10 +118,16 @@ TEST_F(WindowHandlers, CompareFillsBothFacesAndExecuteRunsTheList) {
     // What the user types into the text box never reaches "执 行"; asked
     // first, the user chose to run the compared statements.
     child<QPlainTextEdit>("Memo1")->setPlainText(QStringLiteral("DROP TABLE [Emp ]"));
-    test::ModalBoxWatcher answered(QStringLiteral("执行比对语句"));
+    test::ModalBoxWatcher answered(
+        QStringList{QStringLiteral("执行比对语句"), QStringLiteral("继续执行")});
     click("SpeedButton1");
-    ASSERT_EQ(answered.texts().size(), 2);
+    ASSERT_EQ(answered.texts().size(), 3)
+        << answered.texts().join(QStringLiteral(" / ")).toStdString();
     EXPECT_TRUE(answered.texts().front().contains(QStringLiteral("执行一条")));
+    // The data check names the value the rebuild's copy cannot convert.
+    EXPECT_TRUE(answered.texts()[1].contains(
+        QStringLiteral("值不能转换为新的类型，语句将被拒绝：1 行\n    INSERT INTO Tmp_Emp")))
+        << answered.texts()[1].toStdString();
     EXPECT_TRUE(
         answered.text().startsWith(QStringLiteral("执行完毕！共 %1 条语句：").arg(list.size())))
         << answered.text().toStdString();
@@ -255,7 +261,8 @@ TEST_P(WindowBusy, InputDuringAHandlerIsDropped) {
         postTyping("EdtDataBase");
     });
     probeTimer.start();
-    test::ModalBoxWatcher boxes(QStringLiteral("执行比对语句"));
+    test::ModalBoxWatcher boxes(
+        QStringList{QStringLiteral("执行比对语句"), QStringLiteral("继续执行")});
     click(row.button);
     for (int i = 0; i < 5; ++i)
         QCoreApplication::processEvents();
@@ -288,7 +295,12 @@ TEST_P(WindowBusy, InputDuringAHandlerIsDropped) {
 const BusyCase kBusyCases[] = {
     {"BtnReadSource", false, false, nullptr, "SpeedButton1", {"已读取服务器"}},
     {"BtnCompare", true, false, nullptr, "SpeedButton1", {}},
-    {"SpeedButton1", true, true, nullptr, "SpeedButton2", {"将在服务器", "执行完毕！"}},
+    {"SpeedButton1",
+     true,
+     true,
+     nullptr,
+     "SpeedButton2",
+     {"将在服务器", "执行前的数据检查", "执行完毕！"}},
     {"SpeedButton2",
      false,
      false,
@@ -342,9 +354,11 @@ TEST_F(WindowHandlers, ExecuteUsesTheComparesLoginNotTheBoxes) {
             << boxes.text().toStdString();
         EXPECT_EQ(memo(), QStringLiteral("select 1"));
     }
-    test::ModalBoxWatcher boxes(QStringLiteral("执行比对语句"));
+    // The data check names the value the rebuild cannot convert: going on.
+    test::ModalBoxWatcher boxes(
+        QStringList{QStringLiteral("执行比对语句"), QStringLiteral("继续执行")});
     click("SpeedButton1");
-    ASSERT_EQ(boxes.texts().size(), 2) << boxes.texts().join(QStringLiteral(" / ")).toStdString();
+    ASSERT_EQ(boxes.texts().size(), 3) << boxes.texts().join(QStringLiteral(" / ")).toStdString();
     EXPECT_TRUE(boxes.texts().front().contains(QStringLiteral("执行一条")))
         << "the text box was edited";
     EXPECT_TRUE(boxes.text().startsWith(QStringLiteral("执行完毕！")))
@@ -407,6 +421,76 @@ TEST_F(DataCheckQuestion, GoingOnAllOrNothingRollsBackAtTheRefusal) {
     EXPECT_TRUE(boxes.text().startsWith(QStringLiteral("全部或全不：")))
         << boxes.text().toStdString();
     EXPECT_EQ(oldValues(), std::vector<std::string>{"1"});
+}
+
+// 删除多余对象 in the question before "执 行": ticked, the window compares
+// again with the drops of the target's surplus objects, shows that script and
+// asks again; the surplus table's rows are named by the data check, and only
+// the script shown runs.
+class DropExtraChoice : public DataCheckQuestion {
+protected:
+    std::string targetWithSurplusTable(const std::string& name) {
+        click("BtnReadSource");
+        const std::string target = freshTarget(name);
+        m_target =
+            connectSqlServer({s_server->serverName(), target, "sa", "pw"}, defaultOdbcDriver);
+        m_target->execute("CREATE TABLE Surplus (Id int NOT NULL, Note varchar(10) NULL)");
+        m_target->execute("INSERT Surplus VALUES (1, 'a') INSERT Surplus VALUES (2, NULL)");
+        setBoxes(s_server->serverName(), target, "sa", "pw");
+        click("BtnCompare");
+        return target;
+    }
+    std::vector<std::string> surplusRows() {
+        return test::rowsOf(*m_target, "SELECT COUNT(*) FROM sysobjects WHERE name = 'Surplus'");
+    }
+};
+
+TEST_F(DropExtraChoice, TickedComparesAgainShowsTheDropsAndCancelRunsNothing) {
+    targetWithSurplusTable("w_extra_cancel");
+    ASSERT_TRUE(statements().filter(QStringLiteral("DROP TABLE Surplus")).isEmpty());
+    const qsizetype before = statements().size();
+    test::ModalBoxWatcher boxes(
+        QStringList{QStringLiteral("执行比对语句"), QStringLiteral("取消")});
+    boxes.tick({QStringLiteral("删除多余对象")});
+    click("SpeedButton1");
+    // Asked, compared again and asked again, then the data check.
+    ASSERT_EQ(boxes.texts().size(), 3) << boxes.texts().join(QStringLiteral(" / ")).toStdString();
+    EXPECT_FALSE(boxes.texts()[0].contains(QStringLiteral("删除多余对象的语句")));
+    EXPECT_TRUE(
+        boxes.texts()[1].contains(QStringLiteral("执行上次比对产生的 %1 条语句").arg(before + 1)))
+        << boxes.texts()[1].toStdString();
+    EXPECT_TRUE(boxes.texts()[1].contains(QStringLiteral("脚本包含删除多余对象的语句")));
+    EXPECT_TRUE(boxes.texts()[2].contains(
+        QStringLiteral("删除多余的表，其中的行将丢失：2 行\n    DROP TABLE Surplus")))
+        << boxes.texts()[2].toStdString();
+    // The script the window shows is the one with the drop; nothing ran.
+    EXPECT_EQ(statements().filter(QStringLiteral("DROP TABLE Surplus")).size(), 1);
+    EXPECT_TRUE(memo().contains(QStringLiteral("DROP TABLE Surplus")));
+    EXPECT_EQ(m_window->scriptState(), TbtnExec::ScriptState::Ready);
+    EXPECT_EQ(surplusRows(), std::vector<std::string>{"1"});
+    EXPECT_EQ(test::rowsOf(*m_target, "SELECT COUNT(*) FROM Surplus"),
+              std::vector<std::string>{"2"});
+}
+
+TEST_F(DropExtraChoice, GoingOnDropsTheSurplusTableAndCancelAtFirstComparesNothing) {
+    targetWithSurplusTable("w_extra_run");
+    const QStringList compared = statements();
+    {
+        // Ticked, then cancelled at once: no compare, no change.
+        test::ModalBoxWatcher boxes(QStringLiteral("取消"));
+        boxes.tick({QStringLiteral("删除多余对象")});
+        click("SpeedButton1");
+        EXPECT_EQ(boxes.texts().size(), 1);
+        EXPECT_EQ(statements(), compared);
+    }
+    test::ModalBoxWatcher boxes(
+        QStringList{QStringLiteral("执行比对语句"), QStringLiteral("继续执行")});
+    boxes.tick({QStringLiteral("删除多余对象")});
+    click("SpeedButton1");
+    ASSERT_EQ(boxes.texts().size(), 4) << boxes.texts().join(QStringLiteral(" / ")).toStdString();
+    EXPECT_TRUE(boxes.text().startsWith(QStringLiteral("执行完毕"))) << boxes.text().toStdString();
+    EXPECT_EQ(surplusRows(), std::vector<std::string>{"0"});
+    EXPECT_EQ(m_window->scriptState(), TbtnExec::ScriptState::Executed);
 }
 
 } // namespace

@@ -299,9 +299,13 @@ TEST_F(ManyTargetsTest, ExecuteChecksEachTargetsRowsFirst) {
     EXPECT_EQ(refused.exitCode, 6) << refused.out << refused.err;
     const std::string stem = name("rows", 1) + "@" + s_server->serverName();
     EXPECT_EQ(readFile(out / (stem + ".execute.txt")),
-              // Emp is rebuilt (its identity column), the column's drop with it.
+              // Emp is rebuilt (its identity column), the column's drop with it;
+              // its DeptNo 'none' is no number for the new int column.
               "data check: 3 rows, kept: rows copied into the rebuilt table: INSERT INTO Tmp_Emp "
               "(DeptNo,EmpNo,Name,Salary) SELECT DeptNo,EmpNo,Name,(0) FROM [Emp ]\n"
+              "data check: 1 row, the statement will be refused: values the new type cannot "
+              "take: INSERT INTO Tmp_Emp (DeptNo,EmpNo,Name,Salary) SELECT DeptNo,EmpNo,Name,(0) "
+              "FROM [Emp ]\n"
               "data check: 1 row, values changed or lost: non-NULL values dropped: INSERT INTO "
               "Tmp_Emp (DeptNo,EmpNo,Name,Salary) SELECT DeptNo,EmpNo,Name,(0) FROM [Emp ]\n"
               "nothing was run: the data check found stored values the script would change or "

@@ -1,5 +1,6 @@
 #include "testserver/engine/catalog_db.h"
 
+#include "testserver/engine/consumed_identities.h"
 #include "testserver/engine/name_collation.h"
 
 #include <sqlite3.h>
@@ -214,12 +215,14 @@ CatalogTransaction::~CatalogTransaction() {
     if (m_done)
         return;
     try {
+        ConsumedIdentities consumed(m_db);
         if (m_nested) {
             m_db.execute("ROLLBACK TO change");
             m_db.execute("RELEASE change");
         } else {
             m_db.execute("ROLLBACK");
         }
+        consumed.keep();
     } catch (const CatalogDbError&) {
         // The connection rolls back by itself when it closes.
     }

@@ -4,6 +4,7 @@
 #include "testserver/engine/catalog_schema.h"
 #include "testserver/engine/catalog_views.h"
 #include "testserver/engine/command_parser.h"
+#include "testserver/engine/consumed_identities.h"
 #include "testserver/engine/database_functions.h"
 #include "testserver/engine/database_principals.h"
 #include "testserver/engine/ddl_executor.h"
@@ -340,7 +341,9 @@ void SessionImpl::run(const TransactionControl& statement, StatementOutcome&) {
             throw messages::rollbackWithoutBegin();
         m_variables.trancount = 0;
         if (m_writeTransaction) {
+            ConsumedIdentities consumed(*m_db);
             m_db->execute("ROLLBACK");
+            consumed.keep();
             m_writeTransaction = false;
         }
         break;

@@ -1,6 +1,7 @@
 // The session's side of the statements on rows: each runs in the client's
 // transaction when there is one, and counts its rows unless NOCOUNT is ON.
 
+#include "testserver/engine/consumed_identities.h"
 #include "testserver/engine/row_executor.h"
 #include "testserver/engine/session_impl.h"
 
@@ -41,7 +42,9 @@ void SessionImpl::abortTransaction() {
         return;
     m_variables.trancount = 0;
     if (m_writeTransaction) {
+        ConsumedIdentities consumed(*m_db);
         m_db->execute("ROLLBACK");
+        consumed.keep();
         m_writeTransaction = false;
     }
 }

@@ -1,6 +1,7 @@
 // UPDATE: the rows the statement finds get their new values, computed from
 // the old ones, converted to the columns' types and checked against the
-// table's constraints and the FOREIGN KEYs that reference it.
+// table's constraints and the FOREIGN KEYs that reference it; ON UPDATE
+// CASCADE carries a changed key to the rows that reference it.
 
 #include "testserver/engine/name_collation.h"
 #include "testserver/engine/row_constraints.h"
@@ -8,6 +9,7 @@
 #include "testserver/engine/row_values.h"
 #include "testserver/engine/select_executor.h"
 #include "testserver/engine/server_error.h"
+#include "testserver/engine/update_cascade.h"
 
 #include <set>
 
@@ -46,6 +48,7 @@ long long executeUpdate(RowSession& session, const UpdateRows& statement) {
         clearChangedRows(session.db);
         RowConstraints constraints(session.db, session.variables, session.database, table.id,
                                    table.name);
+        UpdateCascade cascade(session.db, table.id);
         std::set<long long> done; // a row a join finds twice changes once
         for (const std::vector<SqlValue>& row : found) {
             long long rowid = integerOf(row.front());
@@ -60,9 +63,11 @@ long long executeUpdate(RowSession& session, const UpdateRows& statement) {
                 values.push_back(std::move(value));
             }
             constraints.rememberKeys(rowid);
+            cascade.remember(rowid);
             store.update(table.id, rowid, assigned, values);
             markChangedRow(session.db, rowid);
         }
+        cascade.apply();
         constraints.checkChangedRows("UPDATE");
         constraints.checkReferencesTo("UPDATE");
         change.commit();
