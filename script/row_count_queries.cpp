@@ -22,29 +22,11 @@ std::string quoted(const std::string& name) {
     return "[" + bracketedNameBody(name) + "]";
 }
 
-std::string lowered(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 std::string countWhere(const std::string& table, const std::string& condition) {
     return "SELECT COUNT_BIG(*) FROM " + quoted(table) + " WHERE " + condition;
 }
 
-std::optional<long> numberOf(const std::string& text) {
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos ||
-        text.size() > 9)
-        return std::nullopt;
-    return std::stol(text);
-}
-
 // --- character and binary columns -------------------------------------------
-
-bool isCharacter(const std::string& type) {
-    return type == "char" || type == "varchar" || type == "nchar" || type == "nvarchar" ||
-           type == "sysname";
-}
 
 bool isBinary(const std::string& type) {
     return type == "binary" || type == "varbinary";
@@ -56,7 +38,7 @@ bool isUnicode(const std::string& type) {
 
 // The type a fitted value is cast to: the new column's, with its length.
 std::string castType(const Column& column) {
-    const std::string type = lowered(column.type) == "sysname" ? "nvarchar" : column.type;
+    const std::string type = loweredTypeName(column.type) == "sysname" ? "nvarchar" : column.type;
     return sqlName(type) + "(" + column.length + ")";
 }
 
@@ -67,14 +49,14 @@ std::string castType(const Column& column) {
 std::string cutCondition(const Column& from, const Column& to) {
     if (std::string large = largeObjectCutCondition(from, to, quoted(to.name)); !large.empty())
         return large;
-    const std::string oldType = lowered(from.type);
-    const std::string newType = lowered(to.type);
-    const auto oldLength = numberOf(from.length);
-    const auto newLength = numberOf(to.length);
+    const std::string oldType = loweredTypeName(from.type);
+    const std::string newType = loweredTypeName(to.type);
+    const auto oldLength = plainNumber(from.length);
+    const auto newLength = plainNumber(to.length);
     if (!oldLength || !newLength)
         return {};
     const std::string column = quoted(to.name);
-    if (isCharacter(oldType) && isCharacter(newType)) {
+    if (isCharacterType(oldType) && isCharacterType(newType)) {
         if (*newLength >= *oldLength && !(isUnicode(oldType) && !isUnicode(newType)))
             return {};
         return column + " <> CAST(" + column + " AS " + castType(to) + ")";
@@ -98,7 +80,7 @@ struct NumericRange {
 };
 
 std::optional<NumericRange> numericRange(const Column& column) {
-    const std::string type = lowered(column.type);
+    const std::string type = loweredTypeName(column.type);
     NumericRange range;
     auto integerType = [&](const char* lowest, const char* highest, int digits) {
         range.integer = true;
@@ -134,8 +116,8 @@ std::optional<NumericRange> numericRange(const Column& column) {
         return range;
     }
     if (type == "decimal" || type == "numeric") {
-        const auto precision = numberOf(column.length);
-        const auto scale = numberOf(column.scale.empty() ? "0" : column.scale);
+        const auto precision = plainNumber(column.length);
+        const auto scale = plainNumber(column.scale.empty() ? "0" : column.scale);
         if (!precision || !scale || !column.scaleKnown)
             return std::nullopt;
         range.scale = static_cast<int>(*scale);
@@ -478,10 +460,10 @@ std::vector<RowCountQuery> rowCountQueries(const ChangeRecord& change,
 }
 
 std::string emptyValueOf(const Column& column) {
-    const std::string type = lowered(column.type);
+    const std::string type = loweredTypeName(column.type);
     if (numericRange(column) || type == "decimal" || type == "numeric")
         return "(0)";
-    if (isCharacter(type) || type == "text" || type == "ntext")
+    if (isCharacterType(type) || type == "text" || type == "ntext")
         return "('')";
     if (isBinary(type) || type == "image")
         return "(0x)";
@@ -495,7 +477,7 @@ std::string emptyValueOf(const Column& column) {
 bool addNeedsValue(const AddColumn& change) {
     const Column& column = change.column;
     return column.nullable == "0" && !change.carriedDefault && column.colStat != "1" &&
-           lowered(column.type) != "timestamp";
+           loweredTypeName(column.type) != "timestamp";
 }
 
 std::string fittingUpdate(const AlterColumn& change) {

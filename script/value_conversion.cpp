@@ -6,25 +6,25 @@
 
 namespace dbc {
 
-namespace {
-
-std::string lowered(std::string text) {
+std::string loweredTypeName(std::string text) {
     for (char& c : text)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
 }
 
-std::optional<long> lengthOf(const std::string& text) {
+std::optional<long> plainNumber(const std::string& text) {
     if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos ||
         text.size() > 9)
         return std::nullopt;
     return std::stol(text);
 }
 
-bool isCharacter(const std::string& type) {
-    return type == "char" || type == "varchar" || type == "nchar" || type == "nvarchar" ||
-           type == "sysname";
+bool isCharacterType(const std::string& loweredType) {
+    return loweredType == "char" || loweredType == "varchar" || loweredType == "nchar" ||
+           loweredType == "nvarchar" || loweredType == "sysname";
 }
+
+namespace {
 
 // The bounds a character value must lie within once converted: an integer
 // type's own, or for a decimal type the value from which rounding to its
@@ -36,7 +36,7 @@ struct NumericBounds {
 };
 
 std::optional<NumericBounds> boundsOf(const Column& column) {
-    const std::string type = lowered(column.type);
+    const std::string type = loweredTypeName(column.type);
     if (type == "tinyint")
         return NumericBounds{true, "0", "255"};
     if (type == "smallint")
@@ -51,8 +51,8 @@ std::optional<NumericBounds> boundsOf(const Column& column) {
         return NumericBounds{false, "-922337203685477.5808", "922337203685477.5807"};
     if ((type != "decimal" && type != "numeric") || !column.scaleKnown)
         return std::nullopt;
-    const auto precision = lengthOf(column.length);
-    const auto scale = lengthOf(column.scale.empty() ? "0" : column.scale);
+    const auto precision = plainNumber(column.length);
+    const auto scale = plainNumber(column.scale.empty() ? "0" : column.scale);
     if (!precision || !scale || *scale > *precision)
         return std::nullopt;
     std::string limit(std::size_t(*precision - *scale), '9');
@@ -66,14 +66,14 @@ std::optional<NumericBounds> boundsOf(const Column& column) {
 
 std::string largeObjectCutCondition(const Column& from, const Column& to,
                                     const std::string& column) {
-    const std::string oldType = lowered(from.type);
-    const std::string newType = lowered(to.type);
-    const auto newLength = lengthOf(to.length);
+    const std::string oldType = loweredTypeName(from.type);
+    const std::string newType = loweredTypeName(to.type);
+    const auto newLength = plainNumber(to.length);
     if (!newLength)
         return {};
     long bytes = *newLength;
     if (oldType == "text" || oldType == "ntext") {
-        if (!isCharacter(newType))
+        if (!isCharacterType(newType))
             return {};
         if (oldType == "ntext" &&
             (newType == "nchar" || newType == "nvarchar" || newType == "sysname"))
@@ -89,7 +89,7 @@ std::string largeObjectCutCondition(const Column& from, const Column& to,
 
 std::string unconvertibleCondition(const Column& from, const Column& to,
                                    const std::string& column) {
-    if (!isCharacter(lowered(from.type)))
+    if (!isCharacterType(loweredTypeName(from.type)))
         return {};
     const auto bounds = boundsOf(to);
     if (!bounds)

@@ -2,9 +2,20 @@
 
 #include "catalog/catalog_model.h"
 
+#include <optional>
 #include <string>
 
 namespace dbc {
+
+// A type name in small letters, as the catalog's names compare.
+std::string loweredTypeName(std::string text);
+
+// A length, precision or scale written as plain digits (at most nine), or
+// nothing for any other text (max's -1, an empty scale).
+std::optional<long> plainNumber(const std::string& text);
+
+// char, varchar, nchar, nvarchar and sysname, in small letters.
+bool isCharacterType(const std::string& loweredType);
 
 // Conditions over a column's stored values for an Alter from one type to
 // another, each written over the bracketed column name `column`, valid T-SQL
