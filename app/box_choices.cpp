@@ -3,9 +3,26 @@
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
 #include <QWidget>
 
 namespace dbc {
+
+ChoiceQuestion prepareChoiceQuestion(QMessageBox& box, const QString& objectName,
+                                     const QString& goOnCaption) {
+    box.setObjectName(objectName);
+    box.setTextFormat(Qt::PlainText);
+    ChoiceQuestion question;
+    question.goOn = box.addButton(goOnCaption, QMessageBox::AcceptRole);
+    question.cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+    box.setDefaultButton(question.cancel);
+    box.setEscapeButton(question.cancel);
+    question.choices = new QWidget(&box);
+    question.column = new QVBoxLayout(question.choices);
+    question.column->setContentsMargins(0, 0, 0, 0);
+    return question;
+}
 
 void placeChoicesAboveButtons(QMessageBox& box, QWidget* choices) {
     // QMessageBox keeps its buttons in its grid's last row: the choices take

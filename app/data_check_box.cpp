@@ -15,33 +15,25 @@ namespace dbc {
 DataCheckChoice askDataCheck(QWidget* parent, const DataCheckResult& check) {
     QMessageBox box(QMessageBox::Warning, QString(), dataCheckQuestionText(check),
                     QMessageBox::NoButton, parent);
-    box.setObjectName(QStringLiteral("DataCheckQuestionBox"));
-    box.setTextFormat(Qt::PlainText);
-    QPushButton* goOn = box.addButton(QStringLiteral("继续执行"), QMessageBox::AcceptRole);
-    QPushButton* cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
-    box.setDefaultButton(cancel);
-    box.setEscapeButton(cancel);
-
     // The two choices stand one above the other under the text, above the
     // buttons.
-    auto* choices = new QWidget(&box);
-    auto* column = new QVBoxLayout(choices);
-    column->setContentsMargins(0, 0, 0, 0);
-    auto* allOrNothing = new QCheckBox(allOrNothingChoiceText(), choices);
+    const ChoiceQuestion parts = prepareChoiceQuestion(box, QStringLiteral("DataCheckQuestionBox"),
+                                                       QStringLiteral("继续执行"));
+    auto* allOrNothing = new QCheckBox(allOrNothingChoiceText(), parts.choices);
     allOrNothing->setObjectName(QStringLiteral("AllOrNothingChoice"));
     allOrNothing->setToolTip(
         QStringLiteral("在一个事务中执行全部语句：有语句被拒绝时全部回滚，数据库保持原样。"));
-    auto* fill = new QCheckBox(fillNewColumnsChoiceText(), choices);
+    auto* fill = new QCheckBox(fillNewColumnsChoiceText(), parts.choices);
     fill->setObjectName(QStringLiteral("FillNewColumnsChoice"));
     fill->setToolTip(QStringLiteral("新增的非空列没有默认值时，先以其类型的空值（0、空串、"
                                     "1900-01-01）作临时默认值，加列后即删除。"));
-    column->addWidget(allOrNothing);
-    column->addWidget(fill);
-    placeChoicesAboveButtons(box, choices);
+    parts.column->addWidget(allOrNothing);
+    parts.column->addWidget(fill);
+    placeChoicesAboveButtons(box, parts.choices);
     prepareMessageBox(box);
     box.exec();
     DataCheckChoice choice;
-    choice.goOn = box.clickedButton() == goOn;
+    choice.goOn = box.clickedButton() == parts.goOn;
     choice.allOrNothing = allOrNothing->isChecked();
     choice.fillNewColumns = fill->isChecked();
     return choice;

@@ -14,27 +14,19 @@ namespace dbc {
 ExecuteAnswer askExecute(QWidget* parent, const ExecuteQuestion& question) {
     QMessageBox box(QMessageBox::Question, QString(), executeQuestionText(question),
                     QMessageBox::NoButton, parent);
-    box.setObjectName(QStringLiteral("ExecuteQuestionBox"));
-    box.setTextFormat(Qt::PlainText);
-    QPushButton* execute = box.addButton(QStringLiteral("执行比对语句"), QMessageBox::AcceptRole);
-    QPushButton* cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
-    box.setDefaultButton(cancel);
-    box.setEscapeButton(cancel);
-
-    auto* choices = new QWidget(&box);
-    auto* column = new QVBoxLayout(choices);
-    column->setContentsMargins(0, 0, 0, 0);
-    auto* dropExtra = new QCheckBox(dropExtraChoiceText(), choices);
+    const ChoiceQuestion parts = prepareChoiceQuestion(box, QStringLiteral("ExecuteQuestionBox"),
+                                                       QStringLiteral("执行比对语句"));
+    auto* dropExtra = new QCheckBox(dropExtraChoiceText(), parts.choices);
     dropExtra->setObjectName(QStringLiteral("DropExtraChoice"));
     dropExtra->setChecked(question.dropsExtra);
     dropExtra->setToolTip(QStringLiteral("删除目标数据库中有而源数据中没有的表、视图、存储过程、"
                                          "触发器和函数。改变这一选择后，先重新比对并显示新的脚本，"
                                          "再次询问后才执行。"));
-    column->addWidget(dropExtra);
-    placeChoicesAboveButtons(box, choices);
+    parts.column->addWidget(dropExtra);
+    placeChoicesAboveButtons(box, parts.choices);
     prepareMessageBox(box);
     box.exec();
-    return {box.clickedButton() == execute, dropExtra->isChecked()};
+    return {box.clickedButton() == parts.goOn, dropExtra->isChecked()};
 }
 
 } // namespace dbc
