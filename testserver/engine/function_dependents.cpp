@@ -44,15 +44,17 @@ bool binds(const Definition& definition, const std::string& function) {
     return named && (schemaBound || !isModule(definition.xtype));
 }
 
-} // namespace
-
-std::optional<std::string> objectBoundToFunction(Catalog& catalog, const ObjectRow& function) {
+// The first definition other than `object`'s own that holds `object`: one
+// whose text names it and which is a module WITH SCHEMABINDING or, unless
+// `modulesOnly`, a CHECK, DEFAULT or computed column.
+std::optional<std::string> firstHolder(Catalog& catalog, const ObjectRow& object,
+                                       bool modulesOnly) {
     auto rows = catalog.db().prepare(
         "SELECT c.id, c.number, o.name, upper(rtrim(o.xtype)), c.text FROM syscomments c "
         "JOIN sysobjects o ON o.id = c.id WHERE c.id <> ? AND c.text IS NOT NULL AND "
         "(o.xtype IN ('C', 'V', 'FN', 'IF', 'TF') OR (o.xtype = 'D' AND o.parent_obj <> 0) OR "
         "(o.xtype = 'U' AND c.number > 0)) ORDER BY c.id, c.number, c.colid");
-    rows.bind(1, function.id);
+    rows.bind(1, object.id);
     std::vector<Definition> definitions;
     while (rows.step()) {
         const long long id = rows.integer(0);
@@ -63,9 +65,19 @@ std::optional<std::string> objectBoundToFunction(Catalog& catalog, const ObjectR
         definitions.back().text += rows.text(4);
     }
     for (const Definition& definition : definitions)
-        if (binds(definition, function.name))
+        if ((!modulesOnly || isModule(definition.xtype)) && binds(definition, object.name))
             return definition.owner;
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::string> objectBoundToFunction(Catalog& catalog, const ObjectRow& function) {
+    return firstHolder(catalog, function, false);
+}
+
+std::optional<std::string> objectBoundToView(Catalog& catalog, const ObjectRow& view) {
+    return firstHolder(catalog, view, true);
 }
 
 } // namespace testserver

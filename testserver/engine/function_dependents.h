@@ -18,4 +18,11 @@ namespace testserver {
 // function").
 std::optional<std::string> objectBoundToFunction(Catalog& catalog, const ObjectRow& function);
 
+// The first view or function created WITH SCHEMABINDING whose text names the
+// view `view`, which keeps it from being dropped (CREATE VIEW, SCHEMABINDING:
+// "Views or tables that participate in a view created with the SCHEMABINDING
+// clause cannot be dropped unless that view is dropped or changed so that it
+// no longer has schema binding").
+std::optional<std::string> objectBoundToView(Catalog& catalog, const ObjectRow& view);
+
 } // namespace testserver

@@ -183,12 +183,15 @@ void DdlExecutor::dropModule(DropKind kind, const ObjectName& written) {
         dropTable(*object);
         return;
     }
-    if (kind == DropKind::Function)
-        if (std::optional<std::string> bound = objectBoundToFunction(m_catalog, *object))
-            throw ServerError(messages::make(3729, 16,
-                                             "Cannot DROP FUNCTION '" + object->name +
-                                                 "' because it is being referenced by object '" +
-                                                 *bound + "'."));
+    const std::optional<std::string> bound =
+        kind == DropKind::Function ? objectBoundToFunction(m_catalog, *object)
+        : kind == DropKind::View   ? objectBoundToView(m_catalog, *object)
+                                   : std::nullopt;
+    if (bound)
+        throw ServerError(messages::make(
+            3729, 16,
+            "Cannot DROP " + std::string(kind == DropKind::View ? "VIEW" : "FUNCTION") + " '" +
+                object->name + "' because it is being referenced by object '" + *bound + "'."));
     for (const ObjectRow& child : m_catalog.childObjects(object->id))
         m_catalog.deleteObject(child.id); // a view's INSTEAD OF triggers
     m_catalog.deleteObject(object->id);
