@@ -113,7 +113,7 @@ private:
 // script drops anyway that name them, found in turn until none is left; each
 // newly dropped one goes before those found earlier.
 void placeBoundModules(ChangeList& changes, Placer& placer, const BoundDependentFacts& facts,
-                       KeySet& dropped) {
+                       KeySet& dropped, KeySet& droppedFunctions) {
     KeySet done;
     for (bool found = true; found;) {
         found = false;
@@ -141,6 +141,8 @@ void placeBoundModules(ChangeList& changes, Placer& placer, const BoundDependent
                     placer.putBack({CreateModule{kind, module.name, std::move(*create)}, true});
                 }
                 dropped.insert(key);
+                if (kind == &functionKind)
+                    droppedFunctions.insert(key);
             }
         }
     }
@@ -149,21 +151,31 @@ void placeBoundModules(ChangeList& changes, Placer& placer, const BoundDependent
 } // namespace
 
 void placeBoundDependents(ChangeList& changes, const BoundDependentFacts& facts) {
+    // Views and functions hold both; CHECKs, defaults and computed columns
+    // can name functions only.
     KeySet dropped;
+    KeySet droppedFunctions;
     std::optional<std::size_t> firstDrop;
     for (std::size_t i = 0; i < changes.size(); ++i) {
         const auto* drop = std::get_if<DropModule>(&changes[i].record);
-        if (drop && drop->kind->id == ObjectKind::Function) {
+        if (drop &&
+            (drop->kind->id == ObjectKind::Function || drop->kind->id == ObjectKind::View)) {
             dropped.insert(objectKey(drop->name));
+            if (drop->kind->id == ObjectKind::Function)
+                droppedFunctions.insert(objectKey(drop->name));
             firstDrop = firstDrop.value_or(i);
         }
     }
     if (!firstDrop)
         return;
     Placer placer(changes, *firstDrop);
-    placeBoundModules(changes, placer, facts, dropped);
+    placeBoundModules(changes, placer, facts, dropped, droppedFunctions);
+    if (droppedFunctions.empty()) {
+        placer.finish();
+        return;
+    }
     for (const CheckConstraint& check : facts.checks) {
-        if (!namesAny(check.definition, dropped) ||
+        if (!namesAny(check.definition, droppedFunctions) ||
             handled<AddCheck, DropCheck, CreateTable>(changes, check.table, check.name))
             continue;
         placer.dropBefore({DropCheck{check.table, check.name}});
@@ -172,7 +184,7 @@ void placeBoundDependents(ChangeList& changes, const BoundDependentFacts& facts)
             placer.putBack({SetConstraintChecking{check.table, check.name, false}});
     }
     for (const DefaultConstraint& value : facts.defaults) {
-        if (!namesAny(value.value, dropped) ||
+        if (!namesAny(value.value, droppedFunctions) ||
             handled<AddDefault, DropDefault, AddColumn, CreateTable>(changes, value.table,
                                                                      value.name))
             continue;
@@ -182,7 +194,7 @@ void placeBoundDependents(ChangeList& changes, const BoundDependentFacts& facts)
     static const std::vector<Table> noTables;
     for (const Table& table : facts.tables ? *facts.tables : noTables) {
         for (const Column& column : table.columns) {
-            if (!column.computed() || !namesAny(column.computedDefinition, dropped) ||
+            if (!column.computed() || !namesAny(column.computedDefinition, droppedFunctions) ||
                 handled<AddColumn, DropColumn, CreateTable>(changes, table.name, column.name))
                 continue;
             placer.dropBefore({DropColumn{table.name, column.name, false, true}});
@@ -193,11 +205,12 @@ void placeBoundDependents(ChangeList& changes, const BoundDependentFacts& facts)
 }
 
 void placeAroundFunctionChanges(const DatabaseCatalog& snapshot, ChangeList& changes) {
-    const bool dropsFunction = std::any_of(changes.begin(), changes.end(), [](const Change& c) {
+    const bool dropsBindable = std::any_of(changes.begin(), changes.end(), [](const Change& c) {
         const auto* drop = std::get_if<DropModule>(&c.record);
-        return drop && drop->kind->id == ObjectKind::Function;
+        return drop &&
+               (drop->kind->id == ObjectKind::Function || drop->kind->id == ObjectKind::View);
     });
-    if (dropsFunction) {
+    if (dropsBindable) {
         BoundDependentFacts facts{snapshot.modules[ObjectKind::View],
                                   snapshot.modules[ObjectKind::Function],
                                   snapshot.checks.value_or(std::vector<CheckConstraint>{}),
