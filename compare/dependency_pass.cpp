@@ -1,6 +1,7 @@
 #include "compare/dependency_pass.h"
 
 #include "catalog/name_key.h"
+#include "compare/foreign_key_types.h"
 #include "compare/index_pairing.h"
 
 #include <algorithm>
@@ -300,23 +301,14 @@ const Column* DependencyPass::columnAfter(const std::string& table,
     return nullptr;
 }
 
-// True when each column of the foreign key and the column it references will
-// be of the same type, length and scale after the script (SQL Server adds
-// the key back only then: 1753). Unknown where the columns are not given.
+// keyColumnTypesMatch over the columns as the script leaves them; true where
+// the tables are not given.
 bool DependencyPass::typesStillMatch(const ForeignKey& key) const {
     if (!m_facts.snapshotTables || !m_facts.targetTables)
         return true;
-    for (std::size_t i = 0; i < key.columns.size() && i < key.referencedColumns.size(); ++i) {
-        const Column* from = columnAfter(key.table, key.columns[i]);
-        const Column* to = columnAfter(key.referencedTable, key.referencedColumns[i]);
-        if (!from || !to)
-            continue;
-        const bool scalesKnown = from->scaleKnown && to->scaleKnown;
-        if (compareNameKeys(from->type, to->type) != 0 || from->length != to->length ||
-            (scalesKnown && from->scale != to->scale))
-            return false;
-    }
-    return true;
+    return keyColumnTypesMatch(key, [this](const std::string& table, const std::string& column) {
+        return columnAfter(table, column);
+    });
 }
 
 // An Alter is wrapped only where everything dropped around it comes back: a

@@ -2,6 +2,7 @@
 
 #include "catalog/name_key.h"
 #include "catalog/object_kinds.h"
+#include "compare/foreign_key_types.h"
 #include "compare/index_pairing.h"
 #include "data/object_name.h"
 #include "data/sql_names.h"
@@ -278,17 +279,10 @@ private:
     }
 
     bool typesStillMatch(const ForeignKey& key) const {
-        for (std::size_t i = 0; i < key.columns.size() && i < key.referencedColumns.size(); ++i) {
-            const Column* from = columnAfter(key.table, key.columns[i]);
-            const Column* to = columnAfter(key.referencedTable, key.referencedColumns[i]);
-            if (!from || !to)
-                continue;
-            const bool scalesKnown = from->scaleKnown && to->scaleKnown;
-            if (!sameName(from->type, to->type) || from->length != to->length ||
-                (scalesKnown && from->scale != to->scale))
-                return false;
-        }
-        return true;
+        return keyColumnTypesMatch(key,
+                                   [this](const std::string& table, const std::string& column) {
+                                       return columnAfter(table, column);
+                                   });
     }
 
     void planForeignKeys() {
